@@ -1,0 +1,36 @@
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# stockmere_library(NAME [QT] DEPS ...): one static library from every .cpp in the folder.
+function(stockmere_library name)
+  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${srcs} ${hdrs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  if(ARG_QT)
+    target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+  endif()
+endfunction()
+
+# stockmere_tests(NAME LABEL label [QT] [TIMEOUT s] DEPS ...): one test binary from every
+# .cpp in the folder; every test it holds carries the label and a time-out.
+function(stockmere_tests name)
+  cmake_parse_arguments(ARG "QT" "LABEL;TIMEOUT" "DEPS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} stockmere_testsupport GTest::gtest)
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE stockmere_testmain_qt)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+               ENVIRONMENT "STOCKMERE_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+endfunction()

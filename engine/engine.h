@@ -1,0 +1,131 @@
+#pragma once
+// The record storage engine: file sets of fixed-length records (NAME.DAT) with their
+// B-tree indexes (NAME.IX). Plain C++, no Qt.
+//
+// Every call first sets EngineOK = true and EngineErrorCode = 0, and on failure sets
+// EngineOK = false with a code; nothing is thrown and nothing is shown. Callers test
+// EngineOK after each call.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// --- status --------------------------------------------------------------------------
+extern bool EngineOK;
+extern int32_t EngineErrorCode;
+
+// Codes the callers test. The full range is 9900 to 10475.
+namespace EngineCode {
+inline constexpr int32_t FileInUse = 9900;          // class 2: the set is open in another process
+inline constexpr int32_t NoSuchFileSet = 9903;      // neither NAME.DAT nor NAME.IX exists
+inline constexpr int32_t IndexDefective = 10010;    // NAME.IX defective, missing or out of step
+inline constexpr int32_t BadHandle = 10040;         // handle is not an open file set
+inline constexpr int32_t BadArgument = 10050;       // key number, key length or buffer size wrong
+inline constexpr int32_t DataFileDefective = 10060; // NAME.DAT header or size is not valid
+inline constexpr int32_t IoError = 10110;           // class 2: the operating system refused I/O
+inline constexpr int32_t KeyTooLong = 10125;        // AddKey: key longer than the index's length
+inline constexpr int32_t RefZero = 10130;           // PutRecord: Ref 0
+inline constexpr int32_t RefOutOfRange = 10135;     // Ref outside the file
+inline constexpr int32_t RecordDeleted = 10140;     // ReadRecord/PutRecord on a deleted slot
+inline constexpr int32_t KeyNotFound = 10210;       // SearchKey: nothing at or after the key
+inline constexpr int32_t KeyToDeleteMissing = 10220;// DeleteKey: entry not in the index
+inline constexpr int32_t DuplicateKey = 10230;      // AddKey: unique index holds the key
+inline constexpr int32_t NoNextKey = 10250;         // NextKey after the last / PrevKey before the first
+inline constexpr int32_t NoNextRecord = 10275;      // NextUsedRecord: no further live record
+inline constexpr int32_t NotStarted = 10300;        // engine not started
+inline constexpr int32_t RebuildAborted = 10450;    // progress routine cleared EngineOK
+}  // namespace EngineCode
+
+// 0 none; 1 not found or end; 2 in use, locked or I/O trouble; 3 key op failed but index
+// repaired; 4 anything else.
+int EngineErrorClass();
+int EngineErrorClassOf(int32_t code);
+
+// --- engine life -------------------------------------------------------------------------
+// Starts the engine with the given number of page buffers (the program uses 30).
+void EngineStart(int pageBuffers = 30);
+// Closes every open file set and stops the engine.
+void EngineStop();
+bool EngineReady();
+bool EngineModeFlag();  // the shared-mode flag: always false (one user)
+
+// --- file sets ---------------------------------------------------------------------------
+using FileSetHandle = int32_t;  // 0 = closed
+
+inline constexpr int MaxKeyLength = 30;
+inline constexpr int MaxKeys = 100;
+inline constexpr int MaxNameLength = 192;
+
+struct KeyDesc {
+    int length = 0;           // 1..30
+    bool duplicates = false;  // index allows the same key for several records
+};
+using KeyDescTable = std::array<KeyDesc, MaxKeys>;
+
+// Name is a path without extension; the engine adds ".DAT" / ".IX". An existing file is
+// found whatever the case of its name; new files get the name as given.
+void CreateFileSet(std::string_view name, int32_t recordLength, int keyCount,
+                   const KeyDescTable& keys);
+// Callers pass readOnly=false, a4=false, a5=false, a6=true. Opening a set that this process
+// already has open shares it: each handle keeps its own index positions.
+void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly = false,
+                 bool a4 = false, bool a5 = false, bool a6 = true);
+void CloseFileSet(FileSetHandle& handle);
+bool IsFileSetOpen(FileSetHandle handle);
+int32_t RecordLength(FileSetHandle handle);
+int KeyCount(FileSetHandle handle);
+
+// Brackets one whole-record operation (a record and its keys). The bracket is the unit of
+// durability: everything inside it is on disk when UnlockFileSet returns. Calls outside a
+// bracket are each their own unit. Brackets nest; the outermost one counts.
+void LockFileSet(FileSetHandle handle);
+void UnlockFileSet(FileSetHandle handle);
+
+// --- records ---------------------------------------------------------------------------
+// Records are numbered from 1. Bytes 0..3 of a record are the engine's: 0 while live.
+// The buffer must be exactly the record length (BadArgument otherwise).
+void ReadRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
+void PutRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
+// Writes into the first freed slot or at the end; returns its Ref; zeroes bytes 0..3.
+void AddRecord(FileSetHandle handle, int32_t& ref, std::span<uint8_t> buffer);
+void DeleteRecord(FileSetHandle handle, int32_t ref);
+int32_t UsedRecordCount(FileSetHandle handle);
+// Ref 0 gives the first live record; NoNextRecord after the last.
+void NextUsedRecord(FileSetHandle handle, int32_t& ref);
+
+// --- keys --------------------------------------------------------------------------------
+// Key numbers count from 1. Keys compare bytewise; equal keys are ordered by Ref.
+int32_t IndexKeyCount(FileSetHandle handle, int keyNr);
+// First entry >= (key, ref); callers pass ref 0. Returns the entry found.
+void SearchKey(FileSetHandle handle, int keyNr, int32_t& ref, std::string& key);
+// Successor / predecessor of the last (key, ref) this handle returned for keyNr, read from
+// the index as it is now; the first / last entry when the index is not positioned.
+void NextKey(FileSetHandle handle, int keyNr, int32_t& ref, std::string& key);
+void PrevKey(FileSetHandle handle, int keyNr, int32_t& ref, std::string& key);
+// Forgets the position of keyNr, so the next NextKey starts at the first entry.
+void ClearKeyPosition(FileSetHandle handle, int keyNr);
+void AddKey(FileSetHandle handle, int keyNr, int32_t ref, std::string_view key);
+void DeleteKey(FileSetHandle handle, int keyNr, int32_t ref, std::string_view key);
+
+// --- rebuild -----------------------------------------------------------------------------
+// state: 0 start, 1 a step, 2 end; keyNr being built (0 while copying records); counts of
+// records read and written. Clearing EngineOK inside it stops the rebuild.
+using RebuildProgress = std::function<void(int state, int keyNr, int32_t read, int32_t written)>;
+extern RebuildProgress RebuildProgressProc;
+
+// Converts one record during a restructure (old bytes in, new bytes out); may be empty.
+using RecordConvert = std::function<void(std::span<const uint8_t> oldRec, std::span<uint8_t> newRec)>;
+// Builds key keyNr (from 1) of a record.
+using KeyBuilder = std::function<std::string(std::span<const uint8_t> record, int keyNr)>;
+
+// Copies every live record into a fresh NAME.DAT; the old data file is kept as NAME.SAV.
+// Works on a set whose index is missing or defective. The set must not be open.
+void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
+                     const RecordConvert& convert = {});
+// Recreates NAME.IX from the records; keys that cannot be added go to NAME.MSG, one line
+// each: key number, key text, record number. The set must not be open.
+void ReindexFile(std::string_view name, int keyCount, const KeyDescTable& keys,
+                 const KeyBuilder& builder);
