@@ -74,6 +74,9 @@ void CreateFileSet(std::string_view name, int32_t recordLength, int keyCount,
 void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly = false,
                  bool a4 = false, bool a5 = false, bool a6 = true);
 void CloseFileSet(FileSetHandle& handle);
+// A second handle on the same open set, with index positions of its own (a browse control
+// pages with it so that it never moves its owner's walk); closed with CloseFileSet.
+void DuplicateFileSetHandle(FileSetHandle source, FileSetHandle& copy);
 bool IsFileSetOpen(FileSetHandle handle);
 int32_t RecordLength(FileSetHandle handle);
 int KeyCount(FileSetHandle handle);
