@@ -1,0 +1,72 @@
+#include "shell/data_folder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace {
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+bool WriteAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t n = ::write(fd, content.data(), content.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::filesystem::path DataFolder::file(std::string_view name) const {
+    const auto exact = dir_ / name;
+    std::error_code ec;
+    if (std::filesystem::exists(exact, ec)) return exact;
+    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
+        if (SameNameIgnoringCase(it->path().filename().string(), name)) return it->path();
+    }
+    return exact;
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return content;
+}
+
+bool ReplaceFile(const std::filesystem::path& path, std::string_view content) {
+    const std::string temp = path.string() + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder's entry.
+    const int dir = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
