@@ -51,47 +51,53 @@ constexpr int Width(int width) {
 
 // --- field types of a layout R (R names the record class and its Size) ---
 
-// sN text: cut to N when longer.
+// The place of an sN field: a length byte at `offset`, then `width` bytes.
 template <class R>
-struct Text {
+struct SizedText {
     int offset;
     int width;
-    constexpr Text(int off, int w) : offset(detail::Checked(off, w + 1, R::Size)), width(detail::Width(w)) {}
+    constexpr SizedText(int off, int w)
+        : offset(detail::Checked(off, w + 1, R::Size)), width(detail::Width(w)) {}
     constexpr int end() const { return offset + 1 + width; }
+};
+
+// sN text: cut to N when longer.
+template <class R>
+struct Text : SizedText<R> {
+    using SizedText<R>::SizedText;
 };
 
 // sN text holding a value that a cut would make wrong (amounts, counts, document numbers):
 // text that does not fit is refused, never cut.
 template <class R>
-struct Number {
+struct Number : SizedText<R> {
+    using SizedText<R>::SizedText;
+};
+
+// The place of a field of `Bytes` bytes.
+template <class R, int Bytes>
+struct FixedField {
     int offset;
-    int width;
-    constexpr Number(int off, int w) : offset(detail::Checked(off, w + 1, R::Size)), width(detail::Width(w)) {}
-    constexpr int end() const { return offset + 1 + width; }
+    constexpr explicit FixedField(int off) : offset(detail::Checked(off, Bytes, R::Size)) {}
+    constexpr int end() const { return offset + Bytes; }
 };
 
 // One byte, 0 off and nonzero on.
 template <class R>
-struct Bool {
-    int offset;
-    constexpr explicit Bool(int off) : offset(detail::Checked(off, 1, R::Size)) {}
-    constexpr int end() const { return offset + 1; }
+struct Bool : FixedField<R, 1> {
+    using FixedField<R, 1>::FixedField;
 };
 
 // Signed 32-bit integer, little-endian.
 template <class R>
-struct I32 {
-    int offset;
-    constexpr explicit I32(int off) : offset(detail::Checked(off, 4, R::Size)) {}
-    constexpr int end() const { return offset + 4; }
+struct I32 : FixedField<R, 4> {
+    using FixedField<R, 4>::FixedField;
 };
 
 // One unsigned byte.
 template <class R>
-struct Byte {
-    int offset;
-    constexpr explicit Byte(int off) : offset(detail::Checked(off, 1, R::Size)) {}
-    constexpr int end() const { return offset + 1; }
+struct Byte : FixedField<R, 1> {
+    using FixedField<R, 1>::FixedField;
 };
 
 // --- typed access over a raw record (what a key builder receives from the engine) ---
