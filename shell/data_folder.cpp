@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace {
@@ -44,10 +42,22 @@ std::filesystem::path DataFolder::file(std::string_view name) const {
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    // Plain reads: a folder or device under the name is an unreadable file, not an exception.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
     return content;
 }
 

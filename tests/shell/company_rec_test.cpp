@@ -129,7 +129,7 @@ TEST(CompanyRecLayout, FieldsSitWhereStoredFilesHaveThem) {
     EXPECT_EQ(b[1728 + 48 * 5 + 36], 12);
     EXPECT_EQ(b[3589], 7);
     EXPECT_EQ(b[3599], 0);
-    EXPECT_EQ(b[3596], '9');
+    EXPECT_EQ(b[3595], '9');
 }
 
 }  // namespace
