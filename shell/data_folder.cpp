@@ -3,19 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <system_error>
+
+#include "engine/file_names.h"
 
 namespace {
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 bool WriteAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -32,13 +25,7 @@ bool WriteAll(int fd, std::string_view content) {
 }  // namespace
 
 std::filesystem::path DataFolder::file(std::string_view name) const {
-    const auto exact = dir_ / name;
-    std::error_code ec;
-    if (std::filesystem::exists(exact, ec)) return exact;
-    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
-        if (SameNameIgnoringCase(it->path().filename().string(), name)) return it->path();
-    }
-    return exact;
+    return filenames::findExisting(dir_ / name);
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
@@ -72,11 +59,6 @@ bool ReplaceFile(const std::filesystem::path& path, std::string_view content) {
         return false;
     }
     // The rename itself reaches the disk with the folder's entry.
-    const int dir = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    filenames::syncFolder(path.parent_path());
     return true;
 }
