@@ -109,6 +109,10 @@ std::optional<std::vector<CompanyRec>> ListCompanies(const DataFolder& folder, C
     return companies;
 }
 
+bool RebuildCompanyFiles(const DataFolder& folder) {
+    return RebuildFiles(folder.fileSet(CompanyFileName), CompanyFileDesc());
+}
+
 std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view number) {
     const FileDesc& desc = CompanyFileDesc();
     FileSetHandle handle = 0;

@@ -66,6 +66,9 @@ enum class CompanyOrder { ByName, ByNumber };
 // Every company, by name (key 2) or by number (numerically). An empty list when there is no
 // company file yet; nothing when the file cannot be read (EngineErrorCode tells why).
 std::optional<std::vector<CompanyRec>> ListCompanies(const DataFolder& folder, CompanyOrder order);
+// Rebuilds "cvcomp" from its records (after 10010, a defective or missing index).
+bool RebuildCompanyFiles(const DataFolder& folder);
+
 // The company of that number; nothing when there is none or the file cannot be read
 // (EngineOK tells which).
 std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view number);

@@ -150,6 +150,17 @@ TEST_F(CompanyFileTest, NoCompanyFileIsAnEngineErrorNotACrash) {
     EXPECT_FALSE(FindCompany(folder, "1").has_value());
 }
 
+TEST_F(CompanyFileTest, LostIndexIsReportedAndRebuilt) {
+    Add("1", "One");
+    Add("2", "Two");
+    std::filesystem::remove(folder.file("cvcomp.IX"));
+    EXPECT_FALSE(ListCompanies(folder, CompanyOrder::ByName).has_value());
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    ASSERT_TRUE(RebuildCompanyFiles(folder));
+    EXPECT_EQ(Names(CompanyOrder::ByName), (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(FindCompany(folder, "2")->get(Company::Name), "Two");
+}
+
 TEST_F(CompanyFileTest, BecomingCurrentSetsStemDatesAndProposedDates) {
     CompanyRec c = Make(" 42 ", "Dates");
     c.set(Company::DateOrderSetting, "D");
