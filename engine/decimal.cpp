@@ -12,7 +12,9 @@ constexpr int64_t Pow10(int n) {
     return p;
 }
 
-bool Fits(Wide v) { return v <= Decimal::MaxScaled && v >= -Decimal::MaxScaled; }
+bool Fits(Wide v) {
+    return v <= Decimal::MaxScaled && v >= -Decimal::MaxScaled;
+}
 
 // num / den rounded half away from zero; den != 0.
 Wide DivideRounded(Wide num, Wide den) {
@@ -24,8 +26,12 @@ Wide DivideRounded(Wide num, Wide den) {
     return q;
 }
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The parts of a number text, before any value is computed.
 struct Scanned {
@@ -84,9 +90,13 @@ uint64_t Magnitude(int64_t v) {
 
 }  // namespace
 
-bool IsNumberText(std::string_view text) { return Scan(text).ok; }
+bool IsNumberText(std::string_view text) {
+    return Scan(text).ok;
+}
 
-std::optional<Decimal> Decimal::FromInt(int64_t whole) { return Make(Wide(whole) * Scale); }
+std::optional<Decimal> Decimal::FromInt(int64_t whole) {
+    return Make(Wide(whole) * Scale);
+}
 
 std::optional<Decimal> Decimal::Parse(std::string_view text) {
     const Scanned s = Scan(text);
@@ -97,7 +107,8 @@ std::optional<Decimal> Decimal::Parse(std::string_view text) {
         if (v > Wide(MaxScaled) / Scale + 1) return std::nullopt;
     }
     v *= Scale;
-    const std::string_view kept = s.fraction.substr(0, std::min<std::size_t>(s.fraction.size(), Places));
+    const std::string_view kept =
+        s.fraction.substr(0, std::min<std::size_t>(s.fraction.size(), Places));
     Wide frac = 0;
     for (char c : kept) frac = frac * 10 + (c - '0');
     frac *= Pow10(Places - static_cast<int>(kept.size()));
@@ -112,8 +123,12 @@ std::optional<Decimal> Decimal::ParseBlankAsZero(std::string_view text) {
     return Parse(text);
 }
 
-std::optional<Decimal> Decimal::Add(Decimal a, Decimal b) { return Make(Wide(a.v_) + b.v_); }
-std::optional<Decimal> Decimal::Sub(Decimal a, Decimal b) { return Make(Wide(a.v_) - b.v_); }
+std::optional<Decimal> Decimal::Add(Decimal a, Decimal b) {
+    return Make(Wide(a.v_) + b.v_);
+}
+std::optional<Decimal> Decimal::Sub(Decimal a, Decimal b) {
+    return Make(Wide(a.v_) - b.v_);
+}
 
 std::optional<Decimal> Decimal::Mul(Decimal a, Decimal b) {
     return Make(DivideRounded(Wide(a.v_) * b.v_, Scale));
@@ -124,15 +139,23 @@ std::optional<Decimal> Decimal::Div(Decimal a, Decimal b) {
     return Make(DivideRounded(Wide(a.v_) * Scale, b.v_));
 }
 
-Decimal operator+(Decimal a, Decimal b) { return OrThrow(Decimal::Add(a, b), "amount too large"); }
-Decimal operator-(Decimal a, Decimal b) { return OrThrow(Decimal::Sub(a, b), "amount too large"); }
-Decimal operator*(Decimal a, Decimal b) { return OrThrow(Decimal::Mul(a, b), "amount too large"); }
+Decimal operator+(Decimal a, Decimal b) {
+    return OrThrow(Decimal::Add(a, b), "amount too large");
+}
+Decimal operator-(Decimal a, Decimal b) {
+    return OrThrow(Decimal::Sub(a, b), "amount too large");
+}
+Decimal operator*(Decimal a, Decimal b) {
+    return OrThrow(Decimal::Mul(a, b), "amount too large");
+}
 Decimal operator/(Decimal a, Decimal b) {
     if (b.isZero()) throw DecimalOverflow("division by zero");
     return OrThrow(Decimal::Div(a, b), "amount too large");
 }
 
-Decimal Decimal::operator-() const { return OrThrow(Make(-Wide(v_)), "amount too large"); }
+Decimal Decimal::operator-() const {
+    return OrThrow(Make(-Wide(v_)), "amount too large");
+}
 
 Decimal Decimal::round(int places) const {
     places = std::clamp(places, 0, Places);

@@ -40,7 +40,9 @@ bool WriteWholeText(std::span<uint8_t> rec, int offset, int width, std::string_v
     return true;
 }
 
-bool ReadBool(std::span<const uint8_t> rec, int offset) { return ReadByte(rec, offset) != 0; }
+bool ReadBool(std::span<const uint8_t> rec, int offset) {
+    return ReadByte(rec, offset) != 0;
+}
 
 void WriteBool(std::span<uint8_t> rec, int offset, bool value) {
     WriteByte(rec, offset, value ? 1 : 0);

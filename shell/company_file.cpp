@@ -11,11 +11,10 @@ std::string BuildCompanyKey(std::span<const uint8_t> record, int keyNr) {
 }
 
 const FileDesc& CompanyFileDesc() {
-    static const FileDesc desc{CompanyRec::Size,
-                               {KeyDesc{5, false}, KeyDesc{30, true}},
-                               [](std::span<const uint8_t> rec, int nr) {
-                                   return BuildCompanyKey(rec, nr);
-                               }};
+    static const FileDesc desc{
+        CompanyRec::Size,
+        {KeyDesc{5, false}, KeyDesc{30, true}},
+        [](std::span<const uint8_t> rec, int nr) { return BuildCompanyKey(rec, nr); }};
     return desc;
 }
 
@@ -91,11 +90,12 @@ std::optional<std::vector<CompanyRec>> ListCompanies(const DataFolder& folder, C
     const FileSetCloser closer(handle);
     std::vector<CompanyRec> companies;
     const int keyNr = order == CompanyOrder::ByName ? CompanyNameKey : CompanyNumberKey;
-    const bool walked = ForEachByKey(handle, desc, keyNr, [&](int32_t, std::span<const uint8_t> rec) {
-        CompanyRec& c = companies.emplace_back();
-        std::copy(rec.begin(), rec.end(), c.bytes().begin());
-        return true;
-    });
+    const bool walked =
+        ForEachByKey(handle, desc, keyNr, [&](int32_t, std::span<const uint8_t> rec) {
+            CompanyRec& c = companies.emplace_back();
+            std::copy(rec.begin(), rec.end(), c.bytes().begin());
+            return true;
+        });
     if (!walked) return std::nullopt;
     if (order == CompanyOrder::ByNumber) {
         // Key 1 is text ("10" before "9"); a list by number is read as numbers.
@@ -103,8 +103,9 @@ std::optional<std::vector<CompanyRec>> ListCompanies(const DataFolder& folder, C
             const auto n = CanonicalCompanyNumber(c.get(Company::CompanyNumber));
             return n ? std::stoi(*n) : 0;
         };
-        std::stable_sort(companies.begin(), companies.end(),
-                         [&](const CompanyRec& a, const CompanyRec& b) { return value(a) < value(b); });
+        std::stable_sort(
+            companies.begin(), companies.end(),
+            [&](const CompanyRec& a, const CompanyRec& b) { return value(a) < value(b); });
     }
     return companies;
 }

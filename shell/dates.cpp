@@ -45,7 +45,9 @@ std::optional<int> YearPart(std::string_view text) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -57,7 +59,9 @@ bool IsValidYmd(int year, int month, int day) {
     return year >= 1 && year <= 9999 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-int64_t DaysBetween(Date from, Date to) { return (ToDays(to) - ToDays(from)).count(); }
+int64_t DaysBetween(Date from, Date to) {
+    return (ToDays(to) - ToDays(from)).count();
+}
 
 std::string SortableDate(Date d) {
     char buf[40];
@@ -78,9 +82,12 @@ DateOrder DateOrderOf(std::string_view setting) {
 
 std::string DateFormat::DateFormatString() const {
     switch (order_) {
-        case DateOrder::DayFirst: return "dd/mm/yyyy";
-        case DateOrder::YearFirst: return "yyyy/mm/dd";
-        case DateOrder::MonthFirst: break;
+        case DateOrder::DayFirst:
+            return "dd/mm/yyyy";
+        case DateOrder::YearFirst:
+            return "yyyy/mm/dd";
+        case DateOrder::MonthFirst:
+            break;
     }
     return "mm/dd/yyyy";
 }
@@ -120,8 +127,10 @@ std::string DateFormat::format(Date d) const {
         case DateOrder::DayFirst:
             std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.day, d.month, d.year);
             return buf;
-        case DateOrder::YearFirst: return SortableDate(d);
-        case DateOrder::MonthFirst: break;
+        case DateOrder::YearFirst:
+            return SortableDate(d);
+        case DateOrder::MonthFirst:
+            break;
     }
     std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.month, d.day, d.year);
     return buf;

@@ -16,7 +16,7 @@ struct Date {
 };
 
 bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);  // 0 for a month outside 1..12
+int DaysInMonth(int year, int month);           // 0 for a month outside 1..12
 bool IsValidYmd(int year, int month, int day);  // years 1..9999
 // Whole days from `from` to `to`; negative when `to` is earlier.
 int64_t DaysBetween(Date from, Date to);

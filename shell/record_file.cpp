@@ -30,7 +30,8 @@ bool InBracket(FileSetHandle handle, const std::function<bool()>& body) {
     return EngineOK;
 }
 
-void RemoveKeys(FileSetHandle handle, int32_t ref, const std::vector<std::pair<int, std::string>>& keys) {
+void RemoveKeys(FileSetHandle handle, int32_t ref,
+                const std::vector<std::pair<int, std::string>>& keys) {
     for (const auto& [nr, key] : keys) DeleteKey(handle, nr, ref, key);
 }
 

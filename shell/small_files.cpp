@@ -38,7 +38,8 @@ std::vector<std::string> LoadTerms(const DataFolder& folder) {
 bool SaveTerms(const DataFolder& folder, const std::vector<std::string>& terms) {
     std::string content;
     for (std::string term : terms) {
-        std::replace_if(term.begin(), term.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        std::replace_if(
+            term.begin(), term.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         content += term;
         content += "\r\n";
     }

@@ -6,7 +6,9 @@
 #include "engine/engine.h"
 
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 }  // namespace
 
 std::string TrimBlanks(std::string_view text) {

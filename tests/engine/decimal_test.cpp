@@ -122,8 +122,7 @@ TEST(DecimalFormat, GeneralTextIsShortestExact) {
     EXPECT_EQ(D("-1000000").general(), "-1000000");
     EXPECT_EQ((-Max).general(), "-9223372036854.775807");
     // What general() writes reads back as the same value.
-    for (const char* t : {"0.1", "-7.000125", "123456789.5"})
-        EXPECT_EQ(D(D(t).general()), D(t));
+    for (const char* t : {"0.1", "-7.000125", "123456789.5"}) EXPECT_EQ(D(D(t).general()), D(t));
 }
 
 TEST(DecimalCompare, ByValueNotByText) {

@@ -55,10 +55,12 @@ TEST_F(CompanyFileTest, AddListAndFindCompanies) {
     Add("9", "alpha stores");
     Add("200", "Middle Mart");
     Add("007", "Bravo Co");
-    EXPECT_EQ(Names(CompanyOrder::ByName),
-              (std::vector<std::string>{"alpha stores", "Bravo Co", "Middle Mart", "Zephyr Goods"}));
-    EXPECT_EQ(Names(CompanyOrder::ByNumber),
-              (std::vector<std::string>{"Bravo Co", "alpha stores", "Zephyr Goods", "Middle Mart"}));
+    EXPECT_EQ(
+        Names(CompanyOrder::ByName),
+        (std::vector<std::string>{"alpha stores", "Bravo Co", "Middle Mart", "Zephyr Goods"}));
+    EXPECT_EQ(
+        Names(CompanyOrder::ByNumber),
+        (std::vector<std::string>{"Bravo Co", "alpha stores", "Zephyr Goods", "Middle Mart"}));
     const auto found = FindCompany(folder, " 7");
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->get(Company::Name), "Bravo Co");
@@ -97,10 +99,10 @@ TEST_F(CompanyFileTest, UpdateStartsFromTheFileNotTheCurrentCopy) {
     Add("3", "Three");
     state.CurrentCompany = *FindCompany(folder, "3");
     state.CurrentCompany.set(Company::Name, "Stale copy");
-    ASSERT_EQ(UpdateCurrentCompany(state, folder, [](CompanyRec& c) {
-                  return c.set(Company::ReceivablesTotal, "12.50");
-              }),
-              CompanyResult::Ok);
+    ASSERT_EQ(
+        UpdateCurrentCompany(
+            state, folder, [](CompanyRec& c) { return c.set(Company::ReceivablesTotal, "12.50"); }),
+        CompanyResult::Ok);
     EXPECT_EQ(state.CurrentCompany.get(Company::Name), "Three");
 }
 
@@ -128,14 +130,14 @@ TEST_F(CompanyFileTest, RefusedChangesAndNumberChangesWriteNothing) {
     Add("4", "Four");
     state.CurrentCompany = *FindCompany(folder, "3");
     const CompanyRec before = state.CurrentCompany;
-    EXPECT_EQ(UpdateCurrentCompany(state, folder, [](CompanyRec& c) {
-                  c.set(Company::Name, "Half done");
-                  return c.set(Company::TaxRate, "1234567");  // does not fit
-              }),
+    EXPECT_EQ(UpdateCurrentCompany(state, folder,
+                                   [](CompanyRec& c) {
+                                       c.set(Company::Name, "Half done");
+                                       return c.set(Company::TaxRate, "1234567");  // does not fit
+                                   }),
               CompanyResult::Refused);
-    EXPECT_EQ(UpdateCurrentCompany(state, folder, [](CompanyRec& c) {
-                  return c.set(Company::CompanyNumber, "4");
-              }),
+    EXPECT_EQ(UpdateCurrentCompany(
+                  state, folder, [](CompanyRec& c) { return c.set(Company::CompanyNumber, "4"); }),
               CompanyResult::NumberChanged);
     EXPECT_EQ(FindCompany(folder, "3"), before);
     EXPECT_EQ(state.CurrentCompany, before);

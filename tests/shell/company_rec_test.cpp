@@ -35,7 +35,9 @@ Probe Of(std::string name, Company::Bool f) {
     return {name, [f](CompanyRec& r, int) { r.set(f, true); },
             [f](const CompanyRec& r, int) { return r.get(f); }};
 }
-int32_t Word(int seed) { return static_cast<int32_t>(0x11111111u * ((seed % 14) + 1) + 0x01010101u); }
+int32_t Word(int seed) {
+    return static_cast<int32_t>(0x11111111u * ((seed % 14) + 1) + 0x01010101u);
+}
 Probe Of(std::string name, Company::I32 f) {
     return {name, [f](CompanyRec& r, int s) { r.set(f, Word(s)); },
             [f](const CompanyRec& r, int s) { return r.get(f) == Word(s); }};
@@ -71,7 +73,8 @@ std::vector<Probe> AllFields() {
     FIELD(CodeHeading), FIELD(QuantityHeading), FIELD(DescriptionHeading);
     FIELD(UnitCostHeading), FIELD(ExtensionHeading), FIELD(TaxHeading);
     FIELD(PrintPackingSlip), FIELD(PrintInvoiceFileCopies), FIELD(LastInvoiceNumber);
-    for (int k = 0; k < PrintFontCount; ++k) AddFont(p, "PrintFont" + std::to_string(k), PrintFont(k));
+    for (int k = 0; k < PrintFontCount; ++k)
+        AddFont(p, "PrintFont" + std::to_string(k), PrintFont(k));
     FIELD(MaxLines), FIELD(LastInterestRun), FIELD(LastStatementRun), FIELD(InterestMarkPrinted);
     FIELD(InterestTerms), FIELD(InterestOverdueClass), FIELD(InterestMinimumCharge);
     FIELD(InterestMonthlyRate), FIELD(QueueInvoiceCustomer), FIELD(QueueBatchCustomers);
