@@ -25,6 +25,9 @@ void PrintTwoPages(PrintCanvas& canvas) {
     canvas.MoveTo(20, 400);
     canvas.LineTo(canvas.PageWidth() - 20, 400);
     canvas.Rectangle(20, 500, 400, 700);
+    QImage logo(120, 60, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    canvas.Draw(canvas.PageWidth() - 200, 150, logo);
     canvas.NewPage();
     canvas.SetFont({"Courier New", 10, 0, 0});
     canvas.TextOut(150, 150, "Continued on page number 2");
@@ -68,6 +71,17 @@ TEST(RecordingCanvas, KeepsEveryCallWithItsPageFontAndPen) {
     EXPECT_EQ(line->p2, QPoint(canvas.PageWidth() - 20, 400));
     EXPECT_EQ(line->penWidth, 3);
     EXPECT_EQ(canvas.PenPos(), QPoint(0, 0));  // a new page starts at the origin
+
+    const auto rect =
+        std::find_if(calls.begin(), calls.end(), [](auto& c) { return c.op == Op::Rectangle; });
+    ASSERT_NE(rect, calls.end());
+    EXPECT_EQ(rect->p1, QPoint(20, 500));
+    EXPECT_EQ(rect->p2, QPoint(400, 700));
+    const auto image =
+        std::find_if(calls.begin(), calls.end(), [](auto& c) { return c.op == Op::Image; });
+    ASSERT_NE(image, calls.end());
+    EXPECT_EQ(image->imageSize, QSize(120, 60));
+    EXPECT_EQ(image->p2 - image->p1, QPoint(120, 60));
 }
 
 TEST(RecordingCanvas, TextIsMeasuredAtPrinterResolution) {
