@@ -75,10 +75,10 @@ TCalForm::TCalForm(QWidget* parent) : Form(parent) {
     NDate->setObjectName("NDate");
     NDate->setAlignment(Qt::AlignCenter);
 
-    OKBtn = new QPushButton("OK", this);
+    OKBtn = new QPushButton("&OK", this);
     OKBtn->setObjectName("OKBtn");
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton("&Cancel", this);
     CancelBtn->setObjectName("CancelBtn");
     SetButtonResult(OKBtn, Modal::Ok);
     SetButtonResult(CancelBtn, Modal::Cancel);

@@ -91,9 +91,9 @@ TFindBox::TFindBox(QWidget* parent) : Form(parent) {
     // Enter while typing searches; Enter on a row chooses it (see eventFilter).
     FindBtn->setDefault(true);
     ListView1 = nullptr;
-    OKBtn = new QPushButton("OK", this);
+    OKBtn = new QPushButton("&OK", this);
     OKBtn->setObjectName("OKBtn");
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton("&Cancel", this);
     CancelBtn->setObjectName("CancelBtn");
     SetButtonResult(OKBtn, Modal::Ok);
     SetButtonResult(CancelBtn, Modal::Cancel);
