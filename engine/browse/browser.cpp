@@ -319,7 +319,6 @@ void TFvcBrowser::syncScrollBars() {
     v->setPageStep(pageRows());
     v->setSingleStep(1);
     v->setValue(std::clamp<int32_t>(ordinal_, 0, maxOrdinal()));
-    v->setSliderPosition(v->value());
 
     qsizetype widest = header_.size();
     for (const RR& row : rows_)
