@@ -320,11 +320,13 @@ void TFvcBrowser::syncScrollBars() {
     v->setSingleStep(1);
     v->setValue(std::clamp<int32_t>(ordinal_, 0, maxOrdinal()));
 
-    qsizetype widest = header_.size();
+    // The widest text seen since binding: a bar that only ever appears cannot make the page
+    // shrink and grow in turn.
+    widest_ = std::max<qsizetype>(widest_, header_.size());
     for (const RR& row : rows_)
-        widest = std::max<qsizetype>(widest, static_cast<qsizetype>(row.BRLRowEltString.size()));
+        widest_ = std::max<qsizetype>(widest_, static_cast<qsizetype>(row.BRLRowEltString.size()));
     const int textWidth =
-        static_cast<int>(widest) * fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        static_cast<int>(widest_) * fontMetrics().horizontalAdvance(QLatin1Char('M'));
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, std::max(0, textWidth + 2 * TextMargin - viewport()->width()));
     h->setPageStep(viewport()->width());
@@ -453,6 +455,7 @@ void InitBrowserModel(TFvcBrowser& browser, FileSetHandle fileSet, int keyNr,
     browser.cursor_ = 0;
     browser.ordinal_ = 0;
     browser.entries_ = 0;
+    browser.widest_ = 0;
     if (ok) {
         browser.paging([&] { browser.showFirst(); });
     } else {

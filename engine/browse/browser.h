@@ -110,6 +110,7 @@ private:
     bool busy_ = false;
     bool syncing_ = false;
     int wheelRest_ = 0;
+    qsizetype widest_ = 0;  // characters
 };
 
 // Binds the control to index keyNr of the owner's open file set; the owner's record buffer

@@ -99,14 +99,7 @@ void IndexPager::walkForward(const std::string& fromKey, int32_t fromRef, bool i
     int32_t ref = fromRef;
     if (seek(key, ref) != Seek::Found) return;
     if ((inclusive || key != fromKey || ref != fromRef) && !visit(key, ref)) return;
-    for (;;) {
-        NextKey(handle_, keyNr_, ref, key);
-        if (!EngineOK) {
-            noteIndexFailure();
-            return;
-        }
-        if (!visit(key, ref)) return;
-    }
+    step(NextKey, key, ref, visit);
 }
 
 void IndexPager::walkBackward(const std::string* fromKey, int32_t fromRef, const Visit& visit) {
@@ -117,8 +110,13 @@ void IndexPager::walkBackward(const std::string* fromKey, int32_t fromRef, const
     const Seek start = fromKey ? seek(key, ref) : Seek::End;
     if (start == Seek::Failed) return;
     if (start == Seek::End) ClearKeyPosition(handle_, keyNr_);
+    step(PrevKey, key, ref, visit);
+}
+
+void IndexPager::step(void (*move)(FileSetHandle, int, int32_t&, std::string&), std::string& key,
+                      int32_t& ref, const Visit& visit) {
     for (;;) {
-        PrevKey(handle_, keyNr_, ref, key);
+        move(handle_, keyNr_, ref, key);
         if (!EngineOK) {
             noteIndexFailure();
             return;

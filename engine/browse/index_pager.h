@@ -89,6 +89,9 @@ private:
     Seek seek(std::string& key, int32_t& ref);
     void walkForward(const std::string& key, int32_t ref, bool inclusive, const Visit& visit);
     void walkBackward(const std::string* key, int32_t ref, const Visit& visit);
+    // Visits entries one NextKey or PrevKey at a time until visit says stop or the index ends.
+    void step(void (*move)(FileSetHandle, int, int32_t&, std::string&), std::string& key,
+              int32_t& ref, const Visit& visit);
     std::optional<RR> makeRow(const std::string& key, int32_t ref);
     std::vector<RR> collect(const std::function<void(const Visit&)>& walk, int n);
     void noteIndexFailure();

@@ -28,6 +28,11 @@ inline std::string codeOf(int i) {
     std::snprintf(text, sizeof text, "%08d", i * 10);
     return text;
 }
+inline std::vector<std::string> codes(int from, int to) {
+    std::vector<std::string> out;
+    for (int i = from; i <= to; ++i) out.push_back(codeOf(i));
+    return out;
+}
 // Seven names shared by many items.
 inline std::string nameOf(int i) {
     return "NAME" + std::to_string(i % 7);

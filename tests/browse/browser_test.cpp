@@ -9,12 +9,6 @@
 namespace browsetest {
 namespace {
 
-std::vector<std::string> codes(int from, int to) {
-    std::vector<std::string> out;
-    for (int i = from; i <= to; ++i) out.push_back(codeOf(i));
-    return out;
-}
-
 // Collects what the owner's error hook is told, and puts the old hook back.
 struct ReportLog {
     std::vector<std::string> messages;

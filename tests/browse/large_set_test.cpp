@@ -5,12 +5,6 @@
 namespace browsetest {
 namespace {
 
-std::vector<std::string> codes(int from, int to) {
-    std::vector<std::string> out;
-    for (int i = from; i <= to; ++i) out.push_back(codeOf(i));
-    return out;
-}
-
 int itemShown(const TFvcBrowser& b, int row) {
     return std::stoi(b.rows()[static_cast<size_t>(row)].BRLRowEltString) / 10;
 }
