@@ -69,7 +69,8 @@ protected:
         OpenFileSet(file, name, false, false, false, true);
         ASSERT_TRUE(EngineOK) << EngineErrorCode;
         LockFileSet(file);
-        for (int i = 1; i <= count; ++i) addItem(i);
+        refs.assign(1, 0);
+        for (int i = 1; i <= count; ++i) refs.push_back(addItem(i));
         UnlockFileSet(file);
         ASSERT_TRUE(EngineOK) << EngineErrorCode;
     }
@@ -130,6 +131,7 @@ protected:
 
     testsupport::TempDir dir;
     FileSetHandle file = 0;
+    std::vector<int32_t> refs;  // refs[i] holds item i
     std::unique_ptr<TFvcBrowser> browser;
 };
 

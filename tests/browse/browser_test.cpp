@@ -307,9 +307,7 @@ TEST_F(BrowseTest, EngineStatusIsTheOwners) {
 
 TEST_F(BrowseTest, HighlightStaysOnItsRecord) {
     makeItems(35);
-    std::vector<int32_t> refs(36);
     open(CodeKey, 10);
-    for (const RR& row : browser->rows()) refs[std::stoi(row.BRLRowEltString) / 10] = row.Ref;
     BrowserGotoKey(*browser, codeOf(5), 0);  // page 5..14, highlight on 5
     press(Qt::Key_Down, 3);                  // highlight on 8, fourth row
     addItem(0);                              // a row appears above
