@@ -27,11 +27,24 @@ std::string codeOf(int32_t n) {
     return text;
 }
 
+bool holds(const std::string& name, int32_t count) {
+    FileSetHandle file = 0;
+    OpenFileSet(file, name, false, false, false, true);
+    if (!EngineOK) return false;
+    const bool whole = UsedRecordCount(file) == count && IndexKeyCount(file, 1) == count;
+    CloseFileSet(file);
+    return whole;
+}
+
 // Builds NAME with `count` records unless a finished one is already there; the ".ok" marker is
 // written last so that a run cut short builds again.
-bool ensureSet(const std::string& name, int32_t count) {
-    const std::string marker = name + ".ok";
-    if (std::filesystem::exists(marker)) return true;
+bool ensureSet(const std::filesystem::path& folder, const std::string& stem, int32_t count) {
+    const std::string name = (folder / stem).string();
+    const std::filesystem::path marker = folder / (stem + ".ok");
+    if (std::filesystem::exists(marker) && holds(name, count)) return true;
+    std::filesystem::remove(marker);
+    for (const char* extension : {".DAT", ".IX"})
+        std::filesystem::remove(folder / (stem + extension));
     std::printf("generating %d records in %s ...\n", count, name.c_str());
     std::fflush(stdout);
     KeyDescTable keys{};
@@ -106,9 +119,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argc > 1 ? argv[1] : BROWSE_BENCH_DATA;
     std::filesystem::create_directories(folder);
     EngineStart();
+    if (!ensureSet(folder, "BR1K", 1000) || !ensureSet(folder, "BR1M", 1000000)) return 2;
     const std::string small = (folder / "BR1K").string();
     const std::string large = (folder / "BR1M").string();
-    if (!ensureSet(small, 1000) || !ensureSet(large, 1000000)) return 2;
 
     timeOpen(small);  // warm the caches of both before measuring
     timeOpen(large);
