@@ -6,6 +6,12 @@ namespace browse {
 
 namespace {
 
+// A slot whose first four bytes are set holds a deleted record; the engine reads it all the
+// same, but an index entry pointing at it is out of step and its bytes are no record.
+bool deleted(std::span<const uint8_t> record) {
+    return record.size() >= 4 && (record[0] | record[1] | record[2] | record[3]) != 0;
+}
+
 bool entryBefore(const std::string& key, int32_t ref, const std::string& limitKey,
                  int32_t limitRef) {
     const int c = key.compare(limitKey);
@@ -130,9 +136,8 @@ std::optional<RR> IndexPager::makeRow(const std::string& key, int32_t ref) {
     row.Key = key.substr(0, RR::MaxKeyLength);
     row.Ref = ref;
     ReadRecord(handle_, ref, rowBuffer_);
-    if (EngineOK) {
-        forget(ref);
-    } else {
+    if (EngineOK) forget(ref);
+    if (!EngineOK || deleted(rowBuffer_)) {
         noteError(ref);
         row.Status = -1;
         // Owners index into the bytes without looking at Status; give them blank ones.
@@ -224,6 +229,7 @@ int IndexPager::readRecord(int32_t ref, std::span<uint8_t> dest) {
         return EngineErrorClass();
     }
     ReadRecord(handle_, ref, readBuffer_);
+    if (EngineOK && deleted(readBuffer_)) failWith(EngineCode::RecordDeleted);
     if (!EngineOK) return EngineErrorClass();
     std::copy(readBuffer_.begin(), readBuffer_.end(), dest.begin());
     return 0;

@@ -341,30 +341,57 @@ TEST_F(BrowseTest, UnreadableRowReportedOnce) {
     makeItems(12);
     open(CodeKey, 10);
     ReportLog log;
-    const int32_t broken = browser->rows()[4].Ref;
-    DeleteRecord(file, broken);  // its keys stay: the index points at a dead record
-    ASSERT_TRUE(EngineOK);
+    // An index entry for a record the file does not have.
+    const int32_t missing = refs.back() + 100;
+    AddKey(file, CodeKey, missing, "00000055");
     std::vector<uint8_t> scratch(ItemLength);
-    ReadRecord(file, broken, scratch);
+    ReadRecord(file, missing, scratch);
     ASSERT_GE(EngineErrorClass(), 2);
     const std::string expected = "Class " + std::to_string(EngineErrorClass()) +
                                  " error.  Isam Error " + std::to_string(EngineErrorCode);
     BrowserRedraw(*browser);
     EXPECT_EQ(log.messages, std::vector<std::string>{expected});
-    EXPECT_EQ(browser->rows()[4].Status, -1);
-    EXPECT_EQ(browser->rows()[4].BRLRowEltString, "****  " + codeOf(5));
-    EXPECT_EQ(browser->rows()[5].Status, 0);
+    EXPECT_EQ(browser->rows()[5].Ref, missing);
+    EXPECT_EQ(browser->rows()[5].Status, -1);
+    EXPECT_EQ(browser->rows()[5].BRLRowEltString, "****  00000055");
+    EXPECT_EQ(browser->rows()[6].Status, 0);
 
+    // Redraws, repaints and paging past it again do not repeat the message.
     BrowserRedraw(*browser);
     browser->repaint();
-    press(Qt::Key_Down, 6);
+    press(Qt::Key_Down, 12);
     press(Qt::Key_Home);
     EXPECT_EQ(log.messages.size(), 1u);
+
+    // Picking it reads nothing.
+    BrowserGotoKey(*browser, "00000055", 0);
+    std::vector<uint8_t> ownerBuffer(ItemLength, 0xAB);
+    bool read = true;
+    EXPECT_GE(BrowserReadCurrent(*browser, read, ownerBuffer), 2);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(ownerBuffer, std::vector<uint8_t>(ItemLength, 0xAB));
 
     // A reporter that throws is contained.
     BrowserErrorReporter = [](const std::string&) { throw std::runtime_error("box failed"); };
     InitBrowserModel(*browser, file, CodeKey, ItemLength);
+    EXPECT_EQ(browser->rows()[5].Status, -1);
+}
+
+TEST_F(BrowseTest, DeletedRecordUnderALiveKey) {
+    makeItems(12);
+    open(CodeKey, 10);
+    DeleteRecord(file, refs[5]);  // its keys stay: the index is out of step with the data
+    ASSERT_TRUE(EngineOK);
+    BrowserRedraw(*browser);
     EXPECT_EQ(browser->rows()[4].Status, -1);
+    EXPECT_EQ(browser->rows()[4].BRLRowEltString, "****  " + codeOf(5));
+    BrowserGotoKey(*browser, codeOf(5), 0);
+    std::vector<uint8_t> ownerBuffer(ItemLength, 0xAB);
+    bool read = true;
+    EXPECT_EQ(BrowserReadCurrent(*browser, read, ownerBuffer), 4);
+    EXPECT_EQ(EngineErrorCode, EngineCode::RecordDeleted);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(ownerBuffer, std::vector<uint8_t>(ItemLength, 0xAB));
 }
 
 TEST_F(BrowseTest, OwnerExceptionsStayOutOfTheEventLoop) {
