@@ -86,10 +86,7 @@ public:
         browser_.show();
         QApplication::processEvents();
     }
-    ~Subject() {
-        InitBrowserModel(browser_, 0, 1, RecordBytes);  // lets go of the set before it closes
-        CloseFileSet(file_);
-    }
+    ~Subject() { CloseFileSet(file_); }
     Subject(const Subject&) = delete;
     Subject& operator=(const Subject&) = delete;
 

@@ -117,7 +117,10 @@ void TFvcBrowser::paging(const std::function<void()>& step) {
             ~Done() { flag = false; }
         } done{busy_};
         const browse::EngineStatusKeeper keep;
-        step();
+        if (const browse::IndexPager::Attachment attached{pager_})
+            step();
+        else
+            forgetPage();  // the owner closed its set: nothing left to show
     }
     syncScrollBars();
     viewport()->update();
@@ -137,6 +140,14 @@ void TFvcBrowser::userPaging(const std::function<void()>& step) {
     } catch (...) {
         report("The list could not be shown.");
     }
+}
+
+void TFvcBrowser::forgetPage() {
+    rows_.clear();
+    cursor_ = 0;
+    ordinal_ = 0;
+    entries_ = 0;
+    widest_ = 0;
 }
 
 void TFvcBrowser::refreshExtent() {
@@ -451,11 +462,7 @@ void TFvcBrowser::focusOutEvent(QFocusEvent* event) {
 void InitBrowserModel(TFvcBrowser& browser, FileSetHandle fileSet, int keyNr,
                       int32_t ownerRecordLength) {
     const bool ok = browser.pager_.bind(fileSet, keyNr, ownerRecordLength);
-    browser.rows_.clear();
-    browser.cursor_ = 0;
-    browser.ordinal_ = 0;
-    browser.entries_ = 0;
-    browser.widest_ = 0;
+    browser.forgetPage();
     if (ok) {
         browser.paging([&] { browser.showFirst(); });
     } else {
@@ -475,7 +482,11 @@ int BrowserKeyNumber(const TFvcBrowser& browser) {
 
 int BrowserReadCurrent(TFvcBrowser& browser, bool& read, std::span<uint8_t> ownerBuffer) {
     read = false;
-    if (!browser.pager_.bound()) return NoModelClass;
+    const browse::IndexPager::Attachment attached{browser.pager_};
+    if (!attached) {
+        if (!browser.pager_.bound()) BrowserRedraw(browser);  // the owner closed its set
+        return NoModelClass;
+    }
     if (browser.rows_.empty()) return 0;
     const RR current = browser.rows_[browser.cursor_];
     if (!browser.pager_.contains(current.Key, current.Ref)) {
@@ -492,7 +503,8 @@ int BrowserReadCurrent(TFvcBrowser& browser, bool& read, std::span<uint8_t> owne
 }
 
 int BrowserReadRow(TFvcBrowser& browser, const RR& row, std::span<uint8_t> ownerBuffer) {
-    if (!browser.pager_.bound()) return NoModelClass;
+    const browse::IndexPager::Attachment attached{browser.pager_};
+    if (!attached) return NoModelClass;
     return browser.pager_.readRecord(row.Ref, ownerBuffer);
 }
 
@@ -519,6 +531,8 @@ void SetFilterEnabled(TFvcBrowser& browser, bool enabled) {
 
 void BrowserRedraw(TFvcBrowser& browser) {
     if (!browser.pager_.bound()) {
+        browser.forgetPage();
+        browser.syncScrollBars();
         browser.viewport()->update();
         return;
     }

@@ -77,6 +77,7 @@ private:
     // The same for steps started by the user: nothing escapes into the event loop.
     void userPaging(const std::function<void()>& step);
 
+    void forgetPage();
     void showFirst();
     void showLast();
     void showAt(const std::string& key, int32_t ref, int screenRow);

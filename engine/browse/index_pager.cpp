@@ -44,28 +44,52 @@ bool IndexPager::bind(FileSetHandle owner, int keyNr, int32_t ownerRecordLength)
         failWith(EngineCode::BadArgument);
         return false;
     }
-    FileSetHandle own = 0;
-    DuplicateFileSetHandle(owner, own);
-    if (!EngineOK) return false;
-    handle_ = own;
+    owner_ = owner;
     keyNr_ = keyNr;
     recordLength_ = length;
     rowBuffer_.assign(static_cast<size_t>(length), 0);
     readBuffer_.assign(static_cast<size_t>(length), 0);
     known_.clear();
     fresh_.clear();
+    EngineOK = true;
+    EngineErrorCode = 0;
     return true;
 }
 
 void IndexPager::unbind() {
-    if (handle_ == 0) return;
-    const EngineStatusKeeper keep;
-    CloseFileSet(handle_);
+    if (attached()) {
+        const EngineStatusKeeper keep;
+        CloseFileSet(handle_);
+    }
     handle_ = 0;
+    depth_ = 0;
+    owner_ = 0;
     keyNr_ = 0;
     recordLength_ = 0;
     known_.clear();
     fresh_.clear();
+}
+
+bool IndexPager::attach() {
+    if (!bound()) return false;
+    if (depth_ > 0) {
+        ++depth_;
+        return true;
+    }
+    if (!IsFileSetOpen(owner_)) {
+        unbind();
+        return false;
+    }
+    DuplicateFileSetHandle(owner_, handle_);
+    if (!EngineOK) return false;
+    depth_ = 1;
+    return true;
+}
+
+void IndexPager::detach() {
+    if (depth_ == 0 || --depth_ > 0) return;
+    const EngineStatusKeeper keep;
+    CloseFileSet(handle_);
 }
 
 bool IndexPager::setKeyNumber(int keyNr) {
@@ -73,7 +97,7 @@ bool IndexPager::setKeyNumber(int keyNr) {
         failWith(EngineCode::BadHandle);
         return false;
     }
-    if (keyNr < 1 || keyNr > KeyCount(handle_)) {
+    if (keyNr < 1 || keyNr > KeyCount(owner_)) {
         failWith(EngineCode::BadArgument);
         return false;
     }
@@ -161,7 +185,7 @@ std::optional<RR> IndexPager::makeRow(const std::string& key, int32_t ref) {
 
 std::vector<RR> IndexPager::collect(const std::function<void(const Visit&)>& walk, int n) {
     std::vector<RR> rows;
-    if (!bound() || n <= 0) return rows;
+    if (!attached() || n <= 0) return rows;
     walk([&](const std::string& key, int32_t ref) {
         if (auto row = makeRow(key, ref)) rows.push_back(std::move(*row));
         return static_cast<int>(rows.size()) < n;
@@ -196,20 +220,20 @@ std::vector<RR> IndexPager::before(const RR& row, int n) {
 }
 
 bool IndexPager::contains(const std::string& key, int32_t ref) {
-    if (!bound()) return false;
+    if (!attached()) return false;
     std::string found = key;
     int32_t foundRef = ref;
     return seek(found, foundRef) == Seek::Found && found == key && foundRef == ref;
 }
 
 int32_t IndexPager::entryCount() {
-    if (!bound()) return 0;
+    if (!attached()) return 0;
     const int32_t n = IndexKeyCount(handle_, keyNr_);
     return EngineOK ? n : 0;
 }
 
 bool IndexPager::keyRange(std::string& first, std::string& last) {
-    if (!bound()) return false;
+    if (!attached()) return false;
     int32_t ref = 0;
     ClearKeyPosition(handle_, keyNr_);
     NextKey(handle_, keyNr_, ref, first);
@@ -220,7 +244,7 @@ bool IndexPager::keyRange(std::string& first, std::string& last) {
 }
 
 int IndexPager::readRecord(int32_t ref, std::span<uint8_t> dest) {
-    if (!bound()) {
+    if (!attached()) {
         failWith(EngineCode::BadHandle);
         return EngineErrorClass();
     }

@@ -1,6 +1,10 @@
 #pragma once
 // Walks one index of a file set through a handle of its own, a few rows at a time, and turns
 // index entries into rows: record read into a buffer of its own, filter asked, text built.
+//
+// The own handle is a duplicate of the owner's, taken for one paging step and closed after it:
+// between steps the control holds nothing open, so an owner that closes its set has closed it
+// (a rebuild refuses a set still open anywhere).
 
 #include <cstdint>
 #include <functional>
@@ -54,7 +58,24 @@ public:
     // Sets EngineOK and EngineErrorCode; on failure the pager is left unbound.
     bool bind(FileSetHandle owner, int keyNr, int32_t ownerRecordLength);
     void unbind();
-    bool bound() const { return handle_ != 0; }
+    bool bound() const { return owner_ != 0; }
+
+    // Holds the own handle for one step; nests. False (and unbound) once the owner's set is
+    // closed. Every call below needs one.
+    class Attachment {
+    public:
+        explicit Attachment(IndexPager& pager) : pager_(pager), ok_(pager.attach()) {}
+        ~Attachment() {
+            if (ok_) pager_.detach();
+        }
+        Attachment(const Attachment&) = delete;
+        Attachment& operator=(const Attachment&) = delete;
+        explicit operator bool() const { return ok_; }
+
+    private:
+        IndexPager& pager_;
+        bool ok_;
+    };
     bool setKeyNumber(int keyNr);
     int keyNumber() const { return keyNr_; }
     int32_t recordLength() const { return recordLength_; }
@@ -82,6 +103,10 @@ public:
     std::vector<PagingError> takeErrors();
 
 private:
+    bool attach();
+    void detach();
+    bool attached() const { return handle_ != 0; }
+
     using Visit = std::function<bool(const std::string& key, int32_t ref)>;
 
     enum class Seek { Found, End, Failed };
@@ -100,7 +125,9 @@ private:
 
     Accept accept_;
     Build build_;
-    FileSetHandle handle_ = 0;
+    FileSetHandle owner_ = 0;
+    FileSetHandle handle_ = 0;  // while attached
+    int depth_ = 0;
     int keyNr_ = 0;
     int32_t recordLength_ = 0;
     std::vector<uint8_t> rowBuffer_;

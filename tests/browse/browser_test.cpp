@@ -53,6 +53,36 @@ TEST_F(BrowseTest, BindingRefusesWhatCannotWork) {
     EXPECT_TRUE(b.rows().empty());
 }
 
+TEST_F(BrowseTest, HoldsNothingOpenBetweenSteps) {
+    makeItems(20);
+    open(CodeKey, 10);
+    press(Qt::Key_Down, 3);
+    // The owner closes its set to rebuild it while the list is still up.
+    CloseFileSet(file);
+    const std::string name = dir.file("ITEMS");
+    RestructureFile(name, ItemLength, ItemLength);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    KeyDescTable keys{};
+    keys[0] = {10, false};
+    keys[1] = {20, true};
+    ReindexFile(name, 2, keys, [](std::span<const uint8_t> record, int keyNr) {
+        return keyNr == CodeKey ? codeIn(record) : field(record, 14, 20);
+    });
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+
+    // Paging with the set closed shows nothing and asks nothing of the engine.
+    press(Qt::Key_Down);
+    EXPECT_TRUE(browser->rows().empty());
+    EXPECT_EQ(BrowserKeyNumber(*browser), 65535);
+    std::vector<uint8_t> buffer(ItemLength, 0);
+    bool read = true;
+    EXPECT_EQ(BrowserReadCurrent(*browser, read, buffer), 5);
+
+    OpenFileSet(file, name, false, false, false, true);
+    InitBrowserModel(*browser, file, CodeKey, ItemLength);
+    EXPECT_EQ(shownTexts(), codes(1, 10));
+}
+
 TEST_F(BrowseTest, EmptyFile) {
     makeItems(0);
     open();
