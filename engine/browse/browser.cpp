@@ -279,6 +279,7 @@ void TFvcBrowser::moveCursor(int delta) {
 }
 
 void TFvcBrowser::jumpToThumb(int value) {
+    refreshExtent();  // the file may have grown since the thumb was placed
     if (value <= 0) {
         showFirst();
     } else if (value >= maxOrdinal()) {

@@ -194,6 +194,10 @@ TEST_F(BrowseTest, GotoKey) {
     EXPECT_EQ(currentText(), codeOf(1));
     BrowserGotoKey(*browser, "A", 0);  // after every code
     EXPECT_EQ(currentText(), codeOf(35));
+    ReportLog log;
+    BrowserGotoKey(*browser, std::string(40, '0'), 0);  // longer than any key
+    EXPECT_EQ(currentText(), codeOf(1));
+    EXPECT_TRUE(log.messages.empty());
 }
 
 TEST_F(BrowseTest, KeySwitchAndDuplicates) {
