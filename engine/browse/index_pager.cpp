@@ -46,7 +46,6 @@ bool IndexPager::bind(FileSetHandle owner, int keyNr, int32_t ownerRecordLength)
     }
     owner_ = owner;
     keyNr_ = keyNr;
-    recordLength_ = length;
     rowBuffer_.assign(static_cast<size_t>(length), 0);
     readBuffer_.assign(static_cast<size_t>(length), 0);
     known_.clear();
@@ -65,7 +64,6 @@ void IndexPager::unbind() {
     depth_ = 0;
     owner_ = 0;
     keyNr_ = 0;
-    recordLength_ = 0;
     known_.clear();
     fresh_.clear();
 }
@@ -175,8 +173,6 @@ std::optional<RR> IndexPager::makeRow(const std::string& key, int32_t ref) {
         row.Key = found.Key;
         row.Ref = found.Ref;
         row.Status = found.Status;
-    } else {
-        row.BRLRowEltString = row.Status == 0 ? row.Key : "****  " + row.Key;
     }
     if (row.BRLRowEltString.size() > RR::MaxTextLength)
         row.BRLRowEltString.resize(RR::MaxTextLength);

@@ -45,7 +45,7 @@ struct PagingError {
 
 class IndexPager {
 public:
-    // Whether a row is shown; called only for rows read or found unreadable.
+    // Whether a row is shown; an unreadable row comes with Status -1 and blank bytes.
     using Accept = std::function<bool(RR&, std::span<const uint8_t>)>;
     // Fills RR::BRLRowEltString.
     using Build = std::function<void(RR&, std::span<const uint8_t>)>;
@@ -59,6 +59,9 @@ public:
     bool bind(FileSetHandle owner, int keyNr, int32_t ownerRecordLength);
     void unbind();
     bool bound() const { return owner_ != 0; }
+
+    bool setKeyNumber(int keyNr);
+    int keyNumber() const { return keyNr_; }
 
     // Holds the own handle for one step; nests. False (and unbound) once the owner's set is
     // closed. Every call below needs one.
@@ -76,9 +79,6 @@ public:
         IndexPager& pager_;
         bool ok_;
     };
-    bool setKeyNumber(int keyNr);
-    int keyNumber() const { return keyNr_; }
-    int32_t recordLength() const { return recordLength_; }
 
     // The first shown row at or after (key, ref).
     std::optional<RR> firstFrom(const std::string& key, int32_t ref);
@@ -129,7 +129,6 @@ private:
     FileSetHandle handle_ = 0;  // while attached
     int depth_ = 0;
     int keyNr_ = 0;
-    int32_t recordLength_ = 0;
     std::vector<uint8_t> rowBuffer_;
     std::vector<uint8_t> readBuffer_;  // separate: a filter may read while it holds rowBuffer_
     std::set<std::pair<int32_t, int32_t>> known_;  // (ref, code) already reported
