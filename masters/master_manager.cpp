@@ -220,7 +220,13 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
     connect(help, &QAction::triggered, this, [keyword] { ShowHelp(keyword); });
 
     connect(FindEdit, &QLineEdit::textEdited, this, &TMasterManager::FindEditChange);
-    connect(FindEdit, &QLineEdit::returnPressed, this, &TMasterManager::FvcBrowser1Pick);
+    // Type, then Enter: while picking that takes the record found; otherwise it goes to the list.
+    connect(FindEdit, &QLineEdit::returnPressed, this, [this] {
+        if (Masters().*s_.selectMode == 1)
+            FvcBrowser1Pick();
+        else
+            FvcBrowser1->setFocus();
+    });
     connect(FvcBrowser1, &TFvcBrowser::rowDoubleClicked, this, &TMasterManager::FvcBrowser1Pick);
     connect(FvcBrowser1, &TFvcBrowser::enterPressed, this, &TMasterManager::FvcBrowser1Pick);
 

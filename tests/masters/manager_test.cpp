@@ -3,6 +3,7 @@
 // editing and deleting from the list.
 #include "masters/master_manager.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -147,6 +148,12 @@ TEST_F(ManagerTest, TypingFindsInTheOrderShownAndTheOrderKeepsTheRecord) {
         EXPECT_EQ(DemoForm->FindEdit->text(), "");
         FillControl(f, "FindEdit", "c2");
         EXPECT_EQ(CurrentRef(*DemoForm), bolt);
+        // Not picking: Enter in the find box goes to the list and closes nothing.
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(DemoForm->FindEdit, &enter);
+        EXPECT_EQ(f.ModalResult(), Modal::None);
+        f.findChild<QAction*>("HelpItem")->trigger();
+        EXPECT_EQ(host->HelpKeywords(), QStringList{"CustomerManager"});
         PressButton(f, "CloseBtn");
     });
     DemoForm->ShowModal();
