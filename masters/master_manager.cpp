@@ -45,51 +45,44 @@ QPushButton* AddButton(QWidget* owner, QVBoxLayout* column, const char* name, co
     return button;
 }
 
+// Customers and vendors list the same columns in the same two orders.
 template <class F>
-std::string PartyRow(std::span<const uint8_t> r) {
-    return Column(fields::Get(r, F::Name), 35) + Column(fields::Get(r, F::Number), 8) +
-           Column(fields::Get(r, F::Phone1), 16) + Amount(fields::Get(r, F::Balance), 12);
-}
-
-QString PartyHeader(const char* numberTitle) {
-    return QString::fromLatin1(Column("Name", 35) + Column(numberTitle, 8) + Column("Phone", 16) +
-                               Amount("Balance", 12));
-}
-
-template <class F, class Rec>
-std::vector<ManagerOrder> PartyOrders() {
-    return {{"NameRB", "&Name", 1, F::Name.offset, F::Name.width},
-            {"NumberRB", "N&umber", 2, F::Number.offset, F::Number.width}};
+ManagerSetup PartySetup(const char* objectName, const char* caption, const char* help,
+                        const char* editName, const char* noun, const MasterKind& kind,
+                        uint8_t MastersState::*mode, uint8_t MastersState::*result,
+                        std::span<uint8_t> (*seed)()) {
+    return {objectName,
+            caption,
+            help,
+            editName,
+            noun,
+            &kind,
+            {{"NameRB", "&Name", 1, F::Name.offset, F::Name.width},
+             {"NumberRB", "N&umber", 2, F::Number.offset, F::Number.width}},
+            QString::fromLatin1(Column("Name", 35) + Column("Number", 8) + Column("Phone", 16) +
+                                Amount("Balance", 12)),
+            [](std::span<const uint8_t> r) {
+                return Column(fields::Get(r, F::Name), 35) + Column(fields::Get(r, F::Number), 8) +
+                       Column(fields::Get(r, F::Phone1), 16) +
+                       Amount(fields::Get(r, F::Balance), 12);
+            },
+            mode,
+            result,
+            [seed] { return std::span<const uint8_t>(seed()); }};
 }
 
 ManagerSetup CustomerSetup() {
-    return {"DemoForm",
-            "Customer Manager",
-            "CustomerManager",
-            "CustomerEdit",
-            "Customer",
-            &CustomerKind(),
-            PartyOrders<Customer, CustomerRec>(),
-            PartyHeader("Number"),
-            PartyRow<Customer>,
-            &MastersState::CustSelectMode,
-            &MastersState::CustSelectResult,
-            [] { return std::span<const uint8_t>(Masters().CustomerBuf.bytes()); }};
+    return PartySetup<Customer>("DemoForm", "Customer Manager", "CustomerManager", "CustomerEdit",
+                                "Customer", CustomerKind(), &MastersState::CustSelectMode,
+                                &MastersState::CustSelectResult,
+                                [] { return Masters().CustomerBuf.bytes(); });
 }
 
 ManagerSetup VendorSetup() {
-    return {"VenList",
-            "Vendor Manager",
-            "VendorManager",
-            "VendorEdit",
-            "Vendor",
-            &VendorKind(),
-            PartyOrders<Vendor, VendorRec>(),
-            PartyHeader("Number"),
-            PartyRow<Vendor>,
-            &MastersState::VendSelectMode,
-            &MastersState::VendSelectResult,
-            [] { return std::span<const uint8_t>(Masters().VendorBuf.bytes()); }};
+    return PartySetup<Vendor>("VenList", "Vendor Manager", "VendorManager", "VendorEdit", "Vendor",
+                              VendorKind(), &MastersState::VendSelectMode,
+                              &MastersState::VendSelectResult,
+                              [] { return Masters().VendorBuf.bytes(); });
 }
 
 ManagerSetup ProductSetup() {
