@@ -110,34 +110,51 @@ bool AddAll(const DataFolder& folder, const std::string& name, const DataFile& f
     });
 }
 
+std::string Stem(const CompanyRec& company) {
+    return TrimBlanks(company.get(Company::CompanyNumber));
+}
+
 }  // namespace
 
-bool FillSampleMasters(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
-                       int customers, int vendors, int products) {
-    const std::string stem = TrimBlanks(company.get(Company::CompanyNumber));
-    const DateFormat dates(DateOrderOf(company.get(Company::DateOrderSetting)));
+bool FillSampleCustomers(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
+                         int count) {
     Sampler s(seed);
-
-    const bool customersOk = AddAll<CustomerRec>(
-        folder, stem + "C", CustomerData(), customers, [&](CustomerRec& r, int n) {
+    return AddAll<CustomerRec>(
+        folder, Stem(company) + "C", CustomerData(), count, [&](CustomerRec& r, int n) {
             FillParty<Customer>(r, s, Numbered("C", n, 5), n);
             r.set(Customer::Type, s.pick(CustomerTypes));
             (void)r.set(Customer::CreditLimit, std::to_string(500 * (1 + s.below(20))) + ".00");
             r.set(Customer::PrintNotesOnStatements, "N");
             r.set(Customer::Notes, "Sample customer.");
         });
-    if (!customersOk) return false;
+}
 
-    const bool vendorsOk =
-        AddAll<VendorRec>(folder, stem + "V", VendorData(), vendors, [&](VendorRec& r, int n) {
-            FillParty<Vendor>(r, s, Numbered("V", n, 5), n);
-            r.set(Vendor::Type, "Supplier");
-            r.set(Vendor::Notes, "Sample vendor.");
-        });
-    if (!vendorsOk) return false;
+bool FillSampleVendors(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
+                       int count) {
+    Sampler s(seed);
+    return AddAll<VendorRec>(folder, Stem(company) + "V", VendorData(), count,
+                             [&](VendorRec& r, int n) {
+                                 FillParty<Vendor>(r, s, Numbered("V", n, 5), n);
+                                 r.set(Vendor::Type, "Supplier");
+                                 r.set(Vendor::Notes, "Sample vendor.");
+                             });
+}
 
+bool FillSampleProducts(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
+                        int count) {
+    const DateFormat dates(DateOrderOf(company.get(Company::DateOrderSetting)));
+    // Preferred vendors come from the sample vendors, when there are any.
+    int32_t vendors = 0;
+    {
+        FileSetHandle h = 0;
+        if (OpenFiles(h, folder.fileSet(Stem(company) + "V"), VendorData().desc().file, false)) {
+            const FileSetCloser closer(h);
+            vendors = UsedRecordCount(h);
+        }
+    }
+    Sampler s(seed);
     return AddAll<ProductRec>(
-        folder, stem + "P", ProductData(), products, [&](ProductRec& r, int n) {
+        folder, Stem(company) + "P", ProductData(), count, [&](ProductRec& r, int n) {
             const std::string description =
                 std::string(s.pick(Grades)) + " " + s.pick(Goods) + " " + std::to_string(n);
             const Date setup{2023, 1 + static_cast<int>(s.below(12)),
@@ -172,4 +189,11 @@ bool FillSampleMasters(const DataFolder& folder, const CompanyRec& company, uint
                 r.set(Product::PreferredVendor,
                       Numbered("V", 1 + static_cast<int>(s.below(vendors)), 5));
         });
+}
+
+bool FillSampleMasters(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
+                       int customers, int vendors, int products) {
+    return FillSampleCustomers(folder, company, seed, customers) &&
+           FillSampleVendors(folder, company, seed + 1, vendors) &&
+           FillSampleProducts(folder, company, seed + 2, products);
 }
