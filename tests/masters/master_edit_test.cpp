@@ -43,7 +43,7 @@ TEST(EditFields, NumbersAreExactAndRefusedWhenBad) {
     EXPECT_FALSE(StoreField(FieldNamed(t, "BalanceEdit"), "", r.bytes(), dates));
     EXPECT_EQ(r.get(Customer::Balance), "0.00");
     for (const char* bad : {"12x", "1.2.3", "--5", "1e3"}) {
-        r.set(Customer::CreditLimit, "9.99");
+        ASSERT_TRUE(r.set(Customer::CreditLimit, "9.99"));
         EXPECT_EQ(StoreField(FieldNamed(t, "CreditLimitEdit"), bad, r.bytes(), dates),
                   "Please enter a valid number for Credit limit.")
             << bad;
