@@ -69,6 +69,8 @@ TRecordEdit::TRecordEdit(const char* objectName, const EditTable& table, int rec
                          QWidget* parent)
     : Form(parent), table_(table), record_(recordLength) {
     setObjectName(objectName);
+    // Wide enough for a 35-character address line.
+    setMinimumWidth(560);
     auto* layout = new QVBoxLayout(this);
     Pages = new QTabWidget(this);
     Pages->setObjectName("Pages");
