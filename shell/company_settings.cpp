@@ -855,7 +855,12 @@ void TCoSetForm::OKBtnClick() {
         newMode_ || std::any_of(Company::AgingPeriod.begin(), Company::AgingPeriod.end(),
                                 [&](auto f) { return edited.get(f) != loaded_.get(f); });
     if (periodsTyped && (period(0) >= period(1) || period(1) >= period(2))) {
-        RefuseAt(period(0) >= period(1) ? CAVal2 : CAVal3,
+        // The field typed in is the one to correct, of the pair out of order.
+        const int k = period(0) >= period(1) ? 0 : 1;
+        const bool firstTyped =
+            edited.get(Company::AgingPeriod[k]) != loaded_.get(Company::AgingPeriod[k]);
+        QLineEdit* const fields[] = {CAVal1, CAVal2, CAVal3};
+        RefuseAt(fields[firstTyped ? k : k + 1],
                  "The aging periods must grow: period 1 ends before period 2, and period 2 "
                  "before the over period.");
         return;
