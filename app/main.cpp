@@ -10,6 +10,8 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "shell/app_context.h"
+#include "shell/cal_form.h"
+#include "shell/commands.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -87,7 +89,14 @@ int main(int argc, char** argv) {
     const ScopeExit stopEngine([] { EngineStop(); });
     PlatformWindows platformWindows;
 
+    // Every window is created once; each unit's command is enabled by registering it.
     TMainForm mainForm;
+    const CalFormScope calForm;
+    const CommandRegistration dateSelection(CommandId::DateSelection, [] {
+        std::string date;
+        PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
+    });
+
     if (!mainForm.StartUp()) return 0;
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QApplication::quit);
     mainForm.show();

@@ -398,6 +398,13 @@ TCoSetForm::TCoSetForm(QWidget* parent) : Form(parent) {
     setObjectName("CoSetForm");
     setWindowTitle(CompanySettingsCaption);
     auto* layout = new QVBoxLayout(this);
+    NewHint = new QLabel(
+        "A new company: type at least its name. Its number cannot be changed later, because "
+        "the company's files are named after it; the other settings can.",
+        this);
+    NewHint->setObjectName("NewHint");
+    NewHint->setWordWrap(true);
+    layout->addWidget(NewHint);
     SettingsTabs = new QTabWidget(this);
     SettingsTabs->setObjectName("SettingsTabs");
     layout->addWidget(SettingsTabs);
@@ -452,7 +459,7 @@ QLineEdit* TCoSetForm::AddEdit(QFormLayout* page, const char* name, const QStrin
     edit->setObjectName(name);
     edit->setMaxLength(width);
     // Short fields get a box of their size; text fields fill the row.
-    if (width <= 12) edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance('0') * 14 + 16);
+    if (width <= 14) edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance('0') * 14 + 16);
     page->addRow(label + ":", edit);
     return edit;
 }
@@ -773,6 +780,7 @@ void TCoSetForm::Load(const CompanyRec& record) {
     LoadTermsLists();
     for (const auto& binding : bindings_) binding->Load(record);
     CNumber->setEnabled(newMode_);
+    NewHint->setVisible(newMode_);
     setWindowTitle(newMode_ ? QString("New Company") : QString(CompanySettingsCaption));
 }
 

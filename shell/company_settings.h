@@ -43,6 +43,7 @@ public:
     // The record the last OK wrote.
     const CompanyRec& Saved() const { return saved_; }
 
+    QLabel* NewHint;
     QTabWidget* SettingsTabs;
 
     // Company
