@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
+#include <type_traits>
 
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
@@ -21,6 +22,7 @@
 #include "platform/text_guard.h"
 #include "shell/app_context.h"
 #include "shell/company_defaults.h"
+#include "shell/dialog_buttons.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -418,24 +420,12 @@ TCoSetForm::TCoSetForm(QWidget* parent) : Form(parent) {
     BuildFontsPage();
     BuildInterestPage();
 
-    auto* buttons = new QHBoxLayout;
-    HelpBtn = new QPushButton("&Help", this);
-    HelpBtn->setObjectName("HelpBtn");
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
+    const DialogButtons buttons = AddDialogButtons(*this, *layout, "CompanySettings");
+    OKBtn = buttons.ok;
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    buttons->addWidget(HelpBtn);
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
-
-    SetButtonResult(OKBtn, Modal::Ok);
-    SetButtonResult(CancelBtn, Modal::Cancel);
+    CancelBtn = buttons.cancel;
+    HelpBtn = buttons.help;
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("CompanySettings"); });
     resize(720, 600);
 }
 
@@ -464,57 +454,13 @@ QLineEdit* TCoSetForm::AddEdit(QFormLayout* page, const char* name, const QStrin
     return edit;
 }
 
-QLineEdit* TCoSetForm::TextField(QFormLayout* page, const char* name, const QString& label,
-                                 fields::Text<CompanyRec> field) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(std::make_unique<TextBinding>(edit, edit, label, field));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::EMailField(QFormLayout* page, const char* name, const QString& label,
-                                  fields::Text<CompanyRec> field) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(std::make_unique<EMailBinding>(edit, edit, label, field));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::HostField(QFormLayout* page, const char* name, const QString& label,
-                                 fields::Text<CompanyRec> field) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(std::make_unique<HostBinding>(edit, edit, label, field));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::DateField(QFormLayout* page, const char* name, const QString& label,
-                                 fields::Text<CompanyRec> field) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(std::make_unique<DateBinding>(edit, edit, label, field));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::CodeField(QFormLayout* page, const char* name, const QString& label,
-                                 fields::Number<CompanyRec> field) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(std::make_unique<CodeBinding>(edit, edit, label, field));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::WholeField(QFormLayout* page, const char* name, const QString& label,
-                                  fields::Number<CompanyRec> field, int64_t min, int64_t max,
-                                  bool allowBlank) {
-    QLineEdit* edit = AddEdit(page, name, label, field.width);
-    bindings_.push_back(
-        std::make_unique<WholeBinding>(edit, edit, label, field, min, max, allowBlank));
-    return edit;
-}
-
-QLineEdit* TCoSetForm::DecimalField(QFormLayout* page, const char* name, const QString& label,
-                                    fields::Number<CompanyRec> field, const char* min,
-                                    const char* max, int places) {
+template <class Binding, class Field, class... Rules>
+QLineEdit* TCoSetForm::BoundEdit(QFormLayout* page, const char* name, const QString& label,
+                                 Field field, Rules... rules) {
     // Typed amounts may carry thousands separators, which are not stored.
-    QLineEdit* edit = AddEdit(page, name, label, field.width + 4);
-    bindings_.push_back(
-        std::make_unique<DecimalBinding>(edit, edit, label, field, min, max, places));
+    const int room = std::is_same_v<Binding, DecimalBinding> ? 4 : 0;
+    QLineEdit* edit = AddEdit(page, name, label, field.width + room);
+    bindings_.push_back(std::make_unique<Binding>(edit, edit, label, field, rules...));
     return edit;
 }
 
@@ -530,21 +476,13 @@ QComboBox* TCoSetForm::TermsField(QFormLayout* page, const char* name, const QSt
     return combo;
 }
 
-QCheckBox* TCoSetForm::YesNoField(QFormLayout* page, const char* name, const QString& caption,
-                                  fields::Text<CompanyRec> field) {
+template <class Binding, class Field>
+QCheckBox* TCoSetForm::BoundCheck(QFormLayout* page, const char* name, const QString& caption,
+                                  Field field) {
     auto* box = new QCheckBox(caption, page->parentWidget());
     box->setObjectName(name);
     page->addRow(box);
-    bindings_.push_back(std::make_unique<YesNoBinding>(box, field));
-    return box;
-}
-
-QCheckBox* TCoSetForm::BoolField(QFormLayout* page, const char* name, const QString& caption,
-                                 fields::Bool<CompanyRec> field) {
-    auto* box = new QCheckBox(caption, page->parentWidget());
-    box->setObjectName(name);
-    page->addRow(box);
-    bindings_.push_back(std::make_unique<BoolBinding>(box, field));
+    bindings_.push_back(std::make_unique<Binding>(box, field));
     return box;
 }
 
@@ -579,156 +517,175 @@ QPushButton* TCoSetForm::FontField(QFormLayout* page, const char* name, const QS
 void TCoSetForm::BuildCompanyPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Company");
-    CName = TextField(p, "CName", "Company name", Name);
-    CNumber = WholeField(p, "CNumber", "Company number", CompanyNumber, 1, 32000, false);
-    CAdd1 = TextField(p, "CAdd1", "Address line 1", Address[0]);
-    CAdd2 = TextField(p, "CAdd2", "Address line 2", Address[1]);
-    CAdd3 = TextField(p, "CAdd3", "Address line 3", Address[2]);
-    CAdd4 = TextField(p, "CAdd4", "Address line 4", Address[3]);
-    ExtraAdd1 = TextField(p, "ExtraAdd1", "Extra address line", ExtraAddress);
+    CName = BoundEdit<TextBinding>(p, "CName", "Company name", Name);
+    CNumber =
+        BoundEdit<WholeBinding>(p, "CNumber", "Company number", CompanyNumber, 1, 32000, false);
+    CAdd1 = BoundEdit<TextBinding>(p, "CAdd1", "Address line 1", Address[0]);
+    CAdd2 = BoundEdit<TextBinding>(p, "CAdd2", "Address line 2", Address[1]);
+    CAdd3 = BoundEdit<TextBinding>(p, "CAdd3", "Address line 3", Address[2]);
+    CAdd4 = BoundEdit<TextBinding>(p, "CAdd4", "Address line 4", Address[3]);
+    ExtraAdd1 = BoundEdit<TextBinding>(p, "ExtraAdd1", "Extra address line", ExtraAddress);
     DDMMYY = ChoiceField(p, "DDMMYY", "Date order", DateOrderSetting,
                          {{"M", "Month first (mm/dd/yyyy)"}, {"D", "Day first (dd/mm/yyyy)"}});
-    CRecTotal =
-        DecimalField(p, "CRecTotal", "Receivables total", ReceivablesTotal, nullptr, nullptr, 2);
-    AuditCB = YesNoField(p, "AuditCB", "Require System Audit Trail", RequireAuditTrail);
+    CRecTotal = BoundEdit<DecimalBinding>(p, "CRecTotal", "Receivables total", ReceivablesTotal,
+                                          nullptr, nullptr, 2);
+    AuditCB =
+        BoundCheck<YesNoBinding>(p, "AuditCB", "Require System Audit Trail", RequireAuditTrail);
 }
 
 void TCoSetForm::BuildInvoicesPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Invoices");
-    NxtInvNum =
-        WholeField(p, "NxtInvNum", "Next invoice number", NextInvoiceNumber, 1, 999999999, false);
-    LastInvNum = CodeField(p, "LastInvNum", "Last invoice number", LastInvoiceNumber);
-    CBPrefixInv = YesNoField(p, "CBPrefixInv", "Invoice numbers carry a month-and-year prefix",
-                             InvoiceNumberPrefix);
+    NxtInvNum = BoundEdit<WholeBinding>(p, "NxtInvNum", "Next invoice number", NextInvoiceNumber, 1,
+                                        999999999, false);
+    LastInvNum = BoundEdit<CodeBinding>(p, "LastInvNum", "Last invoice number", LastInvoiceNumber);
+    CBPrefixInv = BoundCheck<YesNoBinding>(
+        p, "CBPrefixInv", "Invoice numbers carry a month-and-year prefix", InvoiceNumberPrefix);
     IProd = ChoiceField(p, "IProd", "New invoices", NewInvoiceType,
                         {{"P", "Line items"}, {"M", "Memo"}});
-    DefQty = DecimalField(p, "DefQty", "Default quantity of a new line", DefaultQuantity, "0",
-                          nullptr, -1);
-    TaxRate = DecimalField(p, "TaxRate", "Tax rate (%)", Company::TaxRate, "0", "100", -1);
-    TaxName = TextField(p, "TaxName", "Tax heading", TaxHeading);
-    InvShipHead = TextField(p, "InvShipHead", "Ship-to caption", InvoiceShipToCaption);
-    DupInvCB =
-        BoolField(p, "DupInvCB", "Print \"Duplicate\" on a reprinted invoice", PrintDuplicate);
-    PackSlipCB = BoolField(p, "PackSlipCB", "Print a packing slip with each printed invoice",
-                           PrintPackingSlip);
-    InvFileCopyCB = BoolField(p, "InvFileCopyCB", "Print file copies of printed invoices",
-                              PrintInvoiceFileCopies);
-    InvCopies = WholeField(p, "InvCopies", "Number of file copies", InvoiceFileCopies, 0, 9, false);
-    CpyToLQue = YesNoField(p, "CpyToLQue", "Put the customer of a new invoice into the print queue",
-                           QueueInvoiceCustomer);
-    BatchLabels = YesNoField(p, "BatchLabels",
-                             "Put the customers into the print queue when invoices are batch "
-                             "printed",
-                             QueueBatchCustomers);
+    DefQty = BoundEdit<DecimalBinding>(p, "DefQty", "Default quantity of a new line",
+                                       DefaultQuantity, "0", nullptr, -1);
+    TaxRate =
+        BoundEdit<DecimalBinding>(p, "TaxRate", "Tax rate (%)", Company::TaxRate, "0", "100", -1);
+    TaxName = BoundEdit<TextBinding>(p, "TaxName", "Tax heading", TaxHeading);
+    InvShipHead = BoundEdit<TextBinding>(p, "InvShipHead", "Ship-to caption", InvoiceShipToCaption);
+    DupInvCB = BoundCheck<BoolBinding>(p, "DupInvCB", "Print \"Duplicate\" on a reprinted invoice",
+                                       PrintDuplicate);
+    PackSlipCB = BoundCheck<BoolBinding>(
+        p, "PackSlipCB", "Print a packing slip with each printed invoice", PrintPackingSlip);
+    InvFileCopyCB = BoundCheck<BoolBinding>(
+        p, "InvFileCopyCB", "Print file copies of printed invoices", PrintInvoiceFileCopies);
+    InvCopies = BoundEdit<WholeBinding>(p, "InvCopies", "Number of file copies", InvoiceFileCopies,
+                                        0, 9, false);
+    CpyToLQue = BoundCheck<YesNoBinding>(p, "CpyToLQue",
+                                         "Put the customer of a new invoice into the print queue",
+                                         QueueInvoiceCustomer);
+    BatchLabels =
+        BoundCheck<YesNoBinding>(p, "BatchLabels",
+                                 "Put the customers into the print queue when invoices are batch "
+                                 "printed",
+                                 QueueBatchCustomers);
 }
 
 void TCoSetForm::BuildPrintingPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Printing");
-    HorLCB = BoolField(p, "HorLCB", "Vertical Lines", VerticalLines);
-    VLineCB = BoolField(p, "VLineCB", "Horizontal Lines", HorizontalLines);
-    LineWidthVal = WholeField(p, "LineWidthVal", "Line width (pixels)", LineWidth, 1, 9, false);
-    IBoxCB = BoolField(p, "IBoxCB", "Box around invoices", InvoiceBox);
-    ShadeCB = BoolField(p, "ShadeCB", "Use shading", UseShading);
-    ShadeSpacing = WholeField(p, "ShadeSpacing", "Shading line spacing (pixels)", ShadingSpacing, 1,
-                              99999, true);
+    HorLCB = BoundCheck<BoolBinding>(p, "HorLCB", "Vertical Lines", VerticalLines);
+    VLineCB = BoundCheck<BoolBinding>(p, "VLineCB", "Horizontal Lines", HorizontalLines);
+    LineWidthVal =
+        BoundEdit<WholeBinding>(p, "LineWidthVal", "Line width (pixels)", LineWidth, 1, 9, false);
+    IBoxCB = BoundCheck<BoolBinding>(p, "IBoxCB", "Box around invoices", InvoiceBox);
+    ShadeCB = BoundCheck<BoolBinding>(p, "ShadeCB", "Use shading", UseShading);
+    ShadeSpacing = BoundEdit<WholeBinding>(p, "ShadeSpacing", "Shading line spacing (pixels)",
+                                           ShadingSpacing, 1, 99999, true);
     ShadeStyle = ChoiceField(p, "ShadeStyle", "Shading lines", ShadingStyle,
                              {{"D", "Dots"}, {"L", "Solid lines"}});
-    CheckBox5 = BoolField(p, "CheckBox5", "Letterhead style", LetterheadStyle);
-    SMsgCB = BoolField(p, "SMsgCB", "Print the sales messages", PrintSalesMessages);
-    MoveDwnCB = BoolField(p, "MoveDwnCB", "Move the totals down for blank lines", MoveTotalsDown);
-    BigBxTop = WholeField(p, "BigBxTop", "Box top (pixels)", BoxTop, 0, 99, false);
-    TopFormMar = WholeField(p, "TopFormMar", "Top form margin", TopFormMargin, 0, 99, false);
-    LeftFormMar = WholeField(p, "LeftFormMar", "Left form margin", LeftFormMargin, 0, 99, false);
-    PushAddr = WholeField(p, "PushAddr", "Shift of the address blocks to the right (pixels)",
-                          PushAddress, -999999999, 999999999, true);
-    CNameOnForm =
-        YesNoField(p, "CNameOnForm", "Do not print the company name and address", OmitCompanyName);
-    UseBmpCB = BoolField(p, "UseBmpCB", "Print the logo bitmap", PrintLogo);
-    LogoFile = TextField(p, "LogoFile", "Logo bitmap file", Company::LogoFile);
+    CheckBox5 = BoundCheck<BoolBinding>(p, "CheckBox5", "Letterhead style", LetterheadStyle);
+    SMsgCB = BoundCheck<BoolBinding>(p, "SMsgCB", "Print the sales messages", PrintSalesMessages);
+    MoveDwnCB = BoundCheck<BoolBinding>(p, "MoveDwnCB", "Move the totals down for blank lines",
+                                        MoveTotalsDown);
+    BigBxTop = BoundEdit<WholeBinding>(p, "BigBxTop", "Box top (pixels)", BoxTop, 0, 99, false);
+    TopFormMar =
+        BoundEdit<WholeBinding>(p, "TopFormMar", "Top form margin", TopFormMargin, 0, 99, false);
+    LeftFormMar =
+        BoundEdit<WholeBinding>(p, "LeftFormMar", "Left form margin", LeftFormMargin, 0, 99, false);
+    PushAddr =
+        BoundEdit<WholeBinding>(p, "PushAddr", "Shift of the address blocks to the right (pixels)",
+                                PushAddress, -999999999, 999999999, true);
+    CNameOnForm = BoundCheck<YesNoBinding>(
+        p, "CNameOnForm", "Do not print the company name and address", OmitCompanyName);
+    UseBmpCB = BoundCheck<BoolBinding>(p, "UseBmpCB", "Print the logo bitmap", PrintLogo);
+    LogoFile = BoundEdit<TextBinding>(p, "LogoFile", "Logo bitmap file", Company::LogoFile);
     LogoBrowseBtn = new QPushButton("&Browse...", LogoFile->parentWidget());
     LogoBrowseBtn->setObjectName("LogoBrowseBtn");
     p->addRow(QString(), LogoBrowseBtn);
     connect(LogoBrowseBtn, &QPushButton::clicked, this, [this] { LogoBrowseBtnClick(); });
-    PrCdhead = TextField(p, "PrCdhead", "Code column heading", CodeHeading);
-    QuanHead = TextField(p, "QuanHead", "Quantity column heading", QuantityHeading);
-    DescHead = TextField(p, "DescHead", "Description column heading", DescriptionHeading);
-    Edit8 = TextField(p, "Edit8", "Unit cost column heading", UnitCostHeading);
-    ExtHead = TextField(p, "ExtHead", "Extension column heading", ExtensionHeading);
-    MaxLines = WholeField(p, "MaxLines", "Maximum lines of a printed document", Company::MaxLines,
-                          1, 99, false);
+    PrCdhead = BoundEdit<TextBinding>(p, "PrCdhead", "Code column heading", CodeHeading);
+    QuanHead = BoundEdit<TextBinding>(p, "QuanHead", "Quantity column heading", QuantityHeading);
+    DescHead =
+        BoundEdit<TextBinding>(p, "DescHead", "Description column heading", DescriptionHeading);
+    Edit8 = BoundEdit<TextBinding>(p, "Edit8", "Unit cost column heading", UnitCostHeading);
+    ExtHead = BoundEdit<TextBinding>(p, "ExtHead", "Extension column heading", ExtensionHeading);
+    MaxLines = BoundEdit<WholeBinding>(p, "MaxLines", "Maximum lines of a printed document",
+                                       Company::MaxLines, 1, 99, false);
 }
 
 void TCoSetForm::BuildPurchaseOrdersPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Purchase Orders");
-    NxtPONum =
-        WholeField(p, "NxtPONum", "Next purchase-order number", NextPONumber, 1, 999999999, false);
-    LastPONum = CodeField(p, "LastPONum", "Last purchase-order number", LastPONumber);
-    CBPrefixPO = YesNoField(p, "CBPrefixPO", "Purchase-order numbers carry a month-and-year prefix",
-                            POPrefix);
+    NxtPONum = BoundEdit<WholeBinding>(p, "NxtPONum", "Next purchase-order number", NextPONumber, 1,
+                                       999999999, false);
+    LastPONum = BoundEdit<CodeBinding>(p, "LastPONum", "Last purchase-order number", LastPONumber);
+    CBPrefixPO = BoundCheck<YesNoBinding>(
+        p, "CBPrefixPO", "Purchase-order numbers carry a month-and-year prefix", POPrefix);
     PProd = ChoiceField(p, "PProd", "New purchase orders", NewPOType,
                         {{"P", "Line items"}, {"M", "Memo"}});
-    NxtRecvr = WholeField(p, "NxtRecvr", "Next receiver number", NextReceiverNumber, 1,
-                          999999999999, false);
-    POReceivedCB =
-        BoolField(p, "POReceivedCB", "New purchase orders are marked received", NewPOsReceived);
-    POPrintNowCB =
-        BoolField(p, "POPrintNowCB", "Print a new purchase order at once", PrintNewPOAtOnce);
-    CBPConPO = BoolField(p, "CBPConPO", "Product codes on purchase orders", ProductCodesOnPOs);
-    POTaxCB = BoolField(p, "POTaxCB", "Tax on purchase orders", TaxOnPOs);
-    PoHeadTxt = TextField(p, "PoHeadTxt", "Purchase-order caption", POCaption);
-    POShipHead = TextField(p, "POShipHead", "Ship-to caption", POShipToCaption);
-    POSA1 = TextField(p, "POSA1", "Ship-to line 1", POShipTo[0]);
-    POSA2 = TextField(p, "POSA2", "Ship-to line 2", POShipTo[1]);
-    POSA3 = TextField(p, "POSA3", "Ship-to line 3", POShipTo[2]);
-    POSA4 = TextField(p, "POSA4", "Ship-to line 4", POShipTo[3]);
+    NxtRecvr = BoundEdit<WholeBinding>(p, "NxtRecvr", "Next receiver number", NextReceiverNumber, 1,
+                                       999999999999, false);
+    POReceivedCB = BoundCheck<BoolBinding>(
+        p, "POReceivedCB", "New purchase orders are marked received", NewPOsReceived);
+    POPrintNowCB = BoundCheck<BoolBinding>(p, "POPrintNowCB", "Print a new purchase order at once",
+                                           PrintNewPOAtOnce);
+    CBPConPO = BoundCheck<BoolBinding>(p, "CBPConPO", "Product codes on purchase orders",
+                                       ProductCodesOnPOs);
+    POTaxCB = BoundCheck<BoolBinding>(p, "POTaxCB", "Tax on purchase orders", TaxOnPOs);
+    PoHeadTxt = BoundEdit<TextBinding>(p, "PoHeadTxt", "Purchase-order caption", POCaption);
+    POShipHead = BoundEdit<TextBinding>(p, "POShipHead", "Ship-to caption", POShipToCaption);
+    POSA1 = BoundEdit<TextBinding>(p, "POSA1", "Ship-to line 1", POShipTo[0]);
+    POSA2 = BoundEdit<TextBinding>(p, "POSA2", "Ship-to line 2", POShipTo[1]);
+    POSA3 = BoundEdit<TextBinding>(p, "POSA3", "Ship-to line 3", POShipTo[2]);
+    POSA4 = BoundEdit<TextBinding>(p, "POSA4", "Ship-to line 4", POShipTo[3]);
     POTerms = TermsField(p, "POTerms", "Default terms", DefaultPOTerms);
-    POSign1 = TextField(p, "POSign1", "Signature line 1", POSignature[0]);
-    POSign2 = TextField(p, "POSign2", "Signature line 2", POSignature[1]);
-    POMemoHdr = TextField(p, "POMemoHdr", "Memo header", POMemoHeader);
-    POM1 = TextField(p, "POM1", "Message line 1", POMessage[0]);
-    POM2 = TextField(p, "POM2", "Message line 2", POMessage[1]);
-    POM3 = TextField(p, "POM3", "Message line 3", POMessage[2]);
-    POM4 = TextField(p, "POM4", "Message line 4", POMessage[3]);
-    CBDupPOs = YesNoField(p, "CBDupPOs", "Print \"** Duplicate PO **\" on a reprinted order",
-                          PrintDuplicatePO);
-    POFileCopyCB = BoolField(p, "POFileCopyCB", "Print file copies of printed purchase orders",
-                             PrintPOFileCopies);
-    POCopies = WholeField(p, "POCopies", "Number of file copies", POFileCopies, 0, 9, false);
-    POCopyHeadr = TextField(p, "POCopyHeadr", "File-copy caption", POFileCopyCaption);
-    POCpytoVen =
-        YesNoField(p, "POCpytoVen", "Put the vendor of a new purchase order into the print queue",
-                   QueuePOVendor);
-    CPOBatVen = YesNoField(p, "CPOBatVen",
-                           "Put the vendors into the print queue when purchase orders are batch "
-                           "printed",
-                           QueueBatchVendors);
+    POSign1 = BoundEdit<TextBinding>(p, "POSign1", "Signature line 1", POSignature[0]);
+    POSign2 = BoundEdit<TextBinding>(p, "POSign2", "Signature line 2", POSignature[1]);
+    POMemoHdr = BoundEdit<TextBinding>(p, "POMemoHdr", "Memo header", POMemoHeader);
+    POM1 = BoundEdit<TextBinding>(p, "POM1", "Message line 1", POMessage[0]);
+    POM2 = BoundEdit<TextBinding>(p, "POM2", "Message line 2", POMessage[1]);
+    POM3 = BoundEdit<TextBinding>(p, "POM3", "Message line 3", POMessage[2]);
+    POM4 = BoundEdit<TextBinding>(p, "POM4", "Message line 4", POMessage[3]);
+    CBDupPOs = BoundCheck<YesNoBinding>(
+        p, "CBDupPOs", "Print \"** Duplicate PO **\" on a reprinted order", PrintDuplicatePO);
+    POFileCopyCB = BoundCheck<BoolBinding>(
+        p, "POFileCopyCB", "Print file copies of printed purchase orders", PrintPOFileCopies);
+    POCopies =
+        BoundEdit<WholeBinding>(p, "POCopies", "Number of file copies", POFileCopies, 0, 9, false);
+    POCopyHeadr = BoundEdit<TextBinding>(p, "POCopyHeadr", "File-copy caption", POFileCopyCaption);
+    POCpytoVen = BoundCheck<YesNoBinding>(
+        p, "POCpytoVen", "Put the vendor of a new purchase order into the print queue",
+        QueuePOVendor);
+    CPOBatVen = BoundCheck<YesNoBinding>(
+        p, "CPOBatVen",
+        "Put the vendors into the print queue when purchase orders are batch "
+        "printed",
+        QueueBatchVendors);
 }
 
 void TCoSetForm::BuildEMailPage() {
     using namespace Company;
     QFormLayout* p = AddPage("E-Mail");
-    CEMailAdd = EMailField(p, "CEMailAdd", "Company e-mail address", EmailAddress);
-    SMTPHost = HostField(p, "SMTPHost", "Mail server (SMTP host)", SmtpHost);
-    EMInclCust = YesNoField(p, "EMInclCust",
-                            "Include accounts without an e-mail address (their mail goes to the "
-                            "company's address)",
-                            EmailIncludeWithoutAddress);
-    EMRulesCB = YesNoField(p, "EMRulesCB", "Rules of dashes in e-mailed documents", EmailRules);
+    CEMailAdd = BoundEdit<EMailBinding>(p, "CEMailAdd", "Company e-mail address", EmailAddress);
+    SMTPHost = BoundEdit<HostBinding>(p, "SMTPHost", "Mail server (SMTP host)", SmtpHost);
+    EMInclCust = BoundCheck<YesNoBinding>(
+        p, "EMInclCust",
+        "Include accounts without an e-mail address (their mail goes to the "
+        "company's address)",
+        EmailIncludeWithoutAddress);
+    EMRulesCB = BoundCheck<YesNoBinding>(p, "EMRulesCB", "Rules of dashes in e-mailed documents",
+                                         EmailRules);
 }
 
 void TCoSetForm::BuildAgingPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Aging");
-    CAVal1 = WholeField(p, "CAVal1", "Period 1 starts after (days)", AgingPeriod[0], 1, 999, false);
-    CAVal2 = WholeField(p, "CAVal2", "Period 2 starts after (days)", AgingPeriod[1], 1, 999, false);
-    CAVal3 =
-        WholeField(p, "CAVal3", "Over period starts after (days)", AgingPeriod[2], 1, 999, false);
-    CACap1 = TextField(p, "CACap1", "Caption of period 1", AgingCaption[0]);
-    CACap2 = TextField(p, "CACap2", "Caption of period 2", AgingCaption[1]);
-    CACap3 = TextField(p, "CACap3", "Caption of the over period", AgingCaption[2]);
+    CAVal1 = BoundEdit<WholeBinding>(p, "CAVal1", "Period 1 starts after (days)", AgingPeriod[0], 1,
+                                     999, false);
+    CAVal2 = BoundEdit<WholeBinding>(p, "CAVal2", "Period 2 starts after (days)", AgingPeriod[1], 1,
+                                     999, false);
+    CAVal3 = BoundEdit<WholeBinding>(p, "CAVal3", "Over period starts after (days)", AgingPeriod[2],
+                                     1, 999, false);
+    CACap1 = BoundEdit<TextBinding>(p, "CACap1", "Caption of period 1", AgingCaption[0]);
+    CACap2 = BoundEdit<TextBinding>(p, "CACap2", "Caption of period 2", AgingCaption[1]);
+    CACap3 = BoundEdit<TextBinding>(p, "CACap3", "Caption of the over period", AgingCaption[2]);
 }
 
 void TCoSetForm::BuildFontsPage() {
@@ -748,20 +705,22 @@ void TCoSetForm::BuildFontsPage() {
 void TCoSetForm::BuildInterestPage() {
     using namespace Company;
     QFormLayout* p = AddPage("Interest/Statements");
-    LastIntRun = DateField(p, "LastIntRun", "Date of the last interest run", LastInterestRun);
-    LastStmtRun =
-        DateField(p, "LastStmtRun", "Date of the last batch-statement run", LastStatementRun);
-    IntMarkPrtCB =
-        BoolField(p, "IntMarkPrtCB", "Mark interest invoices printed", InterestMarkPrinted);
+    LastIntRun =
+        BoundEdit<DateBinding>(p, "LastIntRun", "Date of the last interest run", LastInterestRun);
+    LastStmtRun = BoundEdit<DateBinding>(p, "LastStmtRun", "Date of the last batch-statement run",
+                                         LastStatementRun);
+    IntMarkPrtCB = BoundCheck<BoolBinding>(p, "IntMarkPrtCB", "Mark interest invoices printed",
+                                           InterestMarkPrinted);
     IntTerms = TermsField(p, "IntTerms", "Payment terms of interest invoices", InterestTerms);
     IntOverdue =
         ChoiceField(p, "IntOverdue", "Charge interest on invoices in", InterestOverdueClass,
                     {{"3", "Period 1 and later (over 30 days)"},
                      {"6", "Period 2 and later (over 60 days)"},
                      {"9", "The over period (over 90 days)"}});
-    IntMinChg =
-        DecimalField(p, "IntMinChg", "Minimum charge", InterestMinimumCharge, "0", nullptr, 2);
-    IntRate = DecimalField(p, "IntRate", "Monthly rate (%)", InterestMonthlyRate, "0", "100", -1);
+    IntMinChg = BoundEdit<DecimalBinding>(p, "IntMinChg", "Minimum charge", InterestMinimumCharge,
+                                          "0", nullptr, 2);
+    IntRate = BoundEdit<DecimalBinding>(p, "IntRate", "Monthly rate (%)", InterestMonthlyRate, "0",
+                                        "100", -1);
 }
 
 // --- showing and saving ---------------------------------------------------------------------

@@ -183,29 +183,15 @@ private:
 
     QFormLayout* AddPage(const QString& title);
     QLineEdit* AddEdit(QFormLayout* page, const char* name, const QString& label, int width);
-    QLineEdit* TextField(QFormLayout* page, const char* name, const QString& label,
-                         fields::Text<CompanyRec> field);
-    QLineEdit* EMailField(QFormLayout* page, const char* name, const QString& label,
-                          fields::Text<CompanyRec> field);
-    QLineEdit* HostField(QFormLayout* page, const char* name, const QString& label,
-                         fields::Text<CompanyRec> field);
-    QLineEdit* DateField(QFormLayout* page, const char* name, const QString& label,
-                         fields::Text<CompanyRec> field);
-    QLineEdit* CodeField(QFormLayout* page, const char* name, const QString& label,
-                         fields::Number<CompanyRec> field);
-    QLineEdit* WholeField(QFormLayout* page, const char* name, const QString& label,
-                          fields::Number<CompanyRec> field, int64_t min, int64_t max,
-                          bool allowBlank);
-    // places < 0: written as the shortest exact text; else with that many decimals.
-    QLineEdit* DecimalField(QFormLayout* page, const char* name, const QString& label,
-                            fields::Number<CompanyRec> field, const char* min, const char* max,
-                            int places);
+    // A line edit or check box for the field, shown and written by Binding (defined with the
+    // dialog); rules are the binding's further arguments (ranges, places).
+    template <class Binding, class Field, class... Rules>
+    QLineEdit* BoundEdit(QFormLayout* page, const char* name, const QString& label, Field field,
+                         Rules... rules);
+    template <class Binding, class Field>
+    QCheckBox* BoundCheck(QFormLayout* page, const char* name, const QString& caption, Field field);
     QComboBox* TermsField(QFormLayout* page, const char* name, const QString& label,
                           fields::Text<CompanyRec> field);
-    QCheckBox* YesNoField(QFormLayout* page, const char* name, const QString& caption,
-                          fields::Text<CompanyRec> field);
-    QCheckBox* BoolField(QFormLayout* page, const char* name, const QString& caption,
-                         fields::Bool<CompanyRec> field);
     QComboBox* ChoiceField(QFormLayout* page, const char* name, const QString& label,
                            fields::Text<CompanyRec> field,
                            std::vector<std::pair<std::string, QString>> choices);

@@ -1,6 +1,5 @@
 #include "shell/terms_form.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/dialog_buttons.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -30,23 +30,11 @@ TTermsForm::TTermsForm(QWidget* parent) : Form(parent) {
     TermsMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(TermsMemo, 1);
 
-    auto* buttons = new QHBoxLayout;
-    HelpBtn = new QPushButton("&Help", this);
-    HelpBtn->setObjectName("HelpBtn");
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    buttons->addWidget(HelpBtn);
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
-
-    SetButtonResult(OKBtn, Modal::Ok);
-    SetButtonResult(CancelBtn, Modal::Cancel);
+    const DialogButtons buttons = AddDialogButtons(*this, *layout, "PaymentTerms");
+    OKBtn = buttons.ok;
+    CancelBtn = buttons.cancel;
+    HelpBtn = buttons.help;
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("PaymentTerms"); });
     resize(380, 360);
 }
 
