@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/browse/browser.h"
 #include "engine/engine.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -88,6 +89,10 @@ int main(int argc, char** argv) {
     EngineStart(30);
     const ScopeExit stopEngine([] { EngineStop(); });
     PlatformWindows platformWindows;
+    // Engine errors met while a list pages are shown like any error of a command.
+    BrowserErrorReporter = [](const std::string& text) {
+        MessageBox(QString::fromStdString(text), ProgramCaption(), MsgIcon::Error);
+    };
 
     // Every window is created once; each unit's command is enabled by registering it.
     TMainForm mainForm;
