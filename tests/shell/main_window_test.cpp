@@ -63,6 +63,22 @@ TEST_F(MainWindowTest, ALastCompanyNoLongerOnFileFallsBackToTheFirstByNumber) {
     EXPECT_EQ(ReadLastCompany(folder())->get(Company::CompanyNumber), "4");
 }
 
+TEST_F(MainWindowTest, AMissingCompanyIndexIsRebuiltWhenTheUserAgrees) {
+    CreateSampleCompany(folder(), 6, "Six");
+    std::filesystem::remove(folder().file("cvcomp.IX"));
+    host->Answer(MsgResult::Yes, "Index file is defective.  Rebuild?");
+    TMainForm form;
+    ASSERT_TRUE(form.StartUp());
+    EXPECT_EQ(Shell().companies.fileStem(), "6");
+
+    // Declining leaves the files alone and ends the start.
+    std::filesystem::remove(folder().file("cvcomp.IX"));
+    host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
+    TMainForm second;
+    EXPECT_FALSE(second.StartUp());
+    EXPECT_FALSE(std::filesystem::exists(folder().file("cvcomp.IX")));
+}
+
 TEST_F(MainWindowTest, FirstStartOnAnEmptyFolderAsksForTheFirstCompany) {
     host->OnModal("CoSetForm", [](Form& f) {
         EXPECT_EQ(f.windowTitle(), "New Company");
