@@ -1,5 +1,7 @@
 #include "engine/browse/browser.h"
 
+#include "platform/cp1252.h"
+
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -25,23 +27,12 @@ constexpr int NoModelClass = 5;
 constexpr int TextMargin = 3;
 constexpr int WheelRows = 3;
 
-// Row text is Windows-1252, one byte a character; it becomes Unicode only on screen.
-QString fromWindows1252(std::string_view text) {
-    static constexpr char16_t High[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (const char c : text) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b < 0x20)
-            out += QChar(u' ');  // a stray control byte must not upset the columns
-        else if (b >= 0x80 && b < 0xA0)
-            out += QChar(High[b - 0x80]);
-        else
-            out += QChar(static_cast<char16_t>(b));
-    }
+// Row text is Windows-1252, one byte a character; it becomes Unicode only on screen. A stray
+// control byte must not upset the columns.
+QString rowText(std::string_view text) {
+    QString out = FromCp1252(text);
+    for (QChar& c : out)
+        if (c.unicode() < 0x20) c = QChar(u' ');
     return out;
 }
 
@@ -365,7 +356,7 @@ void TFvcBrowser::paintEvent(QPaintEvent*) {
         const bool current = i == cursor_;
         if (current) p.fillRect(0, y, w, lh, pal.brush(group, QPalette::Highlight));
         p.setPen(pal.color(group, current ? QPalette::HighlightedText : QPalette::Text));
-        p.drawText(x, y + ascent, fromWindows1252(rows_[i].BRLRowEltString));
+        p.drawText(x, y + ascent, rowText(rows_[i].BRLRowEltString));
     }
     if (top > 0) {
         p.fillRect(0, 0, w, top, pal.button());
