@@ -6,6 +6,7 @@
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
+#include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     // Every window is created once; each unit's command is enabled by registering it.
     TMainForm mainForm;
     const CalFormScope calForm;
+    const MastersWindows mastersWindows;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);

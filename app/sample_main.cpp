@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "masters/sample_masters.h"
 #include "shell/data_folder.h"
 #include "shell/sample_company.h"
 
@@ -35,6 +36,7 @@ bool ParseNumber(std::string_view text, T& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RegisterSampleMasterFillers();
     std::string data;
     std::string name(DefaultSampleName);
     int company = 1;

@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdio>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/decimal.h"
 #include "masters/master_files.h"
 #include "shell/dates.h"
+#include "shell/sample_company.h"
 #include "shell/text.h"
 
 namespace {
@@ -196,4 +198,20 @@ bool FillSampleMasters(const DataFolder& folder, const CompanyRec& company, uint
     return FillSampleCustomers(folder, company, seed, customers) &&
            FillSampleVendors(folder, company, seed + 1, vendors) &&
            FillSampleProducts(folder, company, seed + 2, products);
+}
+
+void RegisterSampleMasterFillers() {
+    using Fill = bool (*)(const DataFolder&, const CompanyRec&, uint32_t, int);
+    const std::pair<const char*, Fill> fillers[] = {{"customers", FillSampleCustomers},
+                                                    {"vendors", FillSampleVendors},
+                                                    {"products", FillSampleProducts}};
+    for (const auto& [name, fill] : fillers) {
+        RegisterSampleFiller(name, [name, fill](const DataFolder& folder, const CompanyRec& company,
+                                                uint32_t seed, int count) {
+            if (!fill(folder, company, seed, count))
+                throw std::runtime_error("The sample " + std::string(name) +
+                                         " could not be written (error " +
+                                         std::to_string(EngineErrorCode) + ").");
+        });
+    }
 }

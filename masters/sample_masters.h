@@ -22,3 +22,7 @@ bool FillSampleProducts(const DataFolder& folder, const CompanyRec& company, uin
 // (EngineErrorCode tells why); records added before stay.
 bool FillSampleMasters(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
                        int customers, int vendors, int products);
+
+// Registers the three as the sample company's fillers "customers", "vendors" and "products"
+// (in that order: products take their preferred vendors from the vendors).
+void RegisterSampleMasterFillers();

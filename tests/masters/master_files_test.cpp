@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "masters/sample_masters.h"
+#include "shell/sample_company.h"
 #include "tests/masters/company_env.h"
 
 namespace {
@@ -122,6 +123,21 @@ TEST_F(MasterFilesTest, SampleFillerIsDeterministicAndKeepsNumbersUnique) {
     EXPECT_EQ(IndexKeyCount(h, ProductCodeKey), 60);
     EXPECT_EQ(IndexKeyCount(h, ProductKeyCodeKey), 60);
     CloseFileSet(h);
+}
+
+TEST_F(MasterFilesTest, TheSampleCompanyAsksTheMasterFillers) {
+    RegisterSampleMasterFillers();
+    const std::filesystem::path folder = dir.path() / "sample";
+    std::filesystem::create_directories(folder);
+    CreateSampleCompany(DataFolder(folder), 3, "Sample",
+                        {.counts = {{"customers", 5}, {"vendors", 2}, {"products", 7}}});
+    EXPECT_EQ(Records(folder / "3C").size(), 5u);
+    EXPECT_EQ(Records(folder / "3V").size(), 2u);
+    const auto products = Records(folder / "3P");
+    ASSERT_EQ(products.size(), 7u);
+    const std::string vendor = fields::Get(products[0], Product::PreferredVendor);
+    EXPECT_TRUE(vendor == "V00001" || vendor == "V00002") << vendor;
+    for (const char* name : {"customers", "vendors", "products"}) UnregisterSampleFiller(name);
 }
 
 }  // namespace
