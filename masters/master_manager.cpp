@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -284,6 +285,20 @@ void TMasterManager::FormShow() {
     }
     ShowCount();
     FvcBrowser1->setFocus();
+}
+
+void TMasterManager::keyPressEvent(QKeyEvent* event) {
+    // Typing on the list (which passes on the keys it does not use) goes to the find field.
+    const QString text = event->text();
+    const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
+                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!printable) {
+        Form::keyPressEvent(event);
+        return;
+    }
+    FindEdit->setFocus();
+    FindEdit->insert(text);
+    FindEditChange(FindEdit->text());
 }
 
 void TMasterManager::hideEvent(QHideEvent* event) {

@@ -91,6 +91,7 @@ public:
 
 protected:
     void FormShow() override;
+    void keyPressEvent(QKeyEvent* event) override;
     // Closing the window (by any way) closes the file opened for it.
     void hideEvent(QHideEvent* event) override;
 

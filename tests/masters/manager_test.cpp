@@ -138,7 +138,10 @@ TEST_F(ManagerTest, TypingFindsInTheOrderShownAndTheOrderKeepsTheRecord) {
     const int32_t bolt = AddCustomer("C2", "Bolt");
     const int32_t cedar = AddCustomer("C5", "Cedar");
     host->OnModal("DemoForm", [&](Form& f) {
-        FillControl(f, "FindEdit", "b");
+        // Typing on the list finds too.
+        QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+        QApplication::sendEvent(DemoForm->FvcBrowser1, &b);
+        EXPECT_EQ(DemoForm->FindEdit->text(), "b");
         EXPECT_EQ(CurrentRef(*DemoForm), bolt);
         FillControl(f, "FindEdit", "ce");
         EXPECT_EQ(CurrentRef(*DemoForm), cedar);
