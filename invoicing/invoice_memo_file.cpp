@@ -1,5 +1,6 @@
 #include "invoicing/invoice_memo_file.h"
 
+#include "invoicing/invoicing_file_desc.h"
 #include "shell/text.h"
 
 std::string BuildInvoiceMemoKey(std::span<const uint8_t> record, int keyNr) {
@@ -21,26 +22,29 @@ std::vector<std::string> InvoiceMemoLines(const InvoiceMemoRec& record) {
 
 const DataFile& InvoiceMemoData() {
     static const DataFile file([] {
-        DataFileDesc d;
-        d.letters = "M";
+        DataFileDesc d = InvoicingFileDesc("M", &InvoicingState::InvoiceMemoFile,
+                                           &InvoicingState::InvoiceMemoBuf,
+                                           &InvoicingState::InvoiceMemoLockFlag);
+        d.file.keys = {KeyDesc{9, false}};
+        d.file.buildKey = [](std::span<const uint8_t> r, int nr) {
+            return BuildInvoiceMemoKey(r, nr);
+        };
         d.openNameLength = 8;
         d.createNameLength = 8;
-        d.file = {InvoiceMemoRec::Size,
-                  {KeyDesc{9, false}},
-                  [](std::span<const uint8_t> r, int nr) { return BuildInvoiceMemoKey(r, nr); }};
         d.rebuildCaption = "Memo Records";
         d.missing = MissingFileSet::CreateSilently;
         d.compareOnUpdate = false;
-        d.handle = []() -> FileSetHandle& { return Invoicing().InvoiceMemoFile; };
-        d.buffer = [] { return Invoicing().InvoiceMemoBuf.bytes(); };
-        d.lockFlag = []() -> uint8_t& { return Invoicing().InvoiceMemoLockFlag; };
         return d;
     }());
     return file;
 }
 
-bool InvoiceMemoFileLocked() { return FileLocked(); }
-bool InvoiceMemoLockAbort() { return InvoiceMemoData().LockAbort(); }
+bool InvoiceMemoFileLocked() {
+    return FileLocked();
+}
+bool InvoiceMemoLockAbort() {
+    return InvoiceMemoData().LockAbort();
+}
 
 bool AddInvoiceMemoRec(const InvoiceMemoRec& record, int32_t& ref) {
     return InvoiceMemoData().AddRec(record.bytes(), ref);
@@ -48,7 +52,9 @@ bool AddInvoiceMemoRec(const InvoiceMemoRec& record, int32_t& ref) {
 bool PutInvoiceMemoRec(const InvoiceMemoRec& record, int32_t ref) {
     return InvoiceMemoData().PutRec(record.bytes(), ref);
 }
-bool DeleteInvoiceMemoRec(int32_t ref) { return InvoiceMemoData().DeleteRec(ref); }
+bool DeleteInvoiceMemoRec(int32_t ref) {
+    return InvoiceMemoData().DeleteRec(ref);
+}
 bool AddInvoiceMemoKey(std::string_view key, int32_t ref, int keyNr) {
     return InvoiceMemoData().AddKey(key, ref, keyNr);
 }
@@ -60,14 +66,28 @@ bool ChangeInvoiceMemoKey(std::string_view oldKey, std::string_view newKey, int3
     return InvoiceMemoData().ChangeKey(oldKey, newKey, ref, keyNr);
 }
 
-bool AddInvoiceMemoRecord(int32_t& ref) { return InvoiceMemoData().AddRecord(ref); }
-bool UpdateInvoiceMemoRecord(int32_t ref) { return InvoiceMemoData().UpdateRecord(ref); }
-bool DeleteInvoiceMemoRecord(int32_t ref) { return InvoiceMemoData().DeleteRecord(ref); }
+bool AddInvoiceMemoRecord(int32_t& ref) {
+    return InvoiceMemoData().AddRecord(ref);
+}
+bool UpdateInvoiceMemoRecord(int32_t ref) {
+    return InvoiceMemoData().UpdateRecord(ref);
+}
+bool DeleteInvoiceMemoRecord(int32_t ref) {
+    return InvoiceMemoData().DeleteRecord(ref);
+}
 
-bool CreateInvoiceMemoFile() { return InvoiceMemoData().Create(); }
-bool OpenInvoiceMemoFiles() { return InvoiceMemoData().Open(); }
-void CloseInvoiceMemoFiles() { InvoiceMemoData().Close(); }
-bool RebuildInvoiceMemoFiles() { return InvoiceMemoData().Rebuild(); }
+bool CreateInvoiceMemoFile() {
+    return InvoiceMemoData().Create();
+}
+bool OpenInvoiceMemoFiles() {
+    return InvoiceMemoData().Open();
+}
+void CloseInvoiceMemoFiles() {
+    InvoiceMemoData().Close();
+}
+bool RebuildInvoiceMemoFiles() {
+    return InvoiceMemoData().Rebuild();
+}
 bool SearchInvoiceMemoKey(std::string_view key, int32_t& ref, int keyNr) {
     return InvoiceMemoData().Search(key, ref, keyNr);
 }

@@ -36,8 +36,7 @@ bool PutInvoiceMemoRec(const InvoiceMemoRec& record, int32_t ref);
 bool DeleteInvoiceMemoRec(int32_t ref);
 bool AddInvoiceMemoKey(std::string_view key, int32_t ref, int keyNr);
 bool DeleteInvoiceMemoKey(std::string_view key, int32_t ref, int keyNr);
-bool ChangeInvoiceMemoKey(std::string_view oldKey, std::string_view newKey, int32_t ref,
-                          int keyNr);
+bool ChangeInvoiceMemoKey(std::string_view oldKey, std::string_view newKey, int32_t ref, int keyNr);
 
 // Adds InvoiceMemoBuf with its key; a number already on file is refused and leaves nothing.
 bool AddInvoiceMemoRecord(int32_t& ref);

@@ -14,4 +14,6 @@ InvoicingStateScope::InvoicingStateScope()
     current = state_.get();
 }
 
-InvoicingStateScope::~InvoicingStateScope() { current = previous_; }
+InvoicingStateScope::~InvoicingStateScope() {
+    current = previous_;
+}
