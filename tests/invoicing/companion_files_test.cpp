@@ -34,16 +34,10 @@ protected:
         EXPECT_TRUE(host->Messages().isEmpty()) << "a missing memo file is created silently";
     }
     int32_t Add(const InvoiceMemoRec& r) {
-        State().InvoiceMemoBuf = r;
-        int32_t ref = 0;
-        EXPECT_TRUE(AddInvoiceMemoRecord(ref)) << EngineErrorCode;
-        return ref;
+        return AddThrough(State().InvoiceMemoBuf, AddInvoiceMemoRecord, r);
     }
     InvoiceMemoRec Stored(int32_t ref) {
-        InvoiceMemoRec r;
-        ReadRecord(State().InvoiceMemoFile, ref, r.bytes());
-        EXPECT_TRUE(EngineOK) << EngineErrorCode;
-        return r;
+        return StoredIn<InvoiceMemoRec>(State().InvoiceMemoFile, ref);
     }
     Entries Index() { return InvoicingEnv::Index(State().InvoiceMemoFile, 1); }
 };
@@ -116,10 +110,7 @@ protected:
         EXPECT_TRUE(host->Messages().isEmpty()) << "a missing line file is created silently";
     }
     int32_t Add(const InvoiceLineRec& r) {
-        State().InvoiceLineBuf = r;
-        int32_t ref = 0;
-        EXPECT_TRUE(AddInvoiceLineRecord(ref)) << EngineErrorCode;
-        return ref;
+        return AddThrough(State().InvoiceLineBuf, AddInvoiceLineRecord, r);
     }
     Entries Index(int keyNr) { return InvoicingEnv::Index(State().InvoiceLineFile, keyNr); }
     // The lines of an invoice as posting and output walk them: key 2 from the number's key
@@ -154,9 +145,7 @@ TEST_F(LineFileTest, UpdateRewritesTheLineAndReplacesItsKeys) {
     const InvoiceLineRec moved = Line("B20", "2024/04/01", "5 Widget");
     ASSERT_TRUE(UpdateInvoiceLineRecord(moved, a)) << EngineErrorCode;
     EXPECT_EQ(State().InvoiceLineBuf, moved);
-    InvoiceLineRec stored;
-    ReadRecord(State().InvoiceLineFile, a, stored.bytes());
-    EXPECT_EQ(stored, moved);
+    EXPECT_EQ(StoredIn<InvoiceLineRec>(State().InvoiceLineFile, a), moved);
     EXPECT_EQ(Index(2), (Entries{{"B12      ", b}, {"B20      ", a}}));
     EXPECT_EQ(Index(1), (Entries{{"2024/03/05", b}, {"2024/04/01", a}}));
 
@@ -180,8 +169,7 @@ TEST_F(InvoicingEnv, OpeningTheThreeFilesAsksOnlyForTheHeader) {
 
 TEST_F(InvoicingEnv, OpeningTheThreeFilesStopsAtTheFirstThatFails) {
     // The header's index is missing and the user declines the rebuild.
-    CreateFileSet(SetName("I"), InvoiceRec::Size, InvoiceKeyCount,
-                  InvoiceData().desc().file.keyTable());
+    ASSERT_TRUE(CreateFiles(SetName("I"), InvoiceData().desc().file));
     std::filesystem::remove(dir.path() / "7I.IX");
     host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
     EXPECT_FALSE(OpenInvoiceDatabases());

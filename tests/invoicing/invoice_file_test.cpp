@@ -27,12 +27,6 @@ InvoiceRec Inv(const std::string& number, const std::string& customer, const std
     return r;
 }
 
-KeyDescTable Table(std::vector<KeyDesc> keys) {
-    KeyDescTable table{};
-    std::copy(keys.begin(), keys.end(), table.begin());
-    return table;
-}
-
 class InvoiceFileTest : public InvoicingEnv {
 protected:
     // An empty, open invoice file as the "New Company" box leaves it.
@@ -41,23 +35,12 @@ protected:
         ASSERT_TRUE(OpenInvoiceFiles()) << EngineErrorCode;
     }
     // An invoice file made with other index descriptors (an older or damaged set), opened.
-    void OpenWith(int keyCount, std::vector<KeyDesc> keys) {
-        CreateFileSet(SetName("I"), InvoiceRec::Size, keyCount, Table(std::move(keys)));
-        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    void OpenWith(std::vector<KeyDesc> keys) {
+        ASSERT_TRUE(CreateFiles(SetName("I"), FileDesc{InvoiceRec::Size, std::move(keys), {}}));
         ASSERT_TRUE(OpenInvoiceFiles()) << EngineErrorCode;
     }
-    int32_t Add(const InvoiceRec& r) {
-        State().InvoiceBuf = r;
-        int32_t ref = 0;
-        EXPECT_TRUE(AddInvoiceRecord(ref)) << EngineErrorCode;
-        return ref;
-    }
-    InvoiceRec Stored(int32_t ref) {
-        InvoiceRec r;
-        ReadRecord(State().InvoiceFile, ref, r.bytes());
-        EXPECT_TRUE(EngineOK) << EngineErrorCode;
-        return r;
-    }
+    int32_t Add(const InvoiceRec& r) { return AddThrough(State().InvoiceBuf, AddInvoiceRecord, r); }
+    InvoiceRec Stored(int32_t ref) { return StoredIn<InvoiceRec>(State().InvoiceFile, ref); }
     Entries Index(int keyNr) { return InvoicingEnv::Index(State().InvoiceFile, keyNr); }
     // Every index holds exactly the keys of the records given, by Ref.
     void ExpectKeysOf(const std::vector<std::pair<InvoiceRec, int32_t>>& records) {
@@ -124,7 +107,7 @@ TEST_F(InvoiceFileTest, KeyFourIsEightCharactersAndBlankDatesPaidSortTogether) {
 
 TEST_F(InvoiceFileTest, AFailedKeyAddLeavesNeitherRecordNorKeys) {
     // Key 5, the last one added, refuses a second "I" + number in this file.
-    OpenWith(6, {{9, true}, {8, true}, {10, true}, {10, true}, {10, false}, {10, true}});
+    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, false}, {10, true}});
     const InvoiceRec first = Inv("100", "C1", "2024/01/01");
     const int32_t a = Add(first);
 
@@ -181,7 +164,7 @@ TEST_F(InvoiceFileTest, UpdateRefusesARecordChangedInTheMeantimeAndKeepsTheEdits
 
 TEST_F(InvoiceFileTest, UpdateRefusedAtKeyTwoPutsBackEveryKeyReplaced) {
     // Key 2, replaced last, refuses a customer number another record has in this file.
-    OpenWith(6, {{9, true}, {8, false}, {10, true}, {10, true}, {10, true}, {10, true}});
+    OpenWith({{9, true}, {8, false}, {10, true}, {10, true}, {10, true}, {10, true}});
     const InvoiceRec a = Inv("100", "C1", "2024/01/01");
     const InvoiceRec b = Inv("200", "C2", "2024/01/02");
     const int32_t ra = Add(a);
@@ -224,7 +207,7 @@ TEST_F(InvoiceFileTest, DeleteTakesTheKeysFromTheStoredRecord) {
 
 TEST_F(InvoiceFileTest, DeleteKeepsARecordWhoseKeyCannotBeRemoved) {
     // A set with five indexes: key 6 cannot be removed, so the record must not be freed.
-    OpenWith(5, {{9, true}, {8, true}, {10, true}, {10, true}, {10, true}});
+    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, true}});
     const InvoiceRec r = Inv("100", "C1", "2024/01/01");
     int32_t ref = 0;
     InvoiceRec copy = r;

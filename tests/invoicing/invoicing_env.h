@@ -33,6 +33,22 @@ protected:
         return entries;
     }
 
+    // Puts the record into the unit's buffer and adds it with the unit's add routine.
+    template <class Rec>
+    static int32_t AddThrough(Rec& buffer, bool (*add)(int32_t&), const Rec& record) {
+        buffer = record;
+        int32_t ref = 0;
+        EXPECT_TRUE(add(ref)) << EngineErrorCode;
+        return ref;
+    }
+    template <class Rec>
+    static Rec StoredIn(FileSetHandle file, int32_t ref) {
+        Rec r;
+        ReadRecord(file, ref, r.bytes());
+        EXPECT_TRUE(EngineOK) << EngineErrorCode;
+        return r;
+    }
+
     // The engine's name of company 7's file set with the letters.
     std::string SetName(const char* letters) const {
         return (dir.path() / ("7" + std::string(letters))).string();
