@@ -180,4 +180,27 @@ TEST_F(InvoicingEnv, OpeningTheThreeFilesStopsAtTheFirstThatFails) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "7M.DAT"));
 }
 
+TEST_F(InvoicingEnv, EachFileKeepsItsOwnLockFlag) {
+    const auto lockFailed = [] {
+        EngineOK = false;
+        EngineErrorCode = EngineCode::FileInUse;
+    };
+    lockFailed();
+    host->Answer(MsgResult::Yes, "Cannot get a lock.  Abort?");
+    EXPECT_TRUE(InvoiceFileLocked());
+    EXPECT_TRUE(InvoiceLockAbort());
+    lockFailed();
+    host->Answer(MsgResult::No, "Cannot get a lock.  Abort?");
+    EXPECT_FALSE(InvoiceMemoLockAbort());
+    EXPECT_EQ(State().InvoiceLockFlag, 1);
+    EXPECT_EQ(State().InvoiceMemoLockFlag, 1);
+    EXPECT_EQ(State().InvoiceLineLockFlag, 0);
+
+    // Not a lock: no question, and the flag goes down.
+    EngineErrorCode = EngineCode::KeyNotFound;
+    EXPECT_FALSE(InvoiceMemoFileLocked());
+    EXPECT_FALSE(InvoiceLockAbort());
+    EXPECT_EQ(State().InvoiceLockFlag, 0);
+}
+
 }  // namespace
