@@ -63,6 +63,12 @@ bool RebuildInvoiceFiles();
 // The first key 1 entry at or after `key`.
 bool SearchInvoiceKey(std::string_view key, int32_t& ref);
 
+// Whether an invoice, payment or deposit record of the current company carries the customer
+// number (key 2). Uses InvoiceFile when it is open, else opens it for the look-up alone.
+// No invoice file means no invoices; a file that cannot be read answers true, since the
+// customer's records cannot be shown to be absent.
+bool CustomerHasInvoices(std::string_view customerNumber);
+
 // Opens the header, line and memo files for the Invoice Manager, in that order, stopping at
 // the first that fails (those opened before it stay open).
 bool OpenInvoiceDatabases();

@@ -254,4 +254,27 @@ TEST_F(InvoiceFileTest, ADefectiveIndexLeftAloneKeepsTheFileClosed) {
     EXPECT_EQ(State().InvoiceFile, 0);
 }
 
+TEST_F(InvoiceFileTest, ACustomerHasInvoicesWhenKeyTwoHoldsItsNumber) {
+    EXPECT_FALSE(CustomerHasInvoices("C1")) << "no invoice file yet";
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "7I.DAT"));
+
+    OpenNew();
+    Add(Inv("100", "C1", "2024/01/01"));
+    Add(Inv("101", "C10", "2024/01/01"));
+    EXPECT_TRUE(CustomerHasInvoices(" c1 "));
+    EXPECT_FALSE(CustomerHasInvoices("C"));  // a search lands on "C1": not the same number
+    EXPECT_FALSE(CustomerHasInvoices("C2"));
+    EXPECT_NE(State().InvoiceFile, 0) << "an open file stays open";
+
+    // Closed: opened for the look-up alone.
+    CloseInvoiceFiles();
+    EXPECT_TRUE(CustomerHasInvoices("C10"));
+    EXPECT_EQ(State().InvoiceFile, 0);
+
+    // Unreadable: the invoices cannot be shown to be absent.
+    std::filesystem::remove(dir.path() / "7I.IX");
+    EXPECT_TRUE(CustomerHasInvoices("C2"));
+    EXPECT_EQ(State().InvoiceFile, 0);
+}
+
 }  // namespace

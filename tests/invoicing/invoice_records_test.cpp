@@ -59,14 +59,6 @@ TEST(InvoiceRecords, FieldsSitWhereStoredFilesHaveThemAndNeverOverlap) {
     for (int b = 0; b < 4; ++b) EXPECT_EQ(rec.bytes()[b], 0) << "the engine's bytes";
 }
 
-TEST(InvoiceRecords, AmountsThatDoNotFitAreRefusedNotCut) {
-    InvoiceRec rec;
-    ASSERT_TRUE(rec.set(Invoice::InvTotal, "1234567.89"));
-    EXPECT_FALSE(rec.set(Invoice::InvTotal, "12345678.90"));
-    EXPECT_EQ(rec.get(Invoice::InvTotal), "1234567.89");
-    EXPECT_FALSE(rec.set(Invoice::InvNumber, "1234567890"));
-}
-
 TEST(InvoiceMemoRecords, TwentyFiveLinesOfSeventyFour) {
     ASSERT_EQ(InvoiceMemo::MemoLines.size(), 25u);
     EXPECT_EQ(InvoiceMemo::MemoLines[0].offset, 14);
