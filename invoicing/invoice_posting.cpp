@@ -78,10 +78,12 @@ std::vector<std::pair<int, InvoiceRow>> PostedRows(const InvoiceEntry& entry) {
 }
 
 std::string AnswerRowLine(const InvoiceRow& row) {
-    return PadRightWith(row.code, ' ', 10) + " " + PadRightWith(StripCommas(row.quantity), ' ', 10) +
-           " " + PadRightWith(row.description, ' ', 32) + " " +
+    return PadRightWith(row.code, ' ', 10) + " " +
+           PadRightWith(StripCommas(row.quantity), ' ', 10) + " " +
+           PadRightWith(row.description, ' ', 32) + " " +
            PadRightWith(StripCommas(row.unitPrice), ' ', 10) + " " +
-           PadRightWith(row.taxFlag, ' ', 1) + " " + PadRightWith(StripCommas(row.extension), ' ', 10);
+           PadRightWith(row.taxFlag, ' ', 1) + " " +
+           PadRightWith(StripCommas(row.extension), ' ', 10);
 }
 
 class Planner {
@@ -110,7 +112,8 @@ private:
     void PlanHeader(const CompanyRec& company, const DateFormat& dates) {
         InvoiceRec& h = p_.header;
         const auto date = dates.parse(e_.date);
-        if (!date) throw Refused{QString("The invoice date %1 is not a valid date.").arg(Q(e_.date))};
+        if (!date)
+            throw Refused{QString("The invoice date %1 is not a valid date.").arg(Q(e_.date))};
         date_ = *date;
         ymd_ = SortableDate(date_);
         SetOrRefuse(h, Invoice::InvNumber, UpperAscii(TrimBlanks(e_.number)), "The invoice number");
@@ -145,8 +148,8 @@ private:
         SetOrRefuse(h, Invoice::InvCompanyNumber, TrimBlanks(company.get(Company::CompanyNumber)),
                     "The company number");
         h.set(Invoice::InvKind, e_.memo ? Invoice::KindMemo : Invoice::KindLineItems);
-        const std::array<fields::Text<InvoiceRec>, 4> shipTo{Invoice::InvShipTo1, Invoice::InvShipTo2,
-                                                              Invoice::InvShipTo3, Invoice::InvShipTo4};
+        const std::array<fields::Text<InvoiceRec>, 4> shipTo{
+            Invoice::InvShipTo1, Invoice::InvShipTo2, Invoice::InvShipTo3, Invoice::InvShipTo4};
         for (std::size_t k = 0; k < shipTo.size(); ++k) h.set(shipTo[k], e_.shipTo[k]);
     }
 
@@ -168,8 +171,9 @@ private:
             line.set(InvoiceLine::LineProductCode, TrimBlanks(row.code.substr(0, 10)));
             const auto text = InvoiceLineText(row);
             if (!text)
-                throw Refused{where + " has a value wider than its column; it cannot be "
-                                      "stored whole."};
+                throw Refused{where +
+                              " has a value wider than its column; it cannot be "
+                              "stored whole."};
             line.set(InvoiceLine::LineText, *text);
             p_.lines.push_back(line);
             if (external_ && !e_.memo) p_.answerLines.push_back(AnswerRowLine(row));
@@ -181,7 +185,8 @@ private:
     void PlanStock() {
         std::vector<std::pair<std::string, std::string>> sales;  // code, quantity
         if (e_.memo) {
-            if (!TrimBlanks(e_.stockCode).empty()) sales.emplace_back(e_.stockCode, e_.memoQuantity);
+            if (!TrimBlanks(e_.stockCode).empty())
+                sales.emplace_back(e_.stockCode, e_.memoQuantity);
         } else {
             for (const InvoiceRow& row : e_.rows)
                 if (!TrimBlanks(row.code).empty()) sales.emplace_back(row.code, row.quantity);
@@ -190,15 +195,16 @@ private:
         const DataFile& file = ProductData();
         const StepFile open(file);
         if (!open.ok())
-            throw Refused{QString("The product file cannot be opened (error %1).").arg(EngineErrorCode)};
+            throw Refused{
+                QString("The product file cannot be opened (error %1).").arg(EngineErrorCode)};
         std::map<int32_t, std::size_t> planned;  // Ref -> index in p_.stock
         for (const auto& [rawCode, quantityText] : sales) {
             const std::string code = TrimBlanks(TrimBlanks(rawCode).substr(0, 10));
             ProductRec probe;
             static_cast<void>(probe.set(Product::Code, code));
             ProductRec found;
-            const int32_t ref = file.Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
-                                          found.bytes());
+            const int32_t ref =
+                file.Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey), found.bytes());
             if (ref == 0 || found.get(Product::NonStock) || found.get(Product::NonDepleting))
                 continue;
             auto at = planned.find(ref);
@@ -223,10 +229,10 @@ private:
         CustomerRec probe;
         static_cast<void>(probe.set(Customer::Number, number));
         CustomerRec& c = p_.customer;
-        p_.customerRef =
-            open.ok() ? file.Find(CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey),
-                                  c.bytes())
-                      : 0;
+        p_.customerRef = open.ok()
+                             ? file.Find(CustomerNumberKey,
+                                         BuildCustomerKey(probe, CustomerNumberKey), c.bytes())
+                             : 0;
         if (p_.customerRef == 0)
             throw Refused{QString("Customer %1 is not on file. Please pick the customer again.")
                               .arg(Q(number)),
@@ -242,9 +248,11 @@ private:
 
         const auto periods = CompanyAgingPeriods(company);
         if (!periods)
-            throw Refused{"The company's aging periods are not whole numbers of days. Please "
-                          "correct them in the company settings first."};
-        const auto bucket = static_cast<std::size_t>(AgingBucketOf(DaysBetween(date_, today), *periods));
+            throw Refused{
+                "The company's aging periods are not whole numbers of days. Please "
+                "correct them in the company settings first."};
+        const auto bucket =
+            static_cast<std::size_t>(AgingBucketOf(DaysBetween(date_, today), *periods));
         const auto field = Customer::Amounts[bucket];
         const QString agingWhat = QString("The aging amount of customer %1").arg(Q(number));
         const Decimal aged = AmountOrRefuse(c.get(field), agingWhat);
@@ -278,10 +286,10 @@ private:
         if (!e_.memo) return;
         InvoiceMemoRec memo;
         SetOrRefuse(memo, InvoiceMemo::MemoInvNumber, e_.number, "The invoice number");
-        std::vector<std::string> lines(e_.memoLines.begin(),
-                                       e_.memoLines.begin() + std::min<std::size_t>(
-                                                                  e_.memoLines.size(),
-                                                                  InvoiceMemo::LineCount));
+        std::vector<std::string> lines(
+            e_.memoLines.begin(),
+            e_.memoLines.begin() +
+                std::min<std::size_t>(e_.memoLines.size(), InvoiceMemo::LineCount));
         SetInvoiceMemoLines(memo, lines);
         InvoiceMemoRec onFile;
         if (InvoiceMemoData().Find(InvoiceMemoNumberKey,
@@ -323,8 +331,8 @@ std::optional<std::string> NextInvoiceNumberAfter(std::string_view number, bool 
     const std::string_view part =
         prefixed ? (number.size() > 4 ? number.substr(4, 5) : std::string_view{}) : number;
     const std::string digits = TrimBlanks(part);
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     uint64_t value = 0;
     const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);

@@ -46,11 +46,11 @@ struct InvoiceEntry {
     std::string keyCode;
     std::string net, tax, total, paid;  // as shown, ",0.00"
     bool memo = false;
-    std::vector<InvoiceRow> rows;         // grid rows 1..99
-    std::vector<std::string> memoLines;   // Memo1, line by line
-    std::string stockCode;                // StkName: the memo invoice's product
-    std::string memoQuantity;             // MemoQuan
-    std::string memoDescription;          // MemoPDesc
+    std::vector<InvoiceRow> rows;        // grid rows 1..99
+    std::vector<std::string> memoLines;  // Memo1, line by line
+    std::string stockCode;               // StkName: the memo invoice's product
+    std::string memoQuantity;            // MemoQuan
+    std::string memoDescription;         // MemoPDesc
     std::array<std::string, 4> shipTo;
     bool print = false;
 };
