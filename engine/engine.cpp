@@ -5,6 +5,7 @@
 // next generation, commits the index transaction carrying that generation, then syncs the
 // data file. Opening checks the state the set was left in (see openSet).
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,7 @@ struct Position {
     enum Kind { None, At, PastEnd } kind = None;
     std::string key;
     uint32_t ref = 0;
+    IndexFile::Ticket ticket = 0;
 };
 
 struct Handle {
@@ -53,28 +55,47 @@ struct Handle {
 };
 
 struct Registry {
-    pid_t pid = ::getpid();
     bool started = false;
     int pageBuffers = 30;
     FileSetHandle nextHandle = 1;
     std::map<FileSetHandle, Handle> handles;
+    // The handle looked up last: walks call with the same handle again and again.
+    FileSetHandle cachedNumber = 0;
+    Handle* cached = nullptr;
+
+    void forget(FileSetHandle number) {
+        if (cachedNumber == number) cached = nullptr, cachedNumber = 0;
+        handles.erase(number);
+    }
+    void forgetAll() {
+        cached = nullptr;
+        cachedNumber = 0;
+        handles.clear();
+    }
 };
 
+Registry theRegistry;
+bool forkedChild = false;
+// A forked child inherits the parent's open sets; they are not its own (the parent holds the
+// lock), so it forgets them, without writing anything, at its first call.
+const bool forkWatched = ::pthread_atfork(nullptr, nullptr, [] { forkedChild = true; }) == 0;
+
 Registry& registry() {
-    static Registry reg;
-    // A forked child inherits the parent's open sets; they are not its own (the parent holds
-    // the lock), so it forgets them without writing anything.
-    if (reg.pid != ::getpid()) {
-        reg.handles.clear();
-        reg.pid = ::getpid();
+    if (forkedChild) [[unlikely]] {
+        forkedChild = false;
+        theRegistry.forgetAll();
     }
-    return reg;
+    return theRegistry;
 }
 
-Handle* findHandle(FileSetHandle handle) {
-    auto& handles = registry().handles;
-    const auto it = handles.find(handle);
-    return it == handles.end() ? nullptr : &it->second;
+Handle* findHandle(FileSetHandle number) {
+    Registry& reg = registry();
+    if (number != 0 && number == reg.cachedNumber) return reg.cached;
+    const auto it = reg.handles.find(number);
+    if (it == reg.handles.end()) return nullptr;
+    reg.cachedNumber = number;
+    reg.cached = &it->second;
+    return reg.cached;
 }
 
 std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
@@ -291,7 +312,7 @@ void EngineStop() {
             if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
         }
     }
-    reg.handles.clear();
+    reg.forgetAll();
     reg.started = false;
     finish(code);
 }
@@ -387,7 +408,7 @@ void CloseFileSet(FileSetHandle& handle) {
         return;
     }
     const std::shared_ptr<FileSet> set = it->second.set;
-    reg.handles.erase(it);
+    reg.forget(it->first);
     if (--set->handles == 0) finish(closeSet(*set));
 }
 
@@ -617,7 +638,8 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     const uint32_t tie = ref > 0 ? static_cast<uint32_t>(ref) : 0;
-    const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, position.key, position.ref);
+    const Code code =
+        handle->set->ix.seekAtOrAfter(keyNr, key, tie, position.key, position.ref, position.ticket);
     // Past the end, so that PrevKey gives the last entry.
     if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
     moveTo(position, code, ref, key);
@@ -636,10 +658,11 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     Code code = 0;
     IndexFile& ix = handle->set->ix;
     if (position.kind == Position::None) {
-        code = ix.seekAtOrAfter(keyNr, {}, 0, position.key, position.ref);
+        code = ix.seekAtOrAfter(keyNr, {}, 0, position.key, position.ref, position.ticket);
     } else {
         // The entry returned last may be gone; its successor is found from its value.
-        code = ix.seekAtOrAfter(keyNr, position.key, position.ref + 1, position.key, position.ref);
+        code =
+            ix.next(keyNr, position.key, position.ref, position.key, position.ref, position.ticket);
     }
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
     moveTo(position, code, ref, key);
@@ -651,9 +674,11 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     Handle* handle = nullptr;
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
-    const bool fromEnd = position.kind != Position::At;
-    Code code = handle->set->ix.seekBefore(keyNr, position.key, position.ref, fromEnd, position.key,
-                                           position.ref);
+    IndexFile& ix = handle->set->ix;
+    Code code = position.kind == Position::At
+                    ? ix.prev(keyNr, position.key, position.ref, position.key, position.ref,
+                              position.ticket)
+                    : ix.seekLast(keyNr, position.key, position.ref, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
     moveTo(position, code, ref, key);
     finish(code);
