@@ -1,5 +1,6 @@
 #include "engine/index_file.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,6 +153,19 @@ void IndexFile::close() {
     env_ = nullptr;
     dbis_.clear();
     meta_ = IndexMeta{};
+}
+
+void IndexFile::trim() {
+    opsSinceTrim_ = 0;
+    MDB_envinfo info{};
+    MDB_stat envStat{};
+    if (mdb_env_info(env_, &info) != 0 || mdb_env_stat(env_, &envStat) != 0 || !info.me_mapaddr)
+        return;
+    const size_t used = (static_cast<size_t>(info.me_last_pgno) + 1) * envStat.ms_psize;
+    if (used < TrimAbove) return;
+    // LMDB maps the file read-only and writes with pwrite, so dropping the mapped pages loses
+    // nothing: they stay in the page cache and fault back in when read again.
+    ::madvise(info.me_mapaddr, std::min(used, info.me_mapsize), MADV_DONTNEED);
 }
 
 Code IndexFile::syncToDisk() {
@@ -333,6 +347,7 @@ void IndexFile::setSearchKey(std::string_view key) {
 }
 
 Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
+    trimNow();
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -344,6 +359,7 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
+    trimNow();
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -383,6 +399,7 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
+    trimNow();
     MDB_txn* txn = nullptr;
     if (const Code code = readTxn(txn)) return code;
     MDB_stat st{};
@@ -445,6 +462,7 @@ Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, 
 
 Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
                               uint32_t& foundRef, Ticket& ticket) {
+    trimNow();
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     setSearchKey(key);
@@ -455,6 +473,7 @@ Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std
 }
 
 Code IndexFile::seekLast(int keyNr, std::string& foundKey, uint32_t& foundRef, Ticket& ticket) {
+    trimNow();
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     MDB_val k{}, d{};
@@ -468,6 +487,7 @@ bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
 
 Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
                      uint32_t& foundRef, Ticket& ticket) {
+    trimNow();
     const auto i = static_cast<size_t>(keyNr - 1);
     if (cursorHolds(i, ticket)) {
         MDB_val k{}, d{};
@@ -481,6 +501,7 @@ Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, std::string&
 
 Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
                      uint32_t& foundRef, Ticket& ticket) {
+    trimNow();
     const auto i = static_cast<size_t>(keyNr - 1);
     Cursor cursor;
     int rc = 0;

@@ -81,6 +81,15 @@ public:
 
 private:
     class Cursor;
+    // A large index would otherwise stay mapped into the process page by page as it is read:
+    // every TrimEvery operations the mapping is dropped (the pages stay in the page cache),
+    // which bounds the memory the index holds to what those operations touched.
+    static constexpr uint32_t TrimEvery = 4096;
+    static constexpr size_t TrimAbove = size_t(8) << 20;
+    void trimNow() {
+        if (++opsSinceTrim_ >= TrimEvery) trim();
+    }
+    void trim();
     bool cursorHolds(size_t i, Ticket ticket) const;
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                std::string& foundKey, uint32_t& foundRef, Ticket& ticket);
@@ -106,6 +115,7 @@ private:
     std::vector<uint64_t> cursorEpochs_;
     std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
     Ticket lastTicket_ = 0;
+    uint32_t opsSinceTrim_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;

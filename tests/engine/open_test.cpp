@@ -189,6 +189,37 @@ TEST_F(OpenTest, ASetLeftInsideABracketNeedsARebuildThatKeepsEveryRecord) {
     EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"HALF", "R0", "R1", "R2", "R3", "R4"}));
 }
 
+TEST_F(OpenTest, OnlyTheOutermostBracketEndsTheUnit) {
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    // Inner brackets ended, the outer one not: the slot written inside needs a rebuild.
+    int status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        addWithKeys(h, "DONE");
+        LockFileSet(h);
+        addWithKeys(h, "INNER");
+        return EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+
+    // A bracket that changed only keys and never ended leaves the set as it was.
+    status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        LockFileSet(h);
+        AddKey(h, 1, 1, "EXTRA");
+        DeleteKey(h, 1, 1, "DONE");
+        return EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0);
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"DONE", "INNER"}));
+}
+
 TEST_F(OpenTest, DamagedIndexFilesAreReportedAndRebuilt) {
     FileSetHandle h = createAndOpen();
     for (int i = 0; i < 300; ++i) addWithKeys(h, "R" + std::to_string(i), "G");
