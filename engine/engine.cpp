@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -44,8 +46,11 @@ struct FileSet {
 
 struct Position {
     enum Kind { None, At, PastEnd } kind = None;
-    std::string key;
+    // The last entry returned; a plain buffer, as walks copy it at every step.
+    std::array<char, MaxKeyLength> keyBytes{};
+    uint8_t keyLength = 0;
     uint32_t ref = 0;
+    std::string_view key() const { return {keyBytes.data(), keyLength}; }
     IndexFile::Ticket ticket = 0;
 };
 
@@ -623,11 +628,15 @@ int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
 namespace {
 
 // Records the entry found as the handle's position and hands it to the caller.
-void moveTo(Position& position, Code code, int32_t& ref, std::string& key) {
+void moveTo(Position& position, Code code, const IndexFile::Entry& entry, int32_t& ref,
+            std::string& key) {
     if (code != 0) return;
     position.kind = Position::At;
-    ref = static_cast<int32_t>(position.ref);
-    key = position.key;
+    position.keyLength = static_cast<uint8_t>(entry.key.size());
+    std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    position.ref = entry.ref;
+    ref = static_cast<int32_t>(entry.ref);
+    key.assign(entry.key);
 }
 
 }  // namespace
@@ -638,11 +647,11 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     const uint32_t tie = ref > 0 ? static_cast<uint32_t>(ref) : 0;
-    const Code code =
-        handle->set->ix.seekAtOrAfter(keyNr, key, tie, position.key, position.ref, position.ticket);
+    IndexFile::Entry entry;
+    const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, entry, position.ticket);
     // Past the end, so that PrevKey gives the last entry.
     if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 
@@ -655,17 +664,14 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
         finish(EngineCode::NoNextKey);
         return;
     }
-    Code code = 0;
     IndexFile& ix = handle->set->ix;
-    if (position.kind == Position::None) {
-        code = ix.seekAtOrAfter(keyNr, {}, 0, position.key, position.ref, position.ticket);
-    } else {
-        // The entry returned last may be gone; its successor is found from its value.
-        code =
-            ix.next(keyNr, position.key, position.ref, position.key, position.ref, position.ticket);
-    }
+    IndexFile::Entry entry;
+    // The entry returned last may be gone; its successor is found from its value.
+    Code code = position.kind == Position::None
+                    ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
+                    : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 
@@ -675,12 +681,12 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     IndexFile& ix = handle->set->ix;
+    IndexFile::Entry entry;
     Code code = position.kind == Position::At
-                    ? ix.prev(keyNr, position.key, position.ref, position.key, position.ref,
-                              position.ticket)
-                    : ix.seekLast(keyNr, position.key, position.ref, position.ticket);
+                    ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
+                    : ix.seekLast(keyNr, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 

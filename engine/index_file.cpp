@@ -2,10 +2,13 @@
 
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace engine_detail {
 
@@ -151,21 +154,47 @@ void IndexFile::close() {
     rtxnLive_ = false;
     mdb_env_close(env_);
     env_ = nullptr;
+    mapBase_ = nullptr;
     dbis_.clear();
     meta_ = IndexMeta{};
+}
+
+// LMDB does not tell where it mapped the file: the process's map list does.
+void IndexFile::locateMap() {
+    mapBase_ = nullptr;
+    mapLength_ = 0;
+    int fd = -1;
+    struct stat st {};
+    if (mdb_env_get_fd(env_, &fd) != 0 || ::fstat(fd, &st) != 0) return;
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        unsigned long start = 0, end = 0, offset = 0, inode = 0;
+        unsigned major = 0, minor = 0;
+        char perms[8] = {};
+        if (std::sscanf(line.c_str(), "%lx-%lx %7s %lx %x:%x %lu", &start, &end, perms, &offset,
+                        &major, &minor, &inode) != 7)
+            continue;
+        if (inode == st.st_ino && offset == 0 && major == ::major(st.st_dev) &&
+            minor == ::minor(st.st_dev)) {
+            mapBase_ = reinterpret_cast<void*>(start);
+            mapLength_ = end - start;
+            return;
+        }
+    }
 }
 
 void IndexFile::trim() {
     opsSinceTrim_ = 0;
     MDB_envinfo info{};
     MDB_stat envStat{};
-    if (mdb_env_info(env_, &info) != 0 || mdb_env_stat(env_, &envStat) != 0 || !info.me_mapaddr)
-        return;
+    if (mdb_env_info(env_, &info) != 0 || mdb_env_stat(env_, &envStat) != 0) return;
     const size_t used = (static_cast<size_t>(info.me_last_pgno) + 1) * envStat.ms_psize;
     if (used < TrimAbove) return;
+    if (!mapBase_) locateMap();
     // LMDB maps the file read-only and writes with pwrite, so dropping the mapped pages loses
     // nothing: they stay in the page cache and fault back in when read again.
-    ::madvise(info.me_mapaddr, std::min(used, info.me_mapsize), MADV_DONTNEED);
+    if (mapBase_) ::madvise(mapBase_, std::min(used, mapLength_), MADV_DONTNEED);
 }
 
 Code IndexFile::syncToDisk() {
@@ -254,6 +283,7 @@ Code IndexFile::growMapIfNeeded() {
     // bracket has to write into.
     if (used * 2 <= info.me_mapsize) return 0;
     const int rc = mdb_env_set_mapsize(env_, info.me_mapsize * 2);
+    mapBase_ = nullptr;  // mapped anew
     return rc == 0 ? 0 : fail(rc);
 }
 
@@ -347,7 +377,7 @@ void IndexFile::setSearchKey(std::string_view key) {
 }
 
 Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
-    trimNow();
+    trimNow(SeekWeight);
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -359,7 +389,7 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
-    trimNow();
+    trimNow(SeekWeight);
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -399,7 +429,7 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
-    trimNow();
+    trimNow(SeekWeight);
     MDB_txn* txn = nullptr;
     if (const Code code = readTxn(txn)) return code;
     MDB_stat st{};
@@ -439,76 +469,76 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
     return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
 }
 
-Code extractEntry(const MDB_val& k, const MDB_val& d, std::string& key, uint32_t& ref) {
-    if (k.mv_size < 1 || d.mv_size != 4) return EngineCode::IndexDefective;
-    key.assign(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
-    ref = loadBE32(d.mv_data);
+Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
+    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4)
+        return EngineCode::IndexDefective;
+    entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
+    entry.ref = loadBE32(d.mv_data);
     return 0;
 }
 
 }  // namespace
 
 Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
-                      std::string& foundKey, uint32_t& foundRef, Ticket& ticket) {
+                      Entry& entry, Ticket& ticket) {
     ticket = 0;
     if (!cursor.owned) cursorTickets_[i] = 0;
     if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
     if (rc != 0) return fail(rc);
-    if (const Code code = extractEntry(k, d, foundKey, foundRef)) return code;
+    if (const Code code = extractEntry(k, d, entry)) return code;
     // A cursor of the write transaction ends with the call: its place cannot be kept.
     if (!cursor.owned) ticket = cursorTickets_[i] = ++lastTicket_;
     return 0;
 }
 
-Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                              uint32_t& foundRef, Ticket& ticket) {
-    trimNow();
+Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
+                              Ticket& ticket) {
+    trimNow(SeekWeight);
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     setSearchKey(key);
     MDB_val k{}, d{};
     const int rc =
         positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k, d);
-    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, foundKey, foundRef, ticket);
+    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
 }
 
-Code IndexFile::seekLast(int keyNr, std::string& foundKey, uint32_t& foundRef, Ticket& ticket) {
-    trimNow();
+Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
+    trimNow(SeekWeight);
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     MDB_val k{}, d{};
     const int rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
-    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, foundKey, foundRef, ticket);
+    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
 }
 
 bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
     return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
 }
 
-Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                     uint32_t& foundRef, Ticket& ticket) {
-    trimNow();
+Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
     if (cursorHolds(i, ticket)) {
+        trimNow(StepWeight);
         MDB_val k{}, d{};
         const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
         Cursor cached;
         cached.cursor = readCursors_[i];
-        return found(cached, i, rc, k, d, foundKey, foundRef, ticket);
+        return found(cached, i, rc, k, d, entry, ticket);
     }
-    return seekAtOrAfter(keyNr, key, ref + 1, foundKey, foundRef, ticket);
+    return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
 }
 
-Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                     uint32_t& foundRef, Ticket& ticket) {
-    trimNow();
+Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
     Cursor cursor;
     int rc = 0;
     MDB_val k{}, d{};
     if (cursorHolds(i, ticket)) {
+        trimNow(StepWeight);
         cursor.cursor = readCursors_[i];
     } else {
+        trimNow(SeekWeight);
         if (const Code code = cursorFor(keyNr, cursor)) return code;
         setSearchKey(key);
         rc = positionAtOrAfter(cursor.cursor, meta_.keys[i].duplicates, searchKey_, ref, k, d);
@@ -517,7 +547,7 @@ Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, std::string&
         rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_PREV);
     else if (rc == MDB_NOTFOUND)
         rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
-    return found(cursor, i, rc, k, d, foundKey, foundRef, ticket);
+    return found(cursor, i, rc, k, d, entry, ticket);
 }
 
 }  // namespace engine_detail

@@ -67,34 +67,39 @@ public:
     // the cursor or changed the index since. 0 names no place.
     using Ticket = uint64_t;
 
+    // An entry found: the key points into the index and stays valid until the next call.
+    struct Entry {
+        std::string_view key;
+        uint32_t ref = 0;
+    };
+
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
-    Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                       uint32_t& foundRef, Ticket& ticket);
+    Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     // The last entry of all.
-    Code seekLast(int keyNr, std::string& foundKey, uint32_t& foundRef, Ticket& ticket);
+    Code seekLast(int keyNr, Entry& entry, Ticket& ticket);
     // The entry after / before (key, ref), which need not exist any more. In these calls
-    // `key` may be `foundKey` itself: it is used before anything is found.
-    Code next(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-              uint32_t& foundRef, Ticket& ticket);
-    Code prev(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-              uint32_t& foundRef, Ticket& ticket);
+    Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
+    Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
 private:
     class Cursor;
-    // A large index would otherwise stay mapped into the process page by page as it is read:
-    // every TrimEvery operations the mapping is dropped (the pages stay in the page cache),
-    // which bounds the memory the index holds to what those operations touched.
-    static constexpr uint32_t TrimEvery = 4096;
+    // A large index would otherwise stay mapped into the process page by page as it is read.
+    // Once the operations since the last trim may have touched TrimBudget pages, the mapping
+    // is dropped (the pages stay in the page cache). A seek or a change may touch a page of
+    // its own; a step of a walk moves to a new page only every few dozen entries.
+    static constexpr uint32_t SeekWeight = 64;
+    static constexpr uint32_t StepWeight = 1;
+    static constexpr uint32_t TrimBudget = 4096 * SeekWeight;
     static constexpr size_t TrimAbove = size_t(8) << 20;
-    void trimNow() {
-        if (++opsSinceTrim_ >= TrimEvery) trim();
+    void trimNow(uint32_t weight) {
+        opsSinceTrim_ += weight;
+        if (opsSinceTrim_ >= TrimBudget) trim();
     }
     void trim();
+    void locateMap();
     bool cursorHolds(size_t i, Ticket ticket) const;
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
-               std::string& foundKey, uint32_t& foundRef, Ticket& ticket);
-    Code step(int keyNr, MDB_cursor_op op, std::string& foundKey, uint32_t& foundRef,
-              Ticket& ticket);
+               Entry& entry, Ticket& ticket);
     Code openDatabases(MDB_txn* txn, bool create);
     Code readMeta(MDB_txn* txn);
     Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
@@ -116,6 +121,8 @@ private:
     std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
     Ticket lastTicket_ = 0;
     uint32_t opsSinceTrim_ = 0;
+    void* mapBase_ = nullptr;
+    size_t mapLength_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;

@@ -112,6 +112,15 @@ TEST_F(OpenTest, ExistingFilesAreFoundWhateverTheCaseOfTheirNames) {
     EXPECT_TRUE(fs::exists(name("stock") + ".dat"));
     EXPECT_FALSE(fs::exists(name("STOCK") + ".DAT"));
     EXPECT_EQ(openCode("stock"), 0);
+
+    // Creating the set again empties the files found instead of making a second set.
+    CreateFileSet(name("STOCK"), TestRecordLength, 2, keys);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_FALSE(fs::exists(name("STOCK") + ".DAT"));
+    OpenFileSet(h, name("stock"));
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 0);
+    EXPECT_EQ(IndexKeyCount(h, 1), 0);
 }
 
 TEST_F(OpenTest, OpeningAnOpenSetAgainSharesIt) {
