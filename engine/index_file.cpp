@@ -1,14 +1,10 @@
 #include "engine/index_file.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace engine_detail {
 
@@ -154,47 +150,8 @@ void IndexFile::close() {
     rtxnLive_ = false;
     mdb_env_close(env_);
     env_ = nullptr;
-    mapBase_ = nullptr;
     dbis_.clear();
     meta_ = IndexMeta{};
-}
-
-// LMDB does not tell where it mapped the file: the process's map list does.
-void IndexFile::locateMap() {
-    mapBase_ = nullptr;
-    mapLength_ = 0;
-    int fd = -1;
-    struct stat st {};
-    if (mdb_env_get_fd(env_, &fd) != 0 || ::fstat(fd, &st) != 0) return;
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        unsigned long start = 0, end = 0, offset = 0, inode = 0;
-        unsigned major = 0, minor = 0;
-        char perms[8] = {};
-        if (std::sscanf(line.c_str(), "%lx-%lx %7s %lx %x:%x %lu", &start, &end, perms, &offset,
-                        &major, &minor, &inode) != 7)
-            continue;
-        if (inode == st.st_ino && offset == 0 && major == ::major(st.st_dev) &&
-            minor == ::minor(st.st_dev)) {
-            mapBase_ = reinterpret_cast<void*>(start);
-            mapLength_ = end - start;
-            return;
-        }
-    }
-}
-
-void IndexFile::trim() {
-    opsSinceTrim_ = 0;
-    MDB_envinfo info{};
-    MDB_stat envStat{};
-    if (mdb_env_info(env_, &info) != 0 || mdb_env_stat(env_, &envStat) != 0) return;
-    const size_t used = (static_cast<size_t>(info.me_last_pgno) + 1) * envStat.ms_psize;
-    if (used < TrimAbove) return;
-    if (!mapBase_) locateMap();
-    // LMDB maps the file read-only and writes with pwrite, so dropping the mapped pages loses
-    // nothing: they stay in the page cache and fault back in when read again.
-    if (mapBase_) ::madvise(mapBase_, std::min(used, mapLength_), MADV_DONTNEED);
 }
 
 Code IndexFile::syncToDisk() {
@@ -283,7 +240,6 @@ Code IndexFile::growMapIfNeeded() {
     // bracket has to write into.
     if (used * 2 <= info.me_mapsize) return 0;
     const int rc = mdb_env_set_mapsize(env_, info.me_mapsize * 2);
-    mapBase_ = nullptr;  // mapped anew
     return rc == 0 ? 0 : fail(rc);
 }
 
@@ -377,7 +333,6 @@ void IndexFile::setSearchKey(std::string_view key) {
 }
 
 Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
-    trimNow(SeekWeight);
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -389,7 +344,6 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
-    trimNow(SeekWeight);
     setSearchKey(key);
     const auto refBytes = bigEndian(ref);
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
@@ -429,7 +383,6 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
-    trimNow(SeekWeight);
     MDB_txn* txn = nullptr;
     if (const Code code = readTxn(txn)) return code;
     MDB_stat st{};
@@ -493,7 +446,6 @@ Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, 
 
 Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
                               Ticket& ticket) {
-    trimNow(SeekWeight);
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     setSearchKey(key);
@@ -504,7 +456,6 @@ Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Ent
 }
 
 Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
-    trimNow(SeekWeight);
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     MDB_val k{}, d{};
@@ -519,7 +470,6 @@ bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
 Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
     if (cursorHolds(i, ticket)) {
-        trimNow(StepWeight);
         MDB_val k{}, d{};
         const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
         Cursor cached;
@@ -535,10 +485,8 @@ Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry
     int rc = 0;
     MDB_val k{}, d{};
     if (cursorHolds(i, ticket)) {
-        trimNow(StepWeight);
         cursor.cursor = readCursors_[i];
     } else {
-        trimNow(SeekWeight);
         if (const Code code = cursorFor(keyNr, cursor)) return code;
         setSearchKey(key);
         rc = positionAtOrAfter(cursor.cursor, meta_.keys[i].duplicates, searchKey_, ref, k, d);

@@ -83,20 +83,6 @@ public:
 
 private:
     class Cursor;
-    // A large index would otherwise stay mapped into the process page by page as it is read.
-    // Once the operations since the last trim may have touched TrimBudget pages, the mapping
-    // is dropped (the pages stay in the page cache). A seek or a change may touch a page of
-    // its own; a step of a walk moves to a new page only every few dozen entries.
-    static constexpr uint32_t SeekWeight = 64;
-    static constexpr uint32_t StepWeight = 1;
-    static constexpr uint32_t TrimBudget = 4096 * SeekWeight;
-    static constexpr size_t TrimAbove = size_t(8) << 20;
-    void trimNow(uint32_t weight) {
-        opsSinceTrim_ += weight;
-        if (opsSinceTrim_ >= TrimBudget) trim();
-    }
-    void trim();
-    void locateMap();
     bool cursorHolds(size_t i, Ticket ticket) const;
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                Entry& entry, Ticket& ticket);
@@ -120,9 +106,6 @@ private:
     std::vector<uint64_t> cursorEpochs_;
     std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
     Ticket lastTicket_ = 0;
-    uint32_t opsSinceTrim_ = 0;
-    void* mapBase_ = nullptr;
-    size_t mapLength_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;
