@@ -539,6 +539,7 @@ void AddRecord(FileSetHandle number, int32_t& ref, std::span<uint8_t> buffer) {
     }
     if (!finish(enterBracket(set))) return;
     Code code = beforeSlotWrite(set);
+    if (code == 0 && slot > header.slotCount) code = set.dat.reserveSlot(slot);
     if (code == 0) {
         storeLE32(buffer.data(), 0);
         code = set.dat.writeSlot(slot, buffer);

@@ -51,7 +51,8 @@ void removeQuietly(const std::filesystem::path& path) {
     std::filesystem::remove(path, ec);
 }
 
-// Reads every whole slot of a data file in chunks and hands each one to `visit`.
+// Reads the slots of a data file in chunks and hands each one to `visit`, up to the end of
+// the file or the first slot never used (the file grows ahead of its slots).
 class SlotReader {
 public:
     SlotReader(int fd, uint64_t fileSize, uint32_t recordLength)
@@ -75,6 +76,7 @@ public:
             for (uint64_t i = 0; i < count; ++i) {
                 const auto record =
                     chunk.subspan(static_cast<size_t>(i) * recordLength_, recordLength_);
+                if (loadLE32(record.data()) == UnusedMark) return 0;
                 if (const Code code = visit(static_cast<uint32_t>(first + i), record)) return code;
             }
         }
