@@ -400,7 +400,8 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
                       MDB_val& d) {
     k = valueOf(key.data(), key.size());
     int rc = mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
-    if (rc != 0 || !sameBytes(k, key)) return rc;
+    // The first entry of a key is at or after (key, 0): the usual search needs no more.
+    if (rc != 0 || ref == 0 || !sameBytes(k, key)) return rc;
     if (dup) {
         const auto refBytes = bigEndian(ref);
         MDB_val exact = valueOf(key.data(), key.size());
