@@ -11,7 +11,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void touch(const fs::path& path) { std::ofstream(path) << "x"; }
+void touch(const fs::path& path) {
+    std::ofstream(path) << "x";
+}
 
 TEST(FileNames, ExistingFilesAreFoundIgnoringCaseAndNewOnesKeepTheirName) {
     testsupport::TempDir dir;
