@@ -242,6 +242,7 @@ Code writeMessages(std::string_view name, const std::string& messages) {
 // The keys of one index, gathered before they are sorted and appended.
 struct KeyEntries {
     struct Entry {
+        uint64_t head;  // the first 8 key bytes, big-endian: most comparisons end here
         uint32_t offset;
         uint32_t ref;
         uint8_t length;
@@ -251,12 +252,16 @@ struct KeyEntries {
 
     std::string_view key(const Entry& e) const { return {text.data() + e.offset, e.length}; }
     void add(std::string_view key, uint32_t ref) {
+        uint64_t head = 0;
+        for (size_t i = 0; i < 8; ++i)
+            head = head << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0u);
         entries.push_back(
-            {static_cast<uint32_t>(text.size()), ref, static_cast<uint8_t>(key.size())});
+            {head, static_cast<uint32_t>(text.size()), ref, static_cast<uint8_t>(key.size())});
         text.append(key);
     }
     void sort() {
         std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+            if (a.head != b.head) return a.head < b.head;
             const int c = key(a).compare(key(b));
             return c != 0 ? c < 0 : a.ref < b.ref;
         });
