@@ -162,7 +162,7 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
         return 0;
     };
     SlotReader reader(oldFd.get(), fileSize, static_cast<uint32_t>(oldRecordLength));
-    if (reader.slots() + 0 > MaxSlots) reader.limit(MaxSlots);
+    reader.limit(MaxSlots);
     Code code = reportProgress(0, 0, 0, 0) ? 0 : EngineCode::RebuildAborted;
     if (code == 0) {
         code = reader.forEach([&](uint32_t, std::span<const uint8_t> record) -> Code {
