@@ -6,6 +6,7 @@
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
+#include "invoicing/invoicing_services.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     TMainForm mainForm;
     const CalFormScope calForm;
     const MastersWindows mastersWindows;
+    const InvoicingServices invoicingServices;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);

@@ -52,7 +52,6 @@ void RegisterInvoiceFindSource() {
 
 void FindInvoice(TFvcBrowser& browser) {
     if (!FindBox) return;
-    RegisterInvoiceFindSource();
     FindBox->setWindowTitle("Find Invoice/Payment");
     FindMode = InvoiceFindMode;
     FindBox->ShowModal();

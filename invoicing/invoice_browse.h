@@ -13,7 +13,7 @@ bool SetupInvoiceBrowser(TFvcBrowser& browser, bool& sharedMode);
 // notes of every invoice and payment record of InvoiceFile.
 void RegisterInvoiceFindSource();
 
-// Shows the find dialog as "Find Invoice/Payment" over InvoiceFile and, when a row was
-// chosen, positions the browse control on that invoice in the key order it runs on. An
-// invoice no longer on file leaves the list where it was.
+// Shows the find dialog as "Find Invoice/Payment" over InvoiceFile (its "Inv" rows registered
+// first) and, when a row was chosen, positions the browse control on that invoice in the key
+// order it runs on. An invoice no longer on file leaves the list where it was.
 void FindInvoice(TFvcBrowser& browser);

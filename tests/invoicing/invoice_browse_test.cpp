@@ -4,6 +4,7 @@
 
 #include "engine/browse/browser.h"
 #include "invoicing/invoice_browse.h"
+#include "invoicing/invoicing_services.h"
 #include "platform/list_view.h"
 #include "shell/find_box.h"
 #include "tests/invoicing/invoicing_env.h"
@@ -59,6 +60,7 @@ protected:
     }
 
     FindBoxScope findBox;
+    const InvoicingServices services;
     TFvcBrowser browser;
     int32_t a = 0, b = 0, c = 0;
 };

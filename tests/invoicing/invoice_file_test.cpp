@@ -176,18 +176,6 @@ TEST_F(InvoiceFileTest, UpdateRefusedAtKeyTwoPutsBackEveryKeyReplaced) {
     ExpectKeysOf({{a, ra}, {b, rb}});
 }
 
-TEST_F(InvoiceFileTest, UpdateOfADeletedRecordFailsAndWritesNothing) {
-    OpenNew();
-    const int32_t ref = Add(Inv("100", "C1", "2024/01/01"));
-    const InvoiceRec read = State().InvoiceBuf;
-    ASSERT_TRUE(DeleteInvoiceRecord(ref));
-    State().InvoiceBuf = Inv("101", "C1", "2024/01/01");
-    EXPECT_FALSE(UpdateInvoiceRecord(ref, read));
-    EXPECT_EQ(EngineErrorCode, EngineCode::RecordDeleted);
-    EXPECT_EQ(UsedRecordCount(State().InvoiceFile), 0);
-    ExpectKeysOf({});
-}
-
 TEST_F(InvoiceFileTest, DeleteTakesTheKeysFromTheStoredRecord) {
     OpenNew();
     const InvoiceRec a = Inv("100", "C1", "2024/01/01");
@@ -241,17 +229,6 @@ TEST_F(InvoiceFileTest, RebuildRestoresTheKeysOfEveryRecord) {
     EXPECT_EQ(StatForm->Label2->text(), "Records read: 100");
     EXPECT_FALSE(StatForm->isVisible());
     ExpectKeysOf(records);
-}
-
-TEST_F(InvoiceFileTest, ADefectiveIndexLeftAloneKeepsTheFileClosed) {
-    OpenNew();
-    Add(Inv("100", "C1", "2024/01/01"));
-    CloseInvoiceFiles();
-    std::filesystem::remove(dir.path() / "7I.IX");
-    host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
-    EXPECT_FALSE(OpenInvoiceFiles());
-    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
-    EXPECT_EQ(State().InvoiceFile, 0);
 }
 
 TEST_F(InvoiceFileTest, ACustomerHasInvoicesWhenKeyTwoHoldsItsNumber) {
