@@ -530,7 +530,7 @@ void TProdInv::FormShow() {
     if (adding) {
         INum->setEnabled(true);
         if (Shell().main.ExternalTransMode && customer_) {
-            SetCustomer(*customer_);
+            ShowCustomer(*customer_);
         } else {
             const CustomerRec seed = customer_.value_or(CustomerRec{});
             ClearCustomer();
@@ -1046,6 +1046,12 @@ void TProdInv::PickCustomer(const CustomerRec& seed) {
 }
 
 void TProdInv::SetCustomer(const CustomerRec& customer) {
+    ShowCustomer(customer);
+    if (TrimBlanks(customer.get(Customer::Hold)) == "Y")
+        MessageBox("This customer is placed on hold status.", "Warning", MsgIcon::Warning);
+}
+
+void TProdInv::ShowCustomer(const CustomerRec& customer) {
     customer_ = customer;
     ICustName->setText(Qs(customer.get(Customer::Name)));
     ICustNo->setText(Qs(customer.get(Customer::Number)));
@@ -1066,8 +1072,6 @@ void TProdInv::SetCustomer(const CustomerRec& customer) {
     }
     Button1->setEnabled(true);
     InvoiceMemoMode ? INetChange() : RecalcInvoiceTotals();
-    if (TrimBlanks(customer.get(Customer::Hold)) == "Y")
-        MessageBox("This customer is placed on hold status.", "Warning", MsgIcon::Warning);
 }
 
 void TProdInv::ClearCustomer() {

@@ -187,6 +187,8 @@ private:
     QString ProposedNumber() const;
     void ShowInvoiceType();
     void PickCustomer(const CustomerRec& seed);
+    // The customer's fields without the hold warning.
+    void ShowCustomer(const CustomerRec& customer);
     void ShowTaxSwitch(bool exempt);
     // Fills the row from a product; false when the product is on another row already.
     bool FillRowFromProduct(int row, const ProductRec& product);
