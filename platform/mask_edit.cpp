@@ -1,7 +1,9 @@
 #include "platform/mask_edit.h"
 
 #include <QSignalBlocker>
+
 #include <optional>
+#include "platform/cp1252.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ bool IsAsciiDigit(QChar c) {
 }  // namespace
 
 bool MaskSlot::Accepts(QChar c) const {
+    if (c.isSurrogate() || !IsCp1252(c.unicode())) return false;
     switch (kind) {
         case Kind::Digit:
             return IsAsciiDigit(c);

@@ -1,6 +1,7 @@
 #include "platform/message_host.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -75,6 +76,23 @@ QMessageBox::Icon QtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// While the hourglass shows for a long run, a window that waits for the user gets the
+// ordinary arrow back for as long as it is up.
+class ArrowWhileWaiting {
+public:
+    ArrowWhileWaiting() : pushed_(QApplication::overrideCursor() != nullptr) {
+        if (pushed_) QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~ArrowWhileWaiting() {
+        if (pushed_) QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileWaiting(const ArrowWhileWaiting&) = delete;
+    ArrowWhileWaiting& operator=(const ArrowWhileWaiting&) = delete;
+
+private:
+    bool pushed_;
+};
+
 }  // namespace
 
 MsgResult DismissResult(MsgButtons buttons) {
@@ -104,6 +122,7 @@ MsgResult RealHost::ShowMessage(const QString& text, const QString& caption, Msg
     for (const MsgResult r : offered) box.addButton(QtButton(r));
     box.setDefaultButton(QtButton(offered.front()));
     box.setEscapeButton(box.button(QtButton(DismissResult(buttons))));
+    const ArrowWhileWaiting arrow;
     box.exec();
     for (const MsgResult r : offered)
         if (box.clickedButton() == box.button(QtButton(r))) return r;
@@ -121,6 +140,7 @@ QString RealHost::AskFileName(const FileRequest& request) {
     if (!request.filter.isEmpty()) dialog.setNameFilter(QtFileFilter(request.filter));
     if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    const ArrowWhileWaiting arrow;
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
 }
@@ -128,6 +148,7 @@ QString RealHost::AskFileName(const FileRequest& request) {
 bool RealHost::RunPrinterDialog(PrinterDialogKind kind) {
     QPrintDialog dialog(&SharedPrinter(), QApplication::activeWindow());
     dialog.setWindowTitle(kind == PrinterDialogKind::Setup ? "Printer Setup" : "Print");
+    const ArrowWhileWaiting arrow;
     return dialog.exec() == QDialog::Accepted;
 }
 

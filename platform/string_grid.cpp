@@ -9,16 +9,21 @@
 
 namespace {
 
-// Cell editors are line edits that refuse characters record text cannot hold.
+// Cell editors are line edits that refuse characters record text cannot hold; fixed
+// columns get none, even in cells not written yet.
 class GuardedDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit GuardedDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
+        if (index.column() < grid_->FixedCols()) return nullptr;
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* line = qobject_cast<QLineEdit*>(editor)) GuardText(line);
         return editor;
     }
+
+private:
+    StringGrid* grid_;
 };
 
 }  // namespace
