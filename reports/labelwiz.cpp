@@ -62,11 +62,18 @@ QString Quoted(const QString& path) {
     return "\"" + path + "\"";
 }
 
+// A control owned by its parent, under the name the code and test scripts know it by.
+template <class T, class... Args>
+T* Named(const char* name, Args&&... args) {
+    auto* control = new T(std::forward<Args>(args)...);
+    control->setObjectName(name);
+    return control;
+}
+
 QToolButton* MakeToolButton(QWidget* owner, const char* name, const QString& text,
                             const QString& hint,
                             QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
-    auto* button = new QToolButton(owner);
-    button->setObjectName(name);
+    auto* button = Named<QToolButton>(name, owner);
     button->setToolTip(hint);
     if (icon != QStyle::SP_CustomBase) {
         button->setIcon(owner->style()->standardIcon(icon));
@@ -79,30 +86,9 @@ QToolButton* MakeToolButton(QWidget* owner, const char* name, const QString& tex
 }
 
 QPushButton* MakePushButton(QWidget* owner, const char* name, const QString& text) {
-    auto* button = new QPushButton(text, owner);
-    button->setObjectName(name);
+    auto* button = Named<QPushButton>(name, text, owner);
     button->setAutoDefault(false);
     return button;
-}
-
-MaskEdit* MakeMaskEdit(QWidget* owner, const char* name, const QString& mask) {
-    auto* edit = new MaskEdit(mask, owner);
-    edit->setObjectName(name);
-    edit->setMaximumWidth(60);
-    return edit;
-}
-
-QCheckBox* MakeCheckBox(QWidget* owner, const char* name, const QString& text) {
-    auto* box = new QCheckBox(text, owner);
-    box->setObjectName(name);
-    return box;
-}
-
-QSpinBox* MakeCounter(QWidget* owner, const char* name) {
-    auto* spin = new QSpinBox(owner);
-    spin->setObjectName(name);
-    spin->setRange(1, 9999);
-    return spin;
 }
 
 QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
@@ -170,8 +156,7 @@ void Tlblwiz::BuildControls() {
     tools->addStretch();
     top->addLayout(tools);
 
-    LabelList = new ListView(this);
-    LabelList->setObjectName("LabelList");
+    LabelList = Named<ListView>("LabelList", this);
     LabelList->AddColumn("No./Code", 75);
     LabelList->AddColumn("Name/Product", 200);
     LabelList->AddColumn("Sort Cd/Price", 100);
@@ -185,74 +170,69 @@ void Tlblwiz::BuildControls() {
     // --- the layout ---
     auto* layoutBox = new QGroupBox("Label Layout", this);
     auto* grid = new QGridLayout(layoutBox);
-    Edit1 = new QLineEdit(layoutBox);
-    Edit1->setObjectName("Edit1");
+    Edit1 = Named<QLineEdit>("Edit1", layoutBox);
     Edit1->setMaxLength(LabelLayout::Description.width);
-    LMargin = MakeMaskEdit(layoutBox, "LMargin", "999;1;_");
-    TMargin = MakeMaskEdit(layoutBox, "TMargin", "999;1;_");
-    ColAcross = MakeMaskEdit(layoutBox, "ColAcross", "9;1;_");
-    RowsDown = MakeMaskEdit(layoutBox, "RowsDown", "99;1;_");
-    LWdth = MakeMaskEdit(layoutBox, "LWdth", "9999;1;_");
-    LHght = MakeMaskEdit(layoutBox, "LHght", "9999;1;_");
+    LMargin = Named<MaskEdit>("LMargin", "999;1;_", layoutBox);
+    TMargin = Named<MaskEdit>("TMargin", "999;1;_", layoutBox);
+    ColAcross = Named<MaskEdit>("ColAcross", "9;1;_", layoutBox);
+    RowsDown = Named<MaskEdit>("RowsDown", "99;1;_", layoutBox);
+    LWdth = Named<MaskEdit>("LWdth", "9999;1;_", layoutBox);
+    LHght = Named<MaskEdit>("LHght", "9999;1;_", layoutBox);
     FontButn = MakePushButton(layoutBox, "FontButn", "&Font");
-    CFName = new QLabel(layoutBox);
-    CFName->setObjectName("CFName");
-    CheckBox1 = MakeCheckBox(layoutBox, "CheckBox1", "Use Shipping Address");
-    UseCmpAdd = MakeCheckBox(layoutBox, "UseCmpAdd", "Print company return address");
+    CFName = Named<QLabel>("CFName", layoutBox);
+    CheckBox1 = Named<QCheckBox>("CheckBox1", "Use Shipping Address", layoutBox);
+    UseCmpAdd = Named<QCheckBox>("UseCmpAdd", "Print company return address", layoutBox);
     BitMpButn = MakePushButton(layoutBox, "BitMpButn", "&Bitmap");
-    BMapName = new QLineEdit(layoutBox);
-    BMapName->setObjectName("BMapName");
+    BMapName = Named<QLineEdit>("BMapName", layoutBox);
     BMapName->setReadOnly(true);
-    PLine = MakeCheckBox(layoutBox, "PLine", "Print line between addresses");
-    MaskEdit1 = MakeMaskEdit(layoutBox, "MaskEdit1", "9;1;_");
-    CaptName = new QLineEdit(layoutBox);
-    CaptName->setObjectName("CaptName");
+    PLine = Named<QCheckBox>("PLine", "Print line between addresses", layoutBox);
+    MaskEdit1 = Named<MaskEdit>("MaskEdit1", "9;1;_", layoutBox);
+    CaptName = Named<QLineEdit>("CaptName", layoutBox);
     CaptName->setMaxLength(LabelLayout::Caption.width);
-    LblStart = MakeCounter(layoutBox, "LblStart");
-    LabelCopies = MakeCounter(layoutBox, "LabelCopies");
+    LblStart = Named<QSpinBox>("LblStart", layoutBox);
+    LabelCopies = Named<QSpinBox>("LabelCopies", layoutBox);
+    for (QSpinBox* counter : {LblStart, LabelCopies}) counter->setRange(1, 9999);
+    for (MaskEdit* edit : {LMargin, TMargin, ColAcross, RowsDown, LWdth, LHght, MaskEdit1})
+        edit->setMaximumWidth(60);
 
-    const auto labelled = [layoutBox](const QString& text, QWidget* buddy) {
-        auto* label = new QLabel(text, layoutBox);
-        label->setBuddy(buddy);
-        return label;
+    // Captioned fields: caption at (row, column), the field right of it.
+    struct Captioned {
+        const char* caption;
+        QWidget* field;
+        int row, column;
+        int span = 1;
     };
-    grid->addWidget(labelled("Layout &Description:", Edit1), 0, 0);
-    grid->addWidget(Edit1, 0, 1, 1, 5);
-    grid->addWidget(labelled("Left Margin:", LMargin), 1, 0);
-    grid->addWidget(LMargin, 1, 1);
-    grid->addWidget(labelled("Top Margin:", TMargin), 1, 2);
-    grid->addWidget(TMargin, 1, 3);
-    grid->addWidget(labelled("Columns Across:", ColAcross), 2, 0);
-    grid->addWidget(ColAcross, 2, 1);
-    grid->addWidget(labelled("Rows Down:", RowsDown), 2, 2);
-    grid->addWidget(RowsDown, 2, 3);
-    grid->addWidget(labelled("Label Width:", LWdth), 3, 0);
-    grid->addWidget(LWdth, 3, 1);
-    grid->addWidget(labelled("Label Height:", LHght), 3, 2);
-    grid->addWidget(LHght, 3, 3);
+    for (const Captioned& c : std::initializer_list<Captioned>{
+             {"Layout &Description:", Edit1, 0, 0, 5},
+             {"Left Margin:", LMargin, 1, 0},
+             {"Top Margin:", TMargin, 1, 2},
+             {"&Start at Label:", LblStart, 1, 4},
+             {"Columns Across:", ColAcross, 2, 0},
+             {"Rows Down:", RowsDown, 2, 2},
+             {"Copies of ea. label:", LabelCopies, 2, 4},
+             {"Label Width:", LWdth, 3, 0},
+             {"Label Height:", LHght, 3, 2},
+             {"Line Width:", MaskEdit1, 8, 2},
+             {"Send/Label Caption:", CaptName, 9, 0, 2},
+         }) {
+        auto* label = new QLabel(c.caption, layoutBox);
+        label->setBuddy(c.field);
+        grid->addWidget(label, c.row, c.column);
+        grid->addWidget(c.field, c.row, c.column + 1, 1, c.span);
+    }
     grid->addWidget(FontButn, 4, 0);
     grid->addWidget(CFName, 4, 1, 1, 3);
     grid->addWidget(CheckBox1, 5, 0, 1, 2);
-    grid->addWidget(labelled("&Start at Label:", LblStart), 1, 4);
-    grid->addWidget(LblStart, 1, 5);
-    grid->addWidget(labelled("Copies of ea. label:", LabelCopies), 2, 4);
-    grid->addWidget(LabelCopies, 2, 5);
     grid->addWidget(UseCmpAdd, 6, 0, 1, 2);
     grid->addWidget(BitMpButn, 7, 0);
     grid->addWidget(BMapName, 7, 1, 1, 5);
     grid->addWidget(PLine, 8, 0, 1, 2);
-    grid->addWidget(labelled("Line Width:", MaskEdit1), 8, 2);
-    grid->addWidget(MaskEdit1, 8, 3);
-    grid->addWidget(labelled("Send/Label Caption:", CaptName), 9, 0);
-    grid->addWidget(CaptName, 9, 1, 1, 2);
     grid->setColumnStretch(5, 1);
     top->addWidget(layoutBox);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1 = Named<QStatusBar>("StatusBar1", this);
     StatusBar1->setSizeGripEnabled(false);
-    statusPanel_ = new QLabel(StatusBar1);
-    statusPanel_->setObjectName("StatusPanel");
+    statusPanel_ = Named<QLabel>("StatusPanel", StatusBar1);
     StatusBar1->addWidget(statusPanel_, 1);
     top->addWidget(StatusBar1);
 
