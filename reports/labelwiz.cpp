@@ -191,7 +191,10 @@ void Tlblwiz::BuildControls() {
     CaptName->setMaxLength(LabelLayout::Caption.width);
     LblStart = Named<QSpinBox>("LblStart", layoutBox);
     LabelCopies = Named<QSpinBox>("LabelCopies", layoutBox);
-    for (QSpinBox* counter : {LblStart, LabelCopies}) counter->setRange(1, 9999);
+    for (QSpinBox* counter : {LblStart, LabelCopies}) {
+        counter->setRange(1, 9999);
+        counter->setMaximumWidth(80);
+    }
     for (MaskEdit* edit : {LMargin, TMargin, ColAcross, RowsDown, LWdth, LHght, MaskEdit1})
         edit->setMaximumWidth(60);
 
@@ -344,15 +347,20 @@ void Tlblwiz::FormCreate() {
 
 void Tlblwiz::FormShow() {
     const CompanyRec& company = Shell().companies.CurrentCompany;
-    const auto aging = [&company](int k) {
-        const std::string caption = TrimBlanks(company.get(Company::AgingCaption[k]));
-        return FromCp1252(caption.empty() ? TrimBlanks(company.get(Company::AgingPeriod[k]))
-                                          : caption);
+    // A company without aging settings keeps the buttons' own captions: a blank button
+    // could not be seen.
+    const auto caption = [](QToolButton* button, const std::string& text) {
+        if (!text.empty()) button->setText(FromCp1252(text));
     };
-    zero30->setText(aging(0));
-    A3060->setText(aging(1));
-    A6090->setText(aging(2));
-    AOver90->setText("Over " + FromCp1252(TrimBlanks(company.get(Company::AgingPeriod[2]))));
+    const auto aging = [&company](int k) {
+        const std::string text = TrimBlanks(company.get(Company::AgingCaption[k]));
+        return text.empty() ? TrimBlanks(company.get(Company::AgingPeriod[k])) : text;
+    };
+    caption(zero30, aging(0));
+    caption(A3060, aging(1));
+    caption(A6090, aging(2));
+    const std::string over = TrimBlanks(company.get(Company::AgingPeriod[2]));
+    caption(AOver90, over.empty() ? over : "Over " + over);
 
     const int right = SpeedButton4->mapTo(this, QPoint(SpeedButton4->width(), 0)).x();
     resize(std::max(right + 25, minimumSizeHint().width()), height());

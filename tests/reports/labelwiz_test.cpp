@@ -313,13 +313,22 @@ TEST_F(LabelWindowTest, SortingIsAscendingByTextOfTheColumn) {
 }
 
 TEST_F(LabelWindowTest, ShowingSetsAgingCaptionsAndResetsCounters) {
+    Tlblwiz& w = Create();
+    // Without aging settings the buttons keep captions that can be seen.
+    host->OnModal("lblwiz", [](Form& f) {
+        auto& win = static_cast<Tlblwiz&>(f);
+        EXPECT_EQ(win.zero30->text(), "0-30");
+        EXPECT_EQ(win.AOver90->text(), "Over 90");
+        PressButton(win, "CanButn");
+    });
+    w.ShowModal();
+
     CompanyRec& company = Shell().companies.CurrentCompany;
     ASSERT_TRUE(company.set(Company::AgingPeriod[0], "30"));
     ASSERT_TRUE(company.set(Company::AgingPeriod[1], "45"));
     ASSERT_TRUE(company.set(Company::AgingPeriod[2], "90"));
     company.set(Company::AgingCaption[0], " Current ");
     company.set(Company::AgingCaption[2], "Late");
-    Tlblwiz& w = Create();
     w.LblStart->setValue(7);
     host->OnModal("lblwiz", [](Form& f) {
         auto& win = static_cast<Tlblwiz&>(f);
