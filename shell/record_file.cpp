@@ -2,33 +2,30 @@
 
 #include <algorithm>
 
-namespace {
+EngineFailure::EngineFailure() : code_(EngineErrorCode) {}
 
-// Keeps the code of a failed step while the undo after it runs engine calls of its own.
-class Failure {
-public:
-    Failure() : code_(EngineErrorCode) {}
-    bool report() const {
-        EngineOK = false;
-        EngineErrorCode = code_;
-        return false;
+bool EngineFailure::report() const {
+    EngineOK = false;
+    EngineErrorCode = code_;
+    return false;
+}
+
+bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
+               const std::function<bool()>& enter) {
+    if (enter) {
+        if (!enter()) return false;
+    } else {
+        LockFileSet(handle);
+        if (!EngineOK) return false;
     }
-
-private:
-    int32_t code_;
-};
-
-// Runs `body` inside one whole-record bracket, so that the record and its keys reach the
-// disk together.
-bool InBracket(FileSetHandle handle, const std::function<bool()>& body) {
-    LockFileSet(handle);
-    if (!EngineOK) return false;
     const bool ok = body();
-    const Failure failure;
+    const EngineFailure failure;
     UnlockFileSet(handle);
     if (!ok) return failure.report();
     return EngineOK;
 }
+
+namespace {
 
 void RemoveKeys(FileSetHandle handle, int32_t ref,
                 const std::vector<std::pair<int, std::string>>& keys) {
@@ -90,7 +87,7 @@ bool AddRecordWithKeys(FileSetHandle handle, const FileDesc& desc, std::span<uin
             std::string key = desc.buildKey(record, nr);
             AddKey(handle, nr, added, key);
             if (!EngineOK) {
-                const Failure failure;
+                const EngineFailure failure;
                 RemoveKeys(handle, added, done);
                 DeleteRecord(handle, added);
                 return failure.report();
@@ -113,7 +110,7 @@ bool UpdateRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t re
             // The new key first: a refused key leaves the record and its old keys as they were.
             AddKey(handle, nr, ref, newKey);
             if (!EngineOK) {
-                const Failure failure;
+                const EngineFailure failure;
                 RemoveKeys(handle, ref, added);
                 return failure.report();
             }
@@ -122,7 +119,7 @@ bool UpdateRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t re
         }
         PutRecord(handle, ref, record);
         if (!EngineOK) {
-            const Failure failure;
+            const EngineFailure failure;
             RemoveKeys(handle, ref, added);
             return failure.report();
         }
@@ -148,31 +145,36 @@ bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t re
 }
 
 int32_t FindExact(FileSetHandle handle, const FileDesc& desc, int keyNr, std::string_view key,
-                  std::span<uint8_t> record) {
-    int32_t ref = 0;
-    std::string found(key);
-    SearchKey(handle, keyNr, ref, found);
-    if (!EngineOK) return 0;
-    if (found != key) {
-        EngineOK = false;
-        EngineErrorCode = EngineCode::KeyNotFound;
-        return 0;
-    }
-    std::vector<uint8_t> read(desc.recordLength);
-    ReadRecord(handle, ref, read);
-    if (!EngineOK) return 0;
-    if (desc.buildKey(read, keyNr) != key) {
-        EngineOK = false;
-        EngineErrorCode = EngineCode::IndexDefective;
-        return 0;
-    }
-    if (record.size() != read.size()) {
+                  std::span<uint8_t> record, const RecordTest& accept) {
+    if (record.size() != static_cast<std::size_t>(desc.recordLength)) {
         EngineOK = false;
         EngineErrorCode = EngineCode::BadArgument;
         return 0;
     }
-    std::copy(read.begin(), read.end(), record.begin());
-    return ref;
+    int32_t ref = 0;
+    std::string found(key);
+    std::vector<uint8_t> read(desc.recordLength);
+    for (SearchKey(handle, keyNr, ref, found); EngineOK && found == key;
+         NextKey(handle, keyNr, ref, found)) {
+        ReadRecord(handle, ref, read);
+        if (!EngineOK) return 0;
+        if (desc.buildKey(read, keyNr) != key) {
+            EngineOK = false;
+            EngineErrorCode = EngineCode::IndexDefective;
+            return 0;
+        }
+        if (!accept || accept(read)) {
+            std::copy(read.begin(), read.end(), record.begin());
+            return ref;
+        }
+    }
+    // Past the last entry, or on another key: there is no such record.
+    if (EngineOK || EngineErrorCode == EngineCode::NoNextKey ||
+        EngineErrorCode == EngineCode::KeyNotFound) {
+        EngineOK = false;
+        EngineErrorCode = EngineCode::KeyNotFound;
+    }
+    return 0;
 }
 
 bool ForEachByKey(FileSetHandle handle, const FileDesc& desc, int keyNr,

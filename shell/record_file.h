@@ -36,6 +36,23 @@ private:
     FileSetHandle& handle_;
 };
 
+// Keeps the code of a failed step while the undo after it runs engine calls of its own.
+class EngineFailure {
+public:
+    EngineFailure();
+    // Puts the failure back: EngineOK false with the code kept; answers false.
+    bool report() const;
+
+private:
+    int32_t code_;
+};
+
+// Runs `body` inside one whole-record bracket, so that a record and its keys reach the disk
+// together. `enter` takes the bracket and answers whether it did (plain LockFileSet when
+// empty). The answer is the body's, and false when the bracket could not be closed.
+bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
+               const std::function<bool()>& enter = {});
+
 bool CreateFiles(std::string_view name, const FileDesc& desc);
 // Opens the set; when it does not exist yet (9903) and `createWhenMissing` is set, creates it
 // empty first. Other failures (10010 defective index, ...) are left to the caller.
@@ -56,12 +73,16 @@ bool UpdateRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t re
 bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref,
                           std::span<const uint8_t> record);
 
-// The record whose key `keyNr` is exactly `key`: the search must land on that key, and the
+// Whether a record is the one looked for, beyond its key.
+using RecordTest = std::function<bool(std::span<const uint8_t> record)>;
+
+// The record whose key `keyNr` is exactly `key` (and that `accept` takes, when given: the
+// entries of that key are tried in index order): the search must land on that key, and the
 // record read must build the same key. On a match the record is copied into `record` and its
-// Ref returned; otherwise 0, `record` untouched, EngineOK false with 10210 (no such key) or
+// Ref returned; otherwise 0, `record` untouched, EngineOK false with 10210 (no such record) or
 // 10010 (the index points at a record of another key).
 int32_t FindExact(FileSetHandle handle, const FileDesc& desc, int keyNr, std::string_view key,
-                  std::span<uint8_t> record);
+                  std::span<uint8_t> record, const RecordTest& accept = {});
 
 // Calls `visit` with each record in the order of key `keyNr` until it answers false. True when
 // the walk ended at the last key or by the visitor.
