@@ -99,7 +99,8 @@ QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
 
 }  // namespace
 
-Tlblwiz::Tlblwiz(QWidget* parent) : Form(parent) {
+Tlblwiz::Tlblwiz(QWidget* parent)
+    : Form(parent), mailingLabels_(CommandId::MailingLabels, [this] { ShowModal(); }) {
     setObjectName("lblwiz");
     setWindowTitle("Label Wizard / Print Queue");
     BuildControls();

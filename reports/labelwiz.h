@@ -11,6 +11,7 @@
 #include "platform/form.h"
 #include "reports/label_layout.h"
 #include "reports/label_queue.h"
+#include "shell/commands.h"
 
 class ListView;
 class MaskEdit;
@@ -156,6 +157,8 @@ private:
     void AgingPull(int bucket);
 
     QLabel* statusPanel_ = nullptr;
+    // The main window's "&Mailing Labels/Lists..." and its tool-bar button show this window.
+    CommandRegistration mailingLabels_;
 };
 
 // The one window, created at start-up; nullptr before.

@@ -345,3 +345,12 @@ TEST_F(LabelWindowTest, ShowingSetsAgingCaptionsAndResetsCounters) {
     EXPECT_EQ(w.ShowModal(), Modal::Cancel);
     EXPECT_EQ(host->HelpKeywords(), QStringList{"LabelWizard"});
 }
+
+TEST_F(LabelWindowTest, MainWindowCommandShowsTheWindowWhileItExists) {
+    EXPECT_FALSE(IsCommandRegistered(CommandId::MailingLabels));
+    Create();
+    host->OnModal("lblwiz", [](Form& f) { PressButton(f, "CanButn"); });
+    EXPECT_TRUE(RunRegisteredCommand(CommandId::MailingLabels));
+    Destroy();
+    EXPECT_FALSE(IsCommandRegistered(CommandId::MailingLabels));
+}
