@@ -226,7 +226,10 @@ bool DataFile::UpdateRecord(int32_t ref, std::span<const uint8_t> readForEditing
     if (record.size() != length) return Fail(EngineCode::BadArgument);
     if (d_.compareOnUpdate) {
         if (readForEditing.size() != length) return Fail(EngineCode::BadArgument);
-        if (CompareBytes(record, readForEditing, length) == 0) return true;
+        if (CompareBytes(record, readForEditing, length) == 0) {
+            ClearEngineStatus();
+            return true;
+        }
     }
     bool changedMeanwhile = false;
     const bool ok = InLockedSet([&] {
@@ -284,7 +287,12 @@ bool DataFile::DeleteRecord(int32_t ref) const {
     });
 }
 
+bool DataFile::HasCompany() const {
+    return !Shell().companies.fileStem().empty();
+}
+
 bool DataFile::Create() const {
+    if (!HasCompany()) return Fail(EngineCode::BadArgument);
     return CreateFiles(CreateName(), d_.file);
 }
 
@@ -294,6 +302,8 @@ bool DataFile::Open() const {
         ClearEngineStatus();
         return true;
     }
+    // Without a current company the name would be the letters alone.
+    if (!HasCompany()) return Fail(EngineCode::BadArgument);
     bool created = false;
     for (;;) {
         OpenFileSet(h, OpenName(), false, false, false, true);

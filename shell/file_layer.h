@@ -104,7 +104,8 @@ public:
     bool DeleteRecord(int32_t ref) const;
 
     bool Create() const;
-    // Opens the file set into the unit's handle (true at once when it is open already).
+    // Opens the file set into the unit's handle (true at once when it is open already);
+    // fails without a current company.
     // A defective index (10010) asks "Index file is defective.  Rebuild?"; a missing set
     // (9903) is created as the description says; other errors fail.
     bool Open() const;
@@ -129,6 +130,8 @@ public:
 private:
     // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
     bool InLockedSet(const std::function<bool()>& body) const;
+    // Whether a company is current: its number names the files.
+    bool HasCompany() const;
     // A Yes/No prompt under the file's caption; true on Yes.
     bool AskYes(const QString& text) const;
     DataFileDesc d_;

@@ -40,9 +40,14 @@ std::string RightJustify(std::string_view text, [[maybe_unused]] char fill, int 
 }
 
 std::string KeyText(std::string_view text, int width) {
-    std::string key = PadRightWith(TrimBlanks(text), ' ', width);
+    std::string key = PlainKeyText(text, width);
     for (char& c : key)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+std::string PlainKeyText(std::string_view text, int width) {
+    std::string key = PadRightWith(TrimBlanks(text), ' ', width);
     if (key.size() > static_cast<std::size_t>(MaxKeyLength)) key.resize(MaxKeyLength);
     return key;
 }

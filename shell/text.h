@@ -23,3 +23,5 @@ std::string RightJustify(std::string_view text, char fill, int width);
 // A key part: trimmed, ASCII letters upper-cased, blank-padded to `width`, and the whole cut
 // to the longest key the engine holds.
 std::string KeyText(std::string_view text, int width);
+// The same without upper-casing, for keys of text kept as stored (dates).
+std::string PlainKeyText(std::string_view text, int width);

@@ -277,6 +277,11 @@ TEST_F(FileLayerTest, OpenCreatesAMissingSetSilentlyWhenToldSo) {
     DataFileDesc d = Desc();
     d.missing = MissingFileSet::CreateSilently;
     const DataFile f(d);
+    // No company current: no file named by the letters alone.
+    ASSERT_TRUE(shell.context().companies.CurrentCompany.set(Company::CompanyNumber, ""));
+    EXPECT_FALSE(f.Open());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "T.DAT"));
+    ASSERT_TRUE(shell.context().companies.CurrentCompany.set(Company::CompanyNumber, "7"));
     ASSERT_TRUE(f.Open());
     EXPECT_TRUE(host->Messages().isEmpty());
     EXPECT_EQ(UsedRecordCount(handle), 0);

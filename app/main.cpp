@@ -1,0 +1,113 @@
+// The program: one data folder, one copy of the program on it, the engine, the main window.
+#include <QLockFile>
+#include <QStandardPaths>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/browse/browser.h"
+#include "engine/engine.h"
+#include "invoicing/invoicing_services.h"
+#include "masters/master_manager.h"
+#include "platform/application.h"
+#include "platform/message_host.h"
+#include "platform/scope_guard.h"
+#include "platform/stat_form.h"
+#include "shell/app_context.h"
+#include "shell/cal_form.h"
+#include "shell/commands.h"
+#include "shell/main_window.h"
+
+namespace {
+
+struct StartOptions {
+    std::filesystem::path dataDir;
+    bool valid = true;
+};
+
+// "--data DIR" or "--data=DIR". Switches of later work ("/C", "/V") and anything else are
+// ignored.
+StartOptions ParseArguments(const QStringList& args) {
+    StartOptions options;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == "--data") {
+            if (i + 1 >= args.size()) {
+                options.valid = false;
+                break;
+            }
+            options.dataDir = args[++i].toStdString();
+        } else if (arg.startsWith("--data=")) {
+            options.dataDir = arg.mid(7).toStdString();
+            if (options.dataDir.empty()) options.valid = false;
+        }
+    }
+    return options;
+}
+
+std::filesystem::path DefaultDataDir() {
+    return (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/data")
+        .toStdString();
+}
+
+void Tell(const QString& text) {
+    MessageBox(text, ProgramCaption(), MsgIcon::Warning);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    const StartOptions options = ParseArguments(app.arguments());
+    if (!options.valid) {
+        Tell("Please name the data folder after --data, for example: --data ~/stockmere-data");
+        return 2;
+    }
+    std::filesystem::path dataDir = options.dataDir.empty() ? DefaultDataDir() : options.dataDir;
+    std::error_code ec;
+    std::filesystem::create_directories(dataDir, ec);
+    if (!std::filesystem::is_directory(dataDir)) {
+        Tell(QString("The data folder %1 cannot be created: %2")
+                 .arg(QString::fromStdString(dataDir.string()),
+                      QString::fromStdString(ec.message())));
+        return 1;
+    }
+    dataDir = std::filesystem::absolute(dataDir, ec);
+
+    // One copy of the program per data folder: two would write the same files unaware of
+    // each other. Only a lock whose process has died counts as stale, however old it is.
+    QLockFile lock(QString::fromStdString((dataDir / "stockmere.lock").string()));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(500)) {
+        const QString folder = QString::fromStdString(dataDir.string());
+        Tell(lock.error() == QLockFile::LockFailedError
+                 ? QString("Stockmere is already running on the data folder %1.").arg(folder)
+                 : QString("The data folder %1 cannot be used: its lock file cannot be "
+                           "written.")
+                       .arg(folder));
+        return 1;
+    }
+
+    ShellContextScope shell(dataDir);
+    EngineStart(30);
+    const ScopeExit stopEngine([] { EngineStop(); });
+    PlatformWindows platformWindows;
+    // Engine errors met while a list pages are shown like any error of a command.
+    BrowserErrorReporter = [](const std::string& text) {
+        MessageBox(QString::fromStdString(text), ProgramCaption(), MsgIcon::Error);
+    };
+
+    // Every window is created once; each unit's command is enabled by registering it.
+    TMainForm mainForm;
+    const CalFormScope calForm;
+    const MastersWindows mastersWindows;
+    const InvoicingServices invoicingServices;
+    const CommandRegistration dateSelection(CommandId::DateSelection, [] {
+        std::string date;
+        PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
+    });
+
+    if (!mainForm.StartUp()) return 0;
+    QObject::connect(&mainForm, &TMainForm::Closed, &app, &QApplication::quit);
+    mainForm.show();
+    return app.exec();
+}

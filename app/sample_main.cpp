@@ -1,0 +1,92 @@
+// stockmere-sample: writes the sample company into a data folder.
+//
+//     stockmere-sample --data DIR [--company N] [--name TEXT] [--seed S] [--customers N] ...
+//
+// Every other "--word N" asks the sample filler of that name for N records.
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+#include "masters/sample_masters.h"
+#include "shell/data_folder.h"
+#include "shell/sample_company.h"
+
+namespace {
+
+int Usage(const char* problem) {
+    std::fprintf(stderr,
+                 "stockmere-sample: %s\n"
+                 "usage: stockmere-sample --data DIR [--company N] [--name TEXT] [--seed S] "
+                 "[--customers N] [--vendors N] [--products N] ...\n",
+                 problem);
+    return 2;
+}
+
+template <class T>
+bool ParseNumber(std::string_view text, T& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RegisterSampleMasterFillers();
+    std::string data;
+    std::string name(DefaultSampleName);
+    int company = 1;
+    SampleOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with("--") || arg.size() == 2) return Usage("unexpected argument");
+        if (i + 1 >= argc) return Usage("every switch takes a value");
+        const std::string_view value = argv[++i];
+        const std::string_view key = arg.substr(2);
+        if (key == "data") {
+            data = value;
+        } else if (key == "name") {
+            name = value;
+        } else if (key == "company") {
+            if (!ParseNumber(value, company)) return Usage("--company needs a number");
+        } else if (key == "seed") {
+            if (!ParseNumber(value, options.seed)) return Usage("--seed needs a number");
+        } else {
+            int count = 0;
+            if (!ParseNumber(value, count) || count < 0)
+                return Usage("record counts are whole numbers");
+            options.counts[std::string(key)] = count;
+        }
+    }
+    if (data.empty()) return Usage("--data is required");
+
+    for (const auto& [filler, count] : options.counts) {
+        const auto names = SampleFillerNames();
+        if (std::find(names.begin(), names.end(), filler) == names.end())
+            std::fprintf(stderr, "stockmere-sample: nothing writes %s yet; skipped\n",
+                         filler.c_str());
+    }
+
+    std::error_code ec;
+    std::filesystem::create_directories(data, ec);
+    if (!std::filesystem::is_directory(data)) {
+        std::fprintf(stderr, "stockmere-sample: cannot create %s\n", data.c_str());
+        return 1;
+    }
+    EngineStart(30);
+    try {
+        CreateSampleCompany(DataFolder(data), company, name, options);
+    } catch (const std::exception& e) {
+        EngineStop();
+        std::fprintf(stderr, "stockmere-sample: %s\n", e.what());
+        return 1;
+    }
+    EngineStop();
+    std::printf("stockmere-sample: company %d \"%s\" written to %s\n", company, name.c_str(),
+                data.c_str());
+    return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The part of a file description that ties an invoicing file to its handle, record buffer
+// and lock flag in Invoicing() (reached on each call, so a test's fresh state is used).
+
+#include <cstdint>
+#include <string>
+
+#include "invoicing/invoicing_state.h"
+#include "shell/file_layer.h"
+
+template <class Rec>
+DataFileDesc InvoicingFileDesc(std::string letters, FileSetHandle InvoicingState::*file,
+                               Rec InvoicingState::*buf, uint8_t InvoicingState::*lockFlag) {
+    DataFileDesc d;
+    d.letters = std::move(letters);
+    d.file.recordLength = Rec::Size;
+    d.handle = [file]() -> FileSetHandle& { return Invoicing().*file; };
+    d.buffer = [buf] { return (Invoicing().*buf).bytes(); };
+    d.lockFlag = [lockFlag]() -> uint8_t& { return Invoicing().*lockFlag; };
+    return d;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The invoicing unit's process-wide state: the open handles and record buffers of the
+// invoice header, line and memo files, which posting, output, payments and reports use
+// directly. The application uses the one built in; a test installs a fresh one with
+// InvoicingStateScope.
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/engine.h"
+#include "invoicing/invoice_line_rec.h"
+#include "invoicing/invoice_memo_rec.h"
+#include "invoicing/invoice_rec.h"
+
+struct InvoicingState {
+    FileSetHandle InvoiceFile = 0;
+    InvoiceRec InvoiceBuf;
+    // Whether the last call of the header file failed for a lock.
+    uint8_t InvoiceLockFlag = 0;
+
+    FileSetHandle InvoiceMemoFile = 0;
+    InvoiceMemoRec InvoiceMemoBuf;
+    uint8_t InvoiceMemoLockFlag = 0;
+
+    FileSetHandle InvoiceLineFile = 0;
+    InvoiceLineRec InvoiceLineBuf;
+    uint8_t InvoiceLineLockFlag = 0;
+};
+
+InvoicingState& Invoicing();
+
+class InvoicingStateScope {
+public:
+    InvoicingStateScope();
+    ~InvoicingStateScope();
+    InvoicingStateScope(const InvoicingStateScope&) = delete;
+    InvoicingStateScope& operator=(const InvoicingStateScope&) = delete;
+    InvoicingState& state() { return *state_; }
+
+private:
+    std::unique_ptr<InvoicingState> state_;
+    InvoicingState* previous_;
+};

@@ -1,0 +1,149 @@
+#include "shell/company_list.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/application.h"
+#include "platform/cp1252.h"
+#include "platform/list_view.h"
+#include "platform/message_host.h"
+#include "shell/app_context.h"
+#include "shell/company_settings.h"
+#include "shell/small_files.h"
+#include "shell/text.h"
+
+std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
+    const DataFolder& folder = Shell().folder;
+    auto companies = ListCompanies(folder, order);
+    if (!companies && EngineErrorCode == EngineCode::IndexDefective) {
+        if (MessageBox("Index file is defective.  Rebuild?", CompanyManagerCaption,
+                       MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+            return std::nullopt;
+        if (RebuildCompanyFiles(folder)) companies = ListCompanies(folder, order);
+    }
+    if (!companies)
+        MessageBox(QString("The company file cannot be read (error %1).").arg(EngineErrorCode),
+                   CompanyManagerCaption, MsgIcon::Warning);
+    return companies;
+}
+
+void ChooseCompany(const CompanyRec& company) {
+    ShellContext& shell = Shell();
+    MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
+    if (!WriteLastCompany(shell.folder, company))
+        MessageBox(QString("The choice of company could not be saved in %1; the next start may "
+                           "open another company.")
+                       .arg(QString::fromUtf8(LastCompanyFileName.data(),
+                                              static_cast<qsizetype>(LastCompanyFileName.size()))),
+                   CompanyManagerCaption, MsgIcon::Warning);
+}
+
+QString CompanyStatusText(const CompanyRec& company) {
+    return QString("%1 (%2)").arg(FromCp1252(TrimBlanks(company.get(Company::Name))),
+                                  FromCp1252(TrimBlanks(company.get(Company::CompanyNumber))));
+}
+
+TCompList::TCompList(TCoSetForm& settings, QWidget* parent) : Form(parent), settings_(settings) {
+    setObjectName("CompList");
+    setWindowTitle(CompanyManagerCaption);
+    auto* layout = new QVBoxLayout(this);
+    CurrentLabel = new QLabel(this);
+    CurrentLabel->setObjectName("CurrentLabel");
+    layout->addWidget(CurrentLabel);
+
+    auto* body = new QHBoxLayout;
+    CompListView = new ListView(this);
+    CompListView->setObjectName("CompListView");
+    CompListView->AddColumn("Company Name", 300);
+    CompListView->AddColumn("Number", 80, Qt::AlignRight);
+    body->addWidget(CompListView, 1);
+
+    auto* buttons = new QVBoxLayout;
+    const auto button = [&](QPushButton*& b, const char* name, const QString& caption) {
+        b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        buttons->addWidget(b);
+    };
+    button(SelectBtn, "SelectBtn", "&Select");
+    button(NewBtn, "NewBtn", "&New...");
+    button(SettingsBtn, "SettingsBtn", "Se&ttings...");
+    buttons->addStretch();
+    button(HelpBtn, "HelpBtn", "&Help");
+    button(CloseBtn, "CloseBtn", "&Close");
+    body->addLayout(buttons);
+    layout->addLayout(body);
+    SelectBtn->setDefault(true);
+
+    SetButtonResult(SelectBtn, Modal::Ok);
+    SetButtonResult(CloseBtn, Modal::Cancel);
+    connect(SelectBtn, &QPushButton::clicked, this, [this] { SelectBtnClick(); });
+    connect(NewBtn, &QPushButton::clicked, this, [this] { NewBtnClick(); });
+    connect(SettingsBtn, &QPushButton::clicked, this, [this] { SettingsBtnClick(); });
+    connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("CompanyManager"); });
+    connect(CompListView, &QTreeWidget::itemDoubleClicked, this, [this] { SelectBtn->click(); });
+    resize(520, 380);
+}
+
+void TCompList::FormShow() {
+    Refresh(Shell().companies.fileStem());
+    CompListView->setFocus();
+}
+
+void TCompList::Refresh(const std::string& number) {
+    const CompanyRec& current = Shell().companies.CurrentCompany;
+    CurrentLabel->setText(QString("Current company: %1").arg(CompanyStatusText(current)));
+    CompListView->clear();
+    companies_.clear();
+    if (auto list = ReadCompanies(CompanyOrder::ByName)) companies_ = std::move(*list);
+    for (const CompanyRec& c : companies_) {
+        const std::string n = TrimBlanks(c.get(Company::CompanyNumber));
+        QTreeWidgetItem* item =
+            CompListView->AddItem(FromCp1252(TrimBlanks(c.get(Company::Name))), {FromCp1252(n)});
+        if (n == number) CompListView->setCurrentItem(item);
+    }
+    if (!CompListView->currentItem() && CompListView->Count() > 0)
+        CompListView->setCurrentItem(CompListView->Item(0));
+}
+
+std::optional<std::string> TCompList::SelectedNumber() const {
+    const QTreeWidgetItem* item = CompListView->Selected();
+    if (!item) return std::nullopt;
+    return ToCp1252(ListView::SubItem(item, 0));
+}
+
+void TCompList::SelectBtnClick() {
+    const auto number = SelectedNumber();
+    if (!number) {
+        Refuse(CompListView, "Please select a company first.", CompanyManagerCaption,
+               MsgIcon::Information);
+        return;
+    }
+    const auto company = FindCompany(Shell().folder, *number);
+    if (!company) {
+        Refuse(CompListView,
+               QString("Company %1 cannot be read from the company file (error %2).")
+                   .arg(FromCp1252(*number))
+                   .arg(EngineErrorCode),
+               CompanyManagerCaption);
+        return;
+    }
+    ChooseCompany(*company);
+}
+
+void TCompList::NewBtnClick() {
+    settings_.PrepareNew(ProposedCompanyNumber(companies_));
+    if (settings_.ShowModal() != Modal::Ok) return;
+    Refresh(TrimBlanks(settings_.Saved().get(Company::CompanyNumber)));
+}
+
+void TCompList::SettingsBtnClick() {
+    const auto number = SelectedNumber();
+    if (!number) {
+        MessageBox("Please select a company first.", CompanyManagerCaption, MsgIcon::Information);
+        return;
+    }
+    if (!settings_.PrepareEdit(*number)) return;
+    if (settings_.ShowModal() == Modal::Ok) Refresh(*number);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The Company Manager: the companies of the data folder by name, to choose the current one,
+// add one, or change one's settings.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "shell/company_file.h"
+
+class ListView;
+class QLabel;
+class QPushButton;
+class TCoSetForm;
+
+inline constexpr const char* CompanyManagerCaption = "Company Manager";
+
+// Every company in the order asked. A defective index is offered for rebuilding first; on
+// any other failure the user is told why and nothing is returned.
+std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order);
+
+// Makes the company current: its record becomes CurrentCompany, the proposed document dates
+// become today, and "LastCo.Dat" keeps it for the next start. A last-company file that cannot
+// be written is reported; the company is current all the same.
+void ChooseCompany(const CompanyRec& company);
+
+// "Name (number)", as the status bar shows the current company.
+QString CompanyStatusText(const CompanyRec& company);
+
+class TCompList : public Form {
+    Q_OBJECT
+
+public:
+    // The settings dialog is the program's one instance, shared with the main window.
+    explicit TCompList(TCoSetForm& settings, QWidget* parent = nullptr);
+
+    QLabel* CurrentLabel;
+    ListView* CompListView;
+    QPushButton* SelectBtn;
+    QPushButton* NewBtn;
+    QPushButton* SettingsBtn;
+    QPushButton* CloseBtn;
+    QPushButton* HelpBtn;
+
+    // Lists the companies again, keeping the row of `number` selected when it is there.
+    void Refresh(const std::string& number = {});
+
+protected:
+    void FormShow() override;
+
+private:
+    void SelectBtnClick();
+    void NewBtnClick();
+    void SettingsBtnClick();
+    // The number of the selected row; nothing when no row is selected.
+    std::optional<std::string> SelectedNumber() const;
+
+    TCoSetForm& settings_;
+    std::vector<CompanyRec> companies_;
+};
