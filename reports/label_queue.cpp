@@ -4,8 +4,6 @@
 
 #include "shell/text.h"
 
-bool LabelQueueChanged = false;
-
 namespace {
 
 constexpr int kMaxCaption = ListFile::CaptionWidth + ListFile::MaxCaptionExcess;

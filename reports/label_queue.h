@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/window_flags.h"
+
 // The kind letter of a row, the one way every reader tells the rows apart.
 enum class LabelKind : char { Customer = 'C', Vendor = 'V', Product = 'P' };
 std::optional<LabelKind> LabelKindOf(std::string_view letter);
@@ -25,8 +27,9 @@ struct LabelQueueItem {
 LabelQueueItem MakeLabelQueueItem(LabelKind kind, std::string_view caption, std::string_view sub1,
                                   std::string_view sub2, std::string_view sub3);
 
-// True while the queue holds rows that have not been printed, saved, exported or used.
-extern bool LabelQueueChanged;
+// True while the queue holds rows that have not been printed, saved, exported or used. The
+// main window reads it before exit, so its storage lives in the shell's flags.
+inline bool& LabelQueueChanged = SharedFlags.LabelQueueChanged;
 
 namespace ListFile {
 // Column widths of a line: caption, name, sort code, type; the kind letter closes it.

@@ -105,6 +105,7 @@ Tlblwiz::Tlblwiz(QWidget* parent)
     setWindowTitle("Label Wizard / Print Queue");
     BuildControls();
     BuildMenus();
+    ConnectSourceCommands();
     lblwiz = this;
     FormCreate();
 }
@@ -634,8 +635,12 @@ void Tlblwiz::SpeedButton1Click() {
     ShowHelp("LabelWizard");
 }
 
+void AddToLabelQueue(const LabelQueueItem& item) {
+    if (!lblwiz) throw std::logic_error("The print queue window has not been created.");
+    lblwiz->AppendQueueItem(item);
+}
+
 void AddToLabelQueue(LabelKind kind, std::string_view caption, std::string_view sub1,
                      std::string_view sub2, std::string_view sub3) {
-    if (!lblwiz) throw std::logic_error("The print queue window has not been created.");
-    lblwiz->AppendQueueItem(MakeLabelQueueItem(kind, caption, sub1, sub2, sub3));
+    AddToLabelQueue(MakeLabelQueueItem(kind, caption, sub1, sub2, sub3));
 }

@@ -11,6 +11,7 @@
 #include "platform/form.h"
 #include "reports/label_layout.h"
 #include "reports/label_queue.h"
+#include "reports/label_sources.h"
 #include "shell/commands.h"
 
 class ListView;
@@ -154,7 +155,13 @@ private:
     void ShowLayout();
     // The commands that need a layout, on or off.
     void EnableLayoutCommands(bool enabled);
-    void AgingPull(int bucket);
+    void RunAgingPull(AgingPull pull);
+    // Appends the rows a walk found and shows what went wrong; true when it ran to its end.
+    bool AppendWalk(const SourceWalk& walk);
+    // A load-all: the rows, then their count in the status bar.
+    void AppendLoaded(const SourceWalk& walk);
+    // A picked row: appended, scrolled to, counted in the status bar.
+    void AppendPicked(const LabelQueueItem& item);
 
     QLabel* statusPanel_ = nullptr;
     // The main window's "&Mailing Labels/Lists..." and its tool-bar button show this window.
@@ -165,6 +172,12 @@ private:
 extern Tlblwiz* lblwiz;
 
 // Appends a row to the print queue without showing its window; values are record text.
-// The queue window must exist (it is created at start-up).
+// The queue window must exist (it is created at start-up). The list's change handler marks
+// the queue changed.
+void AddToLabelQueue(const LabelQueueItem& item);
 void AddToLabelQueue(LabelKind kind, std::string_view caption, std::string_view sub1,
                      std::string_view sub2, std::string_view sub3);
+// The row of the record, as the queue shows it.
+void AddCustomerToLabelQueue(const CustomerRec& customer);
+void AddVendorToLabelQueue(const VendorRec& vendor);
+void AddProductToLabelQueue(const ProductRec& product);

@@ -13,6 +13,11 @@
 #include "shell/app_context.h"
 #include "tests/support/temp_dir.h"
 
+// Readable failures for Qt's strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 class LabelWindowTest : public ::testing::Test {
 protected:
     LabelWindowTest() { LabelQueueChanged = false; }
