@@ -7,6 +7,7 @@
 #include "engine/decimal.h"
 #include "engine/engine.h"
 #include "masters/master_files.h"
+#include "platform/scope_guard.h"
 #include "shell/text.h"
 
 namespace {
@@ -24,33 +25,36 @@ template <class Rec>
 SourceWalk Walk(const DataFile& file, const char* noun,
                 const std::function<bool(const Rec&, SourceWalk&)>& visit) {
     SourceWalk walk;
-    const bool wasOpen = IsFileSetOpen(file.handle());
-    if (!file.Open()) return walk;
-    walk.opened = true;
-    const auto close = [&] {
-        if (!wasOpen) file.Close();
+    const auto failure = [noun](const std::string& what) {
+        return what + " the " + noun + " file (error " + std::to_string(EngineErrorCode) + ").";
     };
+    const bool wasOpen = IsFileSetOpen(file.handle());
+    if (!file.Open()) {
+        // The open itself has asked about a defective index or a missing file set.
+        if (EngineErrorCode != EngineCode::IndexDefective &&
+            EngineErrorCode != EngineCode::NoSuchFileSet)
+            walk.problem = failure("Could not open");
+        return walk;
+    }
+    walk.opened = true;
+    const ScopeExit close([&file, wasOpen] {
+        if (!wasOpen) file.Close();
+    });
     Rec record;
     int32_t ref = 0;
     for (;;) {
         NextUsedRecord(file.handle(), ref);
         if (!EngineOK) {
             if (EngineErrorCode != EngineCode::NoNextRecord)
-                walk.problem = std::string("The ") + noun +
-                               " file could not be read to its end "
-                               "(error " +
-                               std::to_string(EngineErrorCode) + ").";
+                walk.problem = failure("Could not read to its end");
             break;
         }
         if (!file.ReadRec(ref, record.bytes())) {
-            walk.problem = std::string("Record ") + std::to_string(ref) + " of the " + noun +
-                           " file could not be read (error " + std::to_string(EngineErrorCode) +
-                           ").";
+            walk.problem = failure("Could not read record " + std::to_string(ref) + " of");
             break;
         }
         if (!visit(record, walk)) break;
     }
-    close();
     return walk;
 }
 

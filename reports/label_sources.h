@@ -20,7 +20,7 @@ LabelQueueItem ProductQueueItem(const ProductRec& product);
 // The rows a walk over one master file found, in record order.
 struct SourceWalk {
     std::vector<LabelQueueItem> items;
-    bool opened = false;  // false: the file set could not be opened (the user was told)
+    bool opened = false;  // false: the file set could not be opened
     // Set when the walk stopped early: what went wrong, for the user.
     std::string problem;
 };

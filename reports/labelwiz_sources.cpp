@@ -84,16 +84,15 @@ void Tlblwiz::LoadAllProducts1Click() {
 
 // Appends the rows a walk found; true when it ran to its end.
 bool Tlblwiz::AppendWalk(const SourceWalk& walk) {
-    if (!walk.opened) return false;
-    LabelList->setFocus();
-    QTreeWidgetItem* last = nullptr;
-    for (const LabelQueueItem& item : walk.items) last = AppendQueueItem(item);
-    if (last) LabelList->scrollToItem(last);
-    if (!walk.problem.empty()) {
-        MessageBox(QString::fromStdString(walk.problem), ProgramCaption(), MsgIcon::Error);
-        return false;
+    if (walk.opened) {
+        LabelList->setFocus();
+        QTreeWidgetItem* last = nullptr;
+        for (const LabelQueueItem& item : walk.items) last = AppendQueueItem(item);
+        if (last) LabelList->scrollToItem(last);
     }
-    return true;
+    if (!walk.problem.empty())
+        MessageBox(QString::fromStdString(walk.problem), ProgramCaption(), MsgIcon::Error);
+    return walk.opened && walk.problem.empty();
 }
 
 void Tlblwiz::AppendLoaded(const SourceWalk& walk) {

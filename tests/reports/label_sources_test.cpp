@@ -238,3 +238,14 @@ TEST_F(LabelSourcesTest, ManagersAddTheHighlightedRecordToTheQueue) {
     EXPECT_EQ(host->Beeps(), 1);
     EXPECT_EQ(lblwiz->LabelList->Count(), 3);
 }
+
+TEST_F(LabelSourcesTest, AFileThatCannotBeOpenedIsReportedAndAddsNothing) {
+    ASSERT_TRUE(Shell().companies.CurrentCompany.set(Company::CompanyNumber, ""));
+    Tlblwiz& w = Create();
+    host->Answer(MsgResult::Ok);
+    Trigger(w.LoadAllProducts1);
+    EXPECT_TRUE(host->LastMessage()->text.contains("product file")) << host->LastMessage()->text;
+    EXPECT_EQ(host->LastMessage()->icon, MsgIcon::Error);
+    EXPECT_EQ(w.LabelList->Count(), 0);
+    EXPECT_EQ(w.StatusText(), "Open a label layout file (Label Menu)...");
+}
