@@ -244,7 +244,7 @@ TEST_F(LabelSourcesTest, AFileThatCannotBeOpenedIsReportedAndAddsNothing) {
     Tlblwiz& w = Create();
     host->Answer(MsgResult::Ok);
     Trigger(w.LoadAllProducts1);
-    EXPECT_TRUE(host->LastMessage()->text.contains("product file")) << host->LastMessage()->text;
+    EXPECT_TRUE(host->LastMessage()->text.contains("product file")) << host->LastMessage()->text.toStdString();
     EXPECT_EQ(host->LastMessage()->icon, MsgIcon::Error);
     EXPECT_EQ(w.LabelList->Count(), 0);
     EXPECT_EQ(w.StatusText(), "Open a label layout file (Label Menu)...");
