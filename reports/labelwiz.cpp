@@ -1,5 +1,6 @@
 #include "reports/labelwiz.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -105,7 +106,7 @@ Tlblwiz::Tlblwiz(QWidget* parent)
     setWindowTitle("Label Wizard / Print Queue");
     BuildControls();
     BuildMenus();
-    ConnectSourceCommands();
+    ConnectCommands();
     lblwiz = this;
     FormCreate();
 }
@@ -245,16 +246,7 @@ void Tlblwiz::BuildControls() {
     PrnButn->setEnabled(false);
     ExportText->setEnabled(false);
 
-    connect(SpeedButton2, &QToolButton::clicked, this, &Tlblwiz::Delete1Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &Tlblwiz::SpeedButton3Click);
-    connect(SavetoFile, &QToolButton::clicked, this, &Tlblwiz::SavetoFileClick);
-    connect(LoadFrmFile, &QToolButton::clicked, this, &Tlblwiz::LoadFrmFileClick);
-    connect(SpeedButton4, &QPushButton::clicked, this, &Tlblwiz::SpeedButton4Click);
-    connect(FontButn, &QPushButton::clicked, this, &Tlblwiz::FontButnClick);
-    connect(BitMpButn, &QPushButton::clicked, this, &Tlblwiz::BitMpButnClick);
     connect(UseCmpAdd, &QCheckBox::toggled, this, &Tlblwiz::UseCmpAddClick);
-    connect(CanButn, &QToolButton::clicked, this, &Tlblwiz::CanButnClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &Tlblwiz::SpeedButton1Click);
     // Sorting moves rows without changing them, so it does not mark the queue changed.
     connect(LabelList, &ListView::itemChanged, this, &Tlblwiz::LabelListChange);
 }
@@ -300,19 +292,42 @@ void Tlblwiz::BuildMenus() {
     Help1 = MainMenu1->addMenu("&Help");
     Help1->setObjectName("Help1");
     Overview1 = MakeAction(Help1, "Overview1", "&Overview");
-
-    Bind(Delete2, &Tlblwiz::Delete1Click);
-    Bind(ClearAll1, &Tlblwiz::SpeedButton3Click);
-    Bind(SavetoFile1, &Tlblwiz::SavetoFileClick);
-    Bind(LoadfromFile1, &Tlblwiz::LoadFrmFileClick);
-    Bind(Open2, &Tlblwiz::Open2Click);
-    Bind(SaveAs1, &Tlblwiz::SaveAs1Click);
-    Bind(Close1, &Tlblwiz::CanButnClick);
-    Bind(Overview1, &Tlblwiz::SpeedButton1Click);
 }
 
-void Tlblwiz::Bind(QAction* action, void (Tlblwiz::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+void Tlblwiz::ConnectCommands() {
+    // Each command's button and menu item run the same handler.
+    struct Command {
+        QAbstractButton* button;
+        QAction* item;
+        void (Tlblwiz::*handler)();
+    };
+    for (const Command& c : std::initializer_list<Command>{
+             {AddOne, Add3, &Tlblwiz::AddOneClick},
+             {AddOneVend, AddVendor1, &Tlblwiz::AddOneVendClick},
+             {SpeedButton5, AddProduct1, &Tlblwiz::SpeedButton5Click},
+             {nullptr, LoadAllCustomers1, &Tlblwiz::LoadAllRecsClick},
+             {nullptr, LoadAllVendors1, &Tlblwiz::LoadAllVendors1Click},
+             {nullptr, LoadAllProducts1, &Tlblwiz::LoadAllProducts1Click},
+             {zero30, Pull030Days1, &Tlblwiz::zero30Click},
+             {A3060, Pull3060Days1, &Tlblwiz::A3060Click},
+             {A6090, Pull6090Days1, &Tlblwiz::A6090Click},
+             {AOver90, PullOver90Days1, &Tlblwiz::AOver90Click},
+             {SpeedButton2, Delete2, &Tlblwiz::Delete1Click},
+             {SpeedButton3, ClearAll1, &Tlblwiz::SpeedButton3Click},
+             {SavetoFile, SavetoFile1, &Tlblwiz::SavetoFileClick},
+             {LoadFrmFile, LoadfromFile1, &Tlblwiz::LoadFrmFileClick},
+             {SpeedButton4, nullptr, &Tlblwiz::SpeedButton4Click},
+             {nullptr, Open2, &Tlblwiz::Open2Click},
+             {nullptr, SaveAs1, &Tlblwiz::SaveAs1Click},
+             {FontButn, nullptr, &Tlblwiz::FontButnClick},
+             {BitMpButn, nullptr, &Tlblwiz::BitMpButnClick},
+             {CanButn, Close1, &Tlblwiz::CanButnClick},
+             {SpeedButton1, Overview1, &Tlblwiz::SpeedButton1Click},
+         }) {
+        const auto run = [this, handler = c.handler] { (this->*handler)(); };
+        if (c.button) connect(c.button, &QAbstractButton::clicked, this, run);
+        if (c.item) connect(c.item, &QAction::triggered, this, run);
+    }
 }
 
 // --- life ------------------------------------------------------------------------------

@@ -145,9 +145,7 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
-    // The commands that take rows from the master files.
-    void ConnectSourceCommands();
-    void Bind(QAction* action, void (Tlblwiz::*handler)());
+    void ConnectCommands();
     void FormCreate();
     void SetStatus(const QString& text);
     void ShowRowCount(const char* suffix);

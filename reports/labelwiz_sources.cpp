@@ -1,7 +1,5 @@
 // The print queue's commands that take rows from the master files: picks through the
 // managers, load-all walks and the aging pulls.
-#include <QAction>
-#include <QToolButton>
 #include <stdexcept>
 
 #include "masters/master_manager.h"
@@ -48,26 +46,6 @@ void Tlblwiz::AppendPicked(const LabelQueueItem& item) {
     LabelList->setFocus();
     LabelList->scrollToItem(AppendQueueItem(item));
     ShowRowCount(" records are selected.");
-}
-
-void Tlblwiz::ConnectSourceCommands() {
-    connect(AddOne, &QToolButton::clicked, this, &Tlblwiz::AddOneClick);
-    connect(AddOneVend, &QToolButton::clicked, this, &Tlblwiz::AddOneVendClick);
-    connect(SpeedButton5, &QToolButton::clicked, this, &Tlblwiz::SpeedButton5Click);
-    connect(zero30, &QToolButton::clicked, this, &Tlblwiz::zero30Click);
-    connect(A3060, &QToolButton::clicked, this, &Tlblwiz::A3060Click);
-    connect(A6090, &QToolButton::clicked, this, &Tlblwiz::A6090Click);
-    connect(AOver90, &QToolButton::clicked, this, &Tlblwiz::AOver90Click);
-    Bind(Add3, &Tlblwiz::AddOneClick);
-    Bind(AddVendor1, &Tlblwiz::AddOneVendClick);
-    Bind(AddProduct1, &Tlblwiz::SpeedButton5Click);
-    Bind(LoadAllCustomers1, &Tlblwiz::LoadAllRecsClick);
-    Bind(LoadAllVendors1, &Tlblwiz::LoadAllVendors1Click);
-    Bind(LoadAllProducts1, &Tlblwiz::LoadAllProducts1Click);
-    Bind(Pull030Days1, &Tlblwiz::zero30Click);
-    Bind(Pull3060Days1, &Tlblwiz::A3060Click);
-    Bind(Pull6090Days1, &Tlblwiz::A6090Click);
-    Bind(PullOver90Days1, &Tlblwiz::AOver90Click);
 }
 
 void Tlblwiz::LoadAllRecsClick() {
