@@ -354,11 +354,3 @@ TEST_F(LabelWindowTest, MainWindowCommandShowsTheWindowWhileItExists) {
     Destroy();
     EXPECT_FALSE(IsCommandRegistered(CommandId::MailingLabels));
 }
-
-TEST_F(LabelWindowTest, TheMainWindowReadsTheQueuesFlag) {
-    Create();
-    AddToLabelQueue(LabelKind::Customer, "C1", "One", "", "");
-    EXPECT_TRUE(SharedFlags.LabelQueueChanged);
-    SharedFlags.LabelQueueChanged = false;
-    EXPECT_FALSE(LabelQueueChanged);
-}
