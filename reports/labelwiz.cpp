@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/application.h"
@@ -444,7 +445,8 @@ void Tlblwiz::Delete1Click() {
             "Delete Record", MsgIcon::Information);
         return;
     }
-    delete selected;
+    const std::unique_ptr<QTreeWidgetItem> removed(
+        LabelList->takeTopLevelItem(LabelList->indexOfTopLevelItem(selected)));
     ShowRowCount(" records are selected.");
 }
 
