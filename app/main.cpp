@@ -7,6 +7,7 @@
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
+#include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/prod_inv.h"
@@ -15,6 +16,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
@@ -110,6 +112,12 @@ int main(int argc, char** argv) {
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
     const InvoicingWindows invoicingWindows;
+    // Invoice posting puts customers into the print queue through the queue's own adder.
+    AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
+        AddToLabelQueue(
+            MakeLabelQueueItem(LabelKind::Customer, row.number, row.name, row.sortCode, row.type));
+    };
+    const ScopeExit unplugQueue([] { AddCustomerToPrintQueue = nullptr; });
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
