@@ -22,3 +22,13 @@ std::optional<AgingPeriods> CompanyAgingPeriods(const CompanyRec& company) {
     }
     return periods;
 }
+
+std::array<std::string, 4> AgingBucketCaptions(const CompanyRec& company) {
+    std::array<std::string, 4> captions;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::string caption = TrimBlanks(company.get(Company::AgingCaption[k]));
+        captions[k] = caption.empty() ? TrimBlanks(company.get(Company::AgingPeriod[k])) : caption;
+    }
+    captions[3] = "Over " + TrimBlanks(company.get(Company::AgingPeriod[2]));
+    return captions;
+}

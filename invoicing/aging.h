@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "shell/company_rec.h"
 
@@ -17,3 +18,7 @@ AgingBucket AgingBucketOf(int64_t ageDays, const AgingPeriods& periods);
 
 // The company's three periods in days; nothing when one of them is not a whole number.
 std::optional<AgingPeriods> CompanyAgingPeriods(const CompanyRec& company);
+
+// The captions of the four buckets: the company's three captions (a blank one shows its
+// period's days), and "Over " with the last period's days.
+std::array<std::string, 4> AgingBucketCaptions(const CompanyRec& company);

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <algorithm>
 
 #include "engine/decimal.h"
+#include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
 #include "invoicing/ship_to.h"
 #include "masters/master_files.h"
@@ -266,7 +268,7 @@ QWidget* TProdInv::BuildHeading() {
     ITerms->setInsertPolicy(QComboBox::NoInsert);
     ITerms->lineEdit()->setMaxLength(35);
     ITerms->addItems(DefaultTerms);
-    form->addWidget(Caption(box, "Te&rms:", ITerms), 3, 2);
+    form->addWidget(Caption(box, "Terms:", ITerms), 3, 2);
     form->addWidget(ITerms, 3, 3);
 
     IStmntNote = Edit(box, "IStmntNote", 35);
@@ -423,14 +425,14 @@ QWidget* TProdInv::BuildTotalsPanel() {
          {static_cast<QWidget*>(INet), static_cast<QWidget*>(ITax), static_cast<QWidget*>(IPaid)})
         static_cast<QLineEdit*>(w)->setAlignment(Qt::AlignRight);
     for (QLabel* l : {ITotal, BalDue}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    form->addRow("&Net:", INet);
+    form->addRow(Caption(box, "&Net:", INet), INet);
     auto* taxRow = new QHBoxLayout;
     taxRow->addWidget(ITax);
     taxRow->addWidget(CheckBox2);
-    form->addRow("&Tax:", taxRow);
+    form->addRow(Caption(box, "&Tax:", ITax), taxRow);
     form->addRow(TaxLbl);
     form->addRow("Total:", ITotal);
-    form->addRow("&Paid:", IPaid);
+    form->addRow(Caption(box, "&Paid:", IPaid), IPaid);
     form->addRow("Balance Due:", BalDue);
     return box;
 }
@@ -501,10 +503,8 @@ void TProdInv::FormShow() {
     (InvoiceMemoMode ? RadioButton2 : RadioButton1)->setChecked(true);
     ShowTaxSwitch(false);
     PrintFlag->setEnabled(true);
-    const std::array<QString, 4> captions{"Current", Qs(company.get(Company::AgingCaption[0])),
-                                          Qs(company.get(Company::AgingCaption[1])),
-                                          Qs(company.get(Company::AgingCaption[2]))};
-    for (std::size_t k = 0; k < captions.size(); ++k) AgingCaptions[k]->setText(captions[k]);
+    const std::array<std::string, 4> captions = AgingBucketCaptions(company);
+    for (std::size_t k = 0; k < captions.size(); ++k) AgingCaptions[k]->setText(Qs(captions[k]));
     if (adding) {
         INum->setText(ProposedNumber());
         ITerms->setEditText({});
@@ -544,17 +544,13 @@ void TProdInv::FormShow() {
 
 void TProdInv::SetGridWidths() {
     const QFontMetrics m(StringGrid1->font());
-    const std::array<const char*, InvoiceCol::Count - 1> samples{
-        "XXi", "XXXXXXXX", "XXXXXXXXX", "XXXXXXXXXXXXXXXXXXXXXXXXX", "XXXXXXXXX", "Xi"};
-    int used = 0;
-    for (int c = 0; c < InvoiceCol::Extension; ++c) {
-        const int width = m.horizontalAdvance(samples[c]) + 8;
-        StringGrid1->SetColWidth(c, width);
-        used += width;
-    }
-    const int rest = StringGrid1->viewport()->width() - used;
-    StringGrid1->SetColWidth(InvoiceCol::Extension,
-                             std::max(rest, m.horizontalAdvance("XXXXXXXXXX") + 8));
+    const std::array<const char*, InvoiceCol::Count> samples{
+        "XXi",       "XXXXXXXX", "XXXXXXXXX", "XXXXXXXXXXXXXXXXXXXXXXXXX",
+        "XXXXXXXXX", "Xi",       "XXXXXXXXX"};
+    for (int c = 0; c < InvoiceCol::Count; ++c)
+        StringGrid1->SetColWidth(c, m.horizontalAdvance(samples[c]) + 8);
+    // The extension takes the rest of the grid's width.
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TProdInv::LoadTerms() {

@@ -79,7 +79,7 @@ public:
     QLabel* A30;
     QLabel* A60;
     QLabel* A90;
-    std::array<QLabel*, 4> AgingCaptions;  // "Current" and the company's three captions
+    std::array<QLabel*, 4> AgingCaptions;  // the captions of the four aging buckets
     QPushButton* Button1;                  // "&Ship To"
     // --- kind and lines ---
     QRadioButton* RadioButton1;  // "&Line Item"

@@ -84,7 +84,8 @@ TEST_F(ProdInvTest, ANewInvoiceStartsFromTheCompanysDefaultsAndPicksTheCustomer)
     ChangeCompany([](CompanyRec& c) {
         c.set(Company::InvoiceNumberPrefix, "Y");
         static_cast<void>(c.set(Company::DefaultQuantity, " 2 "));
-        c.set(Company::AgingCaption[0], "31-60");
+        c.set(Company::AgingCaption[0], "Now");
+        c.set(Company::AgingCaption[2], "");
     });
     Add([&](TProdInv& d) {
         EXPECT_EQ(d.windowTitle(), "Add Invoice - Company: Harbour Lane - #7");
@@ -106,7 +107,9 @@ TEST_F(ProdInvTest, ANewInvoiceStartsFromTheCompanysDefaultsAndPicksTheCustomer)
         EXPECT_EQ(d.ICredLimit->text(), "100.00");
         EXPECT_EQ(d.CBal->text(), "95.00");
         EXPECT_EQ(d.Acur->text(), "95.00");
-        EXPECT_EQ(d.AgingCaptions[1]->text(), "31-60");
+        EXPECT_EQ(d.AgingCaptions[0]->text(), "Now");
+        EXPECT_EQ(d.AgingCaptions[2]->text(), "90") << "a blank caption shows its days";
+        EXPECT_EQ(d.AgingCaptions[3]->text(), "Over 90");
         EXPECT_EQ(d.ITerms->currentText(), "Net 10 Days");
         EXPECT_TRUE(d.Button1->isEnabled());
         EXPECT_EQ(POShipWin->Edit1->text(), "Dock 4");
