@@ -1,5 +1,6 @@
 #include "invoicing/prod_inv.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -733,6 +734,10 @@ void TProdInv::StringGrid1KeyPress() {
 
 bool TProdInv::eventFilter(QObject* watched, QEvent* event) {
     if (watched == StringGrid1 && event->type() == QEvent::KeyPress) {
+        // Enter in a cell's editor reaches the grid as well; the editor's commit handles it.
+        const QWidget* focus = QApplication::focusWidget();
+        if (focus && focus != StringGrid1 && StringGrid1->isAncestorOf(focus))
+            return Form::eventFilter(watched, event);
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
             StringGrid1->Col() == InvoiceCol::Code) {

@@ -1,7 +1,9 @@
 // The invoice entry dialog offscreen through the scripted host, run by AddInvoice: the new
 // invoice's defaults, the OK checks in their order, the grid (product look-up, extensions,
 // tax, stock), the memo invoice, and posting from the dialog.
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,6 +245,13 @@ TEST_F(ProdInvTest, TheGridLooksUpProductsAndComputesExtensionsTaxAndStock) {
         PressButton(d, "DeleteLine");
         EXPECT_EQ(Cell(d, C::Code, 4), "");
         EXPECT_EQ(Cell(d, C::UnitPrice, 4), "0.00");
+
+        // Enter on an empty product code picks a product.
+        d.StringGrid1->SetCurrent(C::Code, 5);
+        host->OnModal("EditProd", [](Form& f) { PressButton(f, "CloseBtn"); });
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(d.StringGrid1, &enter);
+        EXPECT_EQ(Cell(d, C::Code, 5), "");
 
         // A tax-exempt customer pays no tax.
         PickCustomer("Bolt");
