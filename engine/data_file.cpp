@@ -1,0 +1,271 @@
+#include "engine/data_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace engine_detail {
+
+namespace {
+
+constexpr std::array<uint8_t, 8> Magic = {'S', 'T', 'K', 'M', 'D', 'A', 'T', 0x1A};
+constexpr uint32_t FormatVersion = 1;
+constexpr size_t ChecksumOffset = DatHeaderSize - 4;
+
+uint32_t fnv1a(std::span<const uint8_t> bytes) {
+    uint32_t h = 2166136261u;
+    for (const uint8_t b : bytes) h = (h ^ b) * 16777619u;
+    return h;
+}
+
+}  // namespace
+
+uint32_t loadLE32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+void storeLE32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint64_t loadLE64(const uint8_t* p) {
+    return loadLE32(p) | uint64_t(loadLE32(p + 4)) << 32;
+}
+void storeLE64(uint8_t* p, uint64_t v) {
+    storeLE32(p, static_cast<uint32_t>(v));
+    storeLE32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
+BootId currentBootId() {
+    BootId id{};
+    std::ifstream in("/proc/sys/kernel/random/boot_id");
+    std::string text;
+    if (!(in >> text)) return id;
+    size_t n = 0;
+    int half = -1;
+    for (const char c : text) {
+        int v = -1;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            v = c - 'A' + 10;
+        if (v < 0) continue;
+        if (half < 0) {
+            half = v;
+        } else if (n < id.size()) {
+            id[n++] = static_cast<uint8_t>(half << 4 | v);
+            half = -1;
+        }
+    }
+    return id;
+}
+
+std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
+    std::array<uint8_t, DatHeaderSize> out{};
+    std::memcpy(out.data(), Magic.data(), Magic.size());
+    storeLE32(&out[8], FormatVersion);
+    storeLE32(&out[12], DatHeaderSize);
+    storeLE32(&out[16], h.recordLength);
+    storeLE32(&out[20], h.slotCount);
+    storeLE32(&out[24], h.liveCount);
+    storeLE32(&out[28], h.freeHead);
+    storeLE64(&out[32], h.generation);
+    storeLE32(&out[40], static_cast<uint32_t>(h.state));
+    std::memcpy(&out[44], h.bootId.data(), h.bootId.size());
+    storeLE64(&out[60], h.indexHash);
+    storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
+    return out;
+}
+
+Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& h) {
+    if (bytes.size() < DatHeaderSize || fileSize < DatHeaderSize ||
+        std::memcmp(bytes.data(), Magic.data(), Magic.size()) != 0 ||
+        loadLE32(&bytes[8]) != FormatVersion || loadLE32(&bytes[12]) != DatHeaderSize)
+        return EngineCode::DataFileDefective;
+    if (loadLE32(&bytes[ChecksumOffset]) != fnv1a(bytes.first(ChecksumOffset)))
+        return EngineCode::IndexDefective;
+    h.recordLength = loadLE32(&bytes[16]);
+    h.slotCount = loadLE32(&bytes[20]);
+    h.liveCount = loadLE32(&bytes[24]);
+    h.freeHead = loadLE32(&bytes[28]);
+    h.generation = loadLE64(&bytes[32]);
+    const uint32_t state = loadLE32(&bytes[40]);
+    std::memcpy(h.bootId.data(), &bytes[44], h.bootId.size());
+    h.indexHash = loadLE64(&bytes[60]);
+    if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
+        state > static_cast<uint32_t>(SetState::Changing) || h.slotCount > MaxSlots ||
+        h.liveCount > h.slotCount || h.freeHead > h.slotCount ||
+        (h.freeHead == 0) != (h.liveCount == h.slotCount) ||
+        DatHeaderSize + uint64_t(h.slotCount) * h.recordLength > fileSize)
+        return EngineCode::IndexDefective;
+    h.state = static_cast<SetState>(state);
+    return 0;
+}
+
+uint64_t hashFile(const std::filesystem::path& path, bool& ok) {
+    ok = false;
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return 0;
+    constexpr size_t Chunk = 1 << 20;
+    std::vector<uint64_t> buffer(Chunk / 8);
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    uint64_t total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), Chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return 0;
+        }
+        if (n == 0) break;
+        const size_t words = (static_cast<size_t>(n) + 7) / 8;
+        if (n % 8) std::memset(reinterpret_cast<uint8_t*>(buffer.data()) + n, 0, 8 - n % 8);
+        for (size_t i = 0; i < words; ++i) {
+            h ^= buffer[i] * 0xFF51AFD7ED558CCDull;
+            h = ((h << 29) | (h >> 35)) * 0xC4CEB9FE1A85EC53ull;
+        }
+        total += static_cast<uint64_t>(n);
+    }
+    ok = true;
+    return h ^ total;
+}
+
+uint64_t randomStamp() {
+    std::random_device rd;
+    return (uint64_t(rd()) << 32) ^ rd();
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+}
+int FileDescriptor::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+void FileDescriptor::reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+}
+
+bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer) {
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done,
+                                  static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer) {
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::pwrite(fd, buffer.data() + done, buffer.size() - done,
+                                   static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+uint64_t fileSizeOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return 0;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+bool lockExclusive(int fd) {
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+Code DataFile::open(const std::filesystem::path& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd)
+        return errno == EACCES || errno == EROFS ? EngineCode::IoError : EngineCode::NoSuchFileSet;
+    if (!lockExclusive(fd.get()))
+        return errno == EWOULDBLOCK ? EngineCode::FileInUse : EngineCode::IoError;
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    const uint64_t size = fileSizeOf(fd.get());
+    if (size < DatHeaderSize) return EngineCode::DataFileDefective;
+    if (!readAt(fd.get(), 0, bytes)) return EngineCode::IoError;
+    DatHeader header;
+    if (const Code code = decodeHeader(bytes, size, header)) return code;
+    fd_ = std::move(fd);
+    header_ = header;
+    return 0;
+}
+
+Code DataFile::create(const std::filesystem::path& path, const DatHeader& header) {
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!fd) return EngineCode::IoError;
+    if (!lockExclusive(fd.get()))
+        return errno == EWOULDBLOCK ? EngineCode::FileInUse : EngineCode::IoError;
+    if (::ftruncate(fd.get(), 0) != 0) return EngineCode::IoError;
+    fd_ = std::move(fd);
+    header_ = header;
+    if (const Code code = writeHeader()) {
+        fd_.reset();
+        return code;
+    }
+    return 0;
+}
+
+Code DataFile::writeHeader() {
+    const auto bytes = encodeHeader(header_);
+    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
+}
+
+Code DataFile::sync() {
+    return ::fdatasync(fd_.get()) == 0 ? 0 : EngineCode::IoError;
+}
+
+Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
+    return readAt(fd_.get(), slotOffset(ref), buffer.first(header_.recordLength))
+               ? 0
+               : EngineCode::IoError;
+}
+
+Code DataFile::writeSlot(uint32_t ref, std::span<const uint8_t> buffer) {
+    return writeAt(fd_.get(), slotOffset(ref), buffer.first(header_.recordLength))
+               ? 0
+               : EngineCode::IoError;
+}
+
+Code DataFile::readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const {
+    return readAt(fd_.get(), slotOffset(first),
+                  buffer.first(static_cast<size_t>(count) * header_.recordLength))
+               ? 0
+               : EngineCode::IoError;
+}
+
+Code DataFile::readMarker(uint32_t ref, uint32_t& marker) const {
+    std::array<uint8_t, 4> bytes{};
+    if (!readAt(fd_.get(), slotOffset(ref), bytes)) return EngineCode::IoError;
+    marker = loadLE32(bytes.data());
+    return 0;
+}
+
+Code DataFile::writeMarker(uint32_t ref, uint32_t marker) {
+    std::array<uint8_t, 4> bytes{};
+    storeLE32(bytes.data(), marker);
+    return writeAt(fd_.get(), slotOffset(ref), bytes) ? 0 : EngineCode::IoError;
+}
+
+}  // namespace engine_detail

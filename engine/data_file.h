@@ -1,0 +1,112 @@
+#pragma once
+// NAME.DAT: a fixed header followed by fixed-length slots. Slot N (from 1) starts at
+// DatHeaderSize + (N-1) * recordLength. Bytes 0..3 of a live slot are 0; a freed slot holds
+// FreeMark | next freed Ref there, so the freed slots form a stack (the last freed is reused
+// first).
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace engine_detail {
+
+using Code = int32_t;  // 0 or an engine error code
+
+inline constexpr uint32_t DatHeaderSize = 128;
+inline constexpr uint32_t MinRecordLength = 4;
+inline constexpr uint32_t MaxRecordLength = 65535;
+inline constexpr uint32_t MaxSlots = 0x7FFFFFFF;
+inline constexpr uint32_t FreeMark = 0x80000000u;
+
+// Clean: closed properly, NAME.IX synced and its hash recorded. Open: a process has the set
+// open and every finished bracket is in step. Changing: a bracket is writing slots.
+enum class SetState : uint32_t { Clean = 0, Open = 1, Changing = 2 };
+using BootId = std::array<uint8_t, 16>;
+// The running kernel's boot id: a set left open by a process of this boot still has its index
+// in the page cache; after a restart the unsynced index cannot be trusted.
+BootId currentBootId();
+
+struct DatHeader {
+    uint32_t recordLength = 0;
+    uint32_t slotCount = 0;
+    uint32_t liveCount = 0;
+    uint32_t freeHead = 0;
+    uint64_t generation = 0;
+    SetState state = SetState::Clean;
+    BootId bootId{};
+    uint64_t indexHash = 0;  // hash of NAME.IX as it was closed (state Clean)
+};
+
+std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
+// DataFileDefective when the bytes are not our header at all; IndexDefective when they are
+// but a field is damaged or disagrees with the file size (a rebuild recovers the slots).
+Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& out);
+
+uint32_t loadLE32(const uint8_t* p);
+void storeLE32(uint8_t* p, uint32_t v);
+uint64_t loadLE64(const uint8_t* p);
+void storeLE64(uint8_t* p, uint64_t v);
+
+// 64-bit hash of a whole file (0 with ok=false when it cannot be read).
+uint64_t hashFile(const std::filesystem::path& path, bool& ok);
+uint64_t randomStamp();
+
+// An owned file descriptor.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int release();
+    void reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+// pread/pwrite of the whole span, retried on short transfers.
+bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer);
+bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer);
+uint64_t fileSizeOf(int fd);
+// Exclusive, non-blocking lock of the whole file: one process per file set.
+bool lockExclusive(int fd);
+
+class DataFile {
+public:
+    // Opens and locks an existing file and reads its header: FileInUse, IoError,
+    // DataFileDefective or IndexDefective on failure (nothing is written).
+    Code open(const std::filesystem::path& path);
+    // Creates (or empties) the file with the header given and locks it.
+    Code create(const std::filesystem::path& path, const DatHeader& header);
+    void close() { fd_.reset(); }
+    bool isOpen() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
+
+    DatHeader& header() { return header_; }
+    const DatHeader& header() const { return header_; }
+    Code writeHeader();
+    Code sync();
+
+    uint64_t slotOffset(uint32_t ref) const {
+        return DatHeaderSize + static_cast<uint64_t>(ref - 1) * header_.recordLength;
+    }
+    Code readSlot(uint32_t ref, std::span<uint8_t> buffer) const;
+    Code writeSlot(uint32_t ref, std::span<const uint8_t> buffer);
+    // Reads `count` whole slots from `first` into buffer (count * recordLength bytes).
+    Code readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const;
+    Code readMarker(uint32_t ref, uint32_t& marker) const;
+    Code writeMarker(uint32_t ref, uint32_t marker);
+
+private:
+    FileDescriptor fd_;
+    DatHeader header_;
+};
+
+}  // namespace engine_detail

@@ -1,0 +1,704 @@
+// The engine's calls: handles, shared open sets, brackets, records and keys.
+//
+// Consistency of NAME.DAT and NAME.IX: both carry a generation stamp. A bracket that wrote
+// slots first marks the data file "changing", and when it closes writes the header with the
+// next generation, commits the index transaction carrying that generation, then syncs the
+// data file. Opening checks the state the set was left in (see openSet).
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "engine/data_file.h"
+#include "engine/engine.h"
+#include "engine/file_names.h"
+#include "engine/file_set.h"
+#include "engine/index_file.h"
+
+bool EngineOK = true;
+int32_t EngineErrorCode = 0;
+
+namespace engine_detail {
+
+namespace {
+
+struct FileSet {
+    DataFile dat;
+    IndexFile ix;
+    dev_t device = 0;
+    ino_t inode = 0;
+    int handles = 0;
+    int lockDepth = 0;
+    bool slotsWritten = false;  // in the current bracket
+    bool damaged = false;       // an index transaction failed: only a rebuild helps
+    bool indexCommitted = false;
+    uint64_t verifiedIndexHash = 0;  // valid while !indexCommitted and the set opened clean
+    bool indexHashKnown = false;
+    std::vector<uint8_t> scanBuffer;
+};
+
+struct Position {
+    enum Kind { None, At, PastEnd } kind = None;
+    std::string key;
+    uint32_t ref = 0;
+};
+
+struct Handle {
+    std::shared_ptr<FileSet> set;
+    std::vector<Position> positions;
+};
+
+struct Registry {
+    pid_t pid = ::getpid();
+    bool started = false;
+    int pageBuffers = 30;
+    FileSetHandle nextHandle = 1;
+    std::map<FileSetHandle, Handle> handles;
+};
+
+Registry& registry() {
+    static Registry reg;
+    // A forked child inherits the parent's open sets; they are not its own (the parent holds
+    // the lock), so it forgets them without writing anything.
+    if (reg.pid != ::getpid()) {
+        reg.handles.clear();
+        reg.pid = ::getpid();
+    }
+    return reg;
+}
+
+Handle* findHandle(FileSetHandle handle) {
+    auto& handles = registry().handles;
+    const auto it = handles.find(handle);
+    return it == handles.end() ? nullptr : &it->second;
+}
+
+std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
+    for (auto& [number, handle] : registry().handles)
+        if (handle.set->device == device && handle.set->inode == inode) return handle.set;
+    return nullptr;
+}
+
+FileSetHandle addHandle(std::shared_ptr<FileSet> set) {
+    Registry& reg = registry();
+    const FileSetHandle number = reg.nextHandle;
+    reg.nextHandle = reg.nextHandle == INT32_MAX ? 1 : reg.nextHandle + 1;
+    Handle handle;
+    handle.positions.resize(static_cast<size_t>(set->ix.keyCount()));
+    ++set->handles;
+    handle.set = std::move(set);
+    reg.handles.emplace(number, std::move(handle));
+    return number;
+}
+
+// After a failed index transaction the data and the index may disagree: the set refuses
+// further changes and is left marked "changing", so that the next open asks for a rebuild.
+void markDamaged(FileSet& set) {
+    set.ix.abortWrite();
+    set.damaged = true;
+    set.dat.header().state = SetState::Changing;
+    set.dat.writeHeader();
+}
+
+Code finishBracket(FileSet& set) {
+    if (set.damaged) return EngineCode::IndexDefective;
+    Code code = 0;
+    DatHeader& header = set.dat.header();
+    if (set.slotsWritten) {
+        ++header.generation;
+        header.state = SetState::Open;
+        code = set.dat.writeHeader();
+        if (code == 0) code = set.ix.beginWrite();
+    }
+    if (code == 0 && set.ix.inWrite()) {
+        code = set.ix.commit(header.generation);
+        set.indexCommitted = true;
+    }
+    if (code == 0 && set.slotsWritten) code = set.dat.sync();
+    set.slotsWritten = false;
+    if (code != 0) markDamaged(set);
+    return code;
+}
+
+Code enterBracket(FileSet& set) {
+    if (set.damaged) return EngineCode::IndexDefective;
+    ++set.lockDepth;
+    return 0;
+}
+
+// Ends a bracket entered by the same call; the call's own failure wins over the bracket's.
+Code leaveBracket(FileSet& set, Code code) {
+    if (set.lockDepth == 0 || --set.lockDepth > 0) return code;
+    const Code finished = finishBracket(set);
+    return code != 0 ? code : finished;
+}
+
+// The header says "changing" on disk before the first slot of a bracket is written, so a
+// process killed between slot and header is found out at the next open.
+Code beforeSlotWrite(FileSet& set) {
+    if (set.slotsWritten) return 0;
+    set.dat.header().state = SetState::Changing;
+    if (const Code code = set.dat.writeHeader()) return code;
+    set.slotsWritten = true;
+    return 0;
+}
+
+Code closeSet(FileSet& set) {
+    Code code = 0;
+    if (set.lockDepth > 0) {
+        set.lockDepth = 0;
+        code = finishBracket(set);
+    }
+    DatHeader& header = set.dat.header();
+    if (set.damaged) {
+        set.ix.close();
+        set.dat.close();
+        return code;
+    }
+    if (const Code synced = set.ix.syncToDisk(); code == 0) code = synced;
+    const std::filesystem::path ixPath = set.ix.path();
+    set.ix.close();
+    bool ok = set.indexHashKnown && !set.indexCommitted;
+    uint64_t hash = set.verifiedIndexHash;
+    if (!ok) hash = hashFile(ixPath, ok);
+    if (ok && code == 0) {
+        header.state = SetState::Clean;
+        header.indexHash = hash;
+        code = set.dat.writeHeader();
+        if (code == 0) code = set.dat.sync();
+    } else if (code == 0) {
+        code = EngineCode::IoError;
+    }
+    set.dat.close();
+    return code;
+}
+
+Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& ixPath,
+             FileSet& set) {
+    if (const Code code = set.dat.open(datPath)) return code;
+    DatHeader& header = set.dat.header();
+    if (!filenames::exists(ixPath)) return EngineCode::IndexDefective;
+    const BootId boot = currentBootId();
+    switch (header.state) {
+        case SetState::Clean: {
+            // Closed properly: the index must be the very file that was closed.
+            bool ok = false;
+            const uint64_t hash = hashFile(ixPath, ok);
+            if (!ok) return EngineCode::IoError;
+            if (hash != header.indexHash) return EngineCode::IndexDefective;
+            set.verifiedIndexHash = hash;
+            set.indexHashKnown = true;
+            break;
+        }
+        case SetState::Open:
+            // Left open by a process that died: its index commits are in the page cache only
+            // if the machine has not restarted since.
+            if (header.bootId != boot || boot == BootId{}) return EngineCode::IndexDefective;
+            break;
+        case SetState::Changing:
+            return EngineCode::IndexDefective;
+    }
+    if (const Code code = set.ix.open(ixPath)) return code;
+    const IndexMeta& meta = set.ix.meta();
+    if (meta.recordLength != header.recordLength || meta.generation != header.generation)
+        return EngineCode::IndexDefective;
+    header.state = SetState::Open;
+    header.bootId = boot;
+    if (const Code code = set.dat.writeHeader()) return code;
+    return set.dat.sync();
+}
+
+bool validKey(const Handle& handle, int keyNr) {
+    return keyNr >= 1 && keyNr <= handle.set->ix.keyCount();
+}
+
+// Looks the handle up and validates the key number; the failure code otherwise.
+Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
+    handle = findHandle(number);
+    if (!handle) return EngineCode::BadHandle;
+    return validKey(*handle, keyNr) ? 0 : EngineCode::BadArgument;
+}
+
+}  // namespace
+
+void begin() {
+    EngineOK = true;
+    EngineErrorCode = 0;
+}
+
+bool finish(Code code) {
+    if (code != 0) {
+        EngineOK = false;
+        EngineErrorCode = code;
+    }
+    return code == 0;
+}
+
+Code checkName(std::string_view name) {
+    if (name.empty() || name.size() > MaxNameLength || name.find('\0') != std::string_view::npos)
+        return EngineCode::BadArgument;
+    return 0;
+}
+
+Code checkKeyTable(int keyCount, const KeyDescTable& keys) {
+    if (keyCount < 0 || keyCount > MaxKeys) return EngineCode::BadArgument;
+    for (int i = 0; i < keyCount; ++i)
+        if (keys[i].length < 1 || keys[i].length > MaxKeyLength) return EngineCode::BadArgument;
+    return 0;
+}
+
+bool isOpenHere(const std::filesystem::path& datPath) {
+    struct stat st {};
+    if (::stat(datPath.c_str(), &st) != 0) return false;
+    return findOpenSet(st.st_dev, st.st_ino) != nullptr;
+}
+
+}  // namespace engine_detail
+
+using namespace engine_detail;
+
+int EngineErrorClassOf(int32_t code) {
+    if (code == 0) return 0;
+    if (code == 9903 || (code >= 10200 && code <= 10299) || code == 10410) return 1;
+    static constexpr int32_t inUse[] = {9900,  10065, 10110, 10306, 10330, 10332,
+                                        10335, 10355, 10360, 10390, 10397, 10399};
+    if (std::find(std::begin(inUse), std::end(inUse), code) != std::end(inUse)) return 2;
+    if (code >= 10001 && code <= 10009) return 3;
+    return 4;
+}
+
+int EngineErrorClass() {
+    return EngineErrorClassOf(EngineErrorCode);
+}
+
+void EngineStart(int pageBuffers) {
+    begin();
+    Registry& reg = registry();
+    reg.started = true;
+    reg.pageBuffers = std::max(1, pageBuffers);
+}
+
+void EngineStop() {
+    begin();
+    Registry& reg = registry();
+    Code code = 0;
+    for (auto& [number, handle] : reg.handles) {
+        if (--handle.set->handles == 0) {
+            if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
+        }
+    }
+    reg.handles.clear();
+    reg.started = false;
+    finish(code);
+}
+
+bool EngineReady() {
+    begin();
+    return registry().started;
+}
+
+bool EngineModeFlag() {
+    begin();
+    return false;
+}
+
+void CreateFileSet(std::string_view name, int32_t recordLength, int keyCount,
+                   const KeyDescTable& keys) {
+    begin();
+    if (!finish(checkName(name)) || !finish(checkKeyTable(keyCount, keys))) return;
+    if (recordLength < static_cast<int32_t>(MinRecordLength) ||
+        recordLength > static_cast<int32_t>(MaxRecordLength)) {
+        finish(EngineCode::BadArgument);
+        return;
+    }
+    const auto datPath = filenames::withExtension(name, ".DAT");
+    if (isOpenHere(datPath)) {
+        finish(EngineCode::FileInUse);
+        return;
+    }
+    DataFile dat;
+    DatHeader header;
+    header.recordLength = static_cast<uint32_t>(recordLength);
+    header.generation = randomStamp();
+    header.state = SetState::Changing;  // until the index beside it is complete
+    if (!finish(dat.create(datPath, header))) return;
+
+    const auto ixPath = filenames::withExtension(name, ".IX");
+    std::error_code ec;
+    std::filesystem::remove(ixPath, ec);
+    IndexMeta meta{header.recordLength, header.generation, {}};
+    meta.keys.assign(keys.begin(), keys.begin() + keyCount);
+    IndexFile ix;
+    Code code = ix.create(ixPath, meta);
+    if (code == 0) code = ix.syncToDisk();
+    ix.close();
+    bool hashed = false;
+    if (code == 0) header.indexHash = hashFile(ixPath, hashed);
+    if (code == 0 && !hashed) code = EngineCode::IoError;
+    if (code == 0) {
+        header.state = SetState::Clean;
+        dat.header() = header;
+        code = dat.writeHeader();
+    }
+    if (code == 0) code = dat.sync();
+    if (code == 0) filenames::syncFolder(datPath.parent_path());
+    finish(code);
+}
+
+void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bool a4, bool a5,
+                 bool a6) {
+    begin();
+    handle = 0;
+    if (!finish(checkName(name))) return;
+    const auto datPath = filenames::withExtension(name, ".DAT");
+    const auto ixPath = filenames::withExtension(name, ".IX");
+    struct stat st {};
+    if (::stat(datPath.c_str(), &st) != 0) {
+        // Without the data file nothing can be rebuilt: only "no such set" when the index is
+        // missing too, so that nobody creates an empty set over an index of lost data.
+        finish(filenames::exists(ixPath) ? EngineCode::DataFileDefective
+                                         : EngineCode::NoSuchFileSet);
+        return;
+    }
+    if (auto shared = findOpenSet(st.st_dev, st.st_ino)) {
+        handle = addHandle(std::move(shared));
+        return;
+    }
+    auto set = std::make_shared<FileSet>();
+    if (!finish(openSet(datPath, ixPath, *set))) return;
+    struct stat opened {};
+    ::fstat(set->dat.fd(), &opened);
+    set->device = opened.st_dev;
+    set->inode = opened.st_ino;
+    handle = addHandle(std::move(set));
+}
+
+void CloseFileSet(FileSetHandle& handle) {
+    begin();
+    Registry& reg = registry();
+    const auto it = reg.handles.find(handle);
+    handle = 0;
+    if (it == reg.handles.end()) {
+        finish(EngineCode::BadHandle);
+        return;
+    }
+    const std::shared_ptr<FileSet> set = it->second.set;
+    reg.handles.erase(it);
+    if (--set->handles == 0) finish(closeSet(*set));
+}
+
+void DuplicateFileSetHandle(FileSetHandle source, FileSetHandle& copy) {
+    begin();
+    copy = 0;
+    Handle* handle = findHandle(source);
+    if (!handle) {
+        finish(EngineCode::BadHandle);
+        return;
+    }
+    copy = addHandle(handle->set);
+}
+
+bool IsFileSetOpen(FileSetHandle handle) {
+    begin();
+    return findHandle(handle) != nullptr;
+}
+
+int32_t RecordLength(FileSetHandle number) {
+    begin();
+    const Handle* handle = findHandle(number);
+    if (!handle) return finish(EngineCode::BadHandle), 0;
+    return static_cast<int32_t>(handle->set->dat.header().recordLength);
+}
+
+int KeyCount(FileSetHandle number) {
+    begin();
+    const Handle* handle = findHandle(number);
+    if (!handle) return finish(EngineCode::BadHandle), 0;
+    return handle->set->ix.keyCount();
+}
+
+void LockFileSet(FileSetHandle number) {
+    begin();
+    Handle* handle = findHandle(number);
+    finish(handle ? enterBracket(*handle->set) : EngineCode::BadHandle);
+}
+
+void UnlockFileSet(FileSetHandle number) {
+    begin();
+    Handle* handle = findHandle(number);
+    finish(handle ? leaveBracket(*handle->set, 0) : EngineCode::BadHandle);
+}
+
+namespace {
+
+// Looks up the handle and checks a Ref of an existing slot and, when given, the buffer size.
+Code recordCall(FileSetHandle number, int32_t ref, size_t bufferSize, bool checkBuffer,
+                FileSet*& set) {
+    Handle* handle = findHandle(number);
+    if (!handle) return EngineCode::BadHandle;
+    set = handle->set.get();
+    const DatHeader& header = set->dat.header();
+    if (checkBuffer && bufferSize != header.recordLength) return EngineCode::BadArgument;
+    if (ref <= 0 || static_cast<uint32_t>(ref) > header.slotCount) return EngineCode::RefOutOfRange;
+    return 0;
+}
+
+}  // namespace
+
+void ReadRecord(FileSetHandle number, int32_t ref, std::span<uint8_t> buffer, bool lock) {
+    begin();
+    FileSet* set = nullptr;
+    if (!finish(recordCall(number, ref, buffer.size(), true, set))) return;
+    finish(set->dat.readSlot(static_cast<uint32_t>(ref), buffer));
+}
+
+void PutRecord(FileSetHandle number, int32_t ref, std::span<uint8_t> buffer, bool lock) {
+    begin();
+    if (ref == 0 && findHandle(number)) {
+        finish(EngineCode::RefZero);
+        return;
+    }
+    FileSet* set = nullptr;
+    if (!finish(recordCall(number, ref, buffer.size(), true, set))) return;
+    const auto slot = static_cast<uint32_t>(ref);
+    uint32_t marker = 0;
+    if (!finish(set->dat.readMarker(slot, marker))) return;
+    if (marker != 0) {
+        finish(EngineCode::RecordDeleted);
+        return;
+    }
+    if (!finish(enterBracket(*set))) return;
+    Code code = beforeSlotWrite(*set);
+    if (code == 0) {
+        storeLE32(buffer.data(), 0);
+        code = set->dat.writeSlot(slot, buffer);
+    }
+    finish(leaveBracket(*set, code));
+}
+
+void AddRecord(FileSetHandle number, int32_t& ref, std::span<uint8_t> buffer) {
+    begin();
+    Handle* handle = findHandle(number);
+    if (!handle) {
+        finish(EngineCode::BadHandle);
+        return;
+    }
+    FileSet& set = *handle->set;
+    DatHeader& header = set.dat.header();
+    if (buffer.size() != header.recordLength) {
+        finish(EngineCode::BadArgument);
+        return;
+    }
+    uint32_t slot = header.freeHead;
+    uint32_t nextFree = 0;
+    if (slot != 0) {
+        // The free list comes from disk: follow it only while it points at freed slots.
+        uint32_t marker = 0;
+        if (!finish(set.dat.readMarker(slot, marker))) return;
+        nextFree = marker & ~FreeMark;
+        if ((marker & FreeMark) == 0 || nextFree > header.slotCount || nextFree == slot ||
+            (nextFree == 0) != (header.liveCount + 1 == header.slotCount)) {
+            finish(EngineCode::IndexDefective);
+            return;
+        }
+    } else if (header.slotCount == MaxSlots) {
+        finish(EngineCode::IoError);
+        return;
+    } else {
+        slot = header.slotCount + 1;
+    }
+    if (!finish(enterBracket(set))) return;
+    Code code = beforeSlotWrite(set);
+    if (code == 0) {
+        storeLE32(buffer.data(), 0);
+        code = set.dat.writeSlot(slot, buffer);
+    }
+    if (code == 0) {
+        if (slot == header.freeHead)
+            header.freeHead = nextFree;
+        else
+            header.slotCount = slot;
+        ++header.liveCount;
+        ref = static_cast<int32_t>(slot);
+    }
+    finish(leaveBracket(set, code));
+}
+
+void DeleteRecord(FileSetHandle number, int32_t ref) {
+    begin();
+    FileSet* set = nullptr;
+    if (!finish(recordCall(number, ref, 0, false, set))) return;
+    const auto slot = static_cast<uint32_t>(ref);
+    uint32_t marker = 0;
+    if (!finish(set->dat.readMarker(slot, marker))) return;
+    if (marker != 0) {
+        // Freeing a slot twice would loop the free list.
+        finish(EngineCode::RecordDeleted);
+        return;
+    }
+    if (!finish(enterBracket(*set))) return;
+    DatHeader& header = set->dat.header();
+    Code code = beforeSlotWrite(*set);
+    if (code == 0) code = set->dat.writeMarker(slot, FreeMark | header.freeHead);
+    if (code == 0) {
+        header.freeHead = slot;
+        --header.liveCount;
+    }
+    finish(leaveBracket(*set, code));
+}
+
+int32_t UsedRecordCount(FileSetHandle number) {
+    begin();
+    const Handle* handle = findHandle(number);
+    if (!handle) return finish(EngineCode::BadHandle), 0;
+    return static_cast<int32_t>(handle->set->dat.header().liveCount);
+}
+
+void NextUsedRecord(FileSetHandle number, int32_t& ref) {
+    begin();
+    Handle* handle = findHandle(number);
+    if (!handle) {
+        finish(EngineCode::BadHandle);
+        return;
+    }
+    if (ref < 0) {
+        finish(EngineCode::RefOutOfRange);
+        return;
+    }
+    FileSet& set = *handle->set;
+    const DatHeader& header = set.dat.header();
+    // The page buffers given at start-up size the read-ahead of physical scans.
+    const size_t bytes = static_cast<size_t>(registry().pageBuffers) * 4096;
+    const uint32_t perRead =
+        std::max<uint32_t>(1, static_cast<uint32_t>(bytes / header.recordLength));
+    set.scanBuffer.resize(static_cast<size_t>(perRead) * header.recordLength);
+    for (uint32_t slot = static_cast<uint32_t>(ref) + 1; slot <= header.slotCount;) {
+        const uint32_t count = std::min(perRead, header.slotCount - slot + 1);
+        if (!finish(set.dat.readSlots(slot, count, set.scanBuffer))) return;
+        for (uint32_t i = 0; i < count; ++i) {
+            if (loadLE32(&set.scanBuffer[static_cast<size_t>(i) * header.recordLength]) == 0) {
+                ref = static_cast<int32_t>(slot + i);
+                return;
+            }
+        }
+        slot += count;
+    }
+    finish(EngineCode::NoNextRecord);
+}
+
+int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return 0;
+    uint64_t entries = 0;
+    if (!finish(handle->set->ix.count(keyNr, entries))) return 0;
+    return static_cast<int32_t>(std::min<uint64_t>(entries, INT32_MAX));
+}
+
+namespace {
+
+// Records the entry found as the handle's position and hands it to the caller.
+void moveTo(Position& position, Code code, int32_t& ref, std::string& key) {
+    if (code != 0) return;
+    position.kind = Position::At;
+    ref = static_cast<int32_t>(position.ref);
+    key = position.key;
+}
+
+}  // namespace
+
+void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return;
+    Position& position = handle->positions[keyNr - 1];
+    const uint32_t tie = ref > 0 ? static_cast<uint32_t>(ref) : 0;
+    const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, position.key, position.ref);
+    // Past the end, so that PrevKey gives the last entry.
+    if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
+    moveTo(position, code, ref, key);
+    finish(code);
+}
+
+void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return;
+    Position& position = handle->positions[keyNr - 1];
+    if (position.kind == Position::PastEnd) {
+        finish(EngineCode::NoNextKey);
+        return;
+    }
+    Code code = 0;
+    IndexFile& ix = handle->set->ix;
+    if (position.kind == Position::None) {
+        code = ix.seekAtOrAfter(keyNr, {}, 0, position.key, position.ref);
+    } else {
+        // The entry returned last may be gone; its successor is found from its value.
+        code = ix.seekAtOrAfter(keyNr, position.key, position.ref + 1, position.key, position.ref);
+    }
+    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    moveTo(position, code, ref, key);
+    finish(code);
+}
+
+void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return;
+    Position& position = handle->positions[keyNr - 1];
+    const bool fromEnd = position.kind != Position::At;
+    Code code = handle->set->ix.seekBefore(keyNr, position.key, position.ref, fromEnd, position.key,
+                                           position.ref);
+    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    moveTo(position, code, ref, key);
+    finish(code);
+}
+
+void ClearKeyPosition(FileSetHandle number, int keyNr) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return;
+    handle->positions[keyNr - 1].kind = Position::None;
+}
+
+namespace {
+
+// AddKey and DeleteKey: checks, then one change of the index inside a bracket.
+template <typename Change>
+void changeKey(FileSetHandle number, int keyNr, int32_t ref, std::string_view key, Code tooLong,
+               Change change) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(keyHandle(number, keyNr, handle))) return;
+    if (ref < 0) {
+        finish(EngineCode::RefOutOfRange);
+        return;
+    }
+    FileSet& set = *handle->set;
+    if (key.size() > static_cast<size_t>(set.ix.meta().keys[keyNr - 1].length)) {
+        finish(tooLong);
+        return;
+    }
+    if (!finish(enterBracket(set))) return;
+    Code code = set.ix.beginWrite();
+    if (code == 0) code = change(set.ix, static_cast<uint32_t>(ref));
+    finish(leaveBracket(set, code));
+}
+
+}  // namespace
+
+void AddKey(FileSetHandle handle, int keyNr, int32_t ref, std::string_view key) {
+    changeKey(handle, keyNr, ref, key, EngineCode::KeyTooLong,
+              [&](IndexFile& ix, uint32_t r) { return ix.addKey(keyNr, r, key); });
+}
+
+void DeleteKey(FileSetHandle handle, int keyNr, int32_t ref, std::string_view key) {
+    // A key longer than the index's cannot be in it.
+    changeKey(handle, keyNr, ref, key, EngineCode::KeyToDeleteMissing,
+              [&](IndexFile& ix, uint32_t r) { return ix.deleteKey(keyNr, r, key); });
+}

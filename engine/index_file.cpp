@@ -1,0 +1,466 @@
+#include "engine/index_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+
+namespace engine_detail {
+
+namespace {
+
+constexpr char KeyPrefix = 'K';
+constexpr size_t InitialMapSize = size_t(1) << 30;
+constexpr uint32_t MetaMagic = 0x58494D53;
+constexpr uint32_t MetaVersion = 1;
+constexpr size_t MetaFixedSize = 16;
+const char* const MetaKeys = "keys";
+const char* const MetaGeneration = "gen";
+
+std::array<uint8_t, 4> bigEndian(uint32_t v) {
+    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+}
+uint32_t loadBE32(const void* p) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+}
+MDB_val valueOf(const void* data, size_t size) {
+    return MDB_val{size, const_cast<void*>(data)};
+}
+MDB_val valueOf(const char* text) {
+    return valueOf(text, std::strlen(text));
+}
+bool sameBytes(const MDB_val& v, const std::string& s) {
+    return v.mv_size == s.size() && std::memcmp(v.mv_data, s.data(), s.size()) == 0;
+}
+unsigned databaseFlags(const KeyDesc& desc) {
+    return desc.duplicates ? (MDB_DUPSORT | MDB_DUPFIXED) : 0u;
+}
+std::string databaseName(int keyNr) {
+    return "k" + std::to_string(keyNr);
+}
+
+}  // namespace
+
+class IndexFile::Cursor {
+public:
+    Cursor() = default;
+    ~Cursor() {
+        if (owned && cursor) mdb_cursor_close(cursor);
+    }
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+    MDB_cursor* cursor = nullptr;
+    bool owned = false;
+};
+
+Code IndexFile::fail(int rc) {
+    // Positive codes are the system's errno values; LMDB's own codes mean a damaged file.
+    if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM)
+        return EngineCode::IoError;
+    return EngineCode::IndexDefective;
+}
+
+Code IndexFile::open(const std::filesystem::path& path) {
+    close();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return EngineCode::IndexDefective;
+    const auto fileSize = static_cast<uint64_t>(st.st_size);
+    // An empty or tiny file would be initialised by LMDB as a new environment.
+    if (fileSize < 2 * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)))
+        return EngineCode::IndexDefective;
+    int rc = mdb_env_create(&env_);
+    if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
+    if (rc == 0) rc = mdb_env_set_mapsize(env_, std::max<size_t>(InitialMapSize, fileSize * 2));
+    if (rc == 0)
+        rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC, 0644);
+    if (rc != 0) {
+        close();
+        return rc == EACCES ? EngineCode::IoError : EngineCode::IndexDefective;
+    }
+    MDB_envinfo info{};
+    MDB_stat envStat{};
+    mdb_env_info(env_, &info);
+    mdb_env_stat(env_, &envStat);
+    // A truncated file: pages the index refers to lie beyond its end.
+    if ((static_cast<uint64_t>(info.me_last_pgno) + 1) * envStat.ms_psize > fileSize) {
+        close();
+        return EngineCode::IndexDefective;
+    }
+    MDB_txn* txn = nullptr;
+    rc = mdb_txn_begin(env_, nullptr, MDB_RDONLY, &txn);
+    if (rc != 0) {
+        close();
+        return fail(rc);
+    }
+    Code code = readMeta(txn);
+    if (code == 0) code = openDatabases(txn, false);
+    if (code == 0) {
+        rc = mdb_txn_commit(txn);
+        if (rc != 0) code = fail(rc);
+    } else {
+        mdb_txn_abort(txn);
+    }
+    if (code != 0)
+        close();
+    else
+        path_ = path;
+    return code;
+}
+
+Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta) {
+    close();
+    int rc = mdb_env_create(&env_);
+    if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
+    if (rc == 0) rc = mdb_env_set_mapsize(env_, InitialMapSize);
+    if (rc == 0)
+        rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC, 0644);
+    if (rc == 0) rc = mdb_txn_begin(env_, nullptr, 0, &wtxn_);
+    if (rc == 0) rc = mdb_dbi_open(wtxn_, "meta", MDB_CREATE, &metaDbi_);
+    if (rc != 0) {
+        close();
+        return EngineCode::IoError;
+    }
+    meta_ = meta;
+    Code code = writeMeta(wtxn_, meta);
+    if (code == 0) code = openDatabases(wtxn_, true);
+    if (code == 0) {
+        rc = mdb_txn_commit(wtxn_);
+        wtxn_ = nullptr;
+        if (rc != 0) code = EngineCode::IoError;
+    }
+    if (code != 0)
+        close();
+    else
+        path_ = path;
+    return code;
+}
+
+void IndexFile::close() {
+    if (!env_) return;
+    abortWrite();
+    for (MDB_cursor*& c : readCursors_)
+        if (c) mdb_cursor_close(c);
+    readCursors_.clear();
+    cursorEpochs_.clear();
+    if (rtxn_) mdb_txn_abort(rtxn_);
+    rtxn_ = nullptr;
+    rtxnLive_ = false;
+    mdb_env_close(env_);
+    env_ = nullptr;
+    dbis_.clear();
+    meta_ = IndexMeta{};
+}
+
+Code IndexFile::syncToDisk() {
+    const int rc = mdb_env_sync(env_, 1);
+    return rc == 0 ? 0 : EngineCode::IoError;
+}
+
+Code IndexFile::readMeta(MDB_txn* txn) {
+    int rc = mdb_dbi_open(txn, "meta", 0, &metaDbi_);
+    if (rc != 0) return fail(rc);
+    MDB_val key = valueOf(MetaKeys);
+    MDB_val value{};
+    rc = mdb_get(txn, metaDbi_, &key, &value);
+    if (rc != 0) return fail(rc);
+    const auto* bytes = static_cast<const uint8_t*>(value.mv_data);
+    if (value.mv_size < MetaFixedSize || loadLE32(bytes) != MetaMagic ||
+        loadLE32(bytes + 4) != MetaVersion)
+        return EngineCode::IndexDefective;
+    IndexMeta meta;
+    meta.recordLength = loadLE32(bytes + 8);
+    const uint32_t keyCount = loadLE32(bytes + 12);
+    if (keyCount > MaxKeys || value.mv_size != MetaFixedSize + 2 * size_t(keyCount))
+        return EngineCode::IndexDefective;
+    for (uint32_t i = 0; i < keyCount; ++i) {
+        const uint8_t length = bytes[MetaFixedSize + 2 * i];
+        const uint8_t dup = bytes[MetaFixedSize + 2 * i + 1];
+        if (length < 1 || length > MaxKeyLength || dup > 1) return EngineCode::IndexDefective;
+        meta.keys.push_back(KeyDesc{length, dup == 1});
+    }
+    key = valueOf(MetaGeneration);
+    rc = mdb_get(txn, metaDbi_, &key, &value);
+    if (rc != 0) return fail(rc);
+    if (value.mv_size != 8) return EngineCode::IndexDefective;
+    meta.generation = loadLE64(static_cast<const uint8_t*>(value.mv_data));
+    meta_ = std::move(meta);
+    return 0;
+}
+
+Code IndexFile::writeMeta(MDB_txn* txn, const IndexMeta& meta) {
+    std::vector<uint8_t> bytes(MetaFixedSize + 2 * meta.keys.size());
+    storeLE32(&bytes[0], MetaMagic);
+    storeLE32(&bytes[4], MetaVersion);
+    storeLE32(&bytes[8], meta.recordLength);
+    storeLE32(&bytes[12], static_cast<uint32_t>(meta.keys.size()));
+    for (size_t i = 0; i < meta.keys.size(); ++i) {
+        bytes[MetaFixedSize + 2 * i] = static_cast<uint8_t>(meta.keys[i].length);
+        bytes[MetaFixedSize + 2 * i + 1] = meta.keys[i].duplicates ? 1 : 0;
+    }
+    MDB_val key = valueOf(MetaKeys);
+    MDB_val value = valueOf(bytes.data(), bytes.size());
+    int rc = mdb_put(txn, metaDbi_, &key, &value, 0);
+    std::array<uint8_t, 8> gen{};
+    storeLE64(gen.data(), meta.generation);
+    key = valueOf(MetaGeneration);
+    value = valueOf(gen.data(), gen.size());
+    if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
+    return rc == 0 ? 0 : fail(rc);
+}
+
+Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
+    dbis_.assign(meta_.keys.size(), 0);
+    for (size_t i = 0; i < meta_.keys.size(); ++i) {
+        const unsigned flags = databaseFlags(meta_.keys[i]);
+        const int rc = mdb_dbi_open(txn, databaseName(static_cast<int>(i + 1)).c_str(),
+                                    flags | (create ? MDB_CREATE : 0u), &dbis_[i]);
+        if (rc != 0) return create ? EngineCode::IoError : fail(rc);
+        unsigned stored = 0;
+        if (mdb_dbi_flags(txn, dbis_[i], &stored) != 0 ||
+            (stored & (MDB_DUPSORT | MDB_DUPFIXED | MDB_REVERSEKEY | MDB_INTEGERKEY |
+                       MDB_REVERSEDUP | MDB_INTEGERDUP)) != flags)
+            return EngineCode::IndexDefective;
+    }
+    readCursors_.assign(meta_.keys.size(), nullptr);
+    cursorEpochs_.assign(meta_.keys.size(), 0);
+    return 0;
+}
+
+Code IndexFile::growMapIfNeeded() {
+    MDB_envinfo info{};
+    MDB_stat envStat{};
+    mdb_env_info(env_, &info);
+    mdb_env_stat(env_, &envStat);
+    const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1) * envStat.ms_psize;
+    // Growing is only allowed between transactions, so keep the map at least twice what a
+    // bracket has to write into.
+    if (used * 2 <= info.me_mapsize) return 0;
+    const int rc = mdb_env_set_mapsize(env_, info.me_mapsize * 2);
+    return rc == 0 ? 0 : fail(rc);
+}
+
+Code IndexFile::beginWrite() {
+    if (wtxn_) return 0;
+    if (rtxnLive_) {
+        mdb_txn_reset(rtxn_);
+        rtxnLive_ = false;
+    }
+    if (const Code code = growMapIfNeeded()) return code;
+    const int rc = mdb_txn_begin(env_, nullptr, 0, &wtxn_);
+    if (rc != 0) {
+        wtxn_ = nullptr;
+        return fail(rc);
+    }
+    appendCursors_.assign(meta_.keys.size(), nullptr);
+    return 0;
+}
+
+Code IndexFile::commit(uint64_t generation) {
+    if (!wtxn_) return 0;
+    int rc = 0;
+    if (generation != meta_.generation) {
+        std::array<uint8_t, 8> gen{};
+        storeLE64(gen.data(), generation);
+        MDB_val key = valueOf(MetaGeneration);
+        MDB_val value = valueOf(gen.data(), gen.size());
+        rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
+    }
+    if (rc == 0) {
+        rc = mdb_txn_commit(wtxn_);
+    } else {
+        mdb_txn_abort(wtxn_);
+    }
+    wtxn_ = nullptr;
+    appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
+    if (rc != 0) return fail(rc);
+    meta_.generation = generation;
+    return 0;
+}
+
+void IndexFile::abortWrite() {
+    if (wtxn_) mdb_txn_abort(wtxn_);
+    wtxn_ = nullptr;
+    appendCursors_.clear();
+}
+
+Code IndexFile::readTxn(MDB_txn*& txn) {
+    if (wtxn_) {
+        txn = wtxn_;
+        return 0;
+    }
+    if (!rtxnLive_) {
+        const int rc =
+            rtxn_ ? mdb_txn_renew(rtxn_) : mdb_txn_begin(env_, nullptr, MDB_RDONLY, &rtxn_);
+        if (rc != 0) return fail(rc);
+        rtxnLive_ = true;
+        ++rtxnEpoch_;
+    }
+    txn = rtxn_;
+    return 0;
+}
+
+Code IndexFile::cursorFor(int keyNr, Cursor& cursor) {
+    MDB_txn* txn = nullptr;
+    if (const Code code = readTxn(txn)) return code;
+    const size_t i = static_cast<size_t>(keyNr - 1);
+    if (txn == wtxn_) {
+        const int rc = mdb_cursor_open(txn, dbis_[i], &cursor.cursor);
+        if (rc != 0) return fail(rc);
+        cursor.owned = true;
+        return 0;
+    }
+    MDB_cursor*& cached = readCursors_[i];
+    int rc = 0;
+    if (!cached) {
+        rc = mdb_cursor_open(txn, dbis_[i], &cached);
+    } else if (cursorEpochs_[i] != rtxnEpoch_) {
+        rc = mdb_cursor_renew(txn, cached);
+    }
+    if (rc != 0) return fail(rc);
+    cursorEpochs_[i] = rtxnEpoch_;
+    cursor.cursor = cached;
+    return 0;
+}
+
+void IndexFile::setSearchKey(std::string_view key) {
+    searchKey_.assign(1, KeyPrefix);
+    searchKey_.append(key);
+}
+
+Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
+    setSearchKey(key);
+    const auto refBytes = bigEndian(ref);
+    MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
+    MDB_val d = valueOf(refBytes.data(), refBytes.size());
+    const bool dup = meta_.keys[keyNr - 1].duplicates;
+    const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
+    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
+    return rc == 0 ? 0 : fail(rc);
+}
+
+Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
+    setSearchKey(key);
+    const auto refBytes = bigEndian(ref);
+    MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
+    MDB_val d = valueOf(refBytes.data(), refBytes.size());
+    const MDB_dbi dbi = dbis_[keyNr - 1];
+    int rc = 0;
+    if (meta_.keys[keyNr - 1].duplicates) {
+        rc = mdb_del(wtxn_, dbi, &k, &d);
+    } else {
+        MDB_val stored{};
+        rc = mdb_get(wtxn_, dbi, &k, &stored);
+        if (rc == 0 && (stored.mv_size != 4 || loadBE32(stored.mv_data) != ref))
+            return EngineCode::KeyToDeleteMissing;
+        if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
+    }
+    if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
+    return rc == 0 ? 0 : fail(rc);
+}
+
+Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
+    MDB_cursor*& cursor = appendCursors_[keyNr - 1];
+    if (!cursor) {
+        const int rc = mdb_cursor_open(wtxn_, dbis_[keyNr - 1], &cursor);
+        if (rc != 0) {
+            cursor = nullptr;
+            return fail(rc);
+        }
+    }
+    setSearchKey(key);
+    const auto refBytes = bigEndian(ref);
+    MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
+    MDB_val d = valueOf(refBytes.data(), refBytes.size());
+    const bool dup = meta_.keys[keyNr - 1].duplicates;
+    const int rc = mdb_cursor_put(cursor, &k, &d, dup ? MDB_APPENDDUP : MDB_APPEND);
+    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
+    return rc == 0 ? 0 : fail(rc);
+}
+
+Code IndexFile::count(int keyNr, uint64_t& entries) {
+    MDB_txn* txn = nullptr;
+    if (const Code code = readTxn(txn)) return code;
+    MDB_stat st{};
+    const int rc = mdb_stat(txn, dbis_[keyNr - 1], &st);
+    if (rc != 0) return fail(rc);
+    entries = st.ms_entries;
+    return 0;
+}
+
+namespace {
+
+// Puts the cursor on the first entry >= (key, ref); `key` is the prefixed key text and is
+// extended by one byte when the entries of that key are all below ref.
+int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t ref, MDB_val& k,
+                      MDB_val& d) {
+    k = valueOf(key.data(), key.size());
+    int rc = mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
+    if (rc != 0 || !sameBytes(k, key)) return rc;
+    if (dup) {
+        const auto refBytes = bigEndian(ref);
+        MDB_val exact = valueOf(key.data(), key.size());
+        MDB_val wanted = valueOf(refBytes.data(), refBytes.size());
+        rc = mdb_cursor_get(cursor, &exact, &wanted, MDB_GET_BOTH_RANGE);
+        if (rc == 0) {
+            k = exact;
+            d = wanted;
+            return 0;
+        }
+    } else {
+        if (d.mv_size != 4 || loadBE32(d.mv_data) >= ref) return 0;
+        rc = MDB_NOTFOUND;
+    }
+    if (rc != MDB_NOTFOUND) return rc;
+    // The smallest key above `key` in byte order is `key` followed by a zero byte.
+    key.push_back('\0');
+    k = valueOf(key.data(), key.size());
+    return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
+}
+
+Code extractEntry(const MDB_val& k, const MDB_val& d, std::string& key, uint32_t& ref) {
+    if (k.mv_size < 1 || d.mv_size != 4) return EngineCode::IndexDefective;
+    key.assign(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
+    ref = loadBE32(d.mv_data);
+    return 0;
+}
+
+}  // namespace
+
+Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
+                              uint32_t& foundRef) {
+    Cursor cursor;
+    if (const Code code = cursorFor(keyNr, cursor)) return code;
+    setSearchKey(key);
+    MDB_val k{}, d{};
+    const int rc =
+        positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k, d);
+    if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
+    if (rc != 0) return fail(rc);
+    return extractEntry(k, d, foundKey, foundRef);
+}
+
+Code IndexFile::seekBefore(int keyNr, std::string_view key, uint32_t ref, bool fromEnd,
+                           std::string& foundKey, uint32_t& foundRef) {
+    Cursor cursor;
+    if (const Code code = cursorFor(keyNr, cursor)) return code;
+    MDB_val k{}, d{};
+    int rc = MDB_NOTFOUND;
+    if (!fromEnd) {
+        setSearchKey(key);
+        rc = positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k,
+                               d);
+        if (rc == 0)
+            rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_PREV);
+        else if (rc == MDB_NOTFOUND)
+            rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
+    } else {
+        rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
+    }
+    if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
+    if (rc != 0) return fail(rc);
+    return extractEntry(k, d, foundKey, foundRef);
+}
+
+}  // namespace engine_detail

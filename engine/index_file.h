@@ -1,0 +1,99 @@
+#pragma once
+// NAME.IX: one LMDB environment in a single file. Sub-database "meta" holds the record length,
+// the key descriptors and the generation stamp; sub-database "kN" is index N. An index entry
+// is the key text behind one prefix byte (LMDB refuses empty keys) with the Ref as a 4-byte
+// big-endian value, so entries order bytewise by key and then by Ref. Indexes that allow
+// duplicates are DUPSORT databases; unique ones hold one Ref per key.
+//
+// The environment runs without LMDB's lock file (one process per set is guaranteed by the
+// lock on NAME.DAT) and without syncing (the index can always be rebuilt from the data).
+
+#include <lmdb.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/data_file.h"
+#include "engine/engine.h"
+
+namespace engine_detail {
+
+struct IndexMeta {
+    uint32_t recordLength = 0;
+    uint64_t generation = 0;
+    std::vector<KeyDesc> keys;
+};
+
+class IndexFile {
+public:
+    IndexFile() = default;
+    ~IndexFile() { close(); }
+    IndexFile(const IndexFile&) = delete;
+    IndexFile& operator=(const IndexFile&) = delete;
+
+    // Opens an existing index and checks its meta data: IndexDefective when it is not a
+    // readable index of ours.
+    Code open(const std::filesystem::path& path);
+    // Makes a new, empty index in a file that must not exist yet; it stays open.
+    Code create(const std::filesystem::path& path, const IndexMeta& meta);
+    void close();
+    bool isOpen() const { return env_ != nullptr; }
+    const std::filesystem::path& path() const { return path_; }
+    // Forces everything written so far to disk.
+    Code syncToDisk();
+
+    const IndexMeta& meta() const { return meta_; }
+    int keyCount() const { return static_cast<int>(meta_.keys.size()); }
+
+    // One write transaction holds every change of a bracket.
+    Code beginWrite();
+    bool inWrite() const { return wtxn_ != nullptr; }
+    // Commits the bracket's changes, recording `generation` when it differs from the stored one.
+    Code commit(uint64_t generation);
+    void abortWrite();
+
+    // Key numbers from 1; the caller validates them. Changes need beginWrite().
+    Code addKey(int keyNr, uint32_t ref, std::string_view key);
+    Code deleteKey(int keyNr, uint32_t ref, std::string_view key);
+    // Appends an entry that sorts after every entry already in the index (rebuilds).
+    Code appendKey(int keyNr, uint32_t ref, std::string_view key);
+    Code count(int keyNr, uint64_t& entries);
+
+    // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
+    Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
+                       uint32_t& foundRef);
+    // The last entry < (key, ref), or the last entry of all when `fromEnd`. In both seeks
+    // `key` may be `foundKey` itself: it is copied before anything is found.
+    Code seekBefore(int keyNr, std::string_view key, uint32_t ref, bool fromEnd,
+                    std::string& foundKey, uint32_t& foundRef);
+
+private:
+    class Cursor;
+    Code openDatabases(MDB_txn* txn, bool create);
+    Code readMeta(MDB_txn* txn);
+    Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
+    Code growMapIfNeeded();
+    Code readTxn(MDB_txn*& txn);
+    Code cursorFor(int keyNr, Cursor& cursor);
+    void setSearchKey(std::string_view key);
+    Code fail(int rc);
+
+    MDB_env* env_ = nullptr;
+    MDB_txn* wtxn_ = nullptr;
+    MDB_txn* rtxn_ = nullptr;
+    bool rtxnLive_ = false;
+    uint64_t rtxnEpoch_ = 0;
+    MDB_dbi metaDbi_ = 0;
+    std::vector<MDB_dbi> dbis_;
+    std::vector<MDB_cursor*> readCursors_;
+    std::vector<uint64_t> cursorEpochs_;
+    std::vector<MDB_cursor*> appendCursors_;
+    IndexMeta meta_;
+    std::filesystem::path path_;
+    std::string searchKey_;  // prefixed key of the current call, reused to spare allocations
+};
+
+}  // namespace engine_detail

@@ -1,0 +1,209 @@
+// Indexes: order, unique and duplicate keys, searches and walks.
+
+#include <algorithm>
+
+#include "tests/engine/engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+using KeysTest = EngineTest;
+using Entries = std::vector<std::pair<std::string, int32_t>>;
+
+TEST_F(KeysTest, KeysOrderBytewiseWithTheRefBreakingTies) {
+    FileSetHandle h = createAndOpen();
+    const std::string zero("B\0", 2);
+    const std::string high("\xFF", 1);
+    const Entries added = {{"B", 9}, {"B", 2},  {"A", 7}, {zero, 1}, {"", 4},
+                           {"B", 5}, {high, 3}, {"a", 6}, {"", 2}};
+    for (const auto& [key, ref] : added) {
+        AddKey(h, 2, ref, key);
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    }
+    const Entries expected = {{"", 2},  {"", 4},   {"A", 7}, {"B", 2}, {"B", 5},
+                              {"B", 9}, {zero, 1}, {"a", 6}, {high, 3}};
+    EXPECT_EQ(walk(h, 2), expected);
+    EXPECT_EQ(IndexKeyCount(h, 2), 9);
+
+    // The same entry twice is refused even where keys may repeat.
+    AddKey(h, 2, 5, "B");
+    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
+    EXPECT_EQ(IndexKeyCount(h, 2), 9);
+}
+
+TEST_F(KeysTest, UniqueIndexesLongKeysAndDeletesAreChecked) {
+    FileSetHandle h = createAndOpen();
+    AddKey(h, 1, 1, "X");
+    ASSERT_TRUE(EngineOK);
+    AddKey(h, 1, 2, "X");
+    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
+    EXPECT_EQ(EngineErrorClass(), 1);
+
+    AddKey(h, 1, 3, std::string(16, 'L'));
+    EXPECT_TRUE(EngineOK);
+    AddKey(h, 1, 4, std::string(17, 'L'));
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyTooLong);
+    AddKey(h, 1, 5, "");
+    EXPECT_TRUE(EngineOK);
+    EXPECT_EQ(IndexKeyCount(h, 1), 3);
+
+    // A unique key is deleted only together with its own Ref.
+    DeleteKey(h, 1, 2, "X");
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyToDeleteMissing);
+    DeleteKey(h, 1, 1, "Y");
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyToDeleteMissing);
+    DeleteKey(h, 2, 1, "X");
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyToDeleteMissing);
+    EXPECT_EQ(EngineErrorClass(), 1);
+    DeleteKey(h, 1, 1, "X");
+    EXPECT_TRUE(EngineOK);
+    AddKey(h, 1, 2, "X");
+    EXPECT_TRUE(EngineOK);
+    EXPECT_EQ(walk(h, 1), (Entries{{"", 5}, {"LLLLLLLLLLLLLLLL", 3}, {"X", 2}}));
+
+    for (const int badKey : {0, 3, -1}) {
+        AddKey(h, badKey, 1, "A");
+        EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+        IndexKeyCount(h, badKey);
+        EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    }
+}
+
+TEST_F(KeysTest, SearchKeyFindsTheFirstEntryAtOrAfterAndPositionsTheWalk) {
+    FileSetHandle h = createAndOpen();
+    for (const auto& [key, ref] : Entries{{"BAKER", 4}, {"BAKER", 2}, {"CARTER", 1}, {"ABLE", 3}})
+        AddKey(h, 2, ref, key.substr(0, 8));
+
+    int32_t ref = 0;
+    std::string key = "BAKER";
+    SearchKey(h, 2, ref, key);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(key, "BAKER");
+    EXPECT_EQ(ref, 2);
+    NextKey(h, 2, ref, key);
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("BAKER"), 4));
+
+    key = "BAKER";
+    ref = 3;  // the Ref breaks the tie
+    SearchKey(h, 2, ref, key);
+    EXPECT_EQ(ref, 4);
+
+    key = "BAL";
+    ref = 0;
+    SearchKey(h, 2, ref, key);
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("CARTER"), 1));
+    PrevKey(h, 2, ref, key);
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("BAKER"), 4));
+
+    // Nothing at or after: the position is past the end, so PrevKey gives the last entry.
+    key = "D";
+    SearchKey(h, 2, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyNotFound);
+    EXPECT_EQ(EngineErrorClass(), 1);
+    NextKey(h, 2, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    key = "D";
+    SearchKey(h, 2, ref, key);
+    PrevKey(h, 2, ref, key);
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("CARTER"), 1));
+}
+
+TEST_F(KeysTest, NextAndPrevStopAtBothEndsWithoutLosingTheirPlace) {
+    FileSetHandle h = createAndOpen();
+    int32_t ref = 0;
+    std::string key;
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    PrevKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    SearchKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::KeyNotFound);
+
+    for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));
+    ClearKeyPosition(h, 1);
+    PrevKey(h, 1, ref, key);  // unpositioned: the last entry
+    EXPECT_EQ(key, "C");
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    PrevKey(h, 1, ref, key);
+    EXPECT_EQ(key, "B");
+    PrevKey(h, 1, ref, key);
+    EXPECT_EQ(key, "A");
+    PrevKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "B");
+    ClearKeyPosition(h, 1);
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "A");
+}
+
+TEST_F(KeysTest, WalksThatChangeTheirOwnIndexNeverSkipOrRepeat) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 0; i < 200; ++i) AddKey(h, 2, i + 1, "G" + std::to_string(100 + i / 3));
+    const Entries before = walk(h, 2);
+    ASSERT_EQ(before.size(), 200u);
+
+    // Replace every visited entry by one that sorts before it, add one behind the end and
+    // delete the entry ahead: originals are each seen once, the later addition too.
+    Entries seen;
+    ClearKeyPosition(h, 2);
+    int32_t ref = 0;
+    std::string key;
+    int added = 0;
+    for (;;) {
+        NextKey(h, 2, ref, key);
+        if (!EngineOK) break;
+        seen.emplace_back(key, ref);
+        ASSERT_LE(seen.size(), 300u);
+        if (key[0] != 'G') continue;
+        DeleteKey(h, 2, ref, key);
+        AddKey(h, 2, ref, "A" + key);
+        if (added < 50) AddKey(h, 2, 1000 + added++, "Z");
+    }
+    Entries originals, additions;
+    for (const auto& e : seen) (e.first[0] == 'G' ? originals : additions).push_back(e);
+    EXPECT_EQ(originals, before);
+    EXPECT_EQ(additions.size(), 50u);
+    EXPECT_TRUE(std::all_of(additions.begin(), additions.end(),
+                            [](const auto& e) { return e.first == "Z"; }));
+
+    // Backwards, deleting each entry as it is visited.
+    const size_t total = walk(h, 2).size();
+    ClearKeyPosition(h, 2);
+    size_t visited = 0;
+    for (;;) {
+        PrevKey(h, 2, ref, key);
+        if (!EngineOK) break;
+        ++visited;
+        DeleteKey(h, 2, ref, key);
+        ASSERT_TRUE(EngineOK);
+    }
+    EXPECT_EQ(visited, total);
+    EXPECT_EQ(IndexKeyCount(h, 2), 0);
+}
+
+TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));
+    FileSetHandle copy = 0;
+    DuplicateFileSetHandle(h, copy);
+    ASSERT_TRUE(EngineOK);
+    ASSERT_NE(copy, h);
+    int32_t ref = 0;
+    std::string key;
+    NextKey(h, 1, ref, key);
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "B");
+    NextKey(copy, 1, ref, key);
+    EXPECT_EQ(key, "A");
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "C");
+    CloseFileSet(copy);
+    EXPECT_TRUE(IsFileSetOpen(h));
+    PrevKey(h, 1, ref, key);
+    EXPECT_EQ(key, "B");
+}
+
+}  // namespace
+}  // namespace enginetest

@@ -1,0 +1,284 @@
+// Opening and closing file sets: sharing, other processes, crashes and damaged files.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/engine/engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OpenTest : public EngineTest {
+protected:
+    // Runs `body` in a child process and returns its exit status; the child leaves with
+    // _exit so that nothing of the parent's is closed or flushed twice.
+    template <typename Body>
+    int inChild(Body body) {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(body());
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::vector<std::string> codesByKey(FileSetHandle h) {
+        std::vector<std::string> codes;
+        std::vector<uint8_t> buf(TestRecordLength);
+        for (const auto& [key, ref] : walk(h, 1)) {
+            ReadRecord(h, ref, buf);
+            EXPECT_EQ(codeOf(buf), key);
+            codes.push_back(key);
+        }
+        return codes;
+    }
+
+    static void overwrite(const fs::path& path, uint64_t offset, const std::string& bytes) {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(offset));
+        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    int32_t openCode(const std::string& base = "STOCK") {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name(base));
+        const int32_t code = EngineErrorCode;
+        if (EngineOK) CloseFileSet(h);
+        return code;
+    }
+};
+
+TEST_F(OpenTest, ReopenAfterCloseKeepsRecordsKeysAndFreeList) {
+    FileSetHandle h = createAndOpen();
+    for (const char* code : {"C", "A", "B", "D"}) addWithKeys(h, code, "G");
+    DeleteRecord(h, 2);
+    DeleteKey(h, 1, 2, "A");
+    DeleteKey(h, 2, 2, "G");
+    CloseFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(RecordLength(h), TestRecordLength);
+    EXPECT_EQ(KeyCount(h), 2);
+    EXPECT_EQ(UsedRecordCount(h), 3);
+    EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"B", "C", "D"}));
+    EXPECT_EQ(IndexKeyCount(h, 2), 3);
+    EXPECT_EQ(addWithKeys(h, "E"), 2);
+}
+
+TEST_F(OpenTest, MissingFilesGiveTheirOwnCodes) {
+    EXPECT_EQ(openCode("NOSUCH"), EngineCode::NoSuchFileSet);
+    EXPECT_EQ(EngineErrorClassOf(EngineCode::NoSuchFileSet), 1);
+
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    fs::rename(name() + ".IX", name() + ".KEEP");
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    // Without its data file a set is defective, not absent: an empty set must not be
+    // created over what is left of it.
+    fs::rename(name() + ".DAT", name() + ".GONE");
+    fs::rename(name() + ".KEEP", name() + ".IX");
+    EXPECT_EQ(openCode(), EngineCode::DataFileDefective);
+    fs::rename(name() + ".GONE", name() + ".DAT");
+    EXPECT_EQ(openCode(), 0);
+
+    OpenFileSet(h, std::string(MaxNameLength + 1, 'N'));
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    OpenFileSet(h, "");
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+}
+
+TEST_F(OpenTest, ExistingFilesAreFoundWhateverTheCaseOfTheirNames) {
+    FileSetHandle h = createAndOpen("Stock");
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    EXPECT_TRUE(fs::exists(name("Stock") + ".DAT"));
+    EXPECT_TRUE(fs::exists(name("Stock") + ".IX"));
+    fs::rename(name("Stock") + ".DAT", name("stock") + ".dat");
+    fs::rename(name("Stock") + ".IX", name("stock") + ".Ix");
+    OpenFileSet(h, name("STOCK"));
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 1);
+    CloseFileSet(h);
+    // A rebuild keeps working on the files found.
+    rebuild("STOCK");
+    EXPECT_TRUE(fs::exists(name("stock") + ".dat"));
+    EXPECT_FALSE(fs::exists(name("STOCK") + ".DAT"));
+    EXPECT_EQ(openCode("stock"), 0);
+}
+
+TEST_F(OpenTest, OpeningAnOpenSetAgainSharesIt) {
+    FileSetHandle first = createAndOpen();
+    FileSetHandle second = 0;
+    OpenFileSet(second, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ASSERT_NE(first, second);
+    addWithKeys(first, "A");
+    EXPECT_EQ(UsedRecordCount(second), 1);
+    EXPECT_EQ(IndexKeyCount(second, 1), 1);
+    CloseFileSet(first);
+    addWithKeys(second, "B");
+    EXPECT_EQ(codesByKey(second), (std::vector<std::string>{"A", "B"}));
+    CloseFileSet(second);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(openCode(), 0);
+}
+
+TEST_F(OpenTest, AnotherProcessGetsFileInUse) {
+    FileSetHandle h = createAndOpen();
+    const int status = inChild([&] {
+        FileSetHandle other = 0;
+        OpenFileSet(other, name());
+        if (EngineOK || EngineErrorClass() != 2) return 1;
+        RestructureFile(name(), TestRecordLength, TestRecordLength);
+        return EngineErrorCode == EngineCode::FileInUse ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    addWithKeys(h, "A");
+    EXPECT_TRUE(EngineOK);
+    // Nor may this process rebuild or recreate it while it is open.
+    RestructureFile(name(), TestRecordLength, TestRecordLength);
+    EXPECT_EQ(EngineErrorCode, EngineCode::FileInUse);
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    EXPECT_EQ(EngineErrorCode, EngineCode::FileInUse);
+    EXPECT_EQ(UsedRecordCount(h), 1);
+}
+
+TEST_F(OpenTest, ASetLeftOpenByADeadProcessOpensWhenItsLastBracketFinished) {
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    ASSERT_TRUE(EngineOK);
+    const int status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        for (int i = 0; i < 20; ++i) addWithKeys(h, "R" + std::to_string(i));
+        return EngineOK ? 0 : 1;  // dies without closing
+    });
+    ASSERT_EQ(status, 0);
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 20);
+    EXPECT_EQ(codesByKey(h).size(), 20u);
+}
+
+TEST_F(OpenTest, ASetLeftInsideABracketNeedsARebuildThatKeepsEveryRecord) {
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    const int status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        for (int i = 0; i < 5; ++i) addWithKeys(h, "R" + std::to_string(i));
+        LockFileSet(h);
+        auto rec = makeRecord("HALF");
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+        return EngineOK ? 0 : 1;  // dies before its keys and the end of the bracket
+    });
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"HALF", "R0", "R1", "R2", "R3", "R4"}));
+}
+
+TEST_F(OpenTest, DamagedIndexFilesAreReportedAndRebuilt) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 0; i < 300; ++i) addWithKeys(h, "R" + std::to_string(i), "G");
+    CloseFileSet(h);
+    const fs::path ix = name() + ".IX";
+    const auto size = fs::file_size(ix);
+
+    // Garbage in the middle, garbage at the start, cut short, emptied, replaced by an
+    // older copy of itself: each is found at open, never read.
+    fs::copy_file(ix, name() + ".OLD");
+    overwrite(ix, size / 2, std::string(64, 'x'));
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    overwrite(ix, 0, std::string(4096, '\xFF'));
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    fs::resize_file(ix, size / 3);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    fs::resize_file(ix, 0);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+
+    rebuild();
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h).size(), 300u);
+    addWithKeys(h, "NEW");
+    CloseFileSet(h);
+    fs::copy_file(ix, name() + ".OLD", fs::copy_options::overwrite_existing);
+    OpenFileSet(h, name());
+    addWithKeys(h, "NEWER");
+    CloseFileSet(h);
+    fs::copy_file(name() + ".OLD", ix, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+}
+
+TEST_F(OpenTest, DamagedDataFilesGiveACodeAndWholeSlotsSurviveARebuild) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 0; i < 10; ++i) addWithKeys(h, "R" + std::to_string(i));
+    CloseFileSet(h);
+    const fs::path dat = name() + ".DAT";
+    const auto size = fs::file_size(dat);
+
+    // Cut inside the last slot: the header promises more than the file holds.
+    fs::resize_file(dat, size - 10);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(UsedRecordCount(h), 9);
+    CloseFileSet(h);
+
+    // A damaged header field: found by the header's checksum, recovered from the slots.
+    overwrite(dat, 20, std::string("\x7F\x7F\x7F\x7F", 4));
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+    EXPECT_EQ(openCode(), 0);
+
+    // Not a data file of ours at all, or too short for a header.
+    overwrite(dat, 0, "garbage!");
+    EXPECT_EQ(openCode(), EngineCode::DataFileDefective);
+    RestructureFile(name(), TestRecordLength, TestRecordLength);
+    EXPECT_EQ(EngineErrorCode, EngineCode::DataFileDefective);
+    fs::resize_file(dat, 17);
+    EXPECT_EQ(openCode(), EngineCode::DataFileDefective);
+}
+
+TEST_F(OpenTest, EngineStopClosesEverySet) {
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    LockFileSet(h);  // a bracket left open is finished, not lost
+    addWithKeys(h, "B");
+    EngineStop();
+    EXPECT_FALSE(EngineReady());
+    EXPECT_FALSE(IsFileSetOpen(h));
+    EngineStart(30);
+    EXPECT_TRUE(EngineReady());
+    EXPECT_FALSE(EngineModeFlag());
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST(EngineErrorClasses, CodesSortIntoTheirClasses) {
+    EXPECT_EQ(EngineErrorClassOf(0), 0);
+    for (const int32_t c : {9903, 10210, 10220, 10230, 10250, 10275, 10410})
+        EXPECT_EQ(EngineErrorClassOf(c), 1) << c;
+    for (const int32_t c : {9900, 10065, 10110, 10306, 10399})
+        EXPECT_EQ(EngineErrorClassOf(c), 2) << c;
+    for (const int32_t c : {10001, 10009}) EXPECT_EQ(EngineErrorClassOf(c), 3) << c;
+    for (const int32_t c : {10010, 10040, 10050, 10125, 10130, 10135, 10300, 10450})
+        EXPECT_EQ(EngineErrorClassOf(c), 4) << c;
+}
+
+}  // namespace
+}  // namespace enginetest

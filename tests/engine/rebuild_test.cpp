@@ -1,0 +1,193 @@
+// Rebuilds: restructure and reindex, the saved data file, refused keys, progress and abort.
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/engine/engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RebuildTest : public EngineTest {
+protected:
+    static std::string contents(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::vector<std::string> folderNames() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // A closed set with `count` records R0.. in groups of three, every fourth one deleted.
+    void fillAndClose(int count) {
+        FileSetHandle h = createAndOpen();
+        for (int i = 0; i < count; ++i)
+            addWithKeys(h, "R" + std::to_string(i), "G" + std::to_string(i / 3));
+        for (int32_t ref = 4; ref <= count; ref += 4) {
+            std::vector<uint8_t> buf(TestRecordLength);
+            ReadRecord(h, ref, buf);
+            DeleteKey(h, 1, ref, codeOf(buf));
+            DeleteKey(h, 2, ref, groupOf(buf));
+            DeleteRecord(h, ref);
+        }
+        CloseFileSet(h);
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    }
+};
+
+TEST_F(RebuildTest, RestructureClosesHolesKeepsTheOldFileAndReindexRestoresKeys) {
+    fillAndClose(40);
+    const std::string oldData = contents(name() + ".DAT");
+    rebuild();
+    EXPECT_EQ(contents(name() + ".SAV"), oldData);
+    EXPECT_FALSE(fs::exists(name() + ".MSG"));
+
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 30);
+    int32_t ref = 0;
+    std::vector<int32_t> refs;
+    for (NextUsedRecord(h, ref); EngineOK; NextUsedRecord(h, ref)) refs.push_back(ref);
+    EXPECT_EQ(refs.size(), 30u);
+    EXPECT_EQ(refs.back(), 30);
+    std::vector<uint8_t> buf(TestRecordLength);
+    for (const auto& [key, r] : walk(h, 1)) {
+        ReadRecord(h, r, buf);
+        EXPECT_EQ(codeOf(buf), key);
+    }
+    EXPECT_EQ(IndexKeyCount(h, 1), 30);
+    EXPECT_EQ(IndexKeyCount(h, 2), 30);
+    // New records go to the end: the rebuilt file has no freed slots.
+    EXPECT_EQ(addWithKeys(h, "NEW"), 31);
+}
+
+TEST_F(RebuildTest, RestructureChangesTheRecordLengthThroughTheConverter) {
+    fillAndClose(6);
+    const int32_t longer = TestRecordLength + 16;
+    RestructureFile(name(), TestRecordLength, longer,
+                    [](std::span<const uint8_t> oldRec, std::span<uint8_t> newRec) {
+                        newRec[TestRecordLength] = 'X';
+                        newRec[0] = 0xEE;  // the engine's bytes stay 0 whatever it does
+                    });
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ReindexFile(name(), 2, keys, testKey);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(RecordLength(h), longer);
+    std::vector<uint8_t> buf(longer);
+    ReadRecord(h, 1, buf);
+    EXPECT_EQ(codeOf(buf), "R0");
+    EXPECT_EQ(buf[TestRecordLength], 'X');
+    EXPECT_EQ(buf[0], 0);
+
+    // The caller's idea of the old length must match the file.
+    CloseFileSet(h);
+    RestructureFile(name(), TestRecordLength, TestRecordLength);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+}
+
+TEST_F(RebuildTest, KeysThatCannotBeAddedAreListedInTheMessageFile) {
+    FileSetHandle h = createAndOpen();
+    for (const char* code : {"SAME", "OTHER", "SAME", "A\tB"}) {
+        auto rec = makeRecord(code, "GROUPLONG");
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+    }
+    CloseFileSet(h);
+    KeyDescTable narrow = keyTable({{16, false}, {5, true}});
+    ReindexFile(name(), 2, narrow, testKey);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    // The lowest Ref keeps a unique key; the group is one byte too long everywhere.
+    EXPECT_EQ(contents(name() + ".MSG"),
+              "1\tSAME\t3\n"
+              "2\tGROUPLON\t1\n2\tGROUPLON\t2\n2\tGROUPLON\t3\n2\tGROUPLON\t4\n");
+    OpenFileSet(h, name());
+    EXPECT_EQ(walk(h, 1), (std::vector<std::pair<std::string, int32_t>>{
+                              {"A\tB", 4}, {"OTHER", 2}, {"SAME", 1}}));
+    EXPECT_EQ(IndexKeyCount(h, 2), 0);
+    CloseFileSet(h);
+
+    // A reindex that refuses nothing removes the old list.
+    ReindexFile(name(), 1, keyTable({{16, true}}), testKey);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_FALSE(fs::exists(name() + ".MSG"));
+}
+
+TEST_F(RebuildTest, ProgressIsReportedFromStartToEnd) {
+    fillAndClose(200);
+    std::vector<std::tuple<int, int, int32_t, int32_t>> calls;
+    RebuildProgressProc = [&](int state, int keyNr, int32_t read, int32_t written) {
+        calls.emplace_back(state, keyNr, read, written);
+    };
+    RestructureFile(name(), TestRecordLength, TestRecordLength);
+    ASSERT_TRUE(EngineOK);
+    ASSERT_GE(calls.size(), 2u + 200 / 50);
+    EXPECT_EQ(std::get<0>(calls.front()), 0);
+    EXPECT_EQ(calls.back(), std::make_tuple(2, 0, 200, 150));
+    for (size_t i = 1; i + 1 < calls.size(); ++i) {
+        EXPECT_EQ(std::get<0>(calls[i]), 1);
+        EXPECT_LE(std::get<2>(calls[i]) - std::get<2>(calls[i - 1]), 50);
+    }
+
+    calls.clear();
+    ReindexFile(name(), 2, keys, testKey);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(std::get<0>(calls.front()), 0);
+    EXPECT_EQ(std::get<0>(calls.back()), 2);
+    bool sawKey2 = false;
+    for (const auto& c : calls) sawKey2 |= std::get<0>(c) == 1 && std::get<1>(c) == 2;
+    EXPECT_TRUE(sawKey2);
+}
+
+TEST_F(RebuildTest, AnAbortedRebuildLeavesEveryFileAsItWas) {
+    fillAndClose(300);
+    const auto before = folderNames();
+    const std::string data = contents(name() + ".DAT");
+    const std::string index = contents(name() + ".IX");
+    for (const int stopAfter : {1, 3}) {
+        int calls = 0;
+        RebuildProgressProc = [&](int, int, int32_t, int32_t) {
+            if (++calls == stopAfter) EngineOK = false;
+        };
+        RestructureFile(name(), TestRecordLength, TestRecordLength);
+        EXPECT_EQ(EngineErrorCode, EngineCode::RebuildAborted);
+        calls = 0;
+        ReindexFile(name(), 2, keys, testKey);
+        EXPECT_EQ(EngineErrorCode, EngineCode::RebuildAborted);
+        EXPECT_EQ(folderNames(), before);
+        EXPECT_EQ(contents(name() + ".DAT"), data);
+        EXPECT_EQ(contents(name() + ".IX"), index);
+    }
+    RebuildProgressProc = nullptr;
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    EXPECT_TRUE(EngineOK) << EngineErrorCode;
+}
+
+TEST_F(RebuildTest, RebuildNeedsADataFile) {
+    RestructureFile(name("NONE"), TestRecordLength, TestRecordLength);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoSuchFileSet);
+    ReindexFile(name("NONE"), 2, keys, testKey);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoSuchFileSet);
+    fillAndClose(3);
+    ReindexFile(name(), 2, keyTable({{0, false}}), testKey);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    RestructureFile(name(), TestRecordLength, 2);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+}
+
+}  // namespace
+}  // namespace enginetest

@@ -1,0 +1,143 @@
+// Data records: slots, Refs, the free list and buffer checks.
+
+#include "tests/engine/engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+using RecordsTest = EngineTest;
+
+TEST_F(RecordsTest, RecordsRoundTripAndFreedSlotsAreReusedLastFreedFirst) {
+    FileSetHandle h = createAndOpen();
+    std::vector<int32_t> refs;
+    for (const char* code : {"A", "B", "C", "D"}) {
+        auto rec = makeRecord(code);
+        rec[0] = 0xFF;  // the engine's bytes: written as 0 whatever the caller left there
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        refs.push_back(ref);
+    }
+    EXPECT_EQ(refs, (std::vector<int32_t>{1, 2, 3, 4}));
+
+    std::vector<uint8_t> buf(TestRecordLength);
+    ReadRecord(h, 3, buf);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(codeOf(buf), "C");
+    EXPECT_EQ(buf[0], 0);
+
+    DeleteRecord(h, 1);
+    DeleteRecord(h, 3);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(UsedRecordCount(h), 2);
+
+    // A freed slot still reads; its first bytes tell that it is deleted.
+    ReadRecord(h, 3, buf);
+    EXPECT_TRUE(EngineOK);
+    EXPECT_NE(buf[0] | buf[1] | buf[2] | buf[3], 0);
+
+    auto rec = makeRecord("changed");
+    PutRecord(h, 3, rec);
+    EXPECT_EQ(EngineErrorCode, EngineCode::RecordDeleted);
+    DeleteRecord(h, 3);
+    EXPECT_EQ(EngineErrorCode, EngineCode::RecordDeleted);
+
+    int32_t ref = 0;
+    AddRecord(h, ref, rec);
+    EXPECT_EQ(ref, 3);
+    AddRecord(h, ref, rec);
+    EXPECT_EQ(ref, 1);
+    AddRecord(h, ref, rec);
+    EXPECT_EQ(ref, 5);
+    EXPECT_EQ(UsedRecordCount(h), 5);
+
+    rec = makeRecord("put");
+    PutRecord(h, 2, rec);
+    ASSERT_TRUE(EngineOK);
+    ReadRecord(h, 2, buf);
+    EXPECT_EQ(codeOf(buf), "put");
+}
+
+TEST_F(RecordsTest, RefsOutsideTheFileAndWrongBufferSizesAreRefused) {
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    auto rec = makeRecord("X");
+
+    PutRecord(h, 0, rec);
+    EXPECT_EQ(EngineErrorCode, EngineCode::RefZero);
+    for (const int32_t bad : {0, 2, -1}) {
+        std::vector<uint8_t> buf(TestRecordLength);
+        ReadRecord(h, bad, buf);
+        EXPECT_EQ(EngineErrorCode, EngineCode::RefOutOfRange) << bad;
+        DeleteRecord(h, bad);
+        EXPECT_EQ(EngineErrorCode, EngineCode::RefOutOfRange) << bad;
+    }
+    PutRecord(h, 2, rec);
+    EXPECT_EQ(EngineErrorCode, EngineCode::RefOutOfRange);
+
+    // A short buffer is refused before anything is copied into it or past it.
+    std::vector<uint8_t> storage(TestRecordLength + 8, 0xAB);
+    ReadRecord(h, 1, std::span(storage).first(TestRecordLength - 1));
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    EXPECT_EQ(storage, std::vector<uint8_t>(TestRecordLength + 8, 0xAB));
+
+    std::vector<uint8_t> longer(TestRecordLength + 1);
+    int32_t ref = 0;
+    AddRecord(h, ref, longer);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    PutRecord(h, 1, longer);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+    EXPECT_EQ(UsedRecordCount(h), 1);
+    EXPECT_EQ(EngineErrorClass(), 0);
+}
+
+TEST_F(RecordsTest, NextUsedRecordWalksLiveRecordsInRecordOrder) {
+    FileSetHandle h = createAndOpen();
+    int32_t ref = 0;
+    NextUsedRecord(h, ref);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextRecord);
+
+    // Enough records to need several reads of the scan buffer.
+    for (int i = 0; i < 5000; ++i) {
+        auto rec = makeRecord(std::to_string(i));
+        AddRecord(h, ref, rec);
+    }
+    for (int32_t r = 1; r <= 5000; ++r)
+        if (r % 3 != 0) DeleteRecord(h, r);
+    ASSERT_TRUE(EngineOK);
+    std::vector<int32_t> seen;
+    ref = 0;
+    for (;;) {
+        NextUsedRecord(h, ref);
+        if (!EngineOK) break;
+        seen.push_back(ref);
+    }
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextRecord);
+    EXPECT_EQ(EngineErrorClass(), 1);
+    ASSERT_EQ(seen.size(), 1666u);
+    EXPECT_EQ(seen.front(), 3);
+    EXPECT_EQ(seen.back(), 4998);
+    EXPECT_EQ(UsedRecordCount(h), 1666);
+}
+
+TEST_F(RecordsTest, CallsOnClosedHandlesFailWithBadHandle) {
+    FileSetHandle h = createAndOpen();
+    FileSetHandle stale = h;
+    CloseFileSet(h);
+    EXPECT_EQ(h, 0);
+    std::vector<uint8_t> buf(TestRecordLength);
+    ReadRecord(stale, 1, buf);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadHandle);
+    int32_t ref = 0;
+    AddRecord(stale, ref, buf);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadHandle);
+    AddKey(stale, 1, 1, "A");
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadHandle);
+    EXPECT_FALSE(IsFileSetOpen(stale));
+    EXPECT_TRUE(EngineOK);
+    CloseFileSet(stale);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadHandle);
+}
+
+}  // namespace
+}  // namespace enginetest
