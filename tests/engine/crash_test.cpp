@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -422,17 +423,18 @@ TEST(EngineCrash, KilledWriterNeverLeavesASilentlyWrongOrLossySet) {
         }
         operations += static_cast<int>(r.done.size());
         for (const Msg& m : r.done) applyTo(model, m);
+        // Numbers the writer used are never handed out again, whatever became of them.
+        std::vector<Msg> sent = r.done;
+        if (r.pending) sent.push_back(*r.pending);
+        for (const Msg& m : sent) {
+            nextSeq = std::max(nextSeq, m.seq + 1);
+            if (m.op == Op::Add) nextId = std::max(nextId, m.id + 1);
+        }
         Model withPending = model;
         if (r.pending) {
             Msg p = *r.pending;
             if (p.op == Op::Add) p.ref = 0;  // its slot was never reported
             applyTo(withPending, p);
-            nextSeq = p.seq + 1;
-            if (p.op == Op::Add) nextId = p.id + 1;
-        } else if (!r.done.empty()) {
-            nextSeq = r.done.back().seq + 1;
-            for (const Msg& m : r.done)
-                if (m.op == Op::Add) nextId = m.id + 1;
         }
 
         FileSetHandle h = 0;

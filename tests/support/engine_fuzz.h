@@ -221,8 +221,16 @@ inline std::string exerciseOpenSet(FileSetHandle h, std::mt19937_64& rng, uint64
 // Writes the images as a set in `dir` (an empty vector means the file is absent), opens it
 // and exercises it; with `rebuild`, a set that does not open is restructured, reindexed and
 // tried again, so the rebuild paths meet the damage too.
+struct FuzzStats {
+    int opened = 0;           // opened as they were
+    int openedRebuilt = 0;    // opened after restructure and reindex
+    int refused = 0;          // gave a code to the end
+};
+
 inline std::string exerciseImages(const std::filesystem::path& dir, const SetImages& img,
-                                  uint64_t seed, bool rebuild) {
+                                  uint64_t seed, bool rebuild, FuzzStats* stats = nullptr) {
+    FuzzStats ignored;
+    FuzzStats& st = stats ? *stats : ignored;
     clearFolder(dir);
     const std::string name = (dir / kFuzzSet).string();
     if (!img.dat.empty()) writeAll(dir / (std::string(kFuzzSet) + ".DAT"), img.dat);
@@ -235,6 +243,7 @@ inline std::string exerciseImages(const std::filesystem::path& dir, const SetIma
         FileSetHandle h = 0;
         OpenFileSet(h, name, false, false, false, true);
         if (c.ok("OpenFileSet")) {
+            ++(attempt == 0 ? st.opened : st.openedRebuilt);
             std::string fault = exerciseOpenSet(h, rng, bound);
             CloseFileSet(h);
             c.ok("CloseFileSet");
@@ -242,11 +251,17 @@ inline std::string exerciseImages(const std::filesystem::path& dir, const SetIma
             return c.fault;
         }
         if (h != 0) return "failed open left handle " + std::to_string(h);
-        if (!rebuild || attempt > 0) break;
+        if (!rebuild || attempt > 0) {
+            ++st.refused;
+            break;
+        }
         RestructureFile(name, kFuzzRecLen, kFuzzRecLen);
         c.ok("RestructureFile");
         ReindexFile(name, kFuzzKeys, fuzzKeyDescs(), fuzzKey);
-        if (!c.ok("ReindexFile")) break;
+        if (!c.ok("ReindexFile")) {
+            ++st.refused;
+            break;
+        }
     }
     return c.fault;
 }
