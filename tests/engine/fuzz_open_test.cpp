@@ -118,58 +118,75 @@ std::string mutate(std::vector<uint8_t>& f, std::mt19937_64& rng) {
     }
 }
 
-TEST(EngineFuzz, DamagedFilesGiveCodesNeverCrashesOrHangs) {
-    EngineStart(30);
-    testsupport::TempDir dir;
-    const std::filesystem::path work = dir.path();
-    const SetImages sample = testsupport::buildFuzzSample(work);
-    ASSERT_FALSE(sample.dat.empty());
-    ASSERT_FALSE(sample.ix.empty());
-    ASSERT_EQ(testsupport::exerciseImages(work, sample, 1, false), "");
+class EngineFuzz : public ::testing::Test {
+protected:
+    void SetUp() override { EngineStart(30); }
+    void TearDown() override { EngineStop(); }
 
-    const FatalSignalReport report;
-    const size_t filesBefore = openFiles();
-    const char* only = std::getenv("STOCKMERE_FUZZ_ONLY");
-    const int first = only ? std::atoi(only) : 0;
-    const int last = only ? first + 1 : 3000;
-    int faults = 0;
-    testsupport::FuzzStats stats;
-    for (int i = first; i < last; ++i) {
-        std::mt19937_64 rng(0x5eed0000u + static_cast<uint64_t>(i));
-        SetImages img = sample;
-        std::string what;
-        const unsigned target = rng() % 10;
-        const int rounds = 1 + static_cast<int>(rng() % 3);
-        for (int r = 0; r < rounds; ++r) {
-            if (target < 4) {
-                what += "DAT " + mutate(img.dat, rng) + "; ";
-            } else if (target < 8) {
-                what += "IX " + mutate(img.ix, rng) + "; ";
-            } else if (target == 8) {
-                what += "DAT " + mutate(img.dat, rng) + "; IX " + mutate(img.ix, rng) + "; ";
-            } else {
-                img.ix.clear();
-                what += "IX removed; DAT " + mutate(img.dat, rng) + "; ";
+    // Damages copies of `sample` in `iterations` seeded ways; each must open and run cleanly
+    // or end in a code.
+    void damageAndDrive(const SetImages& sample, uint64_t seedBase, int iterations) {
+        ASSERT_FALSE(sample.dat.empty());
+        ASSERT_FALSE(sample.ix.empty());
+        ASSERT_EQ(testsupport::exerciseImages(work_, sample, 1, false), "");
+
+        const FatalSignalReport report;
+        const size_t filesBefore = openFiles();
+        const char* only = std::getenv("STOCKMERE_FUZZ_ONLY");
+        const int first = only ? std::atoi(only) : 0;
+        const int last = only ? first + 1 : iterations;
+        int faults = 0;
+        testsupport::FuzzStats stats;
+        for (int i = first; i < last; ++i) {
+            std::mt19937_64 rng(seedBase + static_cast<uint64_t>(i));
+            SetImages img = sample;
+            std::string what;
+            const unsigned target = rng() % 10;
+            const int rounds = 1 + static_cast<int>(rng() % 3);
+            for (int r = 0; r < rounds; ++r) {
+                if (target < 4) {
+                    what += "DAT " + mutate(img.dat, rng) + "; ";
+                } else if (target < 8) {
+                    what += "IX " + mutate(img.ix, rng) + "; ";
+                } else if (target == 8) {
+                    what += "DAT " + mutate(img.dat, rng) + "; IX " + mutate(img.ix, rng) + "; ";
+                } else {
+                    img.ix.clear();
+                    what += "IX removed; DAT " + mutate(img.dat, rng) + "; ";
+                }
+            }
+            std::snprintf(g_current, sizeof g_current, "iteration %d: %s", i, what.c_str());
+            ::alarm(20);
+            const std::string fault =
+                testsupport::exerciseImages(work_, img, rng(), i % 4 == 0, &stats);
+            ::alarm(0);
+            if (!fault.empty()) {
+                ++faults;
+                if (faults <= 10) ADD_FAILURE() << g_current << " -> " << fault;
             }
         }
-        std::snprintf(g_current, sizeof g_current, "iteration %d: %s", i, what.c_str());
-        ::alarm(20);
-        const std::string fault = testsupport::exerciseImages(work, img, rng(), i % 4 == 0, &stats);
-        ::alarm(0);
-        if (!fault.empty()) {
-            ++faults;
-            if (faults <= 10) ADD_FAILURE() << g_current << " -> " << fault;
-        }
-    }
-    std::cout << "damaged sets: " << stats.opened << " opened as they were, "
-              << stats.openedRebuilt << " opened after a rebuild, " << stats.refused
-              << " refused with a code\n";
-    EXPECT_EQ(faults, 0);
+        std::cout << "damaged sets: " << stats.opened << " opened as they were, "
+                  << stats.openedRebuilt << " opened after a rebuild, " << stats.refused
+                  << " refused with a code\n";
+        EXPECT_EQ(faults, 0);
 
-    // The engine is still sound after all of that: no file left open, and a clean set works.
-    EXPECT_EQ(openFiles(), filesBefore);
-    EXPECT_EQ(testsupport::exerciseImages(work, sample, 2, false), "");
-    EngineStop();
+        // The engine is still sound after all of that: no file left open, and a clean set works.
+        EXPECT_EQ(openFiles(), filesBefore);
+        EXPECT_EQ(testsupport::exerciseImages(work_, sample, 2, false), "");
+    }
+
+    testsupport::TempDir dir_;
+    const std::filesystem::path work_ = dir_.path();
+};
+
+TEST_F(EngineFuzz, DamagedCopiesOfAClosedSet) {
+    damageAndDrive(testsupport::buildFuzzSample(work_), 0x5eed0000u, 2000);
+}
+
+// A process that dies with the set open leaves it in a state whose index is trusted without
+// the check a closed set gets; damage to that index must still end in a code.
+TEST_F(EngineFuzz, DamagedCopiesOfASetLeftOpenByADeadProcess) {
+    damageAndDrive(testsupport::buildFuzzSample(work_, true), 0x0be50000u, 2000);
 }
 
 }  // namespace

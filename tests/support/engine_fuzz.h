@@ -3,6 +3,9 @@
 // Shared by the mutation test and the libFuzzer target, so both hold the engine to the same
 // contract: every call ends in success or a documented code, never a crash or a hang.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -72,8 +75,10 @@ inline void clearFolder(const std::filesystem::path& dir) {
 }
 
 // A small valid set: records with duplicate and unique keys and a few freed slots, so the
-// images hold every structure the engine writes.
-inline SetImages buildFuzzSample(const std::filesystem::path& dir, int records = 40) {
+// images hold every structure the engine writes. With `leftOpen` the images are those of a
+// set whose process died while it had the set open (it opens in a state of its own).
+inline SetImages buildFuzzSample(const std::filesystem::path& dir, bool leftOpen = false,
+                                 int records = 40) {
     clearFolder(dir);
     const std::string name = (dir / kFuzzSet).string();
     CreateFileSet(name, kFuzzRecLen, kFuzzKeys, fuzzKeyDescs());
@@ -98,6 +103,22 @@ inline SetImages buildFuzzSample(const std::filesystem::path& dir, int records =
         }
     }
     CloseFileSet(h);
+    if (leftOpen) {
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            OpenFileSet(h, name, false, false, false, true);
+            auto rec = fuzzRecord("LAST", "GROUP 9", "ADDED BEFORE THE END");
+            int32_t ref = 0;
+            LockFileSet(h);
+            AddRecord(h, ref, rec);
+            for (int k = 1; k <= kFuzzKeys; ++k) AddKey(h, k, ref, fuzzKey(rec, k));
+            UnlockFileSet(h);
+            ::_exit(EngineOK ? 0 : 1);
+        }
+        int status = 0;
+        if (pid < 0 || ::waitpid(pid, &status, 0) != pid || status != 0) return {};
+    }
     SetImages img{readAll(dir / (std::string(kFuzzSet) + ".DAT")),
                   readAll(dir / (std::string(kFuzzSet) + ".IX"))};
     clearFolder(dir);
