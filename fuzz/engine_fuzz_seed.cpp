@@ -1,4 +1,5 @@
-// Writes starting inputs for the fuzz target: a valid set, and the same set without its IX.
+// Writes starting inputs for the fuzz target: a valid set, one left open by a process that
+// died, and the valid set without its IX.
 
 #include <stdlib.h>
 
@@ -24,9 +25,10 @@ int main(int argc, char** argv) {
     }
     EngineStart(30);
     testsupport::SetImages img = testsupport::buildFuzzSample(tmpl);
+    const testsupport::SetImages leftOpen = testsupport::buildFuzzSample(tmpl, true);
     EngineStop();
     std::filesystem::remove_all(tmpl);
-    if (img.dat.empty() || img.ix.empty()) {
+    if (img.dat.empty() || img.ix.empty() || leftOpen.dat.empty()) {
         std::fprintf(stderr, "engine_fuzz_seed: the engine wrote no set\n");
         return 1;
     }
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     };
     write("valid-set", img);
+    write("left-open-set", leftOpen);
     img.ix.clear();
     write("data-only", img);
     return 0;
