@@ -45,21 +45,21 @@ constexpr Field kAccount{4, 12}, kName{17, 40}, kAddr1{58, 30}, kAddr2{89, 30}, 
     kContact{212, 40}, kEmail{253, 40}, kNotes{294, 240};
 
 const char* const kSurnames[] = {
-    "HARRISON", "ABBOTT",  "BENNETT", "CARTWRIGHT", "DAWSON",  "ELLIOTT",  "FLETCHER",
-    "GRAHAM",   "HOLLAND", "IRVING",  "JENNINGS",   "KENDALL", "LAWRENCE", "MARSDEN",
-    "NORRIS",   "OSBORNE", "PARKER",  "QUINN",      "RADCLIFFE", "SINCLAIR", "THORNTON",
-    "UNDERWOOD", "VAUGHAN", "WHITAKER", "YARDLEY", "ASHWORTH", "BRADSHAW", "CROWTHER",
-    "DRUMMOND", "FAIRBROTHER", "GOODWIN", "HEPWORTH", "KIRKBRIDE", "LOCKWOOD", "MOUNTFORD",
-    "PEMBERTON", "ROWNTREE", "SHACKLETON", "TOWNSEND", "WAINWRIGHT"};
-const char* const kSuffixes[] = {" LTD", " & SONS", " TRADING", " SUPPLIES", " STORES", " & CO",
-                                 " HARDWARE", " FOODS"};
+    "HARRISON",  "ABBOTT",      "BENNETT",    "CARTWRIGHT", "DAWSON",    "ELLIOTT",  "FLETCHER",
+    "GRAHAM",    "HOLLAND",     "IRVING",     "JENNINGS",   "KENDALL",   "LAWRENCE", "MARSDEN",
+    "NORRIS",    "OSBORNE",     "PARKER",     "QUINN",      "RADCLIFFE", "SINCLAIR", "THORNTON",
+    "UNDERWOOD", "VAUGHAN",     "WHITAKER",   "YARDLEY",    "ASHWORTH",  "BRADSHAW", "CROWTHER",
+    "DRUMMOND",  "FAIRBROTHER", "GOODWIN",    "HEPWORTH",   "KIRKBRIDE", "LOCKWOOD", "MOUNTFORD",
+    "PEMBERTON", "ROWNTREE",    "SHACKLETON", "TOWNSEND",   "WAINWRIGHT"};
+const char* const kSuffixes[] = {" LTD",    " & SONS", " TRADING",  " SUPPLIES",
+                                 " STORES", " & CO",   " HARDWARE", " FOODS"};
 const char* const kCities[] = {"NORTHAMPTON", "LEEDS",      "BRISTOL",   "HUDDERSFIELD",
                                "YORK",        "NOTTINGHAM", "SHEFFIELD", "WOLVERHAMPTON",
                                "BATH",        "CHESTER",    "DERBY",     "KIDDERMINSTER",
                                "LEICESTER",   "PRESTON",    "READING",   "STOCKPORT"};
-const char* const kCategories[] = {"HARDWARE", "GARDEN", "PLUMBING", "ELECTRICAL", "TIMBER",
-                                   "PAINT & DECOR", "FASTENERS", "TOOLS", "CATERING",
-                                   "JANITORIAL", "STATIONERY", "PACKAGING"};
+const char* const kCategories[] = {"HARDWARE", "GARDEN",        "PLUMBING",   "ELECTRICAL",
+                                   "TIMBER",   "PAINT & DECOR", "FASTENERS",  "TOOLS",
+                                   "CATERING", "JANITORIAL",    "STATIONERY", "PACKAGING"};
 
 uint64_t mix(uint64_t x) {
     x += 0x9e3779b97f4a7c15ULL;
@@ -124,12 +124,18 @@ void makeRecord(int64_t i, std::span<uint8_t> rec) {
 // The key builder both sides use, for adds and for rebuilds.
 std::string benchKey(std::span<const uint8_t> rec, int keyNr) {
     switch (keyNr) {
-        case 1: return getField(rec, kAccount);
-        case 2: return getField(rec, kName).substr(0, 30);
-        case 3: return (getField(rec, kCity) + " " + getField(rec, kPostcode)).substr(0, 30);
-        case 4: return getField(rec, kPhone);
-        case 5: return getField(rec, kDate);
-        default: return getField(rec, kRep) + " " + getField(rec, kCategory);
+        case 1:
+            return getField(rec, kAccount);
+        case 2:
+            return getField(rec, kName).substr(0, 30);
+        case 3:
+            return (getField(rec, kCity) + " " + getField(rec, kPostcode)).substr(0, 30);
+        case 4:
+            return getField(rec, kPhone);
+        case 5:
+            return getField(rec, kDate);
+        default:
+            return getField(rec, kRep) + " " + getField(rec, kCategory);
     }
 }
 
@@ -241,7 +247,8 @@ std::vector<int64_t> range(int64_t from, int64_t to) {
 // --- the engine's side -----------------------------------------------------------------------
 
 void check(bool ok, const std::string& what) {
-    if (!ok) throw std::runtime_error(what + " (engine code " + std::to_string(EngineErrorCode) + ")");
+    if (!ok)
+        throw std::runtime_error(what + " (engine code " + std::to_string(EngineErrorCode) + ")");
 }
 
 Result runEngine(const Plan& plan) {
@@ -383,7 +390,8 @@ private:
 
 std::string indexTable(int k) {
     const std::string t = "ix" + std::to_string(k);
-    return k == 1 ? "CREATE TABLE " + t + "(k TEXT NOT NULL PRIMARY KEY, id INTEGER NOT NULL) WITHOUT ROWID"
+    return k == 1 ? "CREATE TABLE " + t +
+                        "(k TEXT NOT NULL PRIMARY KEY, id INTEGER NOT NULL) WITHOUT ROWID"
                   : "CREATE TABLE " + t +
                         "(k TEXT NOT NULL, id INTEGER NOT NULL, PRIMARY KEY(k, id)) WITHOUT ROWID";
 }
@@ -405,8 +413,8 @@ Result runSqlite(const Plan& plan) {
     db.exec("PRAGMA cache_size=-65536");
     db.exec("CREATE TABLE rec(id INTEGER PRIMARY KEY, data BLOB NOT NULL)");
     for (int k = 1; k <= kKeys; ++k) db.exec(indexTable(k));
-    sqlite3_create_function(db.get(), "stk", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                            sqlKey, nullptr, nullptr);
+    sqlite3_create_function(db.get(), "stk", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlKey,
+                            nullptr, nullptr);
     sqlite3_stmt* begin = db.prepare("BEGIN");
     sqlite3_stmt* commit = db.prepare("COMMIT");
     sqlite3_stmt* insRec = db.prepare("INSERT INTO rec(data) VALUES(?1)");
@@ -414,7 +422,8 @@ Result runSqlite(const Plan& plan) {
     for (int k = 1; k <= kKeys; ++k) {
         const std::string t = "ix" + std::to_string(k);
         insKey[k - 1] = db.prepare("INSERT INTO " + t + "(k, id) VALUES(?1, ?2)");
-        search[k - 1] = db.prepare("SELECT k, id FROM " + t + " WHERE k >= ?1 ORDER BY k, id LIMIT 1");
+        search[k - 1] =
+            db.prepare("SELECT k, id FROM " + t + " WHERE k >= ?1 ORDER BY k, id LIMIT 1");
         scan[k - 1] = db.prepare("SELECT k, id FROM " + t + " ORDER BY k, id");
     }
     Batch batch;
@@ -425,7 +434,8 @@ Result runSqlite(const Plan& plan) {
         const sqlite3_int64 id = sqlite3_last_insert_rowid(db.get());
         for (int k = 1; k <= kKeys; ++k) {
             const std::string& key = b.keys[j][k - 1];
-            sqlite3_bind_text(insKey[k - 1], 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+            sqlite3_bind_text(insKey[k - 1], 1, key.data(), static_cast<int>(key.size()),
+                              SQLITE_STATIC);
             sqlite3_bind_int64(insKey[k - 1], 2, id);
             db.done(insKey[k - 1]);
         }
@@ -533,11 +543,16 @@ std::string folderKind(const fs::path& dir) {
     struct statfs s {};
     if (statfs(dir.c_str(), &s) != 0) return "unknown file system";
     switch (static_cast<unsigned long>(s.f_type)) {
-        case 0xEF53: return "ext4, on disk";
-        case 0x58465342: return "xfs, on disk";
-        case 0x9123683E: return "btrfs, on disk";
-        case 0x794c7630: return "overlayfs";
-        case 0x01021994: return "tmpfs, in memory: durable adds mean nothing here";
+        case 0xEF53:
+            return "ext4, on disk";
+        case 0x58465342:
+            return "xfs, on disk";
+        case 0x9123683E:
+            return "btrfs, on disk";
+        case 0x794c7630:
+            return "overlayfs";
+        case 0x01021994:
+            return "tmpfs, in memory: durable adds mean nothing here";
         default: {
             char buf[48];
             std::snprintf(buf, sizeof buf, "file system type 0x%lx",
@@ -602,15 +617,19 @@ int main(int argc, char** argv) {
 
     try {
         fs::create_directories(dir);
-        std::printf("engine against SQLite %s (WAL, synchronous=FULL, one transaction per record,\n"
-                    "  a 64 MiB page cache: the engine's memory bar)\n",
-                    sqlite3_libversion());
+        std::printf(
+            "engine against SQLite %s (WAL, synchronous=FULL, one transaction per record,\n"
+            "  a 64 MiB page cache: the engine's memory bar)\n",
+            sqlite3_libversion());
         std::printf("data folder: %s (%s)\n", fs::absolute(dir).c_str(), folderKind(dir).c_str());
-        std::printf("records of %d bytes with %d keys (1 unique, 5 with duplicates) of 8-30 characters\n",
-                    kRecLen, kKeys);
-        std::printf("engine rebuild: ReindexFile alone (its restructure + reindex is shown beside it)\n");
+        std::printf(
+            "records of %d bytes with %d keys (1 unique, 5 with duplicates) of 8-30 characters\n",
+            kRecLen, kKeys);
+        std::printf(
+            "engine rebuild: ReindexFile alone (its restructure + reindex is shown beside it)\n");
         std::printf("time per operation in microseconds; ratio = engine time / SQLite time\n\n");
-        std::printf("%-34s %8s %10s %10s %8s   %s\n", "work", "N", "engine", "SQLite", "ratio", "bar");
+        std::printf("%-34s %8s %10s %10s %8s   %s\n", "work", "N", "engine", "SQLite", "ratio",
+                    "bar");
 
         std::vector<std::string> notes;
         Result largest;
@@ -623,8 +642,9 @@ int main(int argc, char** argv) {
             const Result s = inChild(runSqlite, plan);
             clearFolder(dir);
             if (plan.durable < n) {
-                notes.push_back("durable adds at N=" + std::to_string(n) + " measured on the last " +
-                                std::to_string(plan.durable) + " adds into a set already holding " +
+                notes.push_back("durable adds at N=" + std::to_string(n) +
+                                " measured on the last " + std::to_string(plan.durable) +
+                                " adds into a set already holding " +
                                 std::to_string(n - plan.durable) +
                                 " records loaded in units of 1000 (--full-adds times them all)");
                 printLine(n, {"bulk adds, 1000 records per unit", e.bulkAdds, s.bulkAdds,
@@ -633,7 +653,8 @@ int main(int argc, char** argv) {
             printLine(n, {"durable adds, one unit per record", e.durableAdds, s.durableAdds,
                           e.durableCount, 2.0});
             printLine(n, {"key searches", e.searches, s.searches, e.searchCount, 1.0});
-            printLine(n, {"ordered index scans (per entry)", e.scans, s.scans, e.searchCount, 0.35});
+            printLine(n,
+                      {"ordered index scans (per entry)", e.scans, s.scans, e.searchCount, 0.35});
             printLine(n, {"index rebuild (per record)", e.rebuild, s.rebuild, n, 1.0});
             printLine(n, {"  restructure + reindex", e.fullRebuild, s.rebuild, n, 0});
             if (n >= largestN) {
@@ -641,11 +662,12 @@ int main(int argc, char** argv) {
                 largestN = n;
             }
         }
-        std::printf("\nengine peak memory at N=%lld: VmHWM %.1f MiB (of it file-backed pages up to "
-                    "%.1f MiB), RssAnon %.1f MiB; bar < 64 MiB: %s\n",
-                    static_cast<long long>(largestN), largest.peakHwmKB / 1024.0,
-                    largest.peakFileKB / 1024.0, largest.peakAnonKB / 1024.0,
-                    largest.peakHwmKB < 64 * 1024 ? "met" : "MISSED");
+        std::printf(
+            "\nengine peak memory at N=%lld: VmHWM %.1f MiB (of it file-backed pages up to "
+            "%.1f MiB), RssAnon %.1f MiB; bar < 64 MiB: %s\n",
+            static_cast<long long>(largestN), largest.peakHwmKB / 1024.0,
+            largest.peakFileKB / 1024.0, largest.peakAnonKB / 1024.0,
+            largest.peakHwmKB < 64 * 1024 ? "met" : "MISSED");
         for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
         if (smoke) std::printf("smoke run: figures at this size say nothing about the bars\n");
     } catch (const std::exception& e) {

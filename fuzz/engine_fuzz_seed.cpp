@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     const auto write = [&](const char* name, const testsupport::SetImages& set) {
         const auto bytes = fuzzpack::pack(set);
         std::ofstream(corpus / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     };
     write("valid-set", img);
     write("left-open-set", leftOpen);

@@ -18,7 +18,6 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,7 +90,7 @@ bool intact(std::span<const uint8_t> rec) {
 }
 
 std::string keyOf(uint32_t id, uint64_t seq, int keyNr) {
-    static const char* const names[] = {"ALBION TRADING", "BRIDGE & SONS", "CARTER SUPPLY",
+    static const char* const names[] = {"ALBION TRADING", "BRIDGE & SONS",  "CARTER SUPPLY",
                                         "DELTA HARDWARE", "EASTGATE FOODS", "FERN LTD",
                                         "GROVE MILLS CO", "HARBOUR STORES"};
     char buf[40];
@@ -138,12 +137,6 @@ struct Live {
 };
 using Model = std::map<uint32_t, Live>;
 
-std::string describe(const Model& m) {
-    std::ostringstream out;
-    out << m.size() << " records";
-    return out.str();
-}
-
 // What the data file holds, plus every way in which its index disagrees with it.
 struct Snapshot {
     Model records;
@@ -164,8 +157,8 @@ Snapshot inspect(FileSetHandle h) {
         }
         ReadRecord(h, ref, rec);
         if (!EngineOK) {
-            s.faults.push_back("live record " + std::to_string(ref) + " unreadable: " +
-                               std::to_string(EngineErrorCode));
+            s.faults.push_back("live record " + std::to_string(ref) +
+                               " unreadable: " + std::to_string(EngineErrorCode));
             continue;
         }
         if (!intact(rec)) {
@@ -253,7 +246,6 @@ void send(int fd, const Msg& m) {
 
 [[noreturn]] void writer(const std::string& name, int fd, Model model, uint64_t nextSeq,
                          uint32_t nextId, uint64_t seed) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
     std::mt19937_64 rng(seed);
     std::vector<uint32_t> ids;
     for (const auto& [id, live] : model) ids.push_back(id);
@@ -331,14 +323,10 @@ void send(int fd, const Msg& m) {
 
 // --- the parent ----------------------------------------------------------------------------
 
-struct RoundResult {
-    std::vector<Msg> done;
-    std::optional<Msg> pending;
-    std::optional<Msg> failed;
-};
-
-RoundResult runWriter(const std::string& name, const Model& model, uint64_t nextSeq,
-                      uint32_t nextId, uint64_t seed, std::chrono::microseconds lifetime) {
+// Runs `child` (which writes Msgs to the fd it is given) in a process of its own, kills it
+// after `lifetime` and returns everything it reported.
+template <typename Child>
+std::vector<Msg> runAndKill(Child&& child, std::chrono::microseconds lifetime) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::cout.flush();
@@ -346,22 +334,22 @@ RoundResult runWriter(const std::string& name, const Model& model, uint64_t next
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         ::close(fds[0]);
-        writer(name, fds[1], model, nextSeq, nextId, seed);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        child(fds[1]);
+        _exit(0);
     }
     ::close(fds[1]);
 
-    RoundResult r;
     std::vector<Msg> msgs;
     auto drain = [&](int timeoutMs) {
         pollfd p{fds[0], POLLIN, 0};
         if (poll(&p, 1, timeoutMs) <= 0) return false;
         Msg m;
-        const ssize_t n = ::read(fds[0], &m, sizeof m);
-        if (n != static_cast<ssize_t>(sizeof m)) return false;
+        if (::read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) return false;
         msgs.push_back(m);
         return true;
     };
-    // Keep the pipe empty while waiting so the writer never blocks on it.
+    // Keep the pipe empty while waiting so the child never blocks on it.
     const auto deadline = std::chrono::steady_clock::now() + lifetime;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -375,25 +363,112 @@ RoundResult runWriter(const std::string& name, const Model& model, uint64_t next
     while (drain(1000)) {
     }
     ::close(fds[0]);
-
-    for (const Msg& m : msgs) {
-        if (m.kind == Kind::Intent) {
-            r.pending = m;
-        } else if (m.kind == Kind::Done) {
-            r.done.push_back(m);
-            r.pending.reset();
-        } else {
-            r.failed = m;
-        }
-    }
-    return r;
+    return msgs;
 }
 
 std::string opName(Op op) {
     return op == Op::Add ? "add" : op == Op::Update ? "update" : "delete";
 }
 
-TEST(EngineCrash, KilledWriterNeverLeavesASilentlyWrongOrLossySet) {
+// Reopens the set after a kill and holds it to the rule: it opens consistent and as `before`
+// or `after` (the unit in flight, when there was one), or it reports 10010 and a rebuild
+// brings back every completed record.
+class Verdicts {
+public:
+    Verdicts(std::string name, KeyDescTable keys) : name_(std::move(name)), keys_(keys) {}
+
+    // The set's records as they now are; false when the set cannot be used any more.
+    bool check(int round, const Model& before, const std::optional<Model>& after, bool refsKept,
+               Model& now) {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name_, false, false, false, true);
+        if (EngineOK) {
+            ++opened;
+            const Snapshot s = inspect(h);
+            CloseFileSet(h);
+            const bool asBefore = sameContent(s.records, before, refsKept);
+            const bool asAfter = after && sameContent(s.records, *after, refsKept);
+            if (s.faults.empty() && (asBefore || asAfter)) {
+                if (asAfter && !asBefore) ++inFlightDone;
+                now = s.records;
+                return true;
+            }
+            ++silentlyWrong;
+            note(round, "opened without error but " + (s.faults.empty()
+                                                           ? "differs from the completed operations"
+                                                           : s.faults.front()));
+            // Carry on from a sound state so that later rounds still mean something.
+            return rebuild(round) && readBack(round, now);
+        }
+        if (EngineErrorCode != EngineCode::IndexDefective) {
+            ADD_FAILURE() << "round " << round << ": open after the kill gave " << EngineErrorCode;
+            return false;
+        }
+        ++rebuilt;
+        if (!rebuild(round) || !readBack(round, now)) return false;
+
+        // Refs move in a restructure; what counts is each account's version.
+        for (const auto& [id, live] : before) {
+            const auto it = now.find(id);
+            const bool ok = it != now.end() ? it->second.seq == live.seq ||
+                                                  (after && after->count(id) &&
+                                                   after->at(id).seq == it->second.seq)
+                                            : after && !after->count(id);
+            if (ok) continue;
+            ++lost;
+            note(round, "account " + std::to_string(id) + " (version " + std::to_string(live.seq) +
+                            ") lost after rebuild");
+        }
+        for (const auto& [id, live] : now) {
+            if (before.count(id) || (after && after->count(id))) continue;
+            ++unexpected;
+            note(round, "account " + std::to_string(id) + " came back after its delete");
+        }
+        return true;
+    }
+
+    void note(int round, const std::string& what) {
+        lines.push_back("round " + std::to_string(round) + ": " + what);
+    }
+
+    int opened = 0, rebuilt = 0, inFlightDone = 0, silentlyWrong = 0, lost = 0, unexpected = 0;
+    std::vector<std::string> lines;
+
+private:
+    bool rebuild(int round) {
+        RestructureFile(name_, kRecLen, kRecLen);
+        if (!EngineOK) {
+            ADD_FAILURE() << "round " << round << ": restructure gave " << EngineErrorCode;
+            return false;
+        }
+        ReindexFile(name_, kKeyCount, keys_, recordKey);
+        if (!EngineOK) {
+            ADD_FAILURE() << "round " << round << ": reindex gave " << EngineErrorCode;
+            return false;
+        }
+        return true;
+    }
+
+    bool readBack(int round, Model& now) {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name_, false, false, false, true);
+        if (!EngineOK) {
+            ADD_FAILURE() << "round " << round << ": open after rebuild gave " << EngineErrorCode;
+            return false;
+        }
+        const Snapshot s = inspect(h);
+        CloseFileSet(h);
+        for (const std::string& f : s.faults) note(round, "after rebuild " + f);
+        if (!s.faults.empty()) ++silentlyWrong;
+        now = s.records;
+        return true;
+    }
+
+    std::string name_;
+    KeyDescTable keys_;
+};
+
+TEST(EngineCrash, KilledWritersAndRebuildsNeverLeaveASilentlyWrongOrLossySet) {
     EngineStart(30);
     testsupport::TempDir dir;
     const std::string name = dir.file("CRASH");
@@ -405,122 +480,86 @@ TEST(EngineCrash, KilledWriterNeverLeavesASilentlyWrongOrLossySet) {
     Model model;
     uint64_t nextSeq = 1;
     uint32_t nextId = 1;
-    int opened = 0, rebuilt = 0, silentlyWrong = 0, lost = 0, unexpected = 0, operations = 0;
-    std::vector<std::string> report;
+    Verdicts verdicts(name, keys);
+    int operations = 0, rebuildsKilled = 0;
+    auto rebuildTime = std::chrono::microseconds(5000);
     const auto started = std::chrono::steady_clock::now();
-    const int rounds = 50;
     int round = 0;
-    for (; round < rounds; ++round) {
+    for (; round < 50; ++round) {
         if (round >= 10 && std::chrono::steady_clock::now() - started > std::chrono::seconds(40))
             break;
-        const auto lifetime = std::chrono::microseconds(1000 + rng() % 99000);
-        const RoundResult r = runWriter(name, model, nextSeq, nextId, rng(), lifetime);
-        if (r.failed) {
-            ADD_FAILURE() << "round " << round << ": writer's " << opName(r.failed->op)
-                          << " failed at step " << r.failed->step << " with "
-                          << r.failed->code;
-            break;
-        }
-        operations += static_cast<int>(r.done.size());
-        for (const Msg& m : r.done) applyTo(model, m);
-        // Numbers the writer used are never handed out again, whatever became of them.
-        std::vector<Msg> sent = r.done;
-        if (r.pending) sent.push_back(*r.pending);
-        for (const Msg& m : sent) {
-            nextSeq = std::max(nextSeq, m.seq + 1);
-            if (m.op == Op::Add) nextId = std::max(nextId, m.id + 1);
-        }
-        Model withPending = model;
-        if (r.pending) {
-            Msg p = *r.pending;
-            if (p.op == Op::Add) p.ref = 0;  // its slot was never reported
-            applyTo(withPending, p);
-        }
 
-        FileSetHandle h = 0;
-        OpenFileSet(h, name, false, false, false, true);
-        if (EngineOK) {
-            ++opened;
-            const Snapshot s = inspect(h);
-            CloseFileSet(h);
-            const bool asBefore = sameContent(s.records, model, true);
-            const bool asAfter = r.pending && sameContent(s.records, withPending, true);
-            if (!s.faults.empty() || (!asBefore && !asAfter)) {
-                ++silentlyWrong;
-                std::string why = s.faults.empty() ? "content differs" : s.faults.front();
-                report.push_back("round " + std::to_string(round) + ": opened without error " +
-                                 "but " + why + " (" + describe(s.records) + ", expected " +
-                                 describe(model) + ")");
-                // Carry on from a sound state so that later rounds still mean something.
-                RestructureFile(name, kRecLen, kRecLen);
-                ReindexFile(name, kKeyCount, keys, recordKey);
-                OpenFileSet(h, name, false, false, false, true);
-                if (!EngineOK) {
-                    ADD_FAILURE() << "set unusable after round " << round;
-                    break;
-                }
-                model = inspect(h).records;
-                CloseFileSet(h);
-                continue;
+        // Every fifth round kills a rebuild instead, somewhere inside its usual run time.
+        if (round % 5 == 4) {
+            const auto lifetime =
+                std::chrono::microseconds(rng() % (rebuildTime.count() * 3 / 2 + 1));
+            const auto msgs = runAndKill(
+                [&](int fd) {
+                    RestructureFile(name, kRecLen, kRecLen);
+                    if (EngineOK) ReindexFile(name, kKeyCount, keys, recordKey);
+                    Msg m{};
+                    m.kind = EngineOK ? Kind::Done : Kind::Failed;
+                    m.code = EngineErrorCode;
+                    send(fd, m);
+                },
+                lifetime);
+            if (!msgs.empty() && msgs.back().kind == Kind::Failed) {
+                ADD_FAILURE() << "round " << round << ": rebuild failed with " << msgs.back().code;
+                break;
             }
-            model = s.records;
+            if (msgs.empty()) ++rebuildsKilled;
+            if (!verdicts.check(round, model, std::nullopt, false, model)) break;
             continue;
         }
 
-        if (EngineErrorCode != EngineCode::IndexDefective) {
-            ADD_FAILURE() << "round " << round << ": open after the kill gave "
-                          << EngineErrorCode;
-            break;
-        }
-        ++rebuilt;
-        RestructureFile(name, kRecLen, kRecLen);
-        ASSERT_TRUE(EngineOK) << "restructure in round " << round << ": " << EngineErrorCode;
-        ReindexFile(name, kKeyCount, keys, recordKey);
-        ASSERT_TRUE(EngineOK) << "reindex in round " << round << ": " << EngineErrorCode;
-        OpenFileSet(h, name, false, false, false, true);
-        ASSERT_TRUE(EngineOK) << "open after rebuild in round " << round << ": "
-                              << EngineErrorCode;
-        const Snapshot s = inspect(h);
-        CloseFileSet(h);
-        for (const std::string& f : s.faults)
-            report.push_back("round " + std::to_string(round) + ": after rebuild " + f);
-        if (!s.faults.empty()) ++silentlyWrong;
-
-        // Refs move in a restructure; what counts is each account's version.
-        for (const auto& [id, live] : model) {
-            const auto it = s.records.find(id);
-            const bool touched = r.pending && r.pending->id == id;
-            const auto after = withPending.find(id);
-            const bool ok =
-                it != s.records.end()
-                    ? it->second.seq == live.seq ||
-                          (touched && after != withPending.end() && it->second.seq == after->second.seq)
-                    : touched && after == withPending.end();
-            if (!ok) {
-                ++lost;
-                report.push_back("round " + std::to_string(round) + ": account " +
-                                 std::to_string(id) + " (version " + std::to_string(live.seq) +
-                                 ") lost after rebuild");
+        const auto lifetime = std::chrono::microseconds(1000 + rng() % 99000);
+        const uint64_t seed = rng();
+        const auto msgs =
+            runAndKill([&](int fd) { writer(name, fd, model, nextSeq, nextId, seed); }, lifetime);
+        std::vector<Msg> done;
+        std::optional<Msg> pending;
+        for (const Msg& m : msgs) {
+            if (m.kind == Kind::Failed) {
+                ADD_FAILURE() << "round " << round << ": writer's " << opName(m.op)
+                              << " failed at step " << m.step << " with " << m.code;
+                return;
+            }
+            // Numbers the writer used are never handed out again, whatever became of them.
+            nextSeq = std::max(nextSeq, m.seq + 1);
+            if (m.op == Op::Add) nextId = std::max(nextId, m.id + 1);
+            if (m.kind == Kind::Intent) {
+                pending = m;
+            } else {
+                done.push_back(m);
+                pending.reset();
             }
         }
-        for (const auto& [id, live] : s.records) {
-            if (model.count(id) || (r.pending && r.pending->id == id)) continue;
-            ++unexpected;
-            report.push_back("round " + std::to_string(round) + ": account " +
-                             std::to_string(id) + " came back after its delete");
+        operations += static_cast<int>(done.size());
+        for (const Msg& m : done) applyTo(model, m);
+        std::optional<Model> after;
+        if (pending) {
+            if (pending->op == Op::Add) pending->ref = 0;  // its slot was never reported
+            after = model;
+            applyTo(*after, *pending);
         }
-        model = s.records;
+        const auto t = std::chrono::steady_clock::now();
+        const int rebuiltBefore = verdicts.rebuilt;
+        if (!verdicts.check(round, model, after, true, model)) break;
+        if (verdicts.rebuilt > rebuiltBefore)
+            rebuildTime = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - t);
     }
 
-    std::cout << "crash test: " << round << " rounds, " << operations
-              << " completed operations, " << opened << " clean opens, " << rebuilt
-              << " rebuilds; " << silentlyWrong << " silently wrong, " << lost
-              << " completed records lost, " << unexpected << " deleted records back, "
+    std::cout << "crash test: " << round << " rounds, " << operations << " completed operations, "
+              << rebuildsKilled << " rebuilds killed; " << verdicts.opened << " clean opens ("
+              << verdicts.inFlightDone << " with the unit in flight done), " << verdicts.rebuilt
+              << " rebuilds; " << verdicts.silentlyWrong << " silently wrong, " << verdicts.lost
+              << " completed records lost, " << verdicts.unexpected << " deleted records back, "
               << model.size() << " records at the end\n";
-    for (const std::string& line : report) std::cout << "  " << line << '\n';
-    EXPECT_EQ(silentlyWrong, 0);
-    EXPECT_EQ(lost, 0);
-    EXPECT_EQ(unexpected, 0);
+    for (const std::string& line : verdicts.lines) std::cout << "  " << line << '\n';
+    EXPECT_EQ(verdicts.silentlyWrong, 0);
+    EXPECT_EQ(verdicts.lost, 0);
+    EXPECT_EQ(verdicts.unexpected, 0);
     EXPECT_GT(operations, 0);
     EngineStop();
 }

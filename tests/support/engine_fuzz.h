@@ -41,8 +41,7 @@ inline KeyDescTable fuzzKeyDescs() {
 inline std::string fuzzKey(std::span<const uint8_t> rec, int keyNr) {
     static constexpr size_t at[] = {4, 12, 32};
     static constexpr size_t len[] = {8, 20, 30};
-    if (keyNr < 1 || keyNr > kFuzzKeys || rec.size() < static_cast<size_t>(kFuzzRecLen))
-        return {};
+    if (keyNr < 1 || keyNr > kFuzzKeys || rec.size() < static_cast<size_t>(kFuzzRecLen)) return {};
     const auto* p = reinterpret_cast<const char*>(rec.data()) + at[keyNr - 1];
     std::string k(p, len[keyNr - 1]);
     k.resize(k.find('\0') == std::string::npos ? k.size() : k.find('\0'));
@@ -65,7 +64,8 @@ inline std::vector<uint8_t> readAll(const std::filesystem::path& p) {
 
 inline void writeAll(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline void clearFolder(const std::filesystem::path& dir) {
@@ -160,8 +160,9 @@ inline std::string exerciseOpenSet(FileSetHandle h, std::mt19937_64& rng, uint64
         const int32_t before = ref;
         NextUsedRecord(h, ref);
         if (!c.ok("NextUsedRecord")) break;
-        if (ref <= before) return "NextUsedRecord went from " + std::to_string(before) +
-                                  " to " + std::to_string(ref);
+        if (ref <= before)
+            return "NextUsedRecord went from " + std::to_string(before) + " to " +
+                   std::to_string(ref);
         if (steps > sizeBound) return "NextUsedRecord does not end";
         ReadRecord(h, ref, rec);
         c.ok("ReadRecord");
@@ -243,9 +244,9 @@ inline std::string exerciseOpenSet(FileSetHandle h, std::mt19937_64& rng, uint64
 // and exercises it; with `rebuild`, a set that does not open is restructured, reindexed and
 // tried again, so the rebuild paths meet the damage too.
 struct FuzzStats {
-    int opened = 0;           // opened as they were
-    int openedRebuilt = 0;    // opened after restructure and reindex
-    int refused = 0;          // gave a code to the end
+    int opened = 0;         // opened as they were
+    int openedRebuilt = 0;  // opened after restructure and reindex
+    int refused = 0;        // gave a code to the end
 };
 
 inline std::string exerciseImages(const std::filesystem::path& dir, const SetImages& img,
