@@ -1,0 +1,28 @@
+#pragma once
+// Help by keyword: one HTML page per keyword in the help folder (help/<keyword>.html).
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+// The help folder: beside the program, or the source tree's while developing; empty when
+// there is none.
+QString HelpFolder();
+
+// The page of the keyword, or an empty string when there is none. Keywords are plain
+// names; anything that could reach outside the folder has no page.
+QString HelpPagePath(const QString& keyword);
+
+// The help window: one, reused, not modal.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+    void ShowKeyword(const QString& keyword);
+    QTextBrowser* Browser;
+};
+
+// Shows the keyword's page in the help window, creating the window when needed.
+HelpWindow& OpenHelpWindow(const QString& keyword);

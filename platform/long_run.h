@@ -1,0 +1,15 @@
+#pragma once
+// Long runs: the hourglass while a command works, and letting paint and timer events run
+// between items without taking user input (no command can start inside another).
+
+// The wait cursor for the life of the object; nests.
+class [[nodiscard]] WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Runs the pending paint, timer and posted events; keyboard and mouse input waits.
+void ProcessPendingMessages();

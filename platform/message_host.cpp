@@ -1,0 +1,241 @@
+#include "platform/message_host.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/calculator.h"
+#include "platform/form.h"
+#include "platform/help.h"
+#include "platform/printer.h"
+
+namespace {
+
+MessageHost* installed = nullptr;
+
+std::vector<MsgResult> ButtonsOf(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return {MsgResult::Ok};
+        case MsgButtons::OkCancel:
+            return {MsgResult::Ok, MsgResult::Cancel};
+        case MsgButtons::AbortRetryIgnore:
+            return {MsgResult::Abort, MsgResult::Retry, MsgResult::Ignore};
+        case MsgButtons::YesNoCancel:
+            return {MsgResult::Yes, MsgResult::No, MsgResult::Cancel};
+        case MsgButtons::YesNo:
+            return {MsgResult::Yes, MsgResult::No};
+        case MsgButtons::RetryCancel:
+            return {MsgResult::Retry, MsgResult::Cancel};
+    }
+    return {MsgResult::Ok};
+}
+
+QMessageBox::StandardButton QtButton(MsgResult r) {
+    switch (r) {
+        case MsgResult::Ok:
+            return QMessageBox::Ok;
+        case MsgResult::Cancel:
+            return QMessageBox::Cancel;
+        case MsgResult::Abort:
+            return QMessageBox::Abort;
+        case MsgResult::Retry:
+            return QMessageBox::Retry;
+        case MsgResult::Ignore:
+            return QMessageBox::Ignore;
+        case MsgResult::Yes:
+            return QMessageBox::Yes;
+        case MsgResult::No:
+            return QMessageBox::No;
+        case MsgResult::None:
+            break;
+    }
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::Icon QtIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// While the hourglass shows for a long run, a window that waits for the user gets the
+// ordinary arrow back for as long as it is up.
+class ArrowWhileWaiting {
+public:
+    ArrowWhileWaiting() : pushed_(QApplication::overrideCursor() != nullptr) {
+        if (pushed_) QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~ArrowWhileWaiting() {
+        if (pushed_) QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileWaiting(const ArrowWhileWaiting&) = delete;
+    ArrowWhileWaiting& operator=(const ArrowWhileWaiting&) = delete;
+
+private:
+    bool pushed_;
+};
+
+}  // namespace
+
+MsgResult DismissResult(MsgButtons buttons) {
+    const auto offered = ButtonsOf(buttons);
+    for (const MsgResult r : {MsgResult::Cancel, MsgResult::No, MsgResult::Abort}) {
+        if (std::find(offered.begin(), offered.end(), r) != offered.end()) return r;
+    }
+    return MsgResult::Ok;
+}
+
+MessageHost& Host() {
+    static RealHost real;
+    return installed ? *installed : real;
+}
+
+MessageHost* InstallHost(MessageHost* host) {
+    return std::exchange(installed, host);
+}
+
+// --- the real host ---------------------------------------------------------------------
+
+MsgResult RealHost::ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                                MsgButtons buttons) {
+    QMessageBox box(QtIcon(icon), caption, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    const auto offered = ButtonsOf(buttons);
+    for (const MsgResult r : offered) box.addButton(QtButton(r));
+    box.setDefaultButton(QtButton(offered.front()));
+    box.setEscapeButton(box.button(QtButton(DismissResult(buttons))));
+    const ArrowWhileWaiting arrow;
+    box.exec();
+    for (const MsgResult r : offered)
+        if (box.clickedButton() == box.button(QtButton(r))) return r;
+    return DismissResult(buttons);
+}
+
+int RealHost::ShowModal(Form& form) {
+    return form.RunModalLoop();
+}
+
+QString RealHost::AskFileName(const FileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.filter.isEmpty()) dialog.setNameFilter(QtFileFilter(request.filter));
+    if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
+    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    const ArrowWhileWaiting arrow;
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
+}
+
+bool RealHost::RunPrinterDialog(PrinterDialogKind kind) {
+    QPrintDialog dialog(&SharedPrinter(), QApplication::activeWindow());
+    dialog.setWindowTitle(kind == PrinterDialogKind::Setup ? "Printer Setup" : "Print");
+    const ArrowWhileWaiting arrow;
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void RealHost::Beep() {
+    QApplication::beep();
+}
+
+void RealHost::ShowHelp(const QString& keyword) {
+    OpenHelpWindow(keyword);
+}
+
+void RealHost::RunCalculator() {
+    LaunchCalculator(DesktopCalculators());
+}
+
+// --- the calls windows make ------------------------------------------------------------
+
+MsgResult MessageBox(const QString& text, const QString& caption, MsgIcon icon,
+                     MsgButtons buttons) {
+    return Host().ShowMessage(text, caption, icon, buttons);
+}
+
+int ShowModal(Form& form) {
+    return Host().ShowModal(form);
+}
+
+QString AskSaveFileName(const QString& title, const QString& filter, const QString& defaultExt,
+                        const QString& fileName) {
+    FileRequest request;
+    request.save = true;
+    request.title = title;
+    request.filter = filter;
+    request.defaultExt = defaultExt;
+    request.fileName = fileName;
+    const QString path = Host().AskFileName(request);
+    return path.isEmpty() ? path : WithDefaultExtension(path, defaultExt);
+}
+
+QString AskOpenFileName(const QString& title, const QString& filter, const QString& fileName) {
+    FileRequest request;
+    request.title = title;
+    request.filter = filter;
+    request.fileName = fileName;
+    return Host().AskFileName(request);
+}
+
+bool PrinterSetup() {
+    return Host().RunPrinterDialog(PrinterDialogKind::Setup);
+}
+
+bool PrintDialog() {
+    return Host().RunPrinterDialog(PrinterDialogKind::Print);
+}
+
+void Beep() {
+    Host().Beep();
+}
+
+void ShowHelp(const QString& keyword) {
+    Host().ShowHelp(keyword);
+}
+
+void RunCalculator() {
+    Host().RunCalculator();
+}
+
+QString QtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        QString description = parts[i];
+        if (const qsizetype paren = description.indexOf('('); paren >= 0)
+            description = description.left(paren);
+        description = description.trimmed();
+        QStringList patterns;
+        const QString given = i + 1 < parts.size() ? parts[i + 1] : QString("*");
+        for (const QString& p : given.split(';', Qt::SkipEmptyParts)) {
+            for (const QString& variant :
+                 {p.trimmed(), p.trimmed().toUpper(), p.trimmed().toLower()})
+                if (!patterns.contains(variant)) patterns << variant;
+        }
+        filters << QString("%1 (%2)").arg(description, patterns.join(' '));
+    }
+    return filters.join(";;");
+}
+
+QString WithDefaultExtension(const QString& path, const QString& defaultExt) {
+    if (defaultExt.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + "." + defaultExt;
+}

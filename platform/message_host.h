@@ -1,0 +1,97 @@
+#pragma once
+// Everything that waits for the user goes through one process-wide host: message boxes,
+// modal windows, file and printer dialogs, plus the beep, help and calculator. The real
+// host uses Qt's dialogs; tests install a scripted host (platform/scripted_host.h).
+
+#include <QString>
+#include <QStringList>
+
+class Form;
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
+// The button pressed. The values are those of the modal results (platform/form.h).
+enum class MsgResult {
+    None = 0,
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
+
+// The answer a box gives when it is closed without choosing (Escape, or a script that has
+// no answer for it): Cancel when offered, else No, else Abort, else Ok.
+MsgResult DismissResult(MsgButtons buttons);
+
+// A file dialog. Filter uses the "Description|*.EXT|Other|*.A;*.B" form; patterns match
+// regardless of case.
+struct FileRequest {
+    bool save = false;
+    QString title;
+    QString filter;
+    QString defaultExt;  // without the dot; added when the name typed has none
+    QString fileName;    // proposed name or path
+};
+
+enum class PrinterDialogKind { Setup, Print };
+
+class MessageHost {
+public:
+    virtual ~MessageHost() = default;
+    virtual MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                                  MsgButtons buttons) = 0;
+    // Shows the window modally and returns its modal result (never 0).
+    virtual int ShowModal(Form& form) = 0;
+    // The chosen path, or an empty string when cancelled.
+    virtual QString AskFileName(const FileRequest& request) = 0;
+    // Runs a dialog over the program-wide printer; true when closed with OK.
+    virtual bool RunPrinterDialog(PrinterDialogKind kind) = 0;
+    virtual void Beep() = 0;
+    virtual void ShowHelp(const QString& keyword) = 0;
+    virtual void RunCalculator() = 0;
+};
+
+// The host in use: the one installed, else the real one.
+MessageHost& Host();
+// Installs a host (nullptr: back to the real one); returns the previous one.
+MessageHost* InstallHost(MessageHost* host);
+
+// The real host, also usable as a base for hosts that change only some calls.
+class RealHost : public MessageHost {
+public:
+    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                          MsgButtons buttons) override;
+    int ShowModal(Form& form) override;
+    QString AskFileName(const FileRequest& request) override;
+    bool RunPrinterDialog(PrinterDialogKind kind) override;
+    void Beep() override;
+    void ShowHelp(const QString& keyword) override;
+    void RunCalculator() override;
+};
+
+// --- the calls windows make ------------------------------------------------------------
+MsgResult MessageBox(const QString& text, const QString& caption, MsgIcon icon = MsgIcon::None,
+                     MsgButtons buttons = MsgButtons::Ok);
+int ShowModal(Form& form);
+// The save dialog (it asks before replacing a file); an empty string when cancelled.
+QString AskSaveFileName(const QString& title, const QString& filter, const QString& defaultExt,
+                        const QString& fileName = {});
+// The open dialog; an empty string when cancelled.
+QString AskOpenFileName(const QString& title, const QString& filter, const QString& fileName = {});
+// The printer set-up dialog over the program-wide printer; its result is not needed.
+bool PrinterSetup();
+// The print dialog (printer and copies); false when cancelled.
+bool PrintDialog();
+void Beep();
+// Opens the help page of the keyword (help/<keyword>.html).
+void ShowHelp(const QString& keyword);
+// Starts the desktop's calculator, or says "Windows Calculator not found.".
+void RunCalculator();
+
+// Qt's filter text for a "Description|*.EXT" filter, patterns in both cases.
+QString QtFileFilter(const QString& filter);
+// The path with the default extension added when its file name has none.
+QString WithDefaultExtension(const QString& path, const QString& defaultExt);

@@ -1,0 +1,236 @@
+#pragma once
+// The printer: a canvas in printer pixels (x to the right, y down from the top-left of the
+// printable page). Text is drawn with its top-left corner at the point given.
+//
+// QtPrintCanvas draws on a QPrinter (a real printer, or a PDF file); RecordingCanvas keeps
+// every call so that tests can assert what was drawn where. The program-wide printer keeps
+// its settings from job to job; Printer() is the canvas printing code uses.
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "platform/font_spec.h"
+
+class QPainter;
+class QPaintDevice;
+class QPrinter;
+
+enum class Orientation { Portrait, Landscape };
+enum class PenStyle { Solid, Dash, Dot, DashDot, DashDotDot, Clear };
+enum class BrushStyle { Solid, Clear };
+
+class PrintCanvas {
+public:
+    virtual ~PrintCanvas();
+
+    // --- the job ---
+    void SetTitle(const QString& title) { title_ = title; }
+    const QString& Title() const { return title_; }
+    virtual void SetOrientation(Orientation orientation) { orientation_ = orientation; }
+    Orientation GetOrientation() const { return orientation_; }
+    // Starts a job on page 1; raises an error when the printer cannot start one.
+    void BeginDoc();
+    void NewPage();
+    // Ends the job; true when it ended well (only then may a document be marked printed).
+    bool EndDoc();
+    // Abandons the job; nothing of it is kept.
+    void Abort();
+    bool Printing() const { return printing_; }
+    int PageNumber() const { return page_; }
+    // True when the last job ended well.
+    bool JobEndedWell() const { return endedWell_; }
+    virtual int PageWidth() const = 0;
+    virtual int PageHeight() const = 0;
+
+    // --- drawing state (kept across jobs, like the printer's canvas) ---
+    void SetFont(const FontSpec& font) { font_ = font; }
+    const FontSpec& Font() const { return font_; }
+    void SetPenWidth(int width) { penWidth_ = width < 1 ? 1 : width; }
+    int PenWidth() const { return penWidth_; }
+    void SetPenStyle(PenStyle style) { penStyle_ = style; }
+    PenStyle GetPenStyle() const { return penStyle_; }
+    void SetPenColor(int32_t color) { penColor_ = color; }
+    void SetBrushStyle(BrushStyle style) { brushStyle_ = style; }
+    BrushStyle GetBrushStyle() const { return brushStyle_; }
+    void SetBrushColor(int32_t color) { brushColor_ = color; }
+
+    // --- drawing ---
+    // With a solid brush the text's cell is filled with the brush colour first; with a
+    // clear brush the text is transparent.
+    void TextOut(int x, int y, const QString& text);
+    int TextWidth(const QString& text) const;
+    int TextHeight(const QString& text) const;
+    void MoveTo(int x, int y) { pen_ = {x, y}; }
+    QPoint PenPos() const { return pen_; }
+    void LineTo(int x, int y);
+    // Outline with the pen, filled with the brush unless it is clear; right and bottom
+    // edges exclusive.
+    void Rectangle(int x1, int y1, int x2, int y2);
+    // The image stretched to the rectangle.
+    void StretchDraw(const QRect& target, const QImage& image);
+    // The image at its own size with its top-left corner at the point.
+    void Draw(int x, int y, const QImage& image);
+
+protected:
+    struct Pen {
+        int width;
+        PenStyle style;
+        int32_t color;
+    };
+    struct Brush {
+        BrushStyle style;
+        int32_t color;
+    };
+    Pen CurrentPen() const { return {penWidth_, penStyle_, penColor_}; }
+    Brush CurrentBrush() const { return {brushStyle_, brushColor_}; }
+
+    // The device whose resolution font sizes are measured at.
+    virtual const QPaintDevice& MetricsDevice() const = 0;
+    virtual bool DoBegin() = 0;
+    virtual bool DoNewPage() = 0;
+    virtual bool DoEnd() = 0;
+    virtual void DoAbort() = 0;
+    virtual void DoText(QPoint topLeft, const QString& text) = 0;
+    virtual void DoLine(QPoint from, QPoint to) = 0;
+    virtual void DoRectangle(const QRect& rect) = 0;
+    virtual void DoImage(const QRect& target, const QImage& image) = 0;
+
+private:
+    void RequirePrinting(const char* what) const;
+
+    QString title_;
+    Orientation orientation_ = Orientation::Portrait;
+    bool printing_ = false;
+    bool endedWell_ = false;
+    int page_ = 0;
+    FontSpec font_;
+    int penWidth_ = 1;
+    PenStyle penStyle_ = PenStyle::Solid;
+    int32_t penColor_ = 0;
+    BrushStyle brushStyle_ = BrushStyle::Solid;
+    int32_t brushColor_ = 0xFFFFFF;
+    QPoint pen_;
+};
+
+// Draws on a QPrinter.
+class QtPrintCanvas : public PrintCanvas {
+public:
+    explicit QtPrintCanvas(QPrinter& printer);
+    ~QtPrintCanvas() override;
+    void SetOrientation(Orientation orientation) override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+    QPrinter& Device() { return printer_; }
+
+protected:
+    const QPaintDevice& MetricsDevice() const override;
+    bool DoBegin() override;
+    bool DoNewPage() override;
+    bool DoEnd() override;
+    void DoAbort() override;
+    void DoText(QPoint topLeft, const QString& text) override;
+    void DoLine(QPoint from, QPoint to) override;
+    void DoRectangle(const QRect& rect) override;
+    void DoImage(const QRect& target, const QImage& image) override;
+
+private:
+    void ApplyPen();
+    QPrinter& printer_;
+    std::unique_ptr<QPainter> painter_;
+};
+
+// Keeps every call. Pages measure as a Letter page at the printer resolution; text is
+// measured as the printer measures it.
+class RecordingCanvas : public PrintCanvas {
+public:
+    enum class Op { Begin, NewPage, End, Abort, Text, Line, Rectangle, Image };
+    struct Call {
+        Op op;
+        int page;
+        QPoint p1;     // text top-left, line start, rectangle / image top-left
+        QPoint p2;     // line end, rectangle / image bottom-right (exclusive)
+        QString text;  // text drawn, or the job title for Begin
+        FontSpec font;
+        int penWidth;
+        PenStyle penStyle;
+        BrushStyle brush;
+        QSize imageSize;
+    };
+
+    RecordingCanvas();
+    ~RecordingCanvas() override;
+    void SetOrientation(Orientation orientation) override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+    // Makes BeginDoc fail, as an unready printer does.
+    void FailNextBegin() { failBegin_ = true; }
+
+    const std::vector<Call>& Calls() const { return calls_; }
+    // The text calls, in order, optionally of one page.
+    std::vector<Call> Texts(int page = 0) const;
+    // The first text call whose text is exactly the text given, or nullptr.
+    const Call* FindText(const QString& text) const;
+    int Pages() const;
+    void Clear() { calls_.clear(); }
+
+protected:
+    const QPaintDevice& MetricsDevice() const override;
+    bool DoBegin() override;
+    bool DoNewPage() override;
+    bool DoEnd() override;
+    void DoAbort() override;
+    void DoText(QPoint topLeft, const QString& text) override;
+    void DoLine(QPoint from, QPoint to) override;
+    void DoRectangle(const QRect& rect) override;
+    void DoImage(const QRect& target, const QImage& image) override;
+
+private:
+    Call Make(Op op) const;
+    std::unique_ptr<QImage> metrics_;
+    std::vector<Call> calls_;
+    bool failBegin_ = false;
+};
+
+// The resolution of printer pixels: the page layouts are designed for it.
+inline constexpr int kPrinterDpi = 300;
+
+// A print job for the scope: begun in the constructor, abandoned by the destructor unless
+// End() ran, so an error part-way leaves no half job open.
+class [[nodiscard]] PrintJob {
+public:
+    PrintJob(PrintCanvas& canvas, const QString& title);
+    ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+    // Ends the job; true when it ended well.
+    bool End();
+
+private:
+    PrintCanvas& canvas_;
+    bool open_ = true;
+};
+
+// --- the program-wide printer ------------------------------------------------------------
+
+// The canvas printing code draws on: an installed one (tests), else the program's printer.
+PrintCanvas& Printer();
+// The program's QPrinter (its settings are kept across jobs).
+QPrinter& SharedPrinter();
+// Jobs go to this PDF file; an empty path sends them to the chosen printer again.
+void SetPdfOutput(const QString& path);
+
+// Installs a canvas as Printer() for the scope (tests, print previews).
+class [[nodiscard]] PrinterOverride {
+public:
+    explicit PrinterOverride(PrintCanvas& canvas);
+    ~PrinterOverride();
+    PrinterOverride(const PrinterOverride&) = delete;
+    PrinterOverride& operator=(const PrinterOverride&) = delete;
+
+private:
+    PrintCanvas* previous_;
+};

@@ -1,0 +1,355 @@
+#include "shell/file_layer.h"
+
+#include <QLabel>
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <stdexcept>
+
+#include "engine/record_fields.h"
+#include "platform/form.h"
+#include "platform/long_run.h"
+#include "platform/message_host.h"
+#include "platform/scope_guard.h"
+#include "platform/stat_form.h"
+#include "shell/app_context.h"
+
+namespace {
+
+const QString CannotLock = QStringLiteral("Cannot get a lock.  Abort?");
+const QString FilesInUse = QStringLiteral("The files are in use.  Abort?");
+const QString RecordChanged = QStringLiteral("The record has changed in the meantime.");
+const QString IndexDefective = QStringLiteral("Index file is defective.  Rebuild?");
+const QString NewCompanyCaption = QStringLiteral("New Company");
+
+constexpr int32_t ProgressEvery = 50;
+
+// The engine's progress hook during a rebuild: the status window follows the run, and the
+// window's Abort result stops it.
+void RebuildStatusProgress(int state, int keyNr, int32_t read, int32_t written) {
+    TStatForm* const form = StatForm;
+    switch (state) {
+        case 0:
+            if (form) {
+                form->show();
+                form->raise();
+            }
+            ProcessPendingMessages();
+            break;
+        case 1:
+            ProcessPendingMessages();
+            if (form && form->ModalResult() == Modal::Abort) {
+                EngineOK = false;
+                return;
+            }
+            if (form && read % ProgressEvery == 0) {
+                form->Label1->setText(QString::asprintf("Key number: %d", keyNr));
+                form->Label2->setText(QString::asprintf("Records read: %d", read));
+                form->Label3->setText(QString::asprintf("Records written: %d", written));
+            }
+            break;
+        case 2:
+            if (form) form->hide();
+            break;
+        default:
+            break;
+    }
+}
+
+void ClearEngineStatus() {
+    EngineOK = true;
+    EngineErrorCode = 0;
+}
+
+bool Fail(int32_t code) {
+    EngineOK = false;
+    EngineErrorCode = code;
+    return false;
+}
+
+// Key numbers 1..count, each once, or the order is unusable.
+std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback, int count) {
+    if (order.empty()) return fallback;
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<int> all(count);
+    std::iota(all.begin(), all.end(), 1);
+    if (sorted != all) throw std::logic_error("key order must name every key once");
+    return order;
+}
+
+struct KeyPair {
+    int keyNr;
+    std::string oldKey;
+    std::string newKey;
+};
+
+}  // namespace
+
+bool FileLocked() {
+    return EngineErrorClass() == 2;
+}
+
+int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (i >= a.size() || i >= b.size()) {
+            if (a.size() == b.size()) return 0;
+            return a.size() > b.size() ? 1 : -1;
+        }
+        if (a[i] != b[i]) return a[i] > b[i] ? 1 : -1;
+    }
+    return 0;
+}
+
+DataFile::DataFile(DataFileDesc desc) : d_(std::move(desc)) {
+    if (!d_.handle || !d_.buffer || !d_.file.buildKey || d_.file.keyCount() == 0)
+        throw std::logic_error("a data file needs a handle, a buffer and its keys");
+    std::vector<int> plain(d_.file.keyCount());
+    std::iota(plain.begin(), plain.end(), 1);
+    d_.addOrder = CheckedOrder(std::move(d_.addOrder), plain, d_.file.keyCount());
+    d_.changeOrder = CheckedOrder(std::move(d_.changeOrder), d_.addOrder, d_.file.keyCount());
+}
+
+std::string DataFile::BuildKey(std::span<const uint8_t> record, int keyNr) const {
+    return d_.file.buildKey(record, keyNr);
+}
+
+std::string DataFile::OpenName() const {
+    const std::string name = Shell().companies.fileStem() + d_.letters;
+    return Shell().folder.fileSet(name.substr(0, d_.openNameLength));
+}
+
+std::string DataFile::CreateName() const {
+    const std::string name = Shell().companies.fileStem() + d_.letters;
+    return Shell().folder.fileSet(name.substr(0, d_.createNameLength));
+}
+
+bool DataFile::AskYes(const QString& text) const {
+    return MessageBox(text, d_.promptCaption, MsgIcon::Question, MsgButtons::YesNo) ==
+           MsgResult::Yes;
+}
+
+bool DataFile::LockAbort() const {
+    const bool locked = FileLocked();
+    if (d_.lockFlag) d_.lockFlag() = locked ? 1 : 0;
+    return locked && AskYes(CannotLock);
+}
+
+bool DataFile::RetryLocked(const std::function<void()>& call) const {
+    for (;;) {
+        call();
+        if (EngineOK) return true;
+        // Not a lock: no point asking. A lock: the user decides whether to try again.
+        if (!FileLocked() || LockAbort()) return false;
+    }
+}
+
+bool DataFile::InLockedSet(const std::function<bool()>& body) const {
+    return InBracket(handle(), body, [this] {
+        for (;;) {
+            LockFileSet(handle());
+            if (EngineOK) return true;
+            // Only a set in use is worth waiting for; a bad handle never gets better.
+            if (!FileLocked() || AskYes(FilesInUse)) return false;
+        }
+    });
+}
+
+bool DataFile::AddRec(std::span<const uint8_t> record, int32_t& ref) const {
+    std::vector<uint8_t> copy(record.begin(), record.end());
+    return RetryLocked([&] { ::AddRecord(handle(), ref, copy); });
+}
+
+bool DataFile::PutRec(std::span<const uint8_t> record, int32_t ref) const {
+    std::vector<uint8_t> copy(record.begin(), record.end());
+    return RetryLocked([&] { PutRecord(handle(), ref, copy); });
+}
+
+bool DataFile::ReadRec(int32_t ref, std::span<uint8_t> record) const {
+    return RetryLocked([&] { ReadRecord(handle(), ref, record); });
+}
+
+bool DataFile::DeleteRec(int32_t ref) const {
+    return RetryLocked([&] { ::DeleteRecord(handle(), ref); });
+}
+
+bool DataFile::AddKey(std::string_view key, int32_t ref, int keyNr) const {
+    const std::string_view cut = key.substr(0, MaxKeyLength);
+    return RetryLocked([&] { ::AddKey(handle(), keyNr, ref, cut); });
+}
+
+bool DataFile::DeleteKey(std::string_view key, int32_t ref, int keyNr) const {
+    const std::string_view cut = key.substr(0, MaxKeyLength);
+    return RetryLocked([&] { ::DeleteKey(handle(), keyNr, ref, cut); });
+}
+
+bool DataFile::ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref,
+                         int keyNr) const {
+    if (oldKey == newKey) return true;
+    if (!AddKey(newKey, ref, keyNr)) return false;
+    if (DeleteKey(oldKey, ref, keyNr)) return true;
+    if (EngineErrorCode == EngineCode::KeyToDeleteMissing) {
+        ClearEngineStatus();
+        return true;
+    }
+    // The old key stays: the new one must go again, or the record would have two.
+    const EngineFailure failure;
+    DeleteKey(newKey, ref, keyNr);
+    return failure.report();
+}
+
+bool DataFile::AddRecord(int32_t& ref) const {
+    const std::span<uint8_t> record = buffer();
+    if (static_cast<int32_t>(record.size()) != recordLength()) return Fail(EngineCode::BadArgument);
+    return InLockedSet([&] {
+        int32_t added = 0;
+        if (!AddRec(record, added)) return false;
+        std::vector<std::pair<int, std::string>> done;
+        for (const int nr : d_.addOrder) {
+            std::string key = BuildKey(record, nr);
+            if (!AddKey(key, added, nr)) {
+                const EngineFailure failure;
+                for (const auto& [doneNr, doneKey] : done) DeleteKey(doneKey, added, doneNr);
+                DeleteRec(added);
+                return failure.report();
+            }
+            done.emplace_back(nr, std::move(key));
+        }
+        ref = added;
+        return true;
+    });
+}
+
+bool DataFile::UpdateRecord(int32_t ref, std::span<const uint8_t> readForEditing) const {
+    const std::span<uint8_t> record = buffer();
+    const auto length = static_cast<std::size_t>(recordLength());
+    if (record.size() != length) return Fail(EngineCode::BadArgument);
+    if (d_.compareOnUpdate) {
+        if (readForEditing.size() != length) return Fail(EngineCode::BadArgument);
+        if (CompareBytes(record, readForEditing, length) == 0) return true;
+    }
+    bool changedMeanwhile = false;
+    const bool ok = InLockedSet([&] {
+        // Into a work record: the buffer holds the user's edits.
+        std::vector<uint8_t> stored(length);
+        if (!ReadRec(ref, stored)) return false;
+        if (fields::ReadI32(stored, 0) != 0) return Fail(EngineCode::RecordDeleted);
+        if (d_.compareOnUpdate && CompareBytes(stored, readForEditing, length) != 0) {
+            changedMeanwhile = true;
+            return false;
+        }
+        std::vector<KeyPair> replaced;
+        const auto putBack = [&] {
+            const EngineFailure failure;
+            for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+                ChangeKey(it->newKey, it->oldKey, ref, it->keyNr);
+            return failure.report();
+        };
+        for (const int nr : d_.changeOrder) {
+            KeyPair pair{nr, BuildKey(stored, nr), BuildKey(record, nr)};
+            if (!ChangeKey(pair.oldKey, pair.newKey, ref, nr)) return putBack();
+            replaced.push_back(std::move(pair));
+        }
+        if (!PutRec(record, ref)) return putBack();
+        return true;
+    });
+    if (changedMeanwhile) MessageBox(RecordChanged, d_.promptCaption, MsgIcon::Warning);
+    return ok;
+}
+
+bool DataFile::DeleteRecord(int32_t ref) const {
+    return InLockedSet([&] {
+        // The keys come from the record as stored, whatever the buffer holds now.
+        std::vector<uint8_t> stored(recordLength());
+        if (!ReadRec(ref, stored)) return false;
+        if (fields::ReadI32(stored, 0) != 0) return Fail(EngineCode::RecordDeleted);
+        std::vector<std::pair<int, std::string>> removed;
+        const auto putBack = [&] {
+            const EngineFailure failure;
+            for (const auto& [nr, key] : removed) AddKey(key, ref, nr);
+            return failure.report();
+        };
+        for (int nr = 1; nr <= d_.file.keyCount(); ++nr) {
+            std::string key = BuildKey(stored, nr);
+            if (DeleteKey(key, ref, nr)) {
+                removed.emplace_back(nr, std::move(key));
+                continue;
+            }
+            if (EngineErrorCode != EngineCode::KeyToDeleteMissing) return putBack();
+            ClearEngineStatus();
+        }
+        // A record is freed only once no key points at it.
+        if (!DeleteRec(ref)) return putBack();
+        return true;
+    });
+}
+
+bool DataFile::Create() const {
+    return CreateFiles(CreateName(), d_.file);
+}
+
+bool DataFile::Open() const {
+    FileSetHandle& h = handle();
+    if (h != 0 && IsFileSetOpen(h)) {
+        ClearEngineStatus();
+        return true;
+    }
+    bool created = false;
+    for (;;) {
+        OpenFileSet(h, OpenName(), false, false, false, true);
+        if (EngineOK) return true;
+        const int32_t code = EngineErrorCode;
+        if (code == EngineCode::IndexDefective) {
+            if (!AskYes(IndexDefective)) return Fail(code);
+            if (!Rebuild()) return false;
+            continue;
+        }
+        if (code == EngineCode::NoSuchFileSet && !created) {
+            if (d_.missing == MissingFileSet::AskNewCompany &&
+                MessageBox(d_.newCompanyText, NewCompanyCaption, MsgIcon::Information,
+                           MsgButtons::Ok) != MsgResult::Ok)
+                return Fail(code);
+            if (!Create()) return false;
+            created = true;
+            continue;
+        }
+        return false;
+    }
+}
+
+void DataFile::Close() const {
+    FileSetHandle& h = handle();
+    if (h != 0) CloseFileSet(h);
+    h = 0;
+}
+
+bool DataFile::Rebuild() const {
+    const ScopedAssign<RebuildProgress> hook(RebuildProgressProc, RebuildStatusProgress);
+    std::optional<StatFormShown> shown;
+    if (StatForm) {
+        StatForm->setWindowTitle(d_.rebuildCaption);
+        // An Abort left from an earlier run must not stop this one.
+        StatForm->SetModalResult(Modal::None);
+        ClearRebuildStatus();
+        shown.emplace();
+    }
+    return RebuildFiles(CreateName(), d_.file);
+}
+
+bool DataFile::Search(std::string_view key, int32_t& ref, int keyNr, std::string* found) const {
+    std::string at;
+    const bool ok = RetryLocked([&] {
+        ref = 0;
+        at = key;
+        SearchKey(handle(), keyNr, ref, at);
+    });
+    if (found) *found = at;
+    return ok;
+}
+
+int32_t DataFile::Find(int keyNr, std::string_view key, std::span<uint8_t> record,
+                       const RecordTest& accept) const {
+    int32_t ref = 0;
+    RetryLocked([&] { ref = FindExact(handle(), d_.file, keyNr, key, record, accept); });
+    return ref;
+}

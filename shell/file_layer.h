@@ -1,0 +1,135 @@
+#pragma once
+// The access routines of the company's data files (customers, vendors, products, invoices,
+// memos, purchase orders, ...) with the user's prompts: retry while a lock fails, add with
+// undo, update that refuses a record changed in the meantime, open that rebuilds a defective
+// index or creates a missing file set, rebuild with its status window.
+//
+// A file describes itself once as data (DataFileDesc) and gets its named entry points as one
+// line each over a DataFile:
+//
+//     const DataFile& CustomerData();   // built once from the customer file's description
+//     bool AddCustomerRecord(int32_t& ref) { return CustomerData().AddRecord(ref); }
+//
+// Like the engine, the routines set EngineOK / EngineErrorCode; on failure the code is that
+// of the step that failed, kept across any undo after it.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+#include "shell/record_file.h"
+
+// What opening does when the file set does not exist yet (9903, a new company).
+enum class MissingFileSet {
+    AskNewCompany,   // the "New Company" box with the file's text and OK, then create
+    CreateSilently,  // create without a word
+};
+
+struct DataFileDesc {
+    std::string letters;           // appended to the company's file stem: "C", "I", "PD", ...
+    int openNameLength = 8;        // the file name (stem + letters) is cut to this for opening
+    int createNameLength = 8;      // ... and to this for creating and rebuilding
+    FileDesc file;                 // record length, key table, key builder
+    std::vector<int> addOrder;     // key numbers in the order an add adds them; empty: 1..N
+    std::vector<int> changeOrder;  // ... in the order an update replaces them; empty: addOrder
+    QString rebuildCaption;        // title of the rebuild status window ("Customers", ...)
+    MissingFileSet missing = MissingFileSet::CreateSilently;
+    QString newCompanyText;  // the "New Company" box's text with AskNewCompany
+    // Updates are given the record as read for editing and refuse when the stored one has
+    // changed since; an unchanged buffer writes nothing.
+    bool compareOnUpdate = false;
+    QString promptCaption = QStringLiteral("Please Confirm");
+    // The unit's handle and record buffer (reached on each call: tests install fresh state).
+    std::function<FileSetHandle&()> handle;
+    std::function<std::span<uint8_t>()> buffer;
+    // The unit's lock flag, set by LockAbort to whether the last call failed for a lock;
+    // may be empty.
+    std::function<uint8_t&()> lockFlag;
+};
+
+// True when the last engine call failed for a lock or because the file was in use (class 2).
+bool FileLocked();
+
+// Compares byte by byte as unsigned values: 1 when a is larger at the first difference, -1
+// when smaller, 0 when the first `length` bytes are equal (or length is 0). Bytes beyond
+// either block count as different.
+int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, std::size_t length);
+
+class DataFile {
+public:
+    explicit DataFile(DataFileDesc desc);
+
+    const DataFileDesc& desc() const { return d_; }
+    FileSetHandle& handle() const { return d_.handle(); }
+    std::span<uint8_t> buffer() const { return d_.buffer(); }
+    int32_t recordLength() const { return d_.file.recordLength; }
+    std::string BuildKey(std::span<const uint8_t> record, int keyNr) const;
+
+    // The engine's names of the current company's file set for opening / for creating and
+    // rebuilding.
+    std::string OpenName() const;
+    std::string CreateName() const;
+
+    // Sets the lock flag; after a lock failure asks "Cannot get a lock.  Abort?" and answers
+    // true on Yes. False when the last call did not fail for a lock.
+    bool LockAbort() const;
+
+    // One engine call each, under RetryLocked.
+    bool AddRec(std::span<const uint8_t> record, int32_t& ref) const;  // adds a copy
+    bool PutRec(std::span<const uint8_t> record, int32_t ref) const;
+    bool ReadRec(int32_t ref, std::span<uint8_t> record) const;
+    bool DeleteRec(int32_t ref) const;
+    bool AddKey(std::string_view key, int32_t ref, int keyNr) const;
+    bool DeleteKey(std::string_view key, int32_t ref, int keyNr) const;
+    // Equal keys: true. Else adds the new key, then deletes the old one; when the old one
+    // cannot be deleted (and is not simply missing) the new one is removed again: false.
+    bool ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref, int keyNr) const;
+
+    // Adds the unit's buffer with its keys; a refused key removes what was added.
+    bool AddRecord(int32_t& ref) const;
+    // Writes the unit's buffer over record `ref`, replacing the keys that changed. With
+    // compareOnUpdate `readForEditing` is the record as read when editing began: an
+    // unchanged buffer answers true and writes nothing; a stored record that differs from it
+    // says "The record has changed in the meantime." and writes nothing. A deleted or
+    // unreadable record fails. Any failed step puts back every key already replaced.
+    bool UpdateRecord(int32_t ref, std::span<const uint8_t> readForEditing = {}) const;
+    // Removes the keys of the record stored at `ref` and then the record. A deleted or
+    // unreadable record fails; when a key cannot be removed (other than already missing)
+    // the keys removed are put back and the record stays.
+    bool DeleteRecord(int32_t ref) const;
+
+    bool Create() const;
+    // Opens the file set into the unit's handle (true at once when it is open already).
+    // A defective index (10010) asks "Index file is defective.  Rebuild?"; a missing set
+    // (9903) is created as the description says; other errors fail.
+    bool Open() const;
+    // Closes the unit's handle when it is open.
+    void Close() const;
+    // Restructures and reindexes the closed file set under the status window.
+    bool Rebuild() const;
+
+    // The first entry at or after `key` in index keyNr; the key found goes to `found`.
+    bool Search(std::string_view key, int32_t& ref, int keyNr = 1,
+                std::string* found = nullptr) const;
+    // The record whose key keyNr is exactly `key` (and that `accept` takes): its Ref, the
+    // record copied into `record`. 0 when there is none, `record` untouched: a miss never
+    // hands on whatever record the search landed on.
+    int32_t Find(int keyNr, std::string_view key, std::span<uint8_t> record,
+                 const RecordTest& accept = {}) const;
+
+    // Runs the engine call, again while it fails for a lock and the user answers No to
+    // "Cannot get a lock.  Abort?". The call's EngineOK; false when the user gave up.
+    bool RetryLocked(const std::function<void()>& call) const;
+
+private:
+    // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
+    bool InLockedSet(const std::function<bool()>& body) const;
+    // A Yes/No prompt under the file's caption; true on Yes.
+    bool AskYes(const QString& text) const;
+    DataFileDesc d_;
+};

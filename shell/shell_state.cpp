@@ -1,0 +1,11 @@
+#include "shell/shell_state.h"
+
+void MakeCompanyCurrent(CompanyState& companies, MainState& main, const Clock& clock,
+                        const CompanyRec& company) {
+    companies.CurrentCompany = company;
+    const std::string today = companies.dateFormat().format(clock.today());
+    main.LastInvoiceDate = today;
+    main.LastPODate = today;
+    main.LastPODateRequired = today;
+    main.LastPOReceiptDate = today;
+}

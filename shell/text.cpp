@@ -1,0 +1,48 @@
+#include "shell/text.h"
+
+#include <algorithm>
+
+#include "engine/decimal.h"
+#include "engine/engine.h"
+
+namespace {
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+}  // namespace
+
+std::string TrimBlanks(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    return std::string(text.substr(b, e - b));
+}
+
+std::string StripCommas(std::string_view text) {
+    std::string out = TrimBlanks(text);
+    std::erase(out, ',');
+    return out;
+}
+
+std::string PadRightWith(std::string_view text, char fill, int width) {
+    std::string out(text);
+    if (static_cast<int>(out.size()) < width) out.append(width - out.size(), fill);
+    return out;
+}
+
+std::string RightJustify(std::string_view text, [[maybe_unused]] char fill, int width) {
+    const std::string trimmed = TrimBlanks(text);
+    width = std::max(width, 0);
+    const int length = static_cast<int>(trimmed.size());
+    if (length <= width) return std::string(width - length, ' ') + trimmed;
+    if (IsNumberText(StripCommas(trimmed))) return trimmed;
+    return trimmed.substr(0, width);
+}
+
+std::string KeyText(std::string_view text, int width) {
+    std::string key = PadRightWith(TrimBlanks(text), ' ', width);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (key.size() > static_cast<std::size_t>(MaxKeyLength)) key.resize(MaxKeyLength);
+    return key;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Fixed-width text helpers for rows, lists and printed columns. Record text is one byte per
+// character (Windows-1252), so widths count bytes.
+
+#include <string>
+#include <string_view>
+
+// The text without the characters of code 32 or less at both ends.
+std::string TrimBlanks(std::string_view text);
+// TrimBlanks, then every comma removed: amount text as typed or shown, ready for conversion.
+std::string StripCommas(std::string_view text);
+// The text extended on the right with `fill` up to `width`; never cut.
+std::string PadRightWith(std::string_view text, char fill, int width);
+// The same helper under the name the document output uses.
+inline std::string PadString(std::string_view text, char fill, int width) {
+    return PadRightWith(text, fill, width);
+}
+// The trimmed text with blanks in front up to `width` (`fill` is not used). Text longer than
+// the width is cut to its first `width` characters, except a number (with or without
+// thousands separators), which is kept whole: a cut figure would show a wrong amount.
+std::string RightJustify(std::string_view text, char fill, int width);
+
+// A key part: trimmed, ASCII letters upper-cased, blank-padded to `width`, and the whole cut
+// to the longest key the engine holds.
+std::string KeyText(std::string_view text, int width);

@@ -1,0 +1,26 @@
+#pragma once
+// A company in a fresh data folder for one test: the engine started, the shell's state
+// with company 7 current, the platform's windows, and a scripted host that fails the test
+// on any message box or window it was not told about.
+
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "platform/scripted_host_guard.h"
+#include "platform/stat_form.h"
+#include "shell/app_context.h"
+#include "tests/support/temp_dir.h"
+
+class CompanyEnv : public ::testing::Test {
+protected:
+    CompanyEnv() {
+        EngineStart();
+        EXPECT_TRUE(shell.context().companies.CurrentCompany.set(Company::CompanyNumber, "7"));
+    }
+    ~CompanyEnv() override { EngineStop(); }
+
+    testsupport::TempDir dir;
+    ShellContextScope shell{dir.path()};
+    PlatformWindows windows;
+    ScriptedHostGuard host;
+};
