@@ -29,7 +29,8 @@ inline constexpr int32_t IoError = 10110;           // class 2: the operating sy
 inline constexpr int32_t KeyTooLong = 10125;        // AddKey: key longer than the index's length
 inline constexpr int32_t RefZero = 10130;           // PutRecord: Ref 0
 inline constexpr int32_t RefOutOfRange = 10135;     // Ref outside the file
-inline constexpr int32_t RecordDeleted = 10140;     // ReadRecord/PutRecord on a deleted slot
+inline constexpr int32_t RecordDeleted = 10140;     // PutRecord on a deleted slot (ReadRecord copies it:
+                                                    // callers test bytes 0..3)
 inline constexpr int32_t KeyNotFound = 10210;       // SearchKey: nothing at or after the key
 inline constexpr int32_t KeyToDeleteMissing = 10220;// DeleteKey: entry not in the index
 inline constexpr int32_t DuplicateKey = 10230;      // AddKey: unique index holds the key
