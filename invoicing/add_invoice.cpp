@@ -26,10 +26,6 @@ std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
 
 namespace {
 
-QString Qs(std::string_view text) {
-    return FromCp1252(text);
-}
-
 // Steps 1 to 8: the dialog in add mode, cleared for a new invoice.
 void PrepareForNewInvoice(TProdInv& dlg) {
     const ShellContext& shell = Shell();
@@ -44,12 +40,12 @@ void PrepareForNewInvoice(TProdInv& dlg) {
     dlg.Button1->setEnabled(false);
     Invoicing().InvoiceBuf.clear();
 
-    dlg.setWindowTitle("Add Invoice - Company: " + Qs(company.get(Company::Name)) + " - #" +
-                       Qs(company.get(Company::CompanyNumber)));
+    dlg.setWindowTitle("Add Invoice - Company: " + FromCp1252(company.get(Company::Name)) + " - #" +
+                       FromCp1252(company.get(Company::CompanyNumber)));
     dlg.ResetInvoiceGrid();
 
     dlg.IDate->SetEditMask(QString::fromStdString(shell.companies.dateFormat().DateEditMask()));
-    dlg.IDate->SetText(Qs(shell.main.LastInvoiceDate));
+    dlg.IDate->SetText(FromCp1252(shell.main.LastInvoiceDate));
 
     dlg.INVNOTES->clear();
     dlg.IStmntNote->clear();
@@ -110,7 +106,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
     if (external) {
         if (!MainForm) throw std::logic_error("An external transaction needs the main window.");
         MainForm->CPMemoClear();
-        for (const std::string& line : posting.answerLines) MainForm->CPMemoAppend(Qs(line));
+        for (const std::string& line : posting.answerLines)
+            MainForm->CPMemoAppend(FromCp1252(line));
     }
 
     inv.InvoiceBuf = posting.header;
@@ -164,18 +161,20 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
     }
 
     const CompanyRec& current = shell.companies.CurrentCompany;
-    view.SetCompanyCaption(Qs(current.get(Company::Name)) + " - #" +
-                           Qs(current.get(Company::CompanyNumber)));
+    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
+                           FromCp1252(current.get(Company::CompanyNumber)));
     view.SetReceivablesLabel(QString::fromStdString(
         Decimal::ParseBlankAsZero(posting.receivablesTotal).value_or(Decimal()).format(",0.00")));
 
     if (external && !MainForm->CPMemoSaveToFile(
                         QString::fromStdString(shell.folder.file(AnswerFileName).string())))
-        MessageBox(QString("The answer file %1 could not be written.").arg(Qs(AnswerFileName)),
-                   "External Transaction", MsgIcon::Warning);
+        MessageBox(
+            QString("The answer file %1 could not be written.").arg(FromCp1252(AnswerFileName)),
+            "External Transaction", MsgIcon::Warning);
 
-    view.SetStatusText(1, "Added invoice " + Qs(TrimBlanks(posting.number)) + " containing " +
-                              QString::number(posting.lines.size()) + " line item(s).");
+    view.SetStatusText(1, "Added invoice " + FromCp1252(TrimBlanks(posting.number)) +
+                              " containing " + QString::number(posting.lines.size()) +
+                              " line item(s).");
 
     if (posting.print) {
         ProcessPendingMessages();

@@ -19,10 +19,6 @@ namespace {
 
 const QString Caption = QStringLiteral("External Transaction");
 
-QString Qs(std::string_view text) {
-    return FromCp1252(text);
-}
-
 // No Invoice Manager is shown: completion goes to the main window's status bar.
 class ExternalView : public InvoiceManagerView {
 public:
@@ -36,7 +32,7 @@ public:
     void SetReceivablesLabel(const QString&) override {}
     void PrintInvoice(const std::string& number) override {
         MessageBox(QString("Invoice %1 has been added. Please print it from the Invoice Manager.")
-                       .arg(Qs(TrimBlanks(number))),
+                       .arg(FromCp1252(TrimBlanks(number))),
                    Caption, MsgIcon::Information);
     }
 };
@@ -47,14 +43,15 @@ std::optional<std::string> ReadExchangeCustomerNumber(const DataFolder& folder, 
     const std::filesystem::path path = folder.file(ExchangeFileName);
     const auto content = ReadWholeFile(path);
     if (!content) {
-        problem = QString("The exchange file %1 cannot be read from the data folder %2.")
-                      .arg(Qs(ExchangeFileName), QString::fromStdString(folder.path().string()));
+        problem =
+            QString("The exchange file %1 cannot be read from the data folder %2.")
+                .arg(FromCp1252(ExchangeFileName), QString::fromStdString(folder.path().string()));
         return std::nullopt;
     }
     const std::string number = TrimBlanks(content->substr(0, content->find_first_of("\r\n")));
     if (number.empty()) {
         problem = QString("The exchange file %1 has no customer number on its first line.")
-                      .arg(Qs(ExchangeFileName));
+                      .arg(FromCp1252(ExchangeFileName));
         return std::nullopt;
     }
     return number;
@@ -69,7 +66,7 @@ bool RunExternalTransaction() {
     std::filesystem::remove(shell.folder.file(AnswerFileName), ec);
     if (ec) {
         MessageBox(QString("The old answer file %1 cannot be removed: %2")
-                       .arg(Qs(AnswerFileName), QString::fromStdString(ec.message())),
+                       .arg(FromCp1252(AnswerFileName), QString::fromStdString(ec.message())),
                    Caption, MsgIcon::Warning);
         return false;
     }
@@ -90,7 +87,7 @@ bool RunExternalTransaction() {
             CustomerData().Find(CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey),
                                 customer.bytes()) == 0) {
             MessageBox(QString("Customer %1 named in %2 is not on file. No invoice was written.")
-                           .arg(Qs(*number), Qs(ExchangeFileName)),
+                           .arg(FromCp1252(*number), FromCp1252(ExchangeFileName)),
                        Caption, MsgIcon::Warning);
             return false;
         }

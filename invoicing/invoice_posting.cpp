@@ -8,16 +8,13 @@
 #include "invoicing/aging.h"
 #include "invoicing/invoice_memo_file.h"
 #include "masters/master_files.h"
+#include "platform/cp1252.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
 namespace {
 
 const QString PostCaption = QStringLiteral("Post Invoice");
-
-QString Q(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A refusal under way: the first problem found ends the plan.
 struct Refused {
@@ -32,7 +29,7 @@ std::optional<Decimal> Amount(std::string_view text) {
 
 Decimal AmountOrRefuse(std::string_view text, const QString& what) {
     if (auto value = Amount(text)) return *value;
-    throw Refused{QString("%1 (\"%2\") is not a number.").arg(what, Q(TrimBlanks(text)))};
+    throw Refused{QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
 }
 
 Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
@@ -44,7 +41,7 @@ template <class Rec, class Field>
 void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
     if (!rec.set(field, text))
         throw Refused{QString("%1 (%2) does not fit its field of %3 characters.")
-                          .arg(what, Q(text))
+                          .arg(what, FromCp1252(text))
                           .arg(field.width)};
 }
 
@@ -113,7 +110,8 @@ private:
         InvoiceRec& h = p_.header;
         const auto date = dates.parse(e_.date);
         if (!date)
-            throw Refused{QString("The invoice date %1 is not a valid date.").arg(Q(e_.date))};
+            throw Refused{
+                QString("The invoice date %1 is not a valid date.").arg(FromCp1252(e_.date))};
         date_ = *date;
         ymd_ = SortableDate(date_);
         SetOrRefuse(h, Invoice::InvNumber, UpperAscii(TrimBlanks(e_.number)), "The invoice number");
@@ -213,10 +211,10 @@ private:
                 p_.stock.push_back({ref, found});
             }
             ProductRec& rec = p_.stock[at->second].record;
-            const QString what = QString("The stock on hand of product %1").arg(Q(code));
+            const QString what = QString("The stock on hand of product %1").arg(FromCp1252(code));
             const Decimal onHand = AmountOrRefuse(rec.get(Product::StockOnHand), what);
-            const Decimal sold =
-                AmountOrRefuse(quantityText, QString("The quantity of product %1").arg(Q(code)));
+            const Decimal sold = AmountOrRefuse(
+                quantityText, QString("The quantity of product %1").arg(FromCp1252(code)));
             const Decimal left = SumOrRefuse(Decimal::Sub(onHand, sold), what);
             SetOrRefuse(rec, Product::StockOnHand, left.general(), what);
         }
@@ -235,10 +233,10 @@ private:
                              : 0;
         if (p_.customerRef == 0)
             throw Refused{QString("Customer %1 is not on file. Please pick the customer again.")
-                              .arg(Q(number)),
+                              .arg(FromCp1252(number)),
                           "Customer Required"};
 
-        const QString balanceWhat = QString("The balance of customer %1").arg(Q(number));
+        const QString balanceWhat = QString("The balance of customer %1").arg(FromCp1252(number));
         const Decimal balance = AmountOrRefuse(c.get(Customer::Balance), balanceWhat);
         SetOrRefuse(c, Customer::Balance,
                     SumOrRefuse(Decimal::Add(balance, due_), balanceWhat).format("0.00"),
@@ -254,7 +252,8 @@ private:
         const auto bucket =
             static_cast<std::size_t>(AgingBucketOf(DaysBetween(date_, today), *periods));
         const auto field = Customer::Amounts[bucket];
-        const QString agingWhat = QString("The aging amount of customer %1").arg(Q(number));
+        const QString agingWhat =
+            QString("The aging amount of customer %1").arg(FromCp1252(number));
         const Decimal aged = AmountOrRefuse(c.get(field), agingWhat);
         SetOrRefuse(c, field, SumOrRefuse(Decimal::Add(aged, due_), agingWhat).format("0.00"),
                     agingWhat);
@@ -269,7 +268,7 @@ private:
         const auto stored = FindCompany(shell.folder, stem);
         if (!stored)
             throw Refused{QString("Company %1 cannot be read from the company file (error %2).")
-                              .arg(Q(stem))
+                              .arg(FromCp1252(stem))
                               .arg(EngineErrorCode)};
         const QString what = "The company's receivables total";
         const Decimal total = AmountOrRefuse(stored->get(Company::ReceivablesTotal), what);
@@ -297,7 +296,7 @@ private:
                                    onFile.bytes()) != 0)
             throw Refused{QString("A memo for invoice number %1 is already on file. Please "
                                   "use another invoice number.")
-                              .arg(Q(e_.number)),
+                              .arg(FromCp1252(e_.number)),
                           "Duplicate Memo"};
         if (external_)
             for (const std::string& line : lines)

@@ -149,6 +149,13 @@ QLabel* Caption(QWidget* parent, const QString& text, QWidget* buddy = nullptr) 
     return label;
 }
 
+// A captioned field in a grid: the caption in `col`, the field after it over `span` columns.
+void AddField(QGridLayout* grid, const QString& caption, QWidget* field, int row, int col,
+              int span = 1) {
+    grid->addWidget(Caption(field->parentWidget(), caption, field), row, col);
+    grid->addWidget(field, row, col + 1, 1, span);
+}
+
 QLabel* ValueLabel(QWidget* parent, const char* name, int minChars = 10) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -239,8 +246,7 @@ QWidget* TProdInv::BuildHeading() {
 
     INum = Edit(box, "INum", 9);
     INum->setValidator(new UpperAsciiValidator(INum));
-    form->addWidget(Caption(box, "&Invoice#:", INum), 1, 0);
-    form->addWidget(INum, 1, 1);
+    AddField(form, "&Invoice#:", INum, 1, 0);
 
     IDate = new MaskEdit("!99/99/9999;1;_", box);
     IDate->setObjectName("IDate");
@@ -256,12 +262,10 @@ QWidget* TProdInv::BuildHeading() {
     form->addLayout(dateRow, 1, 3);
 
     INVNOTES = Edit(box, "INVNOTES", 80);
-    form->addWidget(Caption(box, "Notes/Comments/Reference:", INVNOTES), 2, 0);
-    form->addWidget(INVNOTES, 2, 1, 1, 3);
+    AddField(form, "Notes/Comments/Reference:", INVNOTES, 2, 0, 3);
 
     KeyCode = Edit(box, "KeyCode", 8);
-    form->addWidget(Caption(box, "&Key Code:", KeyCode), 3, 0);
-    form->addWidget(KeyCode, 3, 1);
+    AddField(form, "&Key Code:", KeyCode, 3, 0);
 
     ITerms = new QComboBox(box);
     ITerms->setObjectName("ITerms");
@@ -269,12 +273,10 @@ QWidget* TProdInv::BuildHeading() {
     ITerms->setInsertPolicy(QComboBox::NoInsert);
     ITerms->lineEdit()->setMaxLength(35);
     ITerms->addItems(DefaultTerms);
-    form->addWidget(Caption(box, "Terms:", ITerms), 3, 2);
-    form->addWidget(ITerms, 3, 3);
+    AddField(form, "Terms:", ITerms, 3, 2);
 
     IStmntNote = Edit(box, "IStmntNote", 35);
-    form->addWidget(Caption(box, "&Statement Note:", IStmntNote), 4, 0);
-    form->addWidget(IStmntNote, 4, 1, 1, 3);
+    AddField(form, "&Statement Note:", IStmntNote, 4, 0, 3);
 
     RadioButton1 = new QRadioButton("&Line Item", box);
     RadioButton1->setObjectName("RadioButton1");
