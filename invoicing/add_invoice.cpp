@@ -26,7 +26,7 @@ std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
 
 namespace {
 
-// Steps 1 to 8: the dialog in add mode, cleared for a new invoice.
+// The dialog in add mode, cleared for a new invoice.
 void PrepareForNewInvoice(TProdInv& dlg) {
     const ShellContext& shell = Shell();
     const CompanyRec& company = shell.companies.CurrentCompany;

@@ -135,12 +135,12 @@ bool SameCode(std::string_view a, std::string_view b) {
 
 QFont CompanyFont(const Company::Font& font) {
     const CompanyRec& c = Shell().companies.CurrentCompany;
-    FontSpec spec;
-    spec.name = Qs(c.get(font.name));
-    spec.size = c.get(font.size);
-    spec.style = c.get(font.style);
-    if (spec.name.isEmpty() || spec.size <= 0) return QFont();
-    return ToQFont(spec);
+    FontSpec stored;
+    stored.name = Qs(c.get(font.name));
+    stored.size = c.get(font.size);
+    stored.style = c.get(font.style);
+    if (stored.name.isEmpty() || stored.size <= 0) return QFont();
+    return ToQFont(stored);
 }
 
 QLabel* Caption(QWidget* parent, const QString& text, QWidget* buddy = nullptr) {

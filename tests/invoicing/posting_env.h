@@ -32,7 +32,7 @@ struct RecordingView : InvoiceManagerView {
     void PrintInvoice(const std::string& number) override { printed.push_back(number); }
 };
 
-struct ProductSpec {
+struct NewProduct {
     std::string code, description, price = "0.00", onHand = "0", cost = "0.00";
     bool taxable = false, nonStock = false, nonDepleting = false;
 };
@@ -107,7 +107,7 @@ protected:
         Add(CustomerData(), masters.state().CustomerBuf, c);
         return c;
     }
-    void AddProduct(const ProductSpec& p) {
+    void AddProduct(const NewProduct& p) {
         ProductRec r;
         EXPECT_TRUE(r.set(Product::Code, p.code));
         r.set(Product::Description, p.description);
