@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -164,7 +163,10 @@ Trtreport::Trtreport(QWidget* parent) : Form(parent) {
     connect(PSetButn, &QToolButton::clicked, this, [this] { PSetButnClick(); });
     connect(ExitButn, &QToolButton::clicked, this, [this] { ExitButnClick(); });
     connect(HelpButn, &QToolButton::clicked, this, [this] { HelpButnClick(); });
-    connect(SortCol, &QComboBox::editTextChanged, this,
+    // Only the user's typing or choice sorts: a builder refilling the list must not.
+    connect(SortCol->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { SortColChange(text); });
+    connect(SortCol, &QComboBox::textActivated, this,
             [this](const QString& text) { SortColChange(text); });
     connect(stotals, &QCheckBox::clicked, this, [this] { stotalsClick(); });
     connect(PageBreakCB, &QCheckBox::clicked, this, [this] { stotalsClick(); });
@@ -217,10 +219,7 @@ void Trtreport::FormShow() {
     }
     SortCol->setEnabled(true);
     SortCol->model()->sort(0);
-    {
-        const QSignalBlocker quiet(SortCol);
-        SortCol->setEditText("2");
-    }
+    SortCol->setEditText("2");
     SortCol->setMaxVisibleItems(std::max(SortCol->count(), 1));
     SetRowHeight("AbgXy");
     RptGrid->setFocus();

@@ -148,9 +148,9 @@ TEST(PrintReport, SubTotalPageBreaksStartANewPageAfterEachGroup) {
 TEST(PrintReport, LongReportsTurnPagesAboveTheFootAndCountEveryRecord) {
     std::vector<std::vector<std::string>> rows{POHeading()};
     for (int i = 0; i < 150; ++i)
-        rows.push_back(PORow("2024/01/" + std::string(i % 28 < 9 ? "0" : "") +
-                                 std::to_string(i % 28 + 1),
-                             std::to_string(1000 + i), "ACME", "V100", "1.00", "0.10", "1.10"));
+        rows.push_back(
+            PORow("2024/01/" + std::string(i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1),
+                  std::to_string(1000 + i), "ACME", "V100", "1.00", "0.10", "1.10"));
     ReportGrid grid = ReportGrid::FromRows(8, std::move(rows));
     ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
     RecordingCanvas canvas;
@@ -174,12 +174,12 @@ TEST(PrintReport, LongReportsTurnPagesAboveTheFootAndCountEveryRecord) {
 }
 
 TEST(PrintReport, WideReportsPrintAcrossThePageAndCountRecordsWhateverTheirFirstColumn) {
-    const std::vector<std::string> heading{"Location", "Product Description", "Product#",
-                                           "Key Code", "T", "On Hand", "Cost", "Sell",
-                                           "Cost Value"};
+    const std::vector<std::string> heading{
+        "Location", "Product Description", "Product#", "Key Code", "T", "On Hand", "Cost",
+        "Sell",     "Cost Value"};
     const auto row = [](const char* code, const char* type) {
-        return std::vector<std::string>{"*None*", "Widget", code, "K", type, A("2.00"),
-                                        A("1.50"), A("3.00"), A("3.00")};
+        return std::vector<std::string>{"*None*",  "Widget",  code,      "K",      type,
+                                        A("2.00"), A("1.50"), A("3.00"), A("3.00")};
     };
     ReportGrid grid =
         ReportGrid::FromRows(9, {heading, row("W1", "R"), row("W2", "R"), row("W3", "S")});
@@ -217,10 +217,10 @@ TEST(PrintReport, ARealPdfReadsBack) {
     run.start("pdftotext", {"-layout", path, "-"});
     ASSERT_TRUE(run.waitForFinished(30000));
     const QString text = QString::fromUtf8(run.readAllStandardOutput());
-    for (const char* part : {"Harbour Supplies", "PO Register by Date", "Page 1",
-                             "Date: Tuesday, March 4, 2025, 02:05 PM", "Year/Mo/Dy", "** Totals",
-                             "(01/2024)", "Month Total", "Grand Total", "1,365.00",
-                             "Report Complete. 3 records printed."})
+    for (const char* part :
+         {"Harbour Supplies", "PO Register by Date", "Page 1",
+          "Date: Tuesday, March 4, 2025, 02:05 PM", "Year/Mo/Dy", "** Totals", "(01/2024)",
+          "Month Total", "Grand Total", "1,365.00", "Report Complete. 3 records printed."})
         EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
 }
 
