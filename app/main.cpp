@@ -12,6 +12,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "reports/reports_windows.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     TMainForm mainForm;
     const CalFormScope calForm;
     const MastersWindows mastersWindows;
+    const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
