@@ -161,13 +161,16 @@ TEST(PrintReport, LongReportsTurnPagesAboveTheFootAndCountEveryRecord) {
     for (int page = 1; page <= canvas.Pages(); ++page) {
         int records = 0;
         for (const auto& text : canvas.Texts(page)) {
-            if (text.p1.y() != foot) EXPECT_LE(text.p1.y(), foot - 100) << page;
+            if (text.p1.y() != foot) {
+                EXPECT_LE(text.p1.y(), foot - 100) << page;
+            }
             if (text.text.startsWith("2024/01/")) ++records;
         }
         EXPECT_GT(records + (page == canvas.Pages() ? 1 : 0), 0) << page;
-        if (page < canvas.Pages())
+        if (page < canvas.Pages()) {
             EXPECT_EQ(canvas.Texts(page).back().text,
                       QString("Continued on page %1 ...").arg(page + 1));
+        }
     }
     EXPECT_NE(canvas.FindText("Report Complete. 150 records printed."), nullptr);
     EXPECT_GT(h, 0);
