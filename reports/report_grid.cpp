@@ -49,7 +49,11 @@ public:
         for (std::size_t i = 0; i < values_.size(); ++i) {
             const std::string& cell = row.cells[layout_.summed[i]];
             if (!IsNumericCell(cell)) continue;
-            if (const auto value = Decimal::Parse(StripCommas(cell))) values_[i] += *value;
+            const auto value = Decimal::Parse(StripCommas(cell));
+            if (!value) continue;
+            const auto sum = Decimal::Add(values_[i], *value);
+            if (!sum) throw DecimalOverflow("A total of this report is too large to show.");
+            values_[i] = *sum;
         }
     }
     void Reset() { std::fill(values_.begin(), values_.end(), Decimal()); }

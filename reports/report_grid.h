@@ -67,7 +67,8 @@ enum class SortOutcome { Sorted, TooFewRows, NotSortable };
 // "** Totals" rows between groups of equal column-0 text (when `subTotals`), month rows
 // between months of a date column, and a closing "Grand Total" row. Sums are exact.
 // TooFewRows: the grid holds no record; NotSortable: the column may not be sorted on (the
-// caller beeps). The grid is unchanged unless the outcome is Sorted.
+// caller beeps). The grid is unchanged unless the outcome is Sorted; a total too large for
+// an exact amount raises DecimalOverflow and changes nothing either.
 SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
                                const ReportParams& params);
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "engine/decimal.h"
+
 #include "tests/reports/report_samples.h"
 
 using namespace reportsamples;
@@ -162,6 +164,15 @@ TEST(SortAndTotal, SumsAreExactAndSkipTextThatIsNoNumber) {
     ReportGrid grid = ReportGrid::FromRows(8, std::move(rows));
     ASSERT_EQ(SortAndTotalReport(grid, 0, false, kPORegister), SortOutcome::Sorted);
     EXPECT_EQ(Lines(grid).back(), "|||Grand Total|10,000,000,099.99|10.00|-110.00|");
+}
+
+TEST(SortAndTotal, ATotalTooLargeToHoldIsAnErrorThatChangesNothing) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/02", "2", "N", "V", "9,000,000,000,000.00", "0.00", "0.00")});
+    const ReportGrid before = grid;
+    EXPECT_THROW(SortAndTotalReport(grid, 0, true, kPORegister), DecimalOverflow);
+    EXPECT_EQ(grid, before);
 }
 
 TEST(SortAndTotal, KeysDifferingInCaseAreNeighboursInSeparateGroups) {
