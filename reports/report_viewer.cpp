@@ -154,6 +154,7 @@ Trtreport::Trtreport(QWidget* parent) : Form(parent) {
     RptGrid->setShowGrid(false);
     RptGrid->setTextElideMode(Qt::ElideNone);
     RptGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    RptGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     RptGrid->setItemDelegate(new AmountCellDelegate(*this));
     layout->addWidget(RptGrid, 1);
 
