@@ -35,10 +35,6 @@ std::string MonthOf(const std::string& key) {
     return part(5, 2) + "/" + part(0, 4);
 }
 
-bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), text) != names.end();
-}
-
 // The running sums of the summed columns. Cells that are not amounts, or whose text is not
 // a number (such as "12.05.2005"), add nothing.
 class Sums {
@@ -145,25 +141,56 @@ bool IsNumericCell(std::string_view text) {
                        [](char c) { return IsDigit(c) || c == ',' || c == '.'; });
 }
 
+ReportKind ReportKindOf(std::string_view title) {
+    static const std::pair<std::string_view, ReportKind> kReports[] = {
+        {"PO Register", ReportKind::Register},
+        {"Commitment Report", ReportKind::Register},
+        {"PO Key Code Inquiry", ReportKind::Register},
+        {"Invoice Register", ReportKind::Register},
+        {"Payment Register", ReportKind::Register},
+        {"Invoice Key Code Inquiry", ReportKind::Register},
+        {"Tax Report", ReportKind::Tax},
+        {"Accounts Receivable", ReportKind::Receivable},
+        {"Sales Report", ReportKind::SalesOrReceiving},
+        {"Receiving Report", ReportKind::SalesOrReceiving},
+        {"Profit Report", ReportKind::Profit},
+        {"Inventory Report", ReportKind::Inventory},
+        {"Reorder Report", ReportKind::Reorder},
+        {"Overstock Report", ReportKind::Reorder},
+    };
+    for (const auto& [name, kind] : kReports)
+        if (name == title) return kind;
+    return ReportKind::Other;
+}
+
 TotalsLayout TotalsLayoutOf(std::string_view title, int cols) {
     TotalsLayout layout;
-    if (IsOneOf(title, {"PO Register", "Commitment Report", "PO Key Code Inquiry",
-                        "Invoice Register", "Payment Register", "Invoice Key Code Inquiry"}))
-        layout = {{4, 5, 6}, -1, 3, 2, 3};
-    else if (title == "Tax Report")
-        layout = {{5, 6}, -1, 4, 3, 4};
-    else if (title == "Accounts Receivable")
-        layout = {{6}, -1, 5, -1, -1};
-    else if (IsOneOf(title, {"Sales Report", "Receiving Report"}))
-        layout = {{7, 8}, 7, 6, 5, 6};
-    else if (title == "Profit Report")
-        layout = {{5, 6, 7, 8}, -1, 4, 3, 4};
-    else if (title == "Inventory Report")
-        layout = {{5, 6, 7, 8}, -1, 4, -1, -1};
-    else if (IsOneOf(title, {"Reorder Report", "Overstock Report"}))
-        layout = {{8}, -1, 7, -1, -1};
-    else
-        layout = {{}, -1, 1, -1, -1};  // a report without totals of its own
+    switch (ReportKindOf(title)) {
+        case ReportKind::Register:
+            layout = {{4, 5, 6}, -1, 3, 2, 3};
+            break;
+        case ReportKind::Tax:
+            layout = {{5, 6}, -1, 4, 3, 4};
+            break;
+        case ReportKind::Receivable:
+            layout = {{6}, -1, 5, -1, -1};
+            break;
+        case ReportKind::SalesOrReceiving:
+            layout = {{7, 8}, 7, 6, 5, 6};
+            break;
+        case ReportKind::Profit:
+            layout = {{5, 6, 7, 8}, -1, 4, 3, 4};
+            break;
+        case ReportKind::Inventory:
+            layout = {{5, 6, 7, 8}, -1, 4, -1, -1};
+            break;
+        case ReportKind::Reorder:
+            layout = {{8}, -1, 7, -1, -1};
+            break;
+        case ReportKind::Other:
+            layout = {{}, -1, 1, -1, -1};  // a report without totals of its own
+            break;
+    }
     // A grid narrower than its report's layout keeps what fits.
     std::erase_if(layout.summed, [cols](int c) { return c >= cols; });
     if (layout.labelCol >= cols) layout.labelCol = cols > 1 ? 1 : 0;

@@ -43,6 +43,19 @@ struct ReportParams {
     int32_t LastAmountColumn = 0;
 };
 
+// The reports grouped by how the viewer totals and prints them.
+enum class ReportKind {
+    Register,          // the PO, Commitment, Invoice and Payment registers, the key code inquiries
+    Tax,               // "Tax Report"
+    Receivable,        // "Accounts Receivable"
+    SalesOrReceiving,  // "Sales Report", "Receiving Report": quantities to three places
+    Profit,            // "Profit Report"
+    Inventory,         // "Inventory Report"
+    Reorder,           // "Reorder Report", "Overstock Report"
+    Other,
+};
+ReportKind ReportKindOf(std::string_view reportTitle);
+
 // Whether a cell holds an amount: the trimmed text has a point, begins as a whole number
 // (optional sign, digits, possibly none) that stops at a comma or a point, and holds nothing
 // but digits, commas and points after it. "1,234.50", "-12.00", ".50" and "12.05.2005" are

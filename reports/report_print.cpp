@@ -23,14 +23,23 @@ struct RuleColumns {
 };
 
 RuleColumns RuleColumnsOf(std::string_view title) {
-    if (IsOneOf(title, {"PO Register", "Commitment Report", "PO Key Code Inquiry",
-                        "Invoice Register", "Payment Register", "Invoice Key Code Inquiry"}))
-        return {3, 6, true};
-    if (title == "Accounts Receivable") return {5, 6, true};
-    if (IsOneOf(title, {"Sales Report", "Receiving Report"})) return {6, 8, false};
-    if (title == "Tax Report") return {4, 6, false};
-    if (IsOneOf(title, {"Profit Report", "Inventory Report"})) return {4, 8, false};
-    if (IsOneOf(title, {"Reorder Report", "Overstock Report"})) return {7, 8, false};
+    switch (ReportKindOf(title)) {
+        case ReportKind::Register:
+            return {3, 6, true};
+        case ReportKind::Receivable:
+            return {5, 6, true};
+        case ReportKind::SalesOrReceiving:
+            return {6, 8, false};
+        case ReportKind::Tax:
+            return {4, 6, false};
+        case ReportKind::Profit:
+        case ReportKind::Inventory:
+            return {4, 8, false};
+        case ReportKind::Reorder:
+            return {7, 8, false};
+        case ReportKind::Other:
+            break;
+    }
     return {};
 }
 
@@ -173,8 +182,15 @@ private:
 }  // namespace
 
 bool IsLandscapeReport(std::string_view reportTitle) {
-    return IsOneOf(reportTitle, {"Profit Report", "Overstock Report", "Reorder Report",
-                                 "Sales Report", "Receiving Report", "Inventory Report"});
+    switch (ReportKindOf(reportTitle)) {
+        case ReportKind::SalesOrReceiving:
+        case ReportKind::Profit:
+        case ReportKind::Inventory:
+        case ReportKind::Reorder:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool PrintReport(PrintCanvas& canvas, const ReportGrid& grid, const ReportPrintSetup& setup) {

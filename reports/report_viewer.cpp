@@ -50,10 +50,6 @@ QToolButton* SpeedButton(const char* name, const QString& text, const QString& h
     return button;
 }
 
-bool IsThreePlaceReport(std::string_view title) {
-    return title == "Sales Report" || title == "Receiving Report";
-}
-
 }  // namespace
 
 // Draws amount cells aligned on their point; every other cell as the grid draws it.
@@ -192,7 +188,9 @@ ReportParams Trtreport::Params() const {
 
 int Trtreport::PointFieldWidth() const {
     const QFontMetrics metrics(RptGrid->font());
-    return metrics.horizontalAdvance(IsThreePlaceReport(ReportTitle) ? ".000" : ".00") + 4;
+    return metrics.horizontalAdvance(
+               ReportKindOf(ReportTitle) == ReportKind::SalesOrReceiving ? ".000" : ".00") +
+           4;
 }
 
 ReportGrid Trtreport::ReadGrid() const {
