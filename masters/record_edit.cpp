@@ -99,7 +99,8 @@ TRecordEdit::TRecordEdit(const char* objectName, const EditTable& table, int rec
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     layout->addLayout(buttons);
-    SetButtonResult(OKBtn, Modal::Ok);
+    // OK closes from its handler, and only once the record is saved: a result set before a
+    // refusal's message box would close the window from inside that box's event loop.
     SetButtonResult(CancelBtn, Modal::Cancel);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 }
@@ -165,6 +166,7 @@ void TRecordEdit::OKBtnClick() {
     switch (outcome.result) {
         case SaveOutcome::Result::Saved:
             record_ = std::move(taken);
+            SetModalResult(Modal::Ok);
             return;
         case SaveOutcome::Result::Refused: {
             QWidget* focus = nullptr;
