@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
+#include <set>
 
 #include "masters/master_files.h"
 #include "masters/record_edit.h"
@@ -34,6 +35,20 @@ TEST(EditFields, EveryTableCoversItsRecordWithoutOverlap) {
     EXPECT_EQ(CustomerEditTable().fields.size(), 30u);
     EXPECT_EQ(VendorEditTable().fields.size(), 27u);
     EXPECT_EQ(ProductEditTable().fields.size(), 28u);
+}
+
+TEST(EditFields, NoTwoControlsOfAPageShareAnAccelerator) {
+    for (const EditTable* table : {&CustomerEditTable(), &VendorEditTable(), &ProductEditTable()}) {
+        for (int page = 0; page < static_cast<int>(table->pages.size()); ++page) {
+            std::set<QChar> taken{'o', 'c'};  // &OK and &Cancel
+            for (const EditField& f : table->fields) {
+                const QString label = f.label;
+                const auto amp = label.indexOf('&');
+                if (f.page != page || amp < 0) continue;
+                EXPECT_TRUE(taken.insert(label.at(amp + 1).toLower()).second) << f.name;
+            }
+        }
+    }
 }
 
 TEST(EditFields, NumbersAreExactAndRefusedWhenBad) {
