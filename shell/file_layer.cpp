@@ -120,9 +120,11 @@ bool DataFile::LockAbort() const {
 bool DataFile::RetryLocked(const std::function<void()>& call) const {
     for (;;) {
         call();
+        // The flag follows every call, a success included. Not a lock: no point asking.
+        // A lock: the user decides whether to try again.
+        if (LockAbort()) return false;
         if (EngineOK) return true;
-        // Not a lock: no point asking. A lock: the user decides whether to try again.
-        if (!FileLocked() || LockAbort()) return false;
+        if (!FileLocked()) return false;
     }
 }
 

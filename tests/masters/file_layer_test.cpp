@@ -359,6 +359,7 @@ TEST_F(FileLayerTest, LockRetryAsksUntilTheUserGivesUp) {
         .Answer(MsgResult::No, "Cannot get a lock.  Abort?");
     EXPECT_TRUE(f.RetryLocked(lockedTwice));
     EXPECT_EQ(calls, 3);
+    EXPECT_EQ(lockFlag, 0) << "the last call did not fail for a lock";
 
     calls = 0;
     host->Answer(MsgResult::Yes, "Cannot get a lock.  Abort?");
