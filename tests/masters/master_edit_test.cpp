@@ -179,12 +179,15 @@ TEST_F(MasterEditTest, ADuplicateNumberIsRefusedBeforeAnythingIsWritten) {
     EXPECT_STREQ(dup.field, "NumberEdit");
     EXPECT_EQ(UsedRecordCount(masters.state().CustomerFile), 2);
 
-    // Changing Bolt's number to Acme's is refused too; Bolt stays as it was.
+    // A number on file never changes, to Acme's or to a free one; Bolt stays as it was.
     const CustomerRec before = Stored(b);
-    CustomerRec changed = before;
-    ASSERT_TRUE(changed.set(Customer::Number, "C1"));
-    EXPECT_EQ(UpdateMaster(CustomerKind(), b, before.bytes(), changed.bytes()).result,
-              SaveOutcome::Result::Refused);
+    for (const char* number : {"C1", "C3"}) {
+        CustomerRec changed = before;
+        ASSERT_TRUE(changed.set(Customer::Number, number));
+        const SaveOutcome kept = UpdateMaster(CustomerKind(), b, before.bytes(), changed.bytes());
+        EXPECT_EQ(kept.result, SaveOutcome::Result::Refused) << number;
+        EXPECT_EQ(kept.message, "The customer number cannot be changed once it is on file.");
+    }
     EXPECT_EQ(Stored(b), before);
     EXPECT_EQ(Stored(a).get(Customer::Name), "Acme");
 }
