@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 #include "engine/record_fields.h"
 
@@ -51,6 +52,7 @@ struct KeyChange {
 
 KeyDescTable FileDesc::keyTable() const {
     KeyDescTable table{};
+    if (keys.size() > table.size()) throw std::logic_error("more keys than an index file holds");
     std::copy(keys.begin(), keys.end(), table.begin());
     return table;
 }
