@@ -18,9 +18,9 @@ bool IsPrintableAscii(QChar ch) {
 
 bool NeedsEncodedWords(const QString& text) {
     // A plain "=?" would be read back as the start of an encoded word.
-    return text.contains("=?") ||
-           std::any_of(text.begin(), text.end(),
-                       [](QChar ch) { return !IsPrintableAscii(ch) && ch != '\t'; });
+    return text.contains("=?") || std::any_of(text.begin(), text.end(), [](QChar ch) {
+               return !IsPrintableAscii(ch) && ch != '\t';
+           });
 }
 
 // Joins the tokens with single blanks, breaking a line before a token where it would grow
@@ -164,6 +164,5 @@ QByteArray MailDate(const QDateTime& when) {
 QByteArray NewMessageId(const QString& domain) {
     static const QRegularExpression hostName("^[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)*$");
     const QString host = hostName.match(domain).hasMatch() ? domain : QString("localhost");
-    return ("<" + QUuid::createUuid().toString(QUuid::WithoutBraces) + "@" + host + ">")
-        .toLatin1();
+    return ("<" + QUuid::createUuid().toString(QUuid::WithoutBraces) + "@" + host + ">").toLatin1();
 }

@@ -51,8 +51,7 @@ QByteArray TmsMessage::Encoded(const QDateTime& date) const {
     // A line break inside one body line becomes a line of its own: a bare CR or LF must
     // never reach the server, where it could end the message early.
     QStringList lines;
-    for (const QString& line : Body)
-        lines += line.split(QRegularExpression("\r\n|\r|\n"));
+    for (const QString& line : Body) lines += line.split(QRegularExpression("\r\n|\r|\n"));
 
     QList<Mailbox> to;
     for (const TmsMailAddress& recipient : Recipients)
