@@ -1,6 +1,5 @@
 #include "mail/agsocket.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTcpSocket>
@@ -17,11 +16,7 @@ constexpr qint64 MaxLineLength = 8192;
 
 TagSocket::TagSocket() = default;
 
-TagSocket::~TagSocket() {
-    // At process exit the application object may be gone before a still connected global
-    // session; the socket cannot be torn down without it, and the system closes it anyway.
-    if (socket_ && !QCoreApplication::instance()) (void)socket_.release();
-}
+TagSocket::~TagSocket() = default;
 
 void TagSocket::SetTimeOut(int milliseconds) {
     timeOut_ = std::max(1, milliseconds);
