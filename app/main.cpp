@@ -12,6 +12,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/purchasing_services.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
     const CalFormScope calForm;
     const MastersWindows mastersWindows;
     const InvoicingServices invoicingServices;
+    const PurchasingServices purchasingServices;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);

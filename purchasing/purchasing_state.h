@@ -1,0 +1,43 @@
+#pragma once
+// The purchasing unit's process-wide state: the open handles and record buffers of the
+// purchase-order header, line and memo files, which posting, output, receiving and reports
+// use directly. The application uses the one built in; a test installs a fresh one with
+// PurchasingStateScope.
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/engine.h"
+#include "purchasing/po_line_rec.h"
+#include "purchasing/po_memo_rec.h"
+#include "purchasing/po_rec.h"
+
+struct PurchasingState {
+    FileSetHandle POFile = 0;
+    PORec POBuf;
+    // Whether the last call of the header file failed for a lock.
+    uint8_t POLockErrorFlag = 0;
+
+    FileSetHandle POLineFile = 0;
+    POLineRec POLineBuf;
+    uint8_t POLineLockErrorFlag = 0;
+
+    FileSetHandle POMemoFile = 0;
+    POMemoRec POMemoBuf;
+    uint8_t POMemoLockErrorFlag = 0;
+};
+
+PurchasingState& Purchasing();
+
+class PurchasingStateScope {
+public:
+    PurchasingStateScope();
+    ~PurchasingStateScope();
+    PurchasingStateScope(const PurchasingStateScope&) = delete;
+    PurchasingStateScope& operator=(const PurchasingStateScope&) = delete;
+    PurchasingState& state() { return *state_; }
+
+private:
+    std::unique_ptr<PurchasingState> state_;
+    PurchasingState* previous_;
+};
