@@ -13,6 +13,7 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "purchasing/purchasing_services.h"
+#include "reports/reports_windows.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
     TMainForm mainForm;
     const CalFormScope calForm;
     const MastersWindows mastersWindows;
+    const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
