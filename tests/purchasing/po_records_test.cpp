@@ -117,16 +117,11 @@ PORec Sample() {
 
 TEST(POKeys, EachHeaderKeyHasItsWidthCaseAndSource) {
     const PORec r = Sample();
-    EXPECT_EQ(BuildPOKey(r, 1), "P-123    ");
-    EXPECT_EQ(BuildPOKey(r, 2), "V7      ");
-    EXPECT_EQ(BuildPOKey(r, 3), "2024/03/05");
-    // Eight characters although its index holds ten.
-    EXPECT_EQ(BuildPOKey(r, 4), "RUSH    ");
-    EXPECT_EQ(BuildPOKey(r, 5), "OP-123    ");
-    EXPECT_EQ(BuildPOKey(r, 6), "2024/04/01");
-    EXPECT_EQ(BuildPOKey(r, 7), "2024/03/20");
-    EXPECT_EQ(BuildPOKey(r, 0), "");
-    EXPECT_EQ(BuildPOKey(r, 8), "");
+    // Key 4 is eight characters although its index holds ten; 0 and 8 are no keys.
+    const std::vector<std::string> expected = {"",           "P-123    ",  "V7      ",
+                                               "2024/03/05", "RUSH    ",   "OP-123    ",
+                                               "2024/04/01", "2024/03/20", ""};
+    for (int nr = 0; nr <= 8; ++nr) EXPECT_EQ(BuildPOKey(r, nr), expected[nr]) << "key " << nr;
 
     PORec open = r;
     ASSERT_TRUE(open.set(PurchaseOrder::PONumber, "123"));
