@@ -107,16 +107,6 @@ TEST_F(POLineFileTest, UpdateRewritesTheLineWithoutComparingAndReplacesItsKeys) 
     EXPECT_EQ(Index(POLineReceiverKey), (Entries{{std::string(9, ' '), b}}));
 }
 
-TEST_F(POLineFileTest, DeleteTakesTheKeysFromTheStoredLine) {
-    const int32_t a = Add(Line("P12", "A", POLine::KindOrdered));
-    const POLineRec other = Line("P99", "Z", POLine::KindReceiver, "2024/05/05", "R9");
-    const int32_t b = Add(other);
-    State().POLineBuf = other;  // not the line deleted
-    ASSERT_TRUE(DeletePOLineRecord(a));
-    for (int nr = 1; nr <= 5; ++nr)
-        EXPECT_EQ(Index(nr), (Entries{{BuildPOLineKey(other, nr), b}})) << "key " << nr;
-}
-
 TEST_F(POLineFileTest, RebuildRunsUnderItsOwnCaption) {
     const int32_t ref = Add(Line("P12", "A", POLine::KindOrdered));
     ClosePOLineFiles();

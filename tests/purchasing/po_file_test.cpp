@@ -11,11 +11,6 @@ namespace {
 
 class POFileTest : public PurchasingEnv {
 protected:
-    // An order file made with other index descriptors (an older or damaged set), opened.
-    void OpenWith(std::vector<KeyDesc> keys) {
-        ASSERT_TRUE(CreateFiles(SetName("O"), FileDesc{PORec::Size, std::move(keys), {}}));
-        ASSERT_TRUE(OpenPOFiles()) << EngineErrorCode;
-    }
     PORec Stored(int32_t ref) { return StoredIn<PORec>(State().POFile, ref); }
     Entries Index(int keyNr) { return IndexEntries(State().POFile, keyNr); }
     // Every index holds exactly the keys of the records given, by Ref.
@@ -77,21 +72,6 @@ TEST_F(POFileTest, DuplicateNumbersAreBothStoredAndOrdersNotReceivedSortFirst) {
     EXPECT_EQ(key, "100      ") << "the key found comes back";
 }
 
-TEST_F(POFileTest, AFailedKeyAddLeavesNeitherRecordNorKeys) {
-    // Key 5, the last one added, refuses a second "O" + number in this file.
-    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, false}, {10, true}, {10, true}});
-    const PORec first = Order("100", "V1", "2024/01/01");
-    const int32_t a = AddOrder(first);
-
-    State().POBuf = Order("100", "V2", "2024/05/05", "Other", "2024/06/01", "2024/05/20");
-    int32_t ref = 0;
-    EXPECT_FALSE(AddPORecord(ref));
-    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
-    EXPECT_EQ(ref, 0);
-    EXPECT_EQ(UsedRecordCount(State().POFile), 1);
-    ExpectKeysOf({{first, a}});
-}
-
 TEST_F(POFileTest, UpdateWithAnUnchangedBufferWritesNothing) {
     OpenNewPOFile();
     const int32_t ref = AddOrder(Order("100", "V1", "2024/01/01"));
@@ -135,34 +115,6 @@ TEST_F(POFileTest, UpdateRefusesARecordChangedInAnyByteAndKeepsTheEdits) {
     EXPECT_EQ(State().POBuf, mine) << "the stored record is read into a work record";
 }
 
-TEST_F(POFileTest, UpdateRefusedAtKeyTwoPutsBackEveryKeyReplaced) {
-    // Key 2, replaced last, refuses a vendor number another order has in this file.
-    OpenWith({{9, true}, {8, false}, {10, true}, {10, true}, {10, true}, {10, true}, {10, true}});
-    const PORec a = Order("100", "V1", "2024/01/01");
-    const PORec b = Order("200", "V2", "2024/01/02");
-    const int32_t ra = AddOrder(a);
-    const int32_t rb = AddOrder(b);
-    State().POBuf = Order("201", "V1", "2024/09/09", "Moved", "2024/09/10", "2024/09/11");
-    EXPECT_FALSE(UpdatePORecord(b, rb));
-    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
-    EXPECT_EQ(Stored(rb), b);
-    ExpectKeysOf({{a, ra}, {b, rb}});
-}
-
-TEST_F(POFileTest, ReplacingTheReceivedDateKeyMovesTheOrder) {
-    OpenNewPOFile();
-    PORec r = Order("100", "V1", "2024/01/01");
-    const int32_t ref = AddOrder(r);
-    const std::string before = BuildPOKey(r, POReceivedDateKey);
-    r.set(PurchaseOrder::POReceivedDate, "2024/02/15");
-    ASSERT_TRUE(PutPOData(ref, r));
-    ASSERT_TRUE(ReplacePOKey(before, BuildPOKey(r, POReceivedDateKey), ref, POReceivedDateKey));
-    EXPECT_EQ(Index(POReceivedDateKey), (Entries{{"2024/02/15", ref}}));
-    // Equal keys touch nothing.
-    EXPECT_TRUE(ReplacePOKey("2024/02/15", "2024/02/15", ref, POReceivedDateKey));
-    EXPECT_EQ(Index(POReceivedDateKey).size(), 1u);
-}
-
 TEST_F(POFileTest, DeleteTakesTheKeysFromTheStoredRecord) {
     OpenNewPOFile();
     const PORec a = Order("100", "V1", "2024/01/01");
@@ -177,22 +129,6 @@ TEST_F(POFileTest, DeleteTakesTheKeysFromTheStoredRecord) {
     EXPECT_FALSE(DeletePORecord(ra));
     EXPECT_EQ(EngineErrorCode, EngineCode::RecordDeleted);
     ExpectKeysOf({{b, rb}});
-}
-
-TEST_F(POFileTest, DeleteKeepsARecordWhoseKeyCannotBeRemoved) {
-    // A set with six indexes: key 7 cannot be removed, so the record must not be freed.
-    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, true}, {10, true}});
-    const PORec r = Order("100", "V1", "2024/01/01");
-    int32_t ref = 0;
-    PORec copy = r;
-    AddRecord(State().POFile, ref, copy.bytes());
-    for (int nr = 1; nr <= 6; ++nr) AddKey(State().POFile, nr, ref, BuildPOKey(r, nr));
-    ASSERT_TRUE(EngineOK);
-
-    EXPECT_FALSE(DeletePORecord(ref));
-    EXPECT_EQ(Stored(ref), r);
-    for (int nr = 1; nr <= 6; ++nr)
-        EXPECT_EQ(Index(nr), (Entries{{BuildPOKey(r, nr), ref}})) << "key " << nr;
 }
 
 TEST_F(POFileTest, RebuildRestoresTheKeysOfEveryRecord) {
@@ -213,16 +149,6 @@ TEST_F(POFileTest, RebuildRestoresTheKeysOfEveryRecord) {
     EXPECT_EQ(StatForm->Label2->text(), "Records read: 100");
     EXPECT_FALSE(StatForm->isVisible());
     ExpectKeysOf(records);
-}
-
-TEST_F(POFileTest, ADefectiveIndexLeftUnrebuiltOpensNothing) {
-    OpenNewPOFile();
-    ClosePOFiles();
-    std::filesystem::remove(dir.path() / "7O.IX");
-    host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
-    EXPECT_FALSE(OpenPOFiles());
-    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
-    EXPECT_EQ(State().POFile, 0);
 }
 
 TEST_F(POFileTest, AVendorHasOrdersWhenKeyTwoHoldsItsNumber) {
