@@ -5,12 +5,12 @@
 // PurchasingStateScope.
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/engine.h"
 #include "purchasing/po_line_rec.h"
 #include "purchasing/po_memo_rec.h"
 #include "purchasing/po_rec.h"
+#include "shell/unit_state.h"
 
 struct PurchasingState {
     FileSetHandle POFile = 0;
@@ -28,16 +28,4 @@ struct PurchasingState {
 };
 
 PurchasingState& Purchasing();
-
-class PurchasingStateScope {
-public:
-    PurchasingStateScope();
-    ~PurchasingStateScope();
-    PurchasingStateScope(const PurchasingStateScope&) = delete;
-    PurchasingStateScope& operator=(const PurchasingStateScope&) = delete;
-    PurchasingState& state() { return *state_; }
-
-private:
-    std::unique_ptr<PurchasingState> state_;
-    PurchasingState* previous_;
-};
+using PurchasingStateScope = UnitStateScope<PurchasingState>;
