@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+class QPushButton;
 class QTextBrowser;
 
 // The help folder: beside the program, or the source tree's while developing; empty when
@@ -21,8 +22,11 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
     void ShowKeyword(const QString& keyword);
+    QPushButton* ContentsBtn;
+    QPushButton* BackBtn;
     QTextBrowser* Browser;
 };
 
-// Shows the keyword's page in the help window, creating the window when needed.
+// Shows the keyword's page in the help window, creating the window when needed. The window
+// stays usable while a modal window is up (help is mostly asked for from one).
 HelpWindow& OpenHelpWindow(const QString& keyword);
