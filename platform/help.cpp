@@ -7,9 +7,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "platform/message_host.h"
 
 QString HelpFolder() {
     const QString exeDir = QCoreApplication::applicationDirPath();
@@ -27,6 +30,11 @@ QString HelpPagePath(const QString& keyword) {
     if (folder.isEmpty() || !plain.match(keyword).hasMatch()) return {};
     const QString path = folder + "/" + keyword + ".html";
     return QFileInfo::exists(path) ? path : QString();
+}
+
+void BindHelpKey(QWidget& window, const QString& keyword) {
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, &window);
+    QObject::connect(f1, &QShortcut::activated, &window, [keyword] { ShowHelp(keyword); });
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {

@@ -15,6 +15,9 @@ QString HelpFolder();
 // names; anything that could reach outside the folder has no page.
 QString HelpPagePath(const QString& keyword);
 
+// F1 anywhere in the window opens the keyword's page (through the message host).
+void BindHelpKey(QWidget& window, const QString& keyword);
+
 // The help window: one, reused, not modal.
 class HelpWindow : public QWidget {
     Q_OBJECT

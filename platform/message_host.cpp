@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -151,6 +152,11 @@ QString RealHost::AskFileName(const FileRequest& request) {
 bool RealHost::RunPrinterDialog(PrinterDialogKind kind) {
     QPrintDialog dialog(&SharedPrinter(), QApplication::activeWindow());
     dialog.setWindowTitle(kind == PrinterDialogKind::Setup ? "Printer Setup" : "Print");
+    if (kind == PrinterDialogKind::Setup) {
+        // Set-up only chooses the printer: a "Print" button would promise a print-out.
+        if (auto* box = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText("&OK");
+    }
     const ArrowWhileWaiting arrow;
     return dialog.exec() == QDialog::Accepted;
 }
