@@ -144,14 +144,6 @@ void TCalForm::FormShow() {
     Calendar1->setFocus();
 }
 
-CalFormScope::CalFormScope() : form_(std::make_unique<TCalForm>()) {
-    CalForm = form_.get();
-}
-
-CalFormScope::~CalFormScope() {
-    CalForm = nullptr;
-}
-
 bool PickDate(QWidget* near, std::string& dateText, const QString& caption) {
     TCalForm& form = RequireCalForm();
     const DateFormat format = Shell().companies.dateFormat();

@@ -204,14 +204,6 @@ void TFindBox::FindBtnClick() {
         MessageBox("No matches found.", windowTitle(), MsgIcon::Information);
 }
 
-FindBoxScope::FindBoxScope() : form_(std::make_unique<TFindBox>()) {
-    FindBox = form_.get();
-}
-
-FindBoxScope::~FindBoxScope() {
-    FindBox = nullptr;
-}
-
 std::optional<std::string> FindBoxSelectedNumber() {
     // Cancel means nothing was chosen, even with a row still selected.
     if (!FindBox || FindBox->ModalResult() != Modal::Ok || !FindBox->ListView1) return std::nullopt;

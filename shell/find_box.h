@@ -7,7 +7,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "engine/engine.h"
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 
 class ListView;
 class QLineEdit;
@@ -89,15 +89,9 @@ private:
 extern TFindBox* FindBox;
 
 // Creates FindBox for the life of the object (the application's, or a test's).
-class FindBoxScope {
+class FindBoxScope : public InstanceScope<TFindBox> {
 public:
-    FindBoxScope();
-    ~FindBoxScope();
-    FindBoxScope(const FindBoxScope&) = delete;
-    FindBoxScope& operator=(const FindBoxScope&) = delete;
-
-private:
-    std::unique_ptr<TFindBox> form_;
+    FindBoxScope() : InstanceScope(FindBox) {}
 };
 
 // The document number of the row chosen when FindBox last closed (its first sub-item,
