@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -242,6 +243,60 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
     EXPECT_EQ(dialog.shows, 2);
     EXPECT_TRUE(c.failures.isEmpty());
     EXPECT_EQ(c.host.Pending(), 0u);
+}
+
+namespace {
+
+// Answers like the scripted host, but only after running an event loop of its own, as a real
+// message box does: whatever was queued before the box came up runs while it is up.
+class WaitingHost : public ScriptedHost {
+public:
+    using ScriptedHost::ScriptedHost;
+    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                          MsgButtons buttons) override {
+        QEventLoop box;
+        QTimer::singleShot(30, &box, &QEventLoop::quit);
+        box.exec();
+        return ScriptedHost::ShowMessage(text, caption, icon, buttons);
+    }
+};
+
+}  // namespace
+
+// The refusal's message box runs its own loop while the OK click is still being handled; the
+// window must not close in it, or the user's typing is lost with the window.
+TEST(RealModalLoop, ARefusalWhoseBoxWaitsForTheUserKeepsTheWindowOpen) {
+    NameDialog dialog;
+    QStringList failures;
+    WaitingHost host([&](const QString& f) { failures << f; });
+    MessageHost* previous = InstallHost(&host);
+    host.Answer(MsgResult::Ok, "Please enter a name.");
+    RealHost real;
+    int step = 0;
+    QTimer driver;
+    driver.setInterval(10);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (!dialog.isVisible() || QApplication::activeModalWidget() != &dialog) return;
+        switch (step++) {
+            case 0:
+                dialog.Name->setText("  ");
+                dialog.OKBtn->click();  // refused while the box waits
+                break;
+            case 1:
+                EXPECT_EQ(dialog.Name->text(), "  ");
+                dialog.Name->setText("Ann");
+                dialog.OKBtn->click();
+                break;
+            default:
+                dialog.reject();  // not reached while the window behaves
+                break;
+        }
+    });
+    driver.start();
+    EXPECT_EQ(real.ShowModal(dialog), Modal::Ok);
+    EXPECT_EQ(step, 2);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
+    InstallHost(previous);
 }
 
 TEST(ErrorDisplay, CommandErrorIsShownAndTheProgramGoesOn) {
