@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "platform/long_run.h"
 #include "platform/scope_guard.h"
 #include "platform/text_guard.h"
 
@@ -19,10 +20,11 @@ void Form::SetModalResult(int result) {
 
 // Closes after the event that set the result has been handled, so that handlers still to run
 // for it may refuse. A handler that waits for the user (a message box) runs an event loop of
-// its own; the close waits until that is over too.
+// its own, and a long one lets pending messages run; the close waits until both are over.
 void Form::CloseWhenHandled(int delayMs) {
     QTimer::singleShot(delayMs, this, [this] {
-        if (QThread::currentThread()->loopLevel() > modalLoopLevel_) {
+        if (QThread::currentThread()->loopLevel() > modalLoopLevel_ ||
+            PendingMessagesDepth() > modalPendingDepth_) {
             CloseWhenHandled(50);
             return;
         }
@@ -53,6 +55,7 @@ int Form::RunModalLoop() {
     modalResult_ = Modal::None;
     inModalLoop_ = true;
     modalLoopLevel_ = QThread::currentThread()->loopLevel() + 1;  // the loop exec() runs
+    modalPendingDepth_ = PendingMessagesDepth();
     const ScopeExit leave([this] { inModalLoop_ = false; });
     exec();
     return modalResult_ != Modal::None ? modalResult_ : Modal::Cancel;

@@ -69,5 +69,6 @@ private:
     int modalResult_ = Modal::None;
     bool inModalLoop_ = false;
     int modalLoopLevel_ = 0;
+    int modalPendingDepth_ = 0;
     bool closePending_ = false;
 };

@@ -7,11 +7,13 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/application.h"
 #include "platform/form.h"
+#include "platform/long_run.h"
 #include "platform/scripted_host_guard.h"
 
 namespace {
@@ -297,6 +299,37 @@ TEST(RealModalLoop, ARefusalWhoseBoxWaitsForTheUserKeepsTheWindowOpen) {
     EXPECT_EQ(step, 2);
     EXPECT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
     InstallHost(previous);
+}
+
+// A handler that lets pending messages run (a progress window, a wait for a lock) is still
+// handling the click: the window stays until it is done, and its refusal still counts.
+TEST(RealModalLoop, PendingMessagesRunInsideAHandlerDoNotCloseTheWindow) {
+    NameDialog dialog;
+    Collected c;
+    c.host.Answer(MsgResult::Ok, "Please enter a name.");
+    bool shownDuringRun = false;
+    QObject::connect(dialog.AllBtn, &QPushButton::clicked, &dialog, [&] {
+        QThread::msleep(5);
+        ProcessPendingMessages();
+        shownDuringRun = dialog.isVisible();
+        dialog.Refuse(dialog.Name, "Please enter a name.", "Name Entry");
+    });
+    RealHost real;
+    int step = 0;
+    QTimer driver;
+    driver.setInterval(10);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (!dialog.isVisible() || QApplication::activeModalWidget() != &dialog) return;
+        if (step++ == 0)
+            dialog.AllBtn->click();
+        else
+            dialog.CancelBtn->click();
+    });
+    driver.start();
+    EXPECT_EQ(real.ShowModal(dialog), Modal::Cancel);
+    EXPECT_TRUE(shownDuringRun);
+    EXPECT_GE(step, 2);
+    EXPECT_TRUE(c.failures.isEmpty()) << c.failures.join("; ").toStdString();
 }
 
 TEST(ErrorDisplay, CommandErrorIsShownAndTheProgramGoesOn) {
