@@ -14,8 +14,8 @@
 #include <QString>
 
 #include "engine/engine.h"
-#include "platform/cp1252.h"
 #include "masters/sample_masters.h"
+#include "platform/cp1252.h"
 #include "shell/company_rec.h"
 #include "shell/data_folder.h"
 #include "shell/sample_company.h"

@@ -12,7 +12,6 @@
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
 
-
 ScriptedHost::ScriptedHost(Failure onFailure) : fail_(std::move(onFailure)) {}
 
 ScriptedHost& ScriptedHost::Answer(MsgResult result, const QString& text, const QString& caption) {

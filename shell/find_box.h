@@ -68,7 +68,7 @@ public:
 
     QLineEdit* FindText;
     QPushButton* FindBtn;
-    ListView* ListView1;  // rebuilt when the mode's columns change
+    ListView* ListView1;  // made anew each showing, with the columns of FindMode
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
@@ -81,9 +81,6 @@ protected:
 private:
     void BuildList(const FindSource* source);
     void ChooseRow();
-
-    std::string listMode_;
-    bool listBuilt_ = false;
 };
 
 extern TFindBox* FindBox;

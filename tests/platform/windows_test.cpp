@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QTextBrowser>
 
 #include "platform/calculator.h"

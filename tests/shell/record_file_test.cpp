@@ -39,9 +39,9 @@ TEST(RecordFile, AnErrorInsideABracketClosesItSoLaterRecordsStillReachTheDisk) {
     FileSetHandle handle = 0;
     ASSERT_TRUE(OpenFiles(handle, folder.fileSet(CompanyFileName), desc, true));
 
-    EXPECT_THROW(InBracket(handle,
-                           []() -> bool { throw std::runtime_error("Add operation failed"); }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        InBracket(handle, []() -> bool { throw std::runtime_error("Add operation failed"); }),
+        std::runtime_error);
     CompanyRec added = NumberedCompany("5");
     int32_t ref = 0;
     ASSERT_TRUE(AddRecordWithKeys(handle, desc, added.bytes(), ref));
