@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -209,6 +210,7 @@ Code DataFile::open(const std::filesystem::path& path) {
     if (const Code code = decodeHeader(bytes, size, header)) return code;
     fd_ = std::move(fd);
     header_ = header;
+    fileSize_ = size;
     return 0;
 }
 
@@ -220,6 +222,7 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
     if (::ftruncate(fd.get(), 0) != 0) return EngineCode::IoError;
     fd_ = std::move(fd);
     header_ = header;
+    fileSize_ = DatHeaderSize;
     if (const Code code = writeHeader()) {
         fd_.reset();
         return code;
@@ -246,6 +249,17 @@ Code DataFile::writeSlot(uint32_t ref, std::span<const uint8_t> buffer) {
     return writeAt(fd_.get(), slotOffset(ref), buffer.first(header_.recordLength))
                ? 0
                : EngineCode::IoError;
+}
+
+Code DataFile::reserveSlot(uint32_t ref) {
+    const uint64_t end = slotOffset(ref) + header_.recordLength;
+    if (end <= fileSize_) return 0;
+    const uint64_t slots = std::max<uint64_t>(1, GrowBytes / header_.recordLength);
+    std::vector<uint8_t> unused(static_cast<size_t>(slots) * header_.recordLength, 0);
+    for (uint64_t i = 0; i < slots; ++i) storeLE32(&unused[i * header_.recordLength], UnusedMark);
+    if (!writeAt(fd_.get(), slotOffset(ref), unused)) return EngineCode::IoError;
+    fileSize_ = slotOffset(ref) + unused.size();
+    return 0;
 }
 
 Code DataFile::readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const {

@@ -2,7 +2,8 @@
 // NAME.DAT: a fixed header followed by fixed-length slots. Slot N (from 1) starts at
 // DatHeaderSize + (N-1) * recordLength. Bytes 0..3 of a live slot are 0; a freed slot holds
 // FreeMark | next freed Ref there, so the freed slots form a stack (the last freed is reused
-// first).
+// first). The file grows ahead of the slots in use, in steps of GrowBytes, so that a synced
+// add does not change the file's size every time; slots never used hold UnusedMark.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,8 @@ inline constexpr uint32_t MinRecordLength = 4;
 inline constexpr uint32_t MaxRecordLength = 65535;
 inline constexpr uint32_t MaxSlots = 0x7FFFFFFF;
 inline constexpr uint32_t FreeMark = 0x80000000u;
+inline constexpr uint32_t UnusedMark = 0xFFFFFFFFu;
+inline constexpr uint64_t GrowBytes = 256 << 10;
 
 // Clean: closed properly, NAME.IX synced and its hash recorded. Open: a process has the set
 // open and every finished bracket is in step. Changing: a bracket is writing slots.
@@ -99,6 +102,8 @@ public:
     }
     Code readSlot(uint32_t ref, std::span<uint8_t> buffer) const;
     Code writeSlot(uint32_t ref, std::span<const uint8_t> buffer);
+    // Makes room for slot `ref` at the end, growing the file ahead when it must.
+    Code reserveSlot(uint32_t ref);
     // Reads `count` whole slots from `first` into buffer (count * recordLength bytes).
     Code readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const;
     Code readMarker(uint32_t ref, uint32_t& marker) const;
@@ -107,6 +112,7 @@ public:
 private:
     FileDescriptor fd_;
     DatHeader header_;
+    uint64_t fileSize_ = 0;
 };
 
 }  // namespace engine_detail

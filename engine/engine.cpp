@@ -5,10 +5,13 @@
 // next generation, commits the index transaction carrying that generation, then syncs the
 // data file. Opening checks the state the set was left in (see openSet).
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -43,8 +46,12 @@ struct FileSet {
 
 struct Position {
     enum Kind { None, At, PastEnd } kind = None;
-    std::string key;
+    // The last entry returned; a plain buffer, as walks copy it at every step.
+    std::array<char, MaxKeyLength> keyBytes{};
+    uint8_t keyLength = 0;
     uint32_t ref = 0;
+    std::string_view key() const { return {keyBytes.data(), keyLength}; }
+    IndexFile::Ticket ticket = 0;
 };
 
 struct Handle {
@@ -53,28 +60,47 @@ struct Handle {
 };
 
 struct Registry {
-    pid_t pid = ::getpid();
     bool started = false;
     int pageBuffers = 30;
     FileSetHandle nextHandle = 1;
     std::map<FileSetHandle, Handle> handles;
+    // The handle looked up last: walks call with the same handle again and again.
+    FileSetHandle cachedNumber = 0;
+    Handle* cached = nullptr;
+
+    void forget(FileSetHandle number) {
+        if (cachedNumber == number) cached = nullptr, cachedNumber = 0;
+        handles.erase(number);
+    }
+    void forgetAll() {
+        cached = nullptr;
+        cachedNumber = 0;
+        handles.clear();
+    }
 };
 
+Registry theRegistry;
+bool forkedChild = false;
+// A forked child inherits the parent's open sets; they are not its own (the parent holds the
+// lock), so it forgets them, without writing anything, at its first call.
+const bool forkWatched = ::pthread_atfork(nullptr, nullptr, [] { forkedChild = true; }) == 0;
+
 Registry& registry() {
-    static Registry reg;
-    // A forked child inherits the parent's open sets; they are not its own (the parent holds
-    // the lock), so it forgets them without writing anything.
-    if (reg.pid != ::getpid()) {
-        reg.handles.clear();
-        reg.pid = ::getpid();
+    if (forkedChild) [[unlikely]] {
+        forkedChild = false;
+        theRegistry.forgetAll();
     }
-    return reg;
+    return theRegistry;
 }
 
-Handle* findHandle(FileSetHandle handle) {
-    auto& handles = registry().handles;
-    const auto it = handles.find(handle);
-    return it == handles.end() ? nullptr : &it->second;
+Handle* findHandle(FileSetHandle number) {
+    Registry& reg = registry();
+    if (number != 0 && number == reg.cachedNumber) return reg.cached;
+    const auto it = reg.handles.find(number);
+    if (it == reg.handles.end()) return nullptr;
+    reg.cachedNumber = number;
+    reg.cached = &it->second;
+    return reg.cached;
 }
 
 std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
@@ -291,7 +317,7 @@ void EngineStop() {
             if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
         }
     }
-    reg.handles.clear();
+    reg.forgetAll();
     reg.started = false;
     finish(code);
 }
@@ -387,7 +413,7 @@ void CloseFileSet(FileSetHandle& handle) {
         return;
     }
     const std::shared_ptr<FileSet> set = it->second.set;
-    reg.handles.erase(it);
+    reg.forget(it->first);
     if (--set->handles == 0) finish(closeSet(*set));
 }
 
@@ -513,6 +539,7 @@ void AddRecord(FileSetHandle number, int32_t& ref, std::span<uint8_t> buffer) {
     }
     if (!finish(enterBracket(set))) return;
     Code code = beforeSlotWrite(set);
+    if (code == 0 && slot > header.slotCount) code = set.dat.reserveSlot(slot);
     if (code == 0) {
         storeLE32(buffer.data(), 0);
         code = set.dat.writeSlot(slot, buffer);
@@ -602,11 +629,15 @@ int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
 namespace {
 
 // Records the entry found as the handle's position and hands it to the caller.
-void moveTo(Position& position, Code code, int32_t& ref, std::string& key) {
+void moveTo(Position& position, Code code, const IndexFile::Entry& entry, int32_t& ref,
+            std::string& key) {
     if (code != 0) return;
     position.kind = Position::At;
-    ref = static_cast<int32_t>(position.ref);
-    key = position.key;
+    position.keyLength = static_cast<uint8_t>(entry.key.size());
+    std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    position.ref = entry.ref;
+    ref = static_cast<int32_t>(entry.ref);
+    key.assign(entry.key);
 }
 
 }  // namespace
@@ -617,10 +648,11 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     const uint32_t tie = ref > 0 ? static_cast<uint32_t>(ref) : 0;
-    const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, position.key, position.ref);
+    IndexFile::Entry entry;
+    const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, entry, position.ticket);
     // Past the end, so that PrevKey gives the last entry.
     if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 
@@ -633,16 +665,14 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
         finish(EngineCode::NoNextKey);
         return;
     }
-    Code code = 0;
     IndexFile& ix = handle->set->ix;
-    if (position.kind == Position::None) {
-        code = ix.seekAtOrAfter(keyNr, {}, 0, position.key, position.ref);
-    } else {
-        // The entry returned last may be gone; its successor is found from its value.
-        code = ix.seekAtOrAfter(keyNr, position.key, position.ref + 1, position.key, position.ref);
-    }
+    IndexFile::Entry entry;
+    // The entry returned last may be gone; its successor is found from its value.
+    Code code = position.kind == Position::None
+                    ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
+                    : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 
@@ -651,11 +681,13 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     Handle* handle = nullptr;
     if (!finish(keyHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
-    const bool fromEnd = position.kind != Position::At;
-    Code code = handle->set->ix.seekBefore(keyNr, position.key, position.ref, fromEnd, position.key,
-                                           position.ref);
+    IndexFile& ix = handle->set->ix;
+    IndexFile::Entry entry;
+    Code code = position.kind == Position::At
+                    ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
+                    : ix.seekLast(keyNr, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, ref, key);
+    moveTo(position, code, entry, ref, key);
     finish(code);
 }
 

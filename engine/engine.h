@@ -29,8 +29,7 @@ inline constexpr int32_t IoError = 10110;           // class 2: the operating sy
 inline constexpr int32_t KeyTooLong = 10125;        // AddKey: key longer than the index's length
 inline constexpr int32_t RefZero = 10130;           // PutRecord: Ref 0
 inline constexpr int32_t RefOutOfRange = 10135;     // Ref outside the file
-inline constexpr int32_t RecordDeleted = 10140;     // PutRecord on a deleted slot (ReadRecord copies it:
-                                                    // callers test bytes 0..3)
+inline constexpr int32_t RecordDeleted = 10140;     // PutRecord/DeleteRecord on a deleted slot
 inline constexpr int32_t KeyNotFound = 10210;       // SearchKey: nothing at or after the key
 inline constexpr int32_t KeyToDeleteMissing = 10220;// DeleteKey: entry not in the index
 inline constexpr int32_t DuplicateKey = 10230;      // AddKey: unique index holds the key
@@ -91,9 +90,10 @@ void UnlockFileSet(FileSetHandle handle);
 // --- records ---------------------------------------------------------------------------
 // Records are numbered from 1. Bytes 0..3 of a record are the engine's: 0 while live.
 // The buffer must be exactly the record length (BadArgument otherwise).
+// A deleted record still reads (its bytes 0..3 are then nonzero); PutRecord refuses it.
 void ReadRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
 void PutRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
-// Writes into the first freed slot or at the end; returns its Ref; zeroes bytes 0..3.
+// Writes into the slot freed last or at the end; returns its Ref; zeroes bytes 0..3.
 void AddRecord(FileSetHandle handle, int32_t& ref, std::span<uint8_t> buffer);
 void DeleteRecord(FileSetHandle handle, int32_t ref);
 int32_t UsedRecordCount(FileSetHandle handle);

@@ -144,6 +144,7 @@ void IndexFile::close() {
         if (c) mdb_cursor_close(c);
     readCursors_.clear();
     cursorEpochs_.clear();
+    cursorTickets_.clear();
     if (rtxn_) mdb_txn_abort(rtxn_);
     rtxn_ = nullptr;
     rtxnLive_ = false;
@@ -225,6 +226,7 @@ Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
     }
     readCursors_.assign(meta_.keys.size(), nullptr);
     cursorEpochs_.assign(meta_.keys.size(), 0);
+    cursorTickets_.assign(meta_.keys.size(), 0);
     return 0;
 }
 
@@ -296,6 +298,7 @@ Code IndexFile::readTxn(MDB_txn*& txn) {
         if (rc != 0) return fail(rc);
         rtxnLive_ = true;
         ++rtxnEpoch_;
+        std::fill(cursorTickets_.begin(), cursorTickets_.end(), 0);
     }
     txn = rtxn_;
     return 0;
@@ -397,7 +400,8 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
                       MDB_val& d) {
     k = valueOf(key.data(), key.size());
     int rc = mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
-    if (rc != 0 || !sameBytes(k, key)) return rc;
+    // The first entry of a key is at or after (key, 0): the usual search needs no more.
+    if (rc != 0 || ref == 0 || !sameBytes(k, key)) return rc;
     if (dup) {
         const auto refBytes = bigEndian(ref);
         MDB_val exact = valueOf(key.data(), key.size());
@@ -419,48 +423,80 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
     return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
 }
 
-Code extractEntry(const MDB_val& k, const MDB_val& d, std::string& key, uint32_t& ref) {
-    if (k.mv_size < 1 || d.mv_size != 4) return EngineCode::IndexDefective;
-    key.assign(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
-    ref = loadBE32(d.mv_data);
+Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
+    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4)
+        return EngineCode::IndexDefective;
+    entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
+    entry.ref = loadBE32(d.mv_data);
     return 0;
 }
 
 }  // namespace
 
-Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                              uint32_t& foundRef) {
+Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
+                      Entry& entry, Ticket& ticket) {
+    ticket = 0;
+    if (!cursor.owned) cursorTickets_[i] = 0;
+    if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
+    if (rc != 0) return fail(rc);
+    if (const Code code = extractEntry(k, d, entry)) return code;
+    // A cursor of the write transaction ends with the call: its place cannot be kept.
+    if (!cursor.owned) ticket = cursorTickets_[i] = ++lastTicket_;
+    return 0;
+}
+
+Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
+                              Ticket& ticket) {
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     setSearchKey(key);
     MDB_val k{}, d{};
     const int rc =
         positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k, d);
-    if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
-    if (rc != 0) return fail(rc);
-    return extractEntry(k, d, foundKey, foundRef);
+    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
 }
 
-Code IndexFile::seekBefore(int keyNr, std::string_view key, uint32_t ref, bool fromEnd,
-                           std::string& foundKey, uint32_t& foundRef) {
+Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     MDB_val k{}, d{};
-    int rc = MDB_NOTFOUND;
-    if (!fromEnd) {
-        setSearchKey(key);
-        rc = positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k,
-                               d);
-        if (rc == 0)
-            rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_PREV);
-        else if (rc == MDB_NOTFOUND)
-            rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
-    } else {
-        rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
+    const int rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
+    return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
+}
+
+bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
+    return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
+}
+
+Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
+    const auto i = static_cast<size_t>(keyNr - 1);
+    if (cursorHolds(i, ticket)) {
+        MDB_val k{}, d{};
+        const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
+        Cursor cached;
+        cached.cursor = readCursors_[i];
+        return found(cached, i, rc, k, d, entry, ticket);
     }
-    if (rc == MDB_NOTFOUND) return EngineCode::KeyNotFound;
-    if (rc != 0) return fail(rc);
-    return extractEntry(k, d, foundKey, foundRef);
+    return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
+}
+
+Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
+    const auto i = static_cast<size_t>(keyNr - 1);
+    Cursor cursor;
+    int rc = 0;
+    MDB_val k{}, d{};
+    if (cursorHolds(i, ticket)) {
+        cursor.cursor = readCursors_[i];
+    } else {
+        if (const Code code = cursorFor(keyNr, cursor)) return code;
+        setSearchKey(key);
+        rc = positionAtOrAfter(cursor.cursor, meta_.keys[i].duplicates, searchKey_, ref, k, d);
+    }
+    if (rc == 0)
+        rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_PREV);
+    else if (rc == MDB_NOTFOUND)
+        rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
+    return found(cursor, i, rc, k, d, entry, ticket);
 }
 
 }  // namespace engine_detail

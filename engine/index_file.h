@@ -62,16 +62,30 @@ public:
     Code appendKey(int keyNr, uint32_t ref, std::string_view key);
     Code count(int keyNr, uint64_t& entries);
 
+    // A ticket names the place where a call left the index's read cursor: a walk that passes
+    // it back steps the cursor on instead of searching again, as long as nothing has moved
+    // the cursor or changed the index since. 0 names no place.
+    using Ticket = uint64_t;
+
+    // An entry found: the key points into the index and stays valid until the next call.
+    struct Entry {
+        std::string_view key;
+        uint32_t ref = 0;
+    };
+
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
-    Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, std::string& foundKey,
-                       uint32_t& foundRef);
-    // The last entry < (key, ref), or the last entry of all when `fromEnd`. In both seeks
-    // `key` may be `foundKey` itself: it is copied before anything is found.
-    Code seekBefore(int keyNr, std::string_view key, uint32_t ref, bool fromEnd,
-                    std::string& foundKey, uint32_t& foundRef);
+    Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
+    // The last entry of all.
+    Code seekLast(int keyNr, Entry& entry, Ticket& ticket);
+    // The entry after / before (key, ref), which need not exist any more. In these calls
+    Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
+    Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
 private:
     class Cursor;
+    bool cursorHolds(size_t i, Ticket ticket) const;
+    Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
+               Entry& entry, Ticket& ticket);
     Code openDatabases(MDB_txn* txn, bool create);
     Code readMeta(MDB_txn* txn);
     Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
@@ -90,6 +104,8 @@ private:
     std::vector<MDB_dbi> dbis_;
     std::vector<MDB_cursor*> readCursors_;
     std::vector<uint64_t> cursorEpochs_;
+    std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
+    Ticket lastTicket_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;

@@ -51,7 +51,8 @@ void removeQuietly(const std::filesystem::path& path) {
     std::filesystem::remove(path, ec);
 }
 
-// Reads every whole slot of a data file in chunks and hands each one to `visit`.
+// Reads the slots of a data file in chunks and hands each one to `visit`, up to the end of
+// the file or the first slot never used (the file grows ahead of its slots).
 class SlotReader {
 public:
     SlotReader(int fd, uint64_t fileSize, uint32_t recordLength)
@@ -75,6 +76,7 @@ public:
             for (uint64_t i = 0; i < count; ++i) {
                 const auto record =
                     chunk.subspan(static_cast<size_t>(i) * recordLength_, recordLength_);
+                if (loadLE32(record.data()) == UnusedMark) return 0;
                 if (const Code code = visit(static_cast<uint32_t>(first + i), record)) return code;
             }
         }
@@ -160,7 +162,7 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
         return 0;
     };
     SlotReader reader(oldFd.get(), fileSize, static_cast<uint32_t>(oldRecordLength));
-    if (reader.slots() + 0 > MaxSlots) reader.limit(MaxSlots);
+    reader.limit(MaxSlots);
     Code code = reportProgress(0, 0, 0, 0) ? 0 : EngineCode::RebuildAborted;
     if (code == 0) {
         code = reader.forEach([&](uint32_t, std::span<const uint8_t> record) -> Code {
@@ -240,6 +242,7 @@ Code writeMessages(std::string_view name, const std::string& messages) {
 // The keys of one index, gathered before they are sorted and appended.
 struct KeyEntries {
     struct Entry {
+        uint64_t head;  // the first 8 key bytes, big-endian: most comparisons end here
         uint32_t offset;
         uint32_t ref;
         uint8_t length;
@@ -249,12 +252,16 @@ struct KeyEntries {
 
     std::string_view key(const Entry& e) const { return {text.data() + e.offset, e.length}; }
     void add(std::string_view key, uint32_t ref) {
+        uint64_t head = 0;
+        for (size_t i = 0; i < 8; ++i)
+            head = head << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0u);
         entries.push_back(
-            {static_cast<uint32_t>(text.size()), ref, static_cast<uint8_t>(key.size())});
+            {head, static_cast<uint32_t>(text.size()), ref, static_cast<uint8_t>(key.size())});
         text.append(key);
     }
     void sort() {
         std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+            if (a.head != b.head) return a.head < b.head;
             const int c = key(a).compare(key(b));
             return c != 0 ? c < 0 : a.ref < b.ref;
         });

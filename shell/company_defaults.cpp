@@ -84,8 +84,8 @@ CompanyRec NewCompanyRecord() {
     SetNumber(rec, AgingPeriod[0], "30");
     SetNumber(rec, AgingPeriod[1], "60");
     SetNumber(rec, AgingPeriod[2], "90");
-    rec.set(AgingCaption[0], "31-60");
-    rec.set(AgingCaption[1], "61-90");
-    rec.set(AgingCaption[2], "Over 90");
+    rec.set(AgingCaption[0], "0-30");
+    rec.set(AgingCaption[1], "31-60");
+    rec.set(AgingCaption[2], "61-90");
     return rec;
 }

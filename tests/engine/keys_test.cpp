@@ -183,6 +183,31 @@ TEST_F(KeysTest, WalksThatChangeTheirOwnIndexNeverSkipOrRepeat) {
     EXPECT_EQ(IndexKeyCount(h, 2), 0);
 }
 
+TEST_F(KeysTest, ReadsInsideABracketSeeItsOwnChanges) {
+    FileSetHandle h = createAndOpen();
+    FileSetHandle browse = 0;
+    DuplicateFileSetHandle(h, browse);
+    AddKey(h, 1, 1, "A");
+    int32_t ref = 0;
+    std::string key;
+    NextKey(browse, 1, ref, key);  // leaves a read cursor standing on "A"
+    LockFileSet(h);
+    AddKey(h, 1, 2, "B");
+    key = "B";
+    SearchKey(h, 1, ref, key);
+    EXPECT_TRUE(EngineOK);
+    EXPECT_EQ(ref, 2);
+    NextKey(browse, 1, ref, key);
+    EXPECT_EQ(key, "B");
+    EXPECT_EQ(IndexKeyCount(browse, 1), 2);
+    DeleteKey(h, 1, 1, "A");
+    PrevKey(browse, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(walk(browse, 1), (Entries{{"B", 2}}));
+}
+
 TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     FileSetHandle h = createAndOpen();
     for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));

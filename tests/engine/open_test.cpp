@@ -112,6 +112,15 @@ TEST_F(OpenTest, ExistingFilesAreFoundWhateverTheCaseOfTheirNames) {
     EXPECT_TRUE(fs::exists(name("stock") + ".dat"));
     EXPECT_FALSE(fs::exists(name("STOCK") + ".DAT"));
     EXPECT_EQ(openCode("stock"), 0);
+
+    // Creating the set again empties the files found instead of making a second set.
+    CreateFileSet(name("STOCK"), TestRecordLength, 2, keys);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_FALSE(fs::exists(name("STOCK") + ".DAT"));
+    OpenFileSet(h, name("stock"));
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 0);
+    EXPECT_EQ(IndexKeyCount(h, 1), 0);
 }
 
 TEST_F(OpenTest, OpeningAnOpenSetAgainSharesIt) {
@@ -189,6 +198,37 @@ TEST_F(OpenTest, ASetLeftInsideABracketNeedsARebuildThatKeepsEveryRecord) {
     EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"HALF", "R0", "R1", "R2", "R3", "R4"}));
 }
 
+TEST_F(OpenTest, OnlyTheOutermostBracketEndsTheUnit) {
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    // Inner brackets ended, the outer one not: the slot written inside needs a rebuild.
+    int status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        addWithKeys(h, "DONE");
+        LockFileSet(h);
+        addWithKeys(h, "INNER");
+        return EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+
+    // A bracket that changed only keys and never ended leaves the set as it was.
+    status = inChild([&] {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name());
+        LockFileSet(h);
+        AddKey(h, 1, 1, "EXTRA");
+        DeleteKey(h, 1, 1, "DONE");
+        return EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0);
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h), (std::vector<std::string>{"DONE", "INNER"}));
+}
+
 TEST_F(OpenTest, DamagedIndexFilesAreReportedAndRebuilt) {
     FileSetHandle h = createAndOpen();
     for (int i = 0; i < 300; ++i) addWithKeys(h, "R" + std::to_string(i), "G");
@@ -227,10 +267,9 @@ TEST_F(OpenTest, DamagedDataFilesGiveACodeAndWholeSlotsSurviveARebuild) {
     for (int i = 0; i < 10; ++i) addWithKeys(h, "R" + std::to_string(i));
     CloseFileSet(h);
     const fs::path dat = name() + ".DAT";
-    const auto size = fs::file_size(dat);
 
     // Cut inside the last slot: the header promises more than the file holds.
-    fs::resize_file(dat, size - 10);
+    fs::resize_file(dat, 128 + 10 * TestRecordLength - 10);
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     rebuild();
     OpenFileSet(h, name());

@@ -1,5 +1,7 @@
 // Data records: slots, Refs, the free list and buffer checks.
 
+#include <fstream>
+
 #include "tests/engine/engine_fixture.h"
 
 namespace enginetest {
@@ -118,6 +120,40 @@ TEST_F(RecordsTest, NextUsedRecordWalksLiveRecordsInRecordOrder) {
     EXPECT_EQ(seen.front(), 3);
     EXPECT_EQ(seen.back(), 4998);
     EXPECT_EQ(UsedRecordCount(h), 1666);
+}
+
+TEST_F(RecordsTest, AFreeListDamagedOnDiskIsNeverFollowed) {
+    FileSetHandle h = createAndOpen();
+    for (const char* code : {"A", "B", "C"}) addWithKeys(h, code);
+    DeleteRecord(h, 2);
+    CloseFileSet(h);
+    const std::string dat = name() + ".DAT";
+    const auto slotOffset = [](int ref) { return 128 + (ref - 1) * TestRecordLength; };
+
+    // The freed slot looks live, or points past the end of the file, or at itself.
+    for (const uint32_t marker : {0u, 0x80000000u | 99u, 0x80000000u | 2u}) {
+        {
+            std::fstream f(dat, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(slotOffset(2));
+            f.write(reinterpret_cast<const char*>(&marker), 4);
+        }
+        OpenFileSet(h, name());
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        auto rec = makeRecord("D");
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+        EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective) << marker;
+        EXPECT_EQ(UsedRecordCount(h), 2);
+        std::vector<uint8_t> buf(TestRecordLength);
+        ReadRecord(h, 1, buf);
+        EXPECT_EQ(codeOf(buf), "A");
+        ReadRecord(h, 3, buf);
+        EXPECT_EQ(codeOf(buf), "C");
+        CloseFileSet(h);
+    }
+    rebuild();
+    OpenFileSet(h, name());
+    EXPECT_EQ(addWithKeys(h, "D"), 3);
 }
 
 TEST_F(RecordsTest, CallsOnClosedHandlesFailWithBadHandle) {

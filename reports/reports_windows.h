@@ -1,0 +1,22 @@
+#pragma once
+// The reports unit's windows, created once at start-up: the print queue and the report
+// viewer. It also plugs the
+// managers' "&Add to Label Queue" command into the queue, so create it after the masters'
+// windows.
+
+#include <memory>
+
+class Tlblwiz;
+class Trtreport;
+
+class ReportsWindows {
+public:
+    ReportsWindows();
+    ~ReportsWindows();
+    ReportsWindows(const ReportsWindows&) = delete;
+    ReportsWindows& operator=(const ReportsWindows&) = delete;
+
+private:
+    std::unique_ptr<Tlblwiz> labelWizard_;
+    std::unique_ptr<Trtreport> reportViewer_;
+};
