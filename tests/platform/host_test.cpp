@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "platform/application.h"
 #include "platform/form.h"
@@ -58,6 +59,25 @@ struct Collected {
     ScriptedHost host{[this](const QString& f) { failures << f; }};
     MessageHost* previous = InstallHost(&host);
     ~Collected() { InstallHost(previous); }
+};
+
+// Acts on the dialog every 10 ms while it is the modal window, one step at a time, as a user
+// would while the real host's loop runs.
+class Driver {
+public:
+    Driver(QDialog& dialog, std::function<void(int step)> act) : act_(std::move(act)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &dialog] {
+            if (dialog.isVisible() && QApplication::activeModalWidget() == &dialog) act_(steps_++);
+        });
+        timer_.start();
+    }
+    int Steps() const { return steps_; }
+
+private:
+    std::function<void(int)> act_;
+    QTimer timer_;
+    int steps_ = 0;
 };
 
 }  // namespace
@@ -217,12 +237,8 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
     Collected c;  // answers the refusal's box; no watchdog, the loop here is meant
     c.host.Answer(MsgResult::Ok, "Please enter a name.");
     RealHost real;
-    int step = 0;
-    QTimer driver;
-    driver.setInterval(10);
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (!dialog.isVisible()) return;
-        switch (step++) {
+    const Driver driver(dialog, [&](int step) {
+        switch (step) {
             case 0:
                 dialog.OKBtn->click();
                 break;  // refused
@@ -235,7 +251,6 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
                 break;
         }
     });
-    driver.start();
     EXPECT_EQ(real.ShowModal(dialog), Modal::All);
     EXPECT_EQ(dialog.shows, 1);
 
@@ -274,12 +289,8 @@ TEST(RealModalLoop, ARefusalWhoseBoxWaitsForTheUserKeepsTheWindowOpen) {
     MessageHost* previous = InstallHost(&host);
     host.Answer(MsgResult::Ok, "Please enter a name.");
     RealHost real;
-    int step = 0;
-    QTimer driver;
-    driver.setInterval(10);
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (!dialog.isVisible() || QApplication::activeModalWidget() != &dialog) return;
-        switch (step++) {
+    const Driver driver(dialog, [&](int step) {
+        switch (step) {
             case 0:
                 dialog.Name->setText("  ");
                 dialog.OKBtn->click();  // refused while the box waits
@@ -294,9 +305,8 @@ TEST(RealModalLoop, ARefusalWhoseBoxWaitsForTheUserKeepsTheWindowOpen) {
                 break;
         }
     });
-    driver.start();
     EXPECT_EQ(real.ShowModal(dialog), Modal::Ok);
-    EXPECT_EQ(step, 2);
+    EXPECT_EQ(driver.Steps(), 2);
     EXPECT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
     InstallHost(previous);
 }
@@ -315,20 +325,15 @@ TEST(RealModalLoop, PendingMessagesRunInsideAHandlerDoNotCloseTheWindow) {
         dialog.Refuse(dialog.Name, "Please enter a name.", "Name Entry");
     });
     RealHost real;
-    int step = 0;
-    QTimer driver;
-    driver.setInterval(10);
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (!dialog.isVisible() || QApplication::activeModalWidget() != &dialog) return;
-        if (step++ == 0)
+    const Driver driver(dialog, [&](int step) {
+        if (step == 0)
             dialog.AllBtn->click();
         else
             dialog.CancelBtn->click();
     });
-    driver.start();
     EXPECT_EQ(real.ShowModal(dialog), Modal::Cancel);
     EXPECT_TRUE(shownDuringRun);
-    EXPECT_GE(step, 2);
+    EXPECT_GE(driver.Steps(), 2);
     EXPECT_TRUE(c.failures.isEmpty()) << c.failures.join("; ").toStdString();
 }
 
