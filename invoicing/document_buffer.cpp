@@ -11,20 +11,29 @@ DocumentState& Document() {
 
 const std::string& DocumentRecord::AddrLine(int k) const {
     switch (k) {
-        case 1: return AddrLine1;
-        case 2: return AddrLine2;
-        case 3: return AddrLine3;
-        case 4: return AddrLine4;
-        default: return AddrLine5;
+        case 1:
+            return AddrLine1;
+        case 2:
+            return AddrLine2;
+        case 3:
+            return AddrLine3;
+        case 4:
+            return AddrLine4;
+        default:
+            return AddrLine5;
     }
 }
 
 const std::string& DocumentRecord::ShipLine(int k) const {
     switch (k) {
-        case 1: return ShipLine1;
-        case 2: return ShipLine2;
-        case 3: return ShipLine3;
-        default: return ShipLine4;
+        case 1:
+            return ShipLine1;
+        case 2:
+            return ShipLine2;
+        case 3:
+            return ShipLine3;
+        default:
+            return ShipLine4;
     }
 }
 

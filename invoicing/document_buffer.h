@@ -24,15 +24,15 @@ struct DocumentRecord {
     std::string Terms;                                                  // 35
     // ",0.00" right-justified to 12.
     std::string NetAmount, TaxAmount, TotalAmount, PaidAmount, BalanceDue;
-    std::string Kind;          // "P" line items, "M" memo, "D" deposit
-    std::string PrintedFlag;   // "Y" once printed or e-mailed
-    std::string DocType;       // invoice type letter, or "O" for a purchase order
-    std::string PrintNotes;    // "Y": the account's notes go on the document
-    std::string Notes;         // 205
-    std::string DateRequired;  // purchase orders, display order
-    std::string DateReceived;  // purchase orders, display order
-    std::string DatePaid;      // display order; "/" when none
-    std::string EMailAddress;  // 50
+    std::string Kind;            // "P" line items, "M" memo, "D" deposit
+    std::string PrintedFlag;     // "Y" once printed or e-mailed
+    std::string DocType;         // invoice type letter, or "O" for a purchase order
+    std::string PrintNotes;      // "Y": the account's notes go on the document
+    std::string Notes;           // 205
+    std::string DateRequired;    // purchase orders, display order
+    std::string DateReceived;    // purchase orders, display order
+    std::string DatePaid;        // display order; "/" when none
+    std::string EMailAddress;    // 50
     std::string AccountBalance;  // ",0.00", not justified
     std::string DateEmailed;     // as stored
 
@@ -69,7 +69,7 @@ struct DocumentState {
     std::string OutputMode;
     std::string DocumentFirstQty;   // memo documents: quantity of the first line record
     std::string DocumentFirstCode;  // memo documents: product code of that record
-    std::string DocumentSignature1, DocumentSignature2;   // purchase orders
+    std::string DocumentSignature1, DocumentSignature2;    // purchase orders
     std::string DocumentRequiredYMD, DocumentReceivedYMD;  // purchase orders, as stored
 };
 

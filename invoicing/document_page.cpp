@@ -1,21 +1,11 @@
 #include "invoicing/document_page.h"
 
-#include <charconv>
 #include <filesystem>
 
 #include "platform/cp1252.h"
 #include "platform/printer.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
-
-std::optional<int> WholeNumber(std::string_view text) {
-    const std::string trimmed = TrimBlanks(text);
-    int value = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
-    return value;
-}
 
 FontSpec CompanyFont(const CompanyRec& company, const Company::Font& font) {
     FontSpec spec;
@@ -71,10 +61,7 @@ void PrintBitmap(PrintCanvas& canvas, const QImage& bitmap, int x, int y) {
 }
 
 DocumentPage::DocumentPage(PrintCanvas& canvas, const DocumentLayout& layout)
-    : canvas_(canvas),
-      layout_(layout),
-      width_(canvas.PageWidth()),
-      height_(canvas.PageHeight()) {}
+    : canvas_(canvas), layout_(layout), width_(canvas.PageWidth()), height_(canvas.PageHeight()) {}
 
 void DocumentPage::UseFont(const FontSpec& font, bool measure) {
     canvas_.SetFont(font);

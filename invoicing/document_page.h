@@ -15,9 +15,6 @@
 
 class PrintCanvas;
 
-// A whole number stored as text (margins, counts); nothing when it is not one.
-std::optional<int> WholeNumber(std::string_view text);
-
 // A printed font of the company as the canvas takes it.
 FontSpec CompanyFont(const CompanyRec& company, const Company::Font& font);
 

@@ -43,8 +43,9 @@ bool CheckEmailSetup() {
     const QString address = FromCp1252(TrimBlanks(company.get(Company::EmailAddress)));
     const QString host = FromCp1252(TrimBlanks(company.get(Company::SmtpHost)));
     if (address.size() < 2) {
-        Refuse("The company's e-mail address is not set up. Please enter it in the company "
-               "settings before sending e-mail.");
+        Refuse(
+            "The company's e-mail address is not set up. Please enter it in the company "
+            "settings before sending e-mail.");
         return false;
     }
     if (!IsUsableAddress(address)) {
@@ -54,8 +55,9 @@ bool CheckEmailSetup() {
         return false;
     }
     if (host.size() < 2) {
-        Refuse("The mail server (SMTP host) is not set up. Please enter it in the company "
-               "settings before sending e-mail.");
+        Refuse(
+            "The mail server (SMTP host) is not set up. Please enter it in the company "
+            "settings before sending e-mail.");
         return false;
     }
 

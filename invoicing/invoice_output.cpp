@@ -69,14 +69,55 @@ std::string Upper(std::string_view text) {
 Decimal AmountOf(const InvoiceRec& record, Invoice::Number field, const char* what) {
     const std::string stored = record.get(field);
     if (const auto value = Decimal::ParseBlankAsZero(StripCommas(stored))) return *value;
-    RaiseError(QString("The %1 of invoice %2 is not a number (\"%3\"), so the invoice cannot "
-                       "be output.")
-                   .arg(what, FromCp1252(TrimBlanks(record.get(Invoice::InvNumber))),
-                        FromCp1252(stored)));
+    RaiseError(
+        QString("The %1 of invoice %2 is not a number (\"%3\"), so the invoice cannot "
+                "be output.")
+            .arg(what, FromCp1252(TrimBlanks(record.get(Invoice::InvNumber))), FromCp1252(stored)));
+}
+
+[[noreturn]] void AmountsTooLarge(const std::string& number) {
+    RaiseError(
+        QString("The amounts of invoice %1 are too large to add up.").arg(FromCp1252(number)));
 }
 
 std::string Justified(Decimal value) {
     return RightJustify(value.format(",0.00"), ' ', 12);
+}
+
+// The records of the file whose key keyNr, trimmed and upper-cased, is `target`, in key
+// order, handed one by one to `take` until it answers false. The walk ends at the first
+// engine failure as at the end of the number; false when a record could not be read.
+template <class Rec>
+bool WalkNumber(const DataFile& file, int keyNr, const std::string& key, const std::string& target,
+                const std::function<bool(int32_t ref, const Rec&)>& take) {
+    int32_t ref = 0;
+    std::string found;
+    bool ok = file.Search(key, ref, keyNr, &found);
+    while (ok && Upper(found) == target) {
+        Rec rec;
+        if (!file.ReadRec(ref, rec.bytes())) return false;
+        if (!take(ref, rec)) return true;
+        ok = file.RetryLocked([&] { NextKey(file.handle(), keyNr, ref, found); });
+    }
+    return true;
+}
+
+// The header records of the invoice number (upper-cased), in key-1 order.
+bool WalkHeaders(const std::string& number,
+                 const std::function<bool(int32_t ref, const InvoiceRec&)>& take) {
+    InvoiceRec probe;
+    if (!probe.set(Invoice::InvNumber, number)) return true;
+    return WalkNumber<InvoiceRec>(InvoiceData(), InvoiceNumberKey,
+                                  BuildInvoiceKey(probe, InvoiceNumberKey), number, take);
+}
+
+// The line records of the invoice number (upper-cased), in key-2 order.
+void WalkLines(const std::string& number, const std::function<bool(const InvoiceLineRec&)>& take) {
+    InvoiceLineRec probe;
+    if (!probe.set(InvoiceLine::LineInvNumber, number)) return;
+    WalkNumber<InvoiceLineRec>(InvoiceLineData(), InvoiceLineNumberKey,
+                               BuildInvoiceLineKey(probe, InvoiceLineNumberKey), number,
+                               [&take](int32_t, const InvoiceLineRec& line) { return take(line); });
 }
 
 struct HeaderSums {
@@ -84,30 +125,20 @@ struct HeaderSums {
     Decimal paid, total, tax;
 };
 
-// Every header record of the number in key-1 order: the sums over all of them, and the last.
+// Every header record of the number: the sums over all of them, and the last.
 std::optional<HeaderSums> ReadHeaders(const std::string& target) {
-    InvoiceRec probe;
-    if (!probe.set(Invoice::InvNumber, target)) return std::nullopt;
-    const DataFile& file = InvoiceData();
-    int32_t ref = 0;
-    std::string found;
-    bool ok = file.Search(BuildInvoiceKey(probe, InvoiceNumberKey), ref, InvoiceNumberKey, &found);
     std::optional<HeaderSums> sums;
     try {
-        while (ok && Upper(found) == target) {
-            InvoiceRec rec;
-            if (!file.ReadRec(ref, rec.bytes())) break;
+        WalkHeaders(target, [&sums](int32_t, const InvoiceRec& rec) {
             if (!sums) sums.emplace();
             sums->paid += AmountOf(rec, Invoice::InvPaid, "paid amount");
             sums->total += AmountOf(rec, Invoice::InvTotal, "total");
             sums->tax += AmountOf(rec, Invoice::InvTax, "tax");
             sums->last = rec;
-            ok = file.RetryLocked(
-                [&] { NextKey(Invoicing().InvoiceFile, InvoiceNumberKey, ref, found); });
-        }
+            return true;
+        });
     } catch (const DecimalOverflow&) {
-        RaiseError(QString("The amounts of invoice %1 are too large to add up.")
-                       .arg(FromCp1252(target)));
+        AmountsTooLarge(target);
     }
     return sums;
 }
@@ -124,24 +155,6 @@ std::optional<CustomerRec> FindCustomer(std::string_view number) {
                             found.bytes()) == 0)
         return std::nullopt;
     return found;
-}
-
-// The line records of the invoice in key-2 order, handed one by one to `take` until it
-// answers false.
-void WalkLines(const std::string& number, const std::function<bool(const InvoiceLineRec&)>& take) {
-    InvoiceLineRec probe;
-    if (!probe.set(InvoiceLine::LineInvNumber, number)) return;
-    const DataFile& file = InvoiceLineData();
-    int32_t ref = 0;
-    std::string found;
-    bool ok = file.Search(BuildInvoiceLineKey(probe, InvoiceLineNumberKey), ref,
-                          InvoiceLineNumberKey, &found);
-    while (ok && Upper(found) == number) {
-        InvoiceLineRec line;
-        if (!file.ReadRec(ref, line.bytes()) || !take(line)) return;
-        ok = file.RetryLocked(
-            [&] { NextKey(Invoicing().InvoiceLineFile, InvoiceLineNumberKey, ref, found); });
-    }
 }
 
 void LoadLineItems(DocumentState& doc, const std::string& number) {
@@ -199,8 +212,7 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
         net = sums->total - sums->tax;
         due = sums->total - sums->paid;
     } catch (const DecimalOverflow&) {
-        RaiseError(QString("The amounts of invoice %1 are too large to add up.")
-                       .arg(FromCp1252(target)));
+        AmountsTooLarge(target);
     }
     d.DocType = h.get(Invoice::InvType);
     d.DocNumber = h.get(Invoice::InvNumber);
@@ -208,8 +220,8 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     d.Reference = h.get(Invoice::InvNotes);
     d.Terms = h.get(Invoice::InvTerms);
     d.DateEmailed = h.get(Invoice::InvEmailedDate);
-    d.DatePaid = StoredDateForDisplay(h.get(Invoice::InvDatePaid),
-                                      company.get(Company::DateOrderSetting));
+    d.DatePaid =
+        StoredDateForDisplay(h.get(Invoice::InvDatePaid), company.get(Company::DateOrderSetting));
     d.PaidAmount = Justified(sums->paid);
     d.NetAmount = Justified(net);
     d.TaxAmount = Justified(sums->tax);
@@ -223,8 +235,8 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     loaded.customer = FindCustomer(h.get(Invoice::InvCustomerNumber));
     if (loaded.customer) Masters().CustomerBuf = *loaded.customer;
     const CustomerRec customer = loaded.customer.value_or(CustomerRec{});
-    d.AccountNo = loaded.customer ? customer.get(Customer::Number)
-                                  : h.get(Invoice::InvCustomerNumber);
+    d.AccountNo =
+        loaded.customer ? customer.get(Customer::Number) : h.get(Invoice::InvCustomerNumber);
     d.AddrLine1 = customer.get(Customer::Name);
     d.AddrLine2 = customer.get(Customer::Address[0]);
     d.AddrLine3 = customer.get(Customer::Address[1]);
@@ -238,7 +250,8 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     d.PrintNotes = customer.get(Customer::PrintNotes);
     d.Notes = customer.get(Customer::Notes);
     for (std::size_t k = 0; k < doc.DocumentAging.size(); ++k)
-        doc.DocumentAging[k] = PadRightWith(FormatAmount(customer.get(Customer::Amounts[k])), ' ', 12);
+        doc.DocumentAging[k] =
+            PadRightWith(FormatAmount(customer.get(Customer::Amounts[k])), ' ', 12);
     d.AccountBalance = FormatAmount(customer.get(Customer::Balance));
 
     std::fill(doc.DocumentLines.begin() + 1, doc.DocumentLines.end(), std::string());
@@ -285,29 +298,20 @@ void OutputInvoice() {
     }
     if (InvoiceManagerStatusText)
         InvoiceManagerStatusText(
-            1, "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) +
-                   " sent to printer.");
+            1,
+            "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
 }
 
 bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate) {
-    const std::string target = Upper(number);
-    InvoiceRec probe;
-    if (!probe.set(Invoice::InvNumber, target)) return false;
-    const DataFile& file = InvoiceData();
-    int32_t ref = 0;
-    std::string found;
-    bool ok = file.Search(BuildInvoiceKey(probe, InvoiceNumberKey), ref, InvoiceNumberKey, &found);
     bool allWritten = true;
-    while (ok && Upper(found) == target) {
-        InvoiceRec rec;
-        if (!file.ReadRec(ref, rec.bytes())) return false;
+    const bool allRead = WalkHeaders(Upper(number), [&](int32_t ref, const InvoiceRec& rec) {
         InvoiceRec marked = rec;
         marked.set(Invoice::InvPrinted, "Y");
         if (emailedDate && TrimBlanks(rec.get(Invoice::InvEmailedDate)).size() <= 5)
             marked.set(Invoice::InvEmailedDate, *emailedDate);
         // Only the flags change, so the keys stay as they are.
         if (marked != rec && !PutInvoiceRec(marked, ref)) allWritten = false;
-        ok = file.RetryLocked([&] { NextKey(Invoicing().InvoiceFile, InvoiceNumberKey, ref, found); });
-    }
-    return allWritten;
+        return true;
+    });
+    return allRead && allWritten;
 }

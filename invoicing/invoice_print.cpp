@@ -64,7 +64,11 @@ public:
             MemoBody();
         else
             LineBody();
-        if (!slip_) Totals();
+        if (slip_) {
+            if (page_.layout().horizontalLines) page_.Across(y_);
+        } else {
+            Totals();
+        }
         Notes();
         if (!slip_) Aging();
         return job.End();
@@ -105,8 +109,8 @@ private:
             page_.UseFont(Font(Company::CompanyAddressFont));
             const int L = page_.L();
             if (!first)
-                page_.RightHalfCentred(y_ + 4 * L,
-                                       "page number " + QString::number(page_.canvas().PageNumber()));
+                page_.RightHalfCentred(
+                    y_ + 4 * L, "page number " + QString::number(page_.canvas().PageNumber()));
             else if (doc_.OutputMode == OutputInvoiceMode && d_.PrintedFlag == "Y" &&
                      company_.get(Company::PrintDuplicate))
                 page_.RightHalfCentred(y_ + 4 * L - page_.h(), "** Duplicate **");
@@ -185,9 +189,12 @@ private:
         x0_ = std::max(1, (page_.W() - page_.Width(templ)) / 2);
         gap_ = page_.Width("Xx");
         int x = x0_;
-        for (auto [column, n] : std::initializer_list<std::pair<Column*, int>>{
-                 {&code_, 10}, {&quantity_, 10}, {&description_, 31}, {&price_, 10}, {&tax_, 1},
-                 {&extension_, 12}}) {
+        for (auto [column, n] : std::initializer_list<std::pair<Column*, int>>{{&code_, 10},
+                                                                               {&quantity_, 10},
+                                                                               {&description_, 31},
+                                                                               {&price_, 10},
+                                                                               {&tax_, 1},
+                                                                               {&extension_, 12}}) {
             *column = {x, page_.Width(QString(n, 'X'))};
             x = column->end() + gap_;
         }
@@ -224,8 +231,7 @@ private:
     void VerticalRules() {
         if (!page_.layout().verticalLines) return;
         const std::size_t count = slip_ ? 2 : boundaries_.size();
-        for (std::size_t k = 0; k < count; ++k)
-            page_.VerticalLine(boundaries_[k], tableTop_, y_);
+        for (std::size_t k = 0; k < count; ++k) page_.VerticalLine(boundaries_[k], tableTop_, y_);
     }
 
     void LineBody() {
@@ -376,7 +382,7 @@ void PrintInvoiceDocument() {
     if (!PrintInvoicePages(Printer(), doc, Shell().companies.CurrentCompany))
         RaiseError(QString("Invoice %1 could not be printed.").arg(number));
     if (d.PrintedFlag != "Y" && !MarkInvoiceOutput(d.DocNumber, std::nullopt))
-        MessageBox(QString("Invoice %1 was printed, but it could not be marked as printed.")
-                       .arg(number),
-                   "Print Invoice", MsgIcon::Information);
+        MessageBox(
+            QString("Invoice %1 was printed, but it could not be marked as printed.").arg(number),
+            "Print Invoice", MsgIcon::Information);
 }

@@ -45,9 +45,9 @@ TEST(DocumentText, StoredDatesFollowTheCompanysDateOrder) {
 class DocumentLoadTest : public OutputEnv {};
 
 TEST_F(DocumentLoadTest, ALineItemInvoiceFillsEveryFieldAndItsLinesInColumns) {
-    InvoiceEntry e = Entry({Row("W1", "2.5", "Widget", "2.50", "6.25", "Y"),
-                            Row("", "", "Thank you", "", "0.00")},
-                           "6.88");
+    InvoiceEntry e = Entry(
+        {Row("W1", "2.5", "Widget", "2.50", "6.25", "Y"), Row("", "", "Thank you", "", "0.00")},
+        "6.88");
     e.number = "a1001";
     e.net = "6.25";
     e.tax = "0.63";
@@ -213,7 +213,8 @@ TEST_F(DocumentLoadTest, FieldsTheLoaderDoesNotSetKeepThePreviousDocuments) {
 
 TEST_F(DocumentLoadTest, NinetyNineLinesAtMostAreTaken) {
     std::vector<InvoiceRow> rows;
-    for (int i = 1; i <= 99; ++i) rows.push_back(Row("", "", "Line " + std::to_string(i), "", "1.00"));
+    for (int i = 1; i <= 99; ++i)
+        rows.push_back(Row("", "", "Line " + std::to_string(i), "", "1.00"));
     PostInvoice("1001", rows, "99.00");
     // A hundredth line record of the same number, as an import might leave.
     InvoiceLineRec extra = Lines().back();

@@ -44,8 +44,8 @@ protected:
         CustomerRec probe;
         ASSERT_TRUE(probe.set(Customer::Number, number));
         CustomerRec c;
-        const int32_t ref = CustomerData().Find(CustomerNumberKey,
-                                                BuildCustomerKey(probe, CustomerNumberKey), c.bytes());
+        const int32_t ref = CustomerData().Find(
+            CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey), c.bytes());
         ASSERT_NE(ref, 0);
         c.set(Customer::Email, email);
         ASSERT_TRUE(CustomerData().PutRec(c.bytes(), ref));
@@ -71,14 +71,13 @@ TEST_F(InvoiceEmailTest, TheInvoiceReachesTheCustomerAndIsMarkedSent) {
     EXPECT_EQ(Recipients(m), QStringList{"ann@acme.test"});
     EXPECT_EQ(m["subject"].toString(), "Invoice - 1001");
     const QStringList body = BodyLines(m);
-    for (const char* line :
-         {"Invoice Number: 1001", "Account Number: C1", "Payment Terms: Net 30",
-          "Reference: Cheque 55", "Total: 5.00", "Grand Total: 5.00", "Paid Amount: 1.00",
-          "Balance Due: 4.00"})
+    for (const char* line : {"Invoice Number: 1001", "Account Number: C1", "Payment Terms: Net 30",
+                             "Reference: Cheque 55", "Total: 5.00", "Grand Total: 5.00",
+                             "Paid Amount: 1.00", "Balance Due: 4.00"})
         EXPECT_TRUE(body.contains(line)) << line << "\n" << body.join("\n").toStdString();
-    const std::string line = PadRightWith("W1", ' ', 10) + " " + RightJustify("2", ' ', 10) +
-                             " " + PadRightWith("Widget", ' ', 32) + " " +
-                             RightJustify("2.50", ' ', 11) + " N " + RightJustify("5.00", ' ', 12);
+    const std::string line = PadRightWith("W1", ' ', 10) + " " + RightJustify("2", ' ', 10) + " " +
+                             PadRightWith("Widget", ' ', 32) + " " + RightJustify("2.50", ' ', 11) +
+                             " N " + RightJustify("5.00", ' ', 12);
     EXPECT_EQ(line.size(), 81u);
     EXPECT_TRUE(body.contains(QString::fromStdString(line))) << body.join("\n").toStdString();
     EXPECT_TRUE(body.contains(QString("Harbour Lane") + QString(35 - 7, ' ') + "INVOICE"));
@@ -186,8 +185,8 @@ TEST_F(InvoiceEmailTextTest, RulesOrBlanksAndAMemoInvoicesLines) {
     EXPECT_EQ(lines[0], "CREDIT");
     EXPECT_EQ(lines[1], " ");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(82, '-')), 0);
-    const auto memo = std::find(lines.begin(), lines.end(),
-                                PadRightWith("Credit for damaged goods", ' ', 74));
+    const auto memo =
+        std::find(lines.begin(), lines.end(), PadRightWith("Credit for damaged goods", ' ', 74));
     ASSERT_NE(memo, lines.end());
     EXPECT_EQ(*(memo + 1), "");
     EXPECT_EQ(*(memo + 2), PadRightWith("Returned: 2", ' ', 74));

@@ -21,9 +21,10 @@ using Op = RecordingCanvas::Op;
 class InvoiceOutputTest : public OutputEnv {
 protected:
     void PostWidgetInvoice(const std::string& number = "1001") {
-        PostInvoice(number,
-                    {Row("W1", "2", "Widget", "2.50", "5.00"), Row("", "", "Thank you", "", "0.00")},
-                    "5.00");
+        PostInvoice(
+            number,
+            {Row("W1", "2", "Widget", "2.50", "5.00"), Row("", "", "Thank you", "", "0.00")},
+            "5.00");
     }
     std::vector<std::string> Queued() const { return queued_; }
     void CollectQueue() {
@@ -63,8 +64,8 @@ TEST_F(InvoiceOutputTest, PackingSlipAndTwoFileCopiesFollowTheInvoiceInOrder) {
     std::map<int, QString> status;
     InvoiceManagerStatusText = [&](int panel, const QString& text) { status[panel] = text; };
     Output("1001", true);
-    EXPECT_EQ(JobTitles(), (QStringList{"Invoice - 1001", "Packing Slip - 1001",
-                                        "File Copy - 1001", "File Copy - 1001"}));
+    EXPECT_EQ(JobTitles(), (QStringList{"Invoice - 1001", "Packing Slip - 1001", "File Copy - 1001",
+                                        "File Copy - 1001"}));
     EXPECT_EQ(document.state().OutputMode, "FCP");
     EXPECT_EQ(status[1], "Invoice 1001 sent to printer.");
     EXPECT_TRUE(Printed("1001"));
@@ -157,12 +158,32 @@ TEST_F(InvoiceFormTest, TheInvoiceCarriesCompanyCustomerLinesTotalsAndAging) {
     Load("1001");
     PrintAs(OutputInvoiceMode);
     const QStringList texts = TextsOf(1);
-    for (const char* part :
-         {"INVOICE", "1001", "Harbour Lane", "1 Harbour Lane", "Acme Tools", "12 Quay Street",
-          "Ship To:", "Dock 4", "Date: 03/15/2024", "Invoice Number: 1001",
-          "Account Number: C1", "W1", "1,234.125", "Widget", "2.125", "Y", "2,622.52",
-          "Total:", "Tax", "262.25", "Grand Total:", "2,884.77", "Balance Due:", "0-30",
-          "Over 90", "Balance"})
+    for (const char* part : {"INVOICE",
+                             "1001",
+                             "Harbour Lane",
+                             "1 Harbour Lane",
+                             "Acme Tools",
+                             "12 Quay Street",
+                             "Ship To:",
+                             "Dock 4",
+                             "Date: 03/15/2024",
+                             "Invoice Number: 1001",
+                             "Account Number: C1",
+                             "W1",
+                             "1,234.125",
+                             "Widget",
+                             "2.125",
+                             "Y",
+                             "2,622.52",
+                             "Total:",
+                             "Tax",
+                             "262.25",
+                             "Grand Total:",
+                             "2,884.77",
+                             "Balance Due:",
+                             "0-30",
+                             "Over 90",
+                             "Balance"})
         EXPECT_TRUE(texts.contains(part)) << part << "\n" << texts.join("|").toStdString();
     EXPECT_FALSE(texts.contains("** Duplicate **"));
 }
@@ -191,7 +212,8 @@ TEST_F(InvoiceFormTest, APackingSlipHasNoPricesOrTotalsAndAFileCopyNoDuplicateBa
 
 TEST_F(InvoiceFormTest, ALongCreditInvoiceBreaksBeforeTheLastLineOnlyAndNumbersItsPages) {
     std::vector<InvoiceRow> rows;
-    for (int i = 1; i <= 80; ++i) rows.push_back(Row("", "", "Return " + std::to_string(i), "", "-1.00"));
+    for (int i = 1; i <= 80; ++i)
+        rows.push_back(Row("", "", "Return " + std::to_string(i), "", "-1.00"));
     PostInvoice("1001", rows, "-80.00");
     Load("1001");
     PrintAs(OutputInvoiceMode);
@@ -211,8 +233,8 @@ TEST_F(InvoiceFormTest, ALongCreditInvoiceBreaksBeforeTheLastLineOnlyAndNumbersI
     EXPECT_EQ(lines, 80);
     EXPECT_TRUE(TextsOf(pages).contains("Return 80"));
     EXPECT_TRUE(TextsOf(pages).contains("Grand Total:"));
-    EXPECT_FALSE(TextsOf(pages).contains("Continued on page number " +
-                                         QString::number(pages + 1) + " ..."));
+    EXPECT_FALSE(
+        TextsOf(pages).contains("Continued on page number " + QString::number(pages + 1) + " ..."));
 }
 
 TEST_F(InvoiceFormTest, LetterheadStyleLeavesTheHeadToThePaper) {
