@@ -24,8 +24,8 @@ std::string BuildAddressExport(const std::vector<QueueRecord>& records) {
             continue;
         // The label's lines: the name, then the four billing lines.
         const std::vector<std::string> lines = LabelLines(record, false);
-        const auto line =
-            AddressExportLine(lines.front(), std::vector<std::string>(lines.begin() + 1, lines.end()));
+        const auto line = AddressExportLine(
+            lines.front(), std::vector<std::string>(lines.begin() + 1, lines.end()));
         if (line) content += *line + "\r\n";
     }
     return content;

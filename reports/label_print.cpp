@@ -196,14 +196,14 @@ QueueLookup LookUpQueue(const std::vector<LabelQueueItem>& items, bool products)
         const auto kind = LabelKindOf(TrimBlanks(item.subItems[3]));
         QueueRecord& record = lookup.records.emplace_back();
         if (kind == LabelKind::Customer)
-            record = FindByNumber<CustomerRec>(CustomerData(), CustomerNumberKey,
-                                               Customer::Number, item.caption);
+            record = FindByNumber<CustomerRec>(CustomerData(), CustomerNumberKey, Customer::Number,
+                                               item.caption);
         else if (kind == LabelKind::Vendor)
             record = FindByNumber<VendorRec>(VendorData(), VendorNumberKey, Vendor::Number,
                                              item.caption);
         else if (kind == LabelKind::Product && products)
-            record =
-                FindByNumber<ProductRec>(ProductData(), ProductCodeKey, Product::Code, item.caption);
+            record = FindByNumber<ProductRec>(ProductData(), ProductCodeKey, Product::Code,
+                                              item.caption);
         else if (kind == LabelKind::Product)
             continue;
         if (std::holds_alternative<std::monostate>(record))

@@ -39,8 +39,8 @@ ReturnAddress CompanyReturnAddress(bool printLine, int lineWidth, const QString&
 }  // namespace
 
 LabelSheetFields Tlblwiz::SheetFields() const {
-    return {ToCp1252(TMargin->Text()), ToCp1252(LMargin->Text()), ToCp1252(ColAcross->Text()),
-            ToCp1252(RowsDown->Text()), ToCp1252(LWdth->Text()),  ToCp1252(LHght->Text())};
+    return {ToCp1252(TMargin->Text()),  ToCp1252(LMargin->Text()), ToCp1252(ColAcross->Text()),
+            ToCp1252(RowsDown->Text()), ToCp1252(LWdth->Text()),   ToCp1252(LHght->Text())};
 }
 
 std::optional<LabelRun> Tlblwiz::ReadLabelRun() {
@@ -59,8 +59,7 @@ std::optional<LabelRun> Tlblwiz::ReadLabelRun() {
         return std::nullopt;
     };
     if (!sheet.sheet) {
-        const std::array<QWidget*, 6> controls{TMargin, LMargin, ColAcross,
-                                               RowsDown, LWdth,  LHght};
+        const std::array<QWidget*, 6> controls{TMargin, LMargin, ColAcross, RowsDown, LWdth, LHght};
         return refuse(controls[static_cast<std::size_t>(sheet.field)], sheet.problem);
     }
     LabelRun run;

@@ -401,8 +401,8 @@ void Tlblwiz::ShowRowCount(const char* suffix) {
 }
 
 void Tlblwiz::EnableLayoutCommands(bool enabled) {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             PrnButn, AddOne, SpeedButton2, FontButn, SavetoFile, SpeedButton3, LoadFrmFile})
+    for (QWidget* control : std::initializer_list<QWidget*>{PrnButn, AddOne, SpeedButton2, FontButn,
+                                                            SavetoFile, SpeedButton3, LoadFrmFile})
         control->setEnabled(enabled);
     Records1->menuAction()->setEnabled(enabled);
     SaveAs1->setEnabled(enabled);

@@ -9,6 +9,23 @@
 #include "masters/master_files.h"
 #include "platform/printer.h"
 #include "tests/reports/label_window_fixture.h"
+#include "tests/support/stored_files.h"
+
+// 2 across, 3 down, 825 x 300 from (50, 125); no return address.
+inline LabelLayoutRec SheetLayout() {
+    LabelLayoutRec layout;
+    layout.set(LabelLayout::Description, "Two by three");
+    layout.set(LabelLayout::TopMargin, "125");
+    layout.set(LabelLayout::LeftMargin, "50 ");
+    layout.set(LabelLayout::ColumnsAcross, "2");
+    layout.set(LabelLayout::RowsDown, "3 ");
+    layout.set(LabelLayout::LabelWidth, "825 ");
+    layout.set(LabelLayout::LabelHeight, "300 ");
+    layout.set(LabelLayout::FontName, "Liberation Sans");
+    layout.set(LabelLayout::FontSize, 10);
+    layout.set(LabelLayout::BitmapPath, " ");
+    return layout;
+}
 
 class LabelPrintTest : public LabelWindowTest {
 protected:
@@ -24,22 +41,6 @@ protected:
     }
     ~LabelPrintTest() override { EngineStop(); }
 
-    // 2 across, 3 down, 825 x 300 from (50, 125); no return address.
-    static LabelLayoutRec SheetLayout() {
-        LabelLayoutRec layout;
-        layout.set(LabelLayout::Description, "Two by three");
-        layout.set(LabelLayout::TopMargin, "125");
-        layout.set(LabelLayout::LeftMargin, "50 ");
-        layout.set(LabelLayout::ColumnsAcross, "2");
-        layout.set(LabelLayout::RowsDown, "3 ");
-        layout.set(LabelLayout::LabelWidth, "825 ");
-        layout.set(LabelLayout::LabelHeight, "300 ");
-        layout.set(LabelLayout::FontName, "Liberation Sans");
-        layout.set(LabelLayout::FontSize, 10);
-        layout.set(LabelLayout::BitmapPath, " ");
-        return layout;
-    }
-
     // The window as start-up creates it after the layout was last saved to a file.
     Tlblwiz& CreateWithLayout(const LabelLayoutRec& layout = SheetLayout()) {
         EXPECT_TRUE(WriteLabelLayoutFile(Path("sheet.LBL"), layout));
@@ -47,12 +48,11 @@ protected:
         return Create();
     }
 
+    // Adds the record through the unit's buffer, with the file set open for it.
     template <class Rec>
-    static void Store(const DataFile& file, const Rec& record) {
+    static void Store(const DataFile& file, Rec& buffer, bool (*add)(int32_t&), const Rec& record) {
         ASSERT_TRUE(file.Open());
-        std::copy(record.bytes().begin(), record.bytes().end(), file.buffer().begin());
-        int32_t ref = 0;
-        EXPECT_TRUE(file.AddRecord(ref)) << EngineErrorCode;
+        AddThrough(buffer, add, record);
         file.Close();
     }
 
@@ -73,11 +73,13 @@ protected:
     void StoreCustomer(const std::string& number, const std::string& name,
                        std::array<std::string, 4> billing,
                        std::array<std::string, 4> shipping = {}) {
-        Store(CustomerData(), Party<Customer, CustomerRec>(number, name, billing, shipping));
+        Store(CustomerData(), Masters().CustomerBuf, AddCustomerRecord,
+              Party<Customer, CustomerRec>(number, name, billing, shipping));
     }
     void StoreVendor(const std::string& number, const std::string& name,
                      std::array<std::string, 4> billing) {
-        Store(VendorData(), Party<Vendor, VendorRec>(number, name, billing));
+        Store(VendorData(), Masters().VendorBuf, AddVendorRecord,
+              Party<Vendor, VendorRec>(number, name, billing));
     }
     void StoreProduct(const std::string& code, const std::string& description,
                       const std::string& price, const std::string& location) {
@@ -86,7 +88,7 @@ protected:
         product.set(Product::Description, description);
         EXPECT_TRUE(product.set(Product::SalesPrice, price));
         product.set(Product::Location, location);
-        Store(ProductData(), product);
+        Store(ProductData(), Masters().ProductBuf, AddProductRecord, product);
     }
 
     // Sends jobs to the program's own printer instead of the recording one.

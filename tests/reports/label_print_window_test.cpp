@@ -251,7 +251,7 @@ TEST_F(LabelPrintWindowTest, LabelsReadBackFromARealPdf) {
     run.start("pdftotext", {"-layout", path, "-"});
     ASSERT_TRUE(run.waitForFinished(30000));
     const QString text = QString::fromUtf8(run.readAllStandardOutput());
-    for (const char* part : {"Alder Ltd", "Dock & Rope Co.", "12 High St", "Springfield",
-                             "Pier 3", "ROPE-12", "Rope 12 mm", "Yard"})
+    for (const char* part : {"Alder Ltd", "Dock & Rope Co.", "12 High St", "Springfield", "Pier 3",
+                             "ROPE-12", "Rope 12 mm", "Yard"})
         EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
 }
