@@ -14,6 +14,7 @@
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
 #include "platform/printer.h"
+#include "platform/scope_guard.h"
 #include "reports/address_export.h"
 #include "reports/labelwiz.h"
 #include "shell/app_context.h"
@@ -128,14 +129,16 @@ void Tlblwiz::PrnButnClick() {
     }
 
     SetStatus("Printing labels...");
+    // A printer that fails, by an error or at the end of the job, leaves that said.
+    ScopeExit failed([this] { SetStatus("The labels could not be printed."); });
     ProcessPendingMessages();
     const LabelPrintOutcome outcome = PrintLabels(Printer(), *run, labels);
     if (!outcome.endedWell) {
-        SetStatus("The labels could not be printed.");
         MessageBox("The labels could not be printed. Please check the printer in Printer Setup.",
                    kPrintLabels, MsgIcon::Information);
         return;
     }
+    failed.Dismiss();
     // The queue counts as used only once its labels are out.
     LabelQueueChanged = false;
     SetStatus("Complete. " + QString::number(outcome.printed) + " label(s) sent to printer.");

@@ -215,7 +215,7 @@ TEST_F(LabelPrintWindowTest, APrinterThatFailsKeepsTheFlagAndSaysSo) {
     EXPECT_TRUE(host->LastMessage()->text.contains("Mailing Labels"));
     EXPECT_TRUE(LabelQueueChanged);
     EXPECT_FALSE(canvas.Printing());
-    EXPECT_FALSE(w.StatusText().startsWith("Complete."));
+    EXPECT_EQ(w.StatusText(), "The labels could not be printed.");
 }
 
 TEST_F(LabelPrintWindowTest, RulerAsksFirstAndLeavesTheQueueAlone) {
