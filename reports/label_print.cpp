@@ -111,31 +111,37 @@ std::optional<std::string> StartLabelRefusal(const LabelSheet& sheet, int startL
            ". Unable to print.";
 }
 
+LabelPlacer::LabelPlacer(const LabelSheet& sheet, int startLabel)
+    : sheet_(sheet), at_{1, sheet.left, sheet.top} {
+    for (int passed = 1; passed < startLabel; ++passed) Advance();
+    // Passing over positions never starts a page.
+    pastLastRow_ = false;
+}
+
+void LabelPlacer::Advance() {
+    at_.x += sheet_.width;
+    if (++column_ <= sheet_.columns) return;
+    at_.y += sheet_.height;
+    at_.x = sheet_.left;
+    column_ = 1;
+    pastLastRow_ = ++row_ > sheet_.rows;
+}
+
+LabelSpot LabelPlacer::Next() {
+    if (pastLastRow_) {
+        at_ = {at_.page + 1, sheet_.left, sheet_.top};
+        row_ = 1;
+        pastLastRow_ = false;
+    }
+    const LabelSpot spot = at_;
+    Advance();
+    return spot;
+}
+
 std::vector<LabelSpot> PlaceLabels(const LabelSheet& sheet, int startLabel, int count) {
     std::vector<LabelSpot> spots;
-    spots.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    LabelSpot at{1, sheet.left, sheet.top};
-    int column = 1;
-    int row = 1;
-    const auto next = [&] {
-        at.x += sheet.width;
-        if (++column <= sheet.columns) return;
-        at.y += sheet.height;
-        at.x = sheet.left;
-        ++row;
-        column = 1;
-    };
-    for (int passed = 1; passed < startLabel; ++passed) next();
-    // A page is opened only by the label placed on it: the run never ends on a blank page.
-    for (int placed = 0; placed < count; ++placed) {
-        spots.push_back(at);
-        const int rowBefore = row;
-        next();
-        if (row != rowBefore && row > sheet.rows) {
-            row = 1;
-            at = {at.page + 1, sheet.left, sheet.top};
-        }
-    }
+    LabelPlacer placer(sheet, startLabel);
+    for (int i = 0; i < count; ++i) spots.push_back(placer.Next());
     return spots;
 }
 
@@ -242,10 +248,7 @@ public:
 
     LabelPrintOutcome Print(const std::vector<std::vector<std::string>>& labels) {
         const int copies = std::max(run_.copies, 1);
-        const long long total = static_cast<long long>(labels.size()) * copies;
-        const std::vector<LabelSpot> spots =
-            PlaceLabels(run_.sheet, run_.startLabel, static_cast<int>(total));
-
+        LabelPlacer placer(run_.sheet, run_.startLabel);
         canvas_.SetFont(run_.font);
         canvas_.SetBrushStyle(BrushStyle::Clear);
         canvas_.SetPenStyle(PenStyle::Solid);
@@ -254,7 +257,7 @@ public:
         LabelPrintOutcome outcome;
         for (const std::vector<std::string>& lines : labels) {
             for (int copy = 0; copy < copies; ++copy) {
-                const LabelSpot& spot = spots[static_cast<std::size_t>(outcome.printed)];
+                const LabelSpot spot = placer.Next();
                 if (spot.page > canvas_.PageNumber()) canvas_.NewPage();
                 PrintLabel(spot.x, spot.y, lines);
                 ++outcome.printed;

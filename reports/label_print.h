@@ -62,9 +62,25 @@ struct LabelSpot {
     bool operator==(const LabelSpot&) const = default;
 };
 
-// Where `count` labels go, the first at position `startLabel` (counted across, then down)
-// of the first sheet. Positions before it are passed over; a new page starts only when a
-// label is still to come after the sheet's last row. A start below 1 counts as 1.
+// Hands out the spots of a run's labels one by one, the first at position `startLabel`
+// (counted across, then down) of the first sheet; positions before it are passed over. A
+// new page starts only for a label that follows the sheet's last row, so a run never ends
+// on a blank page. A start below 1 counts as 1.
+class LabelPlacer {
+public:
+    LabelPlacer(const LabelSheet& sheet, int startLabel);
+    LabelSpot Next();
+
+private:
+    void Advance();
+    LabelSheet sheet_;
+    LabelSpot at_;
+    int column_ = 1;
+    int row_ = 1;
+    bool pastLastRow_ = false;
+};
+
+// The spots of `count` labels.
 std::vector<LabelSpot> PlaceLabels(const LabelSheet& sheet, int startLabel, int count);
 
 // The layout as it stood when last opened or saved, against what the controls show now:
@@ -130,7 +146,7 @@ struct LabelRun {
 };
 
 struct LabelPrintOutcome {
-    int printed = 0;
+    long long printed = 0;
     bool endedWell = false;
 };
 
