@@ -7,6 +7,7 @@
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
 #include "invoicing/invoicing_services.h"
+#include "invoicing/payment_box.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
+    const PaymentWindows paymentWindows;
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
