@@ -1,18 +1,23 @@
 // The program: one data folder, one copy of the program on it, the engine, the main window.
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
 #include <filesystem>
 #include <system_error>
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
+#include "invoicing/add_invoice.h"
+#include "invoicing/external_transaction.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
+#include "invoicing/prod_inv.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
@@ -23,11 +28,12 @@ namespace {
 
 struct StartOptions {
     std::filesystem::path dataDir;
+    bool externalTransaction = false;  // "/C": an invoice for the exchange file's customer
     bool valid = true;
 };
 
-// "--data DIR" or "--data=DIR". Switches of later work ("/C", "/V") and anything else are
-// ignored.
+// "--data DIR" or "--data=DIR", and "/C". Switches of later work ("/V") and anything else
+// are ignored.
 StartOptions ParseArguments(const QStringList& args) {
     StartOptions options;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -38,6 +44,8 @@ StartOptions ParseArguments(const QStringList& args) {
                 break;
             }
             options.dataDir = args[++i].toStdString();
+        } else if (arg.compare("/C", Qt::CaseInsensitive) == 0) {
+            options.externalTransaction = true;
         } else if (arg.startsWith("--data=")) {
             options.dataDir = arg.mid(7).toStdString();
             if (options.dataDir.empty()) options.valid = false;
@@ -104,7 +112,14 @@ int main(int argc, char** argv) {
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
+    const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    // Invoice posting puts customers into the print queue through the queue's own adder.
+    AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
+        AddToLabelQueue(
+            MakeLabelQueueItem(LabelKind::Customer, row.number, row.name, row.sortCode, row.type));
+    };
+    const ScopeExit unplugQueue([] { AddCustomerToPrintQueue = nullptr; });
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
@@ -113,5 +128,8 @@ int main(int argc, char** argv) {
     if (!mainForm.StartUp()) return 0;
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QApplication::quit);
     mainForm.show();
+    // The transaction runs once the main window is up, as a command of its own.
+    if (options.externalTransaction)
+        QTimer::singleShot(0, &mainForm, [] { RunCommand([] { RunExternalTransaction(); }); });
     return app.exec();
 }

@@ -5,12 +5,12 @@
 // InvoicingStateScope.
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/engine.h"
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_memo_rec.h"
 #include "invoicing/invoice_rec.h"
+#include "shell/unit_state.h"
 
 struct InvoicingState {
     FileSetHandle InvoiceFile = 0;
@@ -28,16 +28,4 @@ struct InvoicingState {
 };
 
 InvoicingState& Invoicing();
-
-class InvoicingStateScope {
-public:
-    InvoicingStateScope();
-    ~InvoicingStateScope();
-    InvoicingStateScope(const InvoicingStateScope&) = delete;
-    InvoicingStateScope& operator=(const InvoicingStateScope&) = delete;
-    InvoicingState& state() { return *state_; }
-
-private:
-    std::unique_ptr<InvoicingState> state_;
-    InvoicingState* previous_;
-};
+using InvoicingStateScope = UnitStateScope<InvoicingState>;

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
+#include "invoicing/invoice_posting.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -36,26 +37,6 @@ std::string Trimmed(const InvoiceRec& r, fields::Number<InvoiceRec> f) {
 std::string NumberKey(std::string_view number) {
     return KeyText(number, 9);
 }
-
-// Opens a file of the company for one step and closes it afterwards, unless its owner has it
-// open already.
-class StepFile {
-public:
-    explicit StepFile(const DataFile& file) : file_(file), openedHere_(file.handle() == 0) {
-        ok_ = file.Open();
-    }
-    ~StepFile() {
-        if (openedHere_ && ok_) file_.Close();
-    }
-    StepFile(const StepFile&) = delete;
-    StepFile& operator=(const StepFile&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    const DataFile& file_;
-    bool openedHere_;
-    bool ok_ = false;
-};
 
 // Every record of the open invoice file whose key keyNr is exactly `key`, in index order.
 // Nothing when the file cannot be read or its index points at a record of another key.
@@ -90,25 +71,6 @@ std::string CustomerKeyOf(std::string_view customerNumber) {
 
 QString CannotRead(const char* what) {
     return QString("The %1 cannot be read (error %2).").arg(what).arg(EngineErrorCode);
-}
-
-// The aging bucket of an age in days: up to p1 current, up to p2 period 1, up to p3
-// period 2, older over.
-std::size_t AgingBucket(int64_t ageDays, const std::array<int64_t, 3>& periods) {
-    std::size_t bucket = 0;
-    while (bucket < periods.size() && ageDays > periods[bucket]) ++bucket;
-    return bucket;
-}
-
-std::optional<std::array<int64_t, 3>> AgingPeriods(const CompanyRec& company) {
-    std::array<int64_t, 3> periods{};
-    for (std::size_t k = 0; k < periods.size(); ++k) {
-        const std::string text = TrimBlanks(company.get(Company::AgingPeriod[k]));
-        const char* end = text.data() + text.size();
-        const auto [stop, error] = std::from_chars(text.data(), end, periods[k]);
-        if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    }
-    return periods;
 }
 
 // The receivables total (or balance) after the payment, or nothing when it is not a number.
@@ -160,7 +122,7 @@ public:
         p_.paid = PaidAmount();
 
         const CompanyRec& company = shell.companies.CurrentCompany;
-        const auto periods = AgingPeriods(company);
+        const auto periods = CompanyAgingPeriods(company);
         if (!periods)
             throw Refused{
                 "The company's aging periods are not whole numbers of days. Please correct "
@@ -378,14 +340,15 @@ private:
                           .arg(Q(Trimmed(r, Invoice::InvNumber)), Q(Trimmed(r, Invoice::InvDate)))};
     }
 
-    void PlanCustomer(const std::array<int64_t, 3>& periods, Date today) {
+    void PlanCustomer(const AgingPeriods& periods, Date today) {
         std::array<Decimal, 4> sums{};
         const auto age = [&](const InvoiceRec& r) {
             const QString what =
                 QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber)));
             const Decimal due = AmountOrRefuse(r.get(Invoice::InvDue), what);
             if (due.isZero()) return;
-            Decimal& sum = sums[AgingBucket(DaysBetween(DateOf(r), today), periods)];
+            Decimal& sum = sums[static_cast<std::size_t>(
+                AgingBucketOf(DaysBetween(DateOf(r), today), periods))];
             sum = SumOrRefuse(Decimal::Add(sum, due), "The customer's aging amount");
         };
         for (const int32_t ref : order_) age(state_.at(ref));

@@ -55,7 +55,7 @@ EditTable PartyTable(const PartyLabels& l) {
                                               "Amount4Edit"};
     for (int i = 0; i < 4; ++i)
         f.push_back(Field(amountNames[i], l.amounts[i], K::Money, F::Amounts[i], 2));
-    f.push_back(Field("NotesMemo", "N&otes:", K::Memo, F::Notes, 3));
+    f.push_back(Field("NotesMemo", "&Notes:", K::Memo, F::Notes, 3));
     f.push_back(Field("PrintNotesCB", l.printNotes, K::YesNo, F::PrintNotes, 3));
     return t;
 }
@@ -88,17 +88,17 @@ QString PlainLabel(const EditField& field) {
 
 const EditTable& CustomerEditTable() {
     static const EditTable table = [] {
-        EditTable t = PartyTable<Customer>({"&Customer number:",
+        EditTable t = PartyTable<Customer>({"C&ustomer number:",
                                             "Te&rms:",
                                             "&Billing address:",
                                             "S&hipping address:",
-                                            {"&Current:", "Period &1:", "Period &2:", "O&ver:"},
+                                            {"C&urrent:", "Period &1:", "Period &2:", "O&ver:"},
                                             "Print notes on &invoices",
-                                            "&Credit hold / inactive"});
+                                            "Cre&dit hold / inactive"});
         auto& f = t.fields;
         f.push_back(Field("CreditLimitEdit", "Credit l&imit:", K::Money, Customer::CreditLimit, 2));
         f.push_back(
-            Field("LastInvoiceEdit", "Last in&voice:", K::Text, Customer::LastInvoiceNumber, 2));
+            Field("LastInvoiceEdit", "Last i&nvoice:", K::Text, Customer::LastInvoiceNumber, 2));
         f.push_back(Field("PrintStatementNotesCB", "Print notes on &statements", K::YesNo,
                           Customer::PrintNotesOnStatements, 3));
         return t;
@@ -110,7 +110,7 @@ const EditTable& VendorEditTable() {
     static const EditTable table =
         PartyTable<Vendor>({"&Vendor number:",
                             "Purchase-order te&rms:",
-                            "&Order address:",
+                            "O&rder address:",
                             "Second a&ddress:",
                             {"Amount &1:", "Amount &2:", "Amount &3:", "Amount &4:"},
                             "Print notes on &purchase orders",
@@ -123,12 +123,12 @@ const EditTable& ProductEditTable() {
         namespace P = Product;
         EditTable t{{"General", "Pricing", "Stock", "Notes"}, {}};
         auto& f = t.fields;
-        f.push_back(Field("CodeEdit", "Product &code:", K::Code, P::Code, 0));
+        f.push_back(Field("CodeEdit", "&Product code:", K::Code, P::Code, 0));
         EditField description =
             Field("DescriptionEdit", "&Description:", K::Text, P::Description, 0);
         description.required = true;
         f.push_back(description);
-        f.push_back(Field("PODescriptionEdit", "&Purchase-order description:", K::Text,
+        f.push_back(Field("PODescriptionEdit", "Pu&rchase-order description:", K::Text,
                           P::PODescription, 0));
         f.push_back(Field("KeyCodeEdit", "&Key code:", K::Text, P::KeyCode, 0));
         f.push_back(Field("LocationEdit", "&Location:", K::Text, P::Location, 0));
@@ -138,12 +138,12 @@ const EditTable& ProductEditTable() {
         f.push_back(Field("TaxableCB", "&Taxable on invoices", K::Flag, P::TaxableOnInvoices, 0));
         f.push_back(
             Field("POTaxableCB", "Taxable on p&urchase orders", K::Flag, P::TaxableOnPOs, 0));
-        f.push_back(Field("OnHoldCB", "Sales on h&old", K::Flag, P::SalesOnHold, 0));
+        f.push_back(Field("OnHoldCB", "S&ales on hold", K::Flag, P::SalesOnHold, 0));
 
         f.push_back(Field("PriceEdit", "&Sales price:", K::Price, P::SalesPrice, 1));
         f.push_back(Field("ListPriceEdit", "&List price:", K::Price, P::ListPrice, 1));
-        f.push_back(Field("CostEdit", "&Cost:", K::Price, P::Cost, 1));
-        EditField type = Field("PriceTypeCombo", "Price &type:", K::Choice, P::PriceType, 1);
+        f.push_back(Field("CostEdit", "Cos&t:", K::Price, P::Cost, 1));
+        EditField type = Field("PriceTypeCombo", "Price t&ype:", K::Choice, P::PriceType, 1);
         type.choices = {{"F", "Fixed"},
                         {"M", "Markup on cost"},
                         {"G", "Margin on cost"},
@@ -157,7 +157,7 @@ const EditTable& ProductEditTable() {
         f.push_back(update);
         f.push_back(Field("PreviousPriceEdit", "Pre&vious price:", K::Price, P::PreviousPrice, 1));
         f.push_back(
-            Field("PriceChangeDateEdit", "Price changed &on:", K::Date, P::LastPriceChangeDate, 1));
+            Field("PriceChangeDateEdit", "Price c&hanged on:", K::Date, P::LastPriceChangeDate, 1));
         f.push_back(Field("BatchEdit", "Price-change &batch:", K::Text, P::PriceChangeBatch, 1));
 
         f.push_back(Field("StockEdit", "Stock on &hand:", K::Quantity, P::StockOnHand, 2));
@@ -168,7 +168,7 @@ const EditTable& ProductEditTable() {
         f.push_back(Field("NonStockCB", "&Non-stock item", K::Flag, P::NonStock, 2));
         f.push_back(Field("NonDepletingCB", "Non-&depleting item", K::Flag, P::NonDepleting, 2));
 
-        f.push_back(Field("NotesMemo", "N&otes:", K::Memo, P::Notes, 3));
+        f.push_back(Field("NotesMemo", "&Notes:", K::Memo, P::Notes, 3));
         return t;
     }();
     return table;

@@ -147,6 +147,12 @@ SaveOutcome UpdateMaster(const MasterKind& kind, int32_t ref, std::span<const ui
                          std::span<const uint8_t> record) {
     const DataFile& file = kind.file();
     if (CompareBytes(before, record, before.size()) == 0) return {};
+    // Documents refer to a customer or vendor by its number.
+    if (kind.numberOf && kind.numberOf(before) != kind.numberOf(record))
+        return {Result::Refused,
+                QString("The %1 cannot be changed once it is on file.")
+                    .arg(QString(kind.uniqueNoun).toLower()),
+                kind.uniqueControl};
     if (auto taken = TakenByAnother(kind, record, ref)) return *taken;
     const std::span<uint8_t> buffer = file.buffer();
     std::copy(record.begin(), record.end(), buffer.begin());

@@ -20,6 +20,7 @@
 #include "masters/master_files.h"
 #include "masters/record_edit.h"
 #include "platform/cp1252.h"
+#include "platform/scope_guard.h"
 #include "shell/commands.h"
 #include "shell/text.h"
 
@@ -95,8 +96,9 @@ ManagerSetup ProductSetup() {
         "ProductEdit",
         "Product",
         &ProductKind(),
-        {{"CodeRB", "&Code", 1, P::Code.offset, P::Code.width},
-         {"DescriptionRB", "&Description", 2, P::Description.offset, P::Description.width},
+        // Not "&C" nor "&D": Close and Delete have those.
+        {{"CodeRB", "C&ode", 1, P::Code.offset, P::Code.width},
+         {"DescriptionRB", "De&scription", 2, P::Description.offset, P::Description.width},
          {"KeyCodeRB", "&Key code", 3, P::KeyCode.offset, P::KeyCode.width}},
         QString::fromLatin1(Column("Code", 10) + Column("Description", 32) + Amount("Price", 10) +
                             Amount("On hand", 10) + Column("Key code", 10)),
@@ -162,7 +164,7 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
     AddBtn = AddButton(this, buttons, "AddBtn", "&Add");
     EditBtn = AddButton(this, buttons, "EditBtn", "&Edit");
     DeleteBtn = AddButton(this, buttons, "DeleteBtn", "&Delete");
-    LabelQueueBtn = AddButton(this, buttons, "LabelQueueBtn", "&Add to Label Queue");
+    LabelQueueBtn = AddButton(this, buttons, "LabelQueueBtn", "Add to &Label Queue");
     LabelQueueBtn->setEnabled(false);
     buttons->addStretch();
     CloseBtn = AddButton(this, buttons, "CloseBtn", "&Close");
@@ -279,10 +281,7 @@ void TMasterManager::FormShow() {
     }
     const DataFile& file = s_.kind->file();
     InitBrowserModel(*FvcBrowser1, file.handle(), KeyNumber(), file.recordLength());
-    if (m.*s_.selectMode == 1) {
-        const std::string key = file.BuildKey(s_.seed(), KeyNumber());
-        if (!TrimBlanks(key).empty()) BrowserGotoKey(*FvcBrowser1, key, 0);
-    }
+    if (m.*s_.selectMode == 1) GoToSeed();
     ShowCount();
     FvcBrowser1->setFocus();
 }
@@ -341,19 +340,49 @@ void TMasterManager::GoTo(std::span<const uint8_t> record, int32_t ref) {
     BrowserGotoKey(*FvcBrowser1, s_.kind->file().BuildKey(record, KeyNumber()), ref);
 }
 
+void TMasterManager::GoToSeed() {
+    const DataFile& file = s_.kind->file();
+    const std::span<const uint8_t> seed = s_.seed();
+    const std::string key = file.BuildKey(seed, KeyNumber());
+    if (!TrimBlanks(key).empty()) {
+        BrowserGotoKey(*FvcBrowser1, key, 0);
+        return;
+    }
+    // The seed leaves the shown order's key blank (a product given by its description while
+    // the list runs by code): the record its first filled key finds, in the order shown.
+    for (const ManagerOrder& order : s_.orders) {
+        const std::string other = file.BuildKey(seed, order.keyNr);
+        if (TrimBlanks(other).empty()) continue;
+        int32_t ref = 0;
+        std::vector<uint8_t> found(file.recordLength());
+        if (file.Search(other, ref, order.keyNr) && file.ReadRec(ref, found)) GoTo(found, ref);
+        return;
+    }
+}
+
 void TMasterManager::FvcBrowser1Pick() {
     if (!ReadCurrent(s_.kind->file().buffer())) return;
     Masters().*s_.selectResult = PickedResult;
     SetModalResult(Modal::Ok);
 }
 
+int TMasterManager::ShowEditor(const std::function<SaveOutcome(std::span<const uint8_t>)>& save) {
+    Editor->OnSave = save;
+    // The handler refers to this call's locals.
+    const ScopeExit forget([this] { Editor->OnSave = nullptr; });
+    const int result = Editor->ShowModal();
+    // The list moves to the record saved: what was typed to find is no longer where it is.
+    if (result == Modal::Ok) FindEdit->clear();
+    return result;
+}
+
 void TMasterManager::AddBtnClick() {
     int32_t ref = 0;
     Editor->Load(BlankRecord(*s_.kind), false, QString("Add %1").arg(s_.noun));
-    Editor->OnSave = [this, &ref](std::span<const uint8_t> record) {
+    const auto add = [this, &ref](std::span<const uint8_t> record) {
         return AddMaster(*s_.kind, record, ref);
     };
-    if (Editor->ShowModal() != Modal::Ok) return;
+    if (ShowEditor(add) != Modal::Ok) return;
     ShowCount();
     GoTo(s_.kind->file().buffer(), ref);
 }
@@ -363,11 +392,10 @@ void TMasterManager::EditBtnClick() {
     std::vector<uint8_t> before(s_.kind->file().recordLength());
     if (ref == 0 || !ReadCurrent(before)) return;
     Editor->Load(before, true, QString("Edit %1").arg(s_.noun));
-    Editor->OnSave = [this, ref, &before](std::span<const uint8_t> record) {
+    const auto update = [this, ref, &before](std::span<const uint8_t> record) {
         return UpdateMaster(*s_.kind, ref, before, record);
     };
-    const bool saved = Editor->ShowModal() == Modal::Ok;
-    if (saved)
+    if (ShowEditor(update) == Modal::Ok)
         GoTo(Editor->Record(), ref);
     else
         BrowserRedraw(*FvcBrowser1);

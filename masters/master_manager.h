@@ -103,6 +103,10 @@ private:
     // The highlighted record into `record`; false (and a beep) when there is none.
     bool ReadCurrent(std::span<uint8_t> record);
     void GoTo(std::span<const uint8_t> record, int32_t ref);
+    // Where a pick starts: the record the caller's seed gives, in the order shown.
+    void GoToSeed();
+    // The edit dialog saving through `save`; its modal result.
+    int ShowEditor(const std::function<SaveOutcome(std::span<const uint8_t>)>& save);
 
     ManagerSetup s_;
     int order_ = 0;

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string_view>
 
 #include "engine/engine.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
+#include "shell/unit_state.h"
 
 // The pick result a manager sets when the user picked a record (double-click or Enter).
 inline constexpr uint8_t PickedResult = 8;
@@ -42,19 +42,7 @@ struct MastersState {
 };
 
 MastersState& Masters();
-
-class MastersStateScope {
-public:
-    MastersStateScope();
-    ~MastersStateScope();
-    MastersStateScope(const MastersStateScope&) = delete;
-    MastersStateScope& operator=(const MastersStateScope&) = delete;
-    MastersState& state() { return *state_; }
-
-private:
-    std::unique_ptr<MastersState> state_;
-    MastersState* previous_;
-};
+using MastersStateScope = UnitStateScope<MastersState>;
 
 // Whether documents refer to a customer (invoices, by their key 2) or a vendor (purchase
 // orders, key 2): such a record may not be deleted. The document layers set these; unset,

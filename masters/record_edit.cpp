@@ -18,6 +18,15 @@ namespace {
 // Room for thousands separators as typed; the stored text is checked against the width.
 constexpr int NumberSlack = 6;
 
+// Fields no longer than this are drawn about as wide as what they hold, so that a short value
+// sits by its label rather than across the page.
+constexpr int ShortField = 25;
+
+void FitWidth(QWidget* control, int characters) {
+    const int average = control->fontMetrics().averageCharWidth();
+    control->setMaximumWidth(average * (characters + 4));
+}
+
 QWidget* MakeControl(const EditField& f, QWidget* page) {
     QWidget* control = nullptr;
     switch (f.kind) {
@@ -41,6 +50,7 @@ QWidget* MakeControl(const EditField& f, QWidget* page) {
         }
         case FieldKind::Date:
             control = new MaskEdit(page);
+            FitWidth(control, 12);
             break;
         case FieldKind::Money:
         case FieldKind::Price:
@@ -48,6 +58,7 @@ QWidget* MakeControl(const EditField& f, QWidget* page) {
             auto* edit = new QLineEdit(page);
             edit->setMaxLength(f.width + NumberSlack);
             edit->setAlignment(Qt::AlignRight);
+            FitWidth(edit, f.width + NumberSlack);
             control = edit;
             break;
         }
@@ -55,6 +66,7 @@ QWidget* MakeControl(const EditField& f, QWidget* page) {
         case FieldKind::Code: {
             auto* edit = new QLineEdit(page);
             edit->setMaxLength(f.width);
+            if (f.width <= ShortField) FitWidth(edit, f.width);
             control = edit;
             break;
         }
@@ -99,7 +111,8 @@ TRecordEdit::TRecordEdit(const char* objectName, const EditTable& table, int rec
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     layout->addLayout(buttons);
-    SetButtonResult(OKBtn, Modal::Ok);
+    // OK closes from its handler, and only once the record is saved: a result set before a
+    // refusal's message box would close the window from inside that box's event loop.
     SetButtonResult(CancelBtn, Modal::Cancel);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 }
@@ -165,6 +178,7 @@ void TRecordEdit::OKBtnClick() {
     switch (outcome.result) {
         case SaveOutcome::Result::Saved:
             record_ = std::move(taken);
+            SetModalResult(Modal::Ok);
             return;
         case SaveOutcome::Result::Refused: {
             QWidget* focus = nullptr;

@@ -9,6 +9,7 @@
 #include "masters/master_manager.h"
 #include "platform/message_host.h"
 #include "reports/labelwiz.h"
+#include "reports/report_viewer.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ void PlugInQueueCommand(TMasterManager* manager, void (*add)(const Rec&)) {
 
 }  // namespace
 
-ReportsWindows::ReportsWindows() : labelWizard_(std::make_unique<Tlblwiz>()) {
+ReportsWindows::ReportsWindows()
+    : labelWizard_(std::make_unique<Tlblwiz>()), reportViewer_(std::make_unique<Trtreport>()) {
     PlugInQueueCommand<CustomerRec>(DemoForm, AddCustomerToLabelQueue);
     PlugInQueueCommand<VendorRec>(VenList, AddVendorToLabelQueue);
     PlugInQueueCommand<ProductRec>(EditProd, AddProductToLabelQueue);

@@ -1,11 +1,13 @@
 #pragma once
-// The reports unit's windows, created once at start-up: the print queue. It also plugs the
+// The reports unit's windows, created once at start-up: the print queue and the report
+// viewer. It also plugs the
 // managers' "&Add to Label Queue" command into the queue, so create it after the masters'
 // windows.
 
 #include <memory>
 
 class Tlblwiz;
+class Trtreport;
 
 class ReportsWindows {
 public:
@@ -16,4 +18,5 @@ public:
 
 private:
     std::unique_ptr<Tlblwiz> labelWizard_;
+    std::unique_ptr<Trtreport> reportViewer_;
 };

@@ -3,23 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-ShellContext* current = nullptr;
-}
-
 ShellContext& Shell() {
-    if (!current) {
+    ShellContext* const installed = UnitStateScope<ShellContext>::Installed();
+    if (!installed) {
         std::fputs("Shell() used before a ShellContext was installed\n", stderr);
         std::abort();
     }
-    return *current;
+    return *installed;
 }
 
-bool HasShellContext() { return current != nullptr; }
-
-ShellContextScope::ShellContextScope(std::filesystem::path dataDir)
-    : context_(std::make_unique<ShellContext>(std::move(dataDir))), previous_(current) {
-    current = context_.get();
+bool HasShellContext() {
+    return UnitStateScope<ShellContext>::Installed() != nullptr;
 }
-
-ShellContextScope::~ShellContextScope() { current = previous_; }

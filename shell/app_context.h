@@ -3,15 +3,15 @@
 // layers reach it through Shell(); a test builds a fresh one with ShellContextScope.
 //
 // Every other unit (masters, invoicing, ...) keeps its own process-wide variables the same
-// way: one struct, one accessor, one scope type for tests.
+// way (shell/unit_state.h).
 
 #include <filesystem>
-#include <memory>
 
 #include "shell/company_file.h"
 #include "shell/data_folder.h"
 #include "shell/dates.h"
 #include "shell/shell_state.h"
+#include "shell/unit_state.h"
 
 struct ShellContext {
     explicit ShellContext(std::filesystem::path dataDir) : folder(std::move(dataDir)) {}
@@ -34,15 +34,9 @@ bool HasShellContext();
 
 // Installs a context for the life of the object (the application's, or a test's), and puts
 // the previous one back afterwards.
-class ShellContextScope {
+class ShellContextScope : public UnitStateScope<ShellContext> {
 public:
-    explicit ShellContextScope(std::filesystem::path dataDir);
-    ~ShellContextScope();
-    ShellContextScope(const ShellContextScope&) = delete;
-    ShellContextScope& operator=(const ShellContextScope&) = delete;
-    ShellContext& context() { return *context_; }
-
-private:
-    std::unique_ptr<ShellContext> context_;
-    ShellContext* previous_;
+    explicit ShellContextScope(std::filesystem::path dataDir)
+        : UnitStateScope(std::move(dataDir)) {}
+    ShellContext& context() { return state(); }
 };

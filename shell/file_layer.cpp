@@ -6,7 +6,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "engine/record_fields.h"
 #include "platform/form.h"
 #include "platform/long_run.h"
 #include "platform/message_host.h"
@@ -56,17 +55,6 @@ void RebuildStatusProgress(int state, int keyNr, int32_t read, int32_t written) 
     }
 }
 
-void ClearEngineStatus() {
-    EngineOK = true;
-    EngineErrorCode = 0;
-}
-
-bool Fail(int32_t code) {
-    EngineOK = false;
-    EngineErrorCode = code;
-    return false;
-}
-
 // Key numbers 1..count, each once, or the order is unusable.
 std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback, int count) {
     if (order.empty()) return fallback;
@@ -77,12 +65,6 @@ std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fa
     if (sorted != all) throw std::logic_error("key order must name every key once");
     return order;
 }
-
-struct KeyPair {
-    int keyNr;
-    std::string oldKey;
-    std::string newKey;
-};
 
 }  // namespace
 
@@ -138,9 +120,11 @@ bool DataFile::LockAbort() const {
 bool DataFile::RetryLocked(const std::function<void()>& call) const {
     for (;;) {
         call();
+        // The flag follows every call, a success included. Not a lock: no point asking.
+        // A lock: the user decides whether to try again.
+        if (LockAbort()) return false;
         if (EngineOK) return true;
-        // Not a lock: no point asking. A lock: the user decides whether to try again.
-        if (!FileLocked() || LockAbort()) return false;
+        if (!FileLocked()) return false;
     }
 }
 
@@ -155,77 +139,53 @@ bool DataFile::InLockedSet(const std::function<bool()>& body) const {
     });
 }
 
+KeyedSet DataFile::Set() const {
+    return KeyedSet(handle(), d_.file,
+                    [this](const std::function<void()>& call) { return RetryLocked(call); });
+}
+
 bool DataFile::AddRec(std::span<const uint8_t> record, int32_t& ref) const {
-    std::vector<uint8_t> copy(record.begin(), record.end());
-    return RetryLocked([&] { ::AddRecord(handle(), ref, copy); });
+    return Set().AddRec(record, ref);
 }
 
 bool DataFile::PutRec(std::span<const uint8_t> record, int32_t ref) const {
-    std::vector<uint8_t> copy(record.begin(), record.end());
-    return RetryLocked([&] { PutRecord(handle(), ref, copy); });
+    return Set().PutRec(record, ref);
 }
 
 bool DataFile::ReadRec(int32_t ref, std::span<uint8_t> record) const {
-    return RetryLocked([&] { ReadRecord(handle(), ref, record); });
+    return Set().ReadRec(ref, record);
 }
 
 bool DataFile::DeleteRec(int32_t ref) const {
-    return RetryLocked([&] { ::DeleteRecord(handle(), ref); });
+    return Set().DeleteRec(ref);
 }
 
 bool DataFile::AddKey(std::string_view key, int32_t ref, int keyNr) const {
-    const std::string_view cut = key.substr(0, MaxKeyLength);
-    return RetryLocked([&] { ::AddKey(handle(), keyNr, ref, cut); });
+    return Set().AddKey(key, ref, keyNr);
 }
 
 bool DataFile::DeleteKey(std::string_view key, int32_t ref, int keyNr) const {
-    const std::string_view cut = key.substr(0, MaxKeyLength);
-    return RetryLocked([&] { ::DeleteKey(handle(), keyNr, ref, cut); });
+    return Set().DeleteKey(key, ref, keyNr);
 }
 
 bool DataFile::ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref,
                          int keyNr) const {
-    if (oldKey == newKey) return true;
-    if (!AddKey(newKey, ref, keyNr)) return false;
-    if (DeleteKey(oldKey, ref, keyNr)) return true;
-    if (EngineErrorCode == EngineCode::KeyToDeleteMissing) {
-        ClearEngineStatus();
-        return true;
-    }
-    // The old key stays: the new one must go again, or the record would have two.
-    const EngineFailure failure;
-    DeleteKey(newKey, ref, keyNr);
-    return failure.report();
+    return Set().ChangeKey(oldKey, newKey, ref, keyNr);
 }
 
 bool DataFile::AddRecord(int32_t& ref) const {
     const std::span<uint8_t> record = buffer();
-    if (static_cast<int32_t>(record.size()) != recordLength()) return Fail(EngineCode::BadArgument);
-    return InLockedSet([&] {
-        int32_t added = 0;
-        if (!AddRec(record, added)) return false;
-        std::vector<std::pair<int, std::string>> done;
-        for (const int nr : d_.addOrder) {
-            std::string key = BuildKey(record, nr);
-            if (!AddKey(key, added, nr)) {
-                const EngineFailure failure;
-                for (const auto& [doneNr, doneKey] : done) DeleteKey(doneKey, added, doneNr);
-                DeleteRec(added);
-                return failure.report();
-            }
-            done.emplace_back(nr, std::move(key));
-        }
-        ref = added;
-        return true;
-    });
+    if (static_cast<int32_t>(record.size()) != recordLength())
+        return FailWithCode(EngineCode::BadArgument);
+    return InLockedSet([&] { return Set().Add(record, ref, d_.addOrder); });
 }
 
 bool DataFile::UpdateRecord(int32_t ref, std::span<const uint8_t> readForEditing) const {
     const std::span<uint8_t> record = buffer();
     const auto length = static_cast<std::size_t>(recordLength());
-    if (record.size() != length) return Fail(EngineCode::BadArgument);
+    if (record.size() != length) return FailWithCode(EngineCode::BadArgument);
     if (d_.compareOnUpdate) {
-        if (readForEditing.size() != length) return Fail(EngineCode::BadArgument);
+        if (readForEditing.size() != length) return FailWithCode(EngineCode::BadArgument);
         if (CompareBytes(record, readForEditing, length) == 0) {
             ClearEngineStatus();
             return true;
@@ -233,58 +193,22 @@ bool DataFile::UpdateRecord(int32_t ref, std::span<const uint8_t> readForEditing
     }
     bool changedMeanwhile = false;
     const bool ok = InLockedSet([&] {
+        const KeyedSet set = Set();
         // Into a work record: the buffer holds the user's edits.
         std::vector<uint8_t> stored(length);
-        if (!ReadRec(ref, stored)) return false;
-        if (fields::ReadI32(stored, 0) != 0) return Fail(EngineCode::RecordDeleted);
+        if (!set.ReadLive(ref, stored)) return false;
         if (d_.compareOnUpdate && CompareBytes(stored, readForEditing, length) != 0) {
             changedMeanwhile = true;
             return false;
         }
-        std::vector<KeyPair> replaced;
-        const auto putBack = [&] {
-            const EngineFailure failure;
-            for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-                ChangeKey(it->newKey, it->oldKey, ref, it->keyNr);
-            return failure.report();
-        };
-        for (const int nr : d_.changeOrder) {
-            KeyPair pair{nr, BuildKey(stored, nr), BuildKey(record, nr)};
-            if (!ChangeKey(pair.oldKey, pair.newKey, ref, nr)) return putBack();
-            replaced.push_back(std::move(pair));
-        }
-        if (!PutRec(record, ref)) return putBack();
-        return true;
+        return set.Replace(ref, stored, record, d_.changeOrder);
     });
     if (changedMeanwhile) MessageBox(RecordChanged, d_.promptCaption, MsgIcon::Warning);
     return ok;
 }
 
 bool DataFile::DeleteRecord(int32_t ref) const {
-    return InLockedSet([&] {
-        // The keys come from the record as stored, whatever the buffer holds now.
-        std::vector<uint8_t> stored(recordLength());
-        if (!ReadRec(ref, stored)) return false;
-        if (fields::ReadI32(stored, 0) != 0) return Fail(EngineCode::RecordDeleted);
-        std::vector<std::pair<int, std::string>> removed;
-        const auto putBack = [&] {
-            const EngineFailure failure;
-            for (const auto& [nr, key] : removed) AddKey(key, ref, nr);
-            return failure.report();
-        };
-        for (int nr = 1; nr <= d_.file.keyCount(); ++nr) {
-            std::string key = BuildKey(stored, nr);
-            if (DeleteKey(key, ref, nr)) {
-                removed.emplace_back(nr, std::move(key));
-                continue;
-            }
-            if (EngineErrorCode != EngineCode::KeyToDeleteMissing) return putBack();
-            ClearEngineStatus();
-        }
-        // A record is freed only once no key points at it.
-        if (!DeleteRec(ref)) return putBack();
-        return true;
-    });
+    return InLockedSet([&] { return Set().Remove(ref); });
 }
 
 bool DataFile::HasCompany() const {
@@ -292,7 +216,7 @@ bool DataFile::HasCompany() const {
 }
 
 bool DataFile::Create() const {
-    if (!HasCompany()) return Fail(EngineCode::BadArgument);
+    if (!HasCompany()) return FailWithCode(EngineCode::BadArgument);
     return CreateFiles(CreateName(), d_.file);
 }
 
@@ -303,14 +227,14 @@ bool DataFile::Open() const {
         return true;
     }
     // Without a current company the name would be the letters alone.
-    if (!HasCompany()) return Fail(EngineCode::BadArgument);
+    if (!HasCompany()) return FailWithCode(EngineCode::BadArgument);
     bool created = false;
     for (;;) {
         OpenFileSet(h, OpenName(), false, false, false, true);
         if (EngineOK) return true;
         const int32_t code = EngineErrorCode;
         if (code == EngineCode::IndexDefective) {
-            if (!AskYes(IndexDefective)) return Fail(code);
+            if (!AskYes(IndexDefective)) return FailWithCode(code);
             if (!Rebuild()) return false;
             continue;
         }
@@ -318,7 +242,7 @@ bool DataFile::Open() const {
             if (d_.missing == MissingFileSet::AskNewCompany &&
                 MessageBox(d_.newCompanyText, NewCompanyCaption, MsgIcon::Information,
                            MsgButtons::Ok) != MsgResult::Ok)
-                return Fail(code);
+                return FailWithCode(code);
             if (!Create()) return false;
             created = true;
             continue;

@@ -128,6 +128,8 @@ public:
     bool RetryLocked(const std::function<void()>& call) const;
 
 private:
+    // The record-and-keys steps on the unit's handle, each call under RetryLocked.
+    KeyedSet Set() const;
     // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
     bool InLockedSet(const std::function<bool()>& body) const;
     // Whether a company is current: its number names the files.

@@ -1,6 +1,21 @@
 #include "shell/record_file.h"
 
 #include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+#include "engine/record_fields.h"
+
+void ClearEngineStatus() {
+    EngineOK = true;
+    EngineErrorCode = 0;
+}
+
+bool FailWithCode(int32_t code) {
+    EngineOK = false;
+    EngineErrorCode = code;
+    return false;
+}
 
 EngineFailure::EngineFailure() : code_(EngineErrorCode) {}
 
@@ -27,15 +42,17 @@ bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
 
 namespace {
 
-void RemoveKeys(FileSetHandle handle, int32_t ref,
-                const std::vector<std::pair<int, std::string>>& keys) {
-    for (const auto& [nr, key] : keys) DeleteKey(handle, nr, ref, key);
-}
+struct KeyChange {
+    int keyNr;
+    std::string oldKey;
+    std::string newKey;
+};
 
 }  // namespace
 
 KeyDescTable FileDesc::keyTable() const {
     KeyDescTable table{};
+    if (keys.size() > table.size()) throw std::logic_error("more keys than an index file holds");
     std::copy(keys.begin(), keys.end(), table.begin());
     return table;
 }
@@ -76,72 +93,145 @@ bool RebuildFiles(std::string_view name, const FileDesc& desc) {
     return EngineOK;
 }
 
+KeyedSet::KeyedSet(FileSetHandle handle, const FileDesc& desc, EngineCallRunner run)
+    : handle_(handle), desc_(desc), run_(std::move(run)) {}
+
+bool KeyedSet::Run(const std::function<void()>& call) const {
+    if (run_) return run_(call);
+    call();
+    return EngineOK;
+}
+
+std::vector<int> KeyedSet::Order(std::span<const int> order) const {
+    if (!order.empty()) return {order.begin(), order.end()};
+    std::vector<int> all(desc_.keyCount());
+    std::iota(all.begin(), all.end(), 1);
+    return all;
+}
+
+bool KeyedSet::AddRec(std::span<const uint8_t> record, int32_t& ref) const {
+    // The engine writes its own bytes into the buffer it is given.
+    std::vector<uint8_t> copy(record.begin(), record.end());
+    return Run([&] { AddRecord(handle_, ref, copy); });
+}
+
+bool KeyedSet::PutRec(std::span<const uint8_t> record, int32_t ref) const {
+    std::vector<uint8_t> copy(record.begin(), record.end());
+    return Run([&] { PutRecord(handle_, ref, copy); });
+}
+
+bool KeyedSet::ReadRec(int32_t ref, std::span<uint8_t> record) const {
+    return Run([&] { ReadRecord(handle_, ref, record); });
+}
+
+bool KeyedSet::ReadLive(int32_t ref, std::span<uint8_t> record) const {
+    if (!ReadRec(ref, record)) return false;
+    if (fields::ReadI32(record, 0) != 0) return FailWithCode(EngineCode::RecordDeleted);
+    return true;
+}
+
+bool KeyedSet::DeleteRec(int32_t ref) const {
+    return Run([&] { DeleteRecord(handle_, ref); });
+}
+
+bool KeyedSet::AddKey(std::string_view key, int32_t ref, int keyNr) const {
+    const std::string_view cut = key.substr(0, MaxKeyLength);
+    return Run([&] { ::AddKey(handle_, keyNr, ref, cut); });
+}
+
+bool KeyedSet::DeleteKey(std::string_view key, int32_t ref, int keyNr) const {
+    const std::string_view cut = key.substr(0, MaxKeyLength);
+    return Run([&] { ::DeleteKey(handle_, keyNr, ref, cut); });
+}
+
+bool KeyedSet::ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref,
+                         int keyNr) const {
+    if (oldKey == newKey) return true;
+    if (!AddKey(newKey, ref, keyNr)) return false;
+    if (DeleteKey(oldKey, ref, keyNr)) return true;
+    if (EngineErrorCode == EngineCode::KeyToDeleteMissing) {
+        ClearEngineStatus();
+        return true;
+    }
+    // The old key stays: the new one must go again, or the record would have two.
+    const EngineFailure failure;
+    DeleteKey(newKey, ref, keyNr);
+    return failure.report();
+}
+
+bool KeyedSet::Add(std::span<const uint8_t> record, int32_t& ref,
+                   std::span<const int> order) const {
+    int32_t added = 0;
+    if (!AddRec(record, added)) return false;
+    std::vector<std::pair<int, std::string>> done;
+    for (const int nr : Order(order)) {
+        std::string key = desc_.buildKey(record, nr);
+        if (!AddKey(key, added, nr)) {
+            const EngineFailure failure;
+            for (const auto& [doneNr, doneKey] : done) DeleteKey(doneKey, added, doneNr);
+            DeleteRec(added);
+            return failure.report();
+        }
+        done.emplace_back(nr, std::move(key));
+    }
+    ref = added;
+    return true;
+}
+
+bool KeyedSet::Replace(int32_t ref, std::span<const uint8_t> stored,
+                       std::span<const uint8_t> record, std::span<const int> order) const {
+    std::vector<KeyChange> replaced;
+    const auto changeBack = [&] {
+        const EngineFailure failure;
+        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+            ChangeKey(it->newKey, it->oldKey, ref, it->keyNr);
+        return failure.report();
+    };
+    for (const int nr : Order(order)) {
+        KeyChange change{nr, desc_.buildKey(stored, nr), desc_.buildKey(record, nr)};
+        if (!ChangeKey(change.oldKey, change.newKey, ref, nr)) return changeBack();
+        replaced.push_back(std::move(change));
+    }
+    if (!PutRec(record, ref)) return changeBack();
+    return true;
+}
+
+bool KeyedSet::Remove(int32_t ref) const {
+    // The keys come from the record as stored, whatever the caller holds.
+    std::vector<uint8_t> stored(desc_.recordLength);
+    if (!ReadLive(ref, stored)) return false;
+    std::vector<std::pair<int, std::string>> removed;
+    const auto putBack = [&] {
+        const EngineFailure failure;
+        for (const auto& [nr, key] : removed) AddKey(key, ref, nr);
+        return failure.report();
+    };
+    for (int nr = 1; nr <= desc_.keyCount(); ++nr) {
+        std::string key = desc_.buildKey(stored, nr);
+        if (DeleteKey(key, ref, nr)) {
+            removed.emplace_back(nr, std::move(key));
+            continue;
+        }
+        if (EngineErrorCode != EngineCode::KeyToDeleteMissing) return putBack();
+        ClearEngineStatus();
+    }
+    // A record is freed only once no key points at it.
+    if (!DeleteRec(ref)) return putBack();
+    return true;
+}
+
 bool AddRecordWithKeys(FileSetHandle handle, const FileDesc& desc, std::span<uint8_t> record,
                        int32_t& ref) {
-    return InBracket(handle, [&] {
-        int32_t added = 0;
-        AddRecord(handle, added, record);
-        if (!EngineOK) return false;
-        std::vector<std::pair<int, std::string>> done;
-        for (int nr = 1; nr <= desc.keyCount(); ++nr) {
-            std::string key = desc.buildKey(record, nr);
-            AddKey(handle, nr, added, key);
-            if (!EngineOK) {
-                const EngineFailure failure;
-                RemoveKeys(handle, added, done);
-                DeleteRecord(handle, added);
-                return failure.report();
-            }
-            done.emplace_back(nr, std::move(key));
-        }
-        ref = added;
-        return true;
-    });
+    return InBracket(handle, [&] { return KeyedSet(handle, desc).Add(record, ref); });
 }
 
 bool UpdateRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref,
                           std::span<const uint8_t> before, std::span<uint8_t> record) {
-    return InBracket(handle, [&] {
-        std::vector<std::pair<int, std::string>> added, replaced;
-        for (int nr = 1; nr <= desc.keyCount(); ++nr) {
-            std::string oldKey = desc.buildKey(before, nr);
-            std::string newKey = desc.buildKey(record, nr);
-            if (oldKey == newKey) continue;
-            // The new key first: a refused key leaves the record and its old keys as they were.
-            AddKey(handle, nr, ref, newKey);
-            if (!EngineOK) {
-                const EngineFailure failure;
-                RemoveKeys(handle, ref, added);
-                return failure.report();
-            }
-            added.emplace_back(nr, std::move(newKey));
-            replaced.emplace_back(nr, std::move(oldKey));
-        }
-        PutRecord(handle, ref, record);
-        if (!EngineOK) {
-            const EngineFailure failure;
-            RemoveKeys(handle, ref, added);
-            return failure.report();
-        }
-        for (const auto& [nr, key] : replaced) {
-            DeleteKey(handle, nr, ref, key);
-            // An old key already gone leaves nothing to remove.
-            if (!EngineOK && EngineErrorCode != EngineCode::KeyToDeleteMissing) return false;
-        }
-        return true;
-    });
+    return InBracket(handle, [&] { return KeyedSet(handle, desc).Replace(ref, before, record); });
 }
 
-bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref,
-                          std::span<const uint8_t> record) {
-    return InBracket(handle, [&] {
-        for (int nr = 1; nr <= desc.keyCount(); ++nr) {
-            DeleteKey(handle, nr, ref, desc.buildKey(record, nr));
-            if (!EngineOK && EngineErrorCode != EngineCode::KeyToDeleteMissing) return false;
-        }
-        DeleteRecord(handle, ref);
-        return EngineOK;
-    });
+bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref) {
+    return InBracket(handle, [&] { return KeyedSet(handle, desc).Remove(ref); });
 }
 
 int32_t FindExact(FileSetHandle handle, const FileDesc& desc, int keyNr, std::string_view key,

@@ -36,6 +36,11 @@ private:
     FileSetHandle& handle_;
 };
 
+// EngineOK set and no code: for a step whose failure counts as done.
+void ClearEngineStatus();
+// EngineOK cleared with the code; answers false.
+bool FailWithCode(int32_t code);
+
 // Keeps the code of a failed step while the undo after it runs engine calls of its own.
 class EngineFailure {
 public:
@@ -62,16 +67,61 @@ bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& des
 // index from them; keys that cannot be added go to .MSG. The set must be closed.
 bool RebuildFiles(std::string_view name, const FileDesc& desc);
 
-// Adds the record and then each of its keys; when a step fails, what was added is removed.
+// How the record-and-keys steps run each engine call: once (empty), or again while it fails
+// for a lock and the user wants to wait (the prompting file layer). Answers EngineOK.
+using EngineCallRunner = std::function<bool(const std::function<void()>& call)>;
+
+// The steps of a record and its keys on one open set, each engine call run through `run`.
+// Whole operations (Add, Replace, Remove) leave the set as they found it when a step fails,
+// with the code of the step that failed; the caller holds the whole-record bracket.
+class KeyedSet {
+public:
+    KeyedSet(FileSetHandle handle, const FileDesc& desc, EngineCallRunner run = {});
+
+    bool AddRec(std::span<const uint8_t> record, int32_t& ref) const;  // adds a copy
+    bool PutRec(std::span<const uint8_t> record, int32_t ref) const;   // writes a copy
+    bool ReadRec(int32_t ref, std::span<uint8_t> record) const;
+    // ReadRec, refused with RecordDeleted when the slot is free.
+    bool ReadLive(int32_t ref, std::span<uint8_t> record) const;
+    bool DeleteRec(int32_t ref) const;
+    bool AddKey(std::string_view key, int32_t ref, int keyNr) const;  // cut to MaxKeyLength
+    bool DeleteKey(std::string_view key, int32_t ref, int keyNr) const;
+    // Equal keys: true. Else adds the new key, then deletes the old one (one already missing
+    // counts as deleted); when the old one stays, the new one goes again: false.
+    bool ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref, int keyNr) const;
+
+    // Adds the record, then its keys in `order` (empty: 1..N); a refused key removes the
+    // keys added and the record.
+    bool Add(std::span<const uint8_t> record, int32_t& ref, std::span<const int> order = {}) const;
+    // Replaces the keys of `stored` (what the index holds for record `ref`) by those of
+    // `record` in `order` (empty: 1..N), then writes `record`; a failed step changes back
+    // every key already replaced, so the index never holds two keys for one record.
+    bool Replace(int32_t ref, std::span<const uint8_t> stored, std::span<const uint8_t> record,
+                 std::span<const int> order = {}) const;
+    // Removes the keys of the record stored at `ref`, then the record. A free slot is
+    // refused; when a key cannot be removed (other than already missing) the keys removed go
+    // back and the record stays, so no key ever points at a freed slot.
+    bool Remove(int32_t ref) const;
+
+private:
+    bool Run(const std::function<void()>& call) const;
+    std::vector<int> Order(std::span<const int> order) const;
+
+    FileSetHandle handle_;
+    const FileDesc& desc_;
+    EngineCallRunner run_;
+};
+
+// Within one whole-record bracket, without prompts:
+// adds the record and then each of its keys; when a step fails, what was added is removed.
 bool AddRecordWithKeys(FileSetHandle handle, const FileDesc& desc, std::span<uint8_t> record,
                        int32_t& ref);
 // Rewrites record `ref` (read earlier as `before`) and replaces the keys that changed; a key
 // that another record holds in a unique index refuses the whole change.
 bool UpdateRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref,
                           std::span<const uint8_t> before, std::span<uint8_t> record);
-// Removes the record's keys and then the record.
-bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref,
-                          std::span<const uint8_t> record);
+// Removes the keys of the record stored at `ref` and then the record (KeyedSet::Remove).
+bool DeleteRecordWithKeys(FileSetHandle handle, const FileDesc& desc, int32_t ref);
 
 // Whether a record is the one looked for, beyond its key.
 using RecordTest = std::function<bool(std::span<const uint8_t> record)>;

@@ -244,6 +244,16 @@ TEST_F(FileLayerTest, DeleteNeverFreesARecordWhoseKeyCannotBeRemoved) {
     EXPECT_EQ(Index(2), (Entries{{"A1      ", ref}}));
 }
 
+TEST_F(FileLayerTest, PromptlessDeleteAlsoKeepsARecordWhoseKeyCannotBeRemoved) {
+    CreateOpen(DataFile(Desc()));
+    const int32_t ref = Add(DataFile(Desc()), Make("Acme", "A1"));
+    const DataFile three(Desc(true, 3));
+    EXPECT_FALSE(DeleteRecordWithKeys(handle, three.desc().file, ref));
+    EXPECT_EQ(UsedRecordCount(handle), 1);
+    EXPECT_EQ(Index(1), (Entries{{KeyText("Acme", 20), ref}})) << "the keys removed go back";
+    EXPECT_EQ(Index(2), (Entries{{"A1      ", ref}}));
+}
+
 TEST_F(FileLayerTest, ChangeKeyAddsTheNewKeyBeforeTheOldGoes) {
     const DataFile f(Desc());
     CreateOpen(f);
@@ -349,6 +359,7 @@ TEST_F(FileLayerTest, LockRetryAsksUntilTheUserGivesUp) {
         .Answer(MsgResult::No, "Cannot get a lock.  Abort?");
     EXPECT_TRUE(f.RetryLocked(lockedTwice));
     EXPECT_EQ(calls, 3);
+    EXPECT_EQ(lockFlag, 0) << "the last call did not fail for a lock";
 
     calls = 0;
     host->Answer(MsgResult::Yes, "Cannot get a lock.  Abort?");

@@ -115,6 +115,22 @@ TEST_F(ManagerTest, ADoubleClickPicksTheRowClicked) {
     EXPECT_EQ(m.ProductBuf.get(Product::Description), "Level");
 }
 
+TEST_F(ManagerTest, APickSeededWithADescriptionStartsOnThatProductInCodeOrder) {
+    AddProduct("P1", "Wrench");
+    const int32_t level = AddProduct("P2", "Level");
+    AddProduct("P3", "Hammer");
+    m.ProductSeed.clear();
+    m.ProductSeed.set(Product::Description, "lev");
+    m.ProductSelectMode = 1;
+    host->OnModal("EditProd", [&](Form& f) {
+        EXPECT_EQ(EditProd->KeyNumber(), ProductCodeKey);
+        EXPECT_EQ(CurrentRef(*EditProd), level);
+        PressButton(f, "CloseBtn");
+    });
+    EXPECT_EQ(EditProd->ShowModal(), Modal::Cancel);
+    EXPECT_EQ(m.ProductSelectResult, 0);
+}
+
 TEST_F(ManagerTest, ClosingWithoutAPickGivesNoPick) {
     AddCustomer("C1", "Acme");
     // A pick left over from an earlier showing must not count now.

@@ -2,8 +2,11 @@
 // change and delete rules over real files.
 #include "masters/master_edit.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTimer>
+#include <set>
 
 #include "masters/master_files.h"
 #include "masters/record_edit.h"
@@ -32,6 +35,20 @@ TEST(EditFields, EveryTableCoversItsRecordWithoutOverlap) {
     EXPECT_EQ(CustomerEditTable().fields.size(), 30u);
     EXPECT_EQ(VendorEditTable().fields.size(), 27u);
     EXPECT_EQ(ProductEditTable().fields.size(), 28u);
+}
+
+TEST(EditFields, NoTwoControlsOfAPageShareAnAccelerator) {
+    for (const EditTable* table : {&CustomerEditTable(), &VendorEditTable(), &ProductEditTable()}) {
+        for (int page = 0; page < static_cast<int>(table->pages.size()); ++page) {
+            std::set<QChar> taken{'o', 'c'};  // &OK and &Cancel
+            for (const EditField& f : table->fields) {
+                const QString label = f.label;
+                const auto amp = label.indexOf('&');
+                if (f.page != page || amp < 0) continue;
+                EXPECT_TRUE(taken.insert(label.at(amp + 1).toLower()).second) << f.name;
+            }
+        }
+    }
 }
 
 TEST(EditFields, NumbersAreExactAndRefusedWhenBad) {
@@ -100,6 +117,26 @@ TEST(EditFields, TextsKeepTheirLinesAndChoicesTheirLetters) {
     EXPECT_EQ(StoreField(type, "", p.bytes(), dates), "Please choose the Price type.");
 }
 
+// A scripted host whose message boxes, as real ones do, let pending events run while up.
+class LoopingHost : public ScriptedHost {
+public:
+    LoopingHost()
+        : ScriptedHost([](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }),
+          previous_(InstallHost(this)) {}
+    ~LoopingHost() override {
+        VerifyAllUsed();
+        InstallHost(previous_);
+    }
+    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                          MsgButtons buttons) override {
+        QCoreApplication::processEvents();
+        return ScriptedHost::ShowMessage(text, caption, icon, buttons);
+    }
+
+private:
+    MessageHost* previous_;
+};
+
 class MasterEditTest : public CompanyEnv {
 protected:
     MasterEditTest() {
@@ -142,12 +179,15 @@ TEST_F(MasterEditTest, ADuplicateNumberIsRefusedBeforeAnythingIsWritten) {
     EXPECT_STREQ(dup.field, "NumberEdit");
     EXPECT_EQ(UsedRecordCount(masters.state().CustomerFile), 2);
 
-    // Changing Bolt's number to Acme's is refused too; Bolt stays as it was.
+    // A number on file never changes, to Acme's or to a free one; Bolt stays as it was.
     const CustomerRec before = Stored(b);
-    CustomerRec changed = before;
-    ASSERT_TRUE(changed.set(Customer::Number, "C1"));
-    EXPECT_EQ(UpdateMaster(CustomerKind(), b, before.bytes(), changed.bytes()).result,
-              SaveOutcome::Result::Refused);
+    for (const char* number : {"C1", "C3"}) {
+        CustomerRec changed = before;
+        ASSERT_TRUE(changed.set(Customer::Number, number));
+        const SaveOutcome kept = UpdateMaster(CustomerKind(), b, before.bytes(), changed.bytes());
+        EXPECT_EQ(kept.result, SaveOutcome::Result::Refused) << number;
+        EXPECT_EQ(kept.message, "The customer number cannot be changed once it is on file.");
+    }
     EXPECT_EQ(Stored(b), before);
     EXPECT_EQ(Stored(a).get(Customer::Name), "Acme");
 }
@@ -201,6 +241,66 @@ TEST_F(MasterEditTest, TheDialogRefusesABadAmountWithFocusAndKeepsWhatWasTyped) 
     // A new record: the number can be typed.
     edit.Load(BlankRecord(CustomerKind()), false, "Add Customer");
     EXPECT_FALSE(Control<QLineEdit>(edit, "NumberEdit").isReadOnly());
+}
+
+// The edit dialog in the modal loop the program runs (so without the scripted host's
+// watchdog against modal windows), its message boxes letting events run as real ones do.
+class RealLoopTest : public ::testing::Test {
+protected:
+    RealLoopTest() {
+        EngineStart();
+        EXPECT_TRUE(shell.context().companies.CurrentCompany.set(Company::CompanyNumber, "7"));
+        EXPECT_TRUE(CreateCustomerFiles());
+        EXPECT_TRUE(OpenCustomerFiles());
+    }
+    ~RealLoopTest() override {
+        CustomerData().Close();
+        EngineStop();
+    }
+
+    testsupport::TempDir dir;
+    ShellContextScope shell{dir.path()};
+    MastersStateScope masters;
+    LoopingHost host;
+};
+
+TEST_F(RealLoopTest, TheDialogStaysOpenThroughEveryRefusal) {
+    int32_t ref = 0;
+    CustomerRec acme;
+    ASSERT_TRUE(acme.set(Customer::Number, "C1"));
+    acme.set(Customer::Name, "Acme");
+    ASSERT_EQ(AddMaster(CustomerKind(), acme.bytes(), ref).result, SaveOutcome::Result::Saved);
+
+    TRecordEdit edit("CustomerEdit", CustomerEditTable(), CustomerRec::Size);
+    edit.Load(BlankRecord(CustomerKind()), false, "Add Customer");
+    edit.OnSave = [&](std::span<const uint8_t> r) { return AddMaster(CustomerKind(), r, ref); };
+    host.Answer(MsgResult::Ok, "Please enter a valid number for Credit limit.")
+        .Answer(MsgResult::Ok, "Customer number C1 is already on file.");
+    const auto step = [&](const std::function<void()>& action) {
+        QTimer::singleShot(0, &edit, action);
+    };
+    step([&] {
+        FillControl(edit, "NumberEdit", "C1");
+        FillControl(edit, "NameEdit", "Bolt");
+        FillControl(edit, "CreditLimitEdit", "12x");
+        PressButton(edit, "OKBtn");
+        step([&] {
+            FillControl(edit, "CreditLimitEdit", "100");
+            PressButton(edit, "OKBtn");
+            step([&] {
+                FillControl(edit, "NumberEdit", "C2");
+                PressButton(edit, "OKBtn");
+            });
+        });
+    });
+    // A loop that never ends is a failure, not a hang.
+    QTimer::singleShot(5000, &edit, [&] { edit.SetModalResult(Modal::Abort); });
+    EXPECT_EQ(edit.RunModalLoop(), Modal::Ok);
+    CustomerRec stored;
+    ReadRecord(masters.state().CustomerFile, ref, stored.bytes());
+    EXPECT_EQ(stored.get(Customer::Name), "Bolt") << "saved once the refusals were answered";
+    EXPECT_EQ(stored.get(Customer::CreditLimit), "100.00");
+    EXPECT_EQ(UsedRecordCount(masters.state().CustomerFile), 2);
 }
 
 }  // namespace

@@ -1,0 +1,231 @@
+// Sorting a report and the total rows the viewer inserts.
+#include "reports/report_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/decimal.h"
+
+#include "tests/reports/report_samples.h"
+
+using namespace reportsamples;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+const std::string kSpacer8 = "|||||||";
+
+int CountLines(const ReportGrid& grid, const std::string& part) {
+    const Texts lines = Lines(grid);
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find(part) != std::string::npos;
+    }));
+}
+
+}  // namespace
+
+TEST(IsNumericCell, TellsAmountsFromText) {
+    for (const char* amount : {"1,234.50", "-12.00", ".50", "  1,050.00 ", "0.000", "12.05.2005",
+                               "-.5", "+3.25", "1,000,000,000.00"})
+        EXPECT_TRUE(IsNumericCell(amount)) << amount;
+    for (const char* text :
+         {"abc.1", "1234", "1,234", "", "   ", "** Totals", "Grand Total", "(01/2024)",
+          "3.5 inch disks", "12.00 each", "V1.2", "45 Days", "2024/01/15", "-"})
+        EXPECT_FALSE(IsNumericCell(text)) << text;
+}
+
+TEST(SortAndTotal, TwoMonthsGetGroupMonthAndGrandRows) {
+    ReportGrid grid = PORegister();
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid),
+              (Texts{"Year/Mo/Dy|PO#|Short Name|Vendor#|Net Amount|Tax Amount|Grand Total|C",
+                     "2024/01/15|1001|ACME|V100|100.00|5.00|105.00|O",
+                     "2024/01/15|1002|BOLTS|V200|200.00|10.00|210.00|O",
+                     "|||** Totals|300.00|15.00|315.00|", kSpacer8,
+                     "||(01/2024)|Month Total|300.00|15.00|315.00|", kSpacer8,
+                     "2024/02/03|1003|ACME|V100|1,000.00|50.00|1,050.00|O",
+                     "|||** Totals|1,000.00|50.00|1,050.00|", kSpacer8,
+                     "||(02/2024)|Month Total|1,000.00|50.00|1,050.00|", kSpacer8,
+                     "|||Grand Total|1,300.00|65.00|1,365.00|"}));
+    EXPECT_EQ(grid.rows[3].kind, ReportRowKind::Total);
+    EXPECT_EQ(grid.rows[4].kind, ReportRowKind::Spacer);
+    EXPECT_EQ(grid.rows[7].kind, ReportRowKind::Record);
+    EXPECT_EQ(ReportCaption(grid, "PO Register"), "PO Register by Date");
+
+    // Sorting again on the same column drops the old total rows first.
+    const ReportGrid once = grid;
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(grid, once);
+}
+
+TEST(SortAndTotal, SortColumnMovesToTheFrontAndStaysThere) {
+    ReportGrid grid = PORegister();
+    ASSERT_EQ(SortAndTotalReport(grid, 3, true, kPORegister), SortOutcome::Sorted);
+    // Vendor# and the date change places; equal vendors are ordered by their other columns.
+    EXPECT_EQ(Lines(grid),
+              (Texts{"Vendor#|PO#|Short Name|Year/Mo/Dy|Net Amount|Tax Amount|Grand Total|C",
+                     "V100|1001|ACME|2024/01/15|100.00|5.00|105.00|O",
+                     "V100|1003|ACME|2024/02/03|1,000.00|50.00|1,050.00|O",
+                     "|||** Totals|1,100.00|55.00|1,155.00|", kSpacer8,
+                     "V200|1002|BOLTS|2024/01/15|200.00|10.00|210.00|O",
+                     "|||** Totals|200.00|10.00|210.00|", kSpacer8,
+                     "|||Grand Total|1,300.00|65.00|1,365.00|"}));
+    EXPECT_EQ(ReportCaption(grid, "PO Register"), "PO Register by Vendor#");
+
+    // Column numbers refer to the columns as they now stand: 3 is the date again.
+    ASSERT_EQ(SortAndTotalReport(grid, 3, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(grid.cell(0, 0), "Year/Mo/Dy");
+    EXPECT_EQ(grid.cell(3, 0), "Vendor#");
+    EXPECT_EQ(CountLines(grid, "Month Total"), 2);
+}
+
+TEST(SortAndTotal, WithoutSubTotalsOnlyTheGrandTotalIsAdded) {
+    ReportGrid grid = PORegister();
+    ASSERT_EQ(SortAndTotalReport(grid, 0, false, kPORegister), SortOutcome::Sorted);
+    const Texts lines = Lines(grid);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3], "2024/02/03|1003|ACME|V100|1,000.00|50.00|1,050.00|O");
+    EXPECT_EQ(lines[4], kSpacer8);
+    EXPECT_EQ(lines[5], "|||Grand Total|1,300.00|65.00|1,365.00|");
+}
+
+TEST(SortAndTotal, OneMonthGetsGroupRowsButNoMonthRow) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/03/02", "7", "A", "V1", "1.10", "0.10", "1.20"),
+            PORow("2024/03/09", "8", "B", "V2", "2.20", "0.20", "2.40"),
+            PORow("2024/03/30", "9", "C", "V3", "3.30", "0.30", "3.60")});
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(CountLines(grid, "** Totals"), 3);
+    EXPECT_EQ(CountLines(grid, "Month Total"), 0);
+    EXPECT_EQ(Lines(grid).back(), "|||Grand Total|6.60|0.60|7.20|");
+}
+
+TEST(SortAndTotal, ReportsWithoutAMonthColumnOrMonthRowsGetNone) {
+    // Accounts Receivable sorted on its invoice date: sums in column 6, labels in 5.
+    const Texts heading{"Category", "Invoice#",   "Short Name",  "Customer#",
+                        "Aging",    "Year/Mo/Dy", "Balance Due", "C"};
+    const auto row = [](const char* cat, const char* inv, const char* date, const char* due) {
+        return Texts{cat, inv, "NAME", "C1", "45 Days", A(date), A(due), "I"};
+    };
+    ReportGrid grid = ReportGrid::FromRows(8, {heading, row("Current", "10", "2024/05/01", "10.00"),
+                                               row("Over 90", "11", "2024/01/01", "20.00"),
+                                               row("Current", "12", "2024/05/01", "5.00")});
+    ASSERT_EQ(SortAndTotalReport(grid, 5, true, {"Accounts Receivable", 5, 5}),
+              SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid),
+              (Texts{"Year/Mo/Dy|Invoice#|Short Name|Customer#|Aging|Category|Balance Due|C",
+                     "2024/01/01|11|NAME|C1|45 Days|Over 90|20.00|I", "|||||** Totals|20.00|",
+                     kSpacer8, "2024/05/01|10|NAME|C1|45 Days|Current|10.00|I",
+                     "2024/05/01|12|NAME|C1|45 Days|Current|5.00|I", "|||||** Totals|15.00|",
+                     kSpacer8, "|||||Grand Total|35.00|"}));
+}
+
+TEST(SortAndTotal, QuantitiesOfSalesAreTotalledToThreePlaces) {
+    const Texts heading{"Product Description", "Product#", "Year/Mo/Dy", "Invoice#",
+                        "Short Name",          "Customer", "Unit Price", "Quantity",
+                        "Line Amount"};
+    const auto row = [](const char* code, const char* date, const char* qty, const char* amount) {
+        return Texts{PadRightWith("Widget", ' ', 32),
+                     code,
+                     date,
+                     "5",
+                     "SHOP",
+                     "C1",
+                     A("1.250"),
+                     A(qty),
+                     A(amount)};
+    };
+    ReportGrid grid = ReportGrid::FromRows(
+        9, {heading, row("W1", "2024/04/02", "1,000.500", "1,250.63"),
+            row("W1", "2024/05/02", "0.250", "0.31"), row("W2", "2024/05/09", "2.000", "2.50")});
+    ASSERT_EQ(SortAndTotalReport(grid, 1, true, {"Sales Report", 5, 8}), SortOutcome::Sorted);
+    EXPECT_EQ(
+        Lines(grid),
+        (Texts{"Product#|Product Description|Year/Mo/Dy|Invoice#|Short Name|Customer|Unit "
+               "Price|Quantity|Line Amount",
+               "W1|Widget|2024/04/02|5|SHOP|C1|1.250|1,000.500|1,250.63",
+               "W1|Widget|2024/05/02|5|SHOP|C1|1.250|0.250|0.31",
+               "||||||** Totals|1,000.750|1,250.94", "||||||||",
+               "W2|Widget|2024/05/09|5|SHOP|C1|1.250|2.000|2.50", "||||||** Totals|2.000|2.50",
+               "||||||||", "||||||Grand Total|1,002.750|1,253.44"}));
+    // On the date column the months of the records are totalled too.
+    ASSERT_EQ(SortAndTotalReport(grid, 2, true, {"Sales Report", 5, 8}), SortOutcome::Sorted);
+    EXPECT_EQ(CountLines(grid, "|(04/2024)|Month Total|1,000.500|1,250.63"), 1);
+    EXPECT_EQ(CountLines(grid, "|(05/2024)|Month Total|2.250|2.81"), 1);
+}
+
+TEST(SortAndTotal, SumsAreExactAndSkipTextThatIsNoNumber) {
+    std::vector<Texts> rows{POHeading()};
+    for (int i = 0; i < 1000; ++i)
+        rows.push_back(PORow("2024/06/01", std::to_string(i), "N", "V", "0.10", "0.01", "-0.11"));
+    rows.push_back(PORow("2024/06/01", "X", "N", "V", "12.05.2005", "0.00", "0.00"));
+    rows.push_back(PORow("2024/06/01", "Y", "N", "V", "9,999,999,999.99", "0.00", "0.00"));
+    ReportGrid grid = ReportGrid::FromRows(8, std::move(rows));
+    ASSERT_EQ(SortAndTotalReport(grid, 0, false, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid).back(), "|||Grand Total|10,000,000,099.99|10.00|-110.00|");
+}
+
+TEST(SortAndTotal, ATotalTooLargeToHoldIsAnErrorThatChangesNothing) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/02", "2", "N", "V", "9,000,000,000,000.00", "0.00", "0.00")});
+    const ReportGrid before = grid;
+    EXPECT_THROW(SortAndTotalReport(grid, 0, true, kPORegister), DecimalOverflow);
+    EXPECT_EQ(grid, before);
+}
+
+TEST(SortAndTotal, KeysDifferingInCaseAreNeighboursInSeparateGroups) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/01/01", "1", "abc", "V", "1.00", "0.00", "1.00"),
+            PORow("2024/01/01", "2", "ABC", "V", "2.00", "0.00", "2.00"),
+            PORow("2024/01/01", "3", "abc", "V", "4.00", "0.00", "4.00"),
+            PORow("2024/01/01", "4", "abd", "V", "8.00", "0.00", "8.00")});
+    ASSERT_EQ(SortAndTotalReport(grid, 2, true, kPORegister), SortOutcome::Sorted);
+    // Each spelling forms one unbroken group; "abd" comes after both.
+    const Texts lines = Lines(grid);
+    std::vector<std::string> keys;
+    for (const std::string& line : lines)
+        if (line.substr(0, 3) == "abc" || line.substr(0, 3) == "ABC")
+            keys.push_back(line.substr(0, 3));
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_TRUE(keys[0] == keys[1] || keys[1] == keys[2]) << lines[1] << lines[2] << lines[3];
+    EXPECT_EQ(CountLines(grid, "** Totals"), 3);
+    EXPECT_TRUE(CountLines(grid, "|** Totals|5.00|") == 1 &&
+                CountLines(grid, "|** Totals|2.00|") == 1);
+    const auto abd = std::find_if(lines.begin(), lines.end(),
+                                  [](const std::string& l) { return l.substr(0, 3) == "abd"; });
+    for (auto l = abd; l != lines.end(); ++l) EXPECT_NE(l->substr(0, 3), "abc");
+}
+
+TEST(SortAndTotal, ARecordWithABlankSortValueSurvivesLaterSorts) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/01/01", "1", "", "V", "1.00", "0.00", "1.00"),
+            PORow("2024/01/02", "2", "ZED", "V", "2.00", "0.00", "2.00")});
+    ASSERT_EQ(SortAndTotalReport(grid, 2, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid)[1], "|1|2024/01/01|V|1.00|0.00|1.00|O");
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(CountLines(grid, "|1|2024/01/01|V|1.00|0.00|1.00|O"), 1);
+    EXPECT_EQ(Lines(grid).back(), "|||Grand Total|3.00|0.00|3.00|");
+}
+
+TEST(SortAndTotal, RefusedSortsLeaveTheGridAlone) {
+    ReportGrid headingOnly = ReportGrid::FromRows(8, {POHeading()});
+    const ReportGrid before = headingOnly;
+    EXPECT_EQ(SortAndTotalReport(headingOnly, 0, true, kPORegister), SortOutcome::TooFewRows);
+    EXPECT_EQ(headingOnly, before);
+
+    ReportGrid grid = PORegister();
+    const ReportGrid unsorted = grid;
+    for (const int column : {4, 7, 8, -1})
+        EXPECT_EQ(SortAndTotalReport(grid, column, true, kPORegister), SortOutcome::NotSortable);
+    // A limit past the grid's last column does not reach outside it.
+    EXPECT_EQ(SortAndTotalReport(grid, 8, true, {"PO Register", 20, 20}), SortOutcome::NotSortable);
+    EXPECT_EQ(grid, unsorted);
+}
+
+TEST(SortAndTotal, LongestCellsMeasureTrimmedTextCutTo32) {
+    ReportGrid grid = ReportGrid::FromRows(
+        3, {{"Code", "", "Product Description"}, {"  A1  ", "", std::string(40, 'D')}});
+    EXPECT_EQ(LongestCells(grid), (Texts{"Code", " ", std::string(32, 'D')}));
+}
