@@ -9,6 +9,7 @@
 #include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
 #include "invoicing/invoice_posting.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -81,29 +82,12 @@ std::optional<Decimal> Lowered(std::string_view stored, Decimal paid) {
 }
 
 // A refusal under way: the first problem found ends the plan.
-struct Refused {
-    QString text;
-    QString caption = WizardCaption;
-    PaymentField field = PaymentField::None;
+using Refused = PlanRefusal;
+// ... and one that names the field to correct.
+struct FieldRefused {
+    PlanRefusal refusal;
+    PaymentField field;
 };
-
-template <class Rec, class Field>
-void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
-    if (!rec.set(field, text))
-        throw Refused{QString("%1 (%2) does not fit its field of %3 characters.")
-                          .arg(what, Q(text))
-                          .arg(field.width)};
-}
-
-Decimal AmountOrRefuse(std::string_view text, const QString& what) {
-    if (auto value = Decimal::ParseBlankAsZero(StripCommas(text))) return *value;
-    throw Refused{QString("%1 (\"%2\") is not a number.").arg(what, Q(TrimBlanks(text)))};
-}
-
-Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
-    if (sum) return *sum;
-    throw Refused{QString("%1 would be too large.").arg(what)};
-}
 
 class Planner {
 public:
@@ -114,19 +98,16 @@ public:
         dates_ = shell.companies.dateFormat();
         const auto date = dates_.parse(e_.paymentDate);
         if (!date)
-            throw Refused{
-                "You have an invalid payment date. You can clear the date and then select the "
-                "calendar button.",
-                "Payment Date", PaymentField::PaymentDate};
+            throw FieldRefused{
+                {"You have an invalid payment date. You can clear the date and then select the "
+                 "calendar button.",
+                 "Payment Date"},
+                PaymentField::PaymentDate};
         ymd_ = SortableDate(*date);
         p_.paid = PaidAmount();
 
         const CompanyRec& company = shell.companies.CurrentCompany;
-        const auto periods = CompanyAgingPeriods(company);
-        if (!periods)
-            throw Refused{
-                "The company's aging periods are not whole numbers of days. Please correct "
-                "them in the company settings first."};
+        const AgingPeriods periods = AgingPeriodsOrRefuse(company);
         companyNumber_ = TrimBlanks(company.get(Company::CompanyNumber));
 
         {
@@ -143,7 +124,7 @@ public:
                     PlanFull(item);
             }
         }
-        PlanCustomer(*periods, shell.clock.today());
+        PlanCustomer(periods, shell.clock.today());
         PlanCompany(shell);
         return std::move(p_);
     }
@@ -152,8 +133,8 @@ private:
     Decimal PaidAmount() const {
         const auto total = TotalPosted(e_.items, e_.paidAmount);
         if (!total.postable)
-            throw Refused{"The items you are posting do not add up to the paid amount.",
-                          WizardCaption, PaymentField::PaidAmount};
+            throw FieldRefused{{"The items you are posting do not add up to the paid amount."},
+                               PaymentField::PaidAmount};
         return total.sum;
     }
 
@@ -354,30 +335,15 @@ private:
         for (const int32_t ref : order_) age(state_.at(ref));
         for (const InvoiceRec& r : added_) age(r);
 
-        const DataFile& file = CustomerData();
-        const StepFile open(file);
         const std::string number = TrimBlanks(e_.customerNumber);
-        CustomerRec probe;
-        if (!probe.set(Customer::Number, number))
-            throw Refused{QString("Customer %1 is not on file.").arg(Q(number))};
         CustomerRec& c = p_.customer;
-        p_.customerRef = open.ok()
-                             ? file.Find(CustomerNumberKey,
-                                         BuildCustomerKey(probe, CustomerNumberKey), c.bytes())
-                             : 0;
-        if (p_.customerRef == 0)
-            throw Refused{EngineErrorCode == EngineCode::KeyNotFound
-                              ? QString("Customer %1 is not on file. Please choose the "
-                                        "customer again.")
-                                    .arg(Q(number))
-                              : CannotRead("customer file")};
+        p_.customerRef = CustomerOrRefuse(number, c);
         p_.customerBefore = c;
 
         const QString what = QString("The balance of customer %1").arg(Q(number));
-        AmountOrRefuse(c.get(Customer::Balance), what);
+        const Decimal balance = AmountOrRefuse(c.get(Customer::Balance), what);
         SetOrRefuse(c, Customer::Balance,
-                    SumOrRefuse(Lowered(c.get(Customer::Balance), p_.paid), what).format("0.00"),
-                    what);
+                    SumOrRefuse(Decimal::Sub(balance, p_.paid), what).format("0.00"), what);
         c.set(Customer::LastPaymentDate, TrimBlanks(e_.paymentDate));
         for (std::size_t k = 0; k < sums.size(); ++k)
             SetOrRefuse(c, Customer::Amounts[k], sums[k].format("0.00"),
@@ -385,16 +351,12 @@ private:
     }
 
     void PlanCompany(ShellContext& shell) {
-        const std::string stem = shell.companies.fileStem();
-        const auto stored = FindCompany(shell.folder, stem);
-        if (!stored) throw Refused{CannotRead("company record")};
+        const CompanyRec stored = StoredCompanyOrRefuse(shell);
         const QString what = "The company's receivables total";
-        AmountOrRefuse(stored->get(Company::ReceivablesTotal), what);
-        CompanyRec trial = *stored;
+        const Decimal total = AmountOrRefuse(stored.get(Company::ReceivablesTotal), what);
+        CompanyRec trial = stored;
         SetOrRefuse(trial, Company::ReceivablesTotal,
-                    SumOrRefuse(Lowered(stored->get(Company::ReceivablesTotal), p_.paid), what)
-                        .format("0.00"),
-                    what);
+                    SumOrRefuse(Decimal::Sub(total, p_.paid), what).format("0.00"), what);
     }
 
     const PaymentEntry& e_;
@@ -536,10 +498,13 @@ PaymentPlan PlanPayments(const PaymentEntry& entry) {
     PaymentPlan plan;
     try {
         plan.posting = Planner(entry).Plan();
-    } catch (const Refused& refused) {
-        plan.refusal = {refused.text, refused.caption};
+    } catch (const FieldRefused& refused) {
+        plan.refusal = {refused.refusal.text, refused.refusal.caption};
         plan.field = refused.field;
+    } catch (const PlanRefusal& refused) {
+        plan.refusal = {refused.text, refused.caption};
     }
+    if (plan.refusal.caption.isEmpty()) plan.refusal.caption = WizardCaption;
     return plan;
 }
 

@@ -14,8 +14,8 @@
 #include "tests/invoicing/invoicing_env.h"
 
 struct NewInvoice {
-    std::string number;
-    std::string customer;
+    std::string number{};
+    std::string customer{};
     Date date{2024, 3, 1};
     std::string total = "100.00";
     std::string paid = "0.00";

@@ -417,7 +417,7 @@ TEST_F(PaymentRefusalTest, ACustomerOrCompanyThatCannotTakeThePaymentRefusesIt) 
                   "characters.");
 
     e.customerNumber = "C4";
-    ExpectRefused(e, "Customer C4 is not on file. Please choose the customer again.");
+    ExpectRefused(e, "Customer C4 is not on file. Please pick the customer again.");
 
     UpdateCurrentCompany(shell.context().companies, shell.context().folder,
                          [](CompanyRec& c) { return c.set(Company::AgingPeriod[1], "6O"); });
