@@ -14,15 +14,15 @@
 #include "tests/invoicing/invoicing_env.h"
 
 struct NewInvoice {
-    std::string number{};
-    std::string customer{};
+    std::string number;
+    std::string customer;
     Date date{2024, 3, 1};
     std::string total = "100.00";
     std::string paid = "0.00";
     std::string type = "I";
-    std::string due;    // empty: total - paid as the entry writes it
-    std::string flag;   // paid flag
-    std::string notes;  // statement note
+    std::string due{};    // empty: total - paid as the entry writes it
+    std::string flag{};   // paid flag
+    std::string notes{};  // statement note
 };
 
 class PaymentEnv : public InvoicingEnv {
