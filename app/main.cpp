@@ -22,6 +22,7 @@
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
+#include "shell/find_box.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     // Every window is created once; each unit's command is enabled by registering it.
     TMainForm mainForm;
     const CalFormScope calForm;
+    const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
