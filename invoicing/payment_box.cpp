@@ -508,15 +508,6 @@ void TPayBox::PostPayments() {
 
 // --- the windows of the unit -----------------------------------------------------------------
 
-PaymentWindows::PaymentWindows()
-    : dialog_(std::make_unique<TPPmtDialog>()),
-      wizard_(std::make_unique<TPayBox>()),
-      command_(CommandId::PaymentWizard, [this] { ShowModal(*wizard_); }) {
-    PPmtDialog = dialog_.get();
-    PayBox = wizard_.get();
-}
+PaymentWindows::PaymentWindows() : command_(CommandId::PaymentWizard, [] { ShowModal(*PayBox); }) {}
 
-PaymentWindows::~PaymentWindows() {
-    PayBox = nullptr;
-    PPmtDialog = nullptr;
-}
+PaymentWindows::~PaymentWindows() = default;

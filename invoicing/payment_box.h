@@ -5,7 +5,6 @@
 // amount.
 
 #include <QString>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,8 +12,10 @@
 #ifndef Q_MOC_RUN
 #include "invoicing/payment.h"
 #endif
+#include "invoicing/ppmt_dialog.h"
 #include "masters/party_rec.h"
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 #include "shell/commands.h"
 
 class MaskEdit;
@@ -23,7 +24,6 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
-class TPPmtDialog;
 
 class TPayBox : public Form {
     Q_OBJECT
@@ -106,7 +106,7 @@ public:
     PaymentWindows& operator=(const PaymentWindows&) = delete;
 
 private:
-    std::unique_ptr<TPPmtDialog> dialog_;
-    std::unique_ptr<TPayBox> wizard_;
+    InstanceScope<TPPmtDialog> dialog_{PPmtDialog};
+    InstanceScope<TPayBox> wizard_{PayBox};
     CommandRegistration command_;
 };
