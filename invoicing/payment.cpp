@@ -525,13 +525,13 @@ bool WritePayments(const PaymentPosting& posting) {
     }
     {
         const StepFile open(CustomerData());
+        // The buffer is what the update writes, and holds the customer afterwards.
         Masters().CustomerBuf = posting.customer;
         if (!open.ok() || !UpdateCustomerRecord(posting.customerRef, posting.customerBefore)) {
             Tell(QString("Updating customer %1 failed.")
                      .arg(Q(TrimBlanks(posting.customer.get(Customer::Number)))));
             whole = false;
         }
-        Masters().CustomerBuf = posting.customer;
     }
     ShellContext& shell = Shell();
     const CompanyResult company =

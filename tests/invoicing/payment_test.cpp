@@ -351,6 +351,29 @@ TEST_F(PaymentTest, AnInvoiceNumberedLikeADepositStaysAnInvoice) {
     EXPECT_EQ(AddedAfter(1).at(0).get(Invoice::InvType), "X");
 }
 
+TEST_F(PaymentTest, ARecordChangedAfterPlanningIsNotOverwrittenAndTheRestIsPosted) {
+    const int32_t ref = AddInvoice({.number = "1001", .customer = "C1"});
+    const PaymentPlan plan = PlanPayments(Entry("150", {Open("1001"), Deposit("50")}));
+    ASSERT_TRUE(plan.posting);
+
+    EXPECT_TRUE(OpenInvoiceFiles());
+    const InvoiceRec before = StoredIn<InvoiceRec>(State().InvoiceFile, ref);
+    State().InvoiceBuf = before;
+    State().InvoiceBuf.set(Invoice::InvPrinted, "Y");
+    EXPECT_TRUE(UpdateInvoiceRecord(ref, before));
+    CloseInvoiceFiles();
+
+    host->Answer(MsgResult::Ok, "The record has changed in the meantime.");
+    host->Answer(MsgResult::Ok, "Updating invoice 1001 failed.");
+    EXPECT_FALSE(WritePayments(*plan.posting));
+    const InvoiceRec inv = InvoiceAt(ref);
+    EXPECT_EQ(inv.get(Invoice::InvPrinted), "Y");
+    EXPECT_EQ(inv.get(Invoice::InvPaidFlag), "");
+    EXPECT_EQ(AddedAfter(1).size(), 1U) << "the deposit";
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "-50.00");
+    EXPECT_EQ(CompanyOnFile().get(Company::ReceivablesTotal), "850.00");
+}
+
 class PaymentRefusalTest : public PaymentTest {
 protected:
     // Posts and expects the refusal; nothing on file may have changed.
