@@ -1,17 +1,14 @@
 #pragma once
-// Company 7 on file (aging 30/60/90, receivables 1,000.00, month-first dates) with empty
-// customer and invoice files and "today" fixed at 2024/03/15, plus helpers to add customers
-// and invoices and to read back what the files hold.
+// The posting company (aging 30/60/90, receivables 100.00, month-first dates, "today"
+// 2024/03/15), plus helpers to add customers with a balance and invoices as the entry leaves
+// them, and to read back what the invoice file holds.
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "invoicing/payment.h"
-#include "masters/master_files.h"
-#include "masters/masters_state.h"
-#include "shell/company_defaults.h"
-#include "tests/invoicing/invoicing_env.h"
+#include "tests/invoicing/posting_env.h"
 
 struct NewInvoice {
     std::string number;
@@ -25,58 +22,14 @@ struct NewInvoice {
     std::string notes{};  // statement note
 };
 
-class PaymentEnv : public InvoicingEnv {
+class PaymentEnv : public PostingEnv {
 protected:
-    PaymentEnv() {
-        CompanyRec c = NewCompanyRecord();
-        c.set(Company::Name, "Harbour Lane");
-        EXPECT_TRUE(c.set(Company::CompanyNumber, "7"));
-        EXPECT_TRUE(c.set(Company::ReceivablesTotal, "1000.00"));
-        CompanyState& companies = shell.context().companies;
-        EXPECT_EQ(AddCompany(companies, shell.context().folder, c), CompanyResult::Ok);
-        companies.CurrentCompany = companies.CompanyBuf;
-        shell.context().clock.setToday(Date{2024, 3, 15});
-        EXPECT_TRUE(CreateCustomerFiles());
-        EXPECT_TRUE(CreateInvoiceFile());
-    }
-
-    void SetDateOrder(const char* order) {
-        EXPECT_EQ(UpdateCurrentCompany(shell.context().companies, shell.context().folder,
-                                       [order](CompanyRec& c) {
-                                           c.set(Company::DateOrderSetting, order);
-                                           return true;
-                                       }),
-                  CompanyResult::Ok);
-    }
-
-    CompanyRec CompanyOnFile() {
-        return FindCompany(shell.context().folder, "7").value_or(CompanyRec{});
-    }
-
     void AddCustomer(const std::string& number, const std::string& name,
                      const std::string& balance = "0.00") {
-        CustomerRec c;
-        EXPECT_TRUE(c.set(Customer::Number, number));
-        c.set(Customer::Name, name);
-        c.set(Customer::ShortName, name.substr(0, 10));
-        EXPECT_TRUE(c.set(Customer::Balance, balance));
-        c.set(Customer::Phone1, "555-0100");
-        EXPECT_TRUE(OpenCustomerFiles());
-        masters.state().CustomerBuf = c;
-        int32_t ref = 0;
-        EXPECT_TRUE(AddCustomerRecord(ref)) << EngineErrorCode;
-        CustomerData().Close();
-    }
-
-    CustomerRec CustomerOnFile(const std::string& number) {
-        EXPECT_TRUE(OpenCustomerFiles());
-        CustomerRec probe;
-        EXPECT_TRUE(probe.set(Customer::Number, number));
-        CustomerRec c;
-        CustomerData().Find(CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey),
-                            c.bytes());
-        CustomerData().Close();
-        return c;
+        PostingEnv::AddCustomer(number, name, [&balance](CustomerRec& c) {
+            EXPECT_TRUE(c.set(Customer::Balance, balance));
+            c.set(Customer::Phone1, "555-0100");
+        });
     }
 
     // Writes an invoice as the entry would have left it; its Ref.
@@ -137,6 +90,4 @@ protected:
         CloseInvoiceFiles();
         return entries;
     }
-
-    MastersStateScope masters;
 };
