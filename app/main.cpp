@@ -17,6 +17,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/purchasing_services.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
+    const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
     // Invoice posting puts customers into the print queue through the queue's own adder.
