@@ -12,6 +12,7 @@
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
+#include "invoicing/rtedit.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const Trtedit documentView;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
