@@ -10,6 +10,7 @@
 #include "invoicing/invoice_files.h"
 #include "invoicing/invoice_line_file.h"
 #include "invoicing/invoice_memo_file.h"
+#include "invoicing/posting_steps.h"
 #include "invoicing/prod_inv.h"
 #include "invoicing/ship_to.h"
 #include "masters/master_files.h"
@@ -66,6 +67,33 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 
 }  // namespace
 
+void PositionManagerList(InvoiceManagerView& view, int32_t ref) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    const int keyNr = BrowserKeyNumber(*browser);
+    if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
+        BrowserGotoKey(*browser, BuildInvoiceKey(Invoicing().InvoiceBuf, keyNr), ref);
+}
+
+void ShowRecordCount(InvoiceManagerView& view) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    const int keyNr = BrowserKeyNumber(*browser);
+    if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
+        view.SetStatusText(0,
+                           QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
+}
+
+void ShowCompanyOnManager(InvoiceManagerView& view) {
+    const CompanyRec& current = Shell().companies.CurrentCompany;
+    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
+                           FromCp1252(current.get(Company::CompanyNumber)));
+    view.SetReceivablesLabel(QString::fromStdString(
+        Decimal::ParseBlankAsZero(current.get(Company::ReceivablesTotal))
+            .value_or(Decimal())
+            .format(",0.00")));
+}
+
 bool AddInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
@@ -113,14 +141,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
     inv.InvoiceBuf = posting.header;
     int32_t ref = 0;
     if (!AddInvoiceRecord(ref)) RaiseError("Add operation failed");
-    if (TFvcBrowser* browser = view.browser()) {
-        const int keyNr = BrowserKeyNumber(*browser);
-        if (keyNr >= 1 && keyNr <= InvoiceKeyCount) {
-            BrowserGotoKey(*browser, BuildInvoiceKey(inv.InvoiceBuf, keyNr), ref);
-            view.SetStatusText(0,
-                               QString("Records: %1").arg(IndexKeyCount(inv.InvoiceFile, keyNr)));
-        }
-    }
+    PositionManagerList(view, ref);
+    ShowRecordCount(view);
 
     for (const InvoiceLineRec& line : posting.lines) {
         inv.InvoiceLineBuf = line;
@@ -128,31 +150,17 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         if (!AddInvoiceLineRecord(lineRef)) MessageBox("detail add failed.", ProgramCaption());
     }
 
-    if (!posting.stock.empty()) {
-        const StepFile open(ProductData());
-        if (!open.ok()) RaiseError("Modify operation failed");
-        for (const StockChange& change : posting.stock)
-            if (!ProductData().PutRec(change.record.bytes(), change.ref))
-                RaiseError("Modify operation failed");
-    }
-
-    {
-        const StepFile open(CustomerData());
-        if (!open.ok() || !CustomerData().PutRec(posting.customer.bytes(), posting.customerRef))
-            RaiseError("Modify operation failed");
-    }
-    Masters().CustomerBuf = posting.customer;
+    WriteStock(posting.stock);
+    WriteCustomer({posting.customerRef, posting.customer});
     if (posting.labelRow) AddCustomerToPrintQueue(*posting.labelRow);
 
-    const CompanyResult company =
-        UpdateCurrentCompany(shell.companies, shell.folder, [&posting](CompanyRec& c) {
-            bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
-            fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
-            if (posting.nextInvoiceNumber)
-                fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
-            return fits;
-        });
-    if (company != CompanyResult::Ok) RaiseError("Modify operation failed");
+    WriteCompany([&posting](CompanyRec& c) {
+        bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
+        fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
+        if (posting.nextInvoiceNumber)
+            fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
+        return fits;
+    });
 
     if (posting.memo) {
         inv.InvoiceMemoBuf = *posting.memo;
@@ -160,11 +168,7 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
     }
 
-    const CompanyRec& current = shell.companies.CurrentCompany;
-    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
-                           FromCp1252(current.get(Company::CompanyNumber)));
-    view.SetReceivablesLabel(QString::fromStdString(
-        Decimal::ParseBlankAsZero(posting.receivablesTotal).value_or(Decimal()).format(",0.00")));
+    ShowCompanyOnManager(view);
 
     if (external && !MainForm->CPMemoSaveToFile(
                         QString::fromStdString(shell.folder.file(AnswerFileName).string())))
