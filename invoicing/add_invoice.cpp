@@ -67,6 +67,16 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 
 }  // namespace
 
+bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
+    dlg.OnAccept = [&accept] {
+        const std::optional<PlanRefusal> refused = accept();
+        if (refused) MessageBox(refused->text, refused->caption, MsgIcon::Information);
+        return !refused;
+    };
+    const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
+    return dlg.ShowModal() == Modal::Ok;
+}
+
 void PositionManagerList(InvoiceManagerView& view, int32_t ref) {
     TFvcBrowser* browser = view.browser();
     if (!browser) return;
@@ -104,24 +114,18 @@ bool AddInvoice(InvoiceManagerView& view) {
     // The posting is computed when OK is pressed: what cannot be posted keeps the dialog
     // open with everything typed.
     std::optional<InvoicePosting> posting;
-    dlg.OnAccept = [&] {
+    const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
         PostingPlan plan = PlanInvoicePosting(dlg.Entry(), external);
-        if (plan.posting && plan.posting->labelRow && !AddCustomerToPrintQueue) {
-            plan.refusal =
-                "The print queue is not available, so the customer cannot be put "
-                "into it as the company settings ask.";
-            plan.caption = "Print Queue";
-            plan.posting.reset();
-        }
-        if (!plan.posting) {
-            MessageBox(plan.refusal, plan.caption, MsgIcon::Information);
-            return false;
-        }
+        if (!plan.posting) return PlanRefusal(plan.refusal, plan.caption);
+        if (plan.posting->labelRow && !AddCustomerToPrintQueue)
+            return PlanRefusal(
+                "The print queue is not available, so the customer cannot be put into it as the "
+                "company settings ask.",
+                "Print Queue");
         posting = std::move(plan.posting);
-        return true;
-    };
-    const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
-    if (dlg.ShowModal() != Modal::Ok || !posting) return false;
+        return std::nullopt;
+    });
+    if (!ok || !posting) return false;
 
     shell.main.LastInvoiceDate = ToCp1252(dlg.IDate->Text());
     WriteInvoicePosting(*posting, view, external);

@@ -7,11 +7,14 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "invoicing/invoice_posting.h"
+#include "invoicing/posting_steps.h"
 
 class TFvcBrowser;
+class TProdInv;
 
 // What posting needs of the Invoice Manager: its list, status bar and labels, and its print
 // command.
@@ -30,6 +33,11 @@ public:
 // The print queue belongs to reports, which builds on invoicing: the program plugs its adder
 // in here. A company that asks for customers in the queue cannot post while it is missing.
 extern std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
+
+// Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
+// entry (told to the user; the dialog stays open with everything typed) or nothing. True when
+// the dialog closed with OK.
+bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
 
 // Highlights record ref (whose record InvoiceBuf holds) in the manager's list, in its order.
 void PositionManagerList(InvoiceManagerView& view, int32_t ref);

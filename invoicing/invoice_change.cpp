@@ -60,17 +60,6 @@ CustomerChange CustomerOrRefuse(std::string_view number) {
                       "Customer Required"};
 }
 
-// The memo record filed under the number; 0 when there is none.
-int32_t MemoRefOf(std::string_view number, InvoiceMemoRec* found = nullptr) {
-    InvoiceMemoRec probe;
-    if (!probe.set(InvoiceMemo::MemoInvNumber, TrimBlanks(number))) return 0;
-    InvoiceMemoRec onFile;
-    const int32_t ref = InvoiceMemoData().Find(
-        InvoiceMemoNumberKey, BuildInvoiceMemoKey(probe, InvoiceMemoNumberKey), onFile.bytes());
-    if (found && ref != 0) *found = onFile;
-    return ref;
-}
-
 bool HasContent(const InvoiceRow& row) {
     return !TrimBlanks(row.code).empty() || !TrimBlanks(row.description).empty();
 }
@@ -139,7 +128,7 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
         d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(), back);
 
         d.memo = TrimBlanks(header.get(Invoice::InvKind)) == Invoice::KindMemo;
-        if (d.memo) d.memoRef = MemoRefOf(number);
+        if (d.memo) d.memoRef = InvoiceMemoRefOf(number);
         plan.deletion = std::move(d);
     });
 }
@@ -300,23 +289,8 @@ private:
 
     void PlanMemo() {
         if (!memo_) return;
-        InvoiceMemoRec memo;
-        SetOrRefuse(memo, InvoiceMemo::MemoInvNumber, UpperAscii(TrimBlanks(e_.number)),
-                    "The invoice number");
-        std::vector<std::string> lines(
-            e_.memoLines.begin(),
-            e_.memoLines.begin() +
-                std::min<std::size_t>(e_.memoLines.size(), InvoiceMemo::LineCount));
-        SetInvoiceMemoLines(memo, lines);
-        c_.memoRef = MemoRefOf(old_.header.get(Invoice::InvNumber));
-        // The memo key is unique: a renumbered invoice cannot take another invoice's memo.
-        const int32_t holder = MemoRefOf(memo.get(InvoiceMemo::MemoInvNumber));
-        if (holder != 0 && holder != c_.memoRef)
-            throw PlanRefusal{QString("A memo for invoice number %1 is already on file. Please "
-                                      "use another invoice number.")
-                                  .arg(FromCp1252(memo.get(InvoiceMemo::MemoInvNumber))),
-                              "Duplicate Memo"};
-        c_.memo = memo;
+        c_.memoRef = InvoiceMemoRefOf(old_.header.get(Invoice::InvNumber));
+        c_.memo = MemoFromEntry(e_, c_.memoRef);
     }
 
     const InvoiceUnderEdit& old_;

@@ -111,13 +111,8 @@ void LoadMemo(TProdInv& dlg, const InvoiceRec& h) {
     dlg.MemoQuan->setText(cell(InvoiceCol::Quantity));
     dlg.StkName->setText(cell(InvoiceCol::Code));
     InvoiceMemoRec memo;
-    InvoiceMemoRec probe;
-    const bool found =
-        probe.set(InvoiceMemo::MemoInvNumber, TrimBlanks(h.get(Invoice::InvNumber))) &&
-        InvoiceMemoData().Find(InvoiceMemoNumberKey,
-                               BuildInvoiceMemoKey(probe, InvoiceMemoNumberKey),
-                               memo.bytes()) != 0;
-    if (!found) {
+    const int32_t ref = InvoiceMemoRefOf(h.get(Invoice::InvNumber));
+    if (ref == 0 || !InvoiceMemoData().ReadRec(ref, memo.bytes())) {
         MessageBox("Error reading memo data.", ProgramCaption());
         return;
     }
@@ -270,17 +265,13 @@ bool ModifyInvoice(InvoiceManagerView& view) {
     FillForEdit(dlg, old, customer->record);
 
     std::optional<InvoiceChange> change;
-    dlg.OnAccept = [&] {
+    const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
         ChangePlan plan = PlanInvoiceChange(old, dlg.Entry());
-        if (!plan.change) {
-            MessageBox(plan.refusal, plan.caption, MsgIcon::Information);
-            return false;
-        }
+        if (!plan.change) return PlanRefusal(plan.refusal, plan.caption);
         change = std::move(plan.change);
-        return true;
-    };
-    const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
-    if (dlg.ShowModal() != Modal::Ok || !change) return false;
+        return std::nullopt;
+    });
+    if (!ok || !change) return false;
     dlg.ProdInvMode = 0;
     WriteInvoiceChange(*change, view);
     return true;

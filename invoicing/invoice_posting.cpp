@@ -133,25 +133,12 @@ private:
 
     void PlanMemo() {
         if (!e_.memo) return;
-        InvoiceMemoRec memo;
-        SetOrRefuse(memo, InvoiceMemo::MemoInvNumber, e_.number, "The invoice number");
-        std::vector<std::string> lines(
-            e_.memoLines.begin(),
-            e_.memoLines.begin() +
-                std::min<std::size_t>(e_.memoLines.size(), InvoiceMemo::LineCount));
-        SetInvoiceMemoLines(memo, lines);
-        InvoiceMemoRec onFile;
-        if (InvoiceMemoData().Find(InvoiceMemoNumberKey,
-                                   BuildInvoiceMemoKey(memo, InvoiceMemoNumberKey),
-                                   onFile.bytes()) != 0)
-            throw PlanRefusal{QString("A memo for invoice number %1 is already on file. Please "
-                                      "use another invoice number.")
-                                  .arg(FromCp1252(e_.number)),
-                              "Duplicate Memo"};
-        if (external_)
-            for (const std::string& line : lines)
-                if (!TrimBlanks(line).empty()) p_.answerLines.push_back(line);
-        p_.memo = memo;
+        p_.memo = MemoFromEntry(e_, 0);
+        if (!external_) return;
+        const std::size_t count =
+            std::min<std::size_t>(e_.memoLines.size(), InvoiceMemo::LineCount);
+        for (std::size_t k = 0; k < count; ++k)
+            if (!TrimBlanks(e_.memoLines[k]).empty()) p_.answerLines.push_back(e_.memoLines[k]);
     }
 
     const InvoiceEntry& e_;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "invoicing/invoice_memo_file.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "shell/app_context.h"
@@ -78,6 +79,27 @@ void FillLineFromRow(InvoiceLineRec& line, const InvoiceEntry& e, int rowNr,
     if (!text)
         throw PlanRefusal{where + " has a value wider than its column; it cannot be stored whole."};
     line.set(InvoiceLine::LineText, *text);
+}
+
+int32_t InvoiceMemoRefOf(std::string_view number) {
+    InvoiceMemoRec probe;
+    if (!probe.set(InvoiceMemo::MemoInvNumber, TrimBlanks(number))) return 0;
+    InvoiceMemoRec onFile;
+    return InvoiceMemoData().Find(InvoiceMemoNumberKey,
+                                  BuildInvoiceMemoKey(probe, InvoiceMemoNumberKey), onFile.bytes());
+}
+
+InvoiceMemoRec MemoFromEntry(const InvoiceEntry& e, int32_t own) {
+    InvoiceMemoRec memo;
+    SetOrRefuse(memo, InvoiceMemo::MemoInvNumber, e.number, "The invoice number");
+    SetInvoiceMemoLines(memo, e.memoLines);
+    const int32_t holder = InvoiceMemoRefOf(e.number);
+    if (holder != 0 && holder != own)
+        throw PlanRefusal{QString("A memo for invoice number %1 is already on file. Please use "
+                                  "another invoice number.")
+                              .arg(FromCp1252(e.number)),
+                          "Duplicate Memo"};
+    return memo;
 }
 
 InvoiceRow MemoRow(const InvoiceEntry& e) {

@@ -61,6 +61,14 @@ void FillHeaderFromEntry(InvoiceRec& header, const InvoiceEntry& entry, Date dat
 void FillLineFromRow(InvoiceLineRec& line, const InvoiceEntry& entry, int rowNr,
                      const InvoiceRow& row, std::string_view sortDate);
 
+// The memo record filed under the number; 0 when there is none.
+int32_t InvoiceMemoRefOf(std::string_view number);
+
+// The memo record of a memo invoice: the entry's number and the first 25 lines of Memo1. The
+// memo key is unique: a number whose memo is on file, other than the record `own` (0: none),
+// refuses the plan.
+InvoiceMemoRec MemoFromEntry(const InvoiceEntry& entry, int32_t own);
+
 // The one row a memo invoice posts: its product (or "** NONE **"), quantity, description and
 // net amount.
 InvoiceRow MemoRow(const InvoiceEntry& entry);

@@ -307,12 +307,8 @@ TEST_F(InvoiceCommandsTest, TheDateIsShownInTheCompanysOrder) {
 }
 
 TEST_F(InvoiceCommandsTest, AMemoInvoiceIsEditedInItsMemoFields) {
-    InvoiceEntry e = Entry({}, "9.00");
-    e.memo = true;
-    e.stockCode = "G1";
-    e.memoQuantity = "3";
+    InvoiceEntry e = MemoEntry("9.00", "G1", "3", {"Fitted on site.", "Tested."});
     e.memoDescription = "Gadgets fitted";
-    e.memoLines = {"Fitted on site.", "Tested."};
     Post(e);
     Highlight("1001");
     Edit([](TProdInv& d) {

@@ -63,6 +63,15 @@ protected:
         ASSERT_TRUE(ProductData().PutRec(p.bytes(), ref));
     }
 
+    // Posts the memo invoice as 1001 and without its product as 1002; the entry of 1002.
+    InvoiceEntry PostMemoPair(InvoiceEntry e) {
+        Post(e);
+        e.number = "1002";
+        e.stockCode = "";
+        Post(e);
+        return e;
+    }
+
     InvoiceUnderEdit UnderEdit(const std::string& number) {
         const auto [ref, header] = OnFile(number);
         return {ref, header, InvoiceLinesOf(number)};
@@ -125,15 +134,7 @@ TEST_F(InvoiceChangeTest, DeletingGivesBackStockOfStockedProductsAndTakesBackWha
 }
 
 TEST_F(InvoiceChangeTest, DeletingAMemoInvoiceRemovesItsMemoOrBeepsWhenItIsGone) {
-    InvoiceEntry e = Entry({}, "12.00");
-    e.memo = true;
-    e.stockCode = "G1";
-    e.memoQuantity = "3";
-    e.memoLines = {"Fitted."};
-    Post(e);
-    e.number = "1002";
-    e.stockCode = "";
-    Post(e);
+    PostMemoPair(MemoEntry("12.00", "G1", "3", {"Fitted."}));
     ASSERT_EQ(StockOf("G1"), "17");
 
     Delete("1001");
@@ -312,17 +313,7 @@ TEST_F(InvoiceChangeTest, TheLastPaymentDateIsComparedAsADate) {
 }
 
 TEST_F(InvoiceChangeTest, ARenumberedMemoInvoiceTakesItsLinesAndMemoAlong) {
-    InvoiceEntry e = Entry({}, "20.00");
-    e.memo = true;
-    e.stockCode = "W1";
-    e.memoQuantity = "2";
-    e.memoLines = {"First text."};
-    Post(e);
-    e.number = "1002";
-    e.stockCode = "";
-    Post(e);
-
-    InvoiceEntry changed = e;
+    InvoiceEntry changed = PostMemoPair(MemoEntry("20.00", "W1", "2", {"First text."}));
     changed.number = "1002";
     changed.stockCode = "W1";
     changed.memoQuantity = "";
@@ -351,10 +342,7 @@ TEST_F(InvoiceChangeTest, ARenumberedMemoInvoiceTakesItsLinesAndMemoAlong) {
 }
 
 TEST_F(InvoiceChangeTest, AMemoInvoiceWhoseMemoWasLostGetsItBack) {
-    InvoiceEntry e = Entry({}, "5.00");
-    e.memo = true;
-    e.memoQuantity = "1";
-    e.memoLines = {"Lost."};
+    InvoiceEntry e = MemoEntry("5.00", "", "1", {"Lost."});
     Post(e);
     ASSERT_TRUE(DeleteInvoiceMemoRecord(MemoRef("1001")));
     e.memoLines = {"Typed again."};
