@@ -116,12 +116,12 @@ bool AddInvoice(InvoiceManagerView& view) {
     std::optional<InvoicePosting> posting;
     const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
         PostingPlan plan = PlanInvoicePosting(dlg.Entry(), external);
-        if (!plan.posting) return PlanRefusal(plan.refusal, plan.caption);
+        if (!plan.posting) return PlanRefusal{plan.refusal, plan.caption};
         if (plan.posting->labelRow && !AddCustomerToPrintQueue)
-            return PlanRefusal(
+            return PlanRefusal{
                 "The print queue is not available, so the customer cannot be put into it as the "
                 "company settings ask.",
-                "Print Queue");
+                "Print Queue"};
         posting = std::move(plan.posting);
         return std::nullopt;
     });

@@ -52,7 +52,7 @@ Decimal AmountDue(const InvoiceRec& h) {
         "The amount due of invoice " + number);
 }
 
-CustomerChange CustomerOrRefuse(std::string_view number) {
+CustomerChange InvoiceCustomerOrRefuse(std::string_view number) {
     if (auto found = FindCustomerByNumber(number)) return *found;
     throw PlanRefusal{QString("Customer %1 of this invoice is not on file, so the customer's "
                               "balance cannot be corrected.")
@@ -119,13 +119,13 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
 
         const Decimal due = AmountDue(header);
         const Decimal back = -due;
-        d.customer = CustomerOrRefuse(header.get(Invoice::InvCustomerNumber));
+        d.customer = InvoiceCustomerOrRefuse(header.get(Invoice::InvCustomerNumber));
         AddToCustomerBalance(d.customer.record, back);
         const AgingPeriods periods =
             AgingPeriodsOrRefuse(Shell().companies.CurrentCompany);
         AddToCustomerAging(d.customer.record, AgingBucketOn(StoredInvoiceDate(header), periods),
                            back);
-        d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(), back);
+        d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(Shell()), back);
 
         d.memo = TrimBlanks(header.get(Invoice::InvKind)) == Invoice::KindMemo;
         if (d.memo) d.memoRef = InvoiceMemoRefOf(number);
@@ -195,7 +195,7 @@ public:
         PlanStock();
         PlanCustomer();
         c_.receivablesTotal = ReceivablesAfter(
-            StoredCompanyOrRefuse(), SumOrRefuse(Decimal::Sub(newDue_, oldDue_), "The change of the amount due"));
+            StoredCompanyOrRefuse(Shell()), SumOrRefuse(Decimal::Sub(newDue_, oldDue_), "The change of the amount due"));
         PlanMemo();
         return std::move(c_);
     }
@@ -272,7 +272,7 @@ private:
     }
 
     void PlanCustomer() {
-        c_.customer = CustomerOrRefuse(e_.customerNumber);
+        c_.customer = InvoiceCustomerOrRefuse(e_.customerNumber);
         CustomerRec& c = c_.customer.record;
         AddToCustomerBalance(c, -oldDue_);
         AddToCustomerBalance(c, newDue_);

@@ -267,7 +267,7 @@ bool ModifyInvoice(InvoiceManagerView& view) {
     std::optional<InvoiceChange> change;
     const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
         ChangePlan plan = PlanInvoiceChange(old, dlg.Entry());
-        if (!plan.change) return PlanRefusal(plan.refusal, plan.caption);
+        if (!plan.change) return PlanRefusal{plan.refusal, plan.caption};
         change = std::move(plan.change);
         return std::nullopt;
     });

@@ -101,16 +101,8 @@ private:
     }
 
     void PlanCustomer(const CompanyRec& company) {
-        const std::string number = TrimBlanks(e_.customerNumber);
-        auto found = FindCustomerByNumber(number);
-        if (!found)
-            throw PlanRefusal{
-                QString("Customer %1 is not on file. Please pick the customer again.")
-                    .arg(FromCp1252(number)),
-                "Customer Required"};
-        p_.customerRef = found->ref;
         CustomerRec& c = p_.customer;
-        c = found->record;
+        p_.customerRef = CustomerOrRefuse(e_.customerNumber, c);
         AddToCustomerBalance(c, due_);
         SetOrRefuse(c, Customer::LastInvoiceNumber, e_.number, "The invoice number");
         if (paid_ > Decimal()) c.set(Customer::LastPaymentDate, e_.date);
@@ -122,7 +114,7 @@ private:
     }
 
     void PlanCompany() {
-        const CompanyRec stored = StoredCompanyOrRefuse();
+        const CompanyRec stored = StoredCompanyOrRefuse(Shell());
         p_.receivablesTotal = ReceivablesAfter(stored, due_);
         CompanyRec trial = stored;
         SetOrRefuse(trial, Company::LastInvoiceNumber, e_.number, "The invoice number");

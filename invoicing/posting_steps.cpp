@@ -4,23 +4,13 @@
 
 #include "invoicing/invoice_memo_file.h"
 #include "masters/master_files.h"
+#include "platform/cp1252.h"
 #include "platform/application.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
 std::optional<Decimal> AmountOf(std::string_view text) {
     return Decimal::ParseBlankAsZero(StripCommas(text));
-}
-
-Decimal AmountOrRefuse(std::string_view text, const QString& what) {
-    if (auto value = AmountOf(text)) return *value;
-    throw PlanRefusal{
-        QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
-}
-
-Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
-    if (sum) return *sum;
-    throw PlanRefusal{QString("%1 would be too large.").arg(what)};
 }
 
 std::string TwoDigits(int n) {
@@ -205,24 +195,8 @@ void AddToCustomerAging(CustomerRec& c, AgingBucket bucket, Decimal amount) {
         QString("The aging amount of customer %1").arg(FromCp1252(c.get(Customer::Number))));
 }
 
-AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company) {
-    if (const auto periods = CompanyAgingPeriods(company)) return *periods;
-    throw PlanRefusal{
-        "The company's aging periods are not whole numbers of days. Please correct them in "
-        "the company settings first."};
-}
-
 AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods) {
     return AgingBucketOf(DaysBetween(date, Shell().clock.today()), periods);
-}
-
-CompanyRec StoredCompanyOrRefuse() {
-    ShellContext& shell = Shell();
-    const std::string stem = shell.companies.fileStem();
-    if (auto stored = FindCompany(shell.folder, stem)) return *stored;
-    throw PlanRefusal{QString("Company %1 cannot be read from the company file (error %2).")
-                          .arg(FromCp1252(stem))
-                          .arg(EngineErrorCode)};
 }
 
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount) {

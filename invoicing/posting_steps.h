@@ -2,8 +2,8 @@
 // The steps a new, changed or deleted invoice is posted with, shared by the three: amounts
 // read and checked, the header and line records from the entry, stock, the customer's
 // balance and aging, the company's receivables. A plan runs the reading steps and stops at
-// the first value it cannot compute or store by throwing PlanRefusal, before anything is
-// written; the writing steps then raise the application's error when a write fails.
+// the first value it cannot compute or store by throwing PlanRefusal (plan_refusal.h), before
+// anything is written; the writing steps then raise the application's error when a write fails.
 
 #include <QString>
 #include <functional>
@@ -19,31 +19,12 @@
 #include "engine/decimal.h"
 #include "invoicing/aging.h"
 #include "invoicing/invoice_posting.h"
-#include "platform/cp1252.h"
+#include "invoicing/plan_refusal.h"
 #include "shell/company_rec.h"
 #include "shell/dates.h"
 
-// Why a plan cannot be written: the message and its caption.
-struct PlanRefusal {
-    explicit PlanRefusal(QString text, QString caption = {})
-        : text(std::move(text)), caption(std::move(caption)) {}
-    QString text;
-    QString caption;  // empty: the plan's own
-};
-
 // An amount as shown or stored: commas stripped, blank is 0; nothing when it is not a number.
 std::optional<Decimal> AmountOf(std::string_view text);
-Decimal AmountOrRefuse(std::string_view text, const QString& what);
-Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what);
-
-// A number field that would have to be cut refuses the plan.
-template <class Rec, class Field>
-void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
-    if (!rec.set(field, text))
-        throw PlanRefusal{QString("%1 (%2) does not fit its field of %3 characters.")
-                              .arg(what, FromCp1252(text))
-                              .arg(field.width)};
-}
 
 // Month or day with two digits.
 std::string TwoDigits(int n);
@@ -110,13 +91,9 @@ std::optional<CustomerChange> FindCustomerByNumber(std::string_view number);
 void AddToCustomerBalance(CustomerRec& customer, Decimal amount);
 void AddToCustomerAging(CustomerRec& customer, AgingBucket bucket, Decimal amount);
 
-// The company's aging periods; refuses periods that are not whole numbers of days.
-AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company);
 // The bucket of an invoice dated `date` today.
 AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods);
 
-// The current company as stored in the company file.
-CompanyRec StoredCompanyOrRefuse();
 // The company's receivables total moved by the amount, "0.00", checked to fit its field.
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount);
 
