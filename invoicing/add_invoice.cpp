@@ -90,18 +90,18 @@ void ShowRecordCount(InvoiceManagerView& view) {
     if (!browser) return;
     const int keyNr = BrowserKeyNumber(*browser);
     if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
-        view.SetStatusText(0,
-                           QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
+        view.SetStatusText(
+            0, QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
 }
 
 void ShowCompanyOnManager(InvoiceManagerView& view) {
     const CompanyRec& current = Shell().companies.CurrentCompany;
     view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
                            FromCp1252(current.get(Company::CompanyNumber)));
-    view.SetReceivablesLabel(QString::fromStdString(
-        Decimal::ParseBlankAsZero(current.get(Company::ReceivablesTotal))
-            .value_or(Decimal())
-            .format(",0.00")));
+    view.SetReceivablesLabel(
+        QString::fromStdString(Decimal::ParseBlankAsZero(current.get(Company::ReceivablesTotal))
+                                   .value_or(Decimal())
+                                   .format(",0.00")));
 }
 
 bool AddInvoice(InvoiceManagerView& view) {

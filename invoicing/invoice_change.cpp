@@ -88,8 +88,9 @@ std::vector<StoredLine> InvoiceLinesOf(std::string_view number) {
 
 QString LinesBeyondGrid(const std::vector<StoredLine>& lines) {
     if (lines.size() <= static_cast<std::size_t>(InvoiceGridRows)) return {};
-    return QString("This invoice has %1 lines on file, more than the %2 an invoice can hold; it "
-                   "cannot be changed here.")
+    return QString(
+               "This invoice has %1 lines on file, more than the %2 an invoice can hold; it "
+               "cannot be changed here.")
         .arg(lines.size())
         .arg(InvoiceGridRows);
 }
@@ -110,9 +111,8 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
         StockPlan stock;
         for (const StoredLine& line : InvoiceLinesOf(number)) {
             LineRemoval removal{line, std::nullopt};
-            if (const StockChange* change =
-                    stock.Move(line.record.get(InvoiceLine::LineProductCode),
-                               LineQuantity(line.record), true))
+            if (const StockChange* change = stock.Move(
+                    line.record.get(InvoiceLine::LineProductCode), LineQuantity(line.record), true))
                 removal.stock = *change;
             d.lines.push_back(removal);
         }
@@ -121,8 +121,7 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
         const Decimal back = -due;
         d.customer = InvoiceCustomerOrRefuse(header.get(Invoice::InvCustomerNumber));
         AddToCustomerBalance(d.customer.record, back);
-        const AgingPeriods periods =
-            AgingPeriodsOrRefuse(Shell().companies.CurrentCompany);
+        const AgingPeriods periods = AgingPeriodsOrRefuse(Shell().companies.CurrentCompany);
         AddToCustomerAging(d.customer.record, AgingBucketOn(StoredInvoiceDate(header), periods),
                            back);
         d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(Shell()), back);
@@ -149,7 +148,8 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
     }
 
     WriteCustomer(d.customer);
-    WriteCompany([&d](CompanyRec& c) { return c.set(Company::ReceivablesTotal, d.receivablesTotal); });
+    WriteCompany(
+        [&d](CompanyRec& c) { return c.set(Company::ReceivablesTotal, d.receivablesTotal); });
 
     if (d.memo) {
         if (d.memoRef == 0) {
@@ -175,8 +175,9 @@ namespace {
 class ChangePlanner {
 public:
     ChangePlanner(const InvoiceUnderEdit& old, const InvoiceEntry& entry)
-        : old_(old), e_(entry), memo_(TrimBlanks(old.header.get(Invoice::InvKind)) ==
-                                      Invoice::KindMemo) {
+        : old_(old),
+          e_(entry),
+          memo_(TrimBlanks(old.header.get(Invoice::InvKind)) == Invoice::KindMemo) {
         // The kind is the stored invoice's: the dialog does not change it in an edit.
         e_.memo = memo_;
         if (memo_) {
@@ -195,7 +196,8 @@ public:
         PlanStock();
         PlanCustomer();
         c_.receivablesTotal = ReceivablesAfter(
-            StoredCompanyOrRefuse(Shell()), SumOrRefuse(Decimal::Sub(newDue_, oldDue_), "The change of the amount due"));
+            StoredCompanyOrRefuse(Shell()),
+            SumOrRefuse(Decimal::Sub(newDue_, oldDue_), "The change of the amount due"));
         PlanMemo();
         return std::move(c_);
     }
@@ -207,8 +209,8 @@ private:
         date_ = InvoiceDateOrRefuse(e_.date);
         FillHeaderFromEntry(h, e_, date_);
         paid_ = AmountOrRefuse(e_.paid, "The amount paid");
-        newDue_ = SumOrRefuse(
-            Decimal::Sub(AmountOrRefuse(e_.total, "The invoice total"), paid_), "The amount due");
+        newDue_ = SumOrRefuse(Decimal::Sub(AmountOrRefuse(e_.total, "The invoice total"), paid_),
+                              "The amount due");
         oldDue_ = AmountDue(old_.header);
         if (newDue_.isZero()) {
             h.set(Invoice::InvPaidFlag, "P");
@@ -225,9 +227,9 @@ private:
     // Row r rewrites the r-th stored line, or deletes it when the row was emptied; rows past
     // the stored lines add new ones.
     void PlanLines() {
-        std::vector<InvoiceRow> rows(e_.rows.begin(),
-                                     e_.rows.begin() + std::min<std::size_t>(e_.rows.size(),
-                                                                             InvoiceGridRows));
+        std::vector<InvoiceRow> rows(
+            e_.rows.begin(),
+            e_.rows.begin() + std::min<std::size_t>(e_.rows.size(), InvoiceGridRows));
         rows.resize(InvoiceGridRows);
         if (memo_) {
             // A memo invoice posts its one memo row, never rows left in its hidden grid.
@@ -306,9 +308,8 @@ private:
 }  // namespace
 
 ChangePlan PlanInvoiceChange(const InvoiceUnderEdit& old, const InvoiceEntry& entry) {
-    return RunPlan<ChangePlan>(EditCaption, [&](ChangePlan& plan) {
-        plan.change = ChangePlanner(old, entry).Plan();
-    });
+    return RunPlan<ChangePlan>(
+        EditCaption, [&](ChangePlan& plan) { plan.change = ChangePlanner(old, entry).Plan(); });
 }
 
 void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
@@ -324,7 +325,8 @@ void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
                     RaiseError("Modify operation failed");
                 break;
             case LineWrite::Action::Delete:
-                if (!DeleteInvoiceLineRecord(line.ref)) RaiseError("Detail delete operation failed.");
+                if (!DeleteInvoiceLineRecord(line.ref))
+                    RaiseError("Detail delete operation failed.");
                 break;
             case LineWrite::Action::Add: {
                 inv.InvoiceLineBuf = line.record;

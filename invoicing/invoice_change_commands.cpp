@@ -88,15 +88,16 @@ void LoadLines(TProdInv& dlg, const std::vector<StoredLine>& lines) {
 
         ProductRec probe;
         ProductRec product;
-        const bool found = open.ok() && probe.set(Product::Code, code) &&
-                           ProductData().Find(ProductCodeKey,
-                                              BuildProductKey(probe, ProductCodeKey),
-                                              product.bytes()) != 0;
+        const bool found =
+            open.ok() && probe.set(Product::Code, code) &&
+            ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                               product.bytes()) != 0;
         if (found) {
             dlg.ProdInvOnHand[r] = TrimBlanks(product.get(Product::StockOnHand));
-            dlg.ProdInvStockClass[r] = product.get(Product::NonStock)       ? StockClass::NonStock
-                                       : product.get(Product::NonDepleting) ? StockClass::NonDepleting
-                                                                            : StockClass::Stocked;
+            dlg.ProdInvStockClass[r] = product.get(Product::NonStock) ? StockClass::NonStock
+                                       : product.get(Product::NonDepleting)
+                                           ? StockClass::NonDepleting
+                                           : StockClass::Stocked;
         } else {
             dlg.ProdInvOnHand[r] = "0";
             dlg.ProdInvStockClass[r] = StockClass::NoProduct;
@@ -174,15 +175,17 @@ bool DeleteInvoice(InvoiceManagerView& view) {
         return false;
     }
     if (IsType(h, {Invoice::TypePartlyPaid, Invoice::TypePartialRecord})) {
-        Tell("This record is associated with a partial payment (type X or Z). Unable to delete "
-             "this item.",
-             "Partial Payment Item");
+        Tell(
+            "This record is associated with a partial payment (type X or Z). Unable to delete "
+            "this item.",
+            "Partial Payment Item");
         return false;
     }
     if (!AmountOf(h.get(Invoice::InvPaid)).value_or(Decimal::FromScaled(1)).isZero())
-        Tell("This record has payment activity. If you delete this record the payment data will "
-             "also be removed.",
-             "Please Note");
+        Tell(
+            "This record has payment activity. If you delete this record the payment data will "
+            "also be removed.",
+            "Please Note");
     if (IsType(h, {Invoice::TypeDeposit}) &&
         !Confirmed("You are about to delete a payment you posted as a Deposit on Account. Are you "
                    "sure?",
@@ -224,9 +227,10 @@ bool ModifyInvoice(InvoiceManagerView& view) {
     const auto total = AmountOf(h.get(Invoice::InvTotal));
     if (paid && *paid > Decimal() && paid != total &&
         TrimBlanks(h.get(Invoice::InvPaidFlag)) == "P") {
-        Tell("This record has been paid. You may not edit this record. You can use the "
-             "Invoice-View menu option to look at this invoice.",
-             "Paid Item");
+        Tell(
+            "This record has been paid. You may not edit this record. You can use the "
+            "Invoice-View menu option to look at this invoice.",
+            "Paid Item");
         return false;
     }
     if (IsType(h, {Invoice::TypeDeposit})) {
@@ -235,9 +239,10 @@ bool ModifyInvoice(InvoiceManagerView& view) {
         return false;
     }
     if (IsType(h, {Invoice::TypeDepositTaken})) {
-        Tell("This record is a deposit which has been previously offset (taken). Unable to edit "
-             "this record.",
-             "Deposit Taken");
+        Tell(
+            "This record is a deposit which has been previously offset (taken). Unable to edit "
+            "this record.",
+            "Deposit Taken");
         return false;
     }
     if (TrimBlanks(h.get(Invoice::InvPrinted)) == "Y" &&

@@ -70,8 +70,8 @@ private:
         FillHeaderFromEntry(h, e_, date_);
         h.set(Invoice::InvType, Invoice::TypeRegular);
         paid_ = AmountOrRefuse(e_.paid, "The amount paid");
-        due_ = SumOrRefuse(
-            Decimal::Sub(AmountOrRefuse(e_.total, "The invoice total"), paid_), "The amount due");
+        due_ = SumOrRefuse(Decimal::Sub(AmountOrRefuse(e_.total, "The invoice total"), paid_),
+                           "The amount due");
         if (due_.isZero()) {
             h.set(Invoice::InvPaidFlag, "P");
             h.set(Invoice::InvDatePaid, ymd_);

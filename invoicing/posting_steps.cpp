@@ -4,8 +4,8 @@
 
 #include "invoicing/invoice_memo_file.h"
 #include "masters/master_files.h"
-#include "platform/cp1252.h"
 #include "platform/application.h"
+#include "platform/cp1252.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
@@ -32,8 +32,7 @@ void FillHeaderFromEntry(InvoiceRec& h, const InvoiceEntry& e, Date date) {
     h.set(Invoice::InvNotes, e.notes);
     h.set(Invoice::InvTerms, e.terms);
     h.set(Invoice::InvStatementNote, e.statementNote);
-    SetOrRefuse(h, Invoice::InvCustomerNumber, TrimBlanks(e.customerNumber),
-                "The customer number");
+    SetOrRefuse(h, Invoice::InvCustomerNumber, TrimBlanks(e.customerNumber), "The customer number");
     h.set(Invoice::InvCustomerShortName, e.customerShortName);
     h.set(Invoice::InvKeyCode, e.keyCode);
     const std::array<std::pair<fields::Number<InvoiceRec>, std::pair<const std::string*, QString>>,
@@ -46,13 +45,13 @@ void FillHeaderFromEntry(InvoiceRec& h, const InvoiceEntry& e, Date date) {
         AmountOrRefuse(*amount.first, amount.second);
         SetOrRefuse(h, field, StripCommas(*amount.first), amount.second);
     }
-    const std::array<fields::Text<InvoiceRec>, 4> shipTo{
-        Invoice::InvShipTo1, Invoice::InvShipTo2, Invoice::InvShipTo3, Invoice::InvShipTo4};
+    const std::array<fields::Text<InvoiceRec>, 4> shipTo{Invoice::InvShipTo1, Invoice::InvShipTo2,
+                                                         Invoice::InvShipTo3, Invoice::InvShipTo4};
     for (std::size_t k = 0; k < shipTo.size(); ++k) h.set(shipTo[k], e.shipTo[k]);
 }
 
-void FillLineFromRow(InvoiceLineRec& line, const InvoiceEntry& e, int rowNr,
-                     const InvoiceRow& row, std::string_view sortDate) {
+void FillLineFromRow(InvoiceLineRec& line, const InvoiceEntry& e, int rowNr, const InvoiceRow& row,
+                     std::string_view sortDate) {
     const QString where = QString("Line %1").arg(rowNr);
     SetOrRefuse(line, InvoiceLine::LineCompanyNumber,
                 TrimBlanks(Shell().companies.CurrentCompany.get(Company::CompanyNumber)),
@@ -138,8 +137,8 @@ const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view qu
     ProductRec probe;
     static_cast<void>(probe.set(Product::Code, code));
     ProductRec found;
-    const int32_t ref = ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
-                                           found.bytes());
+    const int32_t ref =
+        ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey), found.bytes());
     if (ref == 0 || found.get(Product::NonStock) || found.get(Product::NonDepleting))
         return nullptr;
     auto at = index_.find(ref);

@@ -47,9 +47,9 @@ protected:
 
     // Posts invoice 1001 of W1 x 2 and G1 x 1 with its heading filled.
     void PostTwoLines() {
-        InvoiceEntry e = Entry({Sold("W1", "2", "Widget", "2.00", "4.00"),
-                                Sold("G1", "1", "Gadget", "3.00", "3.00")},
-                               "7.00");
+        InvoiceEntry e = Entry(
+            {Sold("W1", "2", "Widget", "2.00", "4.00"), Sold("G1", "1", "Gadget", "3.00", "3.00")},
+            "7.00");
         e.notes = "Rush order";
         e.terms = "Due On Receipt";
         e.keyCode = "K7";
@@ -135,33 +135,37 @@ TEST_F(InvoiceCommandsTest, DeleteGuardsItsRecordsAndAsksBeforeDeleting) {
     ChangeCompany([](CompanyRec& c) { c.set(Company::RequireAuditTrail, "N"); });
 
     Highlight("990");
-    Tells("This record is associated with a partial payment (type X or Z). Unable to delete "
-          "this item.",
-          "Partial Payment Item");
+    Tells(
+        "This record is associated with a partial payment (type X or Z). Unable to delete "
+        "this item.",
+        "Partial Payment Item");
     EXPECT_FALSE(DeleteInvoice(view));
 
     // Printed is no question for a deletion; payments are only noted.
     Highlight("1001");
-    Tells("This record has payment activity. If you delete this record the payment data will "
-          "also be removed.",
-          "Please Note");
+    Tells(
+        "This record has payment activity. If you delete this record the payment data will "
+        "also be removed.",
+        "Please Note");
     Asks(MsgResult::No, SureText, "Delete Invoice#: 1001");
     EXPECT_FALSE(DeleteInvoice(view));
     EXPECT_EQ(Headers().size(), 4u);
 
     // A deposit asks twice.
     Highlight("DP3");
-    Tells("This record has payment activity. If you delete this record the payment data will "
-          "also be removed.",
-          "Please Note");
+    Tells(
+        "This record has payment activity. If you delete this record the payment data will "
+        "also be removed.",
+        "Please Note");
     Asks(MsgResult::No,
          "You are about to delete a payment you posted as a Deposit on Account. Are you sure?",
          "Please Confirm");
     EXPECT_FALSE(DeleteInvoice(view));
     Highlight("DP3");
-    Tells("This record has payment activity. If you delete this record the payment data will "
-          "also be removed.",
-          "Please Note");
+    Tells(
+        "This record has payment activity. If you delete this record the payment data will "
+        "also be removed.",
+        "Please Note");
     Asks(MsgResult::Yes,
          "You are about to delete a payment you posted as a Deposit on Account. Are you sure?",
          "Please Confirm");

@@ -46,9 +46,8 @@ protected:
         InvoiceMemoRec probe;
         EXPECT_TRUE(probe.set(InvoiceMemo::MemoInvNumber, number));
         InvoiceMemoRec found;
-        return InvoiceMemoData().Find(InvoiceMemoNumberKey,
-                                      BuildInvoiceMemoKey(probe, InvoiceMemoNumberKey),
-                                      found.bytes());
+        return InvoiceMemoData().Find(
+            InvoiceMemoNumberKey, BuildInvoiceMemoKey(probe, InvoiceMemoNumberKey), found.bytes());
     }
 
     static void SetStock(const std::string& code, const std::string& onHand) {
@@ -111,9 +110,10 @@ protected:
 // --- deleting ---
 
 TEST_F(InvoiceChangeTest, DeletingGivesBackStockOfStockedProductsAndTakesBackWhatIsOwed) {
-    Post(Entry({Sold("W1", "2", "Widget"), Sold("SVC", "1", "Service"), Sold("G1", "1,000", "Gadget"),
-                Sold("W1", "0.5", "Widget again"), Sold("", "", "Note only", "", "0.00")},
-               "30.00", "5.00"));
+    Post(Entry(
+        {Sold("W1", "2", "Widget"), Sold("SVC", "1", "Service"), Sold("G1", "1,000", "Gadget"),
+         Sold("W1", "0.5", "Widget again"), Sold("", "", "Note only", "", "0.00")},
+        "30.00", "5.00"));
     ASSERT_EQ(StockOf("W1"), "7.5");
     ASSERT_EQ(Balance(), "75.00");
     ASSERT_EQ(Receivables(), "125.00");
@@ -354,16 +354,14 @@ TEST_F(InvoiceChangeTest, AMemoInvoiceWhoseMemoWasLostGetsItBack) {
 TEST_F(InvoiceChangeTest, AHeaderChangedInTheMeantimeStopsTheChangeWithNothingWritten) {
     Post(Entry({Sold("W1", "1", "Widget")}, "1.00"));
     const InvoiceUnderEdit old = UnderEdit("1001");
-    const ChangePlan plan =
-        PlanInvoiceChange(old, Entry({Sold("W1", "5", "Widget")}, "5.00"));
+    const ChangePlan plan = PlanInvoiceChange(old, Entry({Sold("W1", "5", "Widget")}, "5.00"));
     ASSERT_TRUE(plan.change);
     InvoiceRec meanwhile = old.header;
     meanwhile.set(Invoice::InvNotes, "changed elsewhere");
     ASSERT_TRUE(InvoiceData().PutRec(meanwhile.bytes(), old.ref));
 
     host->Answer(MsgResult::Ok, "The record has changed in the meantime.");
-    EXPECT_EQ(ErrorOf([&] { WriteInvoiceChange(*plan.change, view); }),
-              "Modify operation failed");
+    EXPECT_EQ(ErrorOf([&] { WriteInvoiceChange(*plan.change, view); }), "Modify operation failed");
     EXPECT_EQ(StockOf("W1"), "9");
     EXPECT_EQ(Balance(), "51.00");
     EXPECT_EQ(TrimBlanks(Lines()[0].get(InvoiceLine::LineText).substr(0, 10)), "1");
