@@ -52,14 +52,6 @@ Decimal AmountDue(const InvoiceRec& h) {
         "The amount due of invoice " + number);
 }
 
-CustomerChange InvoiceCustomerOrRefuse(std::string_view number) {
-    if (auto found = FindCustomerByNumber(number)) return *found;
-    throw PlanRefusal{QString("Customer %1 of this invoice is not on file, so the customer's "
-                              "balance cannot be corrected.")
-                          .arg(FromCp1252(TrimBlanks(number))),
-                      "Customer Required"};
-}
-
 bool HasContent(const InvoiceRow& row) {
     return !TrimBlanks(row.code).empty() || !TrimBlanks(row.description).empty();
 }
@@ -70,7 +62,10 @@ std::vector<StoredLine> InvoiceLinesOf(std::string_view number) {
     std::vector<StoredLine> lines;
     const DataFile& file = InvoiceLineData();
     const StepFile open(file);
-    if (!open.ok()) return lines;
+    // Lines that cannot be read are not taken for no lines: their stock would be lost.
+    if (!open.ok())
+        throw PlanRefusal{
+            QString("The invoice line file cannot be opened (error %1).").arg(EngineErrorCode)};
     InvoiceLineRec probe;
     if (!probe.set(InvoiceLine::LineInvNumber, TrimBlanks(number))) return lines;
     const std::string wanted = TrimBlanks(BuildInvoiceLineKey(probe, InvoiceLineNumberKey));
@@ -84,6 +79,14 @@ std::vector<StoredLine> InvoiceLinesOf(std::string_view number) {
         ok = file.RetryLocked([&] { NextKey(file.handle(), InvoiceLineNumberKey, ref, key); });
     }
     return lines;
+}
+
+CustomerChange InvoiceCustomerOrRefuse(std::string_view number) {
+    if (auto found = FindCustomerByNumber(number)) return *found;
+    throw PlanRefusal{QString("Customer %1 of this invoice is not on file, so the customer's "
+                              "balance cannot be corrected.")
+                          .arg(FromCp1252(TrimBlanks(number))),
+                      "Customer Required"};
 }
 
 QString LinesBeyondGrid(const std::vector<StoredLine>& lines) {

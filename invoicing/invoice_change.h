@@ -23,8 +23,12 @@ struct StoredLine {
 };
 
 // The lines filed under the invoice number (compared trimmed and upper-cased), in the order
-// of the line file's number key.
+// of the line file's number key. A line file that cannot be opened refuses (PlanRefusal).
 std::vector<StoredLine> InvoiceLinesOf(std::string_view number);
+
+// The invoice's customer; refuses when it is not on file, as its balance could not be
+// corrected.
+CustomerChange InvoiceCustomerOrRefuse(std::string_view number);
 
 // Why the lines cannot be edited in the entry dialog's rows: more of them than it has rows.
 // Empty when they fit.

@@ -251,23 +251,20 @@ bool ModifyInvoice(InvoiceManagerView& view) {
         return false;
 
     // What the dialog cannot show whole is refused before it opens.
-    const auto customer = FindCustomerByNumber(h.get(Invoice::InvCustomerNumber));
-    if (!customer) {
-        Tell(QString("Customer %1 of this invoice is not on file, so the invoice cannot be "
-                     "changed.")
-                 .arg(FromCp1252(TrimBlanks(h.get(Invoice::InvCustomerNumber)))),
-             "Customer Required");
+    CustomerChange customer;
+    try {
+        customer = InvoiceCustomerOrRefuse(h.get(Invoice::InvCustomerNumber));
+        old.lines = InvoiceLinesOf(h.get(Invoice::InvNumber));
+        if (const QString beyond = LinesBeyondGrid(old.lines); !beyond.isEmpty())
+            throw PlanRefusal{beyond};
+    } catch (const PlanRefusal& refused) {
+        Tell(refused.text, refused.caption.isEmpty() ? QString("Edit Invoice") : refused.caption);
         return false;
     }
-    Masters().CustomerBuf = customer->record;
-    old.lines = InvoiceLinesOf(h.get(Invoice::InvNumber));
-    if (const QString beyond = LinesBeyondGrid(old.lines); !beyond.isEmpty()) {
-        Tell(beyond, "Edit Invoice");
-        return false;
-    }
+    Masters().CustomerBuf = customer.record;
 
     const ScopeExit addModeAgain([&dlg] { dlg.ProdInvMode = 0; });
-    FillForEdit(dlg, old, customer->record);
+    FillForEdit(dlg, old, customer.record);
 
     std::optional<InvoiceChange> change;
     const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {

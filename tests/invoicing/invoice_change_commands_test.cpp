@@ -214,6 +214,12 @@ TEST_F(InvoiceCommandsTest, EditRefusesPaymentsDepositsAndPaidInvoicesAndAsksWhe
             "This record is a deposit which has been previously offset (taken). Unable to edit "
             "this record.",
             "Deposit Taken");
+    AddRecord("992", Invoice::TypeRegular, "0.00", "3.00");
+    Amend("992", [](InvoiceRec& r) { EXPECT_TRUE(r.set(Invoice::InvCustomerNumber, "C9")); });
+    refused("992",
+            "Customer C9 of this invoice is not on file, so the customer's balance cannot be "
+            "corrected.",
+            "Customer Required");
 
     // Paid in full at entry: editable. Printed: asked first.
     Amend("1001", [](InvoiceRec& r) {
