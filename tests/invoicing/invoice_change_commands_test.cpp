@@ -1,6 +1,7 @@
 // The Invoice Manager's Delete and Edit on the highlighted invoice, offscreen through the
 // scripted host: the guards and confirmations of each, the entry dialog filled from the
 // invoice on file in edit mode, and the change posted from it.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -301,6 +302,21 @@ TEST_F(InvoiceCommandsTest, EditShowsTheInvoiceOnFileAndPostsTheChange) {
     EXPECT_EQ(BrowserCurrentRef(list), ref);
     EXPECT_EQ(view.status[1], "Editing invoice 1001 completed.");
     EXPECT_EQ(view.receivables, "112.00");
+}
+
+TEST_F(InvoiceCommandsTest, ATaxExemptCustomersInvoiceShowsNoTaxWhenEdited) {
+    AddCustomer("C2", "Bolt Exempt", [](CustomerRec& c) { c.set(Customer::TaxExempt, "Y"); });
+    InvoiceEntry e = Entry({{"W1", "2", "Widget", "2.00", "Y", "4.00", "0"}}, "4.00");
+    e.customerNumber = "C2";
+    Post(e);
+    Highlight("1001");
+    Edit([](TProdInv& d) {
+        EXPECT_EQ(d.CheckBox2->text(), "Tax Exempt");
+        EXPECT_EQ(d.ITax->text(), "0.00");
+        EXPECT_EQ(d.ITotal->text(), "4.00");
+        PressButton(d, "BitBtn1");
+    });
+    EXPECT_FALSE(ModifyInvoice(view));
 }
 
 TEST_F(InvoiceCommandsTest, TheDateIsShownInTheCompanysOrder) {
