@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <initializer_list>
 
 #include "engine/browse/browser.h"
 #include "invoicing/invoice_change.h"
