@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
+#include "invoicing/interest_wizard.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/prod_inv.h"
 #include "masters/master_manager.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
     const InvoicingWindows invoicingWindows;
+    const TInterestWiz interestWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
