@@ -17,11 +17,13 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/purchasing_services.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
+#include "shell/find_box.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -109,9 +111,11 @@ int main(int argc, char** argv) {
     // Every window is created once; each unit's command is enabled by registering it.
     TMainForm mainForm;
     const CalFormScope calForm;
+    const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
     const InvoicingServices invoicingServices;
+    const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const TInterestWiz interestWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.

@@ -11,8 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include <QString>
+
 #include "engine/engine.h"
 #include "masters/sample_masters.h"
+#include "platform/cp1252.h"
+#include "shell/company_rec.h"
 #include "shell/data_folder.h"
 #include "shell/sample_company.h"
 
@@ -50,7 +54,13 @@ int main(int argc, char** argv) {
         if (key == "data") {
             data = value;
         } else if (key == "name") {
-            name = value;
+            // Record text is Windows-1252, the command line the locale's (UTF-8).
+            const QString typed = QString::fromLocal8Bit(value.data(), value.size());
+            if (FirstUnencodable(typed) >= 0)
+                return Usage("--name holds a character that cannot be stored");
+            name = ToCp1252(typed);
+            if (name.size() > static_cast<std::size_t>(Company::Name.width))
+                return Usage("--name holds at most 35 characters");
         } else if (key == "company") {
             if (!ParseNumber(value, company)) return Usage("--company needs a number");
         } else if (key == "seed") {
@@ -86,7 +96,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     EngineStop();
-    std::printf("stockmere-sample: company %d \"%s\" written to %s\n", company, name.c_str(),
-                data.c_str());
+    std::printf("stockmere-sample: company %d \"%s\" written to %s\n", company,
+                FromCp1252(name).toLocal8Bit().constData(), data.c_str());
     return 0;
 }

@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace fields {
 
@@ -158,5 +160,37 @@ public:
 private:
     std::array<uint8_t, N> bytes_{};
 };
+
+// --- runs of text fields (the lines of a memo) ---
+
+namespace detail {
+template <class R, std::size_t... K>
+constexpr std::array<Text<R>, sizeof...(K)> TextRun(int first, int width,
+                                                    std::index_sequence<K...>) {
+    return {{Text<R>{first + (width + 1) * static_cast<int>(K), width}...}};
+}
+}  // namespace detail
+
+// N sN fields of one width, one straight after the other from `first`.
+template <class R, std::size_t N>
+constexpr std::array<Text<R>, N> TextRun(int first, int width) {
+    return detail::TextRun<R>(first, width, std::make_index_sequence<N>{});
+}
+
+// Writes lines into the run: lines beyond the run are dropped, each is cut to its field,
+// fields without a line are emptied.
+template <class R, std::size_t N>
+void SetTextRun(R& record, const std::array<Text<R>, N>& run, std::span<const std::string> lines) {
+    for (std::size_t k = 0; k < N; ++k) record.set(run[k], k < lines.size() ? lines[k] : "");
+}
+
+// The texts of the run as stored.
+template <class R, std::size_t N>
+std::vector<std::string> GetTextRun(const R& record, const std::array<Text<R>, N>& run) {
+    std::vector<std::string> lines;
+    lines.reserve(N);
+    for (const auto& field : run) lines.push_back(record.get(field));
+    return lines;
+}
 
 }  // namespace fields

@@ -1,68 +1,34 @@
 #include "invoicing/invoice_browse.h"
 
-#include "engine/browse/browser.h"
-#include "engine/decimal.h"
 #include "invoicing/invoice_files.h"
-#include "shell/find_box.h"
+#include "shell/document_list.h"
 
 namespace {
 
 const char* const InvoiceFindMode = "Inv";
 
-FindEntry DescribeInvoice(std::span<const uint8_t> record) {
+DocumentFindFields InvoiceFindFields(std::span<const uint8_t> record) {
     using fields::Get;
-    const std::string total = Get(record, Invoice::InvTotal);
-    const auto amount = Decimal::ParseBlankAsZero(total);
-    FindEntry entry;
-    entry.row = {Get(record, Invoice::InvDateYMD),
-                 Get(record, Invoice::InvNumber),
-                 Get(record, Invoice::InvCustomerNumber),
-                 Get(record, Invoice::InvKeyCode),
-                 amount ? amount->format(",0.00") : total,
-                 Get(record, Invoice::InvCustomerShortName),
-                 Get(record, Invoice::InvNotes)};
-    entry.searchable = {Get(record, Invoice::InvNumber), Get(record, Invoice::InvCustomerNumber),
-                        Get(record, Invoice::InvKeyCode),
-                        Get(record, Invoice::InvCustomerShortName), Get(record, Invoice::InvNotes)};
-    return entry;
+    using namespace Invoice;
+    return {Get(record, InvDateYMD), Get(record, InvNumber), Get(record, InvCustomerNumber),
+            Get(record, InvKeyCode), Get(record, InvTotal),  Get(record, InvCustomerShortName),
+            Get(record, InvNotes)};
 }
 
 }  // namespace
 
 bool SetupInvoiceBrowser(TFvcBrowser& browser, bool& sharedMode) {
-    InitBrowserModel(browser, Invoicing().InvoiceFile, InvoiceNumberKey, InvoiceRec::Size);
-    if (!EngineOK) return false;
-    BrowserGotoKey(browser, "", 0);
-    sharedMode = EngineModeFlag();
-    return true;
+    return SetupDocumentBrowser(browser, Invoicing().InvoiceFile, InvoiceRec::Size, sharedMode);
 }
 
 void RegisterInvoiceFindSource() {
-    RegisterFindSource(InvoiceFindMode, FindSource{{{"Year/Mo/Dy", 80},
-                                                    {"Invoice#", 80},
-                                                    {"Customer#", 80},
-                                                    {"Key Code", 80},
-                                                    {"Invoice Total", 90, true},
-                                                    {"Short Name", 90},
-                                                    {"Notes/Comments/Reference", 240}},
-                                                   [] { return Invoicing().InvoiceFile; },
-                                                   InvoiceRec::Size,
-                                                   DescribeInvoice});
+    RegisterFindSource(InvoiceFindMode, DocumentFindSource(
+                                            "Invoice#", "Customer#", "Invoice Total",
+                                            [] { return Invoicing().InvoiceFile; },
+                                            InvoiceRec::Size, InvoiceFindFields));
 }
 
 void FindInvoice(TFvcBrowser& browser) {
-    if (!FindBox) return;
-    FindBox->setWindowTitle("Find Invoice/Payment");
-    FindMode = InvoiceFindMode;
-    FindBox->ShowModal();
-    const std::optional<std::string> number = FindBoxSelectedNumber();
-    if (!number) return;
-
-    InvoiceRec wanted;
-    if (!wanted.set(Invoice::InvNumber, number->substr(0, Invoice::InvNumber.width))) return;
-    InvoiceRec found;
-    const int32_t ref = InvoiceData().Find(
-        InvoiceNumberKey, BuildInvoiceKey(wanted, InvoiceNumberKey), found.bytes());
-    if (ref == 0) return;
-    BrowserGotoKey(browser, BuildInvoiceKey(found, BrowserKeyNumber(browser)), ref);
+    FindDocument(browser, "Find Invoice/Payment", InvoiceFindMode, InvoiceData(), InvoiceNumberKey,
+                 Invoice::InvNumber);
 }

@@ -1,7 +1,5 @@
 #include "invoicing/invoice_files.h"
 
-#include <optional>
-
 #include "invoicing/invoice_line_file.h"
 #include "invoicing/invoice_memo_file.h"
 #include "invoicing/invoicing_file_desc.h"
@@ -106,18 +104,7 @@ bool CustomerHasInvoices(std::string_view customerNumber) {
     InvoiceRec probe;
     // Longer than any number on file: nobody's invoices.
     if (!probe.set(Invoice::InvCustomerNumber, TrimBlanks(customerNumber))) return false;
-    FileSetHandle& handle = Invoicing().InvoiceFile;
-    std::optional<FileSetCloser> closer;
-    if (handle == 0 || !IsFileSetOpen(handle)) {
-        OpenFileSet(handle, InvoiceData().OpenName());
-        if (!EngineOK) return EngineErrorCode != EngineCode::NoSuchFileSet;
-        closer.emplace(handle);
-    }
-    InvoiceRec found;
-    if (InvoiceData().Find(InvoiceCustomerKey, BuildInvoiceKey(probe, InvoiceCustomerKey),
-                           found.bytes()) != 0)
-        return true;
-    return EngineErrorCode != EngineCode::KeyNotFound;
+    return InvoiceData().KeyInUse(InvoiceCustomerKey, BuildInvoiceKey(probe, InvoiceCustomerKey));
 }
 
 bool OpenInvoiceDatabases() {

@@ -9,15 +9,11 @@ std::string BuildInvoiceMemoKey(std::span<const uint8_t> record, int keyNr) {
 }
 
 void SetInvoiceMemoLines(InvoiceMemoRec& record, std::span<const std::string> lines) {
-    for (std::size_t k = 0; k < InvoiceMemo::MemoLines.size(); ++k)
-        record.set(InvoiceMemo::MemoLines[k], k < lines.size() ? lines[k] : std::string());
+    fields::SetTextRun(record, InvoiceMemo::MemoLines, lines);
 }
 
 std::vector<std::string> InvoiceMemoLines(const InvoiceMemoRec& record) {
-    std::vector<std::string> lines;
-    lines.reserve(InvoiceMemo::MemoLines.size());
-    for (const auto& line : InvoiceMemo::MemoLines) lines.push_back(record.get(line));
-    return lines;
+    return fields::GetTextRun(record, InvoiceMemo::MemoLines);
 }
 
 const DataFile& InvoiceMemoData() {

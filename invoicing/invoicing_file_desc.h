@@ -11,11 +11,5 @@
 template <class Rec>
 DataFileDesc InvoicingFileDesc(std::string letters, FileSetHandle InvoicingState::*file,
                                Rec InvoicingState::*buf, uint8_t InvoicingState::*lockFlag) {
-    DataFileDesc d;
-    d.letters = std::move(letters);
-    d.file.recordLength = Rec::Size;
-    d.handle = [file]() -> FileSetHandle& { return Invoicing().*file; };
-    d.buffer = [buf] { return (Invoicing().*buf).bytes(); };
-    d.lockFlag = [lockFlag]() -> uint8_t& { return Invoicing().*lockFlag; };
-    return d;
+    return UnitFileDesc<&Invoicing>(std::move(letters), file, buf, lockFlag);
 }

@@ -16,17 +16,14 @@ template <class Fields, class Rec>
 DataFileDesc PartyDesc(const char* letters, const char* caption, const char* noun,
                        FileSetHandle MastersState::*file, Rec MastersState::*buf,
                        uint8_t MastersState::*lockFlag, KeyBuilder build) {
-    DataFileDesc d;
-    d.letters = letters;
-    d.file = {Rec::Size, {KeyDesc{30, true}, KeyDesc{8, false}}, std::move(build)};
+    DataFileDesc d = UnitFileDesc<&Masters>(letters, file, buf, lockFlag);
+    d.file.keys = {KeyDesc{30, true}, KeyDesc{8, false}};
+    d.file.buildKey = std::move(build);
     d.rebuildCaption = caption;
     d.missing = MissingFileSet::AskNewCompany;
     d.newCompanyText =
         QString("I am going to create a new, empty %1 file for this company.").arg(noun);
     d.compareOnUpdate = true;
-    d.handle = [file]() -> FileSetHandle& { return Masters().*file; };
-    d.buffer = [buf] { return (Masters().*buf).bytes(); };
-    d.lockFlag = [lockFlag]() -> uint8_t& { return Masters().*lockFlag; };
     return d;
 }
 
@@ -71,18 +68,15 @@ const DataFile& VendorData() {
 
 const DataFile& ProductData() {
     static const DataFile file([] {
-        DataFileDesc d;
-        d.letters = "P";
-        d.file = {ProductRec::Size,
-                  {KeyDesc{10, false}, KeyDesc{30, true}, KeyDesc{10, true}},
-                  [](std::span<const uint8_t> r, int nr) { return BuildProductKey(r, nr); }};
+        DataFileDesc d =
+            UnitFileDesc<&Masters>("P", &MastersState::ProductFile, &MastersState::ProductBuf,
+                                   &MastersState::ProductLockFlag);
+        d.file.keys = {KeyDesc{10, false}, KeyDesc{30, true}, KeyDesc{10, true}};
+        d.file.buildKey = [](std::span<const uint8_t> r, int nr) { return BuildProductKey(r, nr); };
         d.rebuildCaption = "Products";
         d.missing = MissingFileSet::AskNewCompany;
         d.newCompanyText = "I am going to create a new, empty product file for this company.";
         d.compareOnUpdate = true;
-        d.handle = []() -> FileSetHandle& { return Masters().ProductFile; };
-        d.buffer = [] { return Masters().ProductBuf.bytes(); };
-        d.lockFlag = []() -> uint8_t& { return Masters().ProductLockFlag; };
         return d;
     }());
     return file;

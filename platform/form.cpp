@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QShowEvent>
+#include <QThread>
+#include <QTimer>
 
+#include "platform/long_run.h"
 #include "platform/scope_guard.h"
 #include "platform/text_guard.h"
 
@@ -11,15 +14,23 @@ Form::Form(QWidget* parent) : QDialog(parent) {}
 void Form::SetModalResult(int result) {
     modalResult_ = result;
     if (result == Modal::None || !inModalLoop_ || closePending_) return;
-    // Close after the current event, so that handlers still to run for it may refuse.
     closePending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            closePending_ = false;
-            CloseIfResultSet();
-        },
-        Qt::QueuedConnection);
+    CloseWhenHandled(0);
+}
+
+// Closes after the event that set the result has been handled, so that handlers still to run
+// for it may refuse. A handler that waits for the user (a message box) runs an event loop of
+// its own, and a long one lets pending messages run; the close waits until both are over.
+void Form::CloseWhenHandled(int delayMs) {
+    QTimer::singleShot(delayMs, this, [this] {
+        if (QThread::currentThread()->loopLevel() > modalLoopLevel_ ||
+            PendingMessagesDepth() > modalPendingDepth_) {
+            CloseWhenHandled(50);
+            return;
+        }
+        closePending_ = false;
+        CloseIfResultSet();
+    });
 }
 
 void Form::CloseIfResultSet() {
@@ -43,6 +54,8 @@ int Form::ShowModal() {
 int Form::RunModalLoop() {
     modalResult_ = Modal::None;
     inModalLoop_ = true;
+    modalLoopLevel_ = QThread::currentThread()->loopLevel() + 1;  // the loop exec() runs
+    modalPendingDepth_ = PendingMessagesDepth();
     const ScopeExit leave([this] { inModalLoop_ = false; });
     exec();
     return modalResult_ != Modal::None ? modalResult_ : Modal::Cancel;

@@ -6,7 +6,8 @@
 // returns. A button bound to a result sets it before its own click handlers run, so an OK
 // handler can refuse by calling Refuse(), which tells the user, sets the result back to 0
 // and focuses the field: the window stays open with everything typed intact. The window
-// closes only once the event that set the result has been handled.
+// closes only once the event that set the result has been handled, message boxes its
+// handlers showed included.
 
 #include <QDialog>
 #include <QString>
@@ -62,9 +63,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CloseWhenHandled(int delayMs);
     void CloseIfResultSet();
 
     int modalResult_ = Modal::None;
     bool inModalLoop_ = false;
+    int modalLoopLevel_ = 0;
+    int modalPendingDepth_ = 0;
     bool closePending_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+class QPushButton;
 class QTextBrowser;
 
 // The help folder: beside the program, or the source tree's while developing; empty when
@@ -14,6 +15,9 @@ QString HelpFolder();
 // names; anything that could reach outside the folder has no page.
 QString HelpPagePath(const QString& keyword);
 
+// F1 anywhere in the window opens the keyword's page (through the message host).
+void BindHelpKey(QWidget& window, const QString& keyword);
+
 // The help window: one, reused, not modal.
 class HelpWindow : public QWidget {
     Q_OBJECT
@@ -21,8 +25,11 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
     void ShowKeyword(const QString& keyword);
+    QPushButton* ContentsBtn;
+    QPushButton* BackBtn;
     QTextBrowser* Browser;
 };
 
-// Shows the keyword's page in the help window, creating the window when needed.
+// Shows the keyword's page in the help window, creating the window when needed. The window
+// stays usable while a modal window is up (help is mostly asked for from one).
 HelpWindow& OpenHelpWindow(const QString& keyword);

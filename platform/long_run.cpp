@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QEventLoop>
 
+#include "platform/scope_guard.h"
+
 WaitCursor::WaitCursor() {
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
@@ -12,6 +14,15 @@ WaitCursor::~WaitCursor() {
     QApplication::restoreOverrideCursor();
 }
 
+namespace {
+int depth = 0;
+}
+
 void ProcessPendingMessages() {
+    const ScopedAssign<int> inside(depth, depth + 1);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+int PendingMessagesDepth() {
+    return depth;
 }

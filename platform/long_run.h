@@ -13,3 +13,6 @@ public:
 
 // Runs the pending paint, timer and posted events; keyboard and mouse input waits.
 void ProcessPendingMessages();
+// How many ProcessPendingMessages calls are running (nested): a command is still at work
+// while it is above the level the command started at.
+int PendingMessagesDepth();

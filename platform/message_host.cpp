@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -9,7 +10,6 @@
 #include <QPushButton>
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "platform/calculator.h"
 #include "platform/form.h"
@@ -20,7 +20,9 @@ namespace {
 
 MessageHost* installed = nullptr;
 
-std::vector<MsgResult> ButtonsOf(MsgButtons buttons) {
+}  // namespace
+
+std::vector<MsgResult> OfferedButtons(MsgButtons buttons) {
     switch (buttons) {
         case MsgButtons::Ok:
             return {MsgResult::Ok};
@@ -37,6 +39,8 @@ std::vector<MsgResult> ButtonsOf(MsgButtons buttons) {
     }
     return {MsgResult::Ok};
 }
+
+namespace {
 
 QMessageBox::StandardButton QtButton(MsgResult r) {
     switch (r) {
@@ -96,7 +100,7 @@ private:
 }  // namespace
 
 MsgResult DismissResult(MsgButtons buttons) {
-    const auto offered = ButtonsOf(buttons);
+    const auto offered = OfferedButtons(buttons);
     for (const MsgResult r : {MsgResult::Cancel, MsgResult::No, MsgResult::Abort}) {
         if (std::find(offered.begin(), offered.end(), r) != offered.end()) return r;
     }
@@ -118,7 +122,7 @@ MsgResult RealHost::ShowMessage(const QString& text, const QString& caption, Msg
                                 MsgButtons buttons) {
     QMessageBox box(QtIcon(icon), caption, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    const auto offered = ButtonsOf(buttons);
+    const auto offered = OfferedButtons(buttons);
     for (const MsgResult r : offered) box.addButton(QtButton(r));
     box.setDefaultButton(QtButton(offered.front()));
     box.setEscapeButton(box.button(QtButton(DismissResult(buttons))));
@@ -148,6 +152,11 @@ QString RealHost::AskFileName(const FileRequest& request) {
 bool RealHost::RunPrinterDialog(PrinterDialogKind kind) {
     QPrintDialog dialog(&SharedPrinter(), QApplication::activeWindow());
     dialog.setWindowTitle(kind == PrinterDialogKind::Setup ? "Printer Setup" : "Print");
+    if (kind == PrinterDialogKind::Setup) {
+        // Set-up only chooses the printer: a "Print" button would promise a print-out.
+        if (auto* box = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText("&OK");
+    }
     const ArrowWhileWaiting arrow;
     return dialog.exec() == QDialog::Accepted;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class Form;
 
@@ -21,6 +22,9 @@ enum class MsgResult {
     Yes = 6,
     No = 7
 };
+
+// The buttons a box offers, in the order shown.
+std::vector<MsgResult> OfferedButtons(MsgButtons buttons);
 
 // The answer a box gives when it is closed without choosing (Escape, or a script that has
 // no answer for it): Cancel when offered, else No, else Abort, else Ok.

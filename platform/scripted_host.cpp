@@ -12,28 +12,6 @@
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
 
-namespace {
-
-bool Offers(MsgButtons buttons, MsgResult r) {
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return r == MsgResult::Ok;
-        case MsgButtons::OkCancel:
-            return r == MsgResult::Ok || r == MsgResult::Cancel;
-        case MsgButtons::AbortRetryIgnore:
-            return r == MsgResult::Abort || r == MsgResult::Retry || r == MsgResult::Ignore;
-        case MsgButtons::YesNoCancel:
-            return r == MsgResult::Yes || r == MsgResult::No || r == MsgResult::Cancel;
-        case MsgButtons::YesNo:
-            return r == MsgResult::Yes || r == MsgResult::No;
-        case MsgButtons::RetryCancel:
-            return r == MsgResult::Retry || r == MsgResult::Cancel;
-    }
-    return false;
-}
-
-}  // namespace
-
 ScriptedHost::ScriptedHost(Failure onFailure) : fail_(std::move(onFailure)) {}
 
 ScriptedHost& ScriptedHost::Answer(MsgResult result, const QString& text, const QString& caption) {
@@ -132,7 +110,7 @@ MsgResult ScriptedHost::ShowMessage(const QString& text, const QString& caption,
             fail_("Message box " + what + " differs from the one scripted: " + step->text);
         } else if (!step->caption.isNull() && step->caption != caption) {
             fail_("Message box " + what + " has not the caption scripted: " + step->caption);
-        } else if (!Offers(buttons, step->answer)) {
+        } else if (std::ranges::count(OfferedButtons(buttons), step->answer) == 0) {
             fail_("Message box " + what + " does not offer the button scripted");
         } else {
             result = step->answer;

@@ -61,17 +61,6 @@ TNetTypeDlg::TNetTypeDlg(QWidget* parent) : Form(parent) {
     layout->addLayout(buttons);
 }
 
-PlatformWindows::PlatformWindows()
-    : statForm_(std::make_unique<TStatForm>()), netTypeDlg_(std::make_unique<TNetTypeDlg>()) {
-    StatForm = statForm_.get();
-    NetTypeDlg = netTypeDlg_.get();
-}
-
-PlatformWindows::~PlatformWindows() {
-    StatForm = nullptr;
-    NetTypeDlg = nullptr;
-}
-
 void ClearRebuildStatus() {
     TStatForm& form = RequireStatForm();
     form.Label1->clear();

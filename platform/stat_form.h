@@ -2,9 +2,8 @@
 // The shared progress window of long runs ("Rebuild Status") and the dialog shown when
 // the record engine has not been started.
 
-#include <memory>
-
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 
 class QLabel;
 
@@ -37,15 +36,9 @@ extern TNetTypeDlg* NetTypeDlg;
 // Creates the platform's windows once at start-up and sets the instance pointers; the
 // application (or a test) owns it.
 class PlatformWindows {
-public:
-    PlatformWindows();
-    ~PlatformWindows();
-    PlatformWindows(const PlatformWindows&) = delete;
-    PlatformWindows& operator=(const PlatformWindows&) = delete;
-
 private:
-    std::unique_ptr<TStatForm> statForm_;
-    std::unique_ptr<TNetTypeDlg> netTypeDlg_;
+    InstanceScope<TStatForm> statForm_{StatForm};
+    InstanceScope<TNetTypeDlg> netTypeDlg_{NetTypeDlg};
 };
 
 // Blanks the three labels of StatForm and lets pending messages run.

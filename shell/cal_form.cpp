@@ -6,11 +6,9 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include <stdexcept>
 
 #include "platform/cp1252.h"
+#include "platform/help.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
@@ -104,10 +103,11 @@ TCalForm::TCalForm(QWidget* parent) : Form(parent) {
     connect(YearEdit, &QSpinBox::valueChanged, this, [this](int year) {
         if (!syncing_) MoveToMonth(year, SelectedDate().month);
     });
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { ShowHelp("DateSelection"); });
+    BindHelpKey(*this, "DateSelection");
 
     ShowSelection();
+    // Days big enough to hit with the mouse.
+    resize(360, 300);
 }
 
 void TCalForm::SetDate(Date date) {
@@ -142,14 +142,6 @@ void TCalForm::FormShow() {
     ShowSelection();
     move(OnScreen(QPoint(CalLeft, CalTop), frameGeometry().size()));
     Calendar1->setFocus();
-}
-
-CalFormScope::CalFormScope() : form_(std::make_unique<TCalForm>()) {
-    CalForm = form_.get();
-}
-
-CalFormScope::~CalFormScope() {
-    CalForm = nullptr;
 }
 
 bool PickDate(QWidget* near, std::string& dateText, const QString& caption) {

@@ -4,10 +4,10 @@
 // the chosen text into the field when it closes with OK.
 
 #include <QString>
-#include <memory>
 #include <string>
 
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 #include "shell/dates.h"
 
 class QCalendarWidget;
@@ -53,15 +53,9 @@ private:
 extern TCalForm* CalForm;
 
 // Creates CalForm for the life of the object (the application's, or a test's).
-class CalFormScope {
+class CalFormScope : public InstanceScope<TCalForm> {
 public:
-    CalFormScope();
-    ~CalFormScope();
-    CalFormScope(const CalFormScope&) = delete;
-    CalFormScope& operator=(const CalFormScope&) = delete;
-
-private:
-    std::unique_ptr<TCalForm> form_;
+    CalFormScope() : InstanceScope(CalForm) {}
 };
 
 // The date fields' calendar button. When dateText is not a valid date of at least 10

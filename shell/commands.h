@@ -26,6 +26,7 @@ enum class CommandId {
     // Purchasing
     VendorManager,
     ProductManager,
+    PriceChangeWizard,
     PurchaseOrderManager,
     ReceivingWizard,
     // Reports & Mailings

@@ -1,12 +1,14 @@
 #include "shell/company_list.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/application.h"
 #include "platform/cp1252.h"
+#include "platform/help.h"
 #include "platform/list_view.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
@@ -58,6 +60,7 @@ TCompList::TCompList(TCoSetForm& settings, QWidget* parent) : Form(parent), sett
     CompListView->setObjectName("CompListView");
     CompListView->AddColumn("Company Name", 300);
     CompListView->AddColumn("Number", 80, Qt::AlignRight);
+    CompListView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     body->addWidget(CompListView, 1);
 
     auto* buttons = new QVBoxLayout;
@@ -82,6 +85,7 @@ TCompList::TCompList(TCoSetForm& settings, QWidget* parent) : Form(parent), sett
     connect(NewBtn, &QPushButton::clicked, this, [this] { NewBtnClick(); });
     connect(SettingsBtn, &QPushButton::clicked, this, [this] { SettingsBtnClick(); });
     connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("CompanyManager"); });
+    BindHelpKey(*this, "CompanyManager");
     connect(CompListView, &QTreeWidget::itemDoubleClicked, this, [this] { SelectBtn->click(); });
     resize(520, 380);
 }

@@ -422,7 +422,6 @@ TCoSetForm::TCoSetForm(QWidget* parent) : Form(parent) {
 
     const DialogButtons buttons = AddDialogButtons(*this, *layout, "CompanySettings");
     OKBtn = buttons.ok;
-    OKBtn->setDefault(true);
     CancelBtn = buttons.cancel;
     HelpBtn = buttons.help;
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });

@@ -2,9 +2,9 @@
 
 #include <QBoxLayout>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "platform/form.h"
+#include "platform/help.h"
 
 DialogButtons AddDialogButtons(Form& form, QBoxLayout& layout, const QString& helpKeyword) {
     const auto button = [&form](const char* name, const QString& caption) {
@@ -21,11 +21,11 @@ DialogButtons AddDialogButtons(Form& form, QBoxLayout& layout, const QString& he
     row->addWidget(buttons.cancel);
     layout.addLayout(row);
 
+    buttons.ok->setDefault(true);
     form.SetButtonResult(buttons.ok, Modal::Ok);
     form.SetButtonResult(buttons.cancel, Modal::Cancel);
-    const auto showHelp = [helpKeyword] { ShowHelp(helpKeyword); };
-    QObject::connect(buttons.help, &QPushButton::clicked, &form, showHelp);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, &form);
-    QObject::connect(f1, &QShortcut::activated, &form, showHelp);
+    QObject::connect(buttons.help, &QPushButton::clicked, &form,
+                     [helpKeyword] { ShowHelp(helpKeyword); });
+    BindHelpKey(form, helpKeyword);
     return buttons;
 }

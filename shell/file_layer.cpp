@@ -287,3 +287,17 @@ int32_t DataFile::Find(int keyNr, std::string_view key, std::span<uint8_t> recor
     RetryLocked([&] { ref = FindExact(handle(), d_.file, keyNr, key, record, accept); });
     return ref;
 }
+
+bool DataFile::KeyInUse(int keyNr, std::string_view key) const {
+    FileSetHandle& h = handle();
+    std::optional<FileSetCloser> closer;
+    if (h == 0 || !IsFileSetOpen(h)) {
+        if (!HasCompany()) return false;
+        OpenFileSet(h, OpenName(), false, false, false, true);
+        if (!EngineOK) return EngineErrorCode != EngineCode::NoSuchFileSet;
+        closer.emplace(h);
+    }
+    std::vector<uint8_t> record(recordLength());
+    if (Find(keyNr, key, record) != 0) return true;
+    return EngineErrorCode != EngineCode::KeyNotFound;
+}

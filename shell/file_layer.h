@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -51,6 +52,20 @@ struct DataFileDesc {
     // may be empty.
     std::function<uint8_t&()> lockFlag;
 };
+
+// A description tied to a unit's handle, record buffer and lock flag, reached through the
+// unit's accessor (`Unit`, as &Invoicing) on each call, so that a test's fresh state is used.
+template <auto Unit, class State, class Rec>
+DataFileDesc UnitFileDesc(std::string letters, FileSetHandle State::*file, Rec State::*buf,
+                          uint8_t State::*lockFlag) {
+    DataFileDesc d;
+    d.letters = std::move(letters);
+    d.file.recordLength = Rec::Size;
+    d.handle = [file]() -> FileSetHandle& { return Unit().*file; };
+    d.buffer = [buf] { return (Unit().*buf).bytes(); };
+    d.lockFlag = [lockFlag]() -> uint8_t& { return Unit().*lockFlag; };
+    return d;
+}
 
 // True when the last engine call failed for a lock or because the file was in use (class 2).
 bool FileLocked();
@@ -122,6 +137,11 @@ public:
     // hands on whatever record the search landed on.
     int32_t Find(int keyNr, std::string_view key, std::span<uint8_t> record,
                  const RecordTest& accept = {}) const;
+    // Whether a record of the current company has exactly `key` as key keyNr. Uses the
+    // unit's handle when the set is open, else opens it for the look-up alone. No file set
+    // means no such record; a set that cannot be read answers true, since the record cannot
+    // be shown to be absent.
+    bool KeyInUse(int keyNr, std::string_view key) const;
 
     // Runs the engine call, again while it fails for a lock and the user answers No to
     // "Cannot get a lock.  Abort?". The call's EngineOK; false when the user gave up.

@@ -3,17 +3,16 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
 #include <stdexcept>
 
 #include "platform/cp1252.h"
+#include "platform/help.h"
 #include "platform/list_view.h"
 #include "platform/long_run.h"
 #include "platform/text_guard.h"
@@ -111,8 +110,7 @@ TFindBox::TFindBox(QWidget* parent) : Form(parent) {
     layout->addLayout(search);
     layout->addLayout(buttons);
 
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [] { ShowHelp("Find"); });
+    BindHelpKey(*this, "Find");
 
     BuildList(nullptr);
 }
@@ -204,14 +202,6 @@ void TFindBox::FindBtnClick() {
         MessageBox(EngineErrorText(found.errorCode), windowTitle(), MsgIcon::Error);
     else if (found.matches.empty())
         MessageBox("No matches found.", windowTitle(), MsgIcon::Information);
-}
-
-FindBoxScope::FindBoxScope() : form_(std::make_unique<TFindBox>()) {
-    FindBox = form_.get();
-}
-
-FindBoxScope::~FindBoxScope() {
-    FindBox = nullptr;
 }
 
 std::optional<std::string> FindBoxSelectedNumber() {

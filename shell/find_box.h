@@ -7,7 +7,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "engine/engine.h"
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 
 class ListView;
 class QLineEdit;
@@ -68,7 +68,7 @@ public:
 
     QLineEdit* FindText;
     QPushButton* FindBtn;
-    ListView* ListView1;  // rebuilt when the mode's columns change
+    ListView* ListView1;  // made anew each showing, with the columns of FindMode
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
@@ -81,23 +81,14 @@ protected:
 private:
     void BuildList(const FindSource* source);
     void ChooseRow();
-
-    std::string listMode_;
-    bool listBuilt_ = false;
 };
 
 extern TFindBox* FindBox;
 
 // Creates FindBox for the life of the object (the application's, or a test's).
-class FindBoxScope {
+class FindBoxScope : public InstanceScope<TFindBox> {
 public:
-    FindBoxScope();
-    ~FindBoxScope();
-    FindBoxScope(const FindBoxScope&) = delete;
-    FindBoxScope& operator=(const FindBoxScope&) = delete;
-
-private:
-    std::unique_ptr<TFindBox> form_;
+    FindBoxScope() : InstanceScope(FindBox) {}
 };
 
 // The document number of the row chosen when FindBox last closed (its first sub-item,

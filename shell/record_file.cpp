@@ -17,6 +17,8 @@ bool FailWithCode(int32_t code) {
     return false;
 }
 
+#include "platform/scope_guard.h"
+
 EngineFailure::EngineFailure() : code_(EngineErrorCode) {}
 
 bool EngineFailure::report() const {
@@ -33,7 +35,11 @@ bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
         LockFileSet(handle);
         if (!EngineOK) return false;
     }
+    // An error raised inside the body still closes the bracket: one left open would hold
+    // every later write on the set back from the disk.
+    ScopeExit unlockOnError([handle] { UnlockFileSet(handle); });
     const bool ok = body();
+    unlockOnError.Dismiss();
     const EngineFailure failure;
     UnlockFileSet(handle);
     if (!ok) return failure.report();

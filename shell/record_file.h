@@ -54,7 +54,8 @@ private:
 
 // Runs `body` inside one whole-record bracket, so that a record and its keys reach the disk
 // together. `enter` takes the bracket and answers whether it did (plain LockFileSet when
-// empty). The answer is the body's, and false when the bracket could not be closed.
+// empty). The answer is the body's, and false when the bracket could not be closed. An error
+// the body raises closes the bracket on its way out.
 bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
                const std::function<bool()>& enter = {});
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "engine/engine.h"
 #include "platform/scripted_host_guard.h"
 #include "platform/stat_form.h"
@@ -18,6 +20,11 @@ protected:
         EXPECT_TRUE(shell.context().companies.CurrentCompany.set(Company::CompanyNumber, "7"));
     }
     ~CompanyEnv() override { EngineStop(); }
+
+    // The engine's name of company 7's file set with the letters.
+    std::string SetName(const char* letters) const {
+        return (dir.path() / ("7" + std::string(letters))).string();
+    }
 
     testsupport::TempDir dir;
     ShellContextScope shell{dir.path()};

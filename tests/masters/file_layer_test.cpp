@@ -10,6 +10,7 @@
 #include "engine/record_fields.h"
 #include "shell/text.h"
 #include "tests/masters/company_env.h"
+#include "tests/support/stored_files.h"
 
 namespace {
 
@@ -73,16 +74,7 @@ protected:
     }
     // The (key, ref) pairs of index keyNr, in order.
     std::vector<std::pair<std::string, int32_t>> Index(int keyNr) {
-        std::vector<std::pair<std::string, int32_t>> entries;
-        ClearKeyPosition(handle, keyNr);
-        for (;;) {
-            int32_t ref = 0;
-            std::string key;
-            NextKey(handle, keyNr, ref, key);
-            if (!EngineOK) break;
-            entries.emplace_back(key, ref);
-        }
-        return entries;
+        return IndexEntries(handle, keyNr);
     }
     std::filesystem::path SetFile(const char* ext) const {
         return dir.path() / ("7T" + std::string(ext));

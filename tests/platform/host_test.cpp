@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "platform/application.h"
 #include "platform/form.h"
+#include "platform/long_run.h"
 #include "platform/scripted_host_guard.h"
 
 namespace {
@@ -55,6 +59,25 @@ struct Collected {
     ScriptedHost host{[this](const QString& f) { failures << f; }};
     MessageHost* previous = InstallHost(&host);
     ~Collected() { InstallHost(previous); }
+};
+
+// Acts on the dialog every 10 ms while it is the modal window, one step at a time, as a user
+// would while the real host's loop runs.
+class Driver {
+public:
+    Driver(QDialog& dialog, std::function<void(int step)> act) : act_(std::move(act)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &dialog] {
+            if (dialog.isVisible() && QApplication::activeModalWidget() == &dialog) act_(steps_++);
+        });
+        timer_.start();
+    }
+    int Steps() const { return steps_; }
+
+private:
+    std::function<void(int)> act_;
+    QTimer timer_;
+    int steps_ = 0;
 };
 
 }  // namespace
@@ -214,12 +237,8 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
     Collected c;  // answers the refusal's box; no watchdog, the loop here is meant
     c.host.Answer(MsgResult::Ok, "Please enter a name.");
     RealHost real;
-    int step = 0;
-    QTimer driver;
-    driver.setInterval(10);
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (!dialog.isVisible()) return;
-        switch (step++) {
+    const Driver driver(dialog, [&](int step) {
+        switch (step) {
             case 0:
                 dialog.OKBtn->click();
                 break;  // refused
@@ -232,7 +251,6 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
                 break;
         }
     });
-    driver.start();
     EXPECT_EQ(real.ShowModal(dialog), Modal::All);
     EXPECT_EQ(dialog.shows, 1);
 
@@ -242,6 +260,81 @@ TEST(RealModalLoop, ResultClosesAfterHandlersAndRefusalKeepsItOpen) {
     EXPECT_EQ(dialog.shows, 2);
     EXPECT_TRUE(c.failures.isEmpty());
     EXPECT_EQ(c.host.Pending(), 0u);
+}
+
+namespace {
+
+// Answers like the scripted host, but only after running an event loop of its own, as a real
+// message box does: whatever was queued before the box came up runs while it is up.
+class WaitingHost : public ScriptedHost {
+public:
+    using ScriptedHost::ScriptedHost;
+    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
+                          MsgButtons buttons) override {
+        QEventLoop box;
+        QTimer::singleShot(30, &box, &QEventLoop::quit);
+        box.exec();
+        return ScriptedHost::ShowMessage(text, caption, icon, buttons);
+    }
+};
+
+}  // namespace
+
+// The refusal's message box runs its own loop while the OK click is still being handled; the
+// window must not close in it, or the user's typing is lost with the window.
+TEST(RealModalLoop, ARefusalWhoseBoxWaitsForTheUserKeepsTheWindowOpen) {
+    NameDialog dialog;
+    QStringList failures;
+    WaitingHost host([&](const QString& f) { failures << f; });
+    MessageHost* previous = InstallHost(&host);
+    host.Answer(MsgResult::Ok, "Please enter a name.");
+    RealHost real;
+    const Driver driver(dialog, [&](int step) {
+        switch (step) {
+            case 0:
+                dialog.Name->setText("  ");
+                dialog.OKBtn->click();  // refused while the box waits
+                break;
+            case 1:
+                EXPECT_EQ(dialog.Name->text(), "  ");
+                dialog.Name->setText("Ann");
+                dialog.OKBtn->click();
+                break;
+            default:
+                dialog.reject();  // not reached while the window behaves
+                break;
+        }
+    });
+    EXPECT_EQ(real.ShowModal(dialog), Modal::Ok);
+    EXPECT_EQ(driver.Steps(), 2);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
+    InstallHost(previous);
+}
+
+// A handler that lets pending messages run (a progress window, a wait for a lock) is still
+// handling the click: the window stays until it is done, and its refusal still counts.
+TEST(RealModalLoop, PendingMessagesRunInsideAHandlerDoNotCloseTheWindow) {
+    NameDialog dialog;
+    Collected c;
+    c.host.Answer(MsgResult::Ok, "Please enter a name.");
+    bool shownDuringRun = false;
+    QObject::connect(dialog.AllBtn, &QPushButton::clicked, &dialog, [&] {
+        QThread::msleep(5);
+        ProcessPendingMessages();
+        shownDuringRun = dialog.isVisible();
+        dialog.Refuse(dialog.Name, "Please enter a name.", "Name Entry");
+    });
+    RealHost real;
+    const Driver driver(dialog, [&](int step) {
+        if (step == 0)
+            dialog.AllBtn->click();
+        else
+            dialog.CancelBtn->click();
+    });
+    EXPECT_EQ(real.ShowModal(dialog), Modal::Cancel);
+    EXPECT_TRUE(shownDuringRun);
+    EXPECT_GE(driver.Steps(), 2);
+    EXPECT_TRUE(c.failures.isEmpty()) << c.failures.join("; ").toStdString();
 }
 
 TEST(ErrorDisplay, CommandErrorIsShownAndTheProgramGoesOn) {

@@ -2,8 +2,11 @@
 // dialog, help by keyword and the calculator.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QTextBrowser>
 
 #include "platform/calculator.h"
@@ -106,6 +109,55 @@ TEST(Help, KeywordPagesAreFoundAndOthersSayThereIsNoHelp) {
     EXPECT_TRUE(window.Browser->toPlainText().contains("Stockmere Help"));
     OpenHelpWindow("NoSuchTopic");
     EXPECT_TRUE(window.Browser->toPlainText().contains("No help for NoSuchTopic"));
+    window.close();
+}
+
+namespace {
+
+// Whether Qt last told the window it is blocked by a modal window.
+struct BlockWatch : QObject {
+    bool blocked = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowBlocked) blocked = true;
+        if (event->type() == QEvent::WindowUnblocked) blocked = false;
+        return false;
+    }
+};
+
+}  // namespace
+
+// Help is asked for from modal windows; a help window they blocked could not be scrolled,
+// followed or closed until the window asking for it was gone.
+TEST(Help, TheHelpWindowStaysUsableWhileAModalWindowIsUp) {
+    HelpWindow& first = OpenHelpWindow("index");
+    BlockWatch watch;
+    first.installEventFilter(&watch);
+
+    QDialog settings;
+    settings.setWindowModality(Qt::ApplicationModal);
+    settings.show();
+    HelpWindow& shown = OpenHelpWindow("MainWindow");
+    shown.installEventFilter(&watch);
+    QApplication::processEvents();
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_FALSE(watch.blocked);
+    EXPECT_TRUE(shown.Browser->toPlainText().contains("Main Window"));
+
+    // It outlives the window it was opened from.
+    settings.hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(shown.isVisible());
+    shown.close();
+}
+
+TEST(Help, BackAndContentsMoveBetweenPages) {
+    HelpWindow& window = OpenHelpWindow("CompanyManager");
+    EXPECT_FALSE(window.BackBtn->isEnabled());
+    window.ContentsBtn->click();
+    EXPECT_TRUE(window.Browser->toPlainText().contains("Stockmere Help"));
+    ASSERT_TRUE(window.BackBtn->isEnabled());
+    window.BackBtn->click();
+    EXPECT_TRUE(window.Browser->toPlainText().contains("Company Manager"));
     window.close();
 }
 

@@ -1,0 +1,12 @@
+#pragma once
+// What the purchase-order files lend other units, plugged in for the life of the object (the
+// application's, or a test's): the master files learn which vendors orders refer to, and the
+// find dialog learns to search purchase orders ("PO").
+
+class PurchasingServices {
+public:
+    PurchasingServices();
+    ~PurchasingServices();
+    PurchasingServices(const PurchasingServices&) = delete;
+    PurchasingServices& operator=(const PurchasingServices&) = delete;
+};

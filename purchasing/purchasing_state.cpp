@@ -1,0 +1,5 @@
+#include "purchasing/purchasing_state.h"
+
+PurchasingState& Purchasing() {
+    return InstalledOrBuiltIn<PurchasingState>();
+}
