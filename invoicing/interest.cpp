@@ -1,11 +1,13 @@
 #include "invoicing/interest.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 #include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
 #include "invoicing/invoice_line_file.h"
+#include "invoicing/plan_checks.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -15,11 +17,6 @@
 
 namespace {
 
-// The first reason a run cannot be written ends its planning.
-struct PlanRefused {
-    QString text;
-};
-
 QString Q(std::string_view text) {
     return FromCp1252(TrimBlanks(text));
 }
@@ -28,27 +25,8 @@ Decimal Hundred() {
     return Decimal::FromScaled(100 * Decimal::Scale);
 }
 
-// A stored amount; blank is 0.
-Decimal StoredAmount(std::string_view text, const QString& what) {
-    if (const auto value = Decimal::ParseBlankAsZero(StripCommas(text))) return *value;
-    throw PlanRefused{QString("%1 (\"%2\") is not a number.").arg(what, Q(text))};
-}
-
 Decimal Plus(Decimal a, Decimal b, const QString& what) {
-    if (const auto sum = Decimal::Add(a, b)) return *sum;
-    throw PlanRefused{QString("%1 would be too large.").arg(what)};
-}
-
-template <class Rec, class Field>
-void Store(Rec& rec, Field field, std::string_view text, const QString& what) {
-    if (!rec.set(field, text))
-        throw PlanRefused{QString("%1 (%2) does not fit its field of %3 characters.")
-                              .arg(what, FromCp1252(text))
-                              .arg(field.width)};
-}
-
-std::string TwoDigits(int n) {
-    return (n < 10 ? "0" : "") + std::to_string(n);
+    return SumOrRefuse(Decimal::Add(a, b), what);
 }
 
 // The company's next invoice number as a whole number.
@@ -58,7 +36,7 @@ uint64_t RunningNumberOf(const CompanyRec& company) {
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error != std::errc() || stop != end)
-        throw PlanRefused{QString("The company's next invoice number (\"%1\") is not a whole "
+        throw PlanRefusal{QString("The company's next invoice number (\"%1\") is not a whole "
                                   "number. Please correct it in the company settings first.")
                               .arg(Q(text))};
     return value;
@@ -73,25 +51,25 @@ public:
         const ShellContext& shell = Shell();
         const auto date = shell.companies.dateFormat().parse(TrimBlanks(data_.date));
         if (!date)
-            throw PlanRefused{
+            throw PlanRefusal{
                 QString("The invoice date %1 is not a valid date.").arg(Q(data_.date))};
         date_ = *date;
         ymd_ = SortableDate(date_);
         const auto stored = FindCompany(shell.folder, shell.companies.fileStem());
         if (!stored)
-            throw PlanRefused{QString("The company cannot be read from the company file "
+            throw PlanRefusal{QString("The company cannot be read from the company file "
                                       "(error %1).")
                                   .arg(EngineErrorCode)};
         const auto periods = CompanyAgingPeriods(*stored);
         if (!periods)
-            throw PlanRefused{
+            throw PlanRefusal{
                 "The company's aging periods are not whole numbers of days. Please correct "
                 "them in the company settings first."};
         bucket_ = static_cast<std::size_t>(
             AgingBucketOf(DaysBetween(date_, shell.clock.today()), *periods));
         companyNumber_ = TrimBlanks(stored->get(Company::CompanyNumber));
 
-        if (customers_.empty()) throw PlanRefused{"There are no customers to invoice."};
+        if (customers_.empty()) throw PlanRefusal{"There are no customers to invoice."};
         plan_.data = data_;
         uint64_t running = RunningNumberOf(*stored);
         Decimal total;
@@ -103,18 +81,19 @@ public:
         // The company's numbers and total must take what the run leaves behind.
         CompanyRec trial = *stored;
         const QString receivables = "The company's receivables total";
-        Store(trial, Company::ReceivablesTotal,
-              Plus(StoredAmount(stored->get(Company::ReceivablesTotal), receivables), total,
-                   receivables)
-                  .format("0.00"),
-              receivables);
+        SetOrRefuse(trial, Company::ReceivablesTotal,
+                    Plus(AmountOrRefuse(stored->get(Company::ReceivablesTotal), receivables), total,
+                         receivables)
+                        .format("0.00"),
+                    receivables);
         plan_.nextInvoiceNumber = std::to_string(running);
         plan_.lastInvoiceNumber = std::to_string(running - 1);
-        Store(trial, Company::NextInvoiceNumber, plan_.nextInvoiceNumber,
-              "The next invoice number");
-        Store(trial, Company::InterestMonthlyRate, TrimBlanks(data_.rateText), "The monthly rate");
-        Store(trial, Company::InterestMinimumCharge, TrimBlanks(data_.minimumText),
-              "The minimum charge");
+        SetOrRefuse(trial, Company::NextInvoiceNumber, plan_.nextInvoiceNumber,
+                    "The next invoice number");
+        SetOrRefuse(trial, Company::InterestMonthlyRate, TrimBlanks(data_.rateText),
+                    "The monthly rate");
+        SetOrRefuse(trial, Company::InterestMinimumCharge, TrimBlanks(data_.minimumText),
+                    "The minimum charge");
         return std::move(plan_);
     }
 
@@ -127,48 +106,45 @@ private:
 
         // One number, one invoice: lines and memos are joined to the header by it.
         InvoiceRec probe;
-        Store(probe, Invoice::InvNumber, inv.number, "The invoice number");
+        SetOrRefuse(probe, Invoice::InvNumber, inv.number, "The invoice number");
         InvoiceRec onFile;
         if (InvoiceData().Find(InvoiceNumberKey, BuildInvoiceKey(probe, InvoiceNumberKey),
                                onFile.bytes()) != 0)
-            throw PlanRefused{QString("Invoice number %1 is already on file. Please correct the "
+            throw PlanRefusal{QString("Invoice number %1 is already on file. Please correct the "
                                       "company's next invoice number first.")
                                   .arg(FromCp1252(inv.number))};
 
         CustomerRec key;
-        Store(key, Customer::Number, TrimBlanks(customer.number), "The customer number");
+        SetOrRefuse(key, Customer::Number, TrimBlanks(customer.number), "The customer number");
         CustomerRec& c = inv.customer;
         inv.customerRef = CustomerData().Find(CustomerNumberKey,
                                               BuildCustomerKey(key, CustomerNumberKey), c.bytes());
         if (inv.customerRef == 0)
-            throw PlanRefused{QString("Customer %1 is no longer on file. Please scan the file "
+            throw PlanRefusal{QString("Customer %1 is no longer on file. Please scan the file "
                                       "again.")
                                   .arg(number)};
 
         const std::string net = customer.charge.format("0.00");
         InvoiceRec& h = inv.header;
-        Store(h, Invoice::InvNumber, inv.number, "The invoice number");
+        SetOrRefuse(h, Invoice::InvNumber, inv.number, "The invoice number");
         h.set(Invoice::InvType, Invoice::TypeRegular);
         h.set(Invoice::InvKeyCode, "Interest");
-        Store(h, Invoice::InvCustomerNumber, TrimBlanks(customer.number), "The customer number");
-        Store(h, Invoice::InvCompanyNumber, companyNumber_, "The company number");
-        h.set(Invoice::InvDate, data_.date);
+        SetOrRefuse(h, Invoice::InvCustomerNumber, TrimBlanks(customer.number),
+                    "The customer number");
+        SetOrRefuse(h, Invoice::InvCompanyNumber, companyNumber_, "The company number");
+        SetInvoiceDate(h, data_.date, date_);
         h.set(Invoice::InvPrinted, data_.markPrinted ? "Y" : "");
-        h.set(Invoice::InvMonth, TwoDigits(date_.month));
-        h.set(Invoice::InvDay, TwoDigits(date_.day));
-        h.set(Invoice::InvYear, std::to_string(date_.year));
-        h.set(Invoice::InvDateYMD, ymd_);
         h.set(Invoice::InvNotes, data_.comments);
         h.set(Invoice::InvTerms, data_.terms);
         h.set(Invoice::InvStatementNote, data_.statementNote);
         h.set(Invoice::InvKind, Invoice::KindLineItems);
         h.set(Invoice::InvCustomerShortName, c.get(Customer::ShortName));
         const QString charge = QString("The charge of customer %1").arg(number);
-        Store(h, Invoice::InvNet, net, charge);
-        Store(h, Invoice::InvTax, "0.00", charge);
-        Store(h, Invoice::InvTotal, net, charge);
-        Store(h, Invoice::InvDue, net, charge);
-        Store(h, Invoice::InvPaid, "0.00", charge);
+        SetOrRefuse(h, Invoice::InvNet, net, charge);
+        SetOrRefuse(h, Invoice::InvTax, "0.00", charge);
+        SetOrRefuse(h, Invoice::InvTotal, net, charge);
+        SetOrRefuse(h, Invoice::InvDue, net, charge);
+        SetOrRefuse(h, Invoice::InvPaid, "0.00", charge);
 
         InvoiceLineRec& line = inv.line;
         InvoiceRow row;
@@ -178,28 +154,30 @@ private:
         row.taxFlag = "N";
         row.extension = net;
         const auto text = InvoiceLineText(row);
-        if (!text) throw PlanRefused{charge + " is too wide for the invoice line."};
+        if (!text) throw PlanRefusal{charge + " is too wide for the invoice line."};
         line.set(InvoiceLine::LineText, *text);
         line.set(InvoiceLine::LineKind, "P");
-        Store(line, InvoiceLine::LineCompanyNumber, companyNumber_, "The company number");
-        Store(line, InvoiceLine::LineInvNumber, inv.number, "The invoice number");
+        SetOrRefuse(line, InvoiceLine::LineCompanyNumber, companyNumber_, "The company number");
+        SetOrRefuse(line, InvoiceLine::LineInvNumber, inv.number, "The invoice number");
         line.set(InvoiceLine::LineSortDate, ymd_);
         line.set(InvoiceLine::LineProductCode, "Interest");
-        Store(line, InvoiceLine::LineCustomerNumber, TrimBlanks(customer.number),
-              "The customer number");
+        SetOrRefuse(line, InvoiceLine::LineCustomerNumber, TrimBlanks(customer.number),
+                    "The customer number");
         line.set(InvoiceLine::LineCustomerShortName, c.get(Customer::ShortName));
 
         const QString balance = QString("The balance of customer %1").arg(number);
-        Store(c, Customer::Balance,
-              Plus(StoredAmount(c.get(Customer::Balance), balance), customer.charge, balance)
-                  .format("0.00"),
-              balance);
-        Store(c, Customer::LastInvoiceNumber, inv.number, "The invoice number");
+        SetOrRefuse(
+            c, Customer::Balance,
+            Plus(AmountOrRefuse(c.get(Customer::Balance), balance), customer.charge, balance)
+                .format("0.00"),
+            balance);
+        SetOrRefuse(c, Customer::LastInvoiceNumber, inv.number, "The invoice number");
         const auto bucket = Customer::Amounts[bucket_];
         const QString aging = QString("The aging amount of customer %1").arg(number);
-        Store(c, bucket,
-              Plus(StoredAmount(c.get(bucket), aging), customer.charge, aging).format("0.00"),
-              aging);
+        SetOrRefuse(
+            c, bucket,
+            Plus(AmountOrRefuse(c.get(bucket), aging), customer.charge, aging).format("0.00"),
+            aging);
         return inv;
     }
 
@@ -215,15 +193,8 @@ private:
 }  // namespace
 
 std::string OverdueClassCode(OverdueClass overdue) {
-    switch (overdue) {
-        case OverdueClass::Over2:
-            return "6";
-        case OverdueClass::Over3:
-            return "9";
-        case OverdueClass::Over1:
-            break;
-    }
-    return "3";
+    static constexpr std::array<const char*, 3> codes{"3", "6", "9"};
+    return codes[static_cast<std::size_t>(overdue)];
 }
 
 OverdueClass OverdueClassOf(std::string_view code) {
@@ -307,12 +278,8 @@ std::string InterestInvoiceNumber(uint64_t running) {
 InterestPlanResult PlanInterestInvoices(const InterestInvoiceData& data,
                                         const std::vector<InterestCustomer>& customers) {
     InterestPlanResult result;
-    try {
-        result.plan = InterestPlanner(data, customers).Plan();
-    } catch (const PlanRefused& refused) {
-        result.refusal = refused.text;
-        result.caption = InterestCaption;
-    }
+    RunPlanning([&] { result.plan = InterestPlanner(data, customers).Plan(); }, result.refusal,
+                result.caption, InterestCaption);
     return result;
 }
 

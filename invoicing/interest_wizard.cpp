@@ -1,6 +1,5 @@
 #include "invoicing/interest_wizard.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -55,6 +54,14 @@ T* Named(const char* name, Args&&... args) {
     return control;
 }
 
+// A captioned field in a row of the grid: the caption, then the field.
+void AddField(QGridLayout* grid, int row, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(field, row, 1);
+}
+
 QPushButton* Button(QWidget* parent, const char* name, const QString& text) {
     auto* button = Named<QPushButton>(name, text, parent);
     button->setAutoDefault(false);
@@ -62,26 +69,17 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text) {
 }
 
 // Amounts are drawn aligned on their point: the whole part ends where ".00" and a small gap
-// begin at the cell's right edge, the rest follows it.
+// begin at the cell's right edge, the rest follows it, both 2 pixels below the cell's top.
 class PointAlignedDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!IsAmount(index)) return;
         const QString text = index.data().toString();
         const qsizetype point = text.indexOf('.');
-        if (index.column() < OverdueCol || point < 0) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        QStyleOptionViewItem plain = option;
-        initStyleOption(&plain, index);
-        plain.text.clear();
-        const QWidget* widget = option.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &plain, painter, widget);
-
         const QRect cell = option.rect.adjusted(0, 2, 0, 0);
         const int at = cell.right() + 1 - option.fontMetrics.horizontalAdvance(".00") - 4;
         painter->save();
@@ -93,6 +91,18 @@ public:
         painter->drawText(QRect(at, cell.top(), cell.right() + 1 - at, cell.height()),
                           Qt::AlignLeft | Qt::AlignTop, text.mid(point));
         painter->restore();
+    }
+
+protected:
+    // The grid draws an amount cell's background only; paint() adds the text.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (IsAmount(index)) option->text.clear();
+    }
+
+private:
+    static bool IsAmount(const QModelIndex& index) {
+        return index.column() >= OverdueCol && index.data().toString().contains('.');
     }
 };
 
@@ -139,37 +149,25 @@ void TInterestWiz::BuildControls() {
     top->addWidget(GroupBox1);
 
     auto* rates = new QGridLayout;
-    const auto field = [&](int row, const QString& caption, QWidget* edit) {
-        auto* label = new QLabel(caption, this);
-        label->setBuddy(edit);
-        rates->addWidget(label, row, 0);
-        rates->addWidget(edit, row, 1);
-    };
     IPct = new MaskEdit("9.999;1; ", this);
     IPct->setObjectName("IPct");
-    field(0, "Monthly Percentage Rate:", IPct);
+    AddField(rates, 0, "Monthly Percentage Rate:", IPct);
     MinChg = new MaskEdit("!9.00;1; ", this);
     MinChg->setObjectName("MinChg");
-    field(1, "Minimum Interest Charge:", MinChg);
+    AddField(rates, 1, "Minimum Interest Charge:", MinChg);
     FlatCB = Named<QCheckBox>("FlatCB", "Use Flat Fee for Charges", this);
     rates->addWidget(FlatCB, 2, 0);
     rates->addWidget(new QLabel("(flat fee overrides above settings)", this), 2, 1);
     FlatRate = Named<QLineEdit>("FlatRate", "0.00", this);
     FlatRate->setMaxLength(6);
     FlatRate->setEnabled(false);
-    field(3, "Flat Rate:", FlatRate);
+    AddField(rates, 3, "Flat Rate:", FlatRate);
     IPrin = Named<QCheckBox>("IPrin", "Mark Invoices as Printed", this);
     rates->addWidget(IPrin, 4, 0, 1, 2);
     top->addLayout(rates, 1);
     layout->addLayout(top);
 
     auto* invoice = new QGridLayout;
-    const auto invoiceField = [&](int row, const QString& caption, QWidget* edit) {
-        auto* label = new QLabel(caption, this);
-        label->setBuddy(edit);
-        invoice->addWidget(label, row, 0);
-        invoice->addWidget(edit, row, 1);
-    };
     IDate = new MaskEdit(this);
     IDate->setObjectName("IDate");
     Calbutton = Button(this, "Calbutton", "...");
@@ -179,21 +177,19 @@ void TInterestWiz::BuildControls() {
     dateRow->addWidget(IDate);
     dateRow->addWidget(Calbutton);
     dateRow->addStretch(1);
-    auto* dateLabel = new QLabel("Invoice Date:", this);
-    dateLabel->setBuddy(IDate);
-    invoice->addWidget(dateLabel, 0, 0);
+    AddField(invoice, 0, "Invoice Date:", IDate);
     invoice->addLayout(dateRow, 0, 1);
     InvComm = Named<QLineEdit>("InvComm", "Interest Charges", this);
     InvComm->setMaxLength(80);
-    invoiceField(1, "Invoice Comments/Reference:", InvComm);
+    AddField(invoice, 1, "Invoice Comments/Reference:", InvComm);
     ITerms = Named<QComboBox>("ITerms", this);
     ITerms->setEditable(true);
     ITerms->lineEdit()->setMaxLength(35);
-    invoiceField(2, "Payment Terms:", ITerms);
+    AddField(invoice, 2, "Payment Terms:", ITerms);
     StmntNote = Named<QLineEdit>("StmntNote", "Interest Charges", this);
     // The invoice keeps 35 characters of it: more could not be stored.
     StmntNote->setMaxLength(35);
-    invoiceField(3, "Statement Note:", StmntNote);
+    AddField(invoice, 3, "Statement Note:", StmntNote);
     layout->addLayout(invoice);
 
     LastRun = Named<QLabel>("LastRun", this);

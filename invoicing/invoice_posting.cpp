@@ -7,6 +7,7 @@
 #include "engine/decimal.h"
 #include "invoicing/aging.h"
 #include "invoicing/invoice_memo_file.h"
+#include "invoicing/plan_checks.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
@@ -16,38 +17,7 @@ namespace {
 
 const QString PostCaption = QStringLiteral("Post Invoice");
 
-// A refusal under way: the first problem found ends the plan.
-struct Refused {
-    QString text;
-    QString caption = PostCaption;
-};
-
-// An amount as shown or stored; blank is 0.
-std::optional<Decimal> Amount(std::string_view text) {
-    return Decimal::ParseBlankAsZero(StripCommas(text));
-}
-
-Decimal AmountOrRefuse(std::string_view text, const QString& what) {
-    if (auto value = Amount(text)) return *value;
-    throw Refused{QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
-}
-
-Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
-    if (sum) return *sum;
-    throw Refused{QString("%1 would be too large.").arg(what)};
-}
-
-template <class Rec, class Field>
-void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
-    if (!rec.set(field, text))
-        throw Refused{QString("%1 (%2) does not fit its field of %3 characters.")
-                          .arg(what, FromCp1252(text))
-                          .arg(field.width)};
-}
-
-std::string TwoDigits(int n) {
-    return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
-}
+using Refused = PlanRefusal;
 
 // The grid rows a posting writes: every row with a code or a description; a memo invoice
 // posts its one memo row only, never rows left in its hidden grid.
@@ -116,11 +86,7 @@ private:
         ymd_ = SortableDate(date_);
         SetOrRefuse(h, Invoice::InvNumber, UpperAscii(TrimBlanks(e_.number)), "The invoice number");
         h.set(Invoice::InvType, Invoice::TypeRegular);
-        h.set(Invoice::InvDate, e_.date);
-        h.set(Invoice::InvMonth, TwoDigits(date_.month));
-        h.set(Invoice::InvDay, TwoDigits(date_.day));
-        h.set(Invoice::InvYear, std::to_string(date_.year));
-        h.set(Invoice::InvDateYMD, ymd_);
+        SetInvoiceDate(h, e_.date, date_);
         h.set(Invoice::InvNotes, e_.notes);
         h.set(Invoice::InvTerms, e_.terms);
         h.set(Invoice::InvStatementNote, e_.statementNote);
@@ -317,12 +283,8 @@ private:
 
 PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external) {
     PostingPlan plan;
-    try {
-        plan.posting = Planner(entry, external).Plan();
-    } catch (const Refused& refused) {
-        plan.refusal = refused.text;
-        plan.caption = refused.caption;
-    }
+    RunPlanning([&] { plan.posting = Planner(entry, external).Plan(); }, plan.refusal, plan.caption,
+                PostCaption);
     return plan;
 }
 
@@ -337,6 +299,15 @@ std::optional<std::string> NextInvoiceNumberAfter(std::string_view number, bool 
     const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || value >= 999'999'999) return std::nullopt;
     return std::to_string(value + 1);
+}
+
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date) {
+    const auto twoDigits = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    header.set(Invoice::InvDate, typed);
+    header.set(Invoice::InvMonth, twoDigits(date.month));
+    header.set(Invoice::InvDay, twoDigits(date.day));
+    header.set(Invoice::InvYear, std::to_string(date.year));
+    header.set(Invoice::InvDateYMD, SortableDate(date));
 }
 
 std::string UpperAscii(std::string_view text) {
