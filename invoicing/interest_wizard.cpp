@@ -167,9 +167,16 @@ void TInterestWiz::BuildControls() {
     top->addLayout(rates, 1);
     layout->addLayout(top);
 
+    // The short fields are as wide as what they hold.
+    const int digit = fontMetrics().horizontalAdvance('0');
+    for (QLineEdit* e : std::initializer_list<QLineEdit*>{IPct, MinChg, FlatRate})
+        e->setMaximumWidth(digit * 8 + 16);
+    rates->setColumnStretch(2, 1);
+
     auto* invoice = new QGridLayout;
     IDate = new MaskEdit(this);
     IDate->setObjectName("IDate");
+    IDate->setMaximumWidth(digit * 12 + 16);
     Calbutton = Button(this, "Calbutton", "...");
     Calbutton->setToolTip("Calendar");
     Calbutton->setMaximumWidth(Calbutton->fontMetrics().horizontalAdvance("....") + 12);
