@@ -7,7 +7,7 @@
 #include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
 #include "invoicing/invoice_line_file.h"
-#include "invoicing/plan_checks.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -55,23 +55,15 @@ public:
                 QString("The invoice date %1 is not a valid date.").arg(Q(data_.date))};
         date_ = *date;
         ymd_ = SortableDate(date_);
-        const auto stored = FindCompany(shell.folder, shell.companies.fileStem());
-        if (!stored)
-            throw PlanRefusal{QString("The company cannot be read from the company file "
-                                      "(error %1).")
-                                  .arg(EngineErrorCode)};
-        const auto periods = CompanyAgingPeriods(*stored);
-        if (!periods)
-            throw PlanRefusal{
-                "The company's aging periods are not whole numbers of days. Please correct "
-                "them in the company settings first."};
+        const CompanyRec stored = StoredCompanyOrRefuse(shell);
+        const AgingPeriods periods = AgingPeriodsOrRefuse(stored);
         bucket_ = static_cast<std::size_t>(
-            AgingBucketOf(DaysBetween(date_, shell.clock.today()), *periods));
-        companyNumber_ = TrimBlanks(stored->get(Company::CompanyNumber));
+            AgingBucketOf(DaysBetween(date_, shell.clock.today()), periods));
+        companyNumber_ = TrimBlanks(stored.get(Company::CompanyNumber));
 
         if (customers_.empty()) throw PlanRefusal{"There are no customers to invoice."};
         plan_.data = data_;
-        uint64_t running = RunningNumberOf(*stored);
+        uint64_t running = RunningNumberOf(stored);
         Decimal total;
         for (const InterestCustomer& customer : customers_) {
             plan_.invoices.push_back(Invoice(customer, running));
@@ -79,10 +71,10 @@ public:
             ++running;
         }
         // The company's numbers and total must take what the run leaves behind.
-        CompanyRec trial = *stored;
+        CompanyRec trial = stored;
         const QString receivables = "The company's receivables total";
         SetOrRefuse(trial, Company::ReceivablesTotal,
-                    Plus(AmountOrRefuse(stored->get(Company::ReceivablesTotal), receivables), total,
+                    Plus(AmountOrRefuse(stored.get(Company::ReceivablesTotal), receivables), total,
                          receivables)
                         .format("0.00"),
                     receivables);
@@ -114,15 +106,15 @@ private:
                                       "company's next invoice number first.")
                                   .arg(FromCp1252(inv.number))};
 
-        CustomerRec key;
-        SetOrRefuse(key, Customer::Number, TrimBlanks(customer.number), "The customer number");
         CustomerRec& c = inv.customer;
-        inv.customerRef = CustomerData().Find(CustomerNumberKey,
-                                              BuildCustomerKey(key, CustomerNumberKey), c.bytes());
-        if (inv.customerRef == 0)
-            throw PlanRefusal{QString("Customer %1 is no longer on file. Please scan the file "
-                                      "again.")
-                                  .arg(number)};
+        try {
+            inv.customerRef = CustomerOrRefuse(customer.number, c);
+        } catch (const PlanRefusal&) {
+            // Picking does not apply here: the list comes from the scan.
+            throw PlanRefusal{
+                QString("Customer %1 is no longer on file. Please scan the file again.")
+                    .arg(number)};
+        }
 
         const std::string net = customer.charge.format("0.00");
         InvoiceRec& h = inv.header;
