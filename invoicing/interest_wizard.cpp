@@ -232,6 +232,8 @@ void TInterestWiz::ConnectHandlers() {
     connect(days60, &QRadioButton::clicked, this, &TInterestWiz::days60Click);
     connect(days90, &QRadioButton::clicked, this, &TInterestWiz::days90Click);
     connect(IPct, &QLineEdit::textChanged, this, &TInterestWiz::IPctChange);
+    // The minimum decides who is listed as much as the rate does.
+    connect(MinChg, &QLineEdit::textChanged, this, &TInterestWiz::SettingChanged);
     connect(FlatCB, &QCheckBox::clicked, this, &TInterestWiz::FlatCBClick);
     // Typing only: the window's own changes of the field need no check.
     connect(FlatRate, &QLineEdit::textEdited, this, &TInterestWiz::FlatRateChange);
@@ -339,24 +341,31 @@ void TInterestWiz::SetColumnWidths() {
 
 // --- settings that allow another scan --------------------------------------------------
 
-void TInterestWiz::days30Click() {
+// The list no longer follows the settings: a new scan is needed before invoices are made
+// from it, or they and the report would not match what is shown.
+void TInterestWiz::SettingChanged() {
     Button1->setEnabled(true);
+    GenInv->setEnabled(false);
+}
+
+void TInterestWiz::days30Click() {
+    SettingChanged();
 }
 
 void TInterestWiz::days60Click() {
-    Button1->setEnabled(true);
+    SettingChanged();
 }
 
 void TInterestWiz::days90Click() {
-    Button1->setEnabled(true);
+    SettingChanged();
 }
 
 void TInterestWiz::IPctChange() {
-    Button1->setEnabled(true);
+    SettingChanged();
 }
 
 void TInterestWiz::FlatCBClick() {
-    Button1->setEnabled(true);
+    SettingChanged();
     const bool flat = FlatCB->isChecked();
     FlatRate->setEnabled(flat);
     IPct->setEnabled(!flat);
@@ -382,7 +391,7 @@ bool TInterestWiz::CheckFlatRate(const QString& text) {
 void TInterestWiz::FlatRateChange() {
     const QString text = FlatRate->text().trimmed();
     if (text.isEmpty()) return;
-    if (CheckFlatRate(text)) Button1->setEnabled(true);
+    if (CheckFlatRate(text)) SettingChanged();
 }
 
 // --- the scan ------------------------------------------------------------------------------

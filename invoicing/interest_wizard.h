@@ -77,6 +77,8 @@ protected:
 private:
     void BuildControls();
     void ConnectHandlers();
+    // A setting the list depends on changed: scan again before generating.
+    void SettingChanged();
     QRadioButton* CheckedClass() const;
     OverdueClass ChosenClass() const;
     // Cuts the grid to its heading row and one empty row (four columns).

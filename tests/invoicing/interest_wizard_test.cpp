@@ -152,14 +152,20 @@ TEST_F(InterestWizardTest, AScanListsTheChargesAndTheirTotalsAndAnyChangeAllowsA
         EXPECT_TRUE(w.GenInv->isEnabled());
         EXPECT_FALSE(w.Button1->isEnabled());
 
+        // A changed setting needs a new scan before invoices are made from the list.
         CheckButton(w, "days60", true);
         EXPECT_TRUE(w.Button1->isEnabled());
+        EXPECT_FALSE(w.GenInv->isEnabled());
         Scan(w);
         EXPECT_EQ(w.CustGrid->Cell(2, 0), "Over 60 Days");
         EXPECT_EQ(Row(w, 1), (QStringList{"Birch", "C2", "100.00", "1.50"}));
         EXPECT_EQ(w.Listed().size(), 1u);
         FillControl(w, "IPct", "2.000");
         EXPECT_TRUE(w.Button1->isEnabled());
+        Scan(w);
+        FillControl(w, "MinChg", "5.00");
+        EXPECT_TRUE(w.Button1->isEnabled());
+        EXPECT_FALSE(w.GenInv->isEnabled());
         PressButton(w, "CanButn");
     });
     EXPECT_TRUE(Headers().empty());
