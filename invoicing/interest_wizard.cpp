@@ -40,13 +40,6 @@ QString Money(Decimal value) {
     return QString::fromStdString(value.format(",0.00"));
 }
 
-// A stored whole number of printer pixels; anything else is 0.
-int WholeNumber(std::string_view text) {
-    bool ok = false;
-    const int value = QString::fromStdString(TrimBlanks(text)).toInt(&ok);
-    return ok ? value : 0;
-}
-
 template <class T, class... Args>
 T* Named(const char* name, Args&&... args) {
     auto* control = new T(std::forward<Args>(args)...);
@@ -567,8 +560,8 @@ void TInterestWiz::PrintInterestReport() {
     report.rate = IPct->Text().trimmed();
     report.flatFee = FlatRate->text().trimmed();
     report.font = gridFont_;
-    report.leftMargin = WholeNumber(company.get(Company::LeftFormMargin));
-    report.topMargin = WholeNumber(company.get(Company::TopFormMargin));
+    report.leftMargin = WholeNumber(company.get(Company::LeftFormMargin)).value_or(0);
+    report.topMargin = WholeNumber(company.get(Company::TopFormMargin)).value_or(0);
     report.printed = QDateTime::currentDateTime();
     if (!::PrintInterestReport(Printer(), report)) {
         MessageBox("The report could not be printed.", InterestCaption, MsgIcon::Warning);
