@@ -16,17 +16,14 @@
 
 namespace {
 
-QStringList Strings(const QJsonValue& array) {
-    QStringList result;
-    for (const QJsonValue& v : array.toArray()) result.append(v.toString());
-    return result;
-}
-
 // Who each received message went to and under which subject, in order.
 QStringList Deliveries(const SmtpServer& server) {
     QStringList result;
-    for (const QJsonObject& m : server.messages())
-        result.append(Strings(m["rcpt_tos"]).join(",") + " | " + m["subject"].toString());
+    for (const QJsonObject& m : server.messages()) {
+        QStringList to;
+        for (const QJsonValue& address : m["rcpt_tos"].toArray()) to.append(address.toString());
+        result.append(to.join(",") + " | " + m["subject"].toString());
+    }
     return result;
 }
 
