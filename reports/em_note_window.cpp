@@ -10,7 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "mail/mail_errors.h"
+#include "invoicing/document_page.h"
+#include "invoicing/invoice_email.h"
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -36,54 +37,9 @@ QString CompanyText(const Company::Text& field) {
     return FromCp1252(TrimBlanks(Shell().companies.CurrentCompany.get(field)));
 }
 
-QFont ManagersFont() {
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    FontSpec font;
-    font.name = CompanyText(Company::ManagersFont.name);
-    font.size = company.get(Company::ManagersFont.size);
-    font.style = company.get(Company::ManagersFont.style);
-    return font.name.isEmpty() || font.size <= 0 ? QFont() : ToQFont(font);
-}
-
 void ShowProgress(const QString& text) {
     StatForm->Label2->setText(text);
     ProcessPendingMessages();
-}
-
-// Whether the company's mail settings are complete and the one session is connected (it
-// stays connected for the run); tells the user why not.
-bool CheckMailSetup() {
-    const QString address = CompanyText(Company::EmailAddress);
-    const QString host = CompanyText(Company::SmtpHost);
-    if (address.size() < 2 || !IsUsableAddress(address)) {
-        MessageBox(
-            "The company's e-mail address is missing or cannot be used. Please enter it "
-            "in the company settings before sending e-mail.",
-            kMailMode, MsgIcon::Warning);
-        return false;
-    }
-    if (host.size() < 2) {
-        MessageBox(
-            "The mail server (SMTP host) is not set up. Please enter it in the company "
-            "settings before sending e-mail.",
-            kMailMode, MsgIcon::Warning);
-        return false;
-    }
-    TmsSMTP& smtp = Mail().msSMTP1;
-    // A session left open to another server would carry the mail there.
-    if (smtp.Connected() && smtp.Server() != host) smtp.Disconnect();
-    smtp.SetServer(host);
-    try {
-        ClearRebuildStatus();
-        StatForm->setWindowTitle(kMailMode);
-        const StatFormShown shown;
-        ShowProgress("Checking E-Mail Server...");
-        smtp.Connect();
-    } catch (const EMailError&) {
-        MessageBox("Not Online", kMailMode, MsgIcon::Information);
-        return false;
-    }
-    return true;
 }
 
 // The memo's lines; a final line end starts no line of its own.
@@ -166,7 +122,8 @@ TEMMemo::TEMMemo(QWidget* parent)
 }
 
 void TEMMemo::FormShow() {
-    const QFont font = ManagersFont();
+    const QFont font =
+        ToQFont(CompanyFont(Shell().companies.CurrentCompany, Company::ManagersFont));
     for (QWidget* control : std::initializer_list<QWidget*>{EMRetAdd, EMSubject, EMBody})
         control->setFont(font);
     EMRetAdd->setText(CompanyText(Company::EmailAddress));
@@ -205,7 +162,7 @@ void TEMMemo::OKButtonClick() {
         Refuse(FieldControl(refusal->field), refusal->text, refusal->caption, refusal->icon);
         return;
     }
-    if (!CheckMailSetup()) return;
+    if (!CheckEmailSetup()) return;
 
     const NoticeSettings settings{form.subject.trimmed(), CompanyText(Company::EmailAddress),
                                   TrimBlanks(Shell().companies.CurrentCompany.get(
