@@ -128,6 +128,8 @@ void TEMMemo::FormShow() {
         control->setFont(font);
     EMRetAdd->setText(CompanyText(Company::EmailAddress));
     ShowQueueCount();
+    // The return address comes filled in; the subject is what is typed first.
+    EMSubject->setFocus();
 }
 
 void TEMMemo::ShowQueueCount() {
