@@ -19,6 +19,7 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "purchasing/purchasing_services.h"
+#include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+    const EMMemoScope emMemo;
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
