@@ -20,6 +20,7 @@
 #include "purchasing/purchasing_services.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
+#include "reports/rptselect.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+    const ReportWizardWindows reportWizardWindows;
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
