@@ -17,7 +17,6 @@
 
 namespace {
 
-
 using Row = std::vector<std::string>;
 
 // --- cells ---------------------------------------------------------------------------------
@@ -199,46 +198,45 @@ void BuildPOReport(POReport which, const ReportPeriod& period, BuiltReport& out)
     const int keyNr = which == POReport::Commitment ? PODateRequiredKey : PODateKey;
     const auto dateField = which == POReport::Commitment ? PODateRequired : PODateYMD;
     ReportFile<PORec> file(POData(), out);
-    file.Walk(keyNr, StartKey<PORec>(dateField, period.from, keyNr, BuildPOKey), UpTo(period.to),
-              [&](int32_t, const PORec& po) {
-                  if (IsBlank(po.get(PONumber))) return;
-                  Numbers n("purchase order " + TrimBlanks(po.get(PONumber)));
-                  const bool zero = n(po.get(POTotal), "total").isZero();
-                  const std::string status = TrimBlanks(po.get(POStatus));
-                  if (which == POReport::KeyCode) {
-                      if (status == "R" || zero) return;
-                  } else if (zero && status != StatusOpen) {
-                      return;
-                  }
-                  if (which == POReport::Commitment &&
-                      TrimBlanks(po.get(POReceivedDate)).size() >= 10)
-                      return;
-                  out.grid.rows.push_back({POCells(po, n, which == POReport::KeyCode,
-                                                   which == POReport::Commitment),
-                                           ReportRowKind::Record});
-              });
+    file.Walk(
+        keyNr, StartKey<PORec>(dateField, period.from, keyNr, BuildPOKey), UpTo(period.to),
+        [&](int32_t, const PORec& po) {
+            if (IsBlank(po.get(PONumber))) return;
+            Numbers n("purchase order " + TrimBlanks(po.get(PONumber)));
+            const bool zero = n(po.get(POTotal), "total").isZero();
+            const std::string status = TrimBlanks(po.get(POStatus));
+            if (which == POReport::KeyCode) {
+                if (status == "R" || zero) return;
+            } else if (zero && status != StatusOpen) {
+                return;
+            }
+            if (which == POReport::Commitment && TrimBlanks(po.get(POReceivedDate)).size() >= 10)
+                return;
+            out.grid.rows.push_back(
+                {POCells(po, n, which == POReport::KeyCode, which == POReport::Commitment),
+                 ReportRowKind::Record});
+        });
 }
 
 void ReceivingRows(const ReportPeriod& period, BuiltReport& out) {
     using namespace POLine;
     ReportFile<POLineRec> file(POLineData(), out);
-    file.Walk(POLineReceiptDateKey,
-              StartKey<POLineRec>(LineReceiptDate, period.from, POLineReceiptDateKey,
-                                  BuildPOLineKey),
-              UpTo(period.to), [&](int32_t, const POLineRec& line) {
-                  if (!InPeriod(line.get(LineReceiptDate), period)) return;
-                  const std::string text = line.get(LineText);
-                  Numbers n("a line of purchase order " + TrimBlanks(line.get(LinePONumber)));
-                  out.grid.rows.push_back(
-                      {{Cell(LinePart(text, 11, 42), 32), CellOr(line.get(LineProductCode), "*None*", 10),
-                        Cell(line.get(LineReceiptDate), 10), Cell(line.get(LinePONumber), 9),
-                        Cell(line.get(LineVendorShortName), 10),
-                        Cell(line.get(LineVendorNumber), 8),
-                        CellOr(line.get(LineReceiverNumber), "*None*", 12),
-                        Amount3(n(LinePart(text, 1, 10), "ordered quantity")),
-                        Amount(n(line.get(LineReceivedQty), "received quantity"))},
-                       ReportRowKind::Record});
-              });
+    file.Walk(
+        POLineReceiptDateKey,
+        StartKey<POLineRec>(LineReceiptDate, period.from, POLineReceiptDateKey, BuildPOLineKey),
+        UpTo(period.to), [&](int32_t, const POLineRec& line) {
+            if (!InPeriod(line.get(LineReceiptDate), period)) return;
+            const std::string text = line.get(LineText);
+            Numbers n("a line of purchase order " + TrimBlanks(line.get(LinePONumber)));
+            out.grid.rows.push_back(
+                {{Cell(LinePart(text, 11, 42), 32), CellOr(line.get(LineProductCode), "*None*", 10),
+                  Cell(line.get(LineReceiptDate), 10), Cell(line.get(LinePONumber), 9),
+                  Cell(line.get(LineVendorShortName), 10), Cell(line.get(LineVendorNumber), 8),
+                  CellOr(line.get(LineReceiverNumber), "*None*", 12),
+                  Amount3(n(LinePart(text, 1, 10), "ordered quantity")),
+                  Amount(n(line.get(LineReceivedQty), "received quantity"))},
+                 ReportRowKind::Record});
+        });
 }
 
 // --- products ------------------------------------------------------------------------------
@@ -296,28 +294,29 @@ enum class InvoiceReport { Register, KeyCode };
 void BuildInvoiceList(InvoiceReport which, const ReportPeriod& period, BuiltReport& out) {
     using namespace Invoice;
     ReportFile<InvoiceRec> file(InvoiceData(), out);
-    file.Walk(
-        InvoiceDateKey, StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
-        UpTo(period.to), [&](int32_t, const InvoiceRec& inv) {
-            const std::string type = TrimBlanks(inv.get(InvType));
-            if (type == TypeRepeatMaster || IsBlank(inv.get(InvNumber))) return;
-            Numbers n(InvoiceName(inv));
-            const bool zero = n(inv.get(InvTotal), "total").isZero();
-            if (zero && (which == InvoiceReport::KeyCode || type != TypeRegular)) return;
-            const std::string date = Cell(inv.get(InvDateYMD), 10);
-            Row row;
-            if (which == InvoiceReport::KeyCode)
-                row = {CellOr(inv.get(InvKeyCode), "*none*", 8), Cell(inv.get(InvNumber), 9),
-                       Cell(inv.get(InvCustomerShortName), 10), date};
-            else
-                row = {date, Cell(inv.get(InvNumber), 9), Cell(inv.get(InvCustomerShortName), 10),
-                       Cell(inv.get(InvCustomerNumber), 8)};
-            for (const std::string& cell :
-                 {Amount(n(inv.get(InvNet), "net amount")), Amount(n(inv.get(InvTax), "tax")),
-                  Amount(n(inv.get(InvTotal), "total")), Cell(inv.get(InvType), 1)})
-                row.push_back(cell);
-            out.grid.rows.push_back({std::move(row), ReportRowKind::Record});
-        });
+    file.Walk(InvoiceDateKey,
+              StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
+              UpTo(period.to), [&](int32_t, const InvoiceRec& inv) {
+                  const std::string type = TrimBlanks(inv.get(InvType));
+                  if (type == TypeRepeatMaster || IsBlank(inv.get(InvNumber))) return;
+                  Numbers n(InvoiceName(inv));
+                  const bool zero = n(inv.get(InvTotal), "total").isZero();
+                  if (zero && (which == InvoiceReport::KeyCode || type != TypeRegular)) return;
+                  const std::string date = Cell(inv.get(InvDateYMD), 10);
+                  Row row;
+                  if (which == InvoiceReport::KeyCode)
+                      row = {CellOr(inv.get(InvKeyCode), "*none*", 8), Cell(inv.get(InvNumber), 9),
+                             Cell(inv.get(InvCustomerShortName), 10), date};
+                  else
+                      row = {date, Cell(inv.get(InvNumber), 9),
+                             Cell(inv.get(InvCustomerShortName), 10),
+                             Cell(inv.get(InvCustomerNumber), 8)};
+                  for (const std::string& cell :
+                       {Amount(n(inv.get(InvNet), "net amount")), Amount(n(inv.get(InvTax), "tax")),
+                        Amount(n(inv.get(InvTotal), "total")), Cell(inv.get(InvType), 1)})
+                      row.push_back(cell);
+                  out.grid.rows.push_back({std::move(row), ReportRowKind::Record});
+              });
 }
 
 // Payments received in the period: invoices paid in full then (by their date paid), and
@@ -352,17 +351,18 @@ void BuildPayments(bool tax, const ReportPeriod& period, BuiltReport& out) {
                       return;
                   add(ref, inv, inv.get(InvDatePaid));
               });
-    file.Walk(
-        InvoiceDateKey, StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
-        UpTo(period.to), [&](int32_t ref, const InvoiceRec& inv) {
-            if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeDeposit) return;
-            Numbers n(InvoiceName(inv));
-            if (n(inv.get(InvPaid), "amount paid").isZero() ||
-                n(inv.get(InvDue), "amount due").isZero())
-                return;
-            const std::string paid = inv.get(InvDatePaid);
-            add(ref, inv, TrimBlanks(paid).size() < 5 ? inv.get(InvDateYMD) : paid);
-        });
+    file.Walk(InvoiceDateKey,
+              StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
+              UpTo(period.to), [&](int32_t ref, const InvoiceRec& inv) {
+                  if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeDeposit)
+                      return;
+                  Numbers n(InvoiceName(inv));
+                  if (n(inv.get(InvPaid), "amount paid").isZero() ||
+                      n(inv.get(InvDue), "amount due").isZero())
+                      return;
+                  const std::string paid = inv.get(InvDatePaid);
+                  add(ref, inv, TrimBlanks(paid).size() < 5 ? inv.get(InvDateYMD) : paid);
+              });
 }
 
 // The open items: unpaid invoices (no date paid) and deposits not used up, each aged from
@@ -408,7 +408,8 @@ void BuildReceivables(BuiltReport& out) {
 
     ReportFile<InvoiceRec> file(InvoiceData(), out);
     file.Walk(
-        InvoiceDatePaidKey, StartKey<InvoiceRec>(InvDatePaid, "", InvoiceDatePaidKey, BuildInvoiceKey),
+        InvoiceDatePaidKey,
+        StartKey<InvoiceRec>(InvDatePaid, "", InvoiceDatePaidKey, BuildInvoiceKey),
         [](const std::string& key) { return key.compare(0, 2, "  ") == 0; },
         [&](int32_t ref, const InvoiceRec& inv) {
             if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeRepeatMaster)
@@ -433,7 +434,8 @@ void BuildLineReport(bool profit, const ReportPeriod& period, BuiltReport& out) 
     ReportFile<InvoiceLineRec> file(InvoiceLineData(), out);
     file.Walk(
         InvoiceLineDateKey,
-        StartKey<InvoiceLineRec>(LineSortDate, period.from, InvoiceLineDateKey, BuildInvoiceLineKey),
+        StartKey<InvoiceLineRec>(LineSortDate, period.from, InvoiceLineDateKey,
+                                 BuildInvoiceLineKey),
         UpTo(period.to), [&](int32_t, const InvoiceLineRec& line) {
             if (!InPeriod(line.get(LineSortDate), period)) return;
             const std::string text = line.get(LineText);
@@ -501,103 +503,199 @@ void ReceivableRows(const ReportPeriod&, BuiltReport& out) {
 }
 
 constexpr ReportDefinition kReports[] = {
-    {"PO Register", true,
+    {"PO Register",
+     true,
      "Lists all Purchase Orders created in the selected period. Shows Net,Tax and Total. Use "
      "this report to see what vendors you have purchased from.",
-     8, 3, 6, kNoMatch, "PO Register", "",
-     {"Year/Mo/Dy", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total",
-      "C"},
-     "purchase order", POReportRows<POReport::Register>},
-    {"Inventory Report", false,
+     8,
+     3,
+     6,
+     kNoMatch,
+     "PO Register",
+     "",
+     {"Year/Mo/Dy", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total", "C"},
+     "purchase order",
+     POReportRows<POReport::Register>},
+    {"Inventory Report",
+     false,
      "Shows all items which make up your current inventory. This report also shows storage "
      "locations and cost value of inventory items.",
-     9, 4, 8, kNoProducts, "Inventory Report", "All Inventory Records Selected.",
+     9,
+     4,
+     8,
+     kNoProducts,
+     "Inventory Report",
+     "All Inventory Records Selected.",
      {"Location", "Product Description", "Product#", "Key Code", "T", "On Hand", "Cost", "Sell",
       "Cost Value"},
-     "product", InventoryRows},
-    {"Receiving Report", true,
+     "product",
+     InventoryRows},
+    {"Receiving Report",
+     true,
      "Shows all products received in the selected period. Shows date in, quantity and price. "
      "Use this report to see what items you have brought into stock.",
-     9, 6, 8, kNoMatch, "Receiving Report", "",
-     {"Product Description", "Product#", "Year/Mo/Dy", "PO#", "Short Name", "Vendor#",
-      "Receiver#", "Ordered", "Received"},
-     "purchase order line", ReceivingRows},
-    {"Reorder Report", false,
+     9,
+     6,
+     8,
+     kNoMatch,
+     "Receiving Report",
+     "",
+     {"Product Description", "Product#", "Year/Mo/Dy", "PO#", "Short Name", "Vendor#", "Receiver#",
+      "Ordered", "Received"},
+     "purchase order line",
+     ReceivingRows},
+    {"Reorder Report",
+     false,
      "Shows all stock items which need reorders to make your product stock targets. This "
      "reports does not list items marked as non-stock or non-depleting items.",
-     9, 3, 8, kNoProducts, "Reorder Report", "All Inventory Records Searched.",
-     {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.",
-      "Max. Quan.", "Target Quan.", "On Hand", "Reorder Amt."},
-     "product", StockLevelRows<false>},
-    {"Overstock Report", false,
+     9,
+     3,
+     8,
+     kNoProducts,
+     "Reorder Report",
+     "All Inventory Records Searched.",
+     {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.", "Max. Quan.",
+      "Target Quan.", "On Hand", "Reorder Amt."},
+     "product",
+     StockLevelRows<false>},
+    {"Overstock Report",
+     false,
      "Shows all inventory which have more items on hand than targeted. This reports does not "
      "list items marked as non-stock or non-depleting items.",
-     9, 3, 8, kNoProducts, "Over Stock Report", "All Inventory Records Searched.",
-     {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.",
-      "Max. Quan.", "Target Quan.", "On Hand", "Over Stock"},
-     "product", StockLevelRows<true>},
-    {"Commitment Report", true,
+     9,
+     3,
+     8,
+     kNoProducts,
+     "Over Stock Report",
+     "All Inventory Records Searched.",
+     {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.", "Max. Quan.",
+      "Target Quan.", "On Hand", "Over Stock"},
+     "product",
+     StockLevelRows<true>},
+    {"Commitment Report",
+     true,
      "Shows all Purchase Orders which have not been received by the date required. Use this "
      "report to see what items you have ordered that are behind schedule.",
-     8, 3, 6, kNoMatch, "Commitment Report", "",
-     {"Date Req.", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total",
-      "C"},
-     "purchase order", POReportRows<POReport::Commitment>},
-    {"PO Key Code Inquiry", true,
+     8,
+     3,
+     6,
+     kNoMatch,
+     "Commitment Report",
+     "",
+     {"Date Req.", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total", "C"},
+     "purchase order",
+     POReportRows<POReport::Commitment>},
+    {"PO Key Code Inquiry",
+     true,
      "Lists all Purchase Orders created in the selected period. Shows Net,Tax and Total. This "
      "report includes your Key Code for sub-totaling instead of Vendor Number.",
-     8, 3, 6, kNoMatch, "PO Key Code Inquiry", "",
+     8,
+     3,
+     6,
+     kNoMatch,
+     "PO Key Code Inquiry",
+     "",
      {"Key Code", "PO#", "Short Name", "Year/Mo/Dy", "Net Amount", "Tax Amount", "Grand Total",
       "C"},
-     "purchase order", POReportRows<POReport::KeyCode>},
-    {"Invoice Register", true,
+     "purchase order",
+     POReportRows<POReport::KeyCode>},
+    {"Invoice Register",
+     true,
      "Lists all invoices created in the selected period. Shows Net,Tax and Total. Use this "
      "report to see what customers you have billed.",
-     8, 3, 6, kNoMatch, "Invoice Register", "",
+     8,
+     3,
+     6,
+     kNoMatch,
+     "Invoice Register",
+     "",
      {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Net Amount", "Tax Amount",
       "Grand Total", "C"},
-     "invoice", InvoiceListRows<InvoiceReport::Register>},
-    {"Payment Register", true,
+     "invoice",
+     InvoiceListRows<InvoiceReport::Register>},
+    {"Payment Register",
+     true,
      "Lists all payments received in the selected period. Shows Total, Paid and Balance.  Use "
      "this report to see the payments you have processed.",
-     8, 3, 6, kNoMatch, "Payment Register", "",
+     8,
+     3,
+     6,
+     kNoMatch,
+     "Payment Register",
+     "",
      {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Grand Total", "Paid Amount",
       "Balance Due", "C"},
-     "invoice", PaymentRows<false>},
-    {"Accounts Receivable", false,
+     "invoice",
+     PaymentRows<false>},
+    {"Accounts Receivable",
+     false,
      "Shows all open items which make up your Accounts Receivable Balance. This report also "
      "shows how old your unpaid invoices are (Aging Analysis).",
-     8, 5, 5, kNoMatch, "Accounts Receivable Report", "All unpaid records selected.",
-     {"Category", "Invoice#", "Short Name", "Customer#", "Aging", "Year/Mo/Dy", "Balance Due",
-      "C"},
-     "invoice", ReceivableRows},
-    {"Profit Report", true,
+     8,
+     5,
+     5,
+     kNoMatch,
+     "Accounts Receivable Report",
+     "All unpaid records selected.",
+     {"Category", "Invoice#", "Short Name", "Customer#", "Aging", "Year/Mo/Dy", "Balance Due", "C"},
+     "invoice",
+     ReceivableRows},
+    {"Profit Report",
+     true,
      "Shows all items you have sold in the selected period. Includes cost of item, sales "
      "price, quantity and profit/loss from sales.",
-     9, 4, 8, "No product sales found for the specified period.", "Profit Report", "",
-     {"Product#", "Product Description", "Invoice#", "Date", "Customer", "Quantity",
-      "Your Cost", "Sales Price", "Net Profit"},
-     "invoice line", LineRows<true>},
-    {"Sales Report", true, "Shows all products you have sold in the selected period.", 9, 5, 8,
-     kNoMatch, "Sales Report", "",
+     9,
+     4,
+     8,
+     "No product sales found for the specified period.",
+     "Profit Report",
+     "",
+     {"Product#", "Product Description", "Invoice#", "Date", "Customer", "Quantity", "Your Cost",
+      "Sales Price", "Net Profit"},
+     "invoice line",
+     LineRows<true>},
+    {"Sales Report",
+     true,
+     "Shows all products you have sold in the selected period.",
+     9,
+     5,
+     8,
+     kNoMatch,
+     "Sales Report",
+     "",
      {"Product Description", "Product#", "Year/Mo/Dy", "Invoice#", "Short Name", "Customer",
       "Unit Price", "Quantity", "Line Amount"},
-     "invoice line", LineRows<false>},
-    {"Invoice Key Code Inquiry", true,
+     "invoice line",
+     LineRows<false>},
+    {"Invoice Key Code Inquiry",
+     true,
      "Lists all invoices created in the selected period. Shows Net,Tax and Total. This report "
      "includes your Key Code for sub-totaling instead of Customer Number.",
-     8, 3, 6, kNoMatch, "Invoice Key Code Report", "",
-     {"Key Code", "Invoice#", "Short Name", "Year/Mo/Dy", "Net Amount", "Tax Amount",
-      "Grand Total", "C"},
-     "invoice", InvoiceListRows<InvoiceReport::KeyCode>},
-    {"Tax Report", true,
+     8,
+     3,
+     6,
+     kNoMatch,
+     "Invoice Key Code Report",
+     "",
+     {"Key Code", "Invoice#", "Short Name", "Year/Mo/Dy", "Net Amount", "Tax Amount", "Grand Total",
+      "C"},
+     "invoice",
+     InvoiceListRows<InvoiceReport::KeyCode>},
+    {"Tax Report",
+     true,
      "Lists all invoices PAID in the selected period.  Unlike the Payment Register, this report "
      "shows the Tax and Key Code columns. Use to view taxes collected or collections by Key "
      "Code.",
-     8, 4, 6, kNoMatch, "Tax Report", "",
-     {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Key Code", "Paid Amount",
-      "Tax Amount", "C"},
-     "invoice", PaymentRows<true>},
+     8,
+     4,
+     6,
+     kNoMatch,
+     "Tax Report",
+     "",
+     {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Key Code", "Paid Amount", "Tax Amount",
+      "C"},
+     "invoice",
+     PaymentRows<true>},
 };
 }  // namespace
 
@@ -614,8 +712,8 @@ const ReportDefinition* FindReportDefinition(std::string_view title) {
 BuiltReport BuildReport(const ReportDefinition& report, const ReportPeriod& period) {
     BuiltReport out;
     out.grid.cols = report.cols;
-    out.grid.rows.push_back(
-        {Row(report.headings.begin(), report.headings.begin() + report.cols), ReportRowKind::Record});
+    out.grid.rows.push_back({Row(report.headings.begin(), report.headings.begin() + report.cols),
+                             ReportRowKind::Record});
     report.rows(period, out);
     return out;
 }

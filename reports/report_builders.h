@@ -26,9 +26,9 @@ struct ReportDefinition {
     int cols;
     int32_t sortColumnLimit;
     int32_t lastAmountColumn;
-    std::string_view emptyMessage;  // shown when no record is selected ...
-    std::string_view emptyCaption;  // ... under this caption
-    std::string_view fixedHead3;    // the third heading line of an undated report
+    std::string_view emptyMessage;             // shown when no record is selected ...
+    std::string_view emptyCaption;             // ... under this caption
+    std::string_view fixedHead3;               // the third heading line of an undated report
     std::array<std::string_view, 9> headings;  // the first `cols` are the report's
     std::string_view fileName;                 // the file read, for messages
     // Walks the file and adds a row per selected record.

@@ -29,14 +29,14 @@ void FillViewer(Trtreport& viewer, const ReportDefinition& report, const ReportG
     viewer.RptGrid->SetRowCount(grid.rowCount());
     for (int r = 0; r < grid.rowCount(); ++r)
         for (int c = 0; c < grid.cols; ++c) viewer.RptGrid->SetCell(c, r, Q(grid.cell(c, r)));
-    viewer.Head1->setText(
-        Q(TrimBlanks(Shell().companies.CurrentCompany.get(Company::Name))));
+    viewer.Head1->setText(Q(TrimBlanks(Shell().companies.CurrentCompany.get(Company::Name))));
     viewer.Head2->setText(Q("Date: " + RunDateTimeNow()));
     viewer.Head3->setText(Q(head3));
     viewer.SortColumnLimit = report.sortColumnLimit;
     viewer.LastAmountColumn = report.lastAmountColumn;
     viewer.SortCol->clear();
-    for (int n = 2; n <= report.sortColumnLimit + 1; ++n) viewer.SortCol->addItem(QString::number(n));
+    for (int n = 2; n <= report.sortColumnLimit + 1; ++n)
+        viewer.SortCol->addItem(QString::number(n));
 }
 
 // The wizard's dates as typed; empty when there is no wizard.
@@ -78,9 +78,10 @@ ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped
         return ReportRun::Refused;
     }
     if (built.zeroReceivables) {
-        MessageBox("Your Accounts Receivable balance is zero for this company. There are no "
-                   "outstanding items.",
-                   "Account Receivable Report", MsgIcon::Information);
+        MessageBox(
+            "Your Accounts Receivable balance is zero for this company. There are no "
+            "outstanding items.",
+            "Account Receivable Report", MsgIcon::Information);
         return ReportRun::Refused;
     }
     // Rows missing for an engine error must not pass for a complete (or empty) report.

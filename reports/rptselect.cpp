@@ -70,8 +70,8 @@ TRptSelect::TRptSelect(QWidget* parent) : Form(parent) {
     Label4->setText("Select a Report Type:");
     ListBox1 = Named<QListWidget>("ListBox1", this);
     for (const ReportDefinition& report : ReportDefinitions()) ListBox1->addItem(Q(report.name));
-    ListBox1->setMinimumWidth(ListBox1->fontMetrics().horizontalAdvance("Invoice Key Code Inquiry") +
-                              40);
+    ListBox1->setMinimumWidth(
+        ListBox1->fontMetrics().horizontalAdvance("Invoice Key Code Inquiry") + 40);
     Label4->setBuddy(ListBox1);
 
     Label3 = Named<QLabel>("Label3", this);
@@ -200,14 +200,14 @@ void TRptSelect::ShowDateRange() {
     Label1->setText("From:");
     // The hint of the date order comes back with the dates it describes.
     Label3->setText(DateSelectionLabel(Shell().companies.dateFormat()));
-    for (QWidget* w : std::initializer_list<QWidget*>{Label2, ComboBox1, IDate, EndDt, Cal1But,
-                                                      Cal2But})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label2, ComboBox1, IDate, EndDt, Cal1But, Cal2But})
         w->show();
 }
 
 void TRptSelect::HideDateRange() {
-    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, IDate, EndDt, Cal1But, Cal2But,
-                                                      Label2})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ComboBox1, IDate, EndDt, Cal1But, Cal2But, Label2})
         w->hide();
     Label3->setText("Date Selection:");
     Label1->setText("Searches all records...");

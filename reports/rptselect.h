@@ -32,7 +32,7 @@ public:
     QLabel* Label2;
     MaskEdit* EndDt;  // the last date of the period
     QPushButton* Cal2But;
-    QLabel* RType;  // the selected report's description
+    QLabel* RType;         // the selected report's description
     QPushButton* Button1;  // "&View"
     QPushButton* CancelBut;
     QPushButton* HelpBut;

@@ -59,13 +59,15 @@ CheckedDates CheckReportDates(std::string_view fromTyped, std::string_view toTyp
 DateRangeMessage MessageOf(DateRangeProblem problem) {
     switch (problem) {
         case DateRangeProblem::InvalidFrom:
-            return {"You have an invalid beginning date. You can clear the date and then select "
-                    "the calendar button.",
-                    "FROM Date"};
+            return {
+                "You have an invalid beginning date. You can clear the date and then select "
+                "the calendar button.",
+                "FROM Date"};
         case DateRangeProblem::InvalidTo:
-            return {"You have an invalid ending date. You can clear the date and then select the "
-                    "calendar button.",
-                    "TO Date"};
+            return {
+                "You have an invalid ending date. You can clear the date and then select the "
+                "calendar button.",
+                "TO Date"};
         case DateRangeProblem::EndBeforeStart:
             return {"Your beginning date is not older than your ending date.", "FROM Date"};
         case DateRangeProblem::None:

@@ -12,9 +12,9 @@
 
 // The presets in the order the box lists them (sorted).
 inline constexpr std::array<std::string_view, 11> ReportDatePresets{
-    "Current Month",  "Current Year",   "Custom Dates",  "Last 12 Months",
-    "Last 30 Days",   "Last 60 Days",   "Last 90 Days",  "Month to Date",
-    "Previous Month", "Previous Year",  "Year to Date"};
+    "Current Month",  "Current Year",  "Custom Dates", "Last 12 Months",
+    "Last 30 Days",   "Last 60 Days",  "Last 90 Days", "Month to Date",
+    "Previous Month", "Previous Year", "Year to Date"};
 inline constexpr std::string_view CustomDatesPreset = "Custom Dates";
 inline constexpr std::string_view OpeningPreset = "Month to Date";
 

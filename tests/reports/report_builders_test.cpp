@@ -50,19 +50,19 @@ protected:
 
     // Quantity, description, unit price, tax flag and extension laid out as posting does.
     static std::string Text(const std::string& quantity, const std::string& description,
-                                const std::string& price, const std::string& extension) {
+                            const std::string& price, const std::string& extension) {
         return PadRightWith(quantity, ' ', 10) + PadRightWith(description, ' ', 32) +
                PadRightWith(price, ' ', 10) + "N" + PadRightWith(extension, ' ', 10);
     }
 };
 
 TEST_F(ReportBuildersTest, PurchaseOrderReportsSelectByDateStatusAndTotal) {
-    Put(POData(), Order("500", "2024/01/01", "1234.5"));   // first day of the period
-    Put(POData(), Order("501", "2024/03/31", "0.00"));     // zero, but open: listed
-    Put(POData(), Order("502", "2024/02/10", "0.00", "C")); // zero and not open: left out
-    Put(POData(), Order("", "2024/02/11", "9.00"));        // no number
-    Put(POData(), Order("503", "2024/04/01", "9.00"));     // after the period
-    Put(POData(), Order("504", "2023/12/31", "9.00"));     // before it
+    Put(POData(), Order("500", "2024/01/01", "1234.5"));     // first day of the period
+    Put(POData(), Order("501", "2024/03/31", "0.00"));       // zero, but open: listed
+    Put(POData(), Order("502", "2024/02/10", "0.00", "C"));  // zero and not open: left out
+    Put(POData(), Order("", "2024/02/11", "9.00"));          // no number
+    Put(POData(), Order("503", "2024/04/01", "9.00"));       // after the period
+    Put(POData(), Order("504", "2023/12/31", "9.00"));       // before it
 
     EXPECT_EQ(Rows("PO Register"),
               (Strings{"Year/Mo/Dy|PO#|Short Name|Vendor#|Net Amount|Tax Amount|Grand Total|C",
@@ -74,8 +74,8 @@ TEST_F(ReportBuildersTest, PurchaseOrderReportsSelectByDateStatusAndTotal) {
                        "*none*|500|BOLTS|2024/01/01|1,234.50|0.00|1,234.50|O"}));
 
     // Cells are padded to their column's width, amounts right-justified in 12.
-    const BuiltReport built = BuildReport(*FindReportDefinition("PO Register"),
-                                          {"2024/01/01", "2024/01/01"});
+    const BuiltReport built =
+        BuildReport(*FindReportDefinition("PO Register"), {"2024/01/01", "2024/01/01"});
     ASSERT_EQ(built.grid.rowCount(), 2);
     EXPECT_EQ(built.grid.rows[1].cells,
               (Strings{"2024/01/01", "500      ", "BOLTS     ", "V200    ", "    1,234.50",
@@ -104,9 +104,9 @@ TEST_F(ReportBuildersTest, CommitmentReportListsOrdersDueAndNotYetReceived) {
 }
 
 TEST_F(ReportBuildersTest, InvoiceRegistersTreatZeroTotalsByType) {
-    Put(InvoiceData(), Invoice("1001", "I", "2024/02/01", "0.00"));  // zero invoice: listed
-    Put(InvoiceData(), Invoice("1002", "X", "2024/02/02", "0.00"));  // zero payment record
-    Put(InvoiceData(), Invoice("1003", "R", "2024/02/03", "80.00")); // repeat master
+    Put(InvoiceData(), Invoice("1001", "I", "2024/02/01", "0.00"));   // zero invoice: listed
+    Put(InvoiceData(), Invoice("1002", "X", "2024/02/02", "0.00"));   // zero payment record
+    Put(InvoiceData(), Invoice("1003", "R", "2024/02/03", "80.00"));  // repeat master
     InvoiceRec keyed = Invoice("1004", "I", "2024/02/04", "120.00");
     keyed.set(Invoice::InvKeyCode, "");
     Put(InvoiceData(), keyed);
@@ -197,9 +197,9 @@ TEST_F(ReportBuildersTest, AccountsReceivableAgesOpenItemsIntoTheCompanysCategor
 }
 
 TEST_F(ReportBuildersTest, ReorderAndOverstockFollowTheStockLimits) {
-    Put(ProductData(), Product("LOW", "2", "5", "20", "12"));     // reorder 10
-    Put(ProductData(), Product("ATMIN", "5", "5", "20", "12"));   // at the minimum: none
-    Put(ProductData(), Product("HIGH", "1,030", "5", "20", "12")); // 1,010 over
+    Put(ProductData(), Product("LOW", "2", "5", "20", "12"));       // reorder 10
+    Put(ProductData(), Product("ATMIN", "5", "5", "20", "12"));     // at the minimum: none
+    Put(ProductData(), Product("HIGH", "1,030", "5", "20", "12"));  // 1,010 over
     ProductRec nonStock = Product("NS", "0", "5", "1", "12");
     nonStock.set(Product::NonStock, true);
     Put(ProductData(), nonStock);
@@ -240,12 +240,12 @@ TEST_F(ReportBuildersTest, InventoryListsEveryProductWithItsCostValue) {
 }
 
 TEST_F(ReportBuildersTest, ProfitAndSalesReportsWorkOnInvoiceLines) {
-    Put(InvoiceLineData(), Line("4001", "2024/03/05", "BOLT",
-                                Text("3", "Hex bolt 10mm", "1.15", "3.45"), "0.70"));
-    Put(InvoiceLineData(), Line("4002", "2024/03/06", "",
-                                Text("1,000", "Labour", "0.125", "125.00"), ""));
-    Put(InvoiceLineData(), Line("4003", "2024/04/01", "BOLT",
-                                Text("1", "Hex bolt 10mm", "1.15", "1.15"), "0.70"));
+    Put(InvoiceLineData(),
+        Line("4001", "2024/03/05", "BOLT", Text("3", "Hex bolt 10mm", "1.15", "3.45"), "0.70"));
+    Put(InvoiceLineData(),
+        Line("4002", "2024/03/06", "", Text("1,000", "Labour", "0.125", "125.00"), ""));
+    Put(InvoiceLineData(),
+        Line("4003", "2024/04/01", "BOLT", Text("1", "Hex bolt 10mm", "1.15", "1.15"), "0.70"));
 
     EXPECT_EQ(Rows("Profit Report"),
               (Strings{"Product#|Product Description|Invoice#|Date|Customer|Quantity|Your "
@@ -301,8 +301,8 @@ TEST_F(ReportBuildersTest, ReadingFailuresAreToldNeverPassedOffAsEmptyOrWrongRep
     // A company without the file yet has nothing to report, and building creates no file.
     std::filesystem::remove(SetName("O") + ".DAT");
     std::filesystem::remove(SetName("O") + ".IX");
-    const BuiltReport none = BuildReport(*FindReportDefinition("PO Register"),
-                                         {"2024/01/01", "2024/12/31"});
+    const BuiltReport none =
+        BuildReport(*FindReportDefinition("PO Register"), {"2024/01/01", "2024/12/31"});
     EXPECT_EQ(none.engineError, 0);
     EXPECT_FALSE(HasRecords(none));
     EXPECT_FALSE(std::filesystem::exists(SetName("O") + ".DAT"));
@@ -313,8 +313,8 @@ TEST_F(ReportBuildersTest, ReadingFailuresAreToldNeverPassedOffAsEmptyOrWrongRep
         std::ofstream ix(SetName("I") + ".IX", std::ios::binary | std::ios::trunc);
         ix << "not an index";
     }
-    const BuiltReport damaged = BuildReport(*FindReportDefinition("Invoice Register"),
-                                            {"2024/01/01", "2024/12/31"});
+    const BuiltReport damaged =
+        BuildReport(*FindReportDefinition("Invoice Register"), {"2024/01/01", "2024/12/31"});
     EXPECT_NE(damaged.engineError, 0);
     EXPECT_FALSE(HasRecords(damaged));
 

@@ -102,15 +102,7 @@ protected:
         wizard.ListBox1->setCurrentItem(items.front());
     }
 
-    std::vector<std::string> Shown() const {
-        std::vector<std::vector<std::string>> rows;
-        for (int r = 0; r < viewer.RptGrid->RowCount(); ++r) {
-            rows.emplace_back();
-            for (int c = 0; c < viewer.RptGrid->ColCount(); ++c)
-                rows.back().push_back(viewer.RptGrid->Cell(c, r).toStdString());
-        }
-        return reportsamples::Lines(ReportGrid::FromRows(viewer.RptGrid->ColCount(), std::move(rows)));
-    }
+    std::vector<std::string> Shown() const { return reportsamples::Lines(*viewer.RptGrid); }
 
     CalFormScope calendar;
     Trtreport viewer;
