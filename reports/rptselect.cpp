@@ -144,7 +144,9 @@ TRptSelect::TRptSelect(QWidget* parent) : Form(parent) {
 
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ListBox1Click(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
+    // Choosing the preset shown again applies it again (dates typed since are replaced).
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
     connect(Cal1But, &QPushButton::clicked, this, [this] { Cal1ButClick(); });
     connect(Cal2But, &QPushButton::clicked, this, [this] { Cal2ButClick(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
