@@ -241,7 +241,7 @@ void ReceivingRows(const ReportPeriod& period, BuiltReport& out) {
 
 // --- products ------------------------------------------------------------------------------
 
-void BuildInventory(BuiltReport& out) {
+void BuildInventory(const ReportPeriod&, BuiltReport& out) {
     using namespace Product;
     ReportFile<ProductRec> file(ProductData(), out);
     file.EachRecord([&](int32_t, const ProductRec& p) {
@@ -258,7 +258,7 @@ void BuildInventory(BuiltReport& out) {
     });
 }
 
-void BuildStockLevels(bool overstock, BuiltReport& out) {
+void BuildStockLevels(bool overstock, const ReportPeriod&, BuiltReport& out) {
     using namespace Product;
     ReportFile<ProductRec> file(ProductData(), out);
     const auto always = [](const std::string&) { return true; };
@@ -367,7 +367,7 @@ void BuildPayments(bool tax, const ReportPeriod& period, BuiltReport& out) {
 
 // The open items: unpaid invoices (no date paid) and deposits not used up, each aged from
 // its date to today into the company's aging categories.
-void BuildReceivables(BuiltReport& out) {
+void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
     using namespace Invoice;
     const ShellContext& shell = Shell();
     const CompanyRec& company = shell.companies.CurrentCompany;
@@ -475,31 +475,10 @@ void BuildLineReport(bool profit, const ReportPeriod& period, BuiltReport& out) 
 constexpr const char* kNoMatch = "No matching records found for the dates entered.";
 constexpr const char* kNoProducts = "No products found.";
 
-template <POReport Which>
-void POReportRows(const ReportPeriod& period, BuiltReport& out) {
-    BuildPOReport(Which, period, out);
-}
-template <InvoiceReport Which>
-void InvoiceListRows(const ReportPeriod& period, BuiltReport& out) {
-    BuildInvoiceList(Which, period, out);
-}
-template <bool Tax>
-void PaymentRows(const ReportPeriod& period, BuiltReport& out) {
-    BuildPayments(Tax, period, out);
-}
-template <bool Profit>
-void LineRows(const ReportPeriod& period, BuiltReport& out) {
-    BuildLineReport(Profit, period, out);
-}
-template <bool Overstock>
-void StockLevelRows(const ReportPeriod&, BuiltReport& out) {
-    BuildStockLevels(Overstock, out);
-}
-void InventoryRows(const ReportPeriod&, BuiltReport& out) {
-    BuildInventory(out);
-}
-void ReceivableRows(const ReportPeriod&, BuiltReport& out) {
-    BuildReceivables(out);
+// The rows of one of the reports a builder serves, given which.
+template <auto Build, auto Which>
+void RowsOf(const ReportPeriod& period, BuiltReport& out) {
+    Build(Which, period, out);
 }
 
 constexpr ReportDefinition kReports[] = {
@@ -515,7 +494,7 @@ constexpr ReportDefinition kReports[] = {
      "",
      {"Year/Mo/Dy", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total", "C"},
      "purchase order",
-     POReportRows<POReport::Register>},
+     RowsOf<BuildPOReport, POReport::Register>},
     {"Inventory Report",
      false,
      "Shows all items which make up your current inventory. This report also shows storage "
@@ -529,7 +508,7 @@ constexpr ReportDefinition kReports[] = {
      {"Location", "Product Description", "Product#", "Key Code", "T", "On Hand", "Cost", "Sell",
       "Cost Value"},
      "product",
-     InventoryRows},
+     BuildInventory},
     {"Receiving Report",
      true,
      "Shows all products received in the selected period. Shows date in, quantity and price. "
@@ -557,7 +536,7 @@ constexpr ReportDefinition kReports[] = {
      {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.", "Max. Quan.",
       "Target Quan.", "On Hand", "Reorder Amt."},
      "product",
-     StockLevelRows<false>},
+     RowsOf<BuildStockLevels, false>},
     {"Overstock Report",
      false,
      "Shows all inventory which have more items on hand than targeted. This reports does not "
@@ -571,7 +550,7 @@ constexpr ReportDefinition kReports[] = {
      {"Preferred Vendor", "Product Description", "Product#", "Key Code", "Min. Quan.", "Max. Quan.",
       "Target Quan.", "On Hand", "Over Stock"},
      "product",
-     StockLevelRows<true>},
+     RowsOf<BuildStockLevels, true>},
     {"Commitment Report",
      true,
      "Shows all Purchase Orders which have not been received by the date required. Use this "
@@ -584,7 +563,7 @@ constexpr ReportDefinition kReports[] = {
      "",
      {"Date Req.", "PO#", "Short Name", "Vendor#", "Net Amount", "Tax Amount", "Grand Total", "C"},
      "purchase order",
-     POReportRows<POReport::Commitment>},
+     RowsOf<BuildPOReport, POReport::Commitment>},
     {"PO Key Code Inquiry",
      true,
      "Lists all Purchase Orders created in the selected period. Shows Net,Tax and Total. This "
@@ -598,7 +577,7 @@ constexpr ReportDefinition kReports[] = {
      {"Key Code", "PO#", "Short Name", "Year/Mo/Dy", "Net Amount", "Tax Amount", "Grand Total",
       "C"},
      "purchase order",
-     POReportRows<POReport::KeyCode>},
+     RowsOf<BuildPOReport, POReport::KeyCode>},
     {"Invoice Register",
      true,
      "Lists all invoices created in the selected period. Shows Net,Tax and Total. Use this "
@@ -612,7 +591,7 @@ constexpr ReportDefinition kReports[] = {
      {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Net Amount", "Tax Amount",
       "Grand Total", "C"},
      "invoice",
-     InvoiceListRows<InvoiceReport::Register>},
+     RowsOf<BuildInvoiceList, InvoiceReport::Register>},
     {"Payment Register",
      true,
      "Lists all payments received in the selected period. Shows Total, Paid and Balance.  Use "
@@ -626,7 +605,7 @@ constexpr ReportDefinition kReports[] = {
      {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Grand Total", "Paid Amount",
       "Balance Due", "C"},
      "invoice",
-     PaymentRows<false>},
+     RowsOf<BuildPayments, false>},
     {"Accounts Receivable",
      false,
      "Shows all open items which make up your Accounts Receivable Balance. This report also "
@@ -639,7 +618,7 @@ constexpr ReportDefinition kReports[] = {
      "All unpaid records selected.",
      {"Category", "Invoice#", "Short Name", "Customer#", "Aging", "Year/Mo/Dy", "Balance Due", "C"},
      "invoice",
-     ReceivableRows},
+     BuildReceivables},
     {"Profit Report",
      true,
      "Shows all items you have sold in the selected period. Includes cost of item, sales "
@@ -653,7 +632,7 @@ constexpr ReportDefinition kReports[] = {
      {"Product#", "Product Description", "Invoice#", "Date", "Customer", "Quantity", "Your Cost",
       "Sales Price", "Net Profit"},
      "invoice line",
-     LineRows<true>},
+     RowsOf<BuildLineReport, true>},
     {"Sales Report",
      true,
      "Shows all products you have sold in the selected period.",
@@ -666,7 +645,7 @@ constexpr ReportDefinition kReports[] = {
      {"Product Description", "Product#", "Year/Mo/Dy", "Invoice#", "Short Name", "Customer",
       "Unit Price", "Quantity", "Line Amount"},
      "invoice line",
-     LineRows<false>},
+     RowsOf<BuildLineReport, false>},
     {"Invoice Key Code Inquiry",
      true,
      "Lists all invoices created in the selected period. Shows Net,Tax and Total. This report "
@@ -680,7 +659,7 @@ constexpr ReportDefinition kReports[] = {
      {"Key Code", "Invoice#", "Short Name", "Year/Mo/Dy", "Net Amount", "Tax Amount", "Grand Total",
       "C"},
      "invoice",
-     InvoiceListRows<InvoiceReport::KeyCode>},
+     RowsOf<BuildInvoiceList, InvoiceReport::KeyCode>},
     {"Tax Report",
      true,
      "Lists all invoices PAID in the selected period.  Unlike the Payment Register, this report "
@@ -695,7 +674,7 @@ constexpr ReportDefinition kReports[] = {
      {"Year/Mo/Dy", "Invoice#", "Short Name", "Customer#", "Key Code", "Paid Amount", "Tax Amount",
       "C"},
      "invoice",
-     PaymentRows<true>},
+     RowsOf<BuildPayments, true>},
 };
 }  // namespace
 
