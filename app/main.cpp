@@ -22,6 +22,7 @@
 #include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
+#include "reports/rptselect.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -116,7 +117,11 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+<<<<<<< HEAD
     const EMMemoScope emMemo;
+=======
+    const ReportWizardWindows reportWizardWindows;
+>>>>>>> rptbuild
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
