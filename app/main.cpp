@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
+#include "invoicing/interest_wizard.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
@@ -19,8 +20,10 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "purchasing/purchasing_services.h"
+#include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
+#include "reports/rptselect.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -115,11 +118,14 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+    const EMMemoScope emMemo;
+    const ReportWizardWindows reportWizardWindows;
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
     const Trtedit documentView;
+    const TInterestWiz interestWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
