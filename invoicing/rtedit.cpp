@@ -152,28 +152,28 @@ const QString Blue = QStringLiteral("color: #0000ff;");
 const QString Red = QStringLiteral("color: #ff0000;");
 const QString Bold = QStringLiteral("font-weight: bold;");
 
+QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape, QFrame::Shadow shadow) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(shape);
+    frame->setFrameShadow(shadow);
+    return frame;
+}
+
 QFrame* Panel(QWidget* parent, const char* name, int height) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Raised);
+    QFrame* panel = Frame(parent, name, QFrame::StyledPanel, QFrame::Raised);
     panel->setFixedHeight(height);
     return panel;
 }
 
 QFrame* Bevel(QWidget* parent, const char* name, const QRect& rect) {
-    auto* bevel = new QFrame(parent);
-    bevel->setObjectName(name);
-    bevel->setFrameShape(QFrame::Box);
-    bevel->setFrameShadow(QFrame::Sunken);
+    QFrame* bevel = Frame(parent, name, QFrame::Box, QFrame::Sunken);
     bevel->setGeometry(rect);
     return bevel;
 }
 
 void WhiteBox(QWidget* parent, const char* name, int x) {
-    auto* shape = new QFrame(parent);
-    shape->setObjectName(name);
-    shape->setFrameShape(QFrame::Box);
+    QFrame* shape = Frame(parent, name, QFrame::Box, QFrame::Plain);
     shape->setAutoFillBackground(true);
     QPalette palette = shape->palette();
     palette.setColor(QPalette::Window, Qt::white);
