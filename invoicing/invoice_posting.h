@@ -13,26 +13,19 @@
 #include <string_view>
 #include <vector>
 
+#include "invoicing/entry_lines.h"
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_memo_rec.h"
 #include "invoicing/invoice_rec.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
 
-inline constexpr int InvoiceGridRows = 99;
+inline constexpr int InvoiceGridRows = EntryGridRows;
 // The product code of the one line of a memo invoice without a product.
 inline constexpr std::string_view NoProductCode = "** NONE **";
 
 // One grid row as shown (record text).
-struct InvoiceRow {
-    std::string code;         // column 1 "Product#"
-    std::string quantity;     // column 2
-    std::string description;  // column 3
-    std::string unitPrice;    // column 4
-    std::string taxFlag;      // column 5 "T"
-    std::string extension;    // column 6
-    std::string unitCost;     // the product's cost when the row was filled
-};
+using InvoiceRow = EntryRow;
 
 // What the entry dialog holds when OK is pressed (record text, Windows-1252).
 struct InvoiceEntry {
