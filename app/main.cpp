@@ -16,6 +16,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
+    const POEditScope poEdit;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(

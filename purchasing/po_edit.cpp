@@ -251,8 +251,11 @@ void TPOEdit1::FormShow() {
         // The vendor that change loaded with the order, when it is the order's.
         const VendorRec& vendor = Masters().VendorBuf;
         if (KeyText(vendor.get(Vendor::Number), 8) == KeyText(Cp(ICustNo->text()), 8) &&
-            TrimBlanks(vendor.get(Vendor::TaxExempt)) == "Y")
+            TrimBlanks(vendor.get(Vendor::TaxExempt)) == "Y") {
             ShowTaxSwitch(true);
+            // The totals above were worked out with the switch on.
+            RecalcTotals();
+        }
     }
     // A fully received order keeps its number: its receipts are filed under it.
     if (TrimBlanks(Purchasing().POBuf.get(PurchaseOrder::POReceivedDate)).size() > 5) {
