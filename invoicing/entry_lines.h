@@ -3,10 +3,12 @@
 // entry: numbers as typed, line extensions, the stock a line leaves, the totals and the
 // checks of the lines when OK is pressed. Plain functions over record text (Windows-1252).
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/decimal.h"
 #include "shell/dates.h"
@@ -28,6 +30,25 @@ struct EntryRow {
     std::string taxFlag;      // column 5 "T"
     std::string extension;    // column 6
     std::string unitCost;     // the product's cost when the row was filled
+};
+
+// What an entry dialog holds when OK is pressed, as both documents have it (record text,
+// Windows-1252).
+struct DocumentEntry {
+    std::string number;  // INum, upper-cased as typed
+    std::string date;    // IDate, in the company's date order
+    std::string notes;
+    std::string terms;
+    std::string keyCode;
+    std::string net, tax, total;  // as shown, ",0.00"
+    bool memo = false;
+    std::vector<EntryRow> rows;          // grid rows 1..99
+    std::vector<std::string> memoLines;  // Memo1, line by line
+    std::string stockCode;               // StkName: the memo document's product
+    std::string memoQuantity;            // MemoQuan
+    std::string memoDescription;         // MemoPDesc
+    std::array<std::string, 4> shipTo;
+    bool print = false;
 };
 
 // An amount or quantity as typed or shown: commas removed, blank is 0; nothing when the text

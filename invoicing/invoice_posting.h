@@ -27,25 +27,12 @@ inline constexpr std::string_view NoProductCode = "** NONE **";
 // One grid row as shown (record text).
 using InvoiceRow = EntryRow;
 
-// What the entry dialog holds when OK is pressed (record text, Windows-1252).
-struct InvoiceEntry {
-    std::string number;  // INum, upper-cased as typed
-    std::string date;    // IDate, in the company's date order
-    std::string notes;
-    std::string terms;
+// What the entry dialog holds when OK is pressed.
+struct InvoiceEntry : DocumentEntry {
     std::string statementNote;
     std::string customerNumber;
     std::string customerShortName;
-    std::string keyCode;
-    std::string net, tax, total, paid;  // as shown, ",0.00"
-    bool memo = false;
-    std::vector<InvoiceRow> rows;        // grid rows 1..99
-    std::vector<std::string> memoLines;  // Memo1, line by line
-    std::string stockCode;               // StkName: the memo invoice's product
-    std::string memoQuantity;            // MemoQuan
-    std::string memoDescription;         // MemoPDesc
-    std::array<std::string, 4> shipTo;
-    bool print = false;
+    std::string paid;  // as shown, ",0.00"
 };
 
 struct StockChange {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "invoicing/invoice_posting.h"
+#include "invoicing/ship_to.h"
 #include "masters/master_files.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -235,6 +236,57 @@ TLineEntry::TLineEntry(const LineEntryKind& kind, QWidget* parent) : Form(parent
 
 TLineEntry::~TLineEntry() = default;
 
+void TLineEntry::BuildHeadingFields(QWidget* box, QGridLayout* form, const QString& numberCaption) {
+    IMode = new QLabel(box);
+    IMode->setObjectName("IMode");
+    QFont bold = IMode->font();
+    bold.setBold(true);
+    IMode->setFont(bold);
+    form->addWidget(IMode, 0, 0, 1, 2);
+
+    INum = NumberEdit(box, "INum", 9);
+    AddField(form, numberCaption, INum, 1, 0);
+
+    IDate = DateEdit(box, "IDate");
+    Calbutton = CalendarButton(box, "Calbutton");
+    Label7 = new QLabel("Mo/Dy/Year", box);
+    Label7->setObjectName("Label7");
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(IDate);
+    dateRow->addWidget(Calbutton);
+    dateRow->addWidget(Label7);
+    form->addWidget(Caption(box, "&Date:", IDate), 1, 2);
+    form->addLayout(dateRow, 1, 3);
+
+    INVNOTES = Edit(box, "INVNOTES", 80);
+    AddField(form, "Notes/Comments/Reference:", INVNOTES, 2, 0, 3);
+
+    KeyCode = Edit(box, "KeyCode", 8);
+    AddField(form, "&Key Code:", KeyCode, 3, 0);
+    ITerms = TermsBox(box, "ITerms");
+    AddField(form, "Terms:", ITerms, 3, 2);
+}
+
+QGroupBox* TLineEntry::BuildPartyPanel(const QString& title, const QString& pickCaption,
+                                       const QString& pickHint) {
+    auto* box = new QGroupBox(title, this);
+    auto* grid = new QGridLayout(box);
+    BitBtn3 = Button(box, "BitBtn3", pickCaption);
+    BitBtn3->setToolTip(pickHint);
+    Button1 = Button(box, "Button1", "&Ship To");
+    grid->addWidget(BitBtn3, 0, 0);
+    grid->addWidget(Button1, 0, 1);
+    ICustName = ValueLabel(box, "ICustName", 20);
+    grid->addWidget(ICustName, 1, 0, 1, 4);
+    ICustNo = ValueLabel(box, "ICustNo", 8);
+    Sname = ValueLabel(box, "Sname", 10);
+    grid->addWidget(Caption(box, "No:"), 2, 0);
+    grid->addWidget(ICustNo, 2, 1);
+    grid->addWidget(Caption(box, "SN:"), 2, 2);
+    grid->addWidget(Sname, 2, 3);
+    return box;
+}
+
 QWidget* TLineEntry::BuildLinesPanel() {
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
@@ -415,6 +467,53 @@ void TLineEntry::GoToRow(int row, int top) {
     StringGrid1->setFocus();
     StringGrid1->SetCurrent(EntryCol::Code, row);
     StringGrid1->SetTopRow(top);
+}
+
+void TLineEntry::ShowStart(bool memo) {
+    SetGridWidths();
+    LoadTerms(ITerms);
+    Label7->setText(DateOrderCaption());
+    (memo ? RadioButton2 : RadioButton1)->setChecked(true);
+}
+
+void TLineEntry::ShowLayout(const QString& modeText) {
+    const bool adding = EntryMode() == 0;
+    IMode->setText(modeText);
+    // The type, the print switch and the customer or vendor are fixed once a document is
+    // on file.
+    RadioButton1->setEnabled(adding);
+    RadioButton2->setEnabled(adding);
+    PrintFlag->setEnabled(adding);
+    BitBtn3->setEnabled(adding);
+
+    const QFont editorFont = CompanyFont(Company::EditorFont);
+    for (QWidget* w : {static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(ICustName),
+                       static_cast<QWidget*>(Sname), static_cast<QWidget*>(ICustNo)})
+        w->setFont(editorFont);
+    Memo1->setFont(CompanyFont(Company::ManagersFont));
+
+    ShowEntryType();
+    StringGrid1->SetCurrent(EntryCol::Code, 1);
+    StringGrid1->SetTopRow(1);
+}
+
+void TLineEntry::ReadEntry(DocumentEntry& e) const {
+    e.number = Cp(INum->text());
+    e.date = Cp(IDate->Text());
+    e.notes = Cp(INVNOTES->text());
+    e.terms = Cp(ITerms->currentText());
+    e.keyCode = Cp(KeyCode->text());
+    e.net = Cp(INet->text());
+    e.tax = Cp(ITax->text());
+    e.total = Cp(ITotal->text());
+    e.memo = RadioButton2->isChecked();
+    for (int r = 1; r <= EntryGridRows; ++r) e.rows.push_back(Row(r));
+    for (const QString& line : Memo1->toPlainText().split('\n')) e.memoLines.push_back(Cp(line));
+    e.stockCode = Cp(StkName->text());
+    e.memoQuantity = Cp(MemoQuan->text());
+    e.memoDescription = Cp(MemoPDesc->text());
+    if (POShipWin) e.shipTo = POShipWin->Lines();
+    e.print = PrintFlag->isChecked();
 }
 
 void TLineEntry::SetGridWidths() {

@@ -99,6 +99,22 @@ class TLineEntry : public Form {
 public:
     ~TLineEntry() override;
 
+    // --- heading ---
+    QLabel* IMode;  // "Add ..." / "Edit ..."
+    QLineEdit* INum;
+    MaskEdit* IDate;
+    QLabel* Label7;  // the date order, "Mo/Dy/Year"
+    QPushButton* Calbutton;
+    QLineEdit* INVNOTES;
+    QLineEdit* KeyCode;
+    QComboBox* ITerms;
+    // --- the customer or vendor ---
+    QPushButton* BitBtn3;  // pick
+    QLabel* ICustName;
+    QLabel* ICustNo;
+    QLabel* Sname;
+    QPushButton* Button1;  // "&Ship To"
+
     // --- kind and lines ---
     QRadioButton* RadioButton1;  // "&Line Item"
     QRadioButton* RadioButton2;  // "&Memo"
@@ -186,6 +202,13 @@ protected:
     // After the totals changed.
     virtual void TotalsChanged() {}
 
+    // The heading's fields in rows 0..3 of the grid: the mode (over two columns), number and
+    // date, notes, key code and terms.
+    void BuildHeadingFields(QWidget* box, QGridLayout* form, const QString& numberCaption);
+    // The customer's or vendor's box: pick and ship-to buttons, name, number and short name in
+    // rows 0..2 of its grid, which takes further rows.
+    QGroupBox* BuildPartyPanel(const QString& title, const QString& pickCaption,
+                               const QString& pickHint);
     // The panels for the dialog's layout; the totals panel's form takes further rows.
     QWidget* BuildLinesPanel();
     QWidget* BuildStockPanel();
@@ -197,8 +220,14 @@ protected:
     QHBoxLayout* BuildButtonRow(const QString& printCaption, const QString& helpKeyword);
     void ConnectLineHandlers();
 
+    // The first steps of showing: grid widths, the terms, the date order, the type's button.
+    void ShowStart(bool memo);
+    // What add and change mode allow, the fonts, the type's layout and the grid on row 1.
+    void ShowLayout(const QString& modeText);
     // The grid's column widths, measured on the dialog's font.
     void SetGridWidths();
+    // The fields both documents have, as posting reads them.
+    void ReadEntry(DocumentEntry& e) const;
     // The layout of the document type in hand: the grid or the memo, and their amounts.
     void ShowEntryType();
     // The line checks of OK for a document with line items; false after telling the user.

@@ -83,57 +83,15 @@ void TProdInv::BuildControls() {
 QWidget* TProdInv::BuildHeading() {
     auto* box = new QGroupBox(this);
     auto* form = new QGridLayout(box);
-    IMode = new QLabel("Add Invoice", box);
-    IMode->setObjectName("IMode");
-    QFont bold = IMode->font();
-    bold.setBold(true);
-    IMode->setFont(bold);
-    form->addWidget(IMode, 0, 0, 1, 4);
-
-    INum = NumberEdit(box, "INum", 9);
-    AddField(form, "&Invoice#:", INum, 1, 0);
-
-    IDate = DateEdit(box, "IDate");
-    Calbutton = CalendarButton(box, "Calbutton");
-    Label7 = new QLabel("Mo/Dy/Year", box);
-    Label7->setObjectName("Label7");
-    auto* dateRow = new QHBoxLayout;
-    dateRow->addWidget(IDate);
-    dateRow->addWidget(Calbutton);
-    dateRow->addWidget(Label7);
-    form->addWidget(Caption(box, "&Date:", IDate), 1, 2);
-    form->addLayout(dateRow, 1, 3);
-
-    INVNOTES = Edit(box, "INVNOTES", 80);
-    AddField(form, "Notes/Comments/Reference:", INVNOTES, 2, 0, 3);
-
-    KeyCode = Edit(box, "KeyCode", 8);
-    AddField(form, "&Key Code:", KeyCode, 3, 0);
-
-    ITerms = TermsBox(box, "ITerms");
-    AddField(form, "Terms:", ITerms, 3, 2);
-
+    BuildHeadingFields(box, form, "&Invoice#:");
     IStmntNote = Edit(box, "IStmntNote", 35);
     AddField(form, "&Statement Note:", IStmntNote, 4, 0, 3);
     return box;
 }
 
 QWidget* TProdInv::BuildCustomerPanel() {
-    auto* box = new QGroupBox("Customer", this);
-    auto* grid = new QGridLayout(box);
-    BitBtn3 = Button(box, "BitBtn3", "C&ustomer...");
-    BitBtn3->setToolTip("Customers");
-    Button1 = Button(box, "Button1", "&Ship To");
-    grid->addWidget(BitBtn3, 0, 0);
-    grid->addWidget(Button1, 0, 1);
-    ICustName = ValueLabel(box, "ICustName", 20);
-    grid->addWidget(ICustName, 1, 0, 1, 4);
-    ICustNo = ValueLabel(box, "ICustNo", 8);
-    Sname = ValueLabel(box, "Sname", 10);
-    grid->addWidget(Caption(box, "No:"), 2, 0);
-    grid->addWidget(ICustNo, 2, 1);
-    grid->addWidget(Caption(box, "SN:"), 2, 2);
-    grid->addWidget(Sname, 2, 3);
+    QGroupBox* box = BuildPartyPanel("Customer", "C&ustomer...", "Customers");
+    auto* grid = static_cast<QGridLayout*>(box->layout());
     ICredLimit = ValueLabel(box, "ICredLimit");
     CBal = ValueLabel(box, "CBal");
     grid->addWidget(Caption(box, "Credit Limit:"), 3, 0);
@@ -177,36 +135,16 @@ void TProdInv::FormShow() {
     const CompanyRec& company = Shell().companies.CurrentCompany;
     const bool adding = ProdInvMode == 0;
     Button1->setEnabled(customer_.has_value() || !adding);
-    SetGridWidths();
-    LoadTerms(ITerms);
-    Label7->setText(DateOrderCaption());
-    (InvoiceMemoMode ? RadioButton2 : RadioButton1)->setChecked(true);
+    ShowStart(InvoiceMemoMode != 0);
     ShowTaxSwitch(false);
-    PrintFlag->setEnabled(true);
     const std::array<std::string, 4> captions = AgingBucketCaptions(company);
     for (std::size_t k = 0; k < captions.size(); ++k) AgingCaptions[k]->setText(Qs(captions[k]));
     if (adding) {
         INum->setText(ProposedNumber());
         ITerms->setEditText({});
         PrintFlag->setChecked(false);
-        IMode->setText("Add Invoice");
-    } else {
-        IMode->setText("Edit Invoice");
     }
-    RadioButton1->setEnabled(adding);
-    RadioButton2->setEnabled(adding);
-    PrintFlag->setEnabled(adding);
-    BitBtn3->setEnabled(adding);
-
-    const QFont editorFont = CompanyFont(Company::EditorFont);
-    for (QWidget* w : {static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(ICustName),
-                       static_cast<QWidget*>(Sname), static_cast<QWidget*>(ICustNo)})
-        w->setFont(editorFont);
-    Memo1->setFont(CompanyFont(Company::ManagersFont));
-
-    ShowEntryType();
-    StringGrid1->SetCurrent(InvoiceCol::Code, 1);
-    StringGrid1->SetTopRow(1);
+    ShowLayout(adding ? "Add Invoice" : "Edit Invoice");
     if (adding) {
         INum->setEnabled(true);
         if (Shell().main.ExternalTransMode && customer_) {
@@ -405,26 +343,11 @@ void TProdInv::OKButtonClick() {
 
 InvoiceEntry TProdInv::Entry() const {
     InvoiceEntry e;
-    e.number = Cp(INum->text());
-    e.date = Cp(IDate->Text());
-    e.notes = Cp(INVNOTES->text());
-    e.terms = Cp(ITerms->currentText());
+    ReadEntry(e);
     e.statementNote = Cp(IStmntNote->text());
     e.customerNumber = Cp(ICustNo->text());
     e.customerShortName = Cp(Sname->text());
-    e.keyCode = Cp(KeyCode->text());
-    e.net = Cp(INet->text());
-    e.tax = Cp(ITax->text());
-    e.total = Cp(ITotal->text());
     e.paid = Cp(IPaid->text());
-    e.memo = RadioButton2->isChecked();
-    for (int r = 1; r <= InvoiceGridRows; ++r) e.rows.push_back(Row(r));
-    for (const QString& line : Memo1->toPlainText().split('\n')) e.memoLines.push_back(Cp(line));
-    e.stockCode = Cp(StkName->text());
-    e.memoQuantity = Cp(MemoQuan->text());
-    e.memoDescription = Cp(MemoPDesc->text());
-    if (POShipWin) e.shipTo = POShipWin->Lines();
-    e.print = PrintFlag->isChecked();
     return e;
 }
 

@@ -28,20 +28,8 @@ public:
     ~TProdInv() override;
 
     // --- heading ---
-    QLabel* IMode;  // "Add Invoice" / "Edit Invoice"
-    QLineEdit* INum;
-    MaskEdit* IDate;
-    QLabel* Label7;  // the date order, "Mo/Dy/Year"
-    QPushButton* Calbutton;
-    QLineEdit* INVNOTES;
-    QLineEdit* KeyCode;
-    QComboBox* ITerms;
     QLineEdit* IStmntNote;
     // --- customer ---
-    QPushButton* BitBtn3;  // customer pick
-    QLabel* ICustName;
-    QLabel* ICustNo;
-    QLabel* Sname;
     QLabel* ICredLimit;
     QLabel* CBal;
     QLabel* Acur;
@@ -49,7 +37,6 @@ public:
     QLabel* A60;
     QLabel* A90;
     std::array<QLabel*, 4> AgingCaptions;  // the captions of the four aging buckets
-    QPushButton* Button1;                  // "&Ship To"
     // --- paid ---
     QLineEdit* IPaid;
     QLabel* BalDue;

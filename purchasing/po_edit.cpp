@@ -94,38 +94,10 @@ void TPOEdit1::BuildControls() {
 QWidget* TPOEdit1::BuildHeading() {
     auto* box = new QGroupBox(this);
     auto* form = new QGridLayout(box);
-    IMode = new QLabel("Add PO", box);
-    IMode->setObjectName("IMode");
-    QFont bold = IMode->font();
-    bold.setBold(true);
-    IMode->setFont(bold);
-    form->addWidget(IMode, 0, 0, 1, 2);
+    BuildHeadingFields(box, form, "&PO#:");
     Label9 = new QLabel(box);
     Label9->setObjectName("Label9");
     form->addWidget(Label9, 0, 2, 1, 2);
-
-    INum = NumberEdit(box, "INum", 9);
-    AddField(form, "&PO#:", INum, 1, 0);
-
-    IDate = DateEdit(box, "IDate");
-    Calbutton = CalendarButton(box, "Calbutton");
-    Label7 = new QLabel("Mo/Dy/Year", box);
-    Label7->setObjectName("Label7");
-    auto* dateRow = new QHBoxLayout;
-    dateRow->addWidget(IDate);
-    dateRow->addWidget(Calbutton);
-    dateRow->addWidget(Label7);
-    form->addWidget(Caption(box, "&Date:", IDate), 1, 2);
-    form->addLayout(dateRow, 1, 3);
-
-    INVNOTES = Edit(box, "INVNOTES", 80);
-    AddField(form, "Notes/Comments/Reference:", INVNOTES, 2, 0, 3);
-
-    KeyCode = Edit(box, "KeyCode", 8);
-    AddField(form, "&Key Code:", KeyCode, 3, 0);
-    ITerms = TermsBox(box, "ITerms");
-    AddField(form, "Terms:", ITerms, 3, 2);
-
     MEDateReq = DateEdit(box, "MEDateReq");
     DateReq = CalendarButton(box, "DateReq");
     auto* requiredRow = new QHBoxLayout;
@@ -138,22 +110,8 @@ QWidget* TPOEdit1::BuildHeading() {
 }
 
 QWidget* TPOEdit1::BuildVendorPanel() {
-    auto* box = new QGroupBox("Vendor", this);
-    auto* grid = new QGridLayout(box);
-    BitBtn3 = Button(box, "BitBtn3", "V&endor...");
-    BitBtn3->setToolTip("Vendors");
-    Button1 = Button(box, "Button1", "&Ship To");
-    grid->addWidget(BitBtn3, 0, 0);
-    grid->addWidget(Button1, 0, 1);
-    ICustName = ValueLabel(box, "ICustName", 20);
-    grid->addWidget(ICustName, 1, 0, 1, 4);
-    ICustNo = ValueLabel(box, "ICustNo", 8);
-    Sname = ValueLabel(box, "Sname", 10);
-    grid->addWidget(Caption(box, "No:"), 2, 0);
-    grid->addWidget(ICustNo, 2, 1);
-    grid->addWidget(Caption(box, "SN:"), 2, 2);
-    grid->addWidget(Sname, 2, 3);
-    grid->setRowStretch(3, 1);
+    QGroupBox* box = BuildPartyPanel("Vendor", "V&endor...", "Vendors");
+    static_cast<QGridLayout*>(box->layout())->setRowStretch(3, 1);
     return box;
 }
 
@@ -202,47 +160,23 @@ void TPOEdit1::FormShow() {
     const CompanyRec& company = TheCompany();
     const bool adding = POEntryMode == 0;
     Button1->setEnabled(true);
-    SetGridWidths();
-    LoadTerms(ITerms);
-    Label7->setText(DateOrderCaption());
-
     // The stored type decides the layout too, so that the buttons and the layout agree.
     const bool memo =
         TrimBlanks(Purchasing().POBuf.get(PurchaseOrder::POType)) != PurchaseOrder::TypeLineItems;
     SetMemoMode(memo);
-    (memo ? RadioButton2 : RadioButton1)->setChecked(true);
-
-    CheckBox2->setEnabled(true);
+    ShowStart(memo);
     ShowTaxSwitch(false);
-    PrintFlag->setEnabled(true);
     ExportButn->setEnabled(static_cast<bool>(ExportLines));
+    ImportButn->setEnabled(adding && ImportLines);
     if (adding) {
-        ImportButn->setEnabled(static_cast<bool>(ImportLines));
         Label9->clear();
         MarkRecd->setChecked(company.get(Company::NewPOsReceived));
         ShowMarkReceived(MarkRecd->isChecked());
         INum->setText(ProposedNumber());
         ITerms->setEditText(Qs(TrimBlanks(company.get(Company::DefaultPOTerms))));
         PrintFlag->setChecked(company.get(Company::PrintNewPOAtOnce));
-        IMode->setText("Add PO");
-    } else {
-        ImportButn->setEnabled(false);
-        IMode->setText("Edit PO");
     }
-    RadioButton1->setEnabled(adding);
-    RadioButton2->setEnabled(adding);
-    PrintFlag->setEnabled(adding);
-    BitBtn3->setEnabled(adding);
-
-    const QFont editorFont = CompanyFont(Company::EditorFont);
-    for (QWidget* w : {static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(ICustName),
-                       static_cast<QWidget*>(Sname), static_cast<QWidget*>(ICustNo)})
-        w->setFont(editorFont);
-    Memo1->setFont(CompanyFont(Company::ManagersFont));
-
-    ShowEntryType();
-    StringGrid1->SetCurrent(EntryCol::Code, 1);
-    StringGrid1->SetTopRow(1);
+    ShowLayout(adding ? "Add PO" : "Edit PO");
     if (adding) {
         INum->setEnabled(true);
         SpeedButton3Click();
@@ -493,28 +427,13 @@ bool TPOEdit1::TermsAccepted() {
 
 POEntry TPOEdit1::Entry() const {
     POEntry e;
-    e.number = Cp(INum->text());
-    e.date = Cp(IDate->Text());
+    ReadEntry(e);
     e.dateRequired = Cp(MEDateReq->Text());
     e.markReceived = MarkRecd->isChecked();
     e.receivedDate = Cp(ARecDate->Text());
-    e.notes = Cp(INVNOTES->text());
-    e.terms = Cp(ITerms->currentText());
     e.vendorNumber = Cp(ICustNo->text());
     e.vendorShortName = Cp(Sname->text());
-    e.keyCode = Cp(KeyCode->text());
-    e.net = Cp(INet->text());
-    e.tax = Cp(ITax->text());
-    e.total = Cp(ITotal->text());
     e.signature1 = Cp(Sig1->text());
     e.signature2 = Cp(Sig2->text());
-    e.memo = RadioButton2->isChecked();
-    for (int r = 1; r <= EntryGridRows; ++r) e.rows.push_back(Row(r));
-    for (const QString& line : Memo1->toPlainText().split('\n')) e.memoLines.push_back(Cp(line));
-    e.stockCode = Cp(StkName->text());
-    e.memoQuantity = Cp(MemoQuan->text());
-    e.memoDescription = Cp(MemoPDesc->text());
-    if (POShipWin) e.shipTo = POShipWin->Lines();
-    e.print = PrintFlag->isChecked();
     return e;
 }

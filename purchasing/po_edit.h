@@ -18,28 +18,14 @@
 
 class QToolButton;
 
-// What the dialog holds when OK is pressed (record text, Windows-1252).
-struct POEntry {
-    std::string number;  // INum, upper-cased as typed
-    std::string date;    // IDate, in the company's date order
-    std::string dateRequired;
+// What the dialog holds when OK is pressed.
+struct POEntry : DocumentEntry {
+    std::string dateRequired;  // MEDateReq, in the company's date order
     bool markReceived = false;
     std::string receivedDate;  // ARecDate
-    std::string notes;
-    std::string terms;
     std::string vendorNumber;
     std::string vendorShortName;
-    std::string keyCode;
-    std::string net, tax, total;  // as shown, ",0.00"
     std::string signature1, signature2;
-    bool memo = false;
-    std::vector<EntryRow> rows;          // grid rows 1..99
-    std::vector<std::string> memoLines;  // Memo1, line by line
-    std::string stockCode;               // StkName: the memo PO's product
-    std::string memoQuantity;            // MemoQuan
-    std::string memoDescription;         // MemoPDesc
-    std::array<std::string, 4> shipTo;
-    bool print = false;
 };
 
 class TPOEdit1 : public TLineEntry {
@@ -50,23 +36,9 @@ public:
     ~TPOEdit1() override;
 
     // --- heading ---
-    QLabel* IMode;   // "Add PO" / "Edit PO"
     QLabel* Label9;  // "Lines Received: " while an order is changed
-    QLineEdit* INum;
-    MaskEdit* IDate;
-    QLabel* Label7;  // the date order, "Mo/Dy/Year"
-    QPushButton* Calbutton;
-    QLineEdit* INVNOTES;
-    QLineEdit* KeyCode;
-    QComboBox* ITerms;
     MaskEdit* MEDateReq;
     QPushButton* DateReq;
-    // --- vendor ---
-    QPushButton* BitBtn3;  // vendor pick
-    QLabel* ICustName;
-    QLabel* ICustNo;
-    QLabel* Sname;
-    QPushButton* Button1;  // "&Ship To"
     // --- receiving and signatures ---
     QCheckBox* MarkRecd;
     MaskEdit* ARecDate;

@@ -19,14 +19,14 @@
 #include "platform/string_grid.h"
 #include "purchasing/po_edit.h"
 #include "shell/small_files.h"
-#include "tests/invoicing/posting_env.h"
+#include "tests/invoicing/entry_env.h"
 #include "tests/purchasing/purchasing_env.h"
 
 namespace {
 
 namespace C = EntryCol;
 
-class POEditTest : public PostingEnv {
+class POEditTest : public EntryEnv {
 protected:
     POEditTest() {
         ChangeCompany([](CompanyRec& c) {
@@ -83,18 +83,7 @@ protected:
         ASSERT_TRUE(ProductData().PutRec(p.bytes(), ref));
     }
 
-    void PickVendor(const QString& name) {
-        host->OnModal("VenList", [name](Form& f) {
-            FillControl(f, "FindEdit", name);
-            static_cast<TMasterManager&>(f).FvcBrowser1Pick();
-        });
-    }
-    void PickProduct(const QString& code) {
-        host->OnModal("EditProd", [code](Form& f) {
-            FillControl(f, "FindEdit", code);
-            static_cast<TMasterManager&>(f).FvcBrowser1Pick();
-        });
-    }
+    void PickVendor(const QString& name) { Pick("VenList", name); }
 
     // The dialog as a new order's caller leaves it before showing it.
     void PrepareNew(bool memo = false) {
@@ -121,22 +110,7 @@ protected:
         return POEdit1->ShowModal();
     }
 
-    static void Type(TPOEdit1& d, int col, int row, const QString& text) {
-        RunCommand([&] { d.StringGrid1->item(row - 1, col)->setText(text); });
-    }
-    static QString Cell(TPOEdit1& d, int col, int row) { return d.StringGrid1->Cell(col, row); }
-    void Refused(TPOEdit1& d, const QString& text, const QString& caption, QWidget* focus) {
-        host->Answer(MsgResult::Ok, text, caption);
-        PressButton(d, "OKButton");
-        EXPECT_EQ(d.ModalResult(), Modal::None) << text.toStdString();
-        if (focus) {
-            EXPECT_EQ(d.focusWidget(), focus) << text.toStdString();
-        }
-    }
-
     PurchasingStateScope purchasing;
-    MastersWindows mastersWindows;
-    InvoicingWindows invoicingWindows;
     POEditScope poEdit;
 };
 
