@@ -185,7 +185,7 @@ MaskEdit* DateEdit(QWidget* parent, const char* name) {
     return edit;
 }
 
-QPushButton* CalendarButton(QWidget* parent, const char* name) {
+QPushButton* DotsButton(QWidget* parent, const char* name) {
     QPushButton* button = Button(parent, name, "...");
     button->setMaximumWidth(button->fontMetrics().horizontalAdvance("....") + 12);
     return button;
@@ -248,7 +248,7 @@ void TLineEntry::BuildHeadingFields(QWidget* box, QGridLayout* form, const QStri
     AddField(form, numberCaption, INum, 1, 0);
 
     IDate = DateEdit(box, "IDate");
-    Calbutton = CalendarButton(box, "Calbutton");
+    Calbutton = DotsButton(box, "Calbutton");
     Label7 = new QLabel("Mo/Dy/Year", box);
     Label7->setObjectName("Label7");
     auto* dateRow = new QHBoxLayout;
@@ -342,7 +342,7 @@ QWidget* TLineEntry::BuildLinesPanel() {
     memo->setContentsMargins(0, 0, 0, 0);
     MemoPDesc = Edit(memoPanel_, "MemoPDesc", 32);
     MemoQuan = Edit(memoPanel_, "MemoQuan", 10);
-    GetAProd = Button(memoPanel_, "GetAProd", "...");
+    GetAProd = DotsButton(memoPanel_, "GetAProd");
     GetAProd->setToolTip("Products");
     memo->addWidget(Caption(memoPanel_, "Product Description:", MemoPDesc), 0, 0);
     memo->addWidget(MemoPDesc, 0, 1);
@@ -353,6 +353,7 @@ QWidget* TLineEntry::BuildLinesPanel() {
     Memo1->setObjectName("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->addWidget(Memo1, 1, 0, 1, 5);
+    memo->setRowStretch(1, 1);
     memoPanel_->setVisible(false);
     layout->addWidget(memoPanel_, 1);
     return panel;
@@ -386,6 +387,8 @@ QGroupBox* TLineEntry::BuildTotalsPanel() {
     ITax = Edit(box, "ITax", 10);
     CheckBox2 = new QCheckBox("Calc. Tax", box);
     CheckBox2->setObjectName("CheckBox2");
+    // Its caption names the rate: never cut.
+    CheckBox2->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     TaxLbl = new QLabel(box);
     TaxLbl->setObjectName("TaxLbl");
     ITotal = ValueLabel(box, "ITotal", 12);

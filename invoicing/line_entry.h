@@ -83,9 +83,9 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text);
 QToolButton* Tool(QWidget* parent, const char* name, const QString& text, const QString& hint);
 // A document number field: ASCII letters upper-cased as typed, as the keys hold them.
 QLineEdit* NumberEdit(QWidget* parent, const char* name, int maxLength);
-// A date field with its "..." calendar button and the date order's caption beside it.
+// A date field, and the small "..." button of a calendar or a pick beside a field.
 MaskEdit* DateEdit(QWidget* parent, const char* name);
-QPushButton* CalendarButton(QWidget* parent, const char* name);
+QPushButton* DotsButton(QWidget* parent, const char* name);
 // "Mo/Dy/Year", "Dy/Mo/Year" or "Year/Mo/Dy" by the company's date order.
 QString DateOrderCaption();
 // An editable terms box with the default terms; LoadTerms replaces them from the file.

@@ -85,7 +85,7 @@ void TPOEdit1::BuildControls() {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(BuildStockPanel(), 2);
     bottom->addWidget(BuildReceivingPanel(), 3);
-    bottom->addWidget(BuildTotalsPanel(), 2);
+    bottom->addWidget(BuildTotalsPanel(), 3);
     layout->addLayout(bottom);
     layout->addLayout(BuildButtonRow("P&rint PO", "NewPO"));
     resize(940, 700);
@@ -99,13 +99,14 @@ QWidget* TPOEdit1::BuildHeading() {
     Label9->setObjectName("Label9");
     form->addWidget(Label9, 0, 2, 1, 2);
     MEDateReq = DateEdit(box, "MEDateReq");
-    DateReq = CalendarButton(box, "DateReq");
+    MEDateReq->setMinimumWidth(MEDateReq->fontMetrics().horizontalAdvance("00/00/00000"));
+    DateReq = DotsButton(box, "DateReq");
     auto* requiredRow = new QHBoxLayout;
     requiredRow->addWidget(MEDateReq);
     requiredRow->addWidget(DateReq);
     requiredRow->addStretch(1);
     form->addWidget(Caption(box, "Date Required:", MEDateReq), 4, 0);
-    form->addLayout(requiredRow, 4, 1);
+    form->addLayout(requiredRow, 4, 1, 1, 3);
     return box;
 }
 
@@ -121,7 +122,7 @@ QWidget* TPOEdit1::BuildReceivingPanel() {
     MarkRecd = new QCheckBox("M&ark PO Received on:", box);
     MarkRecd->setObjectName("MarkRecd");
     ARecDate = DateEdit(box, "ARecDate");
-    ARecCal = CalendarButton(box, "ARecCal");
+    ARecCal = DotsButton(box, "ARecCal");
     auto* received = new QHBoxLayout;
     received->addWidget(MarkRecd);
     received->addWidget(ARecDate);
