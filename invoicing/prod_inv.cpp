@@ -155,8 +155,9 @@ void TProdInv::FormShow() {
             PickCustomer(seed);
         }
     } else {
-        RefreshRow(std::max(1, StringGrid1->Row()));
+        // The tax switch first: the totals shown are computed under it.
         if (customer_) ShowTaxSwitch(TrimBlanks(customer_->get(Customer::TaxExempt)) == "Y");
+        RefreshRow(std::max(1, StringGrid1->Row()));
     }
 }
 

@@ -1,7 +1,6 @@
 #include "reports/label_print.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 #include "invoicing/invoice_posting.h"
@@ -11,14 +10,6 @@
 #include "shell/text.h"
 
 namespace {
-
-std::optional<int> WholeNumber(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || at != end) return std::nullopt;
-    return value;
-}
 
 struct NamedField {
     SheetField field;
