@@ -48,14 +48,15 @@ protected:
                     .description = "Widget",
                     .price = "9.00",
                     .onHand = "3",
-                    .cost = "2.50"});
+                    .cost = "2.50",
+                    .poDescription = "Widget, bulk",
+                    .taxableOnPOs = true});
         AddProduct({.code = "G1",
                     .description = "Gadget",
                     .price = "8.00",
                     .onHand = "-5",
-                    .cost = "4.00"});
-        SetPOFields("W1", "Widget, bulk", true);
-        SetPOFields("G1", "Gadget kit", false);
+                    .cost = "4.00",
+                    .poDescription = "Gadget kit"});
     }
     ~POEditTest() override { ClosePOFiles(); }
 
@@ -69,20 +70,6 @@ protected:
         fill(v);
         Add(VendorData(), masters.state().VendorBuf, v);
     }
-    // The purchase side of a product: what the vendor calls it and whether orders tax it.
-    void SetPOFields(const std::string& code, const std::string& description, bool taxable) {
-        const StepFile open(ProductData());
-        ProductRec probe;
-        ASSERT_TRUE(probe.set(Product::Code, code));
-        ProductRec p;
-        const int32_t ref =
-            ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey), p.bytes());
-        ASSERT_NE(ref, 0);
-        p.set(Product::PODescription, description);
-        p.set(Product::TaxableOnPOs, taxable);
-        ASSERT_TRUE(ProductData().PutRec(p.bytes(), ref));
-    }
-
     void PickVendor(const QString& name) { Pick("VenList", name); }
 
     // The dialog as a new order's caller leaves it before showing it.
