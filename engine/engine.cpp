@@ -1,9 +1,11 @@
 // The engine's calls: handles, shared open sets, brackets, records and keys.
 //
-// Consistency of NAME.DAT and NAME.IX: both carry a generation stamp. A bracket that wrote
-// slots first marks the data file "changing", and when it closes writes the header with the
-// next generation, commits the index transaction carrying that generation, then syncs the
-// data file. Opening checks the state the set was left in (see openSet).
+// Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
+// vouches for it, by a hash of the whole file taken at the last clean close (and the
+// generation stamp both carry). The first change after opening marks the header "changing"
+// until the next clean close; a set found in that state is rebuilt from its data. A bracket
+// ends by writing the header, committing the index transaction unsynced and syncing the data
+// file once (see finishBracket and openSet).
 
 #include <pthread.h>
 #include <sys/stat.h>
@@ -130,20 +132,32 @@ void markDamaged(FileSet& set) {
     set.dat.writeHeader();
 }
 
+// The first change after opening is announced on disk before it is made: from then on the hash
+// in the header no longer vouches for NAME.IX, and a process that dies leaves a set that
+// needs a rebuild. Synced, so that no slot or index page can reach the disk ahead of it.
+Code beginChanges(FileSet& set) {
+    DatHeader& header = set.dat.header();
+    if (header.state == SetState::Changing) return 0;
+    header.state = SetState::Changing;
+    const Code code = set.dat.writeHeader();
+    return code != 0 ? code : set.dat.sync();
+}
+
 Code finishBracket(FileSet& set) {
     if (set.damaged) return EngineCode::IndexDefective;
     Code code = 0;
-    DatHeader& header = set.dat.header();
-    if (set.slotsWritten) {
-        ++header.generation;
-        header.state = SetState::Open;
-        code = set.dat.writeHeader();
-        if (code == 0) code = set.ix.beginWrite();
-    }
+    if (set.slotsWritten) code = set.dat.writeHeader();
     if (code == 0 && set.ix.inWrite()) {
-        code = set.ix.commit(header.generation);
-        set.indexCommitted = true;
+        // A bracket whose key calls all failed leaves the index as it was.
+        if (!set.ix.writeChanged()) {
+            set.ix.abortWrite();
+        } else {
+            code = beginChanges(set);
+            if (code == 0) code = set.ix.commit();
+            set.indexCommitted = true;
+        }
     }
+    // One sync makes the bracket durable: the index is rebuilt from the data after a crash.
     if (code == 0 && set.slotsWritten) code = set.dat.sync();
     set.slotsWritten = false;
     if (code != 0) markDamaged(set);
@@ -163,12 +177,9 @@ Code leaveBracket(FileSet& set, Code code) {
     return code != 0 ? code : finished;
 }
 
-// The header says "changing" on disk before the first slot of a bracket is written, so a
-// process killed between slot and header is found out at the next open.
 Code beforeSlotWrite(FileSet& set) {
     if (set.slotsWritten) return 0;
-    set.dat.header().state = SetState::Changing;
-    if (const Code code = set.dat.writeHeader()) return code;
+    if (const Code code = beginChanges(set)) return code;
     set.slotsWritten = true;
     return 0;
 }
@@ -208,32 +219,22 @@ Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& 
     if (const Code code = set.dat.open(datPath)) return code;
     DatHeader& header = set.dat.header();
     if (!filenames::exists(ixPath)) return EngineCode::IndexDefective;
-    const BootId boot = currentBootId();
-    switch (header.state) {
-        case SetState::Clean: {
-            // Closed properly: the index must be the very file that was closed.
-            bool ok = false;
-            const uint64_t hash = hashFile(ixPath, ok);
-            if (!ok) return EngineCode::IoError;
-            if (hash != header.indexHash) return EngineCode::IndexDefective;
-            set.verifiedIndexHash = hash;
-            set.indexHashKnown = true;
-            break;
-        }
-        case SetState::Open:
-            // Left open by a process that died: its index commits are in the page cache only
-            // if the machine has not restarted since.
-            if (header.bootId != boot || boot == BootId{}) return EngineCode::IndexDefective;
-            break;
-        case SetState::Changing:
-            return EngineCode::IndexDefective;
-    }
+    // Closed properly, or left open by a process that died before it changed anything: the
+    // index must be the very file that was hashed. A set changed since it was opened cannot be
+    // checked short of a rebuild, so it gets one.
+    if (header.state == SetState::Changing) return EngineCode::IndexDefective;
+    bool ok = false;
+    const uint64_t hash = hashFile(ixPath, ok);
+    if (!ok) return EngineCode::IoError;
+    if (hash != header.indexHash) return EngineCode::IndexDefective;
+    set.verifiedIndexHash = hash;
+    set.indexHashKnown = true;
     if (const Code code = set.ix.open(ixPath)) return code;
     const IndexMeta& meta = set.ix.meta();
     if (meta.recordLength != header.recordLength || meta.generation != header.generation)
         return EngineCode::IndexDefective;
+    if (header.state == SetState::Open) return 0;
     header.state = SetState::Open;
-    header.bootId = boot;
     if (const Code code = set.dat.writeHeader()) return code;
     return set.dat.sync();
 }
@@ -640,6 +641,15 @@ void moveTo(Position& position, Code code, const IndexFile::Entry& entry, int32_
     key.assign(entry.key);
 }
 
+// A walk that does not move strictly on from its position would never end: only a damaged
+// index answers that way. `direction` is 1 for NextKey and -1 for PrevKey.
+Code checkStep(const Position& position, Code code, const IndexFile::Entry& entry, int direction) {
+    if (code != 0 || position.kind != Position::At) return code;
+    int order = entry.key.compare(position.key());
+    if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
+    return order * direction > 0 ? 0 : EngineCode::IndexDefective;
+}
+
 }  // namespace
 
 void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
@@ -672,6 +682,7 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
                     : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    code = checkStep(position, code, entry, 1);
     moveTo(position, code, entry, ref, key);
     finish(code);
 }
@@ -687,6 +698,7 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
                     : ix.seekLast(keyNr, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    code = checkStep(position, code, entry, -1);
     moveTo(position, code, entry, ref, key);
     finish(code);
 }

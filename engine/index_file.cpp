@@ -55,6 +55,14 @@ public:
     bool owned = false;
 };
 
+Code IndexFile::settle(int rc) {
+    if (rc == 0) {
+        wtxnChanged_ = true;
+        return 0;
+    }
+    return rc == MDB_KEYEXIST ? EngineCode::DuplicateKey : fail(rc);
+}
+
 Code IndexFile::fail(int rc) {
     // Positive codes are the system's errno values; LMDB's own codes mean a damaged file.
     if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM)
@@ -259,31 +267,19 @@ Code IndexFile::beginWrite() {
     return 0;
 }
 
-Code IndexFile::commit(uint64_t generation) {
+Code IndexFile::commit() {
     if (!wtxn_) return 0;
-    int rc = 0;
-    if (generation != meta_.generation) {
-        std::array<uint8_t, 8> gen{};
-        storeLE64(gen.data(), generation);
-        MDB_val key = valueOf(MetaGeneration);
-        MDB_val value = valueOf(gen.data(), gen.size());
-        rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
-    }
-    if (rc == 0) {
-        rc = mdb_txn_commit(wtxn_);
-    } else {
-        mdb_txn_abort(wtxn_);
-    }
+    const int rc = mdb_txn_commit(wtxn_);
     wtxn_ = nullptr;
+    wtxnChanged_ = false;
     appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
-    if (rc != 0) return fail(rc);
-    meta_.generation = generation;
-    return 0;
+    return rc == 0 ? 0 : fail(rc);
 }
 
 void IndexFile::abortWrite() {
     if (wtxn_) mdb_txn_abort(wtxn_);
     wtxn_ = nullptr;
+    wtxnChanged_ = false;
     appendCursors_.clear();
 }
 
@@ -339,8 +335,7 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
-    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -360,7 +355,7 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -378,8 +373,7 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     const int rc = mdb_cursor_put(cursor, &k, &d, dup ? MDB_APPENDDUP : MDB_APPEND);
-    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
@@ -423,11 +417,15 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
     return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
 }
 
+// Nothing read from the index is used before it is seen to be an entry we could have written.
 Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
-    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4)
+    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4 ||
+        *static_cast<const char*>(k.mv_data) != KeyPrefix)
         return EngineCode::IndexDefective;
+    const uint32_t ref = loadBE32(d.mv_data);
+    if (ref > MaxSlots) return EngineCode::IndexDefective;
     entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
-    entry.ref = loadBE32(d.mv_data);
+    entry.ref = ref;
     return 0;
 }
 

@@ -51,8 +51,9 @@ public:
     // One write transaction holds every change of a bracket.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
-    // Commits the bracket's changes, recording `generation` when it differs from the stored one.
-    Code commit(uint64_t generation);
+    // True once an entry was added or deleted in the open write transaction.
+    bool writeChanged() const { return wtxnChanged_; }
+    Code commit();
     void abortWrite();
 
     // Key numbers from 1; the caller validates them. Changes need beginWrite().
@@ -77,7 +78,7 @@ public:
     Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     // The last entry of all.
     Code seekLast(int keyNr, Entry& entry, Ticket& ticket);
-    // The entry after / before (key, ref), which need not exist any more. In these calls
+    // The entry after / before (key, ref), which need not exist any more.
     Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
@@ -93,10 +94,13 @@ private:
     Code readTxn(MDB_txn*& txn);
     Code cursorFor(int keyNr, Cursor& cursor);
     void setSearchKey(std::string_view key);
+    // The code of an LMDB result; a change that succeeded marks the write transaction changed.
+    Code settle(int rc);
     Code fail(int rc);
 
     MDB_env* env_ = nullptr;
     MDB_txn* wtxn_ = nullptr;
+    bool wtxnChanged_ = false;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;

@@ -337,7 +337,7 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
             ++written;
         }
         if (code == 0)
-            code = ix.commit(generation);
+            code = ix.commit();
         else
             ix.abortWrite();
         if (code == 0 && !reportProgress(1, keyNr, read, written))

@@ -1,7 +1,12 @@
 // Indexes: order, unique and duplicate keys, searches and walks.
 
-#include <algorithm>
+#include <lmdb.h>
 
+#include <algorithm>
+#include <array>
+#include <fstream>
+
+#include "engine/data_file.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace enginetest {
@@ -228,6 +233,68 @@ TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     EXPECT_TRUE(IsFileSetOpen(h));
     PrevKey(h, 1, ref, key);
     EXPECT_EQ(key, "B");
+}
+
+// Entries LMDB holds happily but the engine never writes, in an index the header vouches for
+// (as a buggy writer would leave it): each is refused with a code, never handed out.
+TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    const std::string ix = name() + ".IX";
+    MDB_env* env = nullptr;
+    ASSERT_EQ(mdb_env_create(&env), 0);
+    mdb_env_set_maxdbs(env, 8);
+    ASSERT_EQ(mdb_env_open(env, ix.c_str(), MDB_NOSUBDIR | MDB_NOLOCK, 0644), 0);
+    MDB_txn* txn = nullptr;
+    MDB_dbi dbi = 0;
+    ASSERT_EQ(mdb_txn_begin(env, nullptr, 0, &txn), 0);
+    ASSERT_EQ(mdb_dbi_open(txn, "k1", 0, &dbi), 0);
+    const auto put = [&](const std::string& key, std::string data) {
+        MDB_val k{key.size(), const_cast<char*>(key.data())};
+        MDB_val d{data.size(), data.data()};
+        ASSERT_EQ(mdb_put(txn, dbi, &k, &d, 0), 0) << key;
+    };
+    put("KLONG" + std::string(36, 'x'), std::string("\0\0\0\1", 4));
+    put("KN", std::string("\0\0\0\1\0", 5));
+    put("KO", std::string("\x80\0\0\1", 4));
+    put("QWRONG PREFIX", std::string("\0\0\0\1", 4));
+    ASSERT_EQ(mdb_txn_commit(txn), 0);
+    mdb_env_close(env);
+
+    // Vouch for the file as a clean close would.
+    using namespace engine_detail;
+    const std::string dat = name() + ".DAT";
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    std::fstream file(dat, std::ios::in | std::ios::out | std::ios::binary);
+    file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    DatHeader header;
+    ASSERT_EQ(decodeHeader(bytes, std::filesystem::file_size(dat), header), 0);
+    bool hashed = false;
+    header.indexHash = hashFile(ix, hashed);
+    ASSERT_TRUE(hashed);
+    bytes = encodeHeader(header);
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    file.close();
+
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    for (const char* at : {"LONG", "N", "O", "P"}) {
+        std::string key = at;
+        int32_t ref = 0;
+        SearchKey(h, 1, ref, key);
+        EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective) << at;
+        EXPECT_EQ(key, at);
+    }
+    ClearKeyPosition(h, 1);
+    int32_t ref = 0;
+    std::string key;
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "A");
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    EXPECT_EQ(key, "A");
 }
 
 }  // namespace
