@@ -31,6 +31,9 @@ namespace engine_detail {
 
 namespace {
 
+// Index changes a bracket commits at a time (see changeKey).
+constexpr uint32_t IndexChangesPerCommit = 256;
+
 struct FileSet {
     DataFile dat;
     IndexFile ix;
@@ -143,20 +146,25 @@ Code beginChanges(FileSet& set) {
     return code != 0 ? code : set.dat.sync();
 }
 
+// Commits the index transaction, if any. One whose key calls all failed is dropped instead,
+// which leaves the set as trusted as it was.
+Code commitIndex(FileSet& set) {
+    if (!set.ix.inWrite()) return 0;
+    if (set.ix.writeChanges() == 0) {
+        set.ix.abortWrite();
+        return 0;
+    }
+    Code code = beginChanges(set);
+    if (code == 0) code = set.ix.commit();
+    set.indexCommitted = true;
+    return code;
+}
+
 Code finishBracket(FileSet& set) {
     if (set.damaged) return EngineCode::IndexDefective;
     Code code = 0;
     if (set.slotsWritten) code = set.dat.writeHeader();
-    if (code == 0 && set.ix.inWrite()) {
-        // A bracket whose key calls all failed leaves the index as it was.
-        if (!set.ix.writeChanged()) {
-            set.ix.abortWrite();
-        } else {
-            code = beginChanges(set);
-            if (code == 0) code = set.ix.commit();
-            set.indexCommitted = true;
-        }
-    }
+    if (code == 0) code = commitIndex(set);
     // One sync makes the bracket durable: the index is rebuilt from the data after a crash.
     if (code == 0 && set.slotsWritten) code = set.dat.sync();
     set.slotsWritten = false;
@@ -731,6 +739,14 @@ void changeKey(FileSetHandle number, int keyNr, int32_t ref, std::string_view ke
     if (!finish(enterBracket(set))) return;
     Code code = set.ix.beginWrite();
     if (code == 0) code = change(set.ix, static_cast<uint32_t>(ref));
+    // A long bracket commits its index changes as it goes, so that their pages neither pile
+    // up in memory nor leave as many freed pages behind in the file. Only a clean close
+    // vouches for the index, so nothing is lost by it.
+    if (code == 0 && set.ix.writeChanges() >= IndexChangesPerCommit) {
+        code = commitIndex(set);
+        if (code == 0) code = set.ix.beginWrite();
+        if (code != 0) markDamaged(set);
+    }
     finish(leaveBracket(set, code));
 }
 

@@ -57,7 +57,7 @@ public:
 
 Code IndexFile::settle(int rc) {
     if (rc == 0) {
-        wtxnChanged_ = true;
+        ++wtxnChanges_;
         return 0;
     }
     return rc == MDB_KEYEXIST ? EngineCode::DuplicateKey : fail(rc);
@@ -271,7 +271,7 @@ Code IndexFile::commit() {
     if (!wtxn_) return 0;
     const int rc = mdb_txn_commit(wtxn_);
     wtxn_ = nullptr;
-    wtxnChanged_ = false;
+    wtxnChanges_ = 0;
     appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
     return rc == 0 ? 0 : fail(rc);
 }
@@ -279,7 +279,7 @@ Code IndexFile::commit() {
 void IndexFile::abortWrite() {
     if (wtxn_) mdb_txn_abort(wtxn_);
     wtxn_ = nullptr;
-    wtxnChanged_ = false;
+    wtxnChanges_ = 0;
     appendCursors_.clear();
 }
 

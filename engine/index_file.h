@@ -51,8 +51,8 @@ public:
     // One write transaction holds every change of a bracket.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
-    // True once an entry was added or deleted in the open write transaction.
-    bool writeChanged() const { return wtxnChanged_; }
+    // Entries added or deleted in the open write transaction.
+    uint32_t writeChanges() const { return wtxnChanges_; }
     Code commit();
     void abortWrite();
 
@@ -100,7 +100,7 @@ private:
 
     MDB_env* env_ = nullptr;
     MDB_txn* wtxn_ = nullptr;
-    bool wtxnChanged_ = false;
+    uint32_t wtxnChanges_ = 0;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;

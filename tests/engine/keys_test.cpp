@@ -213,6 +213,31 @@ TEST_F(KeysTest, ReadsInsideABracketSeeItsOwnChanges) {
     EXPECT_EQ(walk(browse, 1), (Entries{{"B", 2}}));
 }
 
+// A bracket of many records commits its index changes in stretches: none may be lost or be
+// seen twice, inside the bracket or after it.
+TEST_F(KeysTest, ALongBracketKeepsEveryChange) {
+    FileSetHandle h = createAndOpen();
+    LockFileSet(h);
+    for (int i = 0; i < 700; ++i) addWithKeys(h, "R" + std::to_string(1000 + i), "G");
+    AddKey(h, 1, 5, "R1000");
+    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
+    for (int i = 0; i < 700; i += 2) DeleteKey(h, 2, i + 1, "G");
+    EXPECT_EQ(walk(h, 1).size(), 700u);
+    EXPECT_EQ(IndexKeyCount(h, 2), 350);
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    CloseFileSet(h);
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    const Entries codes = walk(h, 1);
+    ASSERT_EQ(codes.size(), 700u);
+    EXPECT_EQ(codes.front(), (std::pair<std::string, int32_t>{"R1000", 1}));
+    EXPECT_EQ(codes.back(), (std::pair<std::string, int32_t>{"R1699", 700}));
+    const Entries groups = walk(h, 2);
+    ASSERT_EQ(groups.size(), 350u);
+    EXPECT_EQ(groups.front().second, 2);
+}
+
 TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     FileSetHandle h = createAndOpen();
     for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));
