@@ -260,6 +260,21 @@ double timedOverBatches(std::span<const int64_t> ids, Batch& batch, Work&& work)
     return total;
 }
 
+// A short stretch of work on a shared machine is easily slowed by others: the best of a few
+// passes, on both sides alike, is what the work itself costs.
+constexpr int kScanPasses = 3;
+template <typename Pass>
+double bestOf(int passes, Pass&& pass) {
+    double best = 0;
+    for (int i = 0; i < passes; ++i) {
+        const auto t = Clock::now();
+        pass();
+        const double seconds = secondsSince(t);
+        if (i == 0 || seconds < best) best = seconds;
+    }
+    return best;
+}
+
 std::vector<int64_t> range(int64_t from, int64_t to) {
     std::vector<int64_t> v(static_cast<size_t>(to - from));
     std::iota(v.begin(), v.end(), from);
@@ -332,20 +347,20 @@ Result runEngine(const Plan& plan) {
     res.searchCount = plan.n * kKeys;
     res.endPhase(Searches);
 
-    const auto t = Clock::now();
-    for (int k = 1; k <= kKeys; ++k) {
-        ClearKeyPosition(h, k);
-        int64_t count = 0;
-        int32_t ref = 0;
-        for (;;) {
-            NextKey(h, k, ref, key);
-            if (!EngineOK) break;
-            ++count;
+    res.scans = bestOf(kScanPasses, [&] {
+        for (int k = 1; k <= kKeys; ++k) {
+            ClearKeyPosition(h, k);
+            int64_t count = 0;
+            int32_t ref = 0;
+            for (;;) {
+                NextKey(h, k, ref, key);
+                if (!EngineOK) break;
+                ++count;
+            }
+            check(EngineErrorCode == EngineCode::NoNextKey && count == plan.n,
+                  "scan of index " + std::to_string(k) + " gave " + std::to_string(count));
         }
-        check(EngineErrorCode == EngineCode::NoNextKey && count == plan.n,
-              "scan of index " + std::to_string(k) + " gave " + std::to_string(count));
-    }
-    res.scans = secondsSince(t);
+    });
     res.scanCount = kKeys;
     CloseFileSet(h);
     res.endPhase(Scans);
@@ -499,19 +514,19 @@ Result runSqlite(const Plan& plan) {
     });
     res.searchCount = plan.n * kKeys;
 
-    const auto t = Clock::now();
-    for (int k = 1; k <= kKeys; ++k) {
-        int64_t count = 0;
-        sqlite3_stmt* s = scan[k - 1];
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            (void)sqlite3_column_text(s, 0);
-            (void)sqlite3_column_int64(s, 1);
-            ++count;
+    res.scans = bestOf(kScanPasses, [&] {
+        for (int k = 1; k <= kKeys; ++k) {
+            int64_t count = 0;
+            sqlite3_stmt* s = scan[k - 1];
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                (void)sqlite3_column_text(s, 0);
+                (void)sqlite3_column_int64(s, 1);
+                ++count;
+            }
+            sqlite3_reset(s);
+            if (count != plan.n) db.fail("scan of ix" + std::to_string(k));
         }
-        sqlite3_reset(s);
-        if (count != plan.n) db.fail("scan of ix" + std::to_string(k));
-    }
-    res.scans = secondsSince(t);
+    });
     res.scanCount = kKeys;
 
     // Sorting first lets each index table be written in order, the fastest way SQLite has.
@@ -657,6 +672,7 @@ int main(int argc, char** argv) {
             kRecLen, kKeys);
         std::printf(
             "engine rebuild: ReindexFile alone (its restructure + reindex is shown beside it)\n");
+        std::printf("ordered scans: the best of %d passes on each side\n", kScanPasses);
         std::printf("time per operation in microseconds; ratio = engine time / SQLite time\n\n");
         std::printf("%-34s %8s %10s %10s %8s   %s\n", "work", "N", "engine", "SQLite", "ratio",
                     "bar");

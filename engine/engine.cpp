@@ -637,25 +637,26 @@ int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
 
 namespace {
 
-// Records the entry found as the handle's position and hands it to the caller.
-void moveTo(Position& position, Code code, const IndexFile::Entry& entry, int32_t& ref,
-            std::string& key) {
-    if (code != 0) return;
+// Records the entry found as the handle's position and hands it to the caller. A step of a
+// walk (direction 1 forward, -1 backward) must move strictly on from the position: only a
+// damaged index answers otherwise, and a walk would never end.
+Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
+            int32_t& ref, std::string& key) {
+    if (code != 0) return code;
+    if (direction != 0 && position.kind == Position::At) {
+        int order = entry.key.compare(position.key());
+        if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
+        if (order * direction <= 0) return EngineCode::IndexDefective;
+    }
     position.kind = Position::At;
     position.keyLength = static_cast<uint8_t>(entry.key.size());
     std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
     position.ref = entry.ref;
     ref = static_cast<int32_t>(entry.ref);
-    key.assign(entry.key);
-}
-
-// A walk that does not move strictly on from its position would never end: only a damaged
-// index answers that way. `direction` is 1 for NextKey and -1 for PrevKey.
-Code checkStep(const Position& position, Code code, const IndexFile::Entry& entry, int direction) {
-    if (code != 0 || position.kind != Position::At) return code;
-    int order = entry.key.compare(position.key());
-    if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
-    return order * direction > 0 ? 0 : EngineCode::IndexDefective;
+    // Cheaper than assign, which allows for overlap; walks do this at every step.
+    key.resize(entry.key.size());
+    std::memcpy(key.data(), entry.key.data(), entry.key.size());
+    return 0;
 }
 
 }  // namespace
@@ -670,8 +671,7 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
     const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, entry, position.ticket);
     // Past the end, so that PrevKey gives the last entry.
     if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, 0, ref, key));
 }
 
 void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
@@ -690,9 +690,7 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
                     : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    code = checkStep(position, code, entry, 1);
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, 1, ref, key));
 }
 
 void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
@@ -706,9 +704,7 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
                     : ix.seekLast(keyNr, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    code = checkStep(position, code, entry, -1);
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, -1, ref, key));
 }
 
 void ClearKeyPosition(FileSetHandle number, int keyNr) {
