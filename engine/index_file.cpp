@@ -350,8 +350,8 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
     } else {
         MDB_val stored{};
         rc = mdb_get(wtxn_, dbi, &k, &stored);
-        if (rc == 0 && (stored.mv_size != 4 || loadBE32(stored.mv_data) != ref))
-            return EngineCode::KeyToDeleteMissing;
+        if (rc == 0 && stored.mv_size != 4) return EngineCode::IndexDefective;
+        if (rc == 0 && loadBE32(stored.mv_data) != ref) return EngineCode::KeyToDeleteMissing;
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;

@@ -312,6 +312,8 @@ TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
         EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective) << at;
         EXPECT_EQ(key, at);
     }
+    DeleteKey(h, 1, 1, "N");
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
     ClearKeyPosition(h, 1);
     int32_t ref = 0;
     std::string key;
