@@ -87,6 +87,9 @@ private:
     bool cursorHolds(size_t i, Ticket ticket) const;
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                Entry& entry, Ticket& ticket);
+    // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
+    void startRun(size_t i, const MDB_val& k, const MDB_val& d);
+    Code fromRun(size_t i, Entry& entry, Ticket& ticket);
     Code openDatabases(MDB_txn* txn, bool create);
     Code readMeta(MDB_txn* txn);
     Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
@@ -109,6 +112,18 @@ private:
     std::vector<MDB_cursor*> readCursors_;
     std::vector<uint64_t> cursorEpochs_;
     std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
+    // Where each read cursor stands, valid while its ticket is: the key of the entry (in the
+    // map), and, walking the Refs of one key of a duplicates index, the block of them LMDB
+    // handed out at once. The cursor itself then stands on the block's last Ref.
+    struct Run {
+        const void* key = nullptr;
+        size_t keySize = 0;
+        const uint8_t* refs = nullptr;
+        uint32_t count = 0;
+        uint32_t at = 0;
+        uint32_t sameKeySteps = 0;  // steps since the key last changed
+    };
+    std::vector<Run> runs_;
     Ticket lastTicket_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;

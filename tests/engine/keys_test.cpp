@@ -238,6 +238,69 @@ TEST_F(KeysTest, ALongBracketKeepsEveryChange) {
     EXPECT_EQ(groups.front().second, 2);
 }
 
+// A key with thousands of Refs spans several pages of the index, which walks read a page at a
+// time: turning back, another handle's walk and changes in the middle must not upset them.
+TEST_F(KeysTest, LongRunsOfOneKeyWalkLikeAnyOther) {
+    FileSetHandle h = createAndOpen();
+    Entries expected;
+    LockFileSet(h);
+    for (int32_t r = 1; r <= 3; ++r) AddKey(h, 2, r, "F");
+    for (int32_t r = 1; r <= 2500; ++r) AddKey(h, 2, r, "G");
+    for (int32_t r = 1; r <= 3; ++r) AddKey(h, 2, r, "H");
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    for (const char* key : {"F", "G", "H"})
+        for (int32_t r = 1; r <= (key[0] == 'G' ? 2500 : 3); ++r) expected.emplace_back(key, r);
+    EXPECT_EQ(walk(h, 2), expected);
+
+    // Backwards from the end.
+    Entries backwards;
+    ClearKeyPosition(h, 2);
+    int32_t ref = 0;
+    std::string key;
+    for (PrevKey(h, 2, ref, key); EngineOK; PrevKey(h, 2, ref, key))
+        backwards.emplace_back(key, ref);
+    EXPECT_TRUE(std::equal(backwards.begin(), backwards.end(), expected.rbegin(), expected.rend()));
+
+    const auto step = [&](FileSetHandle on, bool forward) {
+        forward ? NextKey(on, 2, ref, key) : PrevKey(on, 2, ref, key);
+        EXPECT_TRUE(EngineOK) << EngineErrorCode;
+        return std::pair<std::string, int32_t>(key, ref);
+    };
+    // Turning back at every entry.
+    ClearKeyPosition(h, 2);
+    step(h, true);
+    for (size_t i = 1; i < expected.size(); ++i) {
+        ASSERT_EQ(step(h, true), expected[i]);
+        ASSERT_EQ(step(h, false), expected[i - 1]);
+        ASSERT_EQ(step(h, true), expected[i]);
+    }
+
+    ClearKeyPosition(h, 2);
+    for (int i = 0; i < 3 + 1500; ++i) step(h, true);
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 1499)));
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 1498)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1499)));
+    // Another handle's walk moves the index's reading in between.
+    FileSetHandle other = 0;
+    DuplicateFileSetHandle(h, other);
+    for (int i = 0; i < 10; ++i) step(other, true);
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1500)));
+    EXPECT_EQ(step(other, true), (std::pair<std::string, int32_t>("G", 8)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1501)));
+    // Changes just ahead of the walk and behind it.
+    DeleteKey(h, 2, 1502, "G");
+    AddKey(h, 2, 1501, "FZ");
+    AddKey(h, 2, 3000, "G");
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1503)));
+    for (int i = 1504; i <= 2500; ++i) step(h, true);
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 3000)));
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 2500)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 3000)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("H", 1)));
+    EXPECT_EQ(IndexKeyCount(h, 2), 2507);
+}
+
 TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     FileSetHandle h = createAndOpen();
     for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));
