@@ -17,6 +17,7 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
 #include "shell/app_context.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
+    const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
