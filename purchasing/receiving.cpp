@@ -101,10 +101,14 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
         list.error = QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode);
         return list;
     }
-    // Key 4's order: by product code, then by kind, then as added.
-    std::stable_sort(lines.begin(), lines.end(), [](const StoredLine& a, const StoredLine& b) {
-        return BuildPOLineKey(a.record, POLineProductKey) <
-               BuildPOLineKey(b.record, POLineProductKey);
+    // By product code, each product's receiver lines ("L") before its ordered line ("P"),
+    // then as added.
+    const auto order = [](const StoredLine& line) {
+        return std::pair{CodeKey(line.record.get(POLine::LineProductCode)),
+                         TrimBlanks(line.record.get(POLine::LineKind))};
+    };
+    std::stable_sort(lines.begin(), lines.end(), [&order](const StoredLine& a, const StoredLine& b) {
+        return order(a) < order(b);
     });
 
     try {
