@@ -10,6 +10,7 @@
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
 #include "invoicing/invoicing_services.h"
+#include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -117,6 +118,7 @@ int main(int argc, char** argv) {
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
+    const PaymentWindows paymentWindows;
     const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {

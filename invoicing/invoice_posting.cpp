@@ -7,6 +7,7 @@
 #include "engine/decimal.h"
 #include "invoicing/aging.h"
 #include "invoicing/invoice_memo_file.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
@@ -17,33 +18,7 @@ namespace {
 const QString PostCaption = QStringLiteral("Post Invoice");
 
 // A refusal under way: the first problem found ends the plan.
-struct Refused {
-    QString text;
-    QString caption = PostCaption;
-};
-
-// An amount as shown or stored; blank is 0.
-std::optional<Decimal> Amount(std::string_view text) {
-    return Decimal::ParseBlankAsZero(StripCommas(text));
-}
-
-Decimal AmountOrRefuse(std::string_view text, const QString& what) {
-    if (auto value = Amount(text)) return *value;
-    throw Refused{QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
-}
-
-Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
-    if (sum) return *sum;
-    throw Refused{QString("%1 would be too large.").arg(what)};
-}
-
-template <class Rec, class Field>
-void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
-    if (!rec.set(field, text))
-        throw Refused{QString("%1 (%2) does not fit its field of %3 characters.")
-                          .arg(what, FromCp1252(text))
-                          .arg(field.width)};
-}
+using Refused = PlanRefusal;
 
 std::string TwoDigits(int n) {
     return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
@@ -221,20 +196,9 @@ private:
     }
 
     void PlanCustomer(const CompanyRec& company, Date today) {
-        const DataFile& file = CustomerData();
-        const StepFile open(file);
         const std::string number = TrimBlanks(e_.customerNumber);
-        CustomerRec probe;
-        static_cast<void>(probe.set(Customer::Number, number));
         CustomerRec& c = p_.customer;
-        p_.customerRef = open.ok()
-                             ? file.Find(CustomerNumberKey,
-                                         BuildCustomerKey(probe, CustomerNumberKey), c.bytes())
-                             : 0;
-        if (p_.customerRef == 0)
-            throw Refused{QString("Customer %1 is not on file. Please pick the customer again.")
-                              .arg(FromCp1252(number)),
-                          "Customer Required"};
+        p_.customerRef = CustomerOrRefuse(number, c);
 
         const QString balanceWhat = QString("The balance of customer %1").arg(FromCp1252(number));
         const Decimal balance = AmountOrRefuse(c.get(Customer::Balance), balanceWhat);
@@ -244,13 +208,9 @@ private:
         SetOrRefuse(c, Customer::LastInvoiceNumber, e_.number, "The invoice number");
         if (paid_ > Decimal()) c.set(Customer::LastPaymentDate, e_.date);
 
-        const auto periods = CompanyAgingPeriods(company);
-        if (!periods)
-            throw Refused{
-                "The company's aging periods are not whole numbers of days. Please "
-                "correct them in the company settings first."};
+        const AgingPeriods periods = AgingPeriodsOrRefuse(company);
         const auto bucket =
-            static_cast<std::size_t>(AgingBucketOf(DaysBetween(date_, today), *periods));
+            static_cast<std::size_t>(AgingBucketOf(DaysBetween(date_, today), periods));
         const auto field = Customer::Amounts[bucket];
         const QString agingWhat =
             QString("The aging amount of customer %1").arg(FromCp1252(number));
@@ -264,21 +224,16 @@ private:
     }
 
     void PlanCompany(ShellContext& shell) {
-        const std::string stem = shell.companies.fileStem();
-        const auto stored = FindCompany(shell.folder, stem);
-        if (!stored)
-            throw Refused{QString("Company %1 cannot be read from the company file (error %2).")
-                              .arg(FromCp1252(stem))
-                              .arg(EngineErrorCode)};
+        const CompanyRec stored = StoredCompanyOrRefuse(shell);
         const QString what = "The company's receivables total";
-        const Decimal total = AmountOrRefuse(stored->get(Company::ReceivablesTotal), what);
+        const Decimal total = AmountOrRefuse(stored.get(Company::ReceivablesTotal), what);
         p_.receivablesTotal = SumOrRefuse(Decimal::Add(total, due_), what).format("0.00");
-        CompanyRec trial = *stored;
+        CompanyRec trial = stored;
         SetOrRefuse(trial, Company::ReceivablesTotal, p_.receivablesTotal, what);
         SetOrRefuse(trial, Company::LastInvoiceNumber, e_.number, "The invoice number");
         p_.lastInvoiceNumber = e_.number;
         p_.nextInvoiceNumber = NextInvoiceNumberAfter(
-            e_.number, TrimBlanks(stored->get(Company::InvoiceNumberPrefix)) == "Y");
+            e_.number, TrimBlanks(stored.get(Company::InvoiceNumberPrefix)) == "Y");
     }
 
     void PlanMemo() {
@@ -321,7 +276,7 @@ PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external) {
         plan.posting = Planner(entry, external).Plan();
     } catch (const Refused& refused) {
         plan.refusal = refused.text;
-        plan.caption = refused.caption;
+        plan.caption = refused.caption.isEmpty() ? PostCaption : refused.caption;
     }
     return plan;
 }

@@ -35,13 +35,6 @@
 
 Tlblwiz* lblwiz = nullptr;
 
-namespace {
-
-const QString kLabelFilter = "Label files (*.LBL)|*.LBL";
-const QString kListFilter = "Record List (*.LST)|*.LST";
-const QString kReady = "Ready. Add and remove records as needed or select print button.";
-const QString kOpenLayout = "Open a label layout file (Label Menu)...";
-
 QString FromPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
@@ -49,6 +42,13 @@ QString FromPath(const std::filesystem::path& path) {
 std::filesystem::path ToPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
+
+namespace {
+
+const QString kLabelFilter = "Label files (*.LBL)|*.LBL";
+const QString kListFilter = "Record List (*.LST)|*.LST";
+const QString kReady = "Ready. Add and remove records as needed or select print button.";
+const QString kOpenLayout = "Open a label layout file (Label Menu)...";
 
 // An open dialog's choice with its default extension when the name typed has none.
 QString WithOpenExtension(const QString& chosen, const QString& ext) {
@@ -243,10 +243,6 @@ void Tlblwiz::BuildControls() {
     StatusBar1->addWidget(statusPanel_, 1);
     top->addWidget(StatusBar1);
 
-    // Printing labels, the calibration ruler and the address export are not available yet.
-    PrnButn->setEnabled(false);
-    ExportText->setEnabled(false);
-
     connect(UseCmpAdd, &QCheckBox::toggled, this, &Tlblwiz::UseCmpAddClick);
     // Sorting moves rows without changing them, so it does not mark the queue changed.
     connect(LabelList, &ListView::itemChanged, this, &Tlblwiz::LabelListChange);
@@ -279,14 +275,12 @@ void Tlblwiz::BuildMenus() {
     LoadfromFile1 = MakeAction(Records1, "LoadfromFile1", "Load &From File");
     AddressExporttoTextFile1 =
         MakeAction(Records1, "AddressExporttoTextFile1", "Address E&xport to Text File");
-    AddressExporttoTextFile1->setEnabled(false);
 
     Label1 = MainMenu1->addMenu("&Label");
     Label1->setObjectName("Label1");
     Open2 = MakeAction(Label1, "Open2", "&Open...");
     SaveAs1 = MakeAction(Label1, "SaveAs1", "&Save As...");
     CalibrationRuler1 = MakeAction(Label1, "CalibrationRuler1", "Calibration &Ruler");
-    CalibrationRuler1->setEnabled(false);
     Label1->addSeparator();
     Close1 = MakeAction(Label1, "Close1", "&Close");
 
@@ -317,6 +311,9 @@ void Tlblwiz::ConnectCommands() {
              {SpeedButton3, ClearAll1, &Tlblwiz::SpeedButton3Click},
              {SavetoFile, SavetoFile1, &Tlblwiz::SavetoFileClick},
              {LoadFrmFile, LoadfromFile1, &Tlblwiz::LoadFrmFileClick},
+             {ExportText, AddressExporttoTextFile1, &Tlblwiz::ExportTextClick},
+             {PrnButn, nullptr, &Tlblwiz::PrnButnClick},
+             {nullptr, CalibrationRuler1, &Tlblwiz::CalibrationRuler1Click},
              {SpeedButton4, nullptr, &Tlblwiz::SpeedButton4Click},
              {nullptr, Open2, &Tlblwiz::Open2Click},
              {nullptr, SaveAs1, &Tlblwiz::SaveAs1Click},
@@ -349,6 +346,7 @@ void Tlblwiz::FormCreate() {
         if (read.missing) {
             // The layout last used was removed: forget it; the next start begins afresh.
             RemoveLastLabelPath(folder);
+            PrnButn->setEnabled(false);
             SetStatus(kOpenLayout);
             return;
         }
@@ -403,8 +401,7 @@ void Tlblwiz::ShowRowCount(const char* suffix) {
 }
 
 void Tlblwiz::EnableLayoutCommands(bool enabled) {
-    // Label printing is not available yet, so PrnButn stays disabled either way.
-    for (QWidget* control : std::initializer_list<QWidget*>{AddOne, SpeedButton2, FontButn,
+    for (QWidget* control : std::initializer_list<QWidget*>{PrnButn, AddOne, SpeedButton2, FontButn,
                                                             SavetoFile, SpeedButton3, LoadFrmFile})
         control->setEnabled(enabled);
     Records1->menuAction()->setEnabled(enabled);

@@ -4,12 +4,15 @@
 // once at start-up; the queue outlives every showing of the window.
 
 #include <QString>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "platform/font_spec.h"
 #include "platform/form.h"
 #include "reports/label_layout.h"
+#include "reports/label_print.h"
 #include "reports/label_queue.h"
 #include "reports/label_sources.h"
 #include "shell/commands.h"
@@ -129,6 +132,9 @@ public:
     void SavetoFileClick();
     void LoadFrmFileClick();
     void SpeedButton4Click();
+    void PrnButnClick();
+    void CalibrationRuler1Click();
+    void ExportTextClick();
     void Open2Click();
     void SaveAs1Click();
     void FontButnClick();
@@ -160,11 +166,19 @@ private:
     void AppendLoaded(const SourceWalk& walk);
     // A picked row: appended, scrolled to, counted in the status bar.
     void AppendPicked(const LabelQueueItem& item);
+    // The six sheet fields as shown.
+    LabelSheetFields SheetFields() const;
+    // Label printing's checks and its return-address block; nothing when refused (told).
+    std::optional<LabelRun> ReadLabelRun();
 
     QLabel* statusPanel_ = nullptr;
     // The main window's "&Mailing Labels/Lists..." and its tool-bar button show this window.
     CommandRegistration mailingLabels_;
 };
+
+// A path from a dialog as the file system's path, and back.
+std::filesystem::path ToPath(const QString& path);
+QString FromPath(const std::filesystem::path& path);
 
 // The one window, created at start-up; nullptr before.
 extern Tlblwiz* lblwiz;

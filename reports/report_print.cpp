@@ -1,7 +1,6 @@
 #include "reports/report_print.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "platform/cp1252.h"
 #include "platform/printer.h"
@@ -201,10 +200,5 @@ bool PrintReport(PrintCanvas& canvas, const ReportGrid& grid, const ReportPrintS
 }
 
 std::optional<int> FormMargin(std::string_view text) {
-    const std::string trimmed = TrimBlanks(text);
-    int value = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
-    return value;
+    return WholeNumber(text);
 }

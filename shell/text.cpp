@@ -1,6 +1,7 @@
 #include "shell/text.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "engine/decimal.h"
 #include "engine/engine.h"
@@ -50,4 +51,13 @@ std::string PlainKeyText(std::string_view text, int width) {
     std::string key = PadRightWith(TrimBlanks(text), ' ', width);
     if (key.size() > static_cast<std::size_t>(MaxKeyLength)) key.resize(MaxKeyLength);
     return key;
+}
+
+std::optional<int> WholeNumber(std::string_view text) {
+    const std::string trimmed = TrimBlanks(text);
+    int value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return value;
 }

@@ -2,6 +2,7 @@
 // Fixed-width text helpers for rows, lists and printed columns. Record text is one byte per
 // character (Windows-1252), so widths count bytes.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,3 +26,7 @@ std::string RightJustify(std::string_view text, char fill, int width);
 std::string KeyText(std::string_view text, int width);
 // The same without upper-casing, for keys of text kept as stored (dates).
 std::string PlainKeyText(std::string_view text, int width);
+
+// A whole number stored as text (a margin, a count), blanks around it allowed; nothing when
+// the text is not one.
+std::optional<int> WholeNumber(std::string_view text);

@@ -1,0 +1,317 @@
+#include "invoicing/invoice_output.h"
+
+#include <QRadioButton>
+#include <algorithm>
+#include <stdexcept>
+
+#include "engine/decimal.h"
+#include "invoicing/add_invoice.h"
+#include "invoicing/document_buffer.h"
+#include "invoicing/document_page.h"
+#include "invoicing/invoice_email.h"
+#include "invoicing/invoice_files.h"
+#include "invoicing/invoice_line_file.h"
+#include "invoicing/invoice_memo_file.h"
+#include "invoicing/invoice_posting.h"
+#include "invoicing/invoice_print.h"
+#include "masters/master_files.h"
+#include "masters/masters_state.h"
+#include "platform/application.h"
+#include "platform/cp1252.h"
+#include "platform/message_host.h"
+#include "shell/app_context.h"
+#include "shell/main_window.h"
+#include "shell/text.h"
+
+std::function<void()> ShowDocumentView;
+std::function<void(int panel, const QString& text)> InvoiceManagerStatusText;
+
+InvoiceOutputState& InvoiceOutput() {
+    return InstalledOrBuiltIn<InvoiceOutputState>();
+}
+
+bool OutputGoesToPrinter() {
+    return !MainForm || MainForm->PrinDef->isChecked();
+}
+
+std::string QuantityColumn(std::string_view lineText) {
+    const std::string quantity = StripCommas(Columns(lineText, 1, 10));
+    if (quantity.empty()) return std::string(10, ' ');
+    std::string shown = FormatAsTyped(quantity);
+    // The quantity came from ten characters, so without separators it fits the column again.
+    if (shown.size() > 10 && IsNumberText(quantity)) std::erase(shown, ',');
+    return RightJustify(shown, ' ', 10);
+}
+
+std::string InvoiceDocumentLine(const InvoiceLineRec& line) {
+    const std::string text = line.get(InvoiceLine::LineText);
+    std::string out = PadRightWith(TrimBlanks(line.get(InvoiceLine::LineProductCode)), ' ', 10);
+    out += ' ';
+    out += QuantityColumn(text);
+    out += ' ';
+    out += PadRightWith(TrimBlanks(Columns(text, 11, 42)), ' ', 33);
+    out += ' ';
+    out += RightJustify(Columns(text, 43, 52), ' ', 10);
+    out += ' ';
+    out += Columns(text, 53, 53).empty() ? std::string(" ") : Columns(text, 53, 53);
+    out += ' ';
+    out += RightJustify(Columns(text, 54, 65), ' ', 12);
+    return out;
+}
+
+namespace {
+
+std::string Upper(std::string_view text) {
+    return UpperAscii(TrimBlanks(text));
+}
+
+// A stored amount as a number; one that is not a number ends the output with its reason.
+Decimal AmountOf(const InvoiceRec& record, Invoice::Number field, const char* what) {
+    const std::string stored = record.get(field);
+    if (const auto value = Decimal::ParseBlankAsZero(StripCommas(stored))) return *value;
+    RaiseError(
+        QString("The %1 of invoice %2 is not a number (\"%3\"), so the invoice cannot "
+                "be output.")
+            .arg(what, FromCp1252(TrimBlanks(record.get(Invoice::InvNumber))), FromCp1252(stored)));
+}
+
+[[noreturn]] void AmountsTooLarge(const std::string& number) {
+    RaiseError(
+        QString("The amounts of invoice %1 are too large to add up.").arg(FromCp1252(number)));
+}
+
+std::string Justified(Decimal value) {
+    return RightJustify(value.format(",0.00"), ' ', 12);
+}
+
+// The records of the file whose key keyNr, trimmed and upper-cased, is `target`, in key
+// order, handed one by one to `take` until it answers false. The walk ends at the first
+// engine failure as at the end of the number; false when a record could not be read.
+template <class Rec>
+bool WalkNumber(const DataFile& file, int keyNr, const std::string& key, const std::string& target,
+                const std::function<bool(int32_t ref, const Rec&)>& take) {
+    int32_t ref = 0;
+    std::string found;
+    bool ok = file.Search(key, ref, keyNr, &found);
+    while (ok && Upper(found) == target) {
+        Rec rec;
+        if (!file.ReadRec(ref, rec.bytes())) return false;
+        if (!take(ref, rec)) return true;
+        ok = file.RetryLocked([&] { NextKey(file.handle(), keyNr, ref, found); });
+    }
+    return true;
+}
+
+// The header records of the invoice number (upper-cased), in key-1 order.
+bool WalkHeaders(const std::string& number,
+                 const std::function<bool(int32_t ref, const InvoiceRec&)>& take) {
+    InvoiceRec probe;
+    if (!probe.set(Invoice::InvNumber, number)) return true;
+    return WalkNumber<InvoiceRec>(InvoiceData(), InvoiceNumberKey,
+                                  BuildInvoiceKey(probe, InvoiceNumberKey), number, take);
+}
+
+// The line records of the invoice number (upper-cased), in key-2 order.
+void WalkLines(const std::string& number, const std::function<bool(const InvoiceLineRec&)>& take) {
+    InvoiceLineRec probe;
+    if (!probe.set(InvoiceLine::LineInvNumber, number)) return;
+    WalkNumber<InvoiceLineRec>(InvoiceLineData(), InvoiceLineNumberKey,
+                               BuildInvoiceLineKey(probe, InvoiceLineNumberKey), number,
+                               [&take](int32_t, const InvoiceLineRec& line) { return take(line); });
+}
+
+struct HeaderSums {
+    InvoiceRec last;
+    Decimal paid, total, tax;
+};
+
+// Every header record of the number: the sums over all of them, and the last.
+std::optional<HeaderSums> ReadHeaders(const std::string& target) {
+    std::optional<HeaderSums> sums;
+    try {
+        WalkHeaders(target, [&sums](int32_t, const InvoiceRec& rec) {
+            if (!sums) sums.emplace();
+            sums->paid += AmountOf(rec, Invoice::InvPaid, "paid amount");
+            sums->total += AmountOf(rec, Invoice::InvTotal, "total");
+            sums->tax += AmountOf(rec, Invoice::InvTax, "tax");
+            sums->last = rec;
+            return true;
+        });
+    } catch (const DecimalOverflow&) {
+        AmountsTooLarge(target);
+    }
+    return sums;
+}
+
+// The customer with the number, exactly; the customer file is opened for the look-up
+// unless its manager has it open.
+std::optional<CustomerRec> FindCustomer(std::string_view number) {
+    const StepFile open(CustomerData());
+    if (!open.ok()) return std::nullopt;
+    CustomerRec probe;
+    if (!probe.set(Customer::Number, TrimBlanks(number))) return std::nullopt;
+    CustomerRec found;
+    if (CustomerData().Find(CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey),
+                            found.bytes()) == 0)
+        return std::nullopt;
+    return found;
+}
+
+void LoadLineItems(DocumentState& doc, const std::string& number) {
+    int index = 1;
+    WalkLines(number, [&](const InvoiceLineRec& line) {
+        doc.DocumentLines[index] = InvoiceDocumentLine(line);
+        return ++index <= DocumentLineCount;
+    });
+}
+
+void LoadMemo(DocumentState& doc, const std::string& number) {
+    WalkLines(number, [&](const InvoiceLineRec& line) {
+        doc.DocumentFirstCode = TrimBlanks(line.get(InvoiceLine::LineProductCode));
+        doc.DocumentFirstQty = TrimBlanks(Columns(line.get(InvoiceLine::LineText), 1, 10));
+        return false;
+    });
+    InvoiceMemoRec probe;
+    InvoiceMemoRec memo;
+    const bool found =
+        probe.set(InvoiceMemo::MemoInvNumber, number) &&
+        InvoiceMemoData().Find(InvoiceMemoNumberKey, BuildInvoiceMemoKey(probe, 1), memo.bytes());
+    // Without its memo the invoice shows empty memo lines, never another invoice's text.
+    if (!found) {
+        MessageBox("Error reading memo data.", ProgramCaption(), MsgIcon::None, MsgButtons::Ok);
+        memo.clear();
+    }
+    const std::vector<std::string> lines = InvoiceMemoLines(memo);
+    doc.DocumentLines[1] = PadRightWith(lines[0], ' ', InvoiceMemo::LineWidth);
+    for (int k = 2; k <= DocumentMemoLines; ++k)
+        if (!TrimBlanks(lines[k - 1]).empty())
+            doc.DocumentLines[k] = PadRightWith(lines[k - 1], ' ', InvoiceMemo::LineWidth);
+}
+
+}  // namespace
+
+std::optional<LoadedInvoice> LoadInvoiceDocument() {
+    InvoiceOutputState& out = InvoiceOutput();
+    DocumentState& doc = Document();
+    DocumentRecord& d = doc.DocumentRecord;
+    const CompanyRec& company = Shell().companies.CurrentCompany;
+
+    const std::string target = Upper(out.InvoiceOutputNumber);
+    const std::optional<HeaderSums> sums = ReadHeaders(target);
+    if (!sums) {
+        MessageBox(QString("Invoice %1 is not on file.").arg(FromCp1252(target)), "Invoice Output",
+                   MsgIcon::Information);
+        return std::nullopt;
+    }
+    LoadedInvoice loaded{sums->last, std::nullopt};
+    const InvoiceRec& h = loaded.header;
+    out.InvoiceMemoMode = h.get(Invoice::InvKind) == Invoice::KindMemo ? 1 : 0;
+
+    Decimal net, due;
+    try {
+        net = sums->total - sums->tax;
+        due = sums->total - sums->paid;
+    } catch (const DecimalOverflow&) {
+        AmountsTooLarge(target);
+    }
+    d.DocType = h.get(Invoice::InvType);
+    d.DocNumber = h.get(Invoice::InvNumber);
+    d.DocDate = h.get(Invoice::InvDate);
+    d.Reference = h.get(Invoice::InvNotes);
+    d.Terms = h.get(Invoice::InvTerms);
+    d.DateEmailed = h.get(Invoice::InvEmailedDate);
+    d.DatePaid =
+        StoredDateForDisplay(h.get(Invoice::InvDatePaid), company.get(Company::DateOrderSetting));
+    d.PaidAmount = Justified(sums->paid);
+    d.NetAmount = Justified(net);
+    d.TaxAmount = Justified(sums->tax);
+    d.BalanceDue = Justified(due);
+    d.TotalAmount = Justified(sums->total);
+    d.PrintedFlag = h.get(Invoice::InvPrinted);
+    d.Kind = h.get(Invoice::InvKind);
+
+    // A customer number with no record leaves the customer's fields empty: taking whatever
+    // record the search landed on would address the invoice to another customer.
+    loaded.customer = FindCustomer(h.get(Invoice::InvCustomerNumber));
+    if (loaded.customer) Masters().CustomerBuf = *loaded.customer;
+    const CustomerRec customer = loaded.customer.value_or(CustomerRec{});
+    d.AccountNo =
+        loaded.customer ? customer.get(Customer::Number) : h.get(Invoice::InvCustomerNumber);
+    d.AddrLine1 = customer.get(Customer::Name);
+    d.AddrLine2 = customer.get(Customer::Address[0]);
+    d.AddrLine3 = customer.get(Customer::Address[1]);
+    d.AddrLine4 = customer.get(Customer::Address[2]);
+    d.AddrLine5 = customer.get(Customer::Address[3]);
+    d.EMailAddress = customer.get(Customer::Email);
+    d.ShipLine1 = h.get(Invoice::InvShipTo1);
+    d.ShipLine2 = h.get(Invoice::InvShipTo2);
+    d.ShipLine3 = h.get(Invoice::InvShipTo3);
+    d.ShipLine4 = h.get(Invoice::InvShipTo4);
+    d.PrintNotes = customer.get(Customer::PrintNotes);
+    d.Notes = customer.get(Customer::Notes);
+    for (std::size_t k = 0; k < doc.DocumentAging.size(); ++k)
+        doc.DocumentAging[k] =
+            PadRightWith(FormatAmount(customer.get(Customer::Amounts[k])), ' ', 12);
+    d.AccountBalance = FormatAmount(customer.get(Customer::Balance));
+
+    std::fill(doc.DocumentLines.begin() + 1, doc.DocumentLines.end(), std::string());
+    const std::string number = Upper(h.get(Invoice::InvNumber));
+    if (out.InvoiceMemoMode)
+        LoadMemo(doc, number);
+    else
+        LoadLineItems(doc, number);
+    return loaded;
+}
+
+void OutputInvoice() {
+    const std::optional<LoadedInvoice> loaded = LoadInvoiceDocument();
+    if (!loaded) return;
+    if (!InvoiceOutput().InvoiceOutputToPrinter) {
+        if (!ShowDocumentView) throw std::logic_error("The document view window is missing.");
+        ShowDocumentView();
+        return;
+    }
+
+    DocumentState& doc = Document();
+    doc.OutputMode = OutputInvoiceMode;
+    if (!OutputGoesToPrinter()) {
+        EmailInvoiceDocument();
+        return;
+    }
+
+    const CompanyRec& company = Shell().companies.CurrentCompany;
+    PrintInvoiceDocument();
+    if (TrimBlanks(company.get(Company::QueueBatchCustomers)) == "Y" &&
+        InvoiceOutput().InvoiceBatchRunning && loaded->customer && AddCustomerToPrintQueue) {
+        const CustomerRec& c = *loaded->customer;
+        AddCustomerToPrintQueue({c.get(Customer::Number), c.get(Customer::Name),
+                                 c.get(Customer::MailSort), c.get(Customer::Type)});
+    }
+    if (company.get(Company::PrintPackingSlip)) {
+        doc.OutputMode = OutputPackingSlip;
+        PrintInvoiceDocument();
+    }
+    if (company.get(Company::PrintInvoiceFileCopies)) {
+        doc.OutputMode = OutputFileCopy;
+        const int copies = WholeNumber(company.get(Company::InvoiceFileCopies)).value_or(0);
+        for (int k = 0; k < copies; ++k) PrintInvoiceDocument();
+    }
+    if (InvoiceManagerStatusText)
+        InvoiceManagerStatusText(
+            1,
+            "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
+}
+
+bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate) {
+    bool allWritten = true;
+    const bool allRead = WalkHeaders(Upper(number), [&](int32_t ref, const InvoiceRec& rec) {
+        InvoiceRec marked = rec;
+        marked.set(Invoice::InvPrinted, "Y");
+        if (emailedDate && TrimBlanks(rec.get(Invoice::InvEmailedDate)).size() <= 5)
+            marked.set(Invoice::InvEmailedDate, *emailedDate);
+        // Only the flags change, so the keys stay as they are.
+        if (marked != rec && !PutInvoiceRec(marked, ref)) allWritten = false;
+        return true;
+    });
+    return allRead && allWritten;
+}
