@@ -107,9 +107,9 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
         return std::pair{CodeKey(line.record.get(POLine::LineProductCode)),
                          TrimBlanks(line.record.get(POLine::LineKind))};
     };
-    std::stable_sort(lines.begin(), lines.end(), [&order](const StoredLine& a, const StoredLine& b) {
-        return order(a) < order(b);
-    });
+    std::stable_sort(
+        lines.begin(), lines.end(),
+        [&order](const StoredLine& a, const StoredLine& b) { return order(a) < order(b); });
 
     try {
         std::map<std::string, Decimal> laterReceipts;  // code key -> receiver lines' sum
@@ -119,8 +119,9 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
             const std::string ordered = TrimBlanks(PartsOf(r).quantity);
             const auto orderedQty = StoredQuantity(ordered);
             if (!received || !orderedQty) {
-                list.error = QString("A line of product %1 on PO %2 holds a quantity that is "
-                                     "not a number.")
+                list.error = QString(
+                                 "A line of product %1 on PO %2 holds a quantity that is "
+                                 "not a number.")
                                  .arg(Qs(TrimBlanks(r.get(POLine::LineProductCode))),
                                       Qs(TrimBlanks(poNumber)));
                 return list;
@@ -260,9 +261,10 @@ private:
             todays_.push_back(*today);
         }
         if (todayTotal_.isZero())
-            Refuse("You have not entered an amount for any items in the \"In Today\" column. "
-                   "You have nothing to receive.",
-                   "Received Items");
+            Refuse(
+                "You have not entered an amount for any items in the \"In Today\" column. "
+                "You have nothing to receive.",
+                "Received Items");
 
         if (!lines_.ok())
             RefuseWarning(QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode));
@@ -303,8 +305,7 @@ private:
                     stock.push_back({productRef_, product});
                 }
                 ProductRec& planned = stock[at->second].record;
-                const QString what =
-                    QString("The stock on hand of product %1").arg(Qs(code));
+                const QString what = QString("The stock on hand of product %1").arg(Qs(code));
                 const auto onHand = StoredQuantity(planned.get(Product::StockOnHand));
                 if (!onHand) RefuseWarning(what + " is not a number.");
                 Fit(planned, Product::StockOnHand, Sum(*onHand, today).general(), what);
@@ -334,11 +335,11 @@ private:
                 // Later receipts each add a line with "0" as quantity and extension, so that
                 // the order's totals ignore them.
                 const LineParts parts = PartsOf(line);
-                line.set(POLine::LineText, PadRightWith("0", ' ', 10) +
-                                               PadRightWith(TrimBlanks(parts.description), ' ', 32) +
-                                               PadRightWith(TrimBlanks(parts.unitPrice), ' ', 10) +
-                                               PadRightWith(parts.taxFlag, ' ', 1) +
-                                               PadRightWith("0", ' ', 10));
+                line.set(POLine::LineText,
+                         PadRightWith("0", ' ', 10) +
+                             PadRightWith(TrimBlanks(parts.description), ' ', 32) +
+                             PadRightWith(TrimBlanks(parts.unitPrice), ' ', 10) +
+                             PadRightWith(parts.taxFlag, ' ', 1) + PadRightWith("0", ' ', 10));
                 line.set(POLine::LineKind, POLine::KindReceiver);
                 Stamp(line, today, what);
             }
@@ -363,10 +364,11 @@ private:
         }
         ProductRec probe;
         ProductRec found;
-        productRef_ = probe.set(Product::Code, code)
-                          ? ProductData().Find(ProductCodeKey,
-                                               BuildProductKey(probe, ProductCodeKey), found.bytes())
-                          : 0;
+        productRef_ =
+            probe.set(Product::Code, code)
+                ? ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                                     found.bytes())
+                : 0;
         if (productRef_ == 0)
             Refuse(QString("Product %1 is not on file, so its receipt cannot be posted. Enter 0 "
                            "in its \"In Today\" column to receive the other items.")
@@ -394,10 +396,10 @@ private:
         if (!open) RefuseWarning("The open quantity of the PO is not a number.");
         const StepFile file(POData());
         PORec probe;
-        p_.headerRef =
-            file.ok() && probe.set(PurchaseOrder::PONumber, p_.poNumber)
-                ? POData().Find(PONumberKey, BuildPOKey(probe, PONumberKey), p_.headerAsRead.bytes())
-                : 0;
+        p_.headerRef = file.ok() && probe.set(PurchaseOrder::PONumber, p_.poNumber)
+                           ? POData().Find(PONumberKey, BuildPOKey(probe, PONumberKey),
+                                           p_.headerAsRead.bytes())
+                           : 0;
         if (p_.headerRef == 0)
             Refuse(QString("PO %1 is not on file, so nothing can be received on it.")
                        .arg(Qs(p_.poNumber)));

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "engine/decimal.h"
-#include "platform/message_host.h"
 #include "invoicing/invoice_posting.h"
+#include "platform/message_host.h"
 #include "purchasing/po_line_rec.h"
 #include "purchasing/po_rec.h"
 #include "shell/company_rec.h"

@@ -169,9 +169,14 @@ void TRecvWiz::BuildControls() {
                                  QAbstractItemView::DoubleClicked);
     StringGrid1->setItemDelegateForColumn(
         RecvCol::InToday, new InTodayEditor(StringGrid1->itemDelegate(), StringGrid1));
-    const std::array<const char*, RecvCol::Count> headings{
-        "Product Description", "Product#", "Unit Cost", "Ordered",
-        "T",                   "To Date",  "In Today",  "Bal. Due"};
+    const std::array<const char*, RecvCol::Count> headings{"Product Description",
+                                                           "Product#",
+                                                           "Unit Cost",
+                                                           "Ordered",
+                                                           "T",
+                                                           "To Date",
+                                                           "In Today",
+                                                           "Bal. Due"};
     for (int c = 0; c < RecvCol::Count; ++c) StringGrid1->SetCell(c, 0, headings[c]);
     HeaderControl1 = StringGrid1->horizontalHeader();
     HeaderControl1->setObjectName("HeaderControl1");
@@ -298,8 +303,8 @@ void TRecvWiz::ClearGrid() {
 
 void TRecvWiz::ShowRow(int row, const ReceivingRow& data) {
     const std::array<const std::string*, RecvCol::Count> cells{
-        &data.description, &data.code, &data.unitCost, &data.ordered,
-        &data.kind,        &data.toDate, &data.inToday, &data.balanceDue};
+        &data.description, &data.code,   &data.unitCost, &data.ordered,
+        &data.kind,        &data.toDate, &data.inToday,  &data.balanceDue};
     const ScopedAssign<bool> quiet(filling_, true);
     for (int c = 0; c < RecvCol::Count; ++c) {
         StringGrid1->SetCell(c, row, Qs(*cells[c]));
@@ -346,8 +351,7 @@ void TRecvWiz::LoadBtnClick() {
     for (std::size_t i = 0; i < list.rows.size(); ++i)
         ShowRow(static_cast<int>(i) + 1, list.rows[i]);
 
-    const Decimal open =
-        Decimal::Sub(list.totalOrdered, list.totalReceived).value_or(Decimal());
+    const Decimal open = Decimal::Sub(list.totalOrdered, list.totalReceived).value_or(Decimal());
     RecToDate->setText(QString::fromStdString(list.totalReceived.general()));
     TotOrder->setText(QString::fromStdString(list.totalOrdered.general()));
     OpenAmt->setText(QString::fromStdString(open.general()));
@@ -358,8 +362,9 @@ void TRecvWiz::LoadBtnClick() {
     }
     RNum->setText(Qs(ProposedReceiverNumber(Shell().companies.CurrentCompany, number)));
     LoadBtn->setEnabled(false);
-    SetStatus("For each item, enter the amount received in the \"In Today\" column, then "
-              "select Post button...");
+    SetStatus(
+        "For each item, enter the amount received in the \"In Today\" column, then "
+        "select Post button...");
 
     if (list.rows.empty()) {
         MessageBox(list.totalOrdered.isZero()
@@ -417,8 +422,8 @@ void TRecvWiz::CalbuttonClick() {
 }
 
 ReceivingEntry TRecvWiz::Entry() const {
-    return {Cp(PONum->text()),     ReceivePONumber,       Cp(RNum->text()),
-            Cp(RDate->Text()),     Cp(OpenAmt->text()),   Rows()};
+    return {Cp(PONum->text()), ReceivePONumber,     Cp(RNum->text()),
+            Cp(RDate->Text()), Cp(OpenAmt->text()), Rows()};
 }
 
 void TRecvWiz::FocusRefused(const ReceivingRefusal& refusal) {
@@ -442,11 +447,10 @@ void TRecvWiz::FocusRefused(const ReceivingRefusal& refusal) {
 }
 
 void TRecvWiz::PostBtnClick() {
-    const ReceivingPlan plan =
-        PlanReceiving(Entry(), [](const QString& text, const QString& caption) {
-            return MessageBox(text, caption, MsgIcon::Question, MsgButtons::YesNo) ==
-                   MsgResult::Yes;
-        });
+    const ReceivingPlan plan = PlanReceiving(Entry(), [](const QString& text,
+                                                         const QString& caption) {
+        return MessageBox(text, caption, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
+    });
     if (!plan.posting) {
         const ReceivingRefusal& refusal = plan.refusal;
         if (!refusal.text.isEmpty()) MessageBox(refusal.text, refusal.caption, refusal.icon);
