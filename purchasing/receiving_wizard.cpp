@@ -194,8 +194,9 @@ void TRecvWiz::BuildControls() {
     InvClose = Named<QToolButton>("InvClose", this);
     InvClose->setText("Close");
     InvClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    InvClose->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     InvClose->setToolTip("Close");
+    for (QToolButton* tool : {SpeedButton14, InvClose})
+        tool->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     PostBtn = Button(this, "PostBtn", "&Post");
     buttons->addWidget(SpeedButton14);
     buttons->addStretch(1);

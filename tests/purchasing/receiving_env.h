@@ -92,14 +92,18 @@ protected:
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         return lines;
     }
-    POLineRec LineAt(int32_t ref) {
-        const StepFile open(POLineData());
-        return StoredIn<POLineRec>(State().POLineFile, ref);
+    // A record and an index of a file that need not be open.
+    template <class Rec>
+    static Rec StoredAt(const DataFile& file, int32_t ref) {
+        const StepFile open(file);
+        return StoredIn<Rec>(file.handle(), ref);
     }
-    Entries LineIndex(int keyNr) {
-        const StepFile open(POLineData());
-        return IndexEntries(State().POLineFile, keyNr);
+    static Entries IndexOf(const DataFile& file, int keyNr) {
+        const StepFile open(file);
+        return IndexEntries(file.handle(), keyNr);
     }
+    POLineRec LineAt(int32_t ref) { return StoredAt<POLineRec>(POLineData(), ref); }
+    PORec HeaderAt(int32_t ref) { return StoredAt<PORec>(POData(), ref); }
     std::string StockOf(const std::string& code) {
         const StepFile open(ProductData());
         ProductRec probe;
@@ -110,14 +114,6 @@ protected:
                   0)
             << code;
         return found.get(Product::StockOnHand);
-    }
-    PORec HeaderAt(int32_t ref) {
-        const StepFile open(POData());
-        return StoredIn<PORec>(State().POFile, ref);
-    }
-    Entries HeaderIndex(int keyNr) {
-        const StepFile open(POData());
-        return IndexEntries(State().POFile, keyNr);
     }
     std::string NextReceiverOnFile() {
         return FindCompany(shell.context().folder, "7")

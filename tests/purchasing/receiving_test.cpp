@@ -117,7 +117,7 @@ TEST_F(ReceivingTest, ReceivingTheRestOfAPartlyReceivedLineCompletesTheOrder) {
 
     EXPECT_EQ(StockOf("W1"), "11");
     EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), "2024/03/15");
-    EXPECT_EQ(HeaderIndex(POReceivedDateKey), (Entries{{"2024/03/15", header}}));
+    EXPECT_EQ(IndexOf(POData(), POReceivedDateKey), (Entries{{"2024/03/15", header}}));
     EXPECT_EQ(NextReceiverOnFile(), "101");
     EXPECT_EQ(shell.context().companies.CurrentCompany.get(Company::NextReceiverNumber), "101");
 
@@ -146,7 +146,7 @@ TEST_F(ReceivingTest, AFirstReceiptStaysOnTheOrderedLineAndLaterOnesAddReceiverL
     EXPECT_EQ(LineAt(b), OrderedLine("501", "B", "2000"));
     EXPECT_EQ(Lines().size(), 2u);
     // The indexes follow the rewritten line.
-    const Entries receivers = LineIndex(POLineReceiverKey);
+    const Entries receivers = IndexOf(POLineData(), POLineReceiverKey);
     EXPECT_NE(std::find(receivers.begin(), receivers.end(), std::pair{std::string("100      "), a}),
               receivers.end());
     EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ") << "6 still open";
@@ -190,7 +190,7 @@ TEST_F(ReceivingTest, AnOrderIsFullyReceivedWhenTodaysTotalEqualsItsOpenTotal) {
     Post(Load("502", {{"B", "4"}}, "101"));
     EXPECT_EQ(answers.captions.size(), 2);
     EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ");
-    EXPECT_EQ(HeaderIndex(POReceivedDateKey), (Entries{{"          ", header}}));
+    EXPECT_EQ(IndexOf(POData(), POReceivedDateKey), (Entries{{"          ", header}}));
 
     // Declining the question writes nothing.
     answers.yes = {false};
