@@ -10,6 +10,7 @@
 #include "invoicing/invoice_files.h"
 #include "invoicing/invoice_line_file.h"
 #include "invoicing/invoice_memo_file.h"
+#include "invoicing/posting_steps.h"
 #include "invoicing/prod_inv.h"
 #include "invoicing/ship_to.h"
 #include "masters/master_files.h"
@@ -66,6 +67,43 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 
 }  // namespace
 
+bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
+    dlg.OnAccept = [&accept] {
+        const std::optional<PlanRefusal> refused = accept();
+        if (refused) MessageBox(refused->text, refused->caption, MsgIcon::Information);
+        return !refused;
+    };
+    const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
+    return dlg.ShowModal() == Modal::Ok;
+}
+
+void PositionManagerList(InvoiceManagerView& view, int32_t ref) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    const int keyNr = BrowserKeyNumber(*browser);
+    if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
+        BrowserGotoKey(*browser, BuildInvoiceKey(Invoicing().InvoiceBuf, keyNr), ref);
+}
+
+void ShowRecordCount(InvoiceManagerView& view) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    const int keyNr = BrowserKeyNumber(*browser);
+    if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
+        view.SetStatusText(
+            0, QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
+}
+
+void ShowCompanyOnManager(InvoiceManagerView& view) {
+    const CompanyRec& current = Shell().companies.CurrentCompany;
+    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
+                           FromCp1252(current.get(Company::CompanyNumber)));
+    view.SetReceivablesLabel(
+        QString::fromStdString(Decimal::ParseBlankAsZero(current.get(Company::ReceivablesTotal))
+                                   .value_or(Decimal())
+                                   .format(",0.00")));
+}
+
 bool AddInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
@@ -76,24 +114,18 @@ bool AddInvoice(InvoiceManagerView& view) {
     // The posting is computed when OK is pressed: what cannot be posted keeps the dialog
     // open with everything typed.
     std::optional<InvoicePosting> posting;
-    dlg.OnAccept = [&] {
+    const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
         PostingPlan plan = PlanInvoicePosting(dlg.Entry(), external);
-        if (plan.posting && plan.posting->labelRow && !AddCustomerToPrintQueue) {
-            plan.refusal =
-                "The print queue is not available, so the customer cannot be put "
-                "into it as the company settings ask.";
-            plan.caption = "Print Queue";
-            plan.posting.reset();
-        }
-        if (!plan.posting) {
-            MessageBox(plan.refusal, plan.caption, MsgIcon::Information);
-            return false;
-        }
+        if (!plan.posting) return PlanRefusal{plan.refusal, plan.caption};
+        if (plan.posting->labelRow && !AddCustomerToPrintQueue)
+            return PlanRefusal{
+                "The print queue is not available, so the customer cannot be put into it as the "
+                "company settings ask.",
+                "Print Queue"};
         posting = std::move(plan.posting);
-        return true;
-    };
-    const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
-    if (dlg.ShowModal() != Modal::Ok || !posting) return false;
+        return std::nullopt;
+    });
+    if (!ok || !posting) return false;
 
     shell.main.LastInvoiceDate = ToCp1252(dlg.IDate->Text());
     WriteInvoicePosting(*posting, view, external);
@@ -113,14 +145,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
     inv.InvoiceBuf = posting.header;
     int32_t ref = 0;
     if (!AddInvoiceRecord(ref)) RaiseError("Add operation failed");
-    if (TFvcBrowser* browser = view.browser()) {
-        const int keyNr = BrowserKeyNumber(*browser);
-        if (keyNr >= 1 && keyNr <= InvoiceKeyCount) {
-            BrowserGotoKey(*browser, BuildInvoiceKey(inv.InvoiceBuf, keyNr), ref);
-            view.SetStatusText(0,
-                               QString("Records: %1").arg(IndexKeyCount(inv.InvoiceFile, keyNr)));
-        }
-    }
+    PositionManagerList(view, ref);
+    ShowRecordCount(view);
 
     for (const InvoiceLineRec& line : posting.lines) {
         inv.InvoiceLineBuf = line;
@@ -128,31 +154,17 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         if (!AddInvoiceLineRecord(lineRef)) MessageBox("detail add failed.", ProgramCaption());
     }
 
-    if (!posting.stock.empty()) {
-        const StepFile open(ProductData());
-        if (!open.ok()) RaiseError("Modify operation failed");
-        for (const StockChange& change : posting.stock)
-            if (!ProductData().PutRec(change.record.bytes(), change.ref))
-                RaiseError("Modify operation failed");
-    }
-
-    {
-        const StepFile open(CustomerData());
-        if (!open.ok() || !CustomerData().PutRec(posting.customer.bytes(), posting.customerRef))
-            RaiseError("Modify operation failed");
-    }
-    Masters().CustomerBuf = posting.customer;
+    WriteStock(posting.stock);
+    WriteCustomer({posting.customerRef, posting.customer});
     if (posting.labelRow) AddCustomerToPrintQueue(*posting.labelRow);
 
-    const CompanyResult company =
-        UpdateCurrentCompany(shell.companies, shell.folder, [&posting](CompanyRec& c) {
-            bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
-            fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
-            if (posting.nextInvoiceNumber)
-                fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
-            return fits;
-        });
-    if (company != CompanyResult::Ok) RaiseError("Modify operation failed");
+    WriteCompany([&posting](CompanyRec& c) {
+        bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
+        fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
+        if (posting.nextInvoiceNumber)
+            fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
+        return fits;
+    });
 
     if (posting.memo) {
         inv.InvoiceMemoBuf = *posting.memo;
@@ -160,11 +172,7 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
     }
 
-    const CompanyRec& current = shell.companies.CurrentCompany;
-    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
-                           FromCp1252(current.get(Company::CompanyNumber)));
-    view.SetReceivablesLabel(QString::fromStdString(
-        Decimal::ParseBlankAsZero(posting.receivablesTotal).value_or(Decimal()).format(",0.00")));
+    ShowCompanyOnManager(view);
 
     if (external && !MainForm->CPMemoSaveToFile(
                         QString::fromStdString(shell.folder.file(AnswerFileName).string())))

@@ -5,12 +5,16 @@
 // external transaction and, when asked, the printed invoice.
 
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "invoicing/invoice_posting.h"
+#include "invoicing/posting_steps.h"
 
 class TFvcBrowser;
+class TProdInv;
 
 // What posting needs of the Invoice Manager: its list, status bar and labels, and its print
 // command.
@@ -29,6 +33,19 @@ public:
 // The print queue belongs to reports, which builds on invoicing: the program plugs its adder
 // in here. A company that asks for customers in the queue cannot post while it is missing.
 extern std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
+
+// Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
+// entry (told to the user; the dialog stays open with everything typed) or nothing. True when
+// the dialog closed with OK.
+bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
+
+// Highlights record ref (whose record InvoiceBuf holds) in the manager's list, in its order.
+void PositionManagerList(InvoiceManagerView& view, int32_t ref);
+// Status panel 0: "Records: " and the number of entries in the list's index.
+void ShowRecordCount(InvoiceManagerView& view);
+// The manager's company caption (name + " - #" + number) and receivables label (",0.00") from
+// the current company.
+void ShowCompanyOnManager(InvoiceManagerView& view);
 
 // The file the answer of an external transaction is written to, in the data folder.
 inline constexpr std::string_view AnswerFileName = "CPWIN.TXT";

@@ -1,13 +1,14 @@
 #include "invoicing/plan_refusal.h"
 
 #include "invoicing/invoice_posting.h"
+#include "invoicing/posting_steps.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
 Decimal AmountOrRefuse(std::string_view text, const QString& what) {
-    if (auto value = Decimal::ParseBlankAsZero(StripCommas(text))) return *value;
+    if (auto value = AmountOf(text)) return *value;
     throw PlanRefusal{
         QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
 }
@@ -24,19 +25,13 @@ void RefuseNotFitting(std::string_view text, const QString& what, int width) {
 }
 
 int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record) {
-    const std::string trimmed = TrimBlanks(number);
-    const DataFile& file = CustomerData();
-    const StepFile open(file);
-    CustomerRec probe;
-    const int32_t ref = open.ok() && probe.set(Customer::Number, trimmed)
-                            ? file.Find(CustomerNumberKey,
-                                        BuildCustomerKey(probe, CustomerNumberKey), record.bytes())
-                            : 0;
-    if (ref == 0)
+    const std::optional<CustomerChange> found = FindCustomerByNumber(number);
+    if (!found)
         throw PlanRefusal{QString("Customer %1 is not on file. Please pick the customer again.")
-                              .arg(FromCp1252(trimmed)),
+                              .arg(FromCp1252(TrimBlanks(number))),
                           "Customer Required"};
-    return ref;
+    record = found->record;
+    return found->ref;
 }
 
 AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company) {

@@ -540,8 +540,9 @@ void TProdInv::FormShow() {
             PickCustomer(seed);
         }
     } else {
-        RefreshRow(std::max(1, StringGrid1->Row()));
+        // The tax switch first: the totals shown are computed under it.
         if (customer_) ShowTaxSwitch(TrimBlanks(customer_->get(Customer::TaxExempt)) == "Y");
+        RefreshRow(std::max(1, StringGrid1->Row()));
     }
 }
 
@@ -559,11 +560,14 @@ void TProdInv::SetGridWidths() {
 void TProdInv::LoadTerms() {
     const std::vector<std::string> terms = ::LoadTerms(Shell().folder);
     if (terms.empty()) return;
+    // The terms of an invoice under edit stay as they are while the list is replaced.
+    const QString shown = ITerms->currentText();
     ITerms->clear();
     QStringList items;
     for (const std::string& t : terms) items << Qs(t);
     items.sort(Qt::CaseInsensitive);
     ITerms->addItems(items);
+    ITerms->setEditText(shown);
 }
 
 // The company's next number, with the month and the year's last two digits of the proposed

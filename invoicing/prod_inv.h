@@ -141,6 +141,9 @@ public:
     void ResetInvoiceGrid();
     // Shows the customer the invoice is for (after a pick, or given from outside).
     void SetCustomer(const CustomerRec& customer);
+    // The customer's fields without the hold warning (an invoice under edit): name, number,
+    // credit, balance, aging, tax switch, and the customer's terms and ship-to lines.
+    void ShowCustomer(const CustomerRec& customer);
     const std::optional<CustomerRec>& Customer() const { return customer_; }
     void ClearCustomer();
     // What the dialog holds, as posting reads it.
@@ -187,8 +190,6 @@ private:
     QString ProposedNumber() const;
     void ShowInvoiceType();
     void PickCustomer(const CustomerRec& seed);
-    // The customer's fields without the hold warning.
-    void ShowCustomer(const CustomerRec& customer);
     void ShowTaxSwitch(bool exempt);
     // Fills the row from a product; false when the product is on another row already.
     bool FillRowFromProduct(int row, const ProductRec& product);

@@ -153,6 +153,17 @@ protected:
         return e;
     }
 
+    // A memo invoice 1001 of the quantity of the product ("" for none) with its memo text.
+    static InvoiceEntry MemoEntry(const std::string& total, const std::string& product,
+                                  const std::string& quantity, std::vector<std::string> text) {
+        InvoiceEntry e = Entry({}, total);
+        e.memo = true;
+        e.stockCode = product;
+        e.memoQuantity = quantity;
+        e.memoLines = std::move(text);
+        return e;
+    }
+
     // Plans the entry and writes the plan; the plan's refusal fails the test.
     void Post(const InvoiceEntry& entry, bool external = false) {
         const PostingPlan plan = PlanInvoicePosting(entry, external);
