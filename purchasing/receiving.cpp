@@ -4,13 +4,14 @@
 #include <map>
 #include <utility>
 
+#include "invoicing/plan_refusal.h"
+#include "invoicing/posting_steps.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
-#include "shell/company_file.h"
 #include "shell/text.h"
 
 namespace {
@@ -38,12 +39,7 @@ std::string CodeKey(std::string_view code) {
 }
 
 Decimal NumberOrZero(std::string_view text) {
-    return Decimal::ParseBlankAsZero(StripCommas(text)).value_or(Decimal());
-}
-
-// A stored quantity; blank is 0.
-std::optional<Decimal> StoredQuantity(std::string_view text) {
-    return Decimal::ParseBlankAsZero(TrimBlanks(text));
+    return AmountOf(text).value_or(Decimal());
 }
 
 struct StoredLine {
@@ -83,10 +79,6 @@ struct Refused {
     throw Refused{{text, caption, icon, field, row}};
 }
 
-[[noreturn]] void RefuseWarning(const QString& text, const QString& caption = WizardCaption) {
-    Refuse(text, caption, ReceivingField::None, -1, MsgIcon::Warning);
-}
-
 QString Qs(std::string_view text) {
     return FromCp1252(text);
 }
@@ -115,9 +107,9 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
         std::map<std::string, Decimal> laterReceipts;  // code key -> receiver lines' sum
         for (const StoredLine& line : lines) {
             const POLineRec& r = line.record;
-            const auto received = StoredQuantity(r.get(POLine::LineReceivedQty));
+            const auto received = AmountOf(r.get(POLine::LineReceivedQty));
             const std::string ordered = TrimBlanks(PartsOf(r).quantity);
-            const auto orderedQty = StoredQuantity(ordered);
+            const auto orderedQty = AmountOf(ordered);
             if (!received || !orderedQty) {
                 list.error = QString(
                                  "A line of product %1 on PO %2 holds a quantity that is "
@@ -142,11 +134,11 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
                 continue;
             // Receiver lines are added under the first ordered line of their product, the
             // one posting finds.
-            Decimal toDate = *StoredQuantity(r.get(POLine::LineReceivedQty));
+            Decimal toDate = *AmountOf(r.get(POLine::LineReceivedQty));
             bool& done = credited[CodeKey(code)];
             if (!done) toDate += laterReceipts[CodeKey(code)];
             done = true;
-            const Decimal balance = *StoredQuantity(TrimBlanks(parts.quantity)) - toDate;
+            const Decimal balance = *AmountOf(TrimBlanks(parts.quantity)) - toDate;
             if (openOnly && balance.isZero()) continue;
             ReceivingRow row;
             row.description = TrimBlanks(parts.description);
@@ -257,7 +249,8 @@ private:
             if (!TrimBlanks(row.balanceDue).empty() && balance && balance->isNegative() &&
                 !ask_(OverReceiptText, "Product: " + Qs(row.description)))
                 Refuse({}, {}, ReceivingField::Grid, at);
-            todayTotal_ = Sum(todayTotal_, *today);
+            todayTotal_ =
+                SumOrRefuse(Decimal::Add(todayTotal_, *today), "The total received today");
             todays_.push_back(*today);
         }
         if (todayTotal_.isZero())
@@ -267,7 +260,8 @@ private:
                 "Received Items");
 
         if (!lines_.ok())
-            RefuseWarning(QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode));
+            throw PlanRefusal{
+                QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode)};
         POLineRec probe;
         probe.set(POLine::LineReceiverNumber, receiver_);
         POLineRec found;
@@ -297,7 +291,7 @@ private:
             if (code.empty() || today.isZero()) continue;
             RowReceipt receipt;
 
-            const ProductRec product = FindProduct(code);
+            const ProductRec product = FindProduct(code, static_cast<int>(i));
             if (!product.get(Product::NonStock)) {
                 auto at = stockAt.find(productRef_);
                 if (at == stockAt.end()) {
@@ -306,9 +300,9 @@ private:
                 }
                 ProductRec& planned = stock[at->second].record;
                 const QString what = QString("The stock on hand of product %1").arg(Qs(code));
-                const auto onHand = StoredQuantity(planned.get(Product::StockOnHand));
-                if (!onHand) RefuseWarning(what + " is not a number.");
-                Fit(planned, Product::StockOnHand, Sum(*onHand, today).general(), what);
+                const Decimal onHand = AmountOrRefuse(planned.get(Product::StockOnHand), what);
+                SetOrRefuse(planned, Product::StockOnHand,
+                            SumOrRefuse(Decimal::Add(onHand, today), what).general(), what);
                 receipt.stock = StockChange{productRef_, planned};
             }
 
@@ -317,16 +311,12 @@ private:
             if (lineRef == 0)
                 Refuse(QString("The ordered line of product %1 is no longer on PO %2. Select "
                                "Find to load the PO again.")
-                           .arg(Qs(code), Qs(p_.poNumber)));
+                           .arg(Qs(code), Qs(p_.poNumber)),
+                       WizardCaption, ReceivingField::Grid, static_cast<int>(i));
             if (auto planned = linesAsPlanned.find(lineRef); planned != linesAsPlanned.end())
                 line = planned->second;
-            const auto received = StoredQuantity(line.get(POLine::LineReceivedQty));
-            if (!received)
-                RefuseWarning(QString("The quantity received on the line of product %1 is not a "
-                                      "number.")
-                                  .arg(Qs(code)));
             const QString what = QString("The quantity received of product %1").arg(Qs(code));
-            if (received->isZero()) {
+            if (AmountOrRefuse(line.get(POLine::LineReceivedQty), what).isZero()) {
                 // The first receipt is kept on the ordered line itself.
                 Stamp(line, today, what);
                 receipt.lineRef = lineRef;
@@ -350,17 +340,17 @@ private:
 
     void Stamp(POLineRec& line, Decimal today, const QString& what) {
         line.set(POLine::LineReceiptDate, receiptDate_);
-        Fit(line, POLine::LineReceivedQty, today.general(), what);
+        SetOrRefuse(line, POLine::LineReceivedQty, today.general(), what);
         line.set(POLine::LineReceived, "Y");
         line.set(POLine::LineReceiverNumber, receiver_);
     }
 
-    ProductRec FindProduct(const std::string& code) {
+    ProductRec FindProduct(const std::string& code, int row) {
         if (!products_) {
             products_.emplace(ProductData());
             if (!products_->ok())
-                RefuseWarning(
-                    QString("The product file cannot be opened (error %1).").arg(EngineErrorCode));
+                throw PlanRefusal{
+                    QString("The product file cannot be opened (error %1).").arg(EngineErrorCode)};
         }
         ProductRec probe;
         ProductRec found;
@@ -372,28 +362,21 @@ private:
         if (productRef_ == 0)
             Refuse(QString("Product %1 is not on file, so its receipt cannot be posted. Enter 0 "
                            "in its \"In Today\" column to receive the other items.")
-                       .arg(Qs(code)));
+                       .arg(Qs(code)),
+                   WizardCaption, ReceivingField::Grid, row);
         return found;
     }
 
     void PlanCompany() {
-        const ShellContext& shell = Shell();
-        const std::string stem = shell.companies.fileStem();
-        const auto stored = FindCompany(shell.folder, stem);
-        if (!stored)
-            RefuseWarning(QString("Company %1 cannot be read from the company file (error %2).")
-                              .arg(Qs(stem))
-                              .arg(EngineErrorCode));
+        CompanyRec stored = StoredCompanyOrRefuse(Shell());
         p_.nextReceiverNumber = NextReceiverNumberAfter(receiver_);
-        CompanyRec trial = *stored;
         if (p_.nextReceiverNumber)
-            Fit(trial, Company::NextReceiverNumber, *p_.nextReceiverNumber,
-                "The next receiver number");
+            SetOrRefuse(stored, Company::NextReceiverNumber, *p_.nextReceiverNumber,
+                        "The next receiver number");
     }
 
     void PlanHeader() {
-        const auto open = Decimal::ParseBlankAsZero(StripCommas(e_.openQuantity));
-        if (!open) RefuseWarning("The open quantity of the PO is not a number.");
+        const Decimal open = AmountOrRefuse(e_.openQuantity, "The open quantity of the PO");
         const StepFile file(POData());
         PORec probe;
         p_.headerRef = file.ok() && probe.set(PurchaseOrder::PONumber, p_.poNumber)
@@ -404,23 +387,10 @@ private:
             Refuse(QString("PO %1 is not on file, so nothing can be received on it.")
                        .arg(Qs(p_.poNumber)));
         p_.header = p_.headerAsRead;
-        const bool fullyReceived = Sum(*open, -todayTotal_).isZero();
+        const bool fullyReceived =
+            SumOrRefuse(Decimal::Sub(open, todayTotal_), "The quantity still open").isZero();
         p_.header.set(PurchaseOrder::POReceivedDate,
                       fullyReceived ? receiptDate_ : PurchaseOrder::NotReceived);
-    }
-
-    static Decimal Sum(Decimal a, Decimal b) {
-        const auto sum = Decimal::Add(a, b);
-        if (!sum) RefuseWarning("The quantities are too large to add up.");
-        return *sum;
-    }
-
-    template <class Rec, class Field>
-    static void Fit(Rec& rec, Field field, const std::string& text, const QString& what) {
-        if (!rec.set(field, text))
-            RefuseWarning(QString("%1 (%2) does not fit its field of %3 characters.")
-                              .arg(what, Qs(text))
-                              .arg(field.width));
     }
 
     const ReceivingEntry& e_;
@@ -443,6 +413,9 @@ ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion
         plan.posting = Planner(entry, ask).Plan();
     } catch (const Refused& refused) {
         plan.refusal = refused.refusal;
+    } catch (const PlanRefusal& refused) {
+        plan.refusal.text = refused.text;
+        plan.refusal.caption = refused.caption.isEmpty() ? WizardCaption : refused.caption;
     }
     return plan;
 }
@@ -451,15 +424,10 @@ void WriteReceiving(const ReceivingPosting& posting) {
     PurchasingState& purchasing = Purchasing();
     {
         const StepFile lines(POLineData());
-        std::optional<StepFile> products;
-        const bool stock = std::any_of(posting.receipts.begin(), posting.receipts.end(),
-                                       [](const RowReceipt& r) { return r.stock.has_value(); });
-        if (stock) products.emplace(ProductData());
-        if (!lines.ok() || (products && !products->ok())) RaiseError("Modify operation failed");
+        if (!lines.ok()) RaiseError("Modify operation failed");
         for (const RowReceipt& receipt : posting.receipts) {
-            if (receipt.stock &&
-                !ProductData().PutRec(receipt.stock->record.bytes(), receipt.stock->ref))
-                RaiseError("Modify operation failed");
+            // Each row's stock goes with its line, as the row is posted.
+            if (receipt.stock) WriteStock({&*receipt.stock, 1});
             purchasing.POLineBuf = receipt.line;
             if (receipt.lineRef != 0) {
                 if (!UpdatePOLineRecord(receipt.lineRef))
@@ -472,13 +440,10 @@ void WriteReceiving(const ReceivingPosting& posting) {
         }
     }
 
-    ShellContext& shell = Shell();
-    const CompanyResult company =
-        UpdateCurrentCompany(shell.companies, shell.folder, [&posting](CompanyRec& c) {
-            return !posting.nextReceiverNumber ||
-                   c.set(Company::NextReceiverNumber, *posting.nextReceiverNumber);
-        });
-    if (company != CompanyResult::Ok) RaiseError("Modify operation failed");
+    WriteCompany([&posting](CompanyRec& c) {
+        return !posting.nextReceiverNumber ||
+               c.set(Company::NextReceiverNumber, *posting.nextReceiverNumber);
+    });
 
     const StepFile header(POData());
     purchasing.POBuf = posting.header;

@@ -465,7 +465,6 @@ void TRecvWiz::PostBtnClick() {
         ClearGrid();
         throw;
     }
-    if (const auto date = shownFormat_.parse(TrimBlanks(Cp(RDate->Text())))) lastDate_ = *date;
     ClearGrid();
     SetStatus("PO " + Qs(ReceivePONumber) +
               " received. Enter another PO number or close window...");
