@@ -239,7 +239,7 @@ private:
         for (std::size_t i = 0; i < e_.rows.size(); ++i) {
             const ReceivingRow& row = e_.rows[i];
             const int at = static_cast<int>(i);
-            const auto today = Decimal::ParseBlankAsZero(StripCommas(row.inToday));
+            const auto today = AmountOf(row.inToday);
             if (!today)
                 Refuse(QString("The amount in the \"In Today\" column of product %1 (\"%2\") is "
                                "not a number.")
