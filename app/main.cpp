@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
+#include "invoicing/interest_wizard.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
@@ -19,8 +20,10 @@
 #include "platform/stat_form.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
+#include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
+#include "reports/rptselect.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -115,10 +118,16 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+<<<<<<< HEAD
+    const EMMemoScope emMemo;
+=======
+    const ReportWizardWindows reportWizardWindows;
+>>>>>>> rptbuild
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const TInterestWiz interestWizard;
     const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {

@@ -18,6 +18,7 @@
 #include "invoicing/invoice_rec.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
+#include "shell/dates.h"
 
 inline constexpr int InvoiceGridRows = 99;
 // The product code of the one line of a memo invoice without a product.
@@ -98,6 +99,10 @@ PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external);
 // prefix the value of characters 5 to 9 + 1. Nothing when that part is not a whole number or
 // the result would not fit the field: the company's number is then left as it is.
 std::optional<std::string> NextInvoiceNumberAfter(std::string_view number, bool prefixed);
+
+// The invoice's date as typed and its parts: month and day of two digits, the year, and the
+// "yyyy/mm/dd" copy that keys use.
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date);
 
 // ASCII letters upper-cased, like the key builders do; other characters kept.
 std::string UpperAscii(std::string_view text);
