@@ -18,6 +18,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
 #include "reports/em_note.h"
@@ -118,16 +119,14 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
-<<<<<<< HEAD
     const EMMemoScope emMemo;
-=======
     const ReportWizardWindows reportWizardWindows;
->>>>>>> rptbuild
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
     const TInterestWiz interestWizard;
+    const POEditScope poEdit;
     const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
