@@ -19,7 +19,9 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
 #include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
@@ -126,6 +128,8 @@ int main(int argc, char** argv) {
     const PaymentWindows paymentWindows;
     const Trtedit documentView;
     const TInterestWiz interestWizard;
+    const POEditScope poEdit;
+    const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "invoicing/entry_lines.h"
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_memo_rec.h"
 #include "invoicing/invoice_rec.h"
@@ -20,40 +21,19 @@
 #include "masters/product_rec.h"
 #include "shell/dates.h"
 
-inline constexpr int InvoiceGridRows = 99;
+inline constexpr int InvoiceGridRows = EntryGridRows;
 // The product code of the one line of a memo invoice without a product.
 inline constexpr std::string_view NoProductCode = "** NONE **";
 
 // One grid row as shown (record text).
-struct InvoiceRow {
-    std::string code;         // column 1 "Product#"
-    std::string quantity;     // column 2
-    std::string description;  // column 3
-    std::string unitPrice;    // column 4
-    std::string taxFlag;      // column 5 "T"
-    std::string extension;    // column 6
-    std::string unitCost;     // the product's cost when the row was filled
-};
+using InvoiceRow = EntryRow;
 
-// What the entry dialog holds when OK is pressed (record text, Windows-1252).
-struct InvoiceEntry {
-    std::string number;  // INum, upper-cased as typed
-    std::string date;    // IDate, in the company's date order
-    std::string notes;
-    std::string terms;
+// What the entry dialog holds when OK is pressed.
+struct InvoiceEntry : DocumentEntry {
     std::string statementNote;
     std::string customerNumber;
     std::string customerShortName;
-    std::string keyCode;
-    std::string net, tax, total, paid;  // as shown, ",0.00"
-    bool memo = false;
-    std::vector<InvoiceRow> rows;        // grid rows 1..99
-    std::vector<std::string> memoLines;  // Memo1, line by line
-    std::string stockCode;               // StkName: the memo invoice's product
-    std::string memoQuantity;            // MemoQuan
-    std::string memoDescription;         // MemoPDesc
-    std::array<std::string, 4> shipTo;
-    bool print = false;
+    std::string paid;  // as shown, ",0.00"
 };
 
 struct StockChange {
