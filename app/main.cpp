@@ -21,6 +21,7 @@
 #include "purchasing/add_po.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
 #include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
     const PaymentWindows paymentWindows;
     const TInterestWiz interestWizard;
     const POEditScope poEdit;
+    const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
