@@ -13,6 +13,7 @@
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
+#include "invoicing/rtedit.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -20,6 +21,7 @@
 #include "platform/stat_form.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
 #include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
@@ -124,8 +126,10 @@ int main(int argc, char** argv) {
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const Trtedit documentView;
     const TInterestWiz interestWizard;
     const POEditScope poEdit;
+    const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
