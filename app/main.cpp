@@ -13,6 +13,7 @@
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
+#include "invoicing/statement_window.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -125,6 +126,7 @@ int main(int argc, char** argv) {
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
     const TInterestWiz interestWizard;
+    const StatementWindows statementWindows;
     const POEditScope poEdit;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
