@@ -14,6 +14,7 @@
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
 #include "invoicing/rtedit.h"
+#include "invoicing/statement_window.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -129,6 +130,7 @@ int main(int argc, char** argv) {
     const PaymentWindows paymentWindows;
     const Trtedit documentView;
     const TInterestWiz interestWizard;
+    const StatementWindows statementWindows;
     const POEditScope poEdit;
     const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.

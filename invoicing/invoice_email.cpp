@@ -179,30 +179,37 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     return m;
 }
 
-void EmailInvoiceDocument() {
-    const DocumentState& doc = Document();
-    const DocumentRecord& d = doc.DocumentRecord;
-    ShellContext& shell = Shell();
-    const CompanyRec& company = shell.companies.CurrentCompany;
-    const std::string customerAddress = TrimBlanks(d.EMailAddress);
+bool AddressMessage(TmsMessage& message, std::string_view customerAddress, const QString& subject) {
+    const CompanyRec& company = Shell().companies.CurrentCompany;
+    const std::string address = TrimBlanks(customerAddress);
     const bool includeWithout = TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) == "Y";
-    if (!includeWithout && customerAddress.empty()) return;
-
-    TmsMessage& message = Mail().msMessage1;
-    message.Body.clear();
-    for (const std::string& line : InvoiceEmailLines(doc, company))
-        message.Body.append(FromCp1252(line));
+    if (!includeWithout && address.empty()) return false;
     const QString own = FromCp1252(TrimBlanks(company.get(Company::EmailAddress)));
     message.Sender.Address = own;
-    message.SetSubject("Invoice - " + FromCp1252(TrimBlanks(d.DocNumber)));
+    message.SetSubject(subject);
     message.Recipients.Clear();
-    const QString to = FromCp1252(customerAddress);
+    const QString to = FromCp1252(address);
     if (to.size() >= 2 && IsUsableAddress(to)) {
         message.Recipients.Add(to, "");
     } else {
         message.SetSubject(BadCustomerAddressSubject);
         message.Recipients.Add(own, "");
     }
+    return true;
+}
+
+void EmailInvoiceDocument() {
+    const DocumentState& doc = Document();
+    const DocumentRecord& d = doc.DocumentRecord;
+    ShellContext& shell = Shell();
+    const CompanyRec& company = shell.companies.CurrentCompany;
+    TmsMessage& message = Mail().msMessage1;
+    if (!AddressMessage(message, d.EMailAddress,
+                        "Invoice - " + FromCp1252(TrimBlanks(d.DocNumber))))
+        return;
+    message.Body.clear();
+    for (const std::string& line : InvoiceEmailLines(doc, company))
+        message.Body.append(FromCp1252(line));
 
     TmsSMTP& smtp = Mail().msSMTP1;
     if (!smtp.Connected()) smtp.SetServer(FromCp1252(TrimBlanks(company.get(Company::SmtpHost))));

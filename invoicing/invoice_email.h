@@ -3,12 +3,15 @@
 // the invoice in the document buffer sent as a plain-text message to the customer.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/form.h"
 
 class CompanyRec;
 class QLabel;
+class QString;
+class TmsMessage;
 struct DocumentState;
 
 // The small window shown while the mail server is being reached.
@@ -24,6 +27,12 @@ public:
 // one SMTP session connects (it stays connected for the run). Tells the user why not and
 // answers false otherwise. Sets OutputMode to "INV".
 bool CheckEmailSetup();
+
+// Addresses the message from the company to a customer under the subject. A customer without
+// an address gets nothing (false) unless the company asks for such mail to come to its own
+// address, as does mail for an address that cannot be used, under the subject "BAD CUSTOMER
+// E-MAIL ADDRESS".
+bool AddressMessage(TmsMessage& message, std::string_view customerAddress, const QString& subject);
 
 // Sends the invoice in the document buffer to the customer's e-mail address and marks the
 // invoice's records printed and e-mailed. A customer without an address gets nothing unless

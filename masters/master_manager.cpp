@@ -161,6 +161,7 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
     };
     middle->addWidget(FvcBrowser1, 1);
     auto* buttons = new QVBoxLayout;
+    sideButtons_ = buttons;
     AddBtn = AddButton(this, buttons, "AddBtn", "&Add");
     EditBtn = AddButton(this, buttons, "EditBtn", "&Edit");
     DeleteBtn = AddButton(this, buttons, "DeleteBtn", "&Delete");
@@ -426,7 +427,51 @@ void TMasterManager::CloseBtnClick() {
     SetModalResult(Modal::Cancel);
 }
 
-TDemoForm::TDemoForm(QWidget* parent) : TMasterManager(CustomerSetup(), parent) {}
+QPushButton* TMasterManager::AddSideButton(const char* name, const char* text) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    // Above the stretch and Close.
+    sideButtons_->insertWidget(sideButtons_->count() - 2, button);
+    return button;
+}
+
+std::function<void(TDemoForm& manager)> CustomerStatementCommand;
+std::function<void()> BatchStatementCommand;
+
+TDemoForm::TDemoForm(QWidget* parent) : TMasterManager(CustomerSetup(), parent) {
+    Masters().BatchStatementMode = 0;
+    StmtPrin = AddSideButton("StmtPrin", "S&tatement");
+    StmtPrin->setToolTip("View/Print Statement");
+    BatchPrinButn = AddSideButton("BatchPrinButn", "&Batch Statements");
+    BatchPrinButn->setToolTip("Batch Print Statements");
+    connect(StmtPrin, &QPushButton::clicked, this, &TDemoForm::StmtPrinClick);
+    connect(BatchPrinButn, &QPushButton::clicked, this, &TDemoForm::BatchPrinButnClick);
+
+    QMenu* menu = MainMenu->addMenu("S&tatements");
+    const auto item = [&](const char* name, const char* text, void (TDemoForm::*handler)()) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        menu->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    item("View2", "&View / Print", &TDemoForm::StmtPrinClick);
+    item("BatchPrint1", "&Batch Print", &TDemoForm::BatchPrinButnClick);
+    // The list's right-click menu offers the one statement.
+    auto* statement = new QAction("&Statement", this);
+    statement->setObjectName("Statement1");
+    FvcBrowser1->addAction(statement);
+    connect(statement, &QAction::triggered, this, &TDemoForm::StmtPrinClick);
+}
+
+void TDemoForm::StmtPrinClick() {
+    if (CustomerStatementCommand) CustomerStatementCommand(*this);
+}
+
+void TDemoForm::BatchPrinButnClick() {
+    if (BatchStatementCommand) BatchStatementCommand();
+}
 TVenList::TVenList(QWidget* parent) : TMasterManager(VendorSetup(), parent) {}
 TEditProd::TEditProd(QWidget* parent) : TMasterManager(ProductSetup(), parent) {}
 

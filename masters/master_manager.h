@@ -24,6 +24,7 @@ class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class QVBoxLayout;
 class TRecordEdit;
 
 inline constexpr const char* PickPrompt = "Double-click or press <enter> to select.";
@@ -90,6 +91,9 @@ public:
     int KeyNumber() const;
 
 protected:
+    // A further button in the side column, above Close.
+    QPushButton* AddSideButton(const char* name, const char* text);
+
     void FormShow() override;
     void keyPressEvent(QKeyEvent* event) override;
     // Closing the window (by any way) closes the file opened for it.
@@ -109,6 +113,7 @@ private:
     int ShowEditor(const std::function<SaveOutcome(std::span<const uint8_t>)>& save);
 
     ManagerSetup s_;
+    QVBoxLayout* sideButtons_ = nullptr;
     int order_ = 0;
     bool openedHere_ = false;
 };
@@ -117,7 +122,20 @@ class TDemoForm : public TMasterManager {
     Q_OBJECT
 public:
     explicit TDemoForm(QWidget* parent = nullptr);
+
+    QPushButton* StmtPrin;
+    QPushButton* BatchPrinButn;
+
+    // One statement for the highlighted customer (also View2, Statement1).
+    void StmtPrinClick();
+    // Statements for many customers (also BatchPrint1).
+    void BatchPrinButnClick();
 };
+
+// The statements belong to invoicing, which builds on the master files: the program plugs
+// them in here. Unplugged, the commands do nothing.
+extern std::function<void(TDemoForm& manager)> CustomerStatementCommand;
+extern std::function<void()> BatchStatementCommand;
 
 class TVenList : public TMasterManager {
     Q_OBJECT

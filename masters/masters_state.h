@@ -39,6 +39,10 @@ struct MastersState {
     uint8_t CustSelectResult = 0;
     uint8_t VendSelectResult = 0;
     uint8_t ProductSelectResult = 0;
+
+    // Set while a batch of customer statements runs: statements then also queue their
+    // customers for labels. Creating the Customer Manager clears it.
+    uint8_t BatchStatementMode = 0;
 };
 
 MastersState& Masters();
