@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
+#include "invoicing/inv_edit1.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const InvoiceManagerWindows invoiceManagerWindows;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
