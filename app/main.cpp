@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
+#include "invoicing/interest_wizard.h"
 #include "invoicing/inv_edit1.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
@@ -18,9 +19,13 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
+#include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
+#include "reports/rptselect.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/commands.h"
@@ -115,10 +120,15 @@ int main(int argc, char** argv) {
     const FindBoxScope findBox;
     const MastersWindows mastersWindows;
     const ReportsWindows reportsWindows;
+    const EMMemoScope emMemo;
+    const ReportWizardWindows reportWizardWindows;
     const InvoicingServices invoicingServices;
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const TInterestWiz interestWizard;
+    const POEditScope poEdit;
+    const RecvWizScope receivingWizard;
     const InvoiceManagerWindows invoiceManagerWindows;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {

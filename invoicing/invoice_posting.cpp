@@ -146,12 +146,8 @@ private:
 
 PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external) {
     PostingPlan plan;
-    try {
-        plan.posting = Planner(entry, external).Plan();
-    } catch (const PlanRefusal& refused) {
-        plan.refusal = refused.text;
-        plan.caption = refused.caption.isEmpty() ? PostCaption : refused.caption;
-    }
+    RunPlanning([&] { plan.posting = Planner(entry, external).Plan(); }, plan.refusal, plan.caption,
+                PostCaption);
     return plan;
 }
 
@@ -166,6 +162,14 @@ std::optional<std::string> NextInvoiceNumberAfter(std::string_view number, bool 
     const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || value >= 999'999'999) return std::nullopt;
     return std::to_string(value + 1);
+}
+
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date) {
+    header.set(Invoice::InvDate, typed);
+    header.set(Invoice::InvMonth, TwoDigits(date.month));
+    header.set(Invoice::InvDay, TwoDigits(date.day));
+    header.set(Invoice::InvYear, std::to_string(date.year));
+    header.set(Invoice::InvDateYMD, SortableDate(date));
 }
 
 std::string UpperAscii(std::string_view text) {

@@ -13,46 +13,27 @@
 #include <string_view>
 #include <vector>
 
+#include "invoicing/entry_lines.h"
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_memo_rec.h"
 #include "invoicing/invoice_rec.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
+#include "shell/dates.h"
 
-inline constexpr int InvoiceGridRows = 99;
+inline constexpr int InvoiceGridRows = EntryGridRows;
 // The product code of the one line of a memo invoice without a product.
 inline constexpr std::string_view NoProductCode = "** NONE **";
 
 // One grid row as shown (record text).
-struct InvoiceRow {
-    std::string code;         // column 1 "Product#"
-    std::string quantity;     // column 2
-    std::string description;  // column 3
-    std::string unitPrice;    // column 4
-    std::string taxFlag;      // column 5 "T"
-    std::string extension;    // column 6
-    std::string unitCost;     // the product's cost when the row was filled
-};
+using InvoiceRow = EntryRow;
 
-// What the entry dialog holds when OK is pressed (record text, Windows-1252).
-struct InvoiceEntry {
-    std::string number;  // INum, upper-cased as typed
-    std::string date;    // IDate, in the company's date order
-    std::string notes;
-    std::string terms;
+// What the entry dialog holds when OK is pressed.
+struct InvoiceEntry : DocumentEntry {
     std::string statementNote;
     std::string customerNumber;
     std::string customerShortName;
-    std::string keyCode;
-    std::string net, tax, total, paid;  // as shown, ",0.00"
-    bool memo = false;
-    std::vector<InvoiceRow> rows;        // grid rows 1..99
-    std::vector<std::string> memoLines;  // Memo1, line by line
-    std::string stockCode;               // StkName: the memo invoice's product
-    std::string memoQuantity;            // MemoQuan
-    std::string memoDescription;         // MemoPDesc
-    std::array<std::string, 4> shipTo;
-    bool print = false;
+    std::string paid;  // as shown, ",0.00"
 };
 
 struct StockChange {
@@ -98,6 +79,10 @@ PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external);
 // prefix the value of characters 5 to 9 + 1. Nothing when that part is not a whole number or
 // the result would not fit the field: the company's number is then left as it is.
 std::optional<std::string> NextInvoiceNumberAfter(std::string_view number, bool prefixed);
+
+// The invoice's date as typed and its parts: month and day of two digits, the year, and the
+// "yyyy/mm/dd" copy that keys use.
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date);
 
 // ASCII letters upper-cased, like the key builders do; other characters kept.
 std::string UpperAscii(std::string_view text);

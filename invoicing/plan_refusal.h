@@ -38,3 +38,17 @@ int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record);
 AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company);
 // The current company as the company file holds it; a refusal when it cannot be read.
 CompanyRec StoredCompanyOrRefuse(const ShellContext& shell);
+
+// Runs the planning; when it is refused, the refusal's text and caption (the topic's when it
+// names none) go to the caller's result. True when the plan went through.
+template <class Planning>
+bool RunPlanning(Planning&& planning, QString& refusal, QString& caption, const QString& topic) {
+    try {
+        planning();
+        return true;
+    } catch (const PlanRefusal& refused) {
+        refusal = refused.text;
+        caption = refused.caption.isEmpty() ? topic : refused.caption;
+        return false;
+    }
+}

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "invoicing/invoice_memo_file.h"
+#include "invoicing/invoice_posting.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -24,11 +25,7 @@ Date InvoiceDateOrRefuse(std::string_view typed) {
 
 void FillHeaderFromEntry(InvoiceRec& h, const InvoiceEntry& e, Date date) {
     SetOrRefuse(h, Invoice::InvNumber, UpperAscii(TrimBlanks(e.number)), "The invoice number");
-    h.set(Invoice::InvDate, e.date);
-    h.set(Invoice::InvMonth, TwoDigits(date.month));
-    h.set(Invoice::InvDay, TwoDigits(date.day));
-    h.set(Invoice::InvYear, std::to_string(date.year));
-    h.set(Invoice::InvDateYMD, SortableDate(date));
+    SetInvoiceDate(h, e.date, date);
     h.set(Invoice::InvNotes, e.notes);
     h.set(Invoice::InvTerms, e.terms);
     h.set(Invoice::InvStatementNote, e.statementNote);

@@ -25,6 +25,9 @@ struct PurchasingState {
     FileSetHandle POMemoFile = 0;
     POMemoRec POMemoBuf;
     uint8_t POMemoLockErrorFlag = 0;
+
+    // 1 while the purchase order in hand (in entry, posting, change or output) is a memo PO.
+    uint8_t POMemoMode = 0;
 };
 
 PurchasingState& Purchasing();

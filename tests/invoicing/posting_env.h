@@ -35,6 +35,8 @@ struct RecordingView : InvoiceManagerView {
 struct NewProduct {
     std::string code, description, price = "0.00", onHand = "0", cost = "0.00";
     bool taxable = false, nonStock = false, nonDepleting = false;
+    std::string poDescription = {};  // as orders describe it
+    bool taxableOnPOs = false;
 };
 
 class PostingEnv : public InvoicingEnv {
@@ -117,6 +119,8 @@ protected:
         r.set(Product::TaxableOnInvoices, p.taxable);
         r.set(Product::NonStock, p.nonStock);
         r.set(Product::NonDepleting, p.nonDepleting);
+        r.set(Product::PODescription, p.poDescription);
+        r.set(Product::TaxableOnPOs, p.taxableOnPOs);
         Add(ProductData(), masters.state().ProductBuf, r);
     }
     CustomerRec CustomerOnFile(const std::string& number) {

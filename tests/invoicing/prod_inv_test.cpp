@@ -3,8 +3,8 @@
 // tax, stock), the memo invoice, and posting from the dialog.
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,14 +17,13 @@
 #include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
-#include "tests/invoicing/posting_env.h"
+#include "tests/invoicing/entry_env.h"
 
 namespace {
 
-using Col = int;
 namespace C = InvoiceCol;
 
-class ProdInvTest : public PostingEnv {
+class ProdInvTest : public EntryEnv {
 protected:
     ProdInvTest() {
         AddCustomer("C1", "Acme Tools", [](CustomerRec& c) {
@@ -50,36 +49,10 @@ protected:
     }
 
     // The Customer Manager's pick of the customer of that name.
-    void PickCustomer(const QString& name) {
-        host->OnModal("DemoForm", [name](Form& f) {
-            FillControl(f, "FindEdit", name);
-            static_cast<TMasterManager&>(f).FvcBrowser1Pick();
-        });
-    }
-    void PickProduct(const QString& code) {
-        host->OnModal("EditProd", [code](Form& f) {
-            FillControl(f, "FindEdit", code);
-            static_cast<TMasterManager&>(f).FvcBrowser1Pick();
-        });
-    }
-    // Types into a cell as the grid's editor hands it over.
-    static void Type(TProdInv& d, Col col, int row, const QString& text) {
-        RunCommand([&] { d.StringGrid1->item(row - 1, col)->setText(text); });
-    }
-    static QString Cell(TProdInv& d, Col col, int row) { return d.StringGrid1->Cell(col, row); }
-    // Presses OK expecting the message; the dialog stays open on the field named.
-    void Refused(TProdInv& d, const QString& text, const QString& caption, QWidget* focus) {
-        host->Answer(MsgResult::Ok, text, caption);
-        PressButton(d, "OKButton");
-        EXPECT_EQ(d.ModalResult(), Modal::None) << text.toStdString();
-        if (focus) EXPECT_EQ(d.focusWidget(), focus) << text.toStdString();
-    }
+    void PickCustomer(const QString& name) { Pick("DemoForm", name); }
     void Add(const std::function<void(TProdInv&)>& script) {
         host->OnModal("ProdInv", [script](Form& f) { script(static_cast<TProdInv&>(f)); });
     }
-
-    MastersWindows mastersWindows;
-    InvoicingWindows invoicingWindows;
 };
 
 TEST_F(ProdInvTest, ANewInvoiceStartsFromTheCompanysDefaultsAndPicksTheCustomer) {

@@ -9,15 +9,8 @@
 #include <ostream>
 #include <vector>
 
+#include "tests/support/qt_print.h"
 #include "tests/support/temp_dir.h"
-
-// Readable failures for Qt's strings.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& lines, std::ostream* os) {
-    *os << '[' << lines.join("|").toStdString() << ']';
-}
 
 class SmtpServer {
 public:

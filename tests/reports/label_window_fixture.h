@@ -11,12 +11,8 @@
 #include "platform/scripted_host_guard.h"
 #include "reports/labelwiz.h"
 #include "shell/app_context.h"
+#include "tests/support/qt_print.h"
 #include "tests/support/temp_dir.h"
-
-// Readable failures for Qt's strings.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 class LabelWindowTest : public ::testing::Test {
 protected:

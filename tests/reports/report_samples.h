@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1252.h"
+#include "platform/string_grid.h"
 #include "reports/report_grid.h"
 #include "shell/text.h"
 
@@ -54,6 +56,16 @@ inline std::vector<std::string> Lines(const ReportGrid& grid) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// The grid as a window shows it, one line a row.
+inline std::vector<std::string> Lines(const StringGrid& grid) {
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 0; r < grid.RowCount(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < grid.ColCount(); ++c) rows.back().push_back(ToCp1252(grid.Cell(c, r)));
+    }
+    return Lines(ReportGrid::FromRows(grid.ColCount(), std::move(rows)));
 }
 
 }  // namespace reportsamples

@@ -50,15 +50,7 @@ protected:
     }
 
     // The grid as shown, one line a row.
-    std::vector<std::string> Shown() const {
-        std::vector<std::vector<std::string>> rows;
-        for (int r = 0; r < viewer.RptGrid->RowCount(); ++r) {
-            rows.emplace_back();
-            for (int c = 0; c < viewer.RptGrid->ColCount(); ++c)
-                rows.back().push_back(viewer.RptGrid->Cell(c, r).toStdString());
-        }
-        return Lines(ReportGrid::FromRows(viewer.RptGrid->ColCount(), std::move(rows)));
-    }
+    std::vector<std::string> Shown() const { return Lines(*viewer.RptGrid); }
 
     std::string FileBytes(const std::string& name) {
         return ReadWholeFile(dir.path() / name).value_or(std::string{});
