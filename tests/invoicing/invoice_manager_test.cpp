@@ -8,16 +8,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "engine/browse/browser.h"
 #include "invoicing/inv_batch.h"
 #include "invoicing/invoice_manager.h"
 #include "invoicing/prod_inv.h"
 #include "invoicing/qview.h"
+#include "platform/cp1252.h"
 #include "platform/mask_edit.h"
+#include "shell/main_window.h"
 #include "shell/text.h"
 #include "shell/window_flags.h"
 #include "tests/invoicing/output_env.h"
+#include "tests/mail/smtp_server.h"
 
 namespace {
 
@@ -453,6 +457,59 @@ TEST_F(InvoiceManagerTest, PrintWindowPrintsTheWindowsImageOnOnePage) {
         m.SpeedButton4Click();
         EXPECT_EQ(host->HelpKeywords(), QStringList{"InvoiceManager"});
     });
+}
+
+// E-mail as the main window's output choice, against a real SMTP server on loopback.
+class InvoiceManagerMailTest : public InvoiceManagerTest {
+protected:
+    InvoiceManagerMailTest() {
+        mainForm.EMdef->setChecked(true);
+        ChangeCompany(
+            [this](CompanyRec& c) { c.set(Company::SmtpHost, ToCp1252(server.server())); });
+    }
+    SmtpServer server;
+    TMainForm mainForm;
+};
+
+TEST_F(InvoiceManagerMailTest, PrintEMailsTheInvoiceOrSaysWhyNot) {
+    Post("1001", "C1", "2024/03/01");
+    Post("1002", "C2", "2024/03/02");  // C2 has no e-mail address
+    Show([this](TInvEdit1& m) {
+        Highlight(m, "1001");
+        host->Answer(MsgResult::Ok, "Invoice sent by e-mail.", "E-Mail Invoice");
+        m.ToPrinterButnClick();
+        EXPECT_EQ(m.StatusText(1), "Invoice 1001 sent by e-mail.");
+        EXPECT_FALSE(mail.state().msSMTP1.Connected());
+        Highlight(m, "1002");
+        host->Answer(MsgResult::Ok,
+                     "This customer has no e-mail address. Invoice not sent by e-mail.",
+                     "E-Mail Invoice");
+        m.ToPrinterButnClick();
+        EXPECT_EQ(m.StatusText(1), "Invoice 1002 was not sent by e-mail.");
+    });
+    const auto received = server.messages();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0]["subject"].toString(), "Invoice - 1001");
+    EXPECT_TRUE(canvas.Calls().empty());
+}
+
+TEST_F(InvoiceManagerMailTest, BatchEMailSendsTheUnprintedInvoices) {
+    Post("1001", "C1", "2024/03/01");
+    Post("1002", "C1", "2024/03/02");
+    Show([this](TInvEdit1& m) {
+        host->OnModal("InvBatch", [](Form& f) {
+            auto& dlg = static_cast<TInvBatch&>(f);
+            EXPECT_EQ(dlg.Label1->text(), "There are 2 invoice(s) to e-mail.");
+            EXPECT_EQ(dlg.Button1->text(), "&E-Mail");
+            PressButton(dlg, "Button1");
+        });
+        host->Answer(MsgResult::Ok, "E-mail operation complete.", "Batch E-Mail");
+        m.BatchPrinButnClick();
+        EXPECT_EQ(m.StatusText(1), "Batch Print complete. 2 invoices sent to e-mail.");
+        EXPECT_EQ(StatForm->windowTitle(), "E-Mail Mode");
+    });
+    EXPECT_EQ(server.messages().size(), 2u);
+    EXPECT_EQ(HeadersOf("1002")[0].get(Invoice::InvPrinted), "Y");
 }
 
 }  // namespace
