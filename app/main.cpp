@@ -14,6 +14,7 @@
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
+#include "invoicing/rtedit.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -126,6 +127,7 @@ int main(int argc, char** argv) {
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const Trtedit documentView;
     const TInterestWiz interestWizard;
     const POEditScope poEdit;
     const RecvWizScope receivingWizard;
