@@ -15,6 +15,8 @@
 #include "invoicing/invoice_manager.h"
 #include "invoicing/prod_inv.h"
 #include "invoicing/qview.h"
+#include "invoicing/rtedit.h"
+#include "shell/commands.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "shell/main_window.h"
@@ -196,6 +198,21 @@ TEST_F(InvoiceManagerTest, ViewAndPrintOutputTheHighlightedInvoice) {
     });
     EXPECT_EQ(HeadersOf("1001")[0].get(Invoice::InvPrinted), "Y");
     EXPECT_NE(HeadersOf("1002")[0].get(Invoice::InvPrinted), "Y");
+}
+
+TEST_F(InvoiceManagerTest, TheMainWindowsCommandOpensTheManagerWhoseViewShowsTheInvoice) {
+    Post("1001", "C1", "2024/03/01");
+    const Trtedit viewWindow;
+    host->OnModal("InvEdit1", [this](Form&) {
+        host->OnModal("rtedit", [](Form& f) {
+            EXPECT_EQ(f.windowTitle(), "View Invoice# 1001");
+            f.SetModalResult(Modal::Ok);
+        });
+        PressButton(*InvEdit1, "InvPrint");
+        InvEdit1->SpeedButton3Click();
+    });
+    EXPECT_TRUE(RunRegisteredCommand(CommandId::InvoiceManager));
+    EXPECT_NE(HeadersOf("1001")[0].get(Invoice::InvPrinted), "Y");
 }
 
 TEST_F(InvoiceManagerTest, APrintThatFailsIsShownAndLeavesNoFlagSet) {
