@@ -93,7 +93,7 @@ public:
     void InvPrintClick();      // view
     void ToPrinterButnClick();
     void BatchPrinButnClick();
-    void SpeedButton2Click();  // filter toggle
+    void SpeedButton2Click();    // filter toggle
     void InvBrowser1DblClick();  // customer data
     void PrinterSetup1Click();
     void PrintWindow1Click();

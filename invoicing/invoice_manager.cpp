@@ -197,8 +197,7 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
     if (!InvBatch) throw std::logic_error("The batch dialog has not been created.");
     const bool email = !OutputGoesToPrinter();
     const int listed = static_cast<int>(numbers.size());
-    const BatchDialogText text =
-        BatchDialogTexts(listed, email, Shell().companies.CurrentCompany);
+    const BatchDialogText text = BatchDialogTexts(listed, email, Shell().companies.CurrentCompany);
     TInvBatch& dlg = *InvBatch;
     dlg.setWindowTitle(InvBatchCaption);
     dlg.Label1->setText(text.label1);
@@ -226,8 +225,7 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
         }
     }
     if (!email) {
-        view.SetStatusText(
-            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(n));
+        view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(n));
         return;
     }
     view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail.").arg(n));

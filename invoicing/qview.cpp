@@ -88,12 +88,14 @@ CustomerDataTexts CustomerDataOf(const InvoiceRec& invoice,
     t.Pnum = FromCp1252(c.get(Customer::Phone1));
     t.LstPmt = FromCp1252(c.get(Customer::LastPaymentDate));
     t.LstInv = FromCp1252(c.get(Customer::LastInvoiceNumber));
-    for (std::size_t k = 0; k < t.aging.size(); ++k) t.aging[k] = Money(c.get(Customer::Amounts[k]));
+    for (std::size_t k = 0; k < t.aging.size(); ++k)
+        t.aging[k] = Money(c.get(Customer::Amounts[k]));
     return t;
 }
 
 std::array<QString, 4> AgingRowCaptions(const CompanyRec& company) {
-    return {Trimmed(company.get(Company::AgingCaption[0])), Trimmed(company.get(Company::AgingCaption[1])),
+    return {Trimmed(company.get(Company::AgingCaption[0])),
+            Trimmed(company.get(Company::AgingCaption[1])),
             Trimmed(company.get(Company::AgingCaption[2])),
             "Over " + Trimmed(company.get(Company::AgingPeriod[2])) + ":"};
 }
@@ -154,8 +156,8 @@ TQView::TQView(QWidget* parent) : Form(parent) {
     a3160 = value("a3160");
     A6190 = value("A6190");
     AO90 = value("AO90");
-    const std::array<const char*, 4> defaults{"00 - 30 Days:", "31 - 60 Days:", "61 - 90 Days:",
-                                              "Over 90 Days:"};
+    const std::array<const char*, 4> defaults{
+        "00 - 30 Days:", "31 - 60 Days:", "61 - 90 Days:", "Over 90 Days:"};
     const std::array<QLabel*, 4> amounts{a0to30, a3160, A6190, AO90};
     for (std::size_t k = 0; k < amounts.size(); ++k) {
         AgingCaptions[k] = new QLabel(defaults[k], box);

@@ -25,7 +25,8 @@ struct CustomerDataTexts {
 
 // The texts of the invoice record and its customer (nothing when no customer has the
 // invoice's customer number).
-CustomerDataTexts CustomerDataOf(const InvoiceRec& invoice, const std::optional<CustomerRec>& customer,
+CustomerDataTexts CustomerDataOf(const InvoiceRec& invoice,
+                                 const std::optional<CustomerRec>& customer,
                                  const CompanyRec& company);
 
 // The captions of the four aging rows: the company's three aging captions, then "Over " and

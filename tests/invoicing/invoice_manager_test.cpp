@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <fstream>
 
 #include "engine/browse/browser.h"
 #include "invoicing/inv_batch.h"
@@ -16,9 +17,9 @@
 #include "invoicing/prod_inv.h"
 #include "invoicing/qview.h"
 #include "invoicing/rtedit.h"
-#include "shell/commands.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
+#include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/text.h"
 #include "shell/window_flags.h"
@@ -33,7 +34,8 @@ class InvoiceManagerTest : public OutputEnv {
 protected:
     InvoiceManagerTest() {
         AddCustomer("C2", "Bolt Supply");
-        ChangeCompany([](CompanyRec& c) { EXPECT_TRUE(c.set(Company::ReceivablesTotal, "1234.5")); });
+        ChangeCompany(
+            [](CompanyRec& c) { EXPECT_TRUE(c.set(Company::ReceivablesTotal, "1234.5")); });
     }
     ~InvoiceManagerTest() override { SharedFlags.InvoiceFilterOnShow = false; }
 
@@ -213,6 +215,23 @@ TEST_F(InvoiceManagerTest, TheMainWindowsCommandOpensTheManagerWhoseViewShowsThe
     });
     EXPECT_TRUE(RunRegisteredCommand(CommandId::InvoiceManager));
     EXPECT_NE(HeadersOf("1001")[0].get(Invoice::InvPrinted), "Y");
+}
+
+TEST_F(InvoiceManagerTest, FilesThatCannotBeOpenedAreToldAndCloseTheManagerOnly) {
+    Post("1001", "C1", "2024/03/01");
+    CloseInvoiceDatabases();
+    {
+        std::ofstream damaged(SetName("M") + ".IX", std::ios::binary | std::ios::trunc);
+        damaged << "not an index";
+    }
+    host->OnModal("InvEdit1", [](Form& f) { EXPECT_EQ(f.ModalResult(), Modal::Cancel); });
+    host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
+    host->Answer(MsgResult::Ok, "Unable to open databases: 10010", "Invoice Manager");
+    EXPECT_EQ(InvEdit1->ShowModal(), Modal::Cancel);
+    // The header and line files opened before the memo file failed are closed again.
+    EXPECT_EQ(State().InvoiceFile, 0);
+    EXPECT_EQ(State().InvoiceLineFile, 0);
+    EXPECT_EQ(HeadersOf("1001").size(), 1u);
 }
 
 TEST_F(InvoiceManagerTest, APrintThatFailsIsShownAndLeavesNoFlagSet) {
