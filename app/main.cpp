@@ -20,6 +20,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/add_po.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
@@ -137,7 +138,14 @@ int main(int argc, char** argv) {
         AddToLabelQueue(
             MakeLabelQueueItem(LabelKind::Customer, row.number, row.name, row.sortCode, row.type));
     };
-    const ScopeExit unplugQueue([] { AddCustomerToPrintQueue = nullptr; });
+    AddVendorToPrintQueue = [](const VendorLabelRow& row) {
+        AddToLabelQueue(
+            MakeLabelQueueItem(LabelKind::Vendor, row.number, row.name, row.sortCode, row.type));
+    };
+    const ScopeExit unplugQueue([] {
+        AddCustomerToPrintQueue = nullptr;
+        AddVendorToPrintQueue = nullptr;
+    });
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
