@@ -10,6 +10,7 @@
 #include "invoicing/add_invoice.h"
 #include "invoicing/external_transaction.h"
 #include "invoicing/interest_wizard.h"
+#include "invoicing/inv_edit1.h"
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
     const StatementWindows statementWindows;
     const POEditScope poEdit;
     const RecvWizScope receivingWizard;
+    const InvoiceManagerWindows invoiceManagerWindows;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(

@@ -35,7 +35,7 @@ void PrepareForNewInvoice(TProdInv& dlg) {
     dlg.ProdInvOldNumber = "0";
     dlg.ProdInvOldTotal = "0.00";
     dlg.ProdInvOldQuantities.fill("0");
-    dlg.InvoiceMemoMode = 0;
+    dlg.InvoiceMemoMode() = 0;
 
     for (QLabel* l : {dlg.Acur, dlg.A30, dlg.A60, dlg.A90}) l->clear();
     dlg.Button1->setEnabled(false);
@@ -61,7 +61,7 @@ void PrepareForNewInvoice(TProdInv& dlg) {
     const bool lineItems = TrimBlanks(company.get(Company::NewInvoiceType)) == "P";
     Invoicing().InvoiceBuf.set(Invoice::InvKind,
                                lineItems ? Invoice::KindLineItems : Invoice::KindMemo);
-    dlg.InvoiceMemoMode = lineItems ? 0 : 1;
+    dlg.InvoiceMemoMode() = lineItems ? 0 : 1;
     dlg.Memo1->clear();
 }
 

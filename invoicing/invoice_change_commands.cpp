@@ -136,7 +136,7 @@ void FillForEdit(TProdInv& dlg, const InvoiceUnderEdit& old, const CustomerRec& 
     dlg.setWindowTitle("Edit Invoice");
     dlg.Button1->setVisible(true);
     dlg.ResetInvoiceGrid();
-    dlg.InvoiceMemoMode = memo ? 1 : 0;
+    dlg.InvoiceMemoMode() = memo ? 1 : 0;
     dlg.Memo1->clear();
     dlg.MemoPDesc->clear();
     dlg.MemoQuan->setText("1");
@@ -209,7 +209,7 @@ bool DeleteInvoice(InvoiceManagerView& view) {
 bool ModifyInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
-    dlg.InvoiceMemoMode = 0;
+    dlg.InvoiceMemoMode() = 0;
     InvoiceUnderEdit old;
     old.ref = ReadHighlighted(view);
     if (old.ref == 0) return false;

@@ -16,9 +16,12 @@
 #include "masters/party_rec.h"
 #include "shell/unit_state.h"
 
-// The flags the Invoice Manager sets around an output. The application uses the one built
-// in; a test installs a fresh one with InvoiceOutputStateScope.
+// The Invoice Manager's variables: its list order and customer filter, which outlive one
+// showing of the window, and the flags it sets around an output. The application uses the
+// one built in; a test installs a fresh one with InvoiceOutputStateScope.
 struct InvoiceOutputState {
+    uint32_t InvoiceKeyNumber = 3;      // the index the list runs on, 1..6
+    std::string InvoiceFilterCustomer;  // the customer number the filter admits
     std::string InvoiceOutputNumber;     // the invoice to output
     uint8_t InvoiceOutputToPrinter = 0;  // set: print or e-mail; clear: view
     uint8_t InvoiceBatchRunning = 0;     // set while a batch print runs

@@ -16,6 +16,7 @@
 #include "engine/decimal.h"
 #include "invoicing/aging.h"
 #include "invoicing/invoice_files.h"
+#include "invoicing/invoice_output.h"
 #include "invoicing/ship_to.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -50,8 +51,17 @@ const LineEntryKind SaleLines{-1,
 TProdInv::TProdInv(QWidget* parent) : TLineEntry(SaleLines, parent) {
     setObjectName("ProdInv");
     setWindowTitle("Product Invoice");
+    InvoiceMemoMode() = 0;
     BuildControls();
     ConnectHandlers();
+}
+
+uint8_t& TProdInv::InvoiceMemoMode() {
+    return InvoiceOutput().InvoiceMemoMode;
+}
+
+uint8_t TProdInv::InvoiceMemoMode() const {
+    return InvoiceOutput().InvoiceMemoMode;
 }
 
 TProdInv::~TProdInv() = default;
@@ -135,7 +145,7 @@ void TProdInv::FormShow() {
     const CompanyRec& company = Shell().companies.CurrentCompany;
     const bool adding = ProdInvMode == 0;
     Button1->setEnabled(customer_.has_value() || !adding);
-    ShowStart(InvoiceMemoMode != 0);
+    ShowStart(InvoiceMemoMode() != 0);
     ShowTaxSwitch(false);
     const std::array<std::string, 4> captions = AgingBucketCaptions(company);
     for (std::size_t k = 0; k < captions.size(); ++k) AgingCaptions[k]->setText(Qs(captions[k]));
@@ -292,7 +302,7 @@ void TProdInv::OKButtonClick() {
                       "You have an invalid invoice date. You can clear the date and then select "
                       "the calendar button.",
                       "Invoice Date", MsgIcon::Warning);
-    if (InvoiceMemoMode) {
+    if (InvoiceMemoMode()) {
         if (TrimBlanks(Cp(MemoQuan->text())).empty() || !IsNumber(MemoQuan->text()))
             return Refuse(MemoQuan, "You have entered an invalid quantity.", "Memo Quantity",
                           MsgIcon::Information);

@@ -50,11 +50,13 @@ public:
     RowTexts& ProdInvOldQuantities = RowOldQuantity;
     RowTexts& ProdInvOldCodes = RowOldCode;
     RowTexts& ProdInvLineCosts = RowLineCost;
-    // The invoice in hand is a memo invoice; the kind buttons switch it.
-    uint8_t InvoiceMemoMode = 0;
+    // The invoice in hand is a memo invoice; the kind buttons switch it. One flag with the
+    // document output's (InvoiceOutputState), which sets it for the invoice it loads.
+    uint8_t& InvoiceMemoMode();
+    uint8_t InvoiceMemoMode() const;
 
     int32_t EntryMode() const override { return ProdInvMode; }
-    bool MemoMode() const override { return InvoiceMemoMode != 0; }
+    bool MemoMode() const override { return InvoiceMemoMode() != 0; }
 
     // Headings, and rows 1..99 back to their defaults with their per-row texts.
     void ResetInvoiceGrid() { ClearGrid(); }
@@ -78,7 +80,7 @@ public:
 
 protected:
     void FormShow() override;
-    void SetMemoMode(bool memo) override { InvoiceMemoMode = memo ? 1 : 0; }
+    void SetMemoMode(bool memo) override { InvoiceMemoMode() = memo ? 1 : 0; }
     bool TaxHintWanted() const override;
     void TotalsChanged() override;
 

@@ -339,7 +339,7 @@ TEST_F(InvoiceCommandsTest, AMemoInvoiceIsEditedInItsMemoFields) {
     Highlight("1001");
     Edit([](TProdInv& d) {
         EXPECT_TRUE(d.RadioButton2->isChecked());
-        EXPECT_EQ(d.InvoiceMemoMode, 1);
+        EXPECT_EQ(d.InvoiceMemoMode(), 1);
         EXPECT_EQ(d.StkName->text(), "G1");
         EXPECT_EQ(d.MemoQuan->text(), "3");
         EXPECT_EQ(d.MemoPDesc->text(), "Gadgets fitted");

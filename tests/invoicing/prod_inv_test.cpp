@@ -242,7 +242,7 @@ TEST_F(ProdInvTest, TheGridLooksUpProductsAndComputesExtensionsTaxAndStock) {
 TEST_F(ProdInvTest, AMemoInvoiceSellsOneProductWithItsText) {
     Add([&](TProdInv& d) {
         CheckButton(d, "RadioButton2", true);
-        EXPECT_EQ(d.InvoiceMemoMode, 1);
+        EXPECT_EQ(d.InvoiceMemoMode(), 1);
         EXPECT_TRUE(d.Memo1->isVisible());
         EXPECT_FALSE(d.StringGrid1->isVisible());
         PickProduct("G1");
