@@ -13,13 +13,16 @@
 #include "invoicing/invoicing_services.h"
 #include "invoicing/payment_box.h"
 #include "invoicing/prod_inv.h"
+#include "invoicing/rtedit.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
+#include "purchasing/add_po.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving_wizard.h"
 #include "reports/em_note.h"
 #include "reports/labelwiz.h"
 #include "reports/reports_windows.h"
@@ -124,14 +127,23 @@ int main(int argc, char** argv) {
     const PurchasingServices purchasingServices;
     const InvoicingWindows invoicingWindows;
     const PaymentWindows paymentWindows;
+    const Trtedit documentView;
     const TInterestWiz interestWizard;
     const POEditScope poEdit;
+    const RecvWizScope receivingWizard;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(
             MakeLabelQueueItem(LabelKind::Customer, row.number, row.name, row.sortCode, row.type));
     };
-    const ScopeExit unplugQueue([] { AddCustomerToPrintQueue = nullptr; });
+    AddVendorToPrintQueue = [](const VendorLabelRow& row) {
+        AddToLabelQueue(
+            MakeLabelQueueItem(LabelKind::Vendor, row.number, row.name, row.sortCode, row.type));
+    };
+    const ScopeExit unplugQueue([] {
+        AddCustomerToPrintQueue = nullptr;
+        AddVendorToPrintQueue = nullptr;
+    });
     const CommandRegistration dateSelection(CommandId::DateSelection, [] {
         std::string date;
         PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);

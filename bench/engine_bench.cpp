@@ -193,6 +193,19 @@ Memory readMemory() {
     return m;
 }
 
+// Starts a new peak: VmHWM falls back to the present RSS (false where the kernel cannot).
+bool resetPeak() {
+    std::ofstream out("/proc/self/clear_refs");
+    out << "5";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+// The engine's phases, whose memory peaks are reported one by one.
+enum Phase { Adds, Searches, Scans, Reindex, RestructureReindex, Reopen, PhaseCount };
+const char* const kPhaseNames[PhaseCount] = {"adds",    "searches",    "scans",
+                                             "reindex", "restructure", "reopen"};
+
 struct Result {
     double durableAdds = 0;  // seconds for `durableCount` adds, one unit each
     double bulkAdds = 0;     // seconds for `bulkCount` adds in units of kBatch
@@ -203,6 +216,8 @@ struct Result {
     int64_t durableCount = 0, bulkCount = 0, searchCount = 0, scanCount = 0;
     int64_t datBytes = 0, ixBytes = 0;  // engine files once every record is in
     long peakHwmKB = 0, peakAnonKB = 0, peakFileKB = 0;
+    Memory phases[PhaseCount] = {};  // VmHWM within the phase; RSS at its end
+    bool phasePeaks = false;         // VmHWM was reset at each phase's start
     char error[240] = {};
 
     void sample() {
@@ -210,6 +225,12 @@ struct Result {
         peakHwmKB = std::max(peakHwmKB, m.hwmKB);
         peakAnonKB = std::max(peakAnonKB, m.rssAnonKB);
         peakFileKB = std::max(peakFileKB, m.rssFileKB);
+    }
+    // Ends `phase` and starts the next one.
+    void endPhase(Phase phase) {
+        sample();
+        phases[phase] = readMemory();
+        phasePeaks = resetPeak();
     }
 };
 
@@ -237,6 +258,21 @@ double timedOverBatches(std::span<const int64_t> ids, Batch& batch, Work&& work)
         total += secondsSince(t);
     }
     return total;
+}
+
+// A short stretch of work on a shared machine is easily slowed by others: the best of a few
+// passes, on both sides alike, is what the work itself costs.
+constexpr int kScanPasses = 3;
+template <typename Pass>
+double bestOf(int passes, Pass&& pass) {
+    double best = 0;
+    for (int i = 0; i < passes; ++i) {
+        const auto t = Clock::now();
+        pass();
+        const double seconds = secondsSince(t);
+        if (i == 0 || seconds < best) best = seconds;
+    }
+    return best;
 }
 
 std::vector<int64_t> range(int64_t from, int64_t to) {
@@ -291,7 +327,7 @@ Result runEngine(const Plan& plan) {
             check(EngineOK, "UnlockFileSet");
         }
     });
-    res.sample();
+    res.endPhase(Adds);
     res.datBytes = static_cast<int64_t>(fs::file_size(name + ".DAT"));
     res.ixBytes = static_cast<int64_t>(fs::file_size(name + ".IX"));
 
@@ -309,38 +345,38 @@ Result runEngine(const Plan& plan) {
         }
     });
     res.searchCount = plan.n * kKeys;
-    res.sample();
+    res.endPhase(Searches);
 
-    const auto t = Clock::now();
-    for (int k = 1; k <= kKeys; ++k) {
-        ClearKeyPosition(h, k);
-        int64_t count = 0;
-        int32_t ref = 0;
-        for (;;) {
-            NextKey(h, k, ref, key);
-            if (!EngineOK) break;
-            ++count;
+    res.scans = bestOf(kScanPasses, [&] {
+        for (int k = 1; k <= kKeys; ++k) {
+            ClearKeyPosition(h, k);
+            int64_t count = 0;
+            int32_t ref = 0;
+            for (;;) {
+                NextKey(h, k, ref, key);
+                if (!EngineOK) break;
+                ++count;
+            }
+            check(EngineErrorCode == EngineCode::NoNextKey && count == plan.n,
+                  "scan of index " + std::to_string(k) + " gave " + std::to_string(count));
         }
-        check(EngineErrorCode == EngineCode::NoNextKey && count == plan.n,
-              "scan of index " + std::to_string(k) + " gave " + std::to_string(count));
-    }
-    res.scans = secondsSince(t);
+    });
     res.scanCount = kKeys;
-    res.sample();
     CloseFileSet(h);
+    res.endPhase(Scans);
 
     auto t2 = Clock::now();
     ReindexFile(name, kKeys, descs, benchKey);
     res.rebuild = secondsSince(t2);
     check(EngineOK, "ReindexFile");
-    res.sample();
+    res.endPhase(Reindex);
     t2 = Clock::now();
     RestructureFile(name, kRecLen, kRecLen);
     check(EngineOK, "RestructureFile");
     ReindexFile(name, kKeys, descs, benchKey);
     res.fullRebuild = secondsSince(t2);
     check(EngineOK, "ReindexFile after RestructureFile");
-    res.sample();
+    res.endPhase(RestructureReindex);
 
     OpenFileSet(h, name, false, false, false, true);
     check(EngineOK, "OpenFileSet after rebuild");
@@ -348,7 +384,7 @@ Result runEngine(const Plan& plan) {
         check(IndexKeyCount(h, k) == plan.n, "rebuilt index " + std::to_string(k));
     CloseFileSet(h);
     EngineStop();
-    res.sample();
+    res.endPhase(Reopen);
     return res;
 }
 
@@ -478,19 +514,19 @@ Result runSqlite(const Plan& plan) {
     });
     res.searchCount = plan.n * kKeys;
 
-    const auto t = Clock::now();
-    for (int k = 1; k <= kKeys; ++k) {
-        int64_t count = 0;
-        sqlite3_stmt* s = scan[k - 1];
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            (void)sqlite3_column_text(s, 0);
-            (void)sqlite3_column_int64(s, 1);
-            ++count;
+    res.scans = bestOf(kScanPasses, [&] {
+        for (int k = 1; k <= kKeys; ++k) {
+            int64_t count = 0;
+            sqlite3_stmt* s = scan[k - 1];
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                (void)sqlite3_column_text(s, 0);
+                (void)sqlite3_column_int64(s, 1);
+                ++count;
+            }
+            sqlite3_reset(s);
+            if (count != plan.n) db.fail("scan of ix" + std::to_string(k));
         }
-        sqlite3_reset(s);
-        if (count != plan.n) db.fail("scan of ix" + std::to_string(k));
-    }
-    res.scans = secondsSince(t);
+    });
     res.scanCount = kKeys;
 
     // Sorting first lets each index table be written in order, the fastest way SQLite has.
@@ -636,6 +672,7 @@ int main(int argc, char** argv) {
             kRecLen, kKeys);
         std::printf(
             "engine rebuild: ReindexFile alone (its restructure + reindex is shown beside it)\n");
+        std::printf("ordered scans: the best of %d passes on each side\n", kScanPasses);
         std::printf("time per operation in microseconds; ratio = engine time / SQLite time\n\n");
         std::printf("%-34s %8s %10s %10s %8s   %s\n", "work", "N", "engine", "SQLite", "ratio",
                     "bar");
@@ -677,6 +714,15 @@ int main(int argc, char** argv) {
             static_cast<long long>(largestN), largest.peakHwmKB / 1024.0,
             largest.peakFileKB / 1024.0, largest.peakAnonKB / 1024.0,
             largest.peakHwmKB < 64 * 1024 ? "met" : "MISSED");
+        std::printf("engine memory by phase at N=%lld (MiB):", static_cast<long long>(largestN));
+        for (int p = 0; p < PhaseCount; ++p) {
+            const Memory& m = largest.phases[p];
+            std::printf("%s %s %.1f (anon %.1f, file %.1f)", p ? ";" : "", kPhaseNames[p],
+                        m.hwmKB / 1024.0, m.rssAnonKB / 1024.0, m.rssFileKB / 1024.0);
+        }
+        std::printf("\n  %s; anon and file: resident at the end of the phase\n",
+                    largest.phasePeaks ? "peak: VmHWM within the phase"
+                                       : "peak: VmHWM so far (this kernel cannot reset it)");
         std::printf(
             "engine files at N=%lld: NAME.DAT %.1f MiB, NAME.IX %.1f MiB (the index is "
             "mapped, so its pages count in VmHWM once read)\n",

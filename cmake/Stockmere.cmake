@@ -18,6 +18,10 @@ function(stockmere_library name)
   target_link_libraries(${name} ${scope} ${ARG_DEPS})
   if(ARG_QT)
     target_link_libraries(${name} ${scope} Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+    if(srcs)
+      # A header added to the folder must make moc run again in an existing build tree.
+      set_property(TARGET ${name} PROPERTY AUTOGEN_TARGET_DEPENDS ${hdrs})
+    endif()
   endif()
 endfunction()
 

@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "engine/engine.h"
@@ -45,32 +43,6 @@ void storeLE64(uint8_t* p, uint64_t v) {
     storeLE32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
-BootId currentBootId() {
-    BootId id{};
-    std::ifstream in("/proc/sys/kernel/random/boot_id");
-    std::string text;
-    if (!(in >> text)) return id;
-    size_t n = 0;
-    int half = -1;
-    for (const char c : text) {
-        int v = -1;
-        if (c >= '0' && c <= '9')
-            v = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            v = c - 'A' + 10;
-        if (v < 0) continue;
-        if (half < 0) {
-            half = v;
-        } else if (n < id.size()) {
-            id[n++] = static_cast<uint8_t>(half << 4 | v);
-            half = -1;
-        }
-    }
-    return id;
-}
-
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     std::array<uint8_t, DatHeaderSize> out{};
     std::memcpy(out.data(), Magic.data(), Magic.size());
@@ -82,7 +54,7 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     storeLE32(&out[28], h.freeHead);
     storeLE64(&out[32], h.generation);
     storeLE32(&out[40], static_cast<uint32_t>(h.state));
-    std::memcpy(&out[44], h.bootId.data(), h.bootId.size());
+    // Bytes 44..59 are reserved (zero).
     storeLE64(&out[60], h.indexHash);
     storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
     return out;
@@ -101,7 +73,6 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     h.freeHead = loadLE32(&bytes[28]);
     h.generation = loadLE64(&bytes[32]);
     const uint32_t state = loadLE32(&bytes[40]);
-    std::memcpy(h.bootId.data(), &bytes[44], h.bootId.size());
     h.indexHash = loadLE64(&bytes[60]);
     if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
         state > static_cast<uint32_t>(SetState::Changing) || h.slotCount > MaxSlots ||

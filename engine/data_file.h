@@ -23,12 +23,10 @@ inline constexpr uint32_t UnusedMark = 0xFFFFFFFFu;
 inline constexpr uint64_t GrowBytes = 256 << 10;
 
 // Clean: closed properly, NAME.IX synced and its hash recorded. Open: a process has the set
-// open and every finished bracket is in step. Changing: a bracket is writing slots.
+// open and has changed nothing yet, so the hash still describes NAME.IX. Changing: slots or
+// index have changed since the set was opened; only a clean close vouches for NAME.IX again,
+// so a set found in this state needs a rebuild.
 enum class SetState : uint32_t { Clean = 0, Open = 1, Changing = 2 };
-using BootId = std::array<uint8_t, 16>;
-// The running kernel's boot id: a set left open by a process of this boot still has its index
-// in the page cache; after a restart the unsynced index cannot be trusted.
-BootId currentBootId();
 
 struct DatHeader {
     uint32_t recordLength = 0;
@@ -37,8 +35,7 @@ struct DatHeader {
     uint32_t freeHead = 0;
     uint64_t generation = 0;
     SetState state = SetState::Clean;
-    BootId bootId{};
-    uint64_t indexHash = 0;  // hash of NAME.IX as it was closed (state Clean)
+    uint64_t indexHash = 0;  // hash of NAME.IX as it was closed (valid in Clean and Open)
 };
 
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);

@@ -1,9 +1,11 @@
 // The engine's calls: handles, shared open sets, brackets, records and keys.
 //
-// Consistency of NAME.DAT and NAME.IX: both carry a generation stamp. A bracket that wrote
-// slots first marks the data file "changing", and when it closes writes the header with the
-// next generation, commits the index transaction carrying that generation, then syncs the
-// data file. Opening checks the state the set was left in (see openSet).
+// Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
+// vouches for it, by a hash of the whole file taken at the last clean close (and the
+// generation stamp both carry). The first change after opening marks the header "changing"
+// until the next clean close; a set found in that state is rebuilt from its data. A bracket
+// ends by writing the header, committing the index transaction unsynced and syncing the data
+// file once (see finishBracket and openSet).
 
 #include <pthread.h>
 #include <sys/stat.h>
@@ -28,6 +30,9 @@ int32_t EngineErrorCode = 0;
 namespace engine_detail {
 
 namespace {
+
+// Index changes a bracket commits at a time (see changeKey).
+constexpr uint32_t IndexChangesPerCommit = 256;
 
 struct FileSet {
     DataFile dat;
@@ -130,20 +135,37 @@ void markDamaged(FileSet& set) {
     set.dat.writeHeader();
 }
 
+// The first change after opening is announced on disk before it is made: from then on the hash
+// in the header no longer vouches for NAME.IX, and a process that dies leaves a set that
+// needs a rebuild. Synced, so that no slot or index page can reach the disk ahead of it.
+Code beginChanges(FileSet& set) {
+    DatHeader& header = set.dat.header();
+    if (header.state == SetState::Changing) return 0;
+    header.state = SetState::Changing;
+    const Code code = set.dat.writeHeader();
+    return code != 0 ? code : set.dat.sync();
+}
+
+// Commits the index transaction, if any. One whose key calls all failed is dropped instead,
+// which leaves the set as trusted as it was.
+Code commitIndex(FileSet& set) {
+    if (!set.ix.inWrite()) return 0;
+    if (set.ix.writeChanges() == 0) {
+        set.ix.abortWrite();
+        return 0;
+    }
+    Code code = beginChanges(set);
+    if (code == 0) code = set.ix.commit();
+    set.indexCommitted = true;
+    return code;
+}
+
 Code finishBracket(FileSet& set) {
     if (set.damaged) return EngineCode::IndexDefective;
     Code code = 0;
-    DatHeader& header = set.dat.header();
-    if (set.slotsWritten) {
-        ++header.generation;
-        header.state = SetState::Open;
-        code = set.dat.writeHeader();
-        if (code == 0) code = set.ix.beginWrite();
-    }
-    if (code == 0 && set.ix.inWrite()) {
-        code = set.ix.commit(header.generation);
-        set.indexCommitted = true;
-    }
+    if (set.slotsWritten) code = set.dat.writeHeader();
+    if (code == 0) code = commitIndex(set);
+    // One sync makes the bracket durable: the index is rebuilt from the data after a crash.
     if (code == 0 && set.slotsWritten) code = set.dat.sync();
     set.slotsWritten = false;
     if (code != 0) markDamaged(set);
@@ -163,12 +185,9 @@ Code leaveBracket(FileSet& set, Code code) {
     return code != 0 ? code : finished;
 }
 
-// The header says "changing" on disk before the first slot of a bracket is written, so a
-// process killed between slot and header is found out at the next open.
 Code beforeSlotWrite(FileSet& set) {
     if (set.slotsWritten) return 0;
-    set.dat.header().state = SetState::Changing;
-    if (const Code code = set.dat.writeHeader()) return code;
+    if (const Code code = beginChanges(set)) return code;
     set.slotsWritten = true;
     return 0;
 }
@@ -208,32 +227,22 @@ Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& 
     if (const Code code = set.dat.open(datPath)) return code;
     DatHeader& header = set.dat.header();
     if (!filenames::exists(ixPath)) return EngineCode::IndexDefective;
-    const BootId boot = currentBootId();
-    switch (header.state) {
-        case SetState::Clean: {
-            // Closed properly: the index must be the very file that was closed.
-            bool ok = false;
-            const uint64_t hash = hashFile(ixPath, ok);
-            if (!ok) return EngineCode::IoError;
-            if (hash != header.indexHash) return EngineCode::IndexDefective;
-            set.verifiedIndexHash = hash;
-            set.indexHashKnown = true;
-            break;
-        }
-        case SetState::Open:
-            // Left open by a process that died: its index commits are in the page cache only
-            // if the machine has not restarted since.
-            if (header.bootId != boot || boot == BootId{}) return EngineCode::IndexDefective;
-            break;
-        case SetState::Changing:
-            return EngineCode::IndexDefective;
-    }
+    // Closed properly, or left open by a process that died before it changed anything: the
+    // index must be the very file that was hashed. A set changed since it was opened cannot be
+    // checked short of a rebuild, so it gets one.
+    if (header.state == SetState::Changing) return EngineCode::IndexDefective;
+    bool ok = false;
+    const uint64_t hash = hashFile(ixPath, ok);
+    if (!ok) return EngineCode::IoError;
+    if (hash != header.indexHash) return EngineCode::IndexDefective;
+    set.verifiedIndexHash = hash;
+    set.indexHashKnown = true;
     if (const Code code = set.ix.open(ixPath)) return code;
     const IndexMeta& meta = set.ix.meta();
     if (meta.recordLength != header.recordLength || meta.generation != header.generation)
         return EngineCode::IndexDefective;
+    if (header.state == SetState::Open) return 0;
     header.state = SetState::Open;
-    header.bootId = boot;
     if (const Code code = set.dat.writeHeader()) return code;
     return set.dat.sync();
 }
@@ -628,16 +637,26 @@ int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
 
 namespace {
 
-// Records the entry found as the handle's position and hands it to the caller.
-void moveTo(Position& position, Code code, const IndexFile::Entry& entry, int32_t& ref,
-            std::string& key) {
-    if (code != 0) return;
+// Records the entry found as the handle's position and hands it to the caller. A step of a
+// walk (direction 1 forward, -1 backward) must move strictly on from the position: only a
+// damaged index answers otherwise, and a walk would never end.
+Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
+            int32_t& ref, std::string& key) {
+    if (code != 0) return code;
+    if (direction != 0 && position.kind == Position::At) {
+        int order = entry.key.compare(position.key());
+        if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
+        if (order * direction <= 0) return EngineCode::IndexDefective;
+    }
     position.kind = Position::At;
     position.keyLength = static_cast<uint8_t>(entry.key.size());
     std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
     position.ref = entry.ref;
     ref = static_cast<int32_t>(entry.ref);
-    key.assign(entry.key);
+    // Cheaper than assign, which allows for overlap; walks do this at every step.
+    key.resize(entry.key.size());
+    std::memcpy(key.data(), entry.key.data(), entry.key.size());
+    return 0;
 }
 
 }  // namespace
@@ -652,8 +671,7 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
     const Code code = handle->set->ix.seekAtOrAfter(keyNr, key, tie, entry, position.ticket);
     // Past the end, so that PrevKey gives the last entry.
     if (code == EngineCode::KeyNotFound) position.kind = Position::PastEnd;
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, 0, ref, key));
 }
 
 void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
@@ -672,8 +690,7 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
                     : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, 1, ref, key));
 }
 
 void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
@@ -687,8 +704,7 @@ void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
                     ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
                     : ix.seekLast(keyNr, entry, position.ticket);
     if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    moveTo(position, code, entry, ref, key);
-    finish(code);
+    finish(moveTo(position, code, entry, -1, ref, key));
 }
 
 void ClearKeyPosition(FileSetHandle number, int keyNr) {
@@ -719,6 +735,14 @@ void changeKey(FileSetHandle number, int keyNr, int32_t ref, std::string_view ke
     if (!finish(enterBracket(set))) return;
     Code code = set.ix.beginWrite();
     if (code == 0) code = change(set.ix, static_cast<uint32_t>(ref));
+    // A long bracket commits its index changes as it goes, so that their pages neither pile
+    // up in memory nor leave as many freed pages behind in the file. Only a clean close
+    // vouches for the index, so nothing is lost by it.
+    if (code == 0 && set.ix.writeChanges() >= IndexChangesPerCommit) {
+        code = commitIndex(set);
+        if (code == 0) code = set.ix.beginWrite();
+        if (code != 0) markDamaged(set);
+    }
     finish(leaveBracket(set, code));
 }
 

@@ -55,6 +55,14 @@ public:
     bool owned = false;
 };
 
+Code IndexFile::settle(int rc) {
+    if (rc == 0) {
+        ++wtxnChanges_;
+        return 0;
+    }
+    return rc == MDB_KEYEXIST ? EngineCode::DuplicateKey : fail(rc);
+}
+
 Code IndexFile::fail(int rc) {
     // Positive codes are the system's errno values; LMDB's own codes mean a damaged file.
     if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM)
@@ -145,6 +153,7 @@ void IndexFile::close() {
     readCursors_.clear();
     cursorEpochs_.clear();
     cursorTickets_.clear();
+    runs_.clear();
     if (rtxn_) mdb_txn_abort(rtxn_);
     rtxn_ = nullptr;
     rtxnLive_ = false;
@@ -227,6 +236,7 @@ Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
     readCursors_.assign(meta_.keys.size(), nullptr);
     cursorEpochs_.assign(meta_.keys.size(), 0);
     cursorTickets_.assign(meta_.keys.size(), 0);
+    runs_.assign(meta_.keys.size(), Run{});
     return 0;
 }
 
@@ -259,31 +269,19 @@ Code IndexFile::beginWrite() {
     return 0;
 }
 
-Code IndexFile::commit(uint64_t generation) {
+Code IndexFile::commit() {
     if (!wtxn_) return 0;
-    int rc = 0;
-    if (generation != meta_.generation) {
-        std::array<uint8_t, 8> gen{};
-        storeLE64(gen.data(), generation);
-        MDB_val key = valueOf(MetaGeneration);
-        MDB_val value = valueOf(gen.data(), gen.size());
-        rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
-    }
-    if (rc == 0) {
-        rc = mdb_txn_commit(wtxn_);
-    } else {
-        mdb_txn_abort(wtxn_);
-    }
+    const int rc = mdb_txn_commit(wtxn_);
     wtxn_ = nullptr;
+    wtxnChanges_ = 0;
     appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
-    if (rc != 0) return fail(rc);
-    meta_.generation = generation;
-    return 0;
+    return rc == 0 ? 0 : fail(rc);
 }
 
 void IndexFile::abortWrite() {
     if (wtxn_) mdb_txn_abort(wtxn_);
     wtxn_ = nullptr;
+    wtxnChanges_ = 0;
     appendCursors_.clear();
 }
 
@@ -339,8 +337,7 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
-    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -355,12 +352,12 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
     } else {
         MDB_val stored{};
         rc = mdb_get(wtxn_, dbi, &k, &stored);
-        if (rc == 0 && (stored.mv_size != 4 || loadBE32(stored.mv_data) != ref))
-            return EngineCode::KeyToDeleteMissing;
+        if (rc == 0 && stored.mv_size != 4) return EngineCode::IndexDefective;
+        if (rc == 0 && loadBE32(stored.mv_data) != ref) return EngineCode::KeyToDeleteMissing;
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -378,8 +375,7 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     const int rc = mdb_cursor_put(cursor, &k, &d, dup ? MDB_APPENDDUP : MDB_APPEND);
-    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
-    return rc == 0 ? 0 : fail(rc);
+    return settle(rc);
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
@@ -423,11 +419,15 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
     return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
 }
 
+// Nothing read from the index is used before it is seen to be an entry we could have written.
 Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
-    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4)
+    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4 ||
+        *static_cast<const char*>(k.mv_data) != KeyPrefix)
         return EngineCode::IndexDefective;
+    const uint32_t ref = loadBE32(d.mv_data);
+    if (ref > MaxSlots) return EngineCode::IndexDefective;
     entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
-    entry.ref = loadBE32(d.mv_data);
+    entry.ref = ref;
     return 0;
 }
 
@@ -441,8 +441,38 @@ Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, 
     if (rc != 0) return fail(rc);
     if (const Code code = extractEntry(k, d, entry)) return code;
     // A cursor of the write transaction ends with the call: its place cannot be kept.
-    if (!cursor.owned) ticket = cursorTickets_[i] = ++lastTicket_;
+    if (!cursor.owned) {
+        ticket = cursorTickets_[i] = ++lastTicket_;
+        runs_[i] = Run{k.mv_data, k.mv_size};
+    }
     return 0;
+}
+
+void IndexFile::startRun(size_t i, const MDB_val& k, const MDB_val& d) {
+    MDB_val key = k, block{0, nullptr};
+    const int rc = mdb_cursor_get(readCursors_[i], &key, &block, MDB_GET_MULTIPLE);
+    const auto* first = static_cast<const uint8_t*>(block.mv_data);
+    const auto* at = static_cast<const uint8_t*>(d.mv_data);
+    if (rc != 0 || block.mv_size == 0) return;
+    if (block.mv_size % 4 != 0 || at < first || at >= first + block.mv_size ||
+        (at - first) % 4 != 0) {
+        // The cursor has moved on without a run to show for it: its place is lost.
+        cursorTickets_[i] = 0;
+        return;
+    }
+    Run& run = runs_[i];
+    run.refs = first;
+    run.count = static_cast<uint32_t>(block.mv_size / 4);
+    run.at = static_cast<uint32_t>((at - first) / 4);
+}
+
+Code IndexFile::fromRun(size_t i, Entry& entry, Ticket& ticket) {
+    const Run& run = runs_[i];
+    const MDB_val k{run.keySize, const_cast<void*>(run.key)};
+    const MDB_val d{4, const_cast<uint8_t*>(run.refs + 4 * size_t(run.at))};
+    const Code code = extractEntry(k, d, entry);
+    ticket = cursorTickets_[i] = code == 0 ? ++lastTicket_ : 0;
+    return code;
 }
 
 Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
@@ -470,22 +500,43 @@ bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
 
 Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
-    if (cursorHolds(i, ticket)) {
-        MDB_val k{}, d{};
-        const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
-        Cursor cached;
-        cached.cursor = readCursors_[i];
-        return found(cached, i, rc, k, d, entry, ticket);
+    if (!cursorHolds(i, ticket)) return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
+    Run& run = runs_[i];
+    if (run.at + 1 < run.count) {
+        ++run.at;
+        return fromRun(i, entry, ticket);
     }
-    return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
+    const Run previous = run;
+    MDB_val k{}, d{};
+    const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
+    Cursor cached;
+    cached.cursor = readCursors_[i];
+    const Code code = found(cached, i, rc, k, d, entry, ticket);
+    // LMDB hands out the same key bytes for every Ref of a key: from the third Ref on, the
+    // rest of the key's block is read at once (most keys with duplicates have few).
+    if (code == 0 && k.mv_data == previous.key && meta_.keys[i].duplicates) {
+        runs_[i].sameKeySteps = previous.sameKeySteps + 1;
+        if (runs_[i].sameKeySteps >= 2) startRun(i, k, d);
+    }
+    return code;
 }
 
 Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
+    bool holds = cursorHolds(i, ticket);
+    if (holds && runs_[i].at + 1 < runs_[i].count) {
+        // Inside a run the cursor stands on the block's last Ref, not on the entry returned.
+        Run& run = runs_[i];
+        if (run.at > 0) {
+            --run.at;
+            return fromRun(i, entry, ticket);
+        }
+        holds = false;
+    }
     Cursor cursor;
     int rc = 0;
     MDB_val k{}, d{};
-    if (cursorHolds(i, ticket)) {
+    if (holds) {
         cursor.cursor = readCursors_[i];
     } else {
         if (const Code code = cursorFor(keyNr, cursor)) return code;

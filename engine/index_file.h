@@ -51,8 +51,9 @@ public:
     // One write transaction holds every change of a bracket.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
-    // Commits the bracket's changes, recording `generation` when it differs from the stored one.
-    Code commit(uint64_t generation);
+    // Entries added or deleted in the open write transaction.
+    uint32_t writeChanges() const { return wtxnChanges_; }
+    Code commit();
     void abortWrite();
 
     // Key numbers from 1; the caller validates them. Changes need beginWrite().
@@ -77,7 +78,7 @@ public:
     Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     // The last entry of all.
     Code seekLast(int keyNr, Entry& entry, Ticket& ticket);
-    // The entry after / before (key, ref), which need not exist any more. In these calls
+    // The entry after / before (key, ref), which need not exist any more.
     Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
@@ -86,6 +87,9 @@ private:
     bool cursorHolds(size_t i, Ticket ticket) const;
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                Entry& entry, Ticket& ticket);
+    // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
+    void startRun(size_t i, const MDB_val& k, const MDB_val& d);
+    Code fromRun(size_t i, Entry& entry, Ticket& ticket);
     Code openDatabases(MDB_txn* txn, bool create);
     Code readMeta(MDB_txn* txn);
     Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
@@ -93,10 +97,13 @@ private:
     Code readTxn(MDB_txn*& txn);
     Code cursorFor(int keyNr, Cursor& cursor);
     void setSearchKey(std::string_view key);
+    // The code of an LMDB result; a change that succeeded marks the write transaction changed.
+    Code settle(int rc);
     Code fail(int rc);
 
     MDB_env* env_ = nullptr;
     MDB_txn* wtxn_ = nullptr;
+    uint32_t wtxnChanges_ = 0;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;
@@ -105,6 +112,18 @@ private:
     std::vector<MDB_cursor*> readCursors_;
     std::vector<uint64_t> cursorEpochs_;
     std::vector<Ticket> cursorTickets_;  // the ticket each read cursor's place was given
+    // Where each read cursor stands, valid while its ticket is: the key of the entry (in the
+    // map), and, walking the Refs of one key of a duplicates index, the block of them LMDB
+    // handed out at once. The cursor itself then stands on the block's last Ref.
+    struct Run {
+        const void* key = nullptr;
+        size_t keySize = 0;
+        const uint8_t* refs = nullptr;
+        uint32_t count = 0;
+        uint32_t at = 0;
+        uint32_t sameKeySteps = 0;  // steps since the key last changed
+    };
+    std::vector<Run> runs_;
     Ticket lastTicket_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;

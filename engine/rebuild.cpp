@@ -305,6 +305,8 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     for (int keyNr = 1; code == 0 && keyNr <= keyCount; ++keyNr) {
         const auto maxLength = static_cast<size_t>(keys[keyNr - 1].length);
         gathered.clear();
+        // One index at a time, in one exact allocation: no doubling of a large vector.
+        gathered.entries.reserve(header.liveCount);
         read = 0;
         written = 0;
         code = reader.forEach([&](uint32_t ref, std::span<const uint8_t> record) -> Code {
@@ -337,7 +339,7 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
             ++written;
         }
         if (code == 0)
-            code = ix.commit(generation);
+            code = ix.commit();
         else
             ix.abortWrite();
         if (code == 0 && !reportProgress(1, keyNr, read, written))

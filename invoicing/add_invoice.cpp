@@ -67,7 +67,7 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 
 }  // namespace
 
-bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
+bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
     dlg.OnAccept = [&accept] {
         const std::optional<PlanRefusal> refused = accept();
         if (refused) MessageBox(refused->text, refused->caption, MsgIcon::Information);

@@ -14,7 +14,7 @@
 #include "invoicing/posting_steps.h"
 
 class TFvcBrowser;
-class TProdInv;
+class TLineEntry;
 
 // What posting needs of the Invoice Manager: its list, status bar and labels, and its print
 // command.
@@ -37,7 +37,7 @@ extern std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
 // Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
 // entry (told to the user; the dialog stays open with everything typed) or nothing. True when
 // the dialog closed with OK.
-bool ShowEntryDialog(TProdInv& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
+bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
 
 // Highlights record ref (whose record InvoiceBuf holds) in the manager's list, in its order.
 void PositionManagerList(InvoiceManagerView& view, int32_t ref);

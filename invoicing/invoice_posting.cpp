@@ -16,22 +16,6 @@ namespace {
 
 const QString PostCaption = QStringLiteral("Post Invoice");
 
-// The grid rows a posting writes: every row with a code or a description; a memo invoice
-// posts its one memo row only, never rows left in its hidden grid.
-std::vector<std::pair<int, InvoiceRow>> PostedRows(const InvoiceEntry& entry) {
-    std::vector<std::pair<int, InvoiceRow>> rows;
-    if (entry.memo) {
-        rows.emplace_back(1, MemoRow(entry));
-        return rows;
-    }
-    for (std::size_t i = 0; i < entry.rows.size(); ++i) {
-        const InvoiceRow& row = entry.rows[i];
-        if (!TrimBlanks(row.code).empty() || !TrimBlanks(row.description).empty())
-            rows.emplace_back(static_cast<int>(i) + 1, row);
-    }
-    return rows;
-}
-
 std::string AnswerRowLine(const InvoiceRow& row) {
     return PadRightWith(row.code, ' ', 10) + " " +
            PadRightWith(StripCommas(row.quantity), ' ', 10) + " " +

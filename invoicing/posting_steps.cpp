@@ -88,8 +88,8 @@ InvoiceMemoRec MemoFromEntry(const InvoiceEntry& e, int32_t own) {
     return memo;
 }
 
-InvoiceRow MemoRow(const InvoiceEntry& e) {
-    InvoiceRow row;
+EntryRow MemoRow(const DocumentEntry& e) {
+    EntryRow row;
     const std::string code = TrimBlanks(e.stockCode);
     row.code = code.empty() ? std::string(NoProductCode) : code;
     row.quantity = TrimBlanks(e.memoQuantity);
@@ -101,13 +101,27 @@ InvoiceRow MemoRow(const InvoiceEntry& e) {
     return row;
 }
 
-std::vector<std::pair<std::string, std::string>> StockSales(const InvoiceEntry& e) {
+std::vector<std::pair<int, EntryRow>> PostedRows(const DocumentEntry& entry) {
+    std::vector<std::pair<int, EntryRow>> rows;
+    if (entry.memo) {
+        rows.emplace_back(1, MemoRow(entry));
+        return rows;
+    }
+    for (std::size_t i = 0; i < entry.rows.size(); ++i) {
+        const EntryRow& row = entry.rows[i];
+        if (!TrimBlanks(row.code).empty() || !TrimBlanks(row.description).empty())
+            rows.emplace_back(static_cast<int>(i) + 1, row);
+    }
+    return rows;
+}
+
+std::vector<std::pair<std::string, std::string>> StockSales(const DocumentEntry& e) {
     std::vector<std::pair<std::string, std::string>> sales;
     if (e.memo) {
         if (!TrimBlanks(e.stockCode).empty()) sales.emplace_back(e.stockCode, e.memoQuantity);
         return sales;
     }
-    for (const InvoiceRow& row : e.rows)
+    for (const EntryRow& row : e.rows)
         if (!TrimBlanks(row.code).empty()) sales.emplace_back(row.code, row.quantity);
     return sales;
 }
@@ -118,7 +132,7 @@ struct StockPlan::Open {
     StepFile file{ProductData()};
 };
 
-StockPlan::StockPlan() = default;
+StockPlan::StockPlan(bool nonDepletingCounts) : nonDepletingCounts_(nonDepletingCounts) {}
 StockPlan::~StockPlan() = default;
 
 const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view quantity,
@@ -136,7 +150,8 @@ const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view qu
     ProductRec found;
     const int32_t ref =
         ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey), found.bytes());
-    if (ref == 0 || found.get(Product::NonStock) || found.get(Product::NonDepleting))
+    if (ref == 0 || found.get(Product::NonStock) ||
+        (found.get(Product::NonDepleting) && !nonDepletingCounts_))
         return nullptr;
     auto at = index_.find(ref);
     if (at == index_.end()) {

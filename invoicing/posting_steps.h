@@ -50,32 +50,39 @@ int32_t InvoiceMemoRefOf(std::string_view number);
 // refuses the plan.
 InvoiceMemoRec MemoFromEntry(const InvoiceEntry& entry, int32_t own);
 
-// The one row a memo invoice posts: its product (or "** NONE **"), quantity, description and
+// The one row a memo document posts: its product (or "** NONE **"), quantity, description and
 // net amount.
-InvoiceRow MemoRow(const InvoiceEntry& entry);
+EntryRow MemoRow(const DocumentEntry& entry);
 
-// What the invoice takes out of stock: (product code, quantity) of every row with a code, or
-// of the memo invoice's product.
-std::vector<std::pair<std::string, std::string>> StockSales(const InvoiceEntry& entry);
+// The grid rows a posting writes, by row number: every row with a code or a description; a
+// memo document posts its one memo row only, never rows left in its hidden grid.
+std::vector<std::pair<int, EntryRow>> PostedRows(const DocumentEntry& entry);
+
+// What the document moves in or out of stock: (product code, quantity) of every row with a
+// code, or of the memo document's product.
+std::vector<std::pair<std::string, std::string>> StockSales(const DocumentEntry& entry);
 
 // Stock on hand of the products an invoice moves, as it will be written. The product file is
 // opened at the first product and closed with the plan. A product moved on several rows is
 // moved by each of them.
 class StockPlan {
 public:
-    StockPlan();
+    // A purchase brings non-depleting products in like any stocked one: only selling them
+    // leaves their stock alone.
+    explicit StockPlan(bool nonDepletingCounts = false);
     ~StockPlan();
     StockPlan(const StockPlan&) = delete;
     StockPlan& operator=(const StockPlan&) = delete;
 
     // Takes the quantity out of stock (or gives it back) when the product is on file and
-    // counts for stock (neither non-stock nor non-depleting). The product's record as it now
+    // counts for stock (not non-stock, and not non-depleting unless they count). The product's record as it now
     // stands, or nullptr when stock does not change.
     const StockChange* Move(std::string_view code, std::string_view quantity, bool giveBack);
     const std::vector<StockChange>& changes() const { return changes_; }
 
 private:
     struct Open;
+    const bool nonDepletingCounts_;
     std::unique_ptr<Open> open_;
     std::vector<StockChange> changes_;
     std::map<int32_t, std::size_t> index_;  // Ref -> place in changes_

@@ -185,14 +185,11 @@ TEST_F(EngineFuzz, DamagedCopiesOfAClosedSet) {
     damageAndDrive(testsupport::buildFuzzSample(work_), 0x5eed0000u, 2000);
 }
 
-// A process that dies with the set open leaves it in a state whose index is trusted without
-// the check a closed set gets; damage to that index must still end in a code.
+// A process that died with the set open after changing it leaves an index nothing vouches
+// for; damage to it must end in a code, never in a read of the damaged file.
 TEST_F(EngineFuzz, DamagedCopiesOfASetLeftOpenByADeadProcess) {
-    // Until the engine checks such an index before reading it, damage there crashes it
-    // (SIGBUS, SIGFPE, an LMDB assertion) or sends PrevKey round in a loop.
-    if (!std::getenv("STOCKMERE_FUZZ_LEFT_OPEN"))
-        GTEST_SKIP() << "an index left open is read unchecked; STOCKMERE_FUZZ_LEFT_OPEN=1 runs it";
-    damageAndDrive(testsupport::buildFuzzSample(work_, true), 0x0be50000u, 2000);
+    // Its index is never read, so fewer rounds cover it: the damage that matters is the DAT's.
+    damageAndDrive(testsupport::buildFuzzSample(work_, true), 0x0be50000u, 1000);
 }
 
 }  // namespace

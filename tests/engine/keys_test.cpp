@@ -1,7 +1,12 @@
 // Indexes: order, unique and duplicate keys, searches and walks.
 
-#include <algorithm>
+#include <lmdb.h>
 
+#include <algorithm>
+#include <array>
+#include <fstream>
+
+#include "engine/data_file.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace enginetest {
@@ -208,6 +213,94 @@ TEST_F(KeysTest, ReadsInsideABracketSeeItsOwnChanges) {
     EXPECT_EQ(walk(browse, 1), (Entries{{"B", 2}}));
 }
 
+// A bracket of many records commits its index changes in stretches: none may be lost or be
+// seen twice, inside the bracket or after it.
+TEST_F(KeysTest, ALongBracketKeepsEveryChange) {
+    FileSetHandle h = createAndOpen();
+    LockFileSet(h);
+    for (int i = 0; i < 700; ++i) addWithKeys(h, "R" + std::to_string(1000 + i), "G");
+    AddKey(h, 1, 5, "R1000");
+    EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
+    for (int i = 0; i < 700; i += 2) DeleteKey(h, 2, i + 1, "G");
+    EXPECT_EQ(walk(h, 1).size(), 700u);
+    EXPECT_EQ(IndexKeyCount(h, 2), 350);
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    CloseFileSet(h);
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    const Entries codes = walk(h, 1);
+    ASSERT_EQ(codes.size(), 700u);
+    EXPECT_EQ(codes.front(), (std::pair<std::string, int32_t>{"R1000", 1}));
+    EXPECT_EQ(codes.back(), (std::pair<std::string, int32_t>{"R1699", 700}));
+    const Entries groups = walk(h, 2);
+    ASSERT_EQ(groups.size(), 350u);
+    EXPECT_EQ(groups.front().second, 2);
+}
+
+// A key with thousands of Refs spans several pages of the index, which walks read a page at a
+// time: turning back, another handle's walk and changes in the middle must not upset them.
+TEST_F(KeysTest, LongRunsOfOneKeyWalkLikeAnyOther) {
+    FileSetHandle h = createAndOpen();
+    Entries expected;
+    LockFileSet(h);
+    for (int32_t r = 1; r <= 3; ++r) AddKey(h, 2, r, "F");
+    for (int32_t r = 1; r <= 2500; ++r) AddKey(h, 2, r, "G");
+    for (int32_t r = 1; r <= 3; ++r) AddKey(h, 2, r, "H");
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    for (const char* key : {"F", "G", "H"})
+        for (int32_t r = 1; r <= (key[0] == 'G' ? 2500 : 3); ++r) expected.emplace_back(key, r);
+    EXPECT_EQ(walk(h, 2), expected);
+
+    // Backwards from the end.
+    Entries backwards;
+    ClearKeyPosition(h, 2);
+    int32_t ref = 0;
+    std::string key;
+    for (PrevKey(h, 2, ref, key); EngineOK; PrevKey(h, 2, ref, key))
+        backwards.emplace_back(key, ref);
+    EXPECT_TRUE(std::equal(backwards.begin(), backwards.end(), expected.rbegin(), expected.rend()));
+
+    const auto step = [&](FileSetHandle on, bool forward) {
+        forward ? NextKey(on, 2, ref, key) : PrevKey(on, 2, ref, key);
+        EXPECT_TRUE(EngineOK) << EngineErrorCode;
+        return std::pair<std::string, int32_t>(key, ref);
+    };
+    // Turning back at every entry.
+    ClearKeyPosition(h, 2);
+    step(h, true);
+    for (size_t i = 1; i < expected.size(); ++i) {
+        ASSERT_EQ(step(h, true), expected[i]);
+        ASSERT_EQ(step(h, false), expected[i - 1]);
+        ASSERT_EQ(step(h, true), expected[i]);
+    }
+
+    ClearKeyPosition(h, 2);
+    for (int i = 0; i < 3 + 1500; ++i) step(h, true);
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 1499)));
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 1498)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1499)));
+    // Another handle's walk moves the index's reading in between.
+    FileSetHandle other = 0;
+    DuplicateFileSetHandle(h, other);
+    for (int i = 0; i < 10; ++i) step(other, true);
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1500)));
+    EXPECT_EQ(step(other, true), (std::pair<std::string, int32_t>("G", 8)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1501)));
+    // Changes just ahead of the walk and behind it.
+    DeleteKey(h, 2, 1502, "G");
+    AddKey(h, 2, 1501, "FZ");
+    AddKey(h, 2, 3000, "G");
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 1503)));
+    for (int i = 1504; i <= 2500; ++i) step(h, true);
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 3000)));
+    EXPECT_EQ(step(h, false), (std::pair<std::string, int32_t>("G", 2500)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 3000)));
+    EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("H", 1)));
+    EXPECT_EQ(IndexKeyCount(h, 2), 2507);
+}
+
 TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     FileSetHandle h = createAndOpen();
     for (int i = 1; i <= 3; ++i) AddKey(h, 1, i, std::string(1, char('A' + i - 1)));
@@ -228,6 +321,70 @@ TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
     EXPECT_TRUE(IsFileSetOpen(h));
     PrevKey(h, 1, ref, key);
     EXPECT_EQ(key, "B");
+}
+
+// Entries LMDB holds happily but the engine never writes, in an index the header vouches for
+// (as a buggy writer would leave it): each is refused with a code, never handed out.
+TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    const std::string ix = name() + ".IX";
+    MDB_env* env = nullptr;
+    ASSERT_EQ(mdb_env_create(&env), 0);
+    mdb_env_set_maxdbs(env, 8);
+    ASSERT_EQ(mdb_env_open(env, ix.c_str(), MDB_NOSUBDIR | MDB_NOLOCK, 0644), 0);
+    MDB_txn* txn = nullptr;
+    MDB_dbi dbi = 0;
+    ASSERT_EQ(mdb_txn_begin(env, nullptr, 0, &txn), 0);
+    ASSERT_EQ(mdb_dbi_open(txn, "k1", 0, &dbi), 0);
+    const auto put = [&](const std::string& key, std::string data) {
+        MDB_val k{key.size(), const_cast<char*>(key.data())};
+        MDB_val d{data.size(), data.data()};
+        ASSERT_EQ(mdb_put(txn, dbi, &k, &d, 0), 0) << key;
+    };
+    put("KLONG" + std::string(36, 'x'), std::string("\0\0\0\1", 4));
+    put("KN", std::string("\0\0\0\1\0", 5));
+    put("KO", std::string("\x80\0\0\1", 4));
+    put("QWRONG PREFIX", std::string("\0\0\0\1", 4));
+    ASSERT_EQ(mdb_txn_commit(txn), 0);
+    mdb_env_close(env);
+
+    // Vouch for the file as a clean close would.
+    using namespace engine_detail;
+    const std::string dat = name() + ".DAT";
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    std::fstream file(dat, std::ios::in | std::ios::out | std::ios::binary);
+    file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    DatHeader header;
+    ASSERT_EQ(decodeHeader(bytes, std::filesystem::file_size(dat), header), 0);
+    bool hashed = false;
+    header.indexHash = hashFile(ix, hashed);
+    ASSERT_TRUE(hashed);
+    bytes = encodeHeader(header);
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    file.close();
+
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    for (const char* at : {"LONG", "N", "O", "P"}) {
+        std::string key = at;
+        int32_t ref = 0;
+        SearchKey(h, 1, ref, key);
+        EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective) << at;
+        EXPECT_EQ(key, at);
+    }
+    DeleteKey(h, 1, 1, "N");
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    ClearKeyPosition(h, 1);
+    int32_t ref = 0;
+    std::string key;
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(key, "A");
+    NextKey(h, 1, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    EXPECT_EQ(key, "A");
 }
 
 }  // namespace

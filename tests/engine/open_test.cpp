@@ -160,21 +160,57 @@ TEST_F(OpenTest, AnotherProcessGetsFileInUse) {
     EXPECT_EQ(UsedRecordCount(h), 1);
 }
 
-TEST_F(OpenTest, ASetLeftOpenByADeadProcessOpensWhenItsLastBracketFinished) {
-    CreateFileSet(name(), TestRecordLength, 2, keys);
-    ASSERT_TRUE(EngineOK);
-    const int status = inChild([&] {
-        FileSetHandle h = 0;
-        OpenFileSet(h, name());
-        for (int i = 0; i < 20; ++i) addWithKeys(h, "R" + std::to_string(i));
-        return EngineOK ? 0 : 1;  // dies without closing
-    });
-    ASSERT_EQ(status, 0);
-    FileSetHandle h = 0;
+TEST_F(OpenTest, ASetLeftOpenByADeadProcessIsTrustedOnlyWhenItWasNotChanged) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 0; i < 20; ++i) addWithKeys(h, "R" + std::to_string(i));
+    CloseFileSet(h);
+
+    // A process that only read the set leaves the index that was closed: the same check as
+    // after a clean close lets it in, and catches damage done to it since.
+    const auto readerDies = [&] {
+        return inChild([&] {
+            FileSetHandle r = 0;
+            OpenFileSet(r, name());
+            return EngineOK && walk(r, 1).size() == 20 ? 0 : 1;  // dies without closing
+        });
+    };
+    ASSERT_EQ(readerDies(), 0);
     OpenFileSet(h, name());
     ASSERT_TRUE(EngineOK) << EngineErrorCode;
-    EXPECT_EQ(UsedRecordCount(h), 20);
     EXPECT_EQ(codesByKey(h).size(), 20u);
+    CloseFileSet(h);
+    // A bracket whose only change was refused changed nothing either.
+    const int refused = inChild([&] {
+        FileSetHandle r = 0;
+        OpenFileSet(r, name());
+        LockFileSet(r);
+        AddKey(r, 1, 5, "R0");
+        const bool duplicate = EngineErrorCode == EngineCode::DuplicateKey;
+        UnlockFileSet(r);
+        return duplicate && EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(refused, 0);
+    EXPECT_EQ(openCode(), 0);
+    ASSERT_EQ(readerDies(), 0);
+    overwrite(name() + ".IX", fs::file_size(name() + ".IX") / 2, std::string(64, 'x'));
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+
+    // After a change nothing vouches for the index any more, however well the last bracket
+    // ended: a rebuild brings back every record.
+    const int status = inChild([&] {
+        FileSetHandle w = 0;
+        OpenFileSet(w, name());
+        for (int i = 20; i < 30; ++i) addWithKeys(w, "R" + std::to_string(i));
+        return EngineOK ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(UsedRecordCount(h), 30);
+    EXPECT_EQ(codesByKey(h).size(), 30u);
 }
 
 TEST_F(OpenTest, ASetLeftInsideABracketNeedsARebuildThatKeepsEveryRecord) {

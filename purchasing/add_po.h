@@ -1,0 +1,39 @@
+#pragma once
+// Adding a purchase order: the entry dialog prepared for a new order, shown modally, and on OK
+// the posting across the order header, line and memo files, the stock of an order marked
+// received, the vendor into the print queue and the company's PO numbers; then the manager's
+// list, status and caption, and the printed order when asked.
+
+#include <QString>
+#include <functional>
+
+#include "purchasing/po_posting.h"
+
+class TFvcBrowser;
+
+// What posting needs of the Purchase Order Manager: its list, status bar and caption label,
+// and its print command.
+class POManagerView {
+public:
+    virtual ~POManagerView() = default;
+    // The list of orders, to be positioned on the new one; nullptr when there is none.
+    virtual TFvcBrowser* browser() = 0;
+    virtual void SetStatusText(int panel, const QString& text) = 0;
+    virtual void SetCompanyCaption(const QString& text) = 0;
+    // Prints or e-mails the order under the list (the new one), as the manager's print
+    // button does.
+    virtual void PrintPO() = 0;
+};
+
+// The print queue belongs to reports, which builds on purchasing: the program plugs its adder
+// in here. A company that asks for vendors in the queue cannot post while it is missing.
+extern std::function<void(const VendorLabelRow& row)> AddVendorToPrintQueue;
+
+// Runs the entry dialog POEdit1 for a new order of the current company and posts it. The
+// order header, line and memo files must be open. True when an order was posted.
+bool AddPO(POManagerView& view);
+
+// The writes of a computed posting, in order. A step that must not fail raises an error
+// ("Add operation failed", "Modify operation failed", "memo add operation failed"); a line
+// that cannot be added is told ("PO detail add failed.") and the rest go on.
+void WritePOPosting(const POPosting& posting, POManagerView& view);

@@ -1,0 +1,192 @@
+#include "purchasing/po_posting.h"
+
+#include <array>
+
+#include "invoicing/posting_steps.h"
+#include "masters/master_files.h"
+#include "platform/cp1252.h"
+#include "purchasing/po_memo_file.h"
+#include "shell/app_context.h"
+#include "shell/text.h"
+
+namespace {
+
+namespace PO = PurchaseOrder;
+
+const QString PostCaption = QStringLiteral("Post PO");
+
+Date DateOrRefuse(std::string_view typed, const QString& what) {
+    if (const auto date = Shell().companies.dateFormat().parse(typed)) return *date;
+    throw PlanRefusal{QString("%1 %2 is not a valid date.").arg(what, FromCp1252(typed))};
+}
+
+class Planner {
+public:
+    explicit Planner(const POEntry& entry) : e_(entry) {}
+
+    POPosting Plan() {
+        const CompanyRec& company = Shell().companies.CurrentCompany;
+        companyNumber_ = TrimBlanks(company.get(Company::CompanyNumber));
+        p_.number = e_.number;
+        p_.print = e_.print;
+        p_.memoOrder = e_.memo;
+        PlanHeader();
+        PlanLines();
+        PlanStock();
+        PlanVendor(company);
+        PlanCompany();
+        PlanMemo();
+        return std::move(p_);
+    }
+
+private:
+    void PlanHeader() {
+        PORec& h = p_.header;
+        const std::array<fields::Text<PORec>, 4> shipTo{PO::POShipTo1, PO::POShipTo2,
+                                                        PO::POShipTo3, PO::POShipTo4};
+        for (std::size_t k = 0; k < shipTo.size(); ++k)
+            h.set(shipTo[k], e_.shipTo[k]);
+        SetOrRefuse(h, PO::PONumber, UpperAscii(TrimBlanks(e_.number)), "The PO number");
+        h.set(PO::POStatus, PO::StatusOpen);
+        h.set(PO::PODate, e_.date);
+        if (e_.markReceived) {
+            received_ = SortableDate(DateOrRefuse(e_.receivedDate, "The received date"));
+            h.set(PO::POMarkedReceived, "Y");
+            h.set(PO::POReceivedDate, received_);
+        } else {
+            h.set(PO::POMarkedReceived, "N");
+            h.set(PO::POReceivedDate, PO::NotReceived);
+        }
+        h.set(PO::PODateRequired,
+              SortableDate(DateOrRefuse(e_.dateRequired, "The date required")));
+        const Date date = DateOrRefuse(e_.date, "The PO date");
+        ymd_ = SortableDate(date);
+        h.set(PO::POMonth, TwoDigits(date.month));
+        h.set(PO::PODay, TwoDigits(date.day));
+        h.set(PO::POYear, std::to_string(date.year));
+        h.set(PO::PODateYMD, ymd_);
+
+        h.set(PO::PONotes, e_.notes);
+        h.set(PO::POTerms, e_.terms);
+        SetOrRefuse(h, PO::POVendorNumber, TrimBlanks(e_.vendorNumber), "The vendor number");
+        h.set(PO::POVendorShortName, e_.vendorShortName);
+        h.set(PO::POKeyCode, e_.keyCode);
+        const std::array<std::pair<fields::Number<PORec>, std::pair<const std::string*, QString>>,
+                         3>
+            amounts{{{PO::PONet, {&e_.net, "The net amount"}},
+                     {PO::POTax, {&e_.tax, "The tax"}},
+                     {PO::POTotal, {&e_.total, "The PO total"}}}};
+        for (const auto& [field, amount] : amounts) {
+            AmountOrRefuse(*amount.first, amount.second);
+            SetOrRefuse(h, field, StripCommas(*amount.first), amount.second);
+        }
+        h.set(PO::POSignature1, e_.signature1);
+        h.set(PO::POSignature2, e_.signature2);
+        SetOrRefuse(h, PO::POCompanyNumber, companyNumber_, "The company number");
+        h.set(PO::POType, e_.memo ? PO::TypeMemo : PO::TypeLineItems);
+    }
+
+    void PlanLines() {
+        for (const auto& [rowNr, row] : PostedRows(e_)) {
+            const QString where = QString("Line %1").arg(rowNr);
+            POLineRec line;
+            SetOrRefuse(line, POLine::LineCompanyNumber, companyNumber_, "The company number");
+            SetOrRefuse(line, POLine::LinePONumber, e_.number, "The PO number");
+            line.set(POLine::LinePODateYMD, ymd_);
+            line.set(POLine::LineKind, POLine::KindOrdered);
+            line.set(POLine::LineStatus, PO::StatusOpen);
+            SetOrRefuse(line, POLine::LineVendorNumber, TrimBlanks(e_.vendorNumber),
+                        "The vendor number");
+            line.set(POLine::LineVendorShortName, e_.vendorShortName);
+            line.set(POLine::LineProductCode, TrimBlanks(row.code.substr(0, 10)));
+            const auto text = InvoiceLineText(row);
+            if (!text)
+                throw PlanRefusal{where +
+                                  " has a value wider than its column; it cannot be stored whole."};
+            line.set(POLine::LineText, *text);
+            if (e_.markReceived) {
+                line.set(POLine::LineReceiptDate, received_);
+                const std::string quantity = StripCommas(TrimBlanks(row.quantity));
+                AmountOrRefuse(quantity, where + ": the quantity");
+                SetOrRefuse(line, POLine::LineReceivedQty, quantity, where + ": the quantity");
+                line.set(POLine::LineReceived, "Y");
+                line.set(POLine::LineReceiverNumber, AutoReceiverNumber);
+            } else {
+                line.set(POLine::LineReceiptDate, " ");
+                static_cast<void>(line.set(POLine::LineReceivedQty, "0"));
+                line.set(POLine::LineReceived, "N");
+                line.set(POLine::LineReceiverNumber, " ");
+            }
+            p_.lines.push_back(line);
+        }
+    }
+
+    // Goods received on entry come into stock at once; the rest waits for receiving.
+    void PlanStock() {
+        if (!e_.markReceived) return;
+        StockPlan stock(true);
+        for (const auto& [code, quantity] : StockSales(e_)) stock.Move(code, quantity, true);
+        p_.stock = stock.changes();
+    }
+
+    void PlanVendor(const CompanyRec& company) {
+        const DataFile& file = VendorData();
+        const StepFile open(file);
+        VendorRec probe;
+        const std::string number = TrimBlanks(e_.vendorNumber);
+        const int32_t ref =
+            open.ok() && probe.set(Vendor::Number, number)
+                ? file.Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey),
+                            p_.vendor.bytes())
+                : 0;
+        if (ref == 0)
+            throw PlanRefusal{QString("Vendor %1 is not on file. Please pick the vendor again.")
+                                  .arg(FromCp1252(number)),
+                              "Vendor Required"};
+        const VendorRec& v = p_.vendor;
+        if (TrimBlanks(company.get(Company::QueuePOVendor)) == "Y")
+            p_.labelRow = VendorLabelRow{v.get(Vendor::Number), v.get(Vendor::Name),
+                                         v.get(Vendor::MailSort), v.get(Vendor::Type)};
+    }
+
+    void PlanCompany() {
+        const CompanyRec stored = StoredCompanyOrRefuse(Shell());
+        CompanyRec trial = stored;
+        SetOrRefuse(trial, Company::LastPONumber, e_.number, "The PO number");
+        p_.lastPONumber = e_.number;
+        p_.nextPONumber =
+            NextInvoiceNumberAfter(e_.number, TrimBlanks(stored.get(Company::POPrefix)) == "Y");
+    }
+
+    // The memo key is unique: a memo left under this number would refuse the memo after the
+    // order and its lines were written.
+    void PlanMemo() {
+        if (!e_.memo) return;
+        POMemoRec memo;
+        SetOrRefuse(memo, POMemo::MemoPONumber, e_.number, "The PO number");
+        SetPOMemoLines(memo, e_.memoLines);
+        POMemoRec onFile;
+        if (POMemoData().Find(POMemoNumberKey, BuildPOMemoKey(memo, POMemoNumberKey),
+                              onFile.bytes()) != 0)
+            throw PlanRefusal{QString("A memo for PO number %1 is already on file. Please use "
+                                      "another PO number.")
+                                  .arg(FromCp1252(TrimBlanks(e_.number))),
+                              "Duplicate Memo"};
+        p_.memo = memo;
+    }
+
+    const POEntry& e_;
+    POPosting p_;
+    std::string companyNumber_;
+    std::string ymd_;
+    std::string received_;
+};
+
+}  // namespace
+
+POPostingPlan PlanPOPosting(const POEntry& entry) {
+    POPostingPlan plan;
+    RunPlanning([&] { plan.posting = Planner(entry).Plan(); }, plan.refusal, plan.caption,
+                PostCaption);
+    return plan;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Posting a new purchase order: from what the entry dialog holds when OK is pressed,
+// everything the posting writes is computed and checked first (dates, amounts, every value
+// fitting its field, the vendor found, stock of an order marked received, the company's
+// numbers, the memo number free). Only a plan that passes is written, so an order that cannot
+// be written whole is refused before anything is written. Plain logic: it reads the company's
+// files and writes none.
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "invoicing/invoice_posting.h"
+#include "masters/party_rec.h"
+#include "purchasing/po_edit.h"
+#include "purchasing/po_line_rec.h"
+#include "purchasing/po_memo_rec.h"
+#include "purchasing/po_rec.h"
+
+// The receiver number of the lines of an order marked received on entry.
+inline constexpr const char* AutoReceiverNumber = "Auto-Rec";
+
+// A vendor's row in the print queue.
+struct VendorLabelRow {
+    std::string number, name, sortCode, type;
+};
+
+// Everything the posting of a new order writes, in the order it writes it.
+struct POPosting {
+    PORec header;
+    std::vector<POLineRec> lines;     // one per posted row
+    std::vector<StockChange> stock;   // only for an order marked received
+    VendorRec vendor;                 // the order's vendor, for VendorBuf
+    std::optional<VendorLabelRow> labelRow;
+    std::optional<std::string> nextPONumber;  // nothing: left as it is
+    std::string lastPONumber;
+    std::optional<POMemoRec> memo;
+    std::string number;  // as typed, for the status text
+    bool memoOrder = false;
+    bool print = false;
+};
+
+struct POPostingPlan {
+    std::optional<POPosting> posting;
+    // Why there is none: the message and its caption.
+    QString refusal;
+    QString caption;
+};
+
+// Computes the posting of a new order for the current company (Shell()), reading its company
+// record, vendor, products and the order memo file (the order files must be open).
+POPostingPlan PlanPOPosting(const POEntry& entry);

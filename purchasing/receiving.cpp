@@ -1,0 +1,452 @@
+#include "purchasing/receiving.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "invoicing/plan_refusal.h"
+#include "invoicing/posting_steps.h"
+#include "masters/master_files.h"
+#include "platform/application.h"
+#include "platform/cp1252.h"
+#include "purchasing/po_files.h"
+#include "purchasing/po_line_file.h"
+#include "shell/app_context.h"
+#include "shell/text.h"
+
+namespace {
+
+const QString WizardCaption = QStringLiteral("Receiving Wizard");
+
+// Where a stored line keeps its parts: quantity (1-10), description (11-42), unit price
+// (43-52), tax flag (53).
+struct LineParts {
+    std::string quantity, description, unitPrice, taxFlag;
+};
+
+std::string Slice(const std::string& text, std::size_t from, std::size_t width) {
+    return from < text.size() ? text.substr(from, width) : std::string();
+}
+
+LineParts PartsOf(const POLineRec& line) {
+    const std::string text = line.get(POLine::LineText);
+    return {Slice(text, 0, 10), Slice(text, 10, 32), Slice(text, 42, 10), Slice(text, 52, 1)};
+}
+
+// Codes compare as the key builders see them.
+std::string CodeKey(std::string_view code) {
+    return UpperAscii(TrimBlanks(code));
+}
+
+Decimal NumberOrZero(std::string_view text) {
+    return AmountOf(text).value_or(Decimal());
+}
+
+struct StoredLine {
+    int32_t ref = 0;
+    POLineRec record;
+};
+
+// Every line of the order (key 2), checked against the number as well as the index. False
+// when the file cannot be read.
+bool ReadOrderLines(std::string_view poNumber, std::vector<StoredLine>& lines) {
+    POLineRec probe;
+    if (!probe.set(POLine::LinePONumber, TrimBlanks(poNumber))) return true;  // no such order
+    const std::string wanted = BuildPOLineKey(probe, POLineNumberKey);
+    const DataFile& file = POLineData();
+    std::string key = wanted;
+    int32_t ref = 0;
+    if (!file.Search(wanted, ref, POLineNumberKey, &key))
+        return EngineErrorCode == EngineCode::KeyNotFound;
+    while (key == wanted) {
+        StoredLine line{ref, {}};
+        if (!file.ReadRec(ref, line.record.bytes())) return false;
+        if (BuildPOLineKey(line.record, POLineNumberKey) == wanted) lines.push_back(line);
+        NextKey(file.handle(), POLineNumberKey, ref, key);
+        if (!EngineOK) return EngineErrorCode == EngineCode::NoNextKey;
+    }
+    return true;
+}
+
+// A problem met while loading or planning: the first one ends the work.
+struct Refused {
+    ReceivingRefusal refusal;
+};
+
+[[noreturn]] void Refuse(const QString& text, const QString& caption = WizardCaption,
+                         ReceivingField field = ReceivingField::None, int row = -1,
+                         MsgIcon icon = MsgIcon::Information) {
+    throw Refused{{text, caption, icon, field, row}};
+}
+
+QString Qs(std::string_view text) {
+    return FromCp1252(text);
+}
+
+}  // namespace
+
+ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
+    ReceivingList list;
+    const StepFile open(POLineData());
+    std::vector<StoredLine> lines;
+    if (!open.ok() || !ReadOrderLines(poNumber, lines)) {
+        list.error = QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode);
+        return list;
+    }
+    // By product code, each product's receiver lines ("L") before its ordered line ("P"),
+    // then as added.
+    const auto order = [](const StoredLine& line) {
+        return std::pair{CodeKey(line.record.get(POLine::LineProductCode)),
+                         TrimBlanks(line.record.get(POLine::LineKind))};
+    };
+    std::stable_sort(
+        lines.begin(), lines.end(),
+        [&order](const StoredLine& a, const StoredLine& b) { return order(a) < order(b); });
+
+    try {
+        std::map<std::string, Decimal> laterReceipts;  // code key -> receiver lines' sum
+        for (const StoredLine& line : lines) {
+            const POLineRec& r = line.record;
+            const auto received = AmountOf(r.get(POLine::LineReceivedQty));
+            const std::string ordered = TrimBlanks(PartsOf(r).quantity);
+            const auto orderedQty = AmountOf(ordered);
+            if (!received || !orderedQty) {
+                list.error = QString(
+                                 "A line of product %1 on PO %2 holds a quantity that is "
+                                 "not a number.")
+                                 .arg(Qs(TrimBlanks(r.get(POLine::LineProductCode))),
+                                      Qs(TrimBlanks(poNumber)));
+                return list;
+            }
+            list.totalReceived += *received;
+            list.totalOrdered += *orderedQty;
+            if (TrimBlanks(r.get(POLine::LineKind)) == POLine::KindReceiver)
+                laterReceipts[CodeKey(r.get(POLine::LineProductCode))] += *received;
+        }
+
+        std::map<std::string, bool> credited;  // receiver lines already given to a row
+        for (const StoredLine& line : lines) {
+            const POLineRec& r = line.record;
+            const std::string code = TrimBlanks(r.get(POLine::LineProductCode));
+            const LineParts parts = PartsOf(r);
+            if (TrimBlanks(r.get(POLine::LineKind)) == POLine::KindReceiver ||
+                TrimBlanks(parts.quantity).empty() || code == NoProductCode)
+                continue;
+            // Receiver lines are added under the first ordered line of their product, the
+            // one posting finds.
+            Decimal toDate = *AmountOf(r.get(POLine::LineReceivedQty));
+            bool& done = credited[CodeKey(code)];
+            if (!done) toDate += laterReceipts[CodeKey(code)];
+            done = true;
+            const Decimal balance = *AmountOf(TrimBlanks(parts.quantity)) - toDate;
+            if (openOnly && balance.isZero()) continue;
+            ReceivingRow row;
+            row.description = TrimBlanks(parts.description);
+            row.code = code;
+            row.unitCost = TrimBlanks(parts.unitPrice);
+            row.ordered = TrimBlanks(parts.quantity);
+            row.kind = r.get(POLine::LineKind);
+            row.toDate = toDate.general();
+            row.inToday = "0";
+            row.balanceDue = balance.isZero() ? "0" : "";
+            list.rows.push_back(std::move(row));
+        }
+    } catch (const DecimalOverflow&) {
+        list = ReceivingList{};
+        list.error = "The quantities of this PO are too large to add up.";
+    }
+    return list;
+}
+
+std::string BalanceDueText(const ReceivingRow& row) {
+    const auto due = Decimal::Sub(NumberOrZero(row.ordered), NumberOrZero(row.toDate));
+    const auto left = due ? Decimal::Sub(*due, NumberOrZero(row.inToday)) : std::nullopt;
+    return left ? left->general() : std::string();
+}
+
+void ReceiveAll(ReceivingRow& row) {
+    const auto due = Decimal::Sub(NumberOrZero(row.ordered), NumberOrZero(row.toDate));
+    row.inToday = due ? due->general() : "0";
+    row.balanceDue = "0";
+}
+
+void ReceiveNone(ReceivingRow& row) {
+    row.inToday = "0";
+    row.balanceDue = BalanceDueText(row);
+}
+
+std::string ProposedReceiverNumber(const CompanyRec& company, std::string_view poNumber) {
+    const std::string next = TrimBlanks(company.get(Company::NextReceiverNumber));
+    return next.empty() ? TrimBlanks(poNumber) : next;
+}
+
+std::optional<std::string> NextReceiverNumberAfter(std::string_view receiver) {
+    const auto value = Decimal::Parse(TrimBlanks(receiver));
+    if (!value) return std::nullopt;
+    const auto one = Decimal::FromInt(1);
+    const auto next = Decimal::Add(*value, *one);
+    if (!next) return std::nullopt;
+    try {
+        return next->format("0");
+    } catch (const DecimalOverflow&) {
+        return std::nullopt;
+    }
+}
+
+namespace {
+
+const QString OverReceiptText =
+    "You are receiving more items than ordered. A Change to the PO is probably needed. "
+    "Continue anyway?";
+const QString FutureDateText =
+    "Your received date is AFTER (older than) todays date. It will not appear on your "
+    "receiving report unless you include this date in the search. Are you sure you want to "
+    "do this?";
+
+bool RowIsEmpty(const ReceivingRow& row) {
+    return TrimBlanks(row.code).empty() && TrimBlanks(row.description).empty() &&
+           TrimBlanks(row.ordered).empty();
+}
+
+class Planner {
+public:
+    Planner(const ReceivingEntry& entry, const ReceivingQuestion& ask) : e_(entry), ask_(ask) {}
+
+    ReceivingPosting Plan() {
+        CheckEntry();
+        PlanRows();
+        PlanCompany();
+        PlanHeader();
+        return std::move(p_);
+    }
+
+private:
+    // The checks of Post, in the order the user meets them.
+    void CheckEntry() {
+        if (e_.rows.empty() || RowIsEmpty(e_.rows.front()))
+            Refuse("You need to select a PO to receive.", WizardCaption, ReceivingField::PONumber);
+        if (TrimBlanks(e_.poNumber).empty())
+            Refuse("You need to enter a PO number.", "PO Number", ReceivingField::PONumber);
+        receiver_ = TrimBlanks(e_.receiverNumber);
+        if (receiver_.empty())
+            Refuse("You need to enter a receiver number.", "Receiver Number",
+                   ReceivingField::ReceiverNumber);
+        if (static_cast<int>(receiver_.size()) > POLine::LineReceiverNumber.width)
+            Refuse(QString("A receiver number has at most %1 characters.")
+                       .arg(POLine::LineReceiverNumber.width),
+                   "Receiver Number", ReceivingField::ReceiverNumber);
+
+        for (std::size_t i = 0; i < e_.rows.size(); ++i) {
+            const ReceivingRow& row = e_.rows[i];
+            const int at = static_cast<int>(i);
+            const auto today = AmountOf(row.inToday);
+            if (!today)
+                Refuse(QString("The amount in the \"In Today\" column of product %1 (\"%2\") is "
+                               "not a number.")
+                           .arg(Qs(row.code), Qs(TrimBlanks(row.inToday))),
+                       "Received Items", ReceivingField::Grid, at, MsgIcon::Warning);
+            const auto balance = Decimal::Parse(StripCommas(row.balanceDue));
+            if (!TrimBlanks(row.balanceDue).empty() && balance && balance->isNegative() &&
+                !ask_(OverReceiptText, "Product: " + Qs(row.description)))
+                Refuse({}, {}, ReceivingField::Grid, at);
+            todayTotal_ =
+                SumOrRefuse(Decimal::Add(todayTotal_, *today), "The total received today");
+            todays_.push_back(*today);
+        }
+        if (todayTotal_.isZero())
+            Refuse(
+                "You have not entered an amount for any items in the \"In Today\" column. "
+                "You have nothing to receive.",
+                "Received Items");
+
+        if (!lines_.ok())
+            throw PlanRefusal{
+                QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode)};
+        POLineRec probe;
+        probe.set(POLine::LineReceiverNumber, receiver_);
+        POLineRec found;
+        if (POLineData().Find(POLineReceiverKey, BuildPOLineKey(probe, POLineReceiverKey),
+                              found.bytes()) != 0)
+            Refuse("The receiver number you entered already exists. Enter a different number.",
+                   "Duplicate Receiver Number", ReceivingField::ReceiverNumber);
+
+        const ShellContext& shell = Shell();
+        const auto date = shell.companies.dateFormat().parse(TrimBlanks(e_.receiverDate));
+        if (!date)
+            Refuse("The receiver date is not a valid date.", "Receiver Date",
+                   ReceivingField::ReceiverDate, -1, MsgIcon::Warning);
+        if (*date > shell.clock.today() && !ask_(FutureDateText, "Please Confirm"))
+            Refuse({}, {}, ReceivingField::ReceiverDate);
+        receiptDate_ = SortableDate(*date);
+    }
+
+    void PlanRows() {
+        p_.poNumber = TrimBlanks(e_.loadedPONumber);
+        std::map<int32_t, std::size_t> stockAt;  // product Ref -> its latest planned stock
+        std::vector<StockChange> stock;
+        std::map<int32_t, POLineRec> linesAsPlanned;
+        for (std::size_t i = 0; i < e_.rows.size(); ++i) {
+            const std::string code = TrimBlanks(e_.rows[i].code);
+            const Decimal today = todays_[i];
+            if (code.empty() || today.isZero()) continue;
+            RowReceipt receipt;
+
+            const ProductRec product = FindProduct(code, static_cast<int>(i));
+            if (!product.get(Product::NonStock)) {
+                auto at = stockAt.find(productRef_);
+                if (at == stockAt.end()) {
+                    at = stockAt.emplace(productRef_, stock.size()).first;
+                    stock.push_back({productRef_, product});
+                }
+                ProductRec& planned = stock[at->second].record;
+                const QString what = QString("The stock on hand of product %1").arg(Qs(code));
+                const Decimal onHand = AmountOrRefuse(planned.get(Product::StockOnHand), what);
+                SetOrRefuse(planned, Product::StockOnHand,
+                            SumOrRefuse(Decimal::Add(onHand, today), what).general(), what);
+                receipt.stock = StockChange{productRef_, planned};
+            }
+
+            POLineRec line;
+            const int32_t lineRef = FindOrderedPOLine(p_.poNumber, code, line);
+            if (lineRef == 0)
+                Refuse(QString("The ordered line of product %1 is no longer on PO %2. Select "
+                               "Find to load the PO again.")
+                           .arg(Qs(code), Qs(p_.poNumber)),
+                       WizardCaption, ReceivingField::Grid, static_cast<int>(i));
+            if (auto planned = linesAsPlanned.find(lineRef); planned != linesAsPlanned.end())
+                line = planned->second;
+            const QString what = QString("The quantity received of product %1").arg(Qs(code));
+            if (AmountOrRefuse(line.get(POLine::LineReceivedQty), what).isZero()) {
+                // The first receipt is kept on the ordered line itself.
+                Stamp(line, today, what);
+                receipt.lineRef = lineRef;
+                linesAsPlanned[lineRef] = line;
+            } else {
+                // Later receipts each add a line with "0" as quantity and extension, so that
+                // the order's totals ignore them.
+                const LineParts parts = PartsOf(line);
+                line.set(POLine::LineText,
+                         PadRightWith("0", ' ', 10) +
+                             PadRightWith(TrimBlanks(parts.description), ' ', 32) +
+                             PadRightWith(TrimBlanks(parts.unitPrice), ' ', 10) +
+                             PadRightWith(parts.taxFlag, ' ', 1) + PadRightWith("0", ' ', 10));
+                line.set(POLine::LineKind, POLine::KindReceiver);
+                Stamp(line, today, what);
+            }
+            receipt.line = line;
+            p_.receipts.push_back(std::move(receipt));
+        }
+    }
+
+    void Stamp(POLineRec& line, Decimal today, const QString& what) {
+        line.set(POLine::LineReceiptDate, receiptDate_);
+        SetOrRefuse(line, POLine::LineReceivedQty, today.general(), what);
+        line.set(POLine::LineReceived, "Y");
+        line.set(POLine::LineReceiverNumber, receiver_);
+    }
+
+    ProductRec FindProduct(const std::string& code, int row) {
+        if (!products_) {
+            products_.emplace(ProductData());
+            if (!products_->ok())
+                throw PlanRefusal{
+                    QString("The product file cannot be opened (error %1).").arg(EngineErrorCode)};
+        }
+        ProductRec probe;
+        ProductRec found;
+        productRef_ =
+            probe.set(Product::Code, code)
+                ? ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                                     found.bytes())
+                : 0;
+        if (productRef_ == 0)
+            Refuse(QString("Product %1 is not on file, so its receipt cannot be posted. Enter 0 "
+                           "in its \"In Today\" column to receive the other items.")
+                       .arg(Qs(code)),
+                   WizardCaption, ReceivingField::Grid, row);
+        return found;
+    }
+
+    void PlanCompany() {
+        CompanyRec stored = StoredCompanyOrRefuse(Shell());
+        p_.nextReceiverNumber = NextReceiverNumberAfter(receiver_);
+        if (p_.nextReceiverNumber)
+            SetOrRefuse(stored, Company::NextReceiverNumber, *p_.nextReceiverNumber,
+                        "The next receiver number");
+    }
+
+    void PlanHeader() {
+        const Decimal open = AmountOrRefuse(e_.openQuantity, "The open quantity of the PO");
+        const StepFile file(POData());
+        PORec probe;
+        p_.headerRef = file.ok() && probe.set(PurchaseOrder::PONumber, p_.poNumber)
+                           ? POData().Find(PONumberKey, BuildPOKey(probe, PONumberKey),
+                                           p_.headerAsRead.bytes())
+                           : 0;
+        if (p_.headerRef == 0)
+            Refuse(QString("PO %1 is not on file, so nothing can be received on it.")
+                       .arg(Qs(p_.poNumber)));
+        p_.header = p_.headerAsRead;
+        const bool fullyReceived =
+            SumOrRefuse(Decimal::Sub(open, todayTotal_), "The quantity still open").isZero();
+        p_.header.set(PurchaseOrder::POReceivedDate,
+                      fullyReceived ? receiptDate_ : PurchaseOrder::NotReceived);
+    }
+
+    const ReceivingEntry& e_;
+    const ReceivingQuestion& ask_;
+    ReceivingPosting p_;
+    const StepFile lines_{POLineData()};
+    std::optional<StepFile> products_;
+    int32_t productRef_ = 0;
+    std::string receiver_;
+    std::string receiptDate_;
+    Decimal todayTotal_;
+    std::vector<Decimal> todays_;
+};
+
+}  // namespace
+
+ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion& ask) {
+    ReceivingPlan plan;
+    try {
+        plan.posting = Planner(entry, ask).Plan();
+    } catch (const Refused& refused) {
+        plan.refusal = refused.refusal;
+    } catch (const PlanRefusal& refused) {
+        plan.refusal.text = refused.text;
+        plan.refusal.caption = refused.caption.isEmpty() ? WizardCaption : refused.caption;
+    }
+    return plan;
+}
+
+void WriteReceiving(const ReceivingPosting& posting) {
+    PurchasingState& purchasing = Purchasing();
+    {
+        const StepFile lines(POLineData());
+        if (!lines.ok()) RaiseError("Modify operation failed");
+        for (const RowReceipt& receipt : posting.receipts) {
+            // Each row's stock goes with its line, as the row is posted.
+            if (receipt.stock) WriteStock({&*receipt.stock, 1});
+            purchasing.POLineBuf = receipt.line;
+            if (receipt.lineRef != 0) {
+                if (!UpdatePOLineRecord(receipt.lineRef))
+                    RaiseError("Receiver detail modify operation failed");
+            } else {
+                int32_t ref = 0;
+                if (!AddPOLineRecord(ref))
+                    MessageBox("PO receiver detail add failed.", ProgramCaption());
+            }
+        }
+    }
+
+    WriteCompany([&posting](CompanyRec& c) {
+        return !posting.nextReceiverNumber ||
+               c.set(Company::NextReceiverNumber, *posting.nextReceiverNumber);
+    });
+
+    const StepFile header(POData());
+    purchasing.POBuf = posting.header;
+    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef))
+        MessageBox("PO Receiver Key Failed", ProgramCaption());
+}
