@@ -243,6 +243,17 @@ void DocumentForm::MemoTotalsPosition() {
     gap_ = page_.Width("Xx");
 }
 
+void DocumentForm::TotalAndTaxRows() {
+    if (page_.layout().horizontalLines) page_.Across(y_);
+    y_ += page_.h();
+    TotalRow("Total:", d_.NetAmount);
+    const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d_.TaxAmount));
+    if (!TrimBlanks(company_.get(Company::TaxHeading)).empty() || !tax || !tax->isZero()) {
+        y_ += page_.L();
+        TotalRow(FormText(company_.get(Company::TaxHeading)), d_.TaxAmount);
+    }
+}
+
 void DocumentForm::TotalRow(const QString& caption, const std::string& amount) const {
     const int right = b5_ + gap_ / 2 + page_.Width(QString(12, 'X'));
     page_.Text(b3_, y_, caption);

@@ -58,6 +58,9 @@ protected:
     void MemoLines();
     // The totals' row positions of a memo document: well down the page, at sixths.
     void MemoTotalsPosition();
+    // The rule above the totals, then "Total:" and, when the company has a tax heading or
+    // there is tax, the tax row; y is left on the last row.
+    void TotalAndTaxRows();
     // A caption at B3 and its amount right-aligned to the extension column's end.
     void TotalRow(const QString& caption, const std::string& amount) const;
     void VerticalRules(std::size_t count) const;

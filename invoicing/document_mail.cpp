@@ -1,5 +1,8 @@
 #include "invoicing/document_mail.h"
 
+#include <optional>
+
+#include "engine/decimal.h"
 #include "invoicing/document_buffer.h"
 #include "mail/mail_state.h"
 #include "platform/cp1252.h"
@@ -34,12 +37,17 @@ std::string MailLine(const std::string& line, bool codes) {
 }  // namespace
 
 void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
-                    const CompanyRec& company, std::string_view caption,
+                    const CompanyRec& company, MailBanners banners, std::string_view caption,
                     std::string_view shipToCaption, std::string_view numberCaption,
                     std::string_view accountCaption) {
     using namespace Company;
     const DocumentRecord& d = doc.DocumentRecord;
     const MailRules r(company);
+    const std::optional<Decimal> total = Decimal::Parse(StripCommas(d.TotalAmount));
+    if (total && total->isNegative()) m.insert(m.end(), {std::string(banners.credit), " "});
+    if (d.PrintedFlag == "Y" && company.get(PrintDuplicate))
+        m.push_back(std::string(banners.duplicate));
+    m.push_back(" ");
     m.push_back(company.get(Name) + RightJustify(caption, ' ', 35));
     for (const Text& line : {Address[0], Address[1], Address[2], Address[3], ExtraAddress})
         if (!TrimBlanks(company.get(line)).empty()) m.push_back(company.get(line));
@@ -77,6 +85,16 @@ void AppendMailTable(std::vector<std::string>& m, const DocumentState& doc,
     m.push_back(rule);
     for (int i = 1; i <= DocumentLineCount; ++i)
         if (IsShownLine(doc.DocumentLines[i])) m.push_back(MailLine(doc.DocumentLines[i], codes));
+}
+
+void AppendMailTotalAndTax(std::vector<std::string>& m, const DocumentState& doc,
+                           const CompanyRec& company) {
+    const DocumentRecord& d = doc.DocumentRecord;
+    m.push_back("Total: " + TrimBlanks(d.NetAmount));
+    const std::string heading = company.get(Company::TaxHeading);
+    const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d.TaxAmount));
+    if (!TrimBlanks(heading).empty() || !tax || !tax->isZero())
+        m.push_back(heading + " " + TrimBlanks(d.TaxAmount));
 }
 
 void AppendMailNotes(std::vector<std::string>& m, const DocumentState& doc,

@@ -18,11 +18,16 @@ struct MailRules {
 };
 extern const std::string MailRule;  // 82 hyphens
 
-// The company name with the caption right-justified in 35, the company's address lines
-// that are not empty, the address and ship-to block and the heading rows, each group
-// followed by the rule or blank.
+// The credit banner of a negative total and the duplicate banner of a reprint (when the
+// company prints it), a blank line, the company name with the caption right-justified in
+// 35, the company's address lines that are not empty, the address and ship-to block and
+// the heading rows, each group followed by the rule or blank.
+struct MailBanners {
+    std::string_view credit;
+    std::string_view duplicate;
+};
 void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
-                    const CompanyRec& company, std::string_view caption,
+                    const CompanyRec& company, MailBanners banners, std::string_view caption,
                     std::string_view shipToCaption, std::string_view numberCaption,
                     std::string_view accountCaption);
 
@@ -30,6 +35,10 @@ void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
 // code column only with `codes`.
 void AppendMailTable(std::vector<std::string>& m, const DocumentState& doc,
                      const CompanyRec& company, bool codes, std::string_view extensionHeading);
+
+// "Total: " and, when the company has a tax heading or there is tax, the tax row.
+void AppendMailTotalAndTax(std::vector<std::string>& m, const DocumentState& doc,
+                           const CompanyRec& company);
 
 // The account's notes when it asks for them on its documents, after the rule (no blank
 // line without rules).

@@ -85,12 +85,8 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     const MailRules r(company);
     std::vector<std::string> m;
 
-    const std::optional<Decimal> total = Decimal::Parse(StripCommas(d.TotalAmount));
-    if (total && total->isNegative()) m.insert(m.end(), {"CREDIT", " "});
-    if (d.PrintedFlag == "Y" && company.get(PrintDuplicate)) m.push_back("** DUPLICATE INVOICE **");
-    m.push_back(" ");
-    AppendMailHead(m, doc, company, "INVOICE", company.get(InvoiceShipToCaption),
-                   "Invoice Number: ", "Account Number: ");
+    AppendMailHead(m, doc, company, {"CREDIT", "** DUPLICATE INVOICE **"}, "INVOICE",
+                   company.get(InvoiceShipToCaption), "Invoice Number: ", "Account Number: ");
 
     if (d.Kind == "D") {
         m.push_back("Deposit on Account");
@@ -106,10 +102,7 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     }
     m.push_back(r.ruleOrBlank);
 
-    m.push_back("Total: " + TrimBlanks(d.NetAmount));
-    const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d.TaxAmount));
-    if (!TrimBlanks(company.get(TaxHeading)).empty() || !tax || !tax->isZero())
-        m.push_back(company.get(TaxHeading) + " " + TrimBlanks(d.TaxAmount));
+    AppendMailTotalAndTax(m, doc, company);
     m.push_back("Grand Total: " + TrimBlanks(d.TotalAmount));
     m.push_back("Paid Amount: " + TrimBlanks(d.PaidAmount));
     m.push_back("Balance Due: " + TrimBlanks(d.BalanceDue));

@@ -91,14 +91,7 @@ private:
     void Totals() {
         const bool lines = page_.layout().horizontalLines;
         const int L = page_.L();
-        if (lines) page_.Across(y_);
-        y_ += page_.h();
-        TotalRow("Total:", d_.NetAmount);
-        const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d_.TaxAmount));
-        if (!TrimBlanks(company_.get(Company::TaxHeading)).empty() || !tax || !tax->isZero()) {
-            y_ += L;
-            TotalRow(FormText(company_.get(Company::TaxHeading)), d_.TaxAmount);
-        }
+        TotalAndTaxRows();
         y_ += L;
         TotalRow("Grand Total:", d_.TotalAmount);
         if (TrimBlanks(d_.DatePaid).size() > 7)

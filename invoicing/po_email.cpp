@@ -19,12 +19,9 @@ std::vector<std::string> PurchaseOrderEmailLines(const DocumentState& doc,
     const MailRules r(company);
     std::vector<std::string> m;
 
-    const std::optional<Decimal> total = Decimal::Parse(StripCommas(d.TotalAmount));
-    if (total && total->isNegative()) m.insert(m.end(), {"PO CREDIT", " "});
-    if (d.PrintedFlag == "Y" && company.get(PrintDuplicate)) m.push_back("** DUPLICATE PO **");
-    m.push_back(" ");
-    AppendMailHead(m, doc, company, TrimBlanks(company.get(POCaption)),
-                   company.get(POShipToCaption), "PO Number: ", "Vendor Number: ");
+    AppendMailHead(m, doc, company, {"PO CREDIT", "** DUPLICATE PO **"},
+                   TrimBlanks(company.get(POCaption)), company.get(POShipToCaption),
+                   "PO Number: ", "Vendor Number: ");
 
     if (d.Kind == "M") {
         m.push_back(company.get(POMemoHeader));
@@ -38,10 +35,7 @@ std::vector<std::string> PurchaseOrderEmailLines(const DocumentState& doc,
     }
     m.push_back(r.ruleOrBlank);
 
-    m.push_back("Total: " + TrimBlanks(d.NetAmount));
-    const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d.TaxAmount));
-    if (!TrimBlanks(company.get(TaxHeading)).empty() || !tax || !tax->isZero())
-        m.push_back(company.get(TaxHeading) + " " + TrimBlanks(d.TaxAmount));
+    AppendMailTotalAndTax(m, doc, company);
     m.push_back("Grand Total: " + TrimBlanks(d.TotalAmount));
     m.push_back("Date Received: " + TrimBlanks(d.DateReceived));
     m.push_back("Date Required: " + TrimBlanks(d.DateRequired));

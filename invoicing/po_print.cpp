@@ -70,14 +70,7 @@ private:
     void Totals() {
         const bool lines = page_.layout().horizontalLines;
         const int L = page_.L();
-        if (lines) page_.Across(y_);
-        y_ += page_.h();
-        TotalRow("Total:", d_.NetAmount);
-        const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d_.TaxAmount));
-        if (!TrimBlanks(company_.get(Company::TaxHeading)).empty() || !tax || !tax->isZero()) {
-            y_ += L;
-            TotalRow(FormText(company_.get(Company::TaxHeading)), d_.TaxAmount);
-        }
+        TotalAndTaxRows();
         y_ += L;
         page_.Text(b1_, y_ - L, "Date Required: " + FormTrimmed(d_.DateRequired));
         if (TrimBlanks(d_.DateReceived).size() > 7)

@@ -11,18 +11,9 @@
 #include "invoicing/po_print.h"
 #include "platform/printer.h"
 #include "shell/text.h"
+#include "tests/invoicing/po_document.h"
 
 namespace {
-
-// A document line in the buffer's columns: code, quantity, description, unit price, tax
-// flag, extension.
-std::string Line(const std::string& code, const std::string& quantity,
-                 const std::string& description, const std::string& price,
-                 const std::string& extension, const std::string& tax = "N") {
-    return PadRightWith(code, ' ', 10) + " " + RightJustify(quantity, ' ', 10) + " " +
-           PadRightWith(description, ' ', 33) + " " + RightJustify(price, ' ', 10) + " " + tax +
-           " " + RightJustify(extension, ' ', 12);
-}
 
 class POFormTest : public ::testing::Test {
 protected:
@@ -37,25 +28,12 @@ protected:
         company.set(TaxHeading, "Tax");
         company.set(ProductCodesOnPOs, true);
         for (int k = 0; k < 4; ++k) company.set(POMessage[k], "Message " + std::to_string(k + 1));
+        FillPurchaseOrder(doc);
         DocumentRecord& d = doc.DocumentRecord;
-        d.AddrLine1 = "Bolt Works";
-        d.AddrLine2 = "7 Forge Road";
-        d.ShipLine1 = "Dock 4";
-        d.AccountNo = "V1";
-        d.DocNumber = "P100";
-        d.DocDate = "03/15/2024";
-        d.Terms = "Net 30";
-        d.Reference = "Spring stock";
         d.NetAmount = "2,622.52";
-        d.TaxAmount = "0.00";
         d.TotalAmount = "2,622.52";
-        d.Kind = "P";
-        d.DateRequired = "04/01/2024";
-        d.DateReceived = "/";
-        doc.DocumentLines[1] = Line("B1", "1,234.125", "Bolts", "2.125", "2,622.52", "Y");
+        doc.DocumentLines[1] = PODocumentLine("B1", "1,234.125", "Bolts", "2.125", "2,622.52", "Y");
         doc.DocumentSignature1 = "Signed: ________";
-        doc.DocumentSignature2 = "Buyer";
-        doc.OutputMode = OutputPurchaseOrder;
     }
 
     void Print(std::string_view mode = OutputPurchaseOrder) {
@@ -153,7 +131,7 @@ TEST_F(POFormTest, CreditDuplicateAndFileCopyCaptions) {
 
 TEST_F(POFormTest, ALongCreditOrderBreaksBeforeTheLastLineOnlyAndNumbersItsPages) {
     for (int i = 1; i <= 80; ++i)
-        doc.DocumentLines[i] = Line("", "1", "Return " + std::to_string(i), "", "-1.00");
+        doc.DocumentLines[i] = PODocumentLine("", "1", "Return " + std::to_string(i), "", "-1.00");
     doc.DocumentRecord.TotalAmount = "-80.00";
     Print();
     const int pages = canvas.Pages();
@@ -175,9 +153,9 @@ TEST_F(POFormTest, ALongCreditOrderBreaksBeforeTheLastLineOnlyAndNumbersItsPages
 }
 
 TEST_F(POFormTest, ALineWithoutDescriptionBeforeOthersLosesNone) {
-    doc.DocumentLines[1] = Line("", "", "", "", "");
-    doc.DocumentLines[2] = Line("N1", "2", "Nuts", "1.00", "2.00");
-    doc.DocumentLines[3] = Line("W1", "3", "Washers", "1.00", "3.00");
+    doc.DocumentLines[1] = PODocumentLine("", "", "", "", "");
+    doc.DocumentLines[2] = PODocumentLine("N1", "2", "Nuts", "1.00", "2.00");
+    doc.DocumentLines[3] = PODocumentLine("W1", "3", "Washers", "1.00", "3.00");
     Print();
     EXPECT_TRUE(TextsOf(1).contains("Nuts"));
     EXPECT_TRUE(TextsOf(1).contains("Washers"));

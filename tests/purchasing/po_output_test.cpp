@@ -14,25 +14,13 @@
 #include "platform/printer.h"
 #include "purchasing/purchasing_services.h"
 #include "shell/text.h"
+#include "tests/invoicing/po_document.h"
 #include "tests/mail/smtp_server.h"
 #include "tests/purchasing/purchasing_env.h"
 
 namespace {
 
 using namespace PurchaseOrder;
-
-QStringList BodyLines(const QJsonObject& message) {
-    QString body = message["body"].toString();
-    body.replace("\r\n", "\n");
-    if (body.endsWith('\n')) body.chop(1);
-    return body.split('\n');
-}
-
-QStringList Recipients(const QJsonObject& message) {
-    QStringList result;
-    for (const QJsonValue& v : message["rcpt_tos"].toArray()) result << v.toString();
-    return result;
-}
 
 class POOutputTest : public PurchasingEnv {
 protected:
@@ -46,28 +34,7 @@ protected:
         c.set(Company::SmtpHost, ToCp1252(server.server()));
         c.set(Company::TaxHeading, "Tax");
         c.set(Company::ProductCodesOnPOs, true);
-        DocumentRecord& d = Doc();
-        d.AddrLine1 = "Bolt Works";
-        d.AddrLine2 = "7 Forge Road";
-        d.ShipLine1 = "Dock 4";
-        d.AccountNo = "V1";
-        d.DocNumber = "P100";
-        d.DocDate = "03/15/2024";
-        d.Terms = "Net 30";
-        d.Reference = "Spring stock";
-        d.NetAmount = "5.00";
-        d.TaxAmount = "0.00";
-        d.TotalAmount = "5.00";
-        d.Kind = "P";
-        d.DateRequired = "04/01/2024";
-        d.DateReceived = "/";
-        d.EMailAddress = "sales@bolt.test";
-        document.state().DocumentLines[1] =
-            PadRightWith("B1", ' ', 10) + " " + RightJustify("2", ' ', 10) + " " +
-            PadRightWith("Bolts", ' ', 33) + " " + RightJustify("2.50", ' ', 10) + " N " +
-            RightJustify("5.00", ' ', 12);
-        document.state().DocumentSignature1 = "Signed";
-        document.state().OutputMode = OutputPurchaseOrder;
+        FillPurchaseOrder(document.state());
         shell.context().clock.setToday({2024, 3, 20});
     }
 
