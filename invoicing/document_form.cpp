@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
@@ -33,12 +34,14 @@ QString Extension(std::string_view line) {
 
 }  // namespace
 
-DocumentForm::DocumentForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company)
+DocumentForm::DocumentForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company,
+                           FormCaptions captions)
     : doc_(doc),
       d_(doc.DocumentRecord),
       company_(company),
       page_(canvas, DocumentLayout::Of(company)),
-      logo_(CompanyLogo(company)) {}
+      logo_(CompanyLogo(company)),
+      captions_(std::move(captions)) {}
 
 FontSpec DocumentForm::MemoFont() const {
     FontSpec memo = Font(Company::BodyFont);
@@ -104,7 +107,7 @@ void DocumentForm::AddressBlock() {
     const int left = l.left + l.push;
     const int right = page_.C() + l.push;
     page_.Text(left, y_, FormText(d_.AddrLine1));
-    if (TrimBlanks(d_.ShipLine1).size() >= 2) page_.Text(right, y_, ShipToCaption());
+    if (TrimBlanks(d_.ShipLine1).size() >= 2) page_.Text(right, y_, captions_.shipTo);
     for (int k = 2; k <= 5; ++k) {
         y_ += L;
         page_.Text(left, y_, FormText(d_.AddrLine(k)));
@@ -126,9 +129,9 @@ void DocumentForm::HeadingBlock() {
     }
     tableTop_ = y_ + 3 * L + h;
     page_.Text(l.left, y_, "Date: " + FormTrimmed(d_.DocDate));
-    const QString number = NumberCaption() + FormTrimmed(d_.DocNumber);
+    const QString number = captions_.number + FormTrimmed(d_.DocNumber);
     page_.Text(page_.C() - page_.Width(number) / 2 - page_.Width("XXXX"), y_, number);
-    page_.Text(2 * (page_.W() / 3), y_, AccountCaption() + FormTrimmed(d_.AccountNo));
+    page_.Text(2 * (page_.W() / 3), y_, captions_.account + FormTrimmed(d_.AccountNo));
     page_.Text(l.left, y_ + L, "Payment Terms: " + FormText(d_.Terms));
     page_.Text(l.left, y_ + 2 * L, "Reference: " + FormText(d_.Reference));
     headingRow_ = y_ + 4 * L;

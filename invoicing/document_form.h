@@ -20,6 +20,13 @@ struct TableColumn {
     int end() const { return start + width; }
 };
 
+// The captions of the address and heading blocks.
+struct FormCaptions {
+    QString shipTo;
+    QString number;   // "Invoice Number: "
+    QString account;  // "Account Number: "
+};
+
 class DocumentForm {
 public:
     virtual ~DocumentForm() = default;
@@ -27,16 +34,14 @@ public:
     DocumentForm& operator=(const DocumentForm&) = delete;
 
 protected:
-    DocumentForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company);
+    DocumentForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company,
+                 FormCaptions captions);
 
     // The form's differences from the shared layout.
     virtual QString Caption(bool first) const = 0;
     // The banner of a reprint on the first page, empty for none; later pages carry their
     // page number in its place.
     virtual QString DuplicateBanner() const = 0;
-    virtual QString ShipToCaption() const = 0;
-    virtual QString NumberCaption() const = 0;   // "Invoice Number: "
-    virtual QString AccountCaption() const = 0;  // "Account Number: "
     // Whether the product-code column is printed, and the number of X's that centre the
     // table (an "x" follows them).
     virtual bool Codes() const { return true; }
@@ -71,6 +76,7 @@ protected:
     const CompanyRec& company_;
     DocumentPage page_;
     std::optional<QImage> logo_;
+    FormCaptions captions_;
     int y_ = 0;
     int tableTop_ = 0;
     int headingRow_ = 0;

@@ -22,7 +22,9 @@ namespace {
 class InvoiceForm : public DocumentForm {
 public:
     InvoiceForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company)
-        : DocumentForm(canvas, doc, company),
+        : DocumentForm(canvas, doc, company,
+                       {FormText(company.get(Company::InvoiceShipToCaption)),
+                        "Invoice Number: ", "Account Number: "}),
           slip_(doc.OutputMode == OutputPackingSlip),
           copy_(doc.OutputMode == OutputFileCopy),
           credit_(IsNegativeAmount(d_.TotalAmount)) {}
@@ -66,11 +68,6 @@ private:
                              company_.get(Company::PrintDuplicate);
         return reprint ? "** Duplicate **" : QString();
     }
-    QString ShipToCaption() const override {
-        return FormText(company_.get(Company::InvoiceShipToCaption));
-    }
-    QString NumberCaption() const override { return "Invoice Number: "; }
-    QString AccountCaption() const override { return "Account Number: "; }
 
     void MemoBody() {
         page_.UseFont(MemoFont());

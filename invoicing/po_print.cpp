@@ -20,7 +20,9 @@ namespace {
 class PurchaseOrderForm : public DocumentForm {
 public:
     PurchaseOrderForm(PrintCanvas& canvas, const DocumentState& doc, const CompanyRec& company)
-        : DocumentForm(canvas, doc, company),
+        : DocumentForm(
+              canvas, doc, company,
+              {FormText(company.get(Company::POShipToCaption)), "PO Number: ", "Vendor Number: "}),
           copy_(doc.OutputMode == OutputFileCopy),
           credit_(IsNegativeAmount(d_.TotalAmount)) {}
 
@@ -54,11 +56,6 @@ private:
                              TrimBlanks(company_.get(Company::PrintDuplicatePO)) == "Y";
         return reprint ? "** Duplicate PO **" : QString();
     }
-    QString ShipToCaption() const override {
-        return FormText(company_.get(Company::POShipToCaption));
-    }
-    QString NumberCaption() const override { return "PO Number: "; }
-    QString AccountCaption() const override { return "Vendor Number: "; }
 
     void MemoBody() {
         page_.UseFont(MemoFont());
