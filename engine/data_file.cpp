@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -182,6 +183,7 @@ Code DataFile::open(const std::filesystem::path& path) {
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = size;
+    forgetFreeSlots();
     return 0;
 }
 
@@ -194,6 +196,7 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = DatHeaderSize;
+    forgetFreeSlots();
     if (const Code code = writeHeader()) {
         fd_.reset();
         return code;
@@ -251,6 +254,77 @@ Code DataFile::writeMarker(uint32_t ref, uint32_t marker) {
     std::array<uint8_t, 4> bytes{};
     storeLE32(bytes.data(), marker);
     return writeAt(fd_.get(), slotOffset(ref), bytes) ? 0 : EngineCode::IoError;
+}
+
+void DataFile::forgetFreeSlots() {
+    freeSlots_.clear();
+    freeLoaded_ = false;
+    freeInOrder_ = false;
+}
+
+Code DataFile::loadFreeSlots() {
+    if (freeLoaded_) return 0;
+    const uint32_t freeCount = header_.slotCount - header_.liveCount;
+    std::vector<uint32_t> chain;
+    chain.reserve(freeCount);
+    // At most freeCount steps: a loop or a stray link ends the walk with a code.
+    for (uint32_t ref = header_.freeHead; ref != 0;) {
+        if (chain.size() == freeCount || ref > header_.slotCount) return EngineCode::IndexDefective;
+        uint32_t marker = 0;
+        if (const Code code = readMarker(ref, marker)) return code;
+        if ((marker & FreeMark) == 0 || marker == UnusedMark) return EngineCode::IndexDefective;
+        chain.push_back(ref);
+        ref = marker & ~FreeMark;
+    }
+    if (chain.size() != freeCount) return EngineCode::IndexDefective;
+    freeInOrder_ = std::is_sorted(chain.begin(), chain.end());
+    freeSlots_ = std::move(chain);
+    std::sort(freeSlots_.begin(), freeSlots_.end(), std::greater<>());
+    freeLoaded_ = true;
+    return 0;
+}
+
+Code DataFile::orderFreeChain() {
+    if (freeInOrder_) return 0;
+    // Only the markers whose link changes are written.
+    std::vector<std::pair<uint32_t, uint32_t>> links;  // slot, its next in the chain on disk
+    links.reserve(freeSlots_.size());
+    for (uint32_t ref = header_.freeHead; ref != 0;) {
+        if (links.size() == freeSlots_.size()) return EngineCode::IndexDefective;
+        uint32_t marker = 0;
+        if (const Code code = readMarker(ref, marker)) return code;
+        links.emplace_back(ref, marker & ~FreeMark);
+        ref = marker & ~FreeMark;
+    }
+    std::sort(links.begin(), links.end());
+    for (size_t i = 0; i < links.size(); ++i) {
+        const uint32_t next = i + 1 < links.size() ? links[i + 1].first : 0;
+        if (links[i].second != next)
+            if (const Code code = writeMarker(links[i].first, FreeMark | next)) return code;
+    }
+    header_.freeHead = lowestFreeSlot();
+    freeInOrder_ = true;
+    return 0;
+}
+
+void DataFile::takeLowestFreeSlot() {
+    freeSlots_.pop_back();
+    header_.freeHead = lowestFreeSlot();
+}
+
+Code DataFile::freeSlot(uint32_t ref) {
+    // Descending order: the slots ahead of the place are higher, the one at it is lower.
+    const auto place =
+        std::lower_bound(freeSlots_.begin(), freeSlots_.end(), ref, std::greater<>());
+    const uint32_t next = place == freeSlots_.begin() ? 0 : *(place - 1);
+    if (const Code code = writeMarker(ref, FreeMark | next)) return code;
+    if (place != freeSlots_.end()) {
+        if (const Code code = writeMarker(*place, FreeMark | ref)) return code;
+    } else {
+        header_.freeHead = ref;
+    }
+    freeSlots_.insert(place, ref);
+    return 0;
 }
 
 }  // namespace engine_detail

@@ -1,14 +1,18 @@
 #pragma once
 // NAME.DAT: a fixed header followed by fixed-length slots. Slot N (from 1) starts at
 // DatHeaderSize + (N-1) * recordLength. Bytes 0..3 of a live slot are 0; a freed slot holds
-// FreeMark | next freed Ref there, so the freed slots form a stack (the last freed is reused
-// first). The file grows ahead of the slots in use, in steps of GrowBytes, so that a synced
-// add does not change the file's size every time; slots never used hold UnusedMark.
+// FreeMark | next freed Ref there, so the freed slots form a chain from the header's freeHead.
+// The chain runs in ascending Ref order and the lowest freed slot is reused first, so that
+// records added one after another get ascending Refs (equal keys are ordered by Ref). Files
+// written before kept the chain last-freed-first; such a chain is put in order at its first
+// use. The file grows ahead of the slots in use, in steps of GrowBytes, so that a synced add
+// does not change the file's size every time; slots never used hold UnusedMark.
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <vector>
 
 namespace engine_detail {
 
@@ -106,10 +110,32 @@ public:
     Code readMarker(uint32_t ref, uint32_t& marker) const;
     Code writeMarker(uint32_t ref, uint32_t marker);
 
+    // Reads the free chain once (IndexDefective when it is damaged: a marker that is not a
+    // freed one, a Ref outside the file, a loop, or a length other than the header's count).
+    // Writes nothing; the calls below keep the copy in step with the disk.
+    Code loadFreeSlots();
+    bool freeChainInOrder() const { return freeInOrder_; }
+    // Rewrites the markers of a chain found out of order so that it runs ascending (call it
+    // inside a bracket). On failure the chain on disk may be half rewritten.
+    Code orderFreeChain();
+    // The lowest freed slot, 0 when there is none.
+    uint32_t lowestFreeSlot() const { return freeSlots_.empty() ? 0 : freeSlots_.back(); }
+    // Unlinks the lowest freed slot once the caller has written a live record into it.
+    void takeLowestFreeSlot();
+    // Links the live slot `ref` into the ordered chain: its own marker and at most one other.
+    // On failure the chain on disk may be broken.
+    Code freeSlot(uint32_t ref);
+
 private:
+    void forgetFreeSlots();
+
     FileDescriptor fd_;
     DatHeader header_;
     uint64_t fileSize_ = 0;
+    // The freed slots, highest first, so that the lowest is taken from the back.
+    std::vector<uint32_t> freeSlots_;
+    bool freeLoaded_ = false;
+    bool freeInOrder_ = false;
 };
 
 }  // namespace engine_detail

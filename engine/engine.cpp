@@ -192,6 +192,14 @@ Code beforeSlotWrite(FileSet& set) {
     return 0;
 }
 
+// Puts a chain left last-freed-first by older files in ascending order. Half rewritten it
+// is no longer a chain to trust, so a failure leaves the set to a rebuild.
+Code orderFreeChain(FileSet& set) {
+    const Code code = set.dat.orderFreeChain();
+    if (code != 0) markDamaged(set);
+    return code;
+}
+
 Code closeSet(FileSet& set) {
     Code code = 0;
     if (set.lockDepth > 0) {
@@ -528,34 +536,28 @@ void AddRecord(FileSetHandle number, int32_t& ref, std::span<uint8_t> buffer) {
         finish(EngineCode::BadArgument);
         return;
     }
-    uint32_t slot = header.freeHead;
-    uint32_t nextFree = 0;
-    if (slot != 0) {
-        // The free list comes from disk: follow it only while it points at freed slots.
-        uint32_t marker = 0;
-        if (!finish(set.dat.readMarker(slot, marker))) return;
-        nextFree = marker & ~FreeMark;
-        if ((marker & FreeMark) == 0 || nextFree > header.slotCount || nextFree == slot ||
-            (nextFree == 0) != (header.liveCount + 1 == header.slotCount)) {
-            finish(EngineCode::IndexDefective);
+    // The chain is checked before anything is written: a damaged one only gives a code.
+    if (!finish(set.dat.loadFreeSlots())) return;
+    uint32_t slot = set.dat.lowestFreeSlot();
+    const bool reuse = slot != 0;
+    if (!reuse) {
+        if (header.slotCount == MaxSlots) {
+            finish(EngineCode::IoError);
             return;
         }
-    } else if (header.slotCount == MaxSlots) {
-        finish(EngineCode::IoError);
-        return;
-    } else {
         slot = header.slotCount + 1;
     }
     if (!finish(enterBracket(set))) return;
     Code code = beforeSlotWrite(set);
-    if (code == 0 && slot > header.slotCount) code = set.dat.reserveSlot(slot);
+    if (code == 0 && reuse) code = orderFreeChain(set);
+    if (code == 0 && !reuse) code = set.dat.reserveSlot(slot);
     if (code == 0) {
         storeLE32(buffer.data(), 0);
         code = set.dat.writeSlot(slot, buffer);
     }
     if (code == 0) {
-        if (slot == header.freeHead)
-            header.freeHead = nextFree;
+        if (reuse)
+            set.dat.takeLowestFreeSlot();
         else
             header.slotCount = slot;
         ++header.liveCount;
@@ -576,14 +578,15 @@ void DeleteRecord(FileSetHandle number, int32_t ref) {
         finish(EngineCode::RecordDeleted);
         return;
     }
+    if (!finish(set->dat.loadFreeSlots())) return;
     if (!finish(enterBracket(*set))) return;
-    DatHeader& header = set->dat.header();
     Code code = beforeSlotWrite(*set);
-    if (code == 0) code = set->dat.writeMarker(slot, FreeMark | header.freeHead);
+    if (code == 0) code = orderFreeChain(*set);
     if (code == 0) {
-        header.freeHead = slot;
-        --header.liveCount;
+        code = set->dat.freeSlot(slot);
+        if (code != 0) markDamaged(*set);
     }
+    if (code == 0) --set->dat.header().liveCount;
     finish(leaveBracket(*set, code));
 }
 

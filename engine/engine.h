@@ -93,7 +93,9 @@ void UnlockFileSet(FileSetHandle handle);
 // A deleted record still reads (its bytes 0..3 are then nonzero); PutRecord refuses it.
 void ReadRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
 void PutRecord(FileSetHandle handle, int32_t ref, std::span<uint8_t> buffer, bool lock = false);
-// Writes into the slot freed last or at the end; returns its Ref; zeroes bytes 0..3.
+// Writes into the lowest freed slot or at the end; returns its Ref; zeroes bytes 0..3. Adds
+// with no delete between them therefore get ascending Refs, which keeps records with equal
+// keys in the order they were added.
 void AddRecord(FileSetHandle handle, int32_t& ref, std::span<uint8_t> buffer);
 void DeleteRecord(FileSetHandle handle, int32_t ref);
 int32_t UsedRecordCount(FileSetHandle handle);

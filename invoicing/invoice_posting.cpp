@@ -129,8 +129,12 @@ private:
 }  // namespace
 
 PostingPlan PlanInvoicePosting(const InvoiceEntry& entry, bool external) {
+    // Header, lines and memo are joined by the number: blanks around it or a lower-case letter
+    // would give the lines and the memo keys that no longer find their header.
+    InvoiceEntry typed = entry;
+    typed.number = UpperAscii(TrimBlanks(entry.number));
     PostingPlan plan;
-    RunPlanning([&] { plan.posting = Planner(entry, external).Plan(); }, plan.refusal, plan.caption,
+    RunPlanning([&] { plan.posting = Planner(typed, external).Plan(); }, plan.refusal, plan.caption,
                 PostCaption);
     return plan;
 }

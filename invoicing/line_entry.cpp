@@ -726,9 +726,7 @@ bool TLineEntry::FillRowFromProduct(int row, const ProductRec& product) {
         RefreshRow(other);
         return false;
     }
-    if (product.get(Product::SalesOnHold))
-        MessageBox("This Product is currently placed on HOLD status.",
-                   "Please Note! Code: " + Qs(code), MsgIcon::Information);
+    WarnIfOnHold(product);
     const ScopedAssign<bool> quiet(refreshing_, true);
     StringGrid1->SetCell(EntryCol::Code, row, Qs(code));
     StringGrid1->SetCell(EntryCol::Quantity, row, DefaultQuantity());
@@ -738,6 +736,20 @@ bool TLineEntry::FillRowFromProduct(int row, const ProductRec& product) {
     StringGrid1->SetCell(EntryCol::Tax, row, product.get(kind_.taxable) ? "Y" : "N");
     SetRowProduct(row, product);
     return true;
+}
+
+void TLineEntry::WarnIfOnHold(const ProductRec& product) {
+    if (product.get(Product::SalesOnHold))
+        MessageBox("This Product is currently placed on HOLD status.",
+                   "Please Note! Code: " + Qs(TrimBlanks(product.get(Product::Code))),
+                   MsgIcon::Information);
+}
+
+void TLineEntry::TakeRowProduct(int row, const ProductRec& product) {
+    WarnIfOnHold(product);
+    SetRowProduct(row, product);
+    const ScopedAssign<bool> quiet(refreshing_, true);
+    StringGrid1->SetCell(EntryCol::Tax, row, product.get(kind_.taxable) ? "Y" : "N");
 }
 
 // The remark under the stock panel: what a changed document's row held before.
@@ -924,9 +936,7 @@ void TLineEntry::LimitMemo() {
 
 void TLineEntry::ShowMemoProduct(const ProductRec& product) {
     const std::string code = TrimBlanks(product.get(Product::Code));
-    if (product.get(Product::SalesOnHold))
-        MessageBox("This Product is currently placed on HOLD status.",
-                   "Please Note! Code: " + Qs(code), MsgIcon::Information);
+    WarnIfOnHold(product);
     SetRowProduct(1, product);
     const std::string& stockClass = RowStockCode[1];
     StockData->setText(stockClass == StockClass::NonStock       ? "NON-STOCK"

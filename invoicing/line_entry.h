@@ -193,6 +193,13 @@ public:
     void ITaxChange();
     void MemoQuanChange();
 
+    // A product for a row whose text came from elsewhere (saved lines): the hold warning, the
+    // row's stock and the document's tax flag; the row's code, description and prices stay.
+    void TakeRowProduct(int row, const ProductRec& product);
+    // The memo document's product as the pick shows it.
+    void ShowMemoProduct(const ProductRec& product);
+    void RefreshMemoStock();
+
 protected:
     TLineEntry(const LineEntryKind& kind, QWidget* parent);
 
@@ -248,8 +255,7 @@ private:
     void ClearRowProduct(int row, const char* stockClass);
     void ResetRow(int row);
     void PaintRow(int row);
-    void ShowMemoProduct(const ProductRec& product);
-    void RefreshMemoStock();
+    void WarnIfOnHold(const ProductRec& product);
     void ShowOldQuantity(int row, bool sameProduct);
     void LimitMemo();
     int RowWithCode(const std::string& code, int except) const;

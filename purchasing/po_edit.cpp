@@ -20,6 +20,7 @@
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
 #include "purchasing/po_files.h"
+#include "purchasing/po_saved_lines.h"
 #include "purchasing/purchasing_state.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
@@ -55,6 +56,8 @@ TPOEdit1::TPOEdit1(QWidget* parent) : TLineEntry(PurchaseLines, parent) {
     setWindowTitle("Purchase Order");
     BuildControls();
     ConnectHandlers();
+    ExportLines = [this] { ExportButnClick(*this); };
+    ImportLines = [this] { ImportButnClick(*this); };
 }
 
 TPOEdit1::~TPOEdit1() = default;

@@ -55,7 +55,7 @@ public:
     // pass.
     std::string POEditedNumber = "0";
 
-    // The saved-lines routines, plugged in by their unit; without them the buttons are off.
+    // The saved-lines routines (their own unit's by default); without them the buttons are off.
     std::function<void()> ExportLines;
     std::function<void()> ImportLines;
 

@@ -401,11 +401,14 @@ void Tlblwiz::ShowRowCount(const char* suffix) {
 }
 
 void Tlblwiz::EnableLayoutCommands(bool enabled) {
-    for (QWidget* control : std::initializer_list<QWidget*>{PrnButn, AddOne, SpeedButton2, FontButn,
+    for (QWidget* control : std::initializer_list<QWidget*>{PrnButn, AddOne, SpeedButton2,
                                                             SavetoFile, SpeedButton3, LoadFrmFile})
         control->setEnabled(enabled);
     Records1->menuAction()->setEnabled(enabled);
-    SaveAs1->setEnabled(enabled);
+    // The font and "Save As" stay available: without them a user with no layout file yet
+    // could never make a first one.
+    FontButn->setEnabled(true);
+    SaveAs1->setEnabled(true);
 }
 
 // --- the queue -------------------------------------------------------------------------

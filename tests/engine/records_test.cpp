@@ -9,7 +9,7 @@ namespace {
 
 using RecordsTest = EngineTest;
 
-TEST_F(RecordsTest, RecordsRoundTripAndFreedSlotsAreReusedLastFreedFirst) {
+TEST_F(RecordsTest, RecordsRoundTripAndFreedSlotsAreReusedLowestFirst) {
     FileSetHandle h = createAndOpen();
     std::vector<int32_t> refs;
     for (const char* code : {"A", "B", "C", "D"}) {
@@ -46,9 +46,9 @@ TEST_F(RecordsTest, RecordsRoundTripAndFreedSlotsAreReusedLastFreedFirst) {
 
     int32_t ref = 0;
     AddRecord(h, ref, rec);
-    EXPECT_EQ(ref, 3);
-    AddRecord(h, ref, rec);
     EXPECT_EQ(ref, 1);
+    AddRecord(h, ref, rec);
+    EXPECT_EQ(ref, 3);
     AddRecord(h, ref, rec);
     EXPECT_EQ(ref, 5);
     EXPECT_EQ(UsedRecordCount(h), 5);

@@ -169,6 +169,24 @@ TEST_F(PostingTest, AMemoInvoiceWithoutAProductHasOneNoneLineAndItsMemo) {
     EXPECT_EQ(view.status[1], "Added invoice 1001 containing 1 line item(s).");
 }
 
+TEST_F(PostingTest, ANumberTypedWithBlanksOrLowerCaseKeepsLinesAndMemoWithTheirHeader) {
+    InvoiceEntry e = Entry({}, "5.00");
+    e.memo = true;
+    e.net = "5.00";
+    e.memoLines = {"Call-out."};
+    e.number = " r-7 ";
+    Post(e);
+
+    ASSERT_EQ(Headers().size(), 1u);
+    EXPECT_EQ(Headers()[0].get(Invoice::InvNumber), "R-7");
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(Lines()[0].get(InvoiceLine::LineInvNumber), "R-7");
+    ASSERT_EQ(Memos().size(), 1u);
+    EXPECT_EQ(Memos()[0].get(InvoiceMemo::MemoInvNumber), "R-7");
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::LastInvoiceNumber), "R-7");
+    EXPECT_EQ(CompanyOnFile().get(Company::LastInvoiceNumber), "R-7");
+}
+
 TEST_F(PostingTest, AMemoInvoiceForAProductLowersItsStockByTheMemoQuantity) {
     InvoiceEntry e = Entry({}, "30.00");
     e.memo = true;

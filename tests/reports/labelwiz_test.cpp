@@ -48,11 +48,11 @@ void FillLayout(Tlblwiz& w) {
 
 TEST_F(LabelWindowTest, SavedLayoutIsByteExactAndOpensBack) {
     Tlblwiz& w = Create();
-    // A first layout can only come from a file; here the layout controls are filled by hand.
+    // Without a layout file a first layout is made by filling the controls and saving it.
     EXPECT_EQ(w.StatusText(), "Open a label layout file (Label Menu)...");
-    EXPECT_FALSE(w.SaveAs1->isEnabled());
-    w.SaveAs1->setEnabled(true);
-    w.FontButn->setEnabled(true);
+    EXPECT_TRUE(w.SaveAs1->isEnabled());
+    EXPECT_TRUE(w.FontButn->isEnabled());
+    EXPECT_FALSE(w.PrnButn->isEnabled());
 
     FillLayout(w);
     host->AnswerFont(
@@ -179,10 +179,12 @@ TEST_F(LabelWindowTest, StartUpWithARemovedLayoutForgetsIt) {
     Tlblwiz& next = Create();
     for (QWidget* c :
          std::initializer_list<QWidget*>{next.AddOne, next.SpeedButton2, next.SavetoFile,
-                                         next.SpeedButton3, next.LoadFrmFile, next.FontButn})
+                                         next.SpeedButton3, next.LoadFrmFile})
         EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
     EXPECT_FALSE(next.Records1->menuAction()->isEnabled());
-    EXPECT_FALSE(next.SaveAs1->isEnabled());
+    // A first layout can still be made and saved.
+    EXPECT_TRUE(next.FontButn->isEnabled());
+    EXPECT_TRUE(next.SaveAs1->isEnabled());
     EXPECT_TRUE(next.Open2->isEnabled());
 }
 
@@ -191,7 +193,7 @@ TEST_F(LabelWindowTest, StartUpWithDamagedFilesSaysSoAndStartsEmpty) {
     host->Answer(MsgResult::Ok);
     Tlblwiz& w = Create();
     EXPECT_TRUE(host->LastMessage()->text.contains("Lastlbl.DAT"));
-    EXPECT_FALSE(w.SaveAs1->isEnabled());
+    EXPECT_FALSE(w.PrnButn->isEnabled());
     EXPECT_EQ(w.CurrentLabelLayout, LabelLayoutRec{});
     Destroy();
 
