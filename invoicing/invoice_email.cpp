@@ -7,6 +7,7 @@
 #include "engine/decimal.h"
 #include "invoicing/aging.h"
 #include "invoicing/document_buffer.h"
+#include "invoicing/document_mail.h"
 #include "invoicing/invoice_output.h"
 #include "mail/mail_errors.h"
 #include "mail/mail_state.h"
@@ -78,57 +79,14 @@ bool CheckEmailSetup() {
     return true;
 }
 
-namespace {
-
-const std::string Rule(82, '-');
-
-std::string Cut(std::string_view text, int width) {
-    return Columns(PadString(text, ' ', width), 1, width);
-}
-
-std::string LineForMail(const std::string& line) {
-    std::string out = PadString(TrimBlanks(Columns(line, 1, 10)), ' ', 10) + ' ';
-    out += RightJustify(Columns(line, 11, 22), ' ', 10) + ' ';
-    out += PadString(TrimBlanks(Columns(line, 23, 54)), ' ', 32) + ' ';
-    out += RightJustify(FormatAsTyped(Columns(line, 55, 66)), ' ', 11) + ' ';
-    const std::string tax = Columns(line, 68, 68);
-    out += (tax.empty() ? std::string(" ") : tax) + ' ';
-    const std::string extension = TrimBlanks(Columns(line, 70, 81));
-    out += RightJustify(extension.empty() ? std::string() : FormatAmount(extension), ' ', 12);
-    return out;
-}
-
-}  // namespace
-
 std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const CompanyRec& company) {
     using namespace Company;
     const DocumentRecord& d = doc.DocumentRecord;
-    const bool rules = TrimBlanks(company.get(EmailRules)) == "Y";
-    const std::string ruleOrBlank = rules ? Rule : " ";
+    const MailRules r(company);
     std::vector<std::string> m;
 
-    const std::optional<Decimal> total = Decimal::Parse(StripCommas(d.TotalAmount));
-    if (total && total->isNegative()) m.insert(m.end(), {"CREDIT", " "});
-    if (d.PrintedFlag == "Y" && company.get(PrintDuplicate)) m.push_back("** DUPLICATE INVOICE **");
-    m.push_back(" ");
-    m.push_back(company.get(Name) + RightJustify("INVOICE", ' ', 35));
-    for (const Text& line : {Address[0], Address[1], Address[2], Address[3], ExtraAddress})
-        if (!TrimBlanks(company.get(line)).empty()) m.push_back(company.get(line));
-    m.push_back(ruleOrBlank);
-
-    const bool shipTo = TrimBlanks(d.ShipLine1).size() >= 2;
-    m.push_back(shipTo ? PadString(d.AddrLine1, ' ', 38) +
-                             TrimBlanks(company.get(InvoiceShipToCaption))
-                       : d.AddrLine1);
-    for (int k = 2; k <= 5; ++k) m.push_back(PadString(d.AddrLine(k), ' ', 38) + d.ShipLine(k - 1));
-    m.push_back(ruleOrBlank);
-
-    m.push_back("Date: " + TrimBlanks(d.DocDate));
-    m.push_back("Invoice Number: " + TrimBlanks(d.DocNumber));
-    m.push_back("Account Number: " + TrimBlanks(d.AccountNo));
-    m.push_back("Payment Terms: " + d.Terms);
-    m.push_back("Reference: " + d.Reference);
-    m.push_back(ruleOrBlank);
+    AppendMailHead(m, doc, company, {"CREDIT", "** DUPLICATE INVOICE **"}, "INVOICE",
+                   company.get(InvoiceShipToCaption), "Invoice Number: ", "Account Number: ");
 
     if (d.Kind == "D") {
         m.push_back("Deposit on Account");
@@ -140,37 +98,22 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
             if (!TrimBlanks(doc.DocumentLines[i]).empty()) last = i;
         for (int i = 1; i <= last; ++i) m.push_back(doc.DocumentLines[i]);
     } else {
-        m.push_back(Cut(TrimBlanks(company.get(CodeHeading)), 10) + ' ' +
-                    Cut(TrimBlanks(company.get(QuantityHeading)), 10) + ' ' +
-                    Cut(TrimBlanks(company.get(DescriptionHeading)), 32) + ' ' +
-                    Cut(TrimBlanks(company.get(UnitCostHeading)), 11) + " T " +
-                    RightJustify(Cut(TrimBlanks(company.get(ExtensionHeading)), 12), ' ', 12));
-        m.push_back(
-            "---------- ---------- -------------------------------- ----------- - ------------");
-        for (int i = 1; i <= DocumentLineCount; ++i)
-            if (IsShownLine(doc.DocumentLines[i])) m.push_back(LineForMail(doc.DocumentLines[i]));
+        AppendMailTable(m, doc, company, true, company.get(ExtensionHeading));
     }
-    m.push_back(ruleOrBlank);
+    m.push_back(r.ruleOrBlank);
 
-    m.push_back("Total: " + TrimBlanks(d.NetAmount));
-    const std::optional<Decimal> tax = Decimal::Parse(StripCommas(d.TaxAmount));
-    if (!TrimBlanks(company.get(TaxHeading)).empty() || !tax || !tax->isZero())
-        m.push_back(company.get(TaxHeading) + " " + TrimBlanks(d.TaxAmount));
+    AppendMailTotalAndTax(m, doc, company);
     m.push_back("Grand Total: " + TrimBlanks(d.TotalAmount));
     m.push_back("Paid Amount: " + TrimBlanks(d.PaidAmount));
     m.push_back("Balance Due: " + TrimBlanks(d.BalanceDue));
     if (TrimBlanks(d.DatePaid).size() > 7) m.push_back("Paid Date: " + d.DatePaid);
+    AppendMailNotes(m, doc, company);
 
-    if (d.PrintNotes == "Y" && TrimBlanks(d.Notes).size() >= 2) {
-        if (rules) m.push_back(Rule);
-        m.push_back(d.Notes);
-    }
-
-    m.push_back(ruleOrBlank);
+    m.push_back(r.ruleOrBlank);
     const std::array<std::string, 4> captions = AgingBucketCaptions(company);
     std::string heads, amounts;
     for (std::size_t k = 0; k < captions.size(); ++k) {
-        heads += RightJustify(Cut(TrimBlanks(captions[k]), 14), ' ', 15);
+        heads += RightJustify(Columns(PadString(TrimBlanks(captions[k]), ' ', 14), 1, 14), ' ', 15);
         amounts += RightJustify(doc.DocumentAging[k], ' ', 15);
     }
     m.push_back(heads);
@@ -179,45 +122,15 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     return m;
 }
 
-bool AddressMessage(TmsMessage& message, std::string_view customerAddress, const QString& subject) {
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    const std::string address = TrimBlanks(customerAddress);
-    const bool includeWithout = TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) == "Y";
-    if (!includeWithout && address.empty()) return false;
-    const QString own = FromCp1252(TrimBlanks(company.get(Company::EmailAddress)));
-    message.Sender.Address = own;
-    message.SetSubject(subject);
-    message.Recipients.Clear();
-    const QString to = FromCp1252(address);
-    if (to.size() >= 2 && IsUsableAddress(to)) {
-        message.Recipients.Add(to, "");
-    } else {
-        message.SetSubject(BadCustomerAddressSubject);
-        message.Recipients.Add(own, "");
-    }
-    return true;
-}
-
 void EmailInvoiceDocument() {
     const DocumentState& doc = Document();
     const DocumentRecord& d = doc.DocumentRecord;
-    ShellContext& shell = Shell();
-    const CompanyRec& company = shell.companies.CurrentCompany;
-    TmsMessage& message = Mail().msMessage1;
-    if (!AddressMessage(message, d.EMailAddress,
-                        "Invoice - " + FromCp1252(TrimBlanks(d.DocNumber))))
+    const CompanyRec& company = Shell().companies.CurrentCompany;
+    if (!SendDocumentMail(InvoiceEmailLines(doc, company),
+                          "Invoice - " + FromCp1252(TrimBlanks(d.DocNumber)), d.EMailAddress,
+                          BadCustomerAddressSubject))
         return;
-    message.Body.clear();
-    for (const std::string& line : InvoiceEmailLines(doc, company))
-        message.Body.append(FromCp1252(line));
-
-    TmsSMTP& smtp = Mail().msSMTP1;
-    if (!smtp.Connected()) smtp.SetServer(FromCp1252(TrimBlanks(company.get(Company::SmtpHost))));
-    smtp.Send();
-
-    const std::string today =
-        Columns(shell.companies.dateFormat().format(shell.clock.today()), 1, 10);
-    if (!MarkInvoiceOutput(d.DocNumber, today))
+    if (!MarkInvoiceOutput(d.DocNumber, EmailedToday()))
         MessageBox(QString("Invoice %1 was sent, but it could not be marked as e-mailed.")
                        .arg(FromCp1252(TrimBlanks(d.DocNumber))),
                    "E-Mail Invoice", MsgIcon::Information);

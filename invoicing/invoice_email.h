@@ -28,12 +28,6 @@ public:
 // answers false otherwise. Sets OutputMode to "INV".
 bool CheckEmailSetup();
 
-// Addresses the message from the company to a customer under the subject. A customer without
-// an address gets nothing (false) unless the company asks for such mail to come to its own
-// address, as does mail for an address that cannot be used, under the subject "BAD CUSTOMER
-// E-MAIL ADDRESS".
-bool AddressMessage(TmsMessage& message, std::string_view customerAddress, const QString& subject);
-
 // Sends the invoice in the document buffer to the customer's e-mail address and marks the
 // invoice's records printed and e-mailed. A customer without an address gets nothing unless
 // the company asks for such invoices to come to its own address (as does a customer whose

@@ -84,40 +84,22 @@ std::string Justified(Decimal value) {
     return RightJustify(value.format(",0.00"), ' ', 12);
 }
 
-// The records of the file whose key keyNr, trimmed and upper-cased, is `target`, in key
-// order, handed one by one to `take` until it answers false. The walk ends at the first
-// engine failure as at the end of the number; false when a record could not be read.
-template <class Rec>
-bool WalkNumber(const DataFile& file, int keyNr, const std::string& key, const std::string& target,
-                const std::function<bool(int32_t ref, const Rec&)>& take) {
-    int32_t ref = 0;
-    std::string found;
-    bool ok = file.Search(key, ref, keyNr, &found);
-    while (ok && Upper(found) == target) {
-        Rec rec;
-        if (!file.ReadRec(ref, rec.bytes())) return false;
-        if (!take(ref, rec)) return true;
-        ok = file.RetryLocked([&] { NextKey(file.handle(), keyNr, ref, found); });
-    }
-    return true;
-}
-
 // The header records of the invoice number (upper-cased), in key-1 order.
 bool WalkHeaders(const std::string& number,
                  const std::function<bool(int32_t ref, const InvoiceRec&)>& take) {
     InvoiceRec probe;
     if (!probe.set(Invoice::InvNumber, number)) return true;
-    return WalkNumber<InvoiceRec>(InvoiceData(), InvoiceNumberKey,
-                                  BuildInvoiceKey(probe, InvoiceNumberKey), number, take);
+    return WalkKeyRecords<InvoiceRec>(InvoiceData(), InvoiceNumberKey,
+                                      BuildInvoiceKey(probe, InvoiceNumberKey), number, take);
 }
 
 // The line records of the invoice number (upper-cased), in key-2 order.
 void WalkLines(const std::string& number, const std::function<bool(const InvoiceLineRec&)>& take) {
     InvoiceLineRec probe;
     if (!probe.set(InvoiceLine::LineInvNumber, number)) return;
-    WalkNumber<InvoiceLineRec>(InvoiceLineData(), InvoiceLineNumberKey,
-                               BuildInvoiceLineKey(probe, InvoiceLineNumberKey), number,
-                               [&take](int32_t, const InvoiceLineRec& line) { return take(line); });
+    WalkKeyRecords<InvoiceLineRec>(
+        InvoiceLineData(), InvoiceLineNumberKey, BuildInvoiceLineKey(probe, InvoiceLineNumberKey),
+        number, [&take](int32_t, const InvoiceLineRec& line) { return take(line); });
 }
 
 struct HeaderSums {

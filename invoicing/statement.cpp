@@ -7,6 +7,7 @@
 #include "invoicing/add_invoice.h"
 #include "invoicing/aging.h"
 #include "invoicing/document_buffer.h"
+#include "invoicing/document_mail.h"
 #include "invoicing/invoice_email.h"
 #include "invoicing/invoice_files.h"
 #include "invoicing/statement_window.h"
@@ -201,13 +202,6 @@ std::vector<std::string> StatementEmailLines(const StatementData& s) {
 
 void EmailStatement() {
     const StatementData& s = Statements().Loaded;
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    TmsMessage& message = Mail().msMessage1;
-    if (!AddressMessage(message, s.email, "Statement - " + FromCp1252(TrimBlanks(s.number))))
-        return;
-    message.Body.clear();
-    for (const std::string& line : StatementEmailLines(s)) message.Body.append(FromCp1252(line));
-    TmsSMTP& smtp = Mail().msSMTP1;
-    if (!smtp.Connected()) smtp.SetServer(FromCp1252(TrimBlanks(company.get(Company::SmtpHost))));
-    smtp.Send();
+    SendDocumentMail(StatementEmailLines(s), "Statement - " + FromCp1252(TrimBlanks(s.number)),
+                     s.email, BadCustomerAddressSubject);
 }

@@ -1,14 +1,18 @@
 #include "purchasing/purchasing_services.h"
 
+#include "invoicing/po_print.h"
 #include "masters/masters_state.h"
 #include "purchasing/po_browse.h"
 #include "purchasing/po_files.h"
+#include "purchasing/po_output_mark.h"
 
 PurchasingServices::PurchasingServices() {
     VendorNumberInUse = VendorHasPOs;
     RegisterPOFindSource();
+    MarkPurchaseOrderOutput = MarkPOOutput;
 }
 
 PurchasingServices::~PurchasingServices() {
     VendorNumberInUse = nullptr;
+    MarkPurchaseOrderOutput = nullptr;
 }

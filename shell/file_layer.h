@@ -24,6 +24,7 @@
 
 #include "engine/engine.h"
 #include "shell/record_file.h"
+#include "shell/text.h"
 
 // What opening does when the file set does not exist yet (9903, a new company).
 enum class MissingFileSet {
@@ -158,3 +159,23 @@ private:
     bool AskYes(const QString& text) const;
     DataFileDesc d_;
 };
+
+// The records of the file whose key keyNr, trimmed and upper-cased, equals `target` (itself
+// trimmed and upper-cased), from the first key at or after `key`, handed one by one to
+// `take` until it answers false. The walk ends at the first engine failure as at the end of
+// the number; false when a record could not be read.
+template <class Rec>
+bool WalkKeyRecords(const DataFile& file, int keyNr, std::string_view key,
+                    const std::string& target,
+                    const std::function<bool(int32_t ref, const Rec&)>& take) {
+    int32_t ref = 0;
+    std::string found;
+    bool ok = file.Search(key, ref, keyNr, &found);
+    while (ok && KeyText(found, 0) == target) {
+        Rec rec;
+        if (!file.ReadRec(ref, rec.bytes())) return false;
+        if (!take(ref, rec)) return true;
+        ok = file.RetryLocked([&] { NextKey(file.handle(), keyNr, ref, found); });
+    }
+    return true;
+}

@@ -17,19 +17,6 @@
 
 namespace {
 
-QStringList BodyLines(const QJsonObject& message) {
-    QString body = message["body"].toString();
-    body.replace("\r\n", "\n");
-    if (body.endsWith('\n')) body.chop(1);
-    return body.split('\n');
-}
-
-QStringList Recipients(const QJsonObject& message) {
-    QStringList result;
-    for (const QJsonValue& v : message["rcpt_tos"].toArray()) result << v.toString();
-    return result;
-}
-
 class InvoiceEmailTest : public OutputEnv {
 protected:
     InvoiceEmailTest() {

@@ -17,14 +17,6 @@ QStringList Strings(const QJsonValue& array) {
     return result;
 }
 
-// The body as a mail reader decodes it, one entry a line.
-QStringList BodyLines(const QJsonObject& message) {
-    QString body = message["body"].toString();
-    body.replace("\r\n", "\n");
-    if (body.endsWith('\n')) body.chop(1);
-    return body.split('\n');
-}
-
 class SmtpSendTest : public ::testing::Test {
 protected:
     MailStateScope scope;

@@ -1,5 +1,7 @@
 #include "tests/mail/smtp_server.h"
 
+#include <QJsonArray>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -89,4 +91,17 @@ QList<QByteArray> RawLines(const QJsonObject& message) {
     for (QByteArray& line : lines)
         if (line.endsWith('\r')) line.chop(1);
     return lines;
+}
+
+QStringList BodyLines(const QJsonObject& message) {
+    QString body = message["body"].toString();
+    body.replace("\r\n", "\n");
+    if (body.endsWith('\n')) body.chop(1);
+    return body.split('\n');
+}
+
+QStringList Recipients(const QJsonObject& message) {
+    QStringList result;
+    for (const QJsonValue& v : message["rcpt_tos"].toArray()) result << v.toString();
+    return result;
 }

@@ -52,3 +52,8 @@ quint16 ClosedPort();
 
 // The received message's raw content split into its lines (without CR LF).
 QList<QByteArray> RawLines(const QJsonObject& message);
+
+// The body as a mail reader decodes it, one entry a line.
+QStringList BodyLines(const QJsonObject& message);
+// The envelope's recipients.
+QStringList Recipients(const QJsonObject& message);
