@@ -30,6 +30,43 @@ InvoiceOutputState& InvoiceOutput() {
     return InstalledOrBuiltIn<InvoiceOutputState>();
 }
 
+void ShowDocumentInView() {
+    if (!ShowDocumentView) throw std::logic_error("The document view window is missing.");
+    ShowDocumentView();
+}
+
+void PrintFileCopies(std::string_view copiesSetting, const std::function<void()>& print) {
+    Document().OutputMode = OutputFileCopy;
+    const int copies = WholeNumber(copiesSetting).value_or(0);
+    for (int k = 0; k < copies; ++k) print();
+}
+
+Decimal DocumentAmount(std::string_view stored, std::string_view what, std::string_view document,
+                       std::string_view number) {
+    if (const auto value = Decimal::ParseBlankAsZero(StripCommas(stored))) return *value;
+    RaiseError(QString("The %1 of %2 %3 is not a number (\"%4\"), so the %2 cannot be output.")
+                   .arg(FromCp1252(what), FromCp1252(document), FromCp1252(TrimBlanks(number)),
+                        FromCp1252(stored)));
+}
+
+void DocumentAmountsTooLarge(std::string_view document, std::string_view number) {
+    RaiseError(QString("The amounts of %1 %2 are too large to add up.")
+                   .arg(FromCp1252(document), FromCp1252(number)));
+}
+
+void SetMemoDocumentLines(DocumentState& doc, const std::vector<std::string>& lines,
+                          std::size_t minLength) {
+    doc.DocumentLines[1] =
+        PadRightWith(lines.empty() ? std::string() : lines[0], ' ', MemoLineWidth);
+    for (int k = 2; k <= DocumentMemoLines && k <= static_cast<int>(lines.size()); ++k)
+        if (TrimBlanks(lines[k - 1]).size() >= minLength)
+            doc.DocumentLines[k] = PadRightWith(lines[k - 1], ' ', MemoLineWidth);
+}
+
+std::string JustifiedAmount(Decimal value) {
+    return RightJustify(value.format(",0.00"), ' ', 12);
+}
+
 bool OutputGoesToPrinter() {
     return !MainForm || MainForm->PrinDef->isChecked();
 }
@@ -44,8 +81,12 @@ std::string QuantityColumn(std::string_view lineText) {
 }
 
 std::string InvoiceDocumentLine(const InvoiceLineRec& line) {
-    const std::string text = line.get(InvoiceLine::LineText);
-    std::string out = PadRightWith(TrimBlanks(line.get(InvoiceLine::LineProductCode)), ' ', 10);
+    return DocumentLineText(line.get(InvoiceLine::LineProductCode),
+                            line.get(InvoiceLine::LineText));
+}
+
+std::string DocumentLineText(std::string_view code, std::string_view text) {
+    std::string out = PadRightWith(TrimBlanks(code), ' ', 10);
     out += ' ';
     out += QuantityColumn(text);
     out += ' ';
@@ -67,21 +108,15 @@ std::string Upper(std::string_view text) {
 
 // A stored amount as a number; one that is not a number ends the output with its reason.
 Decimal AmountOf(const InvoiceRec& record, Invoice::Number field, const char* what) {
-    const std::string stored = record.get(field);
-    if (const auto value = Decimal::ParseBlankAsZero(StripCommas(stored))) return *value;
-    RaiseError(
-        QString("The %1 of invoice %2 is not a number (\"%3\"), so the invoice cannot "
-                "be output.")
-            .arg(what, FromCp1252(TrimBlanks(record.get(Invoice::InvNumber))), FromCp1252(stored)));
+    return DocumentAmount(record.get(field), what, "invoice", record.get(Invoice::InvNumber));
 }
 
 [[noreturn]] void AmountsTooLarge(const std::string& number) {
-    RaiseError(
-        QString("The amounts of invoice %1 are too large to add up.").arg(FromCp1252(number)));
+    DocumentAmountsTooLarge("invoice", number);
 }
 
 std::string Justified(Decimal value) {
-    return RightJustify(value.format(",0.00"), ' ', 12);
+    return JustifiedAmount(value);
 }
 
 // The header records of the invoice number (upper-cased), in key-1 order.
@@ -163,11 +198,7 @@ void LoadMemo(DocumentState& doc, const std::string& number) {
         MessageBox("Error reading memo data.", ProgramCaption(), MsgIcon::None, MsgButtons::Ok);
         memo.clear();
     }
-    const std::vector<std::string> lines = InvoiceMemoLines(memo);
-    doc.DocumentLines[1] = PadRightWith(lines[0], ' ', InvoiceMemo::LineWidth);
-    for (int k = 2; k <= DocumentMemoLines; ++k)
-        if (!TrimBlanks(lines[k - 1]).empty())
-            doc.DocumentLines[k] = PadRightWith(lines[k - 1], ' ', InvoiceMemo::LineWidth);
+    SetMemoDocumentLines(doc, InvoiceMemoLines(memo), 1);
 }
 
 }  // namespace
@@ -249,8 +280,7 @@ void OutputInvoice() {
     const std::optional<LoadedInvoice> loaded = LoadInvoiceDocument();
     if (!loaded) return;
     if (!InvoiceOutput().InvoiceOutputToPrinter) {
-        if (!ShowDocumentView) throw std::logic_error("The document view window is missing.");
-        ShowDocumentView();
+        ShowDocumentInView();
         return;
     }
 
@@ -273,11 +303,8 @@ void OutputInvoice() {
         doc.OutputMode = OutputPackingSlip;
         PrintInvoiceDocument();
     }
-    if (company.get(Company::PrintInvoiceFileCopies)) {
-        doc.OutputMode = OutputFileCopy;
-        const int copies = WholeNumber(company.get(Company::InvoiceFileCopies)).value_or(0);
-        for (int k = 0; k < copies; ++k) PrintInvoiceDocument();
-    }
+    if (company.get(Company::PrintInvoiceFileCopies))
+        PrintFileCopies(company.get(Company::InvoiceFileCopies), PrintInvoiceDocument);
     if (InvoiceManagerStatusText)
         InvoiceManagerStatusText(
             1,

@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/decimal.h"
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_rec.h"
 #include "masters/party_rec.h"
@@ -20,8 +22,8 @@
 // showing of the window, and the flags it sets around an output. The application uses the
 // one built in; a test installs a fresh one with InvoiceOutputStateScope.
 struct InvoiceOutputState {
-    uint32_t InvoiceKeyNumber = 3;      // the index the list runs on, 1..6
-    std::string InvoiceFilterCustomer;  // the customer number the filter admits
+    uint32_t InvoiceKeyNumber = 3;       // the index the list runs on, 1..6
+    std::string InvoiceFilterCustomer;   // the customer number the filter admits
     std::string InvoiceOutputNumber;     // the invoice to output
     uint8_t InvoiceOutputToPrinter = 0;  // set: print or e-mail; clear: view
     uint8_t InvoiceBatchRunning = 0;     // set while a batch print runs
@@ -57,6 +59,30 @@ bool OutputGoesToPrinter();
 // The 81-character document line of a line record: code, quantity with the decimals typed,
 // description, unit price, tax flag and extension in their columns.
 std::string InvoiceDocumentLine(const InvoiceLineRec& line);
+
+// The same line from a line record's product code and line text, whichever file it is from.
+std::string DocumentLineText(std::string_view code, std::string_view lineText);
+
+// What the loaders and their dispatch share.
+struct DocumentState;
+// Shows the view window on the buffer; the window must have plugged itself in.
+void ShowDocumentInView();
+// Prints the file copies the company's setting asks for (none when it is 0 or not a
+// number), each as "FCP".
+void PrintFileCopies(std::string_view copiesSetting, const std::function<void()>& print);
+// A stored amount (commas allowed, blank is 0) as a number; one that is not a number raises
+// an error naming the document ("invoice", "purchase order"), its number and the field.
+Decimal DocumentAmount(std::string_view stored, std::string_view what, std::string_view document,
+                       std::string_view number);
+// Raises the error of sums that overflow.
+[[noreturn]] void DocumentAmountsTooLarge(std::string_view document, std::string_view number);
+// Memo lines into the buffer: line 1 always, lines 2..25 only when their trimmed text has at
+// least minLength characters; each padded to the memo width.
+inline constexpr std::size_t MemoLineWidth = 74;
+void SetMemoDocumentLines(DocumentState& doc, const std::vector<std::string>& lines,
+                          std::size_t minLength);
+// An amount as ",0.00" right-justified to 12 (wider amounts are kept whole).
+std::string JustifiedAmount(Decimal value);
 
 // The quantity column: characters 1-10 of the line text with thousands separators and the
 // decimals typed, right-justified in 10; 10 blanks when empty. A quantity whose separators
