@@ -150,7 +150,8 @@ public:
         if (std::any_of(old_.lines.begin(), old_.lines.end(), [](const StoredPOLine& l) {
                 return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
             }))
-            throw PlanRefusal{"This PO has partial receivers. Unable to edit.", "Partial Receivers"};
+            throw PlanRefusal{"This PO has partial receivers. Unable to edit.",
+                              "Partial Receivers"};
         if (old_.lines.size() > static_cast<std::size_t>(EntryGridRows))
             throw PlanRefusal{QString("This PO has %1 lines on file, more than the %2 a PO can "
                                       "hold; it cannot be changed here.")
@@ -245,8 +246,8 @@ private:
 
 POChangePlan PlanPOChange(const POUnderEdit& old, const POEntry& entry) {
     POChangePlan plan;
-    RunPlanning([&] { plan.change = ChangePlanner(old, entry).Plan(); }, plan.refusal,
-                plan.caption, EditCaption);
+    RunPlanning([&] { plan.change = ChangePlanner(old, entry).Plan(); }, plan.refusal, plan.caption,
+                EditCaption);
     return plan;
 }
 
@@ -333,9 +334,10 @@ bool DeletePO(POManagerView& view) {
                    "Delete PO#: " + number))
         return false;
     if (TrimBlanks(header.get(PO::POReceivedDate)).size() > 5)
-        MessageBox("This PO has been fully received. If you delete this PO all receiving "
-                   "information will also be removed.",
-                   "Warning", MsgIcon::Warning);
+        MessageBox(
+            "This PO has been fully received. If you delete this PO all receiving "
+            "information will also be removed.",
+            "Warning", MsgIcon::Warning);
     if (!Confirmed("Are you sure you want to delete this record?", caption)) return false;
 
     const PODeletionPlan plan = PlanPODeletion(ref, header);

@@ -71,8 +71,8 @@ struct POUnderEdit {
 struct POLineWrite {
     enum class Action { Rewrite, Delete, Add };
     Action action = Action::Rewrite;
-    int32_t ref = 0;    // Rewrite and Delete
-    POLineRec record;   // Rewrite and Add: the line as it will be written
+    int32_t ref = 0;   // Rewrite and Delete
+    POLineRec record;  // Rewrite and Add: the line as it will be written
 };
 
 struct POChange {

@@ -26,8 +26,7 @@ POEntryDates FillPOHeaderFromEntry(PORec& h, const POEntry& e) {
     POEntryDates dates;
     const std::array<fields::Text<PORec>, 4> shipTo{PO::POShipTo1, PO::POShipTo2, PO::POShipTo3,
                                                     PO::POShipTo4};
-    for (std::size_t k = 0; k < shipTo.size(); ++k)
-        h.set(shipTo[k], e.shipTo[k]);
+    for (std::size_t k = 0; k < shipTo.size(); ++k) h.set(shipTo[k], e.shipTo[k]);
     SetOrRefuse(h, PO::PONumber, UpperAscii(TrimBlanks(e.number)), "The PO number");
     h.set(PO::PODate, e.date);
     if (e.markReceived) {
@@ -148,11 +147,10 @@ private:
         const StepFile open(file);
         VendorRec probe;
         const std::string number = TrimBlanks(e_.vendorNumber);
-        const int32_t ref =
-            open.ok() && probe.set(Vendor::Number, number)
-                ? file.Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey),
-                            p_.vendor.bytes())
-                : 0;
+        const int32_t ref = open.ok() && probe.set(Vendor::Number, number)
+                                ? file.Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey),
+                                            p_.vendor.bytes())
+                                : 0;
         if (ref == 0)
             throw PlanRefusal{QString("Vendor %1 is not on file. Please pick the vendor again.")
                                   .arg(FromCp1252(number)),

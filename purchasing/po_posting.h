@@ -30,9 +30,9 @@ struct VendorLabelRow {
 // Everything the posting of a new order writes, in the order it writes it.
 struct POPosting {
     PORec header;
-    std::vector<POLineRec> lines;     // one per posted row
-    std::vector<StockChange> stock;   // only for an order marked received
-    VendorRec vendor;                 // the order's vendor, for VendorBuf
+    std::vector<POLineRec> lines;    // one per posted row
+    std::vector<StockChange> stock;  // only for an order marked received
+    VendorRec vendor;                // the order's vendor, for VendorBuf
     std::optional<VendorLabelRow> labelRow;
     std::optional<std::string> nextPONumber;  // nothing: left as it is
     std::string lastPONumber;
