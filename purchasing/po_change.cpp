@@ -219,20 +219,9 @@ private:
 
     void PlanMemo() {
         if (!memo_) return;
-        POMemoRec memo;
-        SetOrRefuse(memo, POMemo::MemoPONumber, e_.number, "The PO number");
-        SetPOMemoLines(memo, e_.memoLines);
         c_.memoRef = POMemoRefOf(old_.header.get(PO::PONumber));
-        // The memo key is unique: a renumbered order must not take another order's memo.
-        POMemoRec onFile;
-        const int32_t other = POMemoData().Find(
-            POMemoNumberKey, BuildPOMemoKey(memo, POMemoNumberKey), onFile.bytes());
-        if (other != 0 && other != c_.memoRef)
-            throw PlanRefusal{QString("A memo for PO number %1 is already on file. Please use "
-                                      "another PO number.")
-                                  .arg(FromCp1252(TrimBlanks(e_.number))),
-                              "Duplicate Memo"};
-        c_.memo = memo;
+        // A renumbered order must not take another order's memo.
+        c_.memo = POMemoFromEntry(e_, c_.memoRef);
     }
 
     const POUnderEdit& old_;

@@ -93,6 +93,21 @@ void FillPOLineFromRow(POLineRec& line, const POEntry& e, int rowNr, const Entry
     }
 }
 
+POMemoRec POMemoFromEntry(const POEntry& e, int32_t own) {
+    POMemoRec memo;
+    SetOrRefuse(memo, POMemo::MemoPONumber, e.number, "The PO number");
+    SetPOMemoLines(memo, e.memoLines);
+    POMemoRec onFile;
+    const int32_t ref =
+        POMemoData().Find(POMemoNumberKey, BuildPOMemoKey(memo, POMemoNumberKey), onFile.bytes());
+    if (ref != 0 && ref != own)
+        throw PlanRefusal{
+            QString("A memo for PO number %1 is already on file. Please use another PO number.")
+                .arg(FromCp1252(TrimBlanks(e.number))),
+            "Duplicate Memo"};
+    return memo;
+}
+
 namespace {
 
 class Planner {
@@ -174,17 +189,7 @@ private:
     // order and its lines were written.
     void PlanMemo() {
         if (!e_.memo) return;
-        POMemoRec memo;
-        SetOrRefuse(memo, POMemo::MemoPONumber, e_.number, "The PO number");
-        SetPOMemoLines(memo, e_.memoLines);
-        POMemoRec onFile;
-        if (POMemoData().Find(POMemoNumberKey, BuildPOMemoKey(memo, POMemoNumberKey),
-                              onFile.bytes()) != 0)
-            throw PlanRefusal{QString("A memo for PO number %1 is already on file. Please use "
-                                      "another PO number.")
-                                  .arg(FromCp1252(TrimBlanks(e_.number))),
-                              "Duplicate Memo"};
-        p_.memo = memo;
+        p_.memo = POMemoFromEntry(e_, 0);
     }
 
     const POEntry& e_;

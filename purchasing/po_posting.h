@@ -70,3 +70,7 @@ POEntryDates FillPOHeaderFromEntry(PORec& header, const POEntry& entry);
 void FillPOLineFromRow(POLineRec& line, const POEntry& entry, int rowNr, const EntryRow& row,
                        std::string_view companyNumber, std::string_view ymd,
                        std::string_view received);
+
+// The memo record of a memo order: the entry's number and its memo lines. The memo key is
+// unique: a number whose memo is on file, other than the record `own` (0: none), refuses.
+POMemoRec POMemoFromEntry(const POEntry& entry, int32_t own);
