@@ -8,15 +8,15 @@
 #include "shell/text.h"
 
 FontSpec CompanyFont(const CompanyRec& company, const Company::Font& font) {
-    FontSpec spec;
+    FontSpec chosen;
     const QString name = FromCp1252(TrimBlanks(company.get(font.name)));
-    if (!name.isEmpty()) spec.name = name;
+    if (!name.isEmpty()) chosen.name = name;
     const int size = company.get(font.size);
     // A damaged size would print nothing readable; the default size stands in for it.
-    if (size >= 1 && size <= 96) spec.size = size;
-    spec.color = company.get(font.colour);
-    spec.style = company.get(font.style);
-    return spec;
+    if (size >= 1 && size <= 96) chosen.size = size;
+    chosen.color = company.get(font.colour);
+    chosen.style = company.get(font.style);
+    return chosen;
 }
 
 DocumentLayout DocumentLayout::Of(const CompanyRec& c) {

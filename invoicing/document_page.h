@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "shell/company_rec.h"
 
 class PrintCanvas;

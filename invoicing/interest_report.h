@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 
 class PrintCanvas;
 

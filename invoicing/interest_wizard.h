@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "invoicing/interest.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/form.h"
 #include "shell/commands.h"
 

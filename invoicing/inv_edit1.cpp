@@ -56,10 +56,10 @@ int OrderIndexOfKey(uint32_t keyNr) {
 
 // A font the company chose, with its colour.
 void ApplyCompanyFont(QWidget& widget, const Company::Font& field) {
-    const FontSpec spec = CompanyFont(Shell().companies.CurrentCompany, field);
-    widget.setFont(ToQFont(spec));
+    const FontSpec chosen = CompanyFont(Shell().companies.CurrentCompany, field);
+    widget.setFont(ToQFont(chosen));
     QPalette pal = widget.palette();
-    const int32_t c = spec.color;  // 0x00BBGGRR
+    const int32_t c = chosen.color;  // 0x00BBGGRR
     pal.setColor(QPalette::WindowText, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
     widget.setPalette(pal);
 }

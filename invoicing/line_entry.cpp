@@ -29,7 +29,7 @@
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
 #include "platform/string_grid.h"

@@ -100,42 +100,42 @@ FontDialog::FontDialog(QWidget* parent) : Form(parent) {
         connect(box, &QCheckBox::toggled, this, [this] { UpdateSample(); });
 }
 
-void FontDialog::SetSpec(const FontSpec& spec) {
-    FontName->setCurrentFont(QFont(spec.name));
+void FontDialog::SetSpec(const FontSpec& chosen) {
+    FontName->setCurrentFont(QFont(chosen.name));
     // The stored name is kept even when the desktop shows another family for it.
-    FontName->setEditText(spec.name);
-    FontSize->setValue(spec.size > 0 ? spec.size : 10);
-    int colorIndex = FontColor->findData(spec.color);
+    FontName->setEditText(chosen.name);
+    FontSize->setValue(chosen.size > 0 ? chosen.size : 10);
+    int colorIndex = FontColor->findData(chosen.color);
     if (colorIndex < 0) {
         // A colour outside the list is kept as it is, as a custom entry.
-        FontColor->addItem("Custom", spec.color);
+        FontColor->addItem("Custom", chosen.color);
         colorIndex = FontColor->count() - 1;
     }
     FontColor->setCurrentIndex(colorIndex);
-    Bold->setChecked(spec.style & FontStyle::Bold);
-    Italic->setChecked(spec.style & FontStyle::Italic);
-    Underline->setChecked(spec.style & FontStyle::Underline);
-    StrikeOut->setChecked(spec.style & FontStyle::StrikeOut);
+    Bold->setChecked(chosen.style & FontStyle::Bold);
+    Italic->setChecked(chosen.style & FontStyle::Italic);
+    Underline->setChecked(chosen.style & FontStyle::Underline);
+    StrikeOut->setChecked(chosen.style & FontStyle::StrikeOut);
     UpdateSample();
 }
 
 FontSpec FontDialog::Spec() const {
-    FontSpec spec;
-    spec.name = FontName->currentText();
-    spec.size = FontSize->value();
-    spec.color = FontColor->currentData().toInt();
-    spec.style = static_cast<uint8_t>((Bold->isChecked() ? FontStyle::Bold : 0) |
+    FontSpec chosen;
+    chosen.name = FontName->currentText();
+    chosen.size = FontSize->value();
+    chosen.color = FontColor->currentData().toInt();
+    chosen.style = static_cast<uint8_t>((Bold->isChecked() ? FontStyle::Bold : 0) |
                                       (Italic->isChecked() ? FontStyle::Italic : 0) |
                                       (Underline->isChecked() ? FontStyle::Underline : 0) |
                                       (StrikeOut->isChecked() ? FontStyle::StrikeOut : 0));
-    return spec;
+    return chosen;
 }
 
 void FontDialog::UpdateSample() {
-    const FontSpec spec = Spec();
-    Sample->setFont(ToQFont(spec));
+    const FontSpec chosen = Spec();
+    Sample->setFont(ToQFont(chosen));
     QPalette palette = Sample->palette();
-    palette.setColor(QPalette::WindowText, ColorFromRef(spec.color));
+    palette.setColor(QPalette::WindowText, ColorFromRef(chosen.color));
     Sample->setPalette(palette);
 }
 

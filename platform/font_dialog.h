@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/form.h"
 
 class QCheckBox;
@@ -19,7 +19,7 @@ class FontDialog : public Form {
 public:
     explicit FontDialog(QWidget* parent = nullptr);
 
-    void SetSpec(const FontSpec& spec);
+    void SetSpec(const FontSpec& chosen);
     FontSpec Spec() const;
 
     QFontComboBox* FontName;

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 
 class QPainter;
 class QPaintDevice;

@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/form.h"
 #include "platform/message_host.h"
 

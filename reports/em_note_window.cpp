@@ -15,7 +15,7 @@
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/help.h"
 #include "platform/long_run.h"
 #include "platform/scope_guard.h"

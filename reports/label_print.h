@@ -12,7 +12,7 @@
 
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "reports/label_layout.h"
 #include "reports/label_queue.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/form.h"
 #include "reports/label_layout.h"
 #include "reports/label_print.h"

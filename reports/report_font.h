@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "engine/record_fields.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "shell/data_folder.h"
 
 inline constexpr std::string_view ReportFontFileName = "RptFont.Dat";

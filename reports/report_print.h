@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "reports/report_grid.h"
 #include "reports/report_text.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/form.h"
 #include "reports/report_grid.h"
 

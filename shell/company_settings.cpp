@@ -17,7 +17,7 @@
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
 #include "platform/font_dialog.h"
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 #include "platform/message_host.h"
 #include "platform/text_guard.h"
 #include "shell/app_context.h"
@@ -325,12 +325,12 @@ private:
     int loaded_ = -1;
 };
 
-QString FontDescription(const FontSpec& spec) {
-    QString text = QString("%1, %2 pt").arg(spec.name).arg(spec.size);
-    if (spec.style & FontStyle::Bold) text += ", bold";
-    if (spec.style & FontStyle::Italic) text += ", italic";
-    if (spec.style & FontStyle::Underline) text += ", underlined";
-    if (spec.style & FontStyle::StrikeOut) text += ", struck out";
+QString FontDescription(const FontSpec& chosen) {
+    QString text = QString("%1, %2 pt").arg(chosen.name).arg(chosen.size);
+    if (chosen.style & FontStyle::Bold) text += ", bold";
+    if (chosen.style & FontStyle::Italic) text += ", italic";
+    if (chosen.style & FontStyle::Underline) text += ", underlined";
+    if (chosen.style & FontStyle::StrikeOut) text += ", struck out";
     return text;
 }
 
@@ -363,16 +363,16 @@ public:
     }
 
 private:
-    void Show(const FontSpec& spec) {
-        spec_ = spec;
-        FontSpec sample = spec;
+    void Show(const FontSpec& chosen) {
+        spec_ = chosen;
+        FontSpec sample = chosen;
         // A damaged size would make an unreadable sample; the stored value is kept.
         if (sample.size < 1 || sample.size > 96) sample.size = 10;
         sample_->setFont(ToQFont(sample));
         QPalette palette = sample_->palette();
-        palette.setColor(QPalette::WindowText, ColorFromRef(spec.color));
+        palette.setColor(QPalette::WindowText, ColorFromRef(chosen.color));
         sample_->setPalette(palette);
-        sample_->setText(FontDescription(spec));
+        sample_->setText(FontDescription(chosen));
     }
     QLabel* sample_;
     Company::Font font_;

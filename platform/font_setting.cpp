@@ -1,4 +1,4 @@
-#include "platform/font_spec.h"
+#include "platform/font_setting.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -35,24 +35,24 @@ int32_t ColorToRef(const QColor& color) {
                                 (static_cast<uint32_t>(rgb.blue()) << 16));
 }
 
-QFont ToQFont(const FontSpec& spec) {
-    QFont font(spec.name);
-    font.setPointSize(spec.size > 0 ? spec.size : 10);
-    font.setBold(spec.style & FontStyle::Bold);
-    font.setItalic(spec.style & FontStyle::Italic);
-    font.setUnderline(spec.style & FontStyle::Underline);
-    font.setStrikeOut(spec.style & FontStyle::StrikeOut);
+QFont ToQFont(const FontSpec& chosen) {
+    QFont font(chosen.name);
+    font.setPointSize(chosen.size > 0 ? chosen.size : 10);
+    font.setBold(chosen.style & FontStyle::Bold);
+    font.setItalic(chosen.style & FontStyle::Italic);
+    font.setUnderline(chosen.style & FontStyle::Underline);
+    font.setStrikeOut(chosen.style & FontStyle::StrikeOut);
     return font;
 }
 
 FontSpec FontSpecOf(const QFont& font, const QColor& color) {
-    FontSpec spec;
-    spec.name = font.family();
-    spec.size = font.pointSize() > 0 ? font.pointSize() : 10;
-    spec.color = ColorToRef(color);
-    spec.style = static_cast<uint8_t>((font.bold() ? FontStyle::Bold : 0) |
+    FontSpec chosen;
+    chosen.name = font.family();
+    chosen.size = font.pointSize() > 0 ? font.pointSize() : 10;
+    chosen.color = ColorToRef(color);
+    chosen.style = static_cast<uint8_t>((font.bold() ? FontStyle::Bold : 0) |
                                       (font.italic() ? FontStyle::Italic : 0) |
                                       (font.underline() ? FontStyle::Underline : 0) |
                                       (font.strikeOut() ? FontStyle::StrikeOut : 0));
-    return spec;
+    return chosen;
 }

@@ -27,5 +27,5 @@ struct FontSpec {
 QColor ColorFromRef(int32_t ref);
 int32_t ColorToRef(const QColor& color);
 
-QFont ToQFont(const FontSpec& spec);
+QFont ToQFont(const FontSpec& chosen);
 FontSpec FontSpecOf(const QFont& font, const QColor& color);
