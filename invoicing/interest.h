@@ -20,6 +20,7 @@
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_posting.h"
 #include "invoicing/invoice_rec.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/party_rec.h"
 
 // Which aging buckets count as overdue: periods 1 to 3, 2 and 3, or 3 alone.
@@ -96,10 +97,8 @@ struct InterestPlan {
     InterestInvoiceData data;
 };
 
-struct InterestPlanResult {
+struct InterestPlanResult : PlanRefusalText {
     std::optional<InterestPlan> plan;
-    QString refusal;  // why there is none
-    QString caption;
 };
 
 // The finance-charge invoice number of a running number: the number followed by "I".

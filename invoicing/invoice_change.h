@@ -14,6 +14,7 @@
 
 #include "invoicing/add_invoice.h"
 #include "invoicing/invoice_posting.h"
+#include "invoicing/plan_refusal.h"
 #include "invoicing/posting_steps.h"
 
 // One line record of an invoice as stored.
@@ -55,10 +56,8 @@ struct InvoiceDeletion {
     int32_t memoRef = 0;           // the memo record; 0 when none is on file
 };
 
-struct DeletionPlan {
+struct DeletionPlan : PlanRefusalText {
     std::optional<InvoiceDeletion> deletion;
-    QString refusal;
-    QString caption;
 };
 
 // Computes the deletion of the header record at headerRef, reading its lines, products,
@@ -99,10 +98,8 @@ struct InvoiceChange {
     int32_t memoRef = 0;  // the memo record rewritten; 0: the memo is added
 };
 
-struct ChangePlan {
+struct ChangePlan : PlanRefusalText {
     std::optional<InvoiceChange> change;
-    QString refusal;
-    QString caption;
 };
 
 // Computes the change of the invoice under edit to what the entry dialog holds.

@@ -17,6 +17,7 @@
 #include "invoicing/invoice_line_rec.h"
 #include "invoicing/invoice_memo_rec.h"
 #include "invoicing/invoice_rec.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
 #include "shell/dates.h"
@@ -64,11 +65,8 @@ struct InvoicePosting {
     bool print = false;
 };
 
-struct PostingPlan {
+struct PostingPlan : PlanRefusalText {
     std::optional<InvoicePosting> posting;
-    // Why there is none: the message and its caption.
-    QString refusal;
-    QString caption;
 };
 
 // Computes the posting of a new invoice for the current company (Shell()), reading its

@@ -39,6 +39,13 @@ AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company);
 // The current company as the company file holds it; a refusal when it cannot be read.
 CompanyRec StoredCompanyOrRefuse(const ShellContext& shell);
 
+// Why a plan was refused: the message and its caption; both empty when it went through.
+// Every posting's plan result carries it beside its computed writes.
+struct PlanRefusalText {
+    QString refusal;
+    QString caption;
+};
+
 // Runs the planning; when it is refused, the refusal's text and caption (the topic's when it
 // names none) go to the caller's result. True when the plan went through.
 template <class Planning>

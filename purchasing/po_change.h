@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "invoicing/plan_refusal.h"
 #include "purchasing/add_po.h"
 #include "purchasing/po_posting.h"
 
@@ -44,10 +45,8 @@ struct PODeletion {
     int32_t memoRef = 0;  // the memo record; 0 when none is on file
 };
 
-struct PODeletionPlan {
+struct PODeletionPlan : PlanRefusalText {
     std::optional<PODeletion> deletion;
-    QString refusal;
-    QString caption;
 };
 
 // Computes the deletion of the order header at headerRef, reading its lines, products and
@@ -86,10 +85,8 @@ struct POChange {
     std::string number;   // as typed, for the status text
 };
 
-struct POChangePlan {
+struct POChangePlan : PlanRefusalText {
     std::optional<POChange> change;
-    QString refusal;
-    QString caption;
 };
 
 // Computes the change of the order under edit to what the entry dialog holds.

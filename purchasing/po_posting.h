@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "invoicing/invoice_posting.h"
+#include "invoicing/plan_refusal.h"
 #include "masters/party_rec.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/po_line_rec.h"
@@ -42,11 +43,8 @@ struct POPosting {
     bool print = false;
 };
 
-struct POPostingPlan {
+struct POPostingPlan : PlanRefusalText {
     std::optional<POPosting> posting;
-    // Why there is none: the message and its caption.
-    QString refusal;
-    QString caption;
 };
 
 // Computes the posting of a new order for the current company (Shell()), reading its company
