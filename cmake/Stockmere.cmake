@@ -1,11 +1,19 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# stockmere_library(NAME [QT] DEPS ...): one static library from every .cpp in the folder.
+# stockmere_library(NAME [QT] DEPS ...): one static library from every .cpp in the folder and
+# its job subfolders (invoicing/posting/, reports/labels/, ...). A subfolder with a
+# CMakeLists.txt of its own is a library of its own and is left out.
 function(stockmere_library name)
   cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB_RECURSE own_libs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(lib ${own_libs})
+    get_filename_component(lib_dir ${lib} DIRECTORY)
+    list(FILTER srcs EXCLUDE REGEX "^${lib_dir}/")
+    list(FILTER hdrs EXCLUDE REGEX "^${lib_dir}/")
+  endforeach()
   set(scope PUBLIC)
   if(srcs)
     add_library(${name} STATIC ${srcs} ${hdrs})
