@@ -1,7 +1,7 @@
 #include "invoicing/invoicing_services.h"
 
-#include "invoicing/invoice_browse.h"
-#include "invoicing/invoice_files.h"
+#include "invoicing/manager/invoice_browse.h"
+#include "invoicing/records/invoice_files.h"
 #include "masters/masters_state.h"
 
 InvoicingServices::InvoicingServices() {

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "engine/engine.h"
-#include "invoicing/invoice_line_rec.h"
-#include "invoicing/invoice_memo_rec.h"
-#include "invoicing/invoice_rec.h"
+#include "invoicing/records/invoice_line_rec.h"
+#include "invoicing/records/invoice_memo_rec.h"
+#include "invoicing/records/invoice_rec.h"
 #include "shell/unit_state.h"
 
 struct InvoicingState {

@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "engine/browse/browser.h"
-#include "invoicing/add_invoice.h"
-#include "invoicing/posting_steps.h"
-#include "invoicing/ship_to.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/posting/posting_steps.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "masters/masters_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"

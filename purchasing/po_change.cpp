@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/browse/browser.h"
-#include "invoicing/posting_steps.h"
+#include "invoicing/posting/posting_steps.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"

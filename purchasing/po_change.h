@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "invoicing/plan_refusal.h"
+#include "invoicing/posting/plan_refusal.h"
 #include "purchasing/add_po.h"
 #include "purchasing/po_posting.h"
 

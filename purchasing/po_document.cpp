@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "engine/decimal.h"
-#include "invoicing/document_buffer.h"
-#include "invoicing/invoice_output.h"
-#include "invoicing/po_email.h"
-#include "invoicing/po_print.h"
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/invoice_output.h"
+#include "invoicing/documents/po_email.h"
+#include "invoicing/documents/po_print.h"
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/application.h"

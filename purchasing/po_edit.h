@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "invoicing/line_entry.h"
+#include "invoicing/entry/line_entry.h"
 #include "platform/instance_scope.h"
 
 class QToolButton;

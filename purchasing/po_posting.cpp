@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "invoicing/posting_steps.h"
+#include "invoicing/posting/posting_steps.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "purchasing/po_memo_file.h"

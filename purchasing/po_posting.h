@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "invoicing/invoice_posting.h"
-#include "invoicing/plan_refusal.h"
+#include "invoicing/posting/invoice_posting.h"
+#include "invoicing/posting/plan_refusal.h"
 #include "masters/party_rec.h"
 #include "purchasing/po_edit.h"
 #include "purchasing/po_line_rec.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "invoicing/entry_lines.h"
+#include "invoicing/entry/entry_lines.h"
 
 class TPOEdit1;
 

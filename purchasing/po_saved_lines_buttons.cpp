@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <filesystem>
 
-#include "invoicing/invoice_posting.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/string_grid.h"

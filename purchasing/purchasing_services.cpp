@@ -1,6 +1,6 @@
 #include "purchasing/purchasing_services.h"
 
-#include "invoicing/po_print.h"
+#include "invoicing/documents/po_print.h"
 #include "masters/masters_state.h"
 #include "purchasing/po_browse.h"
 #include "purchasing/po_files.h"

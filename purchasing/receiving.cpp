@@ -4,8 +4,8 @@
 #include <map>
 #include <utility>
 
-#include "invoicing/plan_refusal.h"
-#include "invoicing/posting_steps.h"
+#include "invoicing/posting/plan_refusal.h"
+#include "invoicing/posting/posting_steps.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"

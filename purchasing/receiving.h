@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/decimal.h"
-#include "invoicing/invoice_posting.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "platform/message_host.h"
 #include "purchasing/po_line_rec.h"
 #include "purchasing/po_rec.h"

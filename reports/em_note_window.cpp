@@ -10,8 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "invoicing/document_page.h"
-#include "invoicing/invoice_email.h"
+#include "invoicing/documents/document_page.h"
+#include "invoicing/documents/invoice_email.h"
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"

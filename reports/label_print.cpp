@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "invoicing/invoice_posting.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "platform/printer.h"

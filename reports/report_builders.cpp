@@ -6,9 +6,9 @@
 
 #include "engine/decimal.h"
 #include "engine/engine.h"
-#include "invoicing/aging.h"
-#include "invoicing/invoice_files.h"
-#include "invoicing/invoice_line_file.h"
+#include "invoicing/posting/aging.h"
+#include "invoicing/records/invoice_files.h"
+#include "invoicing/records/invoice_line_file.h"
 #include "masters/master_files.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"

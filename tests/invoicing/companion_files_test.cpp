@@ -2,8 +2,8 @@
 #include <QLabel>
 #include <filesystem>
 
-#include "invoicing/invoice_line_file.h"
-#include "invoicing/invoice_memo_file.h"
+#include "invoicing/records/invoice_line_file.h"
+#include "invoicing/records/invoice_memo_file.h"
 #include "platform/stat_form.h"
 #include "tests/invoicing/invoicing_env.h"
 

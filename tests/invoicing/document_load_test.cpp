@@ -3,7 +3,7 @@
 // what the buffer keeps from the document before.
 #include <gtest/gtest.h>
 
-#include "invoicing/invoice_memo_file.h"
+#include "invoicing/records/invoice_memo_file.h"
 #include "platform/application.h"
 #include "shell/text.h"
 #include "tests/invoicing/output_env.h"

@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include "invoicing/line_entry.h"
-#include "invoicing/prod_inv.h"
+#include "invoicing/entry/line_entry.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/string_grid.h"

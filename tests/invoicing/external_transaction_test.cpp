@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-#include "invoicing/external_transaction.h"
-#include "invoicing/prod_inv.h"
+#include "invoicing/entry/external_transaction.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
 #include "masters/master_manager.h"
 #include "platform/string_grid.h"
 #include "shell/main_window.h"

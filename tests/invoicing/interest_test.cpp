@@ -1,7 +1,7 @@
 // Finance charges on real company files: which customers the scan lists and what they are
 // charged, the invoices, lines, customers and company a run writes, and the runs that are
 // refused with nothing written.
-#include "invoicing/interest.h"
+#include "invoicing/receivables/interest.h"
 
 #include "tests/invoicing/posting_env.h"
 

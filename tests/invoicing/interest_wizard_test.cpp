@@ -1,7 +1,7 @@
 // The Interest Wizard offscreen through the scripted host, run from the main window's
 // command: what a showing starts from, the flat-fee checks, the scan into the grid, the
 // generation and its report, and the printed report's pages.
-#include "invoicing/interest_wizard.h"
+#include "invoicing/receivables/interest_wizard.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "invoicing/interest_report.h"
+#include "invoicing/receivables/interest_report.h"
 #include "platform/mask_edit.h"
 #include "platform/printer.h"
 #include "platform/string_grid.h"

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 
 #include "engine/browse/browser.h"
-#include "invoicing/invoice_browse.h"
+#include "invoicing/manager/invoice_browse.h"
 #include "invoicing/invoicing_services.h"
 #include "platform/list_view.h"
 #include "shell/find_box.h"

@@ -10,10 +10,10 @@
 #include <QRadioButton>
 
 #include "engine/browse/browser.h"
-#include "invoicing/invoice_browse.h"
-#include "invoicing/invoice_change.h"
-#include "invoicing/prod_inv.h"
-#include "invoicing/ship_to.h"
+#include "invoicing/manager/invoice_browse.h"
+#include "invoicing/posting/invoice_change.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"

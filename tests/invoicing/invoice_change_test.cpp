@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "invoicing/invoice_change.h"
-#include "invoicing/invoice_files.h"
+#include "invoicing/posting/invoice_change.h"
+#include "invoicing/records/invoice_files.h"
 #include "platform/application.h"
 #include "shell/text.h"
 #include "tests/invoicing/posting_env.h"

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QRadioButton>
 
-#include "invoicing/invoice_email.h"
+#include "invoicing/documents/invoice_email.h"
 #include "mail/mail_errors.h"
 #include "platform/cp1252.h"
 #include "shell/main_window.h"

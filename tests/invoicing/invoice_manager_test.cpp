@@ -1,7 +1,7 @@
 // The Invoice Manager offscreen through the scripted host, on real invoice files: the list's
 // rows, orders and filter, the output commands (view, print, batch print) with their flags,
 // the customer data window and the batch dialog.
-#include "invoicing/inv_edit1.h"
+#include "invoicing/manager/invoice_manager_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,11 +12,11 @@
 #include <fstream>
 
 #include "engine/browse/browser.h"
-#include "invoicing/inv_batch.h"
-#include "invoicing/invoice_manager.h"
-#include "invoicing/prod_inv.h"
-#include "invoicing/qview.h"
-#include "invoicing/rtedit.h"
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/manager/invoice_manager.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/manager/customer_data_view.h"
+#include "invoicing/documents/document_view_window.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "shell/commands.h"

@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QRadioButton>
 
-#include "invoicing/document_page.h"
-#include "invoicing/invoice_print.h"
+#include "invoicing/documents/document_page.h"
+#include "invoicing/documents/invoice_print.h"
 #include "platform/application.h"
 #include "shell/main_window.h"
 #include "shell/text.h"

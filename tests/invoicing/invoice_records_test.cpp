@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "invoicing/invoice_files.h"
-#include "invoicing/invoice_line_file.h"
-#include "invoicing/invoice_memo_file.h"
+#include "invoicing/records/invoice_files.h"
+#include "invoicing/records/invoice_line_file.h"
+#include "invoicing/records/invoice_memo_file.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "invoicing/document_buffer.h"
-#include "invoicing/invoice_output.h"
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/invoice_output.h"
 #include "mail/mail_state.h"
 #include "platform/printer.h"
 #include "tests/invoicing/posting_env.h"

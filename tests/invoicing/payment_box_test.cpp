@@ -1,7 +1,7 @@
 // The Payment Wizard offscreen through the scripted host: choosing the customer through the
 // Customer Manager, moving items, the paid amount, partial payments and deposits through the
 // amount dialog, the calendar, and posting from the window to the files.
-#include "invoicing/payment_box.h"
+#include "invoicing/receivables/payment_wizard.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -10,7 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "invoicing/ppmt_dialog.h"
+#include "invoicing/receivables/partial_payment_dialog.h"
 #include "masters/master_manager.h"
 #include "platform/mask_edit.h"
 #include "shell/cal_form.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "invoicing/payment.h"
+#include "invoicing/receivables/payment.h"
 #include "tests/invoicing/posting_env.h"
 
 struct NewInvoice {

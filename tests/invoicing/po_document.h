@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "invoicing/document_buffer.h"
+#include "invoicing/documents/document_buffer.h"
 #include "shell/text.h"
 
 // A document line in the buffer's columns: code, quantity, description, unit price, tax

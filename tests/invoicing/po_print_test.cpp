@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "invoicing/document_buffer.h"
-#include "invoicing/document_page.h"
-#include "invoicing/po_print.h"
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/document_page.h"
+#include "invoicing/documents/po_print.h"
 #include "platform/printer.h"
 #include "shell/text.h"
 #include "tests/invoicing/po_document.h"

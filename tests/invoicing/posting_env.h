@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "invoicing/add_invoice.h"
-#include "invoicing/invoice_line_file.h"
-#include "invoicing/invoice_memo_file.h"
-#include "invoicing/invoice_posting.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/records/invoice_line_file.h"
+#include "invoicing/records/invoice_memo_file.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "shell/company_defaults.h"
 #include "tests/invoicing/invoicing_env.h"

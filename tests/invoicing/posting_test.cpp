@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/browse/browser.h"
-#include "invoicing/aging.h"
-#include "invoicing/invoice_browse.h"
+#include "invoicing/posting/aging.h"
+#include "invoicing/manager/invoice_browse.h"
 #include "platform/application.h"
 #include "shell/text.h"
 #include "tests/invoicing/posting_env.h"

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "invoicing/prod_inv.h"
-#include "invoicing/ship_to.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"

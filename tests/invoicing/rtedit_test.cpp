@@ -12,7 +12,7 @@
 #include <QTextEdit>
 #include <functional>
 
-#include "invoicing/rtedit.h"
+#include "invoicing/documents/document_view_window.h"
 #include "platform/list_view.h"
 #include "shell/text.h"
 #include "tests/invoicing/output_env.h"

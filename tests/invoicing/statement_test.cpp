@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
-#include "invoicing/statement.h"
-#include "invoicing/statement_window.h"
+#include "invoicing/receivables/statement.h"
+#include "invoicing/receivables/statement_window.h"
 #include "masters/master_manager.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"

@@ -2,8 +2,8 @@
 // buffer, and sent to the view, the printer with its file copies, and the print queue.
 #include <gtest/gtest.h>
 
-#include "invoicing/document_buffer.h"
-#include "invoicing/invoice_output.h"
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/invoice_output.h"
 #include "masters/master_files.h"
 #include "platform/printer.h"
 #include "purchasing/add_po.h"

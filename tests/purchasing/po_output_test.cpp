@@ -5,9 +5,9 @@
 
 #include <QJsonArray>
 
-#include "invoicing/document_buffer.h"
-#include "invoicing/po_email.h"
-#include "invoicing/po_print.h"
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/po_email.h"
+#include "invoicing/documents/po_print.h"
 #include "mail/mail_errors.h"
 #include "mail/mail_state.h"
 #include "platform/cp1252.h"

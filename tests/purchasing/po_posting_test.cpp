@@ -9,7 +9,7 @@
 #include <QPlainTextEdit>
 
 #include "engine/browse/browser.h"
-#include "invoicing/ship_to.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "purchasing/add_po.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "invoicing/invoice_files.h"
-#include "invoicing/invoice_line_file.h"
+#include "invoicing/records/invoice_files.h"
+#include "invoicing/records/invoice_line_file.h"
 #include "masters/master_files.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"

@@ -1,0 +1,50 @@
+#include "invoicing/posting/plan_refusal.h"
+
+#include "invoicing/posting/invoice_posting.h"
+#include "invoicing/posting/posting_steps.h"
+#include "masters/master_files.h"
+#include "platform/cp1252.h"
+#include "shell/app_context.h"
+#include "shell/text.h"
+
+Decimal AmountOrRefuse(std::string_view text, const QString& what) {
+    if (auto value = AmountOf(text)) return *value;
+    throw PlanRefusal{
+        QString("%1 (\"%2\") is not a number.").arg(what, FromCp1252(TrimBlanks(text)))};
+}
+
+Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what) {
+    if (sum) return *sum;
+    throw PlanRefusal{QString("%1 would be too large.").arg(what)};
+}
+
+void RefuseNotFitting(std::string_view text, const QString& what, int width) {
+    throw PlanRefusal{QString("%1 (%2) does not fit its field of %3 characters.")
+                          .arg(what, FromCp1252(text))
+                          .arg(width)};
+}
+
+int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record) {
+    const std::optional<CustomerChange> found = FindCustomerByNumber(number);
+    if (!found)
+        throw PlanRefusal{QString("Customer %1 is not on file. Please pick the customer again.")
+                              .arg(FromCp1252(TrimBlanks(number))),
+                          "Customer Required"};
+    record = found->record;
+    return found->ref;
+}
+
+AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company) {
+    if (const auto periods = CompanyAgingPeriods(company)) return *periods;
+    throw PlanRefusal{
+        "The company's aging periods are not whole numbers of days. Please correct them in "
+        "the company settings first."};
+}
+
+CompanyRec StoredCompanyOrRefuse(const ShellContext& shell) {
+    const std::string stem = shell.companies.fileStem();
+    if (auto stored = FindCompany(shell.folder, stem)) return *stored;
+    throw PlanRefusal{QString("Company %1 cannot be read from the company file (error %2).")
+                          .arg(FromCp1252(stem))
+                          .arg(EngineErrorCode)};
+}

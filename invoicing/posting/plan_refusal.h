@@ -1,0 +1,61 @@
+#pragma once
+// Postings are computed whole before anything is written. The first value that cannot be
+// written ends the computation with a refusal that the user is shown; these raise it.
+
+#include <QString>
+#include <optional>
+#include <string_view>
+
+#include "engine/decimal.h"
+#include "invoicing/posting/aging.h"
+#include "masters/party_rec.h"
+#include "shell/company_rec.h"
+
+struct ShellContext;
+
+struct PlanRefusal {
+    QString text;
+    QString caption{};  // empty: the caption of the command refused
+};
+
+// An amount as stored or shown (commas ignored, blank is 0); a refusal naming `what` when it
+// is not a number.
+Decimal AmountOrRefuse(std::string_view text, const QString& what);
+// A checked sum or difference; a refusal when it does not fit.
+Decimal SumOrRefuse(std::optional<Decimal> sum, const QString& what);
+[[noreturn]] void RefuseNotFitting(std::string_view text, const QString& what, int width);
+
+// Writes the text into a field that refuses to cut it; a refusal when it does not fit.
+template <class Rec, class Field>
+void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& what) {
+    if (!rec.set(field, text)) RefuseNotFitting(text, what, field.width);
+}
+
+// The customer of that number (exact lookup), read into `record` with the customer file
+// opened for the step; its Ref. A refusal when there is none.
+int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record);
+// The company's aging periods; a refusal when they are not whole numbers of days.
+AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company);
+// The current company as the company file holds it; a refusal when it cannot be read.
+CompanyRec StoredCompanyOrRefuse(const ShellContext& shell);
+
+// Why a plan was refused: the message and its caption; both empty when it went through.
+// Every posting's plan result carries it beside its computed writes.
+struct PlanRefusalText {
+    QString refusal;
+    QString caption;
+};
+
+// Runs the planning; when it is refused, the refusal's text and caption (the topic's when it
+// names none) go to the caller's result. True when the plan went through.
+template <class Planning>
+bool RunPlanning(Planning&& planning, QString& refusal, QString& caption, const QString& topic) {
+    try {
+        planning();
+        return true;
+    } catch (const PlanRefusal& refused) {
+        refusal = refused.text;
+        caption = refused.caption.isEmpty() ? topic : refused.caption;
+        return false;
+    }
+}
