@@ -8,8 +8,8 @@
 #include "engine/browse/browser.h"
 #include "masters/master_manager.h"
 #include "platform/message_host.h"
-#include "reports/labelwiz.h"
-#include "reports/report_viewer.h"
+#include "reports/labels/print_queue_window.h"
+#include "reports/viewer/report_viewer.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The address export: its lines, and the command over real master files writing a real file.
-#include "reports/address_export.h"
+#include "reports/labels/address_export.h"
 
 #include <QMenu>
 #include <QToolButton>

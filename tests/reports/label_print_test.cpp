@@ -1,6 +1,6 @@
 // Label runs without a window: the sheet read from the layout fields, where labels land,
 // what a label prints and where, and the calibration ruler page.
-#include "reports/label_print.h"
+#include "reports/labels/label_print.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Rows from the master files: load-all walks with their skipping rules and the aging pulls,
 // over real customer, vendor and product files.
-#include "reports/label_sources.h"
+#include "reports/labels/label_sources.h"
 #include <QLabel>
 #include <QPushButton>
 #include <functional>

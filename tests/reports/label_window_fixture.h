@@ -9,7 +9,7 @@
 
 #include "platform/application.h"
 #include "platform/scripted_host_guard.h"
-#include "reports/labelwiz.h"
+#include "reports/labels/print_queue_window.h"
 #include "shell/app_context.h"
 #include "tests/support/qt_print.h"
 #include "tests/support/temp_dir.h"

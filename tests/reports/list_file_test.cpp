@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "reports/label_layout.h"
-#include "reports/label_queue.h"
+#include "reports/labels/label_layout.h"
+#include "reports/labels/label_queue.h"
 #include "shell/data_folder.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The report builders on real files of company 7: which records each report selects, what
 // its cells hold, and what reading a damaged or missing file gives.
-#include "reports/report_builders.h"
+#include "reports/wizard/report_builders.h"
 
 #include <gtest/gtest.h>
 

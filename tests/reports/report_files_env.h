@@ -11,7 +11,7 @@
 #include "masters/master_files.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
-#include "reports/report_builders.h"
+#include "reports/wizard/report_builders.h"
 #include "tests/masters/company_env.h"
 #include "tests/reports/report_samples.h"
 

@@ -1,5 +1,5 @@
 // The report font file "RptFont.Dat".
-#include "reports/report_font.h"
+#include "reports/viewer/report_font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Sorting a report and the total rows the viewer inserts.
-#include "reports/report_grid.h"
+#include "reports/viewer/report_grid.h"
 
 #include <gtest/gtest.h>
 

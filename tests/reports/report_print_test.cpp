@@ -1,6 +1,6 @@
 // The printed report: page heading, rows, rules, page breaks and the closing count, on the
 // recording canvas and in a real PDF.
-#include "reports/report_print.h"
+#include "reports/viewer/report_print.h"
 
 #include <gtest/gtest.h>
 

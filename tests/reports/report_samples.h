@@ -6,7 +6,7 @@
 
 #include "platform/cp1252.h"
 #include "platform/string_grid.h"
-#include "reports/report_grid.h"
+#include "reports/viewer/report_grid.h"
 #include "shell/text.h"
 
 namespace reportsamples {

@@ -1,5 +1,5 @@
 // The report saved as fixed-width text, and the date-and-time text of a run.
-#include "reports/report_text.h"
+#include "reports/viewer/report_text.h"
 
 #include <gtest/gtest.h>
 

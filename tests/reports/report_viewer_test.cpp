@@ -1,6 +1,6 @@
 // The report viewer window driven as a user would: shown by a builder, sorted from the
 // column box, the check boxes and a double-click, saved, printed and given a new font.
-#include "reports/report_viewer.h"
+#include "reports/viewer/report_viewer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "platform/printer.h"
 #include "platform/scripted_host_guard.h"
 #include "platform/string_grid.h"
-#include "reports/report_font.h"
-#include "reports/report_text.h"
+#include "reports/viewer/report_font.h"
+#include "reports/viewer/report_text.h"
 #include "shell/app_context.h"
 #include "tests/reports/report_samples.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,6 @@
 // The Report Wizard: its date presets and checks as plain functions, and the window driven
 // as a user would, through to the report viewer shown over real company files.
-#include "reports/rptselect.h"
+#include "reports/wizard/report_wizard_window.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
-#include "reports/report_builders_run.h"
-#include "reports/report_viewer.h"
-#include "reports/rptselect_dates.h"
+#include "reports/wizard/report_builders_run.h"
+#include "reports/viewer/report_viewer.h"
+#include "reports/wizard/report_dates.h"
 #include "shell/cal_form.h"
 #include "tests/reports/report_files_env.h"
 

@@ -1,0 +1,176 @@
+#include "reports/wizard/report_builders_run.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+#include "platform/application.h"
+#include "platform/cp1252.h"
+#include "platform/long_run.h"
+#include "platform/mask_edit.h"
+#include "platform/message_host.h"
+#include "platform/string_grid.h"
+#include "reports/viewer/report_text.h"
+#include "reports/viewer/report_viewer.h"
+#include "reports/wizard/report_wizard_window.h"
+#include "reports/wizard/report_dates.h"
+#include "shell/app_context.h"
+#include "shell/text.h"
+
+namespace {
+
+QString Q(std::string_view text) {
+    return FromCp1252(text);
+}
+
+// What the viewer is handed: the grid, the three heading lines and the report parameters.
+void FillViewer(Trtreport& viewer, const ReportDefinition& report, const ReportGrid& grid,
+                const std::string& head3) {
+    viewer.RptGrid->SetColCount(grid.cols);
+    viewer.RptGrid->SetRowCount(grid.rowCount());
+    for (int r = 0; r < grid.rowCount(); ++r)
+        for (int c = 0; c < grid.cols; ++c) viewer.RptGrid->SetCell(c, r, Q(grid.cell(c, r)));
+    viewer.Head1->setText(Q(TrimBlanks(Shell().companies.CurrentCompany.get(Company::Name))));
+    viewer.Head2->setText(Q("Date: " + RunDateTimeNow()));
+    viewer.Head3->setText(Q(head3));
+    viewer.SortColumnLimit = report.sortColumnLimit;
+    viewer.LastAmountColumn = report.lastAmountColumn;
+    viewer.SortCol->clear();
+    for (int n = 2; n <= report.sortColumnLimit + 1; ++n)
+        viewer.SortCol->addItem(QString::number(n));
+}
+
+// The wizard's dates as typed; empty when there is no wizard.
+std::string WizardDate(MaskEdit* TRptSelect::*edit) {
+    return RptSelect ? ToCp1252((RptSelect->*edit)->Text()) : std::string();
+}
+
+void RunFromWizard(std::string_view name) {
+    const ReportDefinition* report = FindReportDefinition(name);
+    if (!report) return;
+    const ReportRun run =
+        RunReport(*report, WizardDate(&TRptSelect::IDate), WizardDate(&TRptSelect::EndDt));
+    if (run == ReportRun::Empty && report->dated && RptSelect) RptSelect->IDate->setFocus();
+}
+
+}  // namespace
+
+ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped,
+                    const std::string& toTyped) {
+    const QString caption = Q(report.emptyCaption);
+    ReportPeriod period;
+    if (report.dated) {
+        const CheckedDates dates =
+            CheckReportDates(fromTyped, toTyped, Shell().companies.dateFormat());
+        if (dates.problem != DateRangeProblem::None) {
+            const DateRangeMessage message = MessageOf(dates.problem);
+            MessageBox(message.text, message.caption, MsgIcon::Warning);
+            return ReportRun::Refused;
+        }
+        period = dates.period;
+    }
+
+    BuiltReport built;
+    try {
+        const WaitCursor wait;
+        built = BuildReport(report, period);
+    } catch (const ReportDataError& error) {
+        MessageBox(Q(error.what()), caption, MsgIcon::Warning);
+        return ReportRun::Refused;
+    }
+    if (built.zeroReceivables) {
+        MessageBox(
+            "Your Accounts Receivable balance is zero for this company. There are no "
+            "outstanding items.",
+            "Account Receivable Report", MsgIcon::Information);
+        return ReportRun::Refused;
+    }
+    // Rows missing for an engine error must not pass for a complete (or empty) report.
+    if (built.engineError) {
+        const QString file = Q(report.fileName);
+        const QString code = QString::number(built.engineError);
+        if (!HasRecords(built)) {
+            MessageBox(QString("The %1 file of this company could not be read (engine error %2).")
+                           .arg(file, code),
+                       caption, MsgIcon::Warning);
+            return ReportRun::Refused;
+        }
+        MessageBox(QString("The %1 file of this company could not be read to the end (engine "
+                           "error %2). The report shows only the records read before the error.")
+                       .arg(file, code),
+                   caption, MsgIcon::Warning);
+    }
+    if (!HasRecords(built)) {
+        MessageBox(Q(report.emptyMessage), caption, MsgIcon::Information);
+        return ReportRun::Empty;
+    }
+    if (!rtreport) RaiseError("The report viewer is not available.");
+    FillViewer(*rtreport, report, built.grid, ReportHead3(report, fromTyped, toTyped));
+    ProcessPendingMessages();
+    ShowModal(*rtreport);
+    return ReportRun::Shown;
+}
+
+void BuildProfitReport() {
+    RunFromWizard("Profit Report");
+}
+void BuildCommitmentReport() {
+    RunFromWizard("Commitment Report");
+}
+void BuildOverstockReport() {
+    RunFromWizard("Overstock Report");
+}
+void BuildReorderReport() {
+    RunFromWizard("Reorder Report");
+}
+void BuildInventoryReport() {
+    RunFromWizard("Inventory Report");
+}
+void BuildPORegister() {
+    RunFromWizard("PO Register");
+}
+void BuildReceivingReport() {
+    RunFromWizard("Receiving Report");
+}
+void BuildTaxReport() {
+    RunFromWizard("Tax Report");
+}
+void BuildInvoiceKeyCodeInquiry() {
+    RunFromWizard("Invoice Key Code Inquiry");
+}
+void BuildPOKeyCodeInquiry() {
+    RunFromWizard("PO Key Code Inquiry");
+}
+void BuildSalesReport() {
+    RunFromWizard("Sales Report");
+}
+void BuildInvoiceRegister() {
+    RunFromWizard("Invoice Register");
+}
+void BuildPaymentRegister() {
+    RunFromWizard("Payment Register");
+}
+void BuildAccountsReceivableReport() {
+    RunFromWizard("Accounts Receivable");
+}
+
+ReportBuilder ReportBuilderFor(std::string_view title) {
+    static constexpr std::pair<std::string_view, ReportBuilder> kBuilders[] = {
+        {"Profit Report", BuildProfitReport},
+        {"Commitment Report", BuildCommitmentReport},
+        {"Overstock Report", BuildOverstockReport},
+        {"Reorder Report", BuildReorderReport},
+        {"Inventory Report", BuildInventoryReport},
+        {"PO Register", BuildPORegister},
+        {"Receiving Report", BuildReceivingReport},
+        {"Tax Report", BuildTaxReport},
+        {"Invoice Key Code Inquiry", BuildInvoiceKeyCodeInquiry},
+        {"PO Key Code Inquiry", BuildPOKeyCodeInquiry},
+        {"Sales Report", BuildSalesReport},
+        {"Invoice Register", BuildInvoiceRegister},
+        {"Payment Register", BuildPaymentRegister},
+        {"Accounts Receivable", BuildAccountsReceivableReport},
+    };
+    for (const auto& [name, builder] : kBuilders)
+        if (name == title) return builder;
+    return nullptr;
+}
