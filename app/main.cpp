@@ -22,7 +22,7 @@
 #include "platform/scope_guard.h"
 #include "platform/stat_form.h"
 #include "purchasing/add_po.h"
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
 #include "reports/notice/email_notice.h"

@@ -15,7 +15,7 @@
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/plan_refusal.h"
 #include "masters/party_rec.h"
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 #include "purchasing/po_line_rec.h"
 #include "purchasing/po_memo_rec.h"
 #include "purchasing/po_rec.h"

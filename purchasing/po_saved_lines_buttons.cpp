@@ -11,7 +11,7 @@
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/string_grid.h"
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 #include "purchasing/po_saved_lines.h"
 #include "shell/app_context.h"
 #include "shell/text.h"

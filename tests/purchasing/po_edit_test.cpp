@@ -17,7 +17,7 @@
 #include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 #include "shell/small_files.h"
 #include "tests/invoicing/entry_env.h"
 #include "tests/purchasing/purchasing_env.h"

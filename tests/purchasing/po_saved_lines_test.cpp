@@ -11,7 +11,7 @@
 #include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 #include "purchasing/po_saved_lines.h"
 #include "shell/text.h"
 #include "tests/invoicing/entry_env.h"

@@ -1,4 +1,4 @@
-#include "purchasing/po_edit.h"
+#include "purchasing/po_entry_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
