@@ -16,7 +16,7 @@
 #include "engine/engine.h"
 #include "masters/sample_masters.h"
 #include "platform/cp1252.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 #include "shell/sample_company.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 
 // Each adds `count` records to the company's file of its kind (created when missing). False

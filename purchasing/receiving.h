@@ -18,7 +18,7 @@
 #include "platform/message_host.h"
 #include "purchasing/po_line_rec.h"
 #include "purchasing/po_rec.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 // Columns of the wizard's grid.
 namespace RecvCol {

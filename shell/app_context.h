@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 #include "shell/data_folder.h"
 #include "shell/dates.h"
 #include "shell/shell_state.h"

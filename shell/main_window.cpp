@@ -24,10 +24,10 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
-#include "shell/company_list.h"
-#include "shell/company_settings.h"
+#include "shell/company/company_list.h"
+#include "shell/company/company_settings.h"
 #include "shell/small_files.h"
-#include "shell/terms_form.h"
+#include "shell/company/terms_form.h"
 #include "shell/text.h"
 #include "shell/window_flags.h"
 

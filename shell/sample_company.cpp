@@ -8,8 +8,8 @@
 
 #include "engine/engine.h"
 #include "engine/file_names.h"
-#include "shell/company_defaults.h"
-#include "shell/company_file.h"
+#include "shell/company/company_defaults.h"
+#include "shell/company/company_file.h"
 #include "shell/small_files.h"
 
 namespace {

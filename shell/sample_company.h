@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 
 struct SampleOptions {

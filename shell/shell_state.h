@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 #include "shell/dates.h"
 
 struct MainState {

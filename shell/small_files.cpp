@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 
 std::optional<CompanyRec> ReadLastCompany(const DataFolder& folder) {
     const auto content = ReadWholeFile(folder.file(LastCompanyFileName));

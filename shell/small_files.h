@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 
 inline constexpr std::string_view LastCompanyFileName = "LastCo.Dat";

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/font_setting.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 class PrintCanvas;
 

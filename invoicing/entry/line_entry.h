@@ -17,7 +17,7 @@
 #include "invoicing/entry/entry_lines.h"
 #include "masters/product_rec.h"
 #include "platform/form.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 class MaskEdit;
 class QCheckBox;

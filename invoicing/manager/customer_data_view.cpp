@@ -11,7 +11,7 @@
 #include "invoicing/posting/posting_steps.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/text.h"
 
 TQView* QView = nullptr;

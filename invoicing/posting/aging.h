@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 enum class AgingBucket { Current = 0, Period1 = 1, Period2 = 2, Over = 3 };
 

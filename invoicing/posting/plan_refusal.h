@@ -9,7 +9,7 @@
 #include "engine/decimal.h"
 #include "invoicing/posting/aging.h"
 #include "masters/party_rec.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 struct ShellContext;
 

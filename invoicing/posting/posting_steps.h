@@ -20,7 +20,7 @@
 #include "invoicing/posting/aging.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/plan_refusal.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/dates.h"
 
 // An amount as shown or stored: commas stripped, blank is 0; nothing when it is not a number.

@@ -10,7 +10,7 @@
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
 #include "reports/labels/label_queue.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 // The row of a record, as every adder builds it.
 LabelQueueItem CustomerQueueItem(const CustomerRec& customer);

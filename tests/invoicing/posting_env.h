@@ -14,7 +14,7 @@
 #include "invoicing/records/invoice_memo_file.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
-#include "shell/company_defaults.h"
+#include "shell/company/company_defaults.h"
 #include "tests/invoicing/invoicing_env.h"
 
 // Stands in for the Invoice Manager: remembers what posting shows and prints.

@@ -12,8 +12,8 @@
 #include "masters/masters_state.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/receiving.h"
-#include "shell/company_defaults.h"
-#include "shell/company_file.h"
+#include "shell/company/company_defaults.h"
+#include "shell/company/company_file.h"
 #include "shell/text.h"
 #include "tests/purchasing/purchasing_env.h"
 

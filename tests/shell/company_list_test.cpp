@@ -1,6 +1,6 @@
 // The Company Manager: choosing the current company, adding one, and changing the settings
 // of a company that is not the current one.
-#include "shell/company_list.h"
+#include "shell/company/company_list.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>

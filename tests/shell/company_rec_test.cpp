@@ -1,4 +1,4 @@
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The company settings dialog: each control writes its own field and nothing else, a save
 // keeps what was not changed, and bad entries are refused before anything is written.
-#include "shell/company_settings.h"
+#include "shell/company/company_settings.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -10,7 +10,7 @@
 #include <variant>
 
 #include "platform/cp1252.h"
-#include "shell/company_defaults.h"
+#include "shell/company/company_defaults.h"
 #include "shell/sample_company.h"
 #include "shell/small_files.h"
 #include "tests/shell/window_fixture.h"

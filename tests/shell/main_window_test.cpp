@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-#include "shell/company_settings.h"
+#include "shell/company/company_settings.h"
 #include "shell/sample_company.h"
 #include "shell/small_files.h"
 #include "shell/window_flags.h"

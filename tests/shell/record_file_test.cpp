@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 #include "shell/small_files.h"
 #include "tests/support/temp_dir.h"
 

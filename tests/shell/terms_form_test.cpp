@@ -1,5 +1,5 @@
 // The payment-terms editor: one term a line, blank lines dropped, terms too long refused.
-#include "shell/terms_form.h"
+#include "shell/company/terms_form.h"
 
 #include <QPlainTextEdit>
 

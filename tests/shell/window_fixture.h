@@ -9,7 +9,7 @@
 #include "engine/engine.h"
 #include "platform/scripted_host_guard.h"
 #include "shell/app_context.h"
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 #include "shell/data_folder.h"
 #include "tests/support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 
 class ListView;
 class QLabel;

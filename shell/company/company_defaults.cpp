@@ -1,4 +1,4 @@
-#include "shell/company_defaults.h"
+#include "shell/company/company_defaults.h"
 
 #include <string_view>
 

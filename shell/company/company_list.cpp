@@ -1,4 +1,4 @@
-#include "shell/company_list.h"
+#include "shell/company/company_list.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,7 +12,7 @@
 #include "platform/list_view.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
-#include "shell/company_settings.h"
+#include "shell/company/company_settings.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 

@@ -1,4 +1,4 @@
-#include "shell/company_file.h"
+#include "shell/company/company_file.h"
 
 #include <algorithm>
 #include <charconv>

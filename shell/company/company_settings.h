@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "shell/company_settings.h"
+#include "shell/company/company_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,7 +21,7 @@
 #include "platform/message_host.h"
 #include "platform/text_guard.h"
 #include "shell/app_context.h"
-#include "shell/company_defaults.h"
+#include "shell/company/company_defaults.h"
 #include "shell/dialog_buttons.h"
 #include "shell/small_files.h"
 #include "shell/text.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "shell/company_rec.h"
+#include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 #include "shell/dates.h"
 #include "shell/record_file.h"

@@ -1,4 +1,4 @@
-#include "shell/terms_form.h"
+#include "shell/company/terms_form.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
