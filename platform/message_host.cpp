@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <algorithm>
 #include <utility>
 
@@ -202,6 +204,21 @@ QString AskOpenFileName(const QString& title, const QString& filter, const QStri
     request.filter = filter;
     request.fileName = fileName;
     return Host().AskFileName(request);
+}
+
+QString SaveFolder::Proposal(const QString& fileName, const QString& otherwise) const {
+    QString folder = last_;
+    if (folder.isEmpty()) {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        folder = QDir(documents).exists() || otherwise.isEmpty() ? documents : otherwise;
+        if (folder.isEmpty()) folder = QDir::homePath();
+    }
+    return QDir(folder).filePath(fileName);
+}
+
+void SaveFolder::Used(const QString& path) {
+    if (!path.isEmpty()) last_ = QFileInfo(path).absolutePath();
 }
 
 bool PrinterSetup() {
