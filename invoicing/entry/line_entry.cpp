@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QToolButton>
@@ -423,8 +424,8 @@ QHBoxLayout* TLineEntry::BuildButtonRow(const QString& printCaption, const QStri
 
 void TLineEntry::ConnectLineHandlers() {
     SetButtonResult(OKButton, Modal::Ok);
-    SetButtonResult(BitBtn1, Modal::Cancel);
-    SetButtonResult(InvClose, Modal::Cancel);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { CancelClick(); });
+    connect(InvClose, &QToolButton::clicked, this, [this] { CancelClick(); });
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(); });
     connect(DeleteLine, &QToolButton::clicked, this, [this] { DeleteLineClick(); });
@@ -913,6 +914,32 @@ void TLineEntry::UndoAllClick() {
         StringGrid1->SetCurrent(EntryCol::Code, 1);
         StringGrid1->setFocus();
     }
+}
+
+void TLineEntry::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    if (!event->spontaneous()) shownContent_ = TypedContent();
+}
+
+QString TLineEntry::TypedContent() const {
+    QStringList parts;
+    for (int row = 1; row <= EntryGridRows; ++row)
+        for (int col = EntryCol::Code; col < EntryCol::Count; ++col)
+            parts << StringGrid1->Cell(col, row);
+    parts << Memo1->toPlainText() << MemoPDesc->text() << MemoQuan->text();
+    return parts.join('\t');
+}
+
+void TLineEntry::CancelClick() {
+    if (TypedContent() != shownContent_ &&
+        MessageBox(QString("Discard what you typed on this %1?").arg(kind_.noun), "Please Confirm",
+                   MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+        return;
+    SetModalResult(Modal::Cancel);
+}
+
+void TLineEntry::reject() {
+    CancelClick();
 }
 
 // --- the memo document ---------------------------------------------------------------------

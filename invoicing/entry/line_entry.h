@@ -182,6 +182,10 @@ public:
     void DeleteLineClick();
     void MakeNoteClick();
     void UndoAllClick();
+    // Cancel, Close and Escape: lines or a memo typed since the dialog was shown are thrown
+    // away only when the user confirms it; an untouched dialog closes at once.
+    void CancelClick();
+    void reject() override;
     // A cell changed: a new product code is looked up, then the row is refreshed.
     void StringGrid1SetEditText(int col, int row, const QString& text);
     // Enter in the product column: the pick for an empty code, the look-up for a typed one.
@@ -245,6 +249,7 @@ protected:
     void EmptyStockPanel();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     const LineEntryKind kind_;
 
@@ -258,6 +263,9 @@ private:
     void WarnIfOnHold(const ProductRec& product);
     void ShowOldQuantity(int row, bool sameProduct);
     void LimitMemo();
+    // The lines and the memo as shown, to tell what the user typed.
+    QString TypedContent() const;
+    QString shownContent_;
     int RowWithCode(const std::string& code, int except) const;
     void GoToRow(int row, int top);
 

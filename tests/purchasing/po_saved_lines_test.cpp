@@ -222,7 +222,7 @@ protected:
         d.KeyCode->clear();
         host->OnModal("POEdit1", [script](Form& f) {
             script(static_cast<TPOEdit1&>(f));
-            PressButton(f, "BitBtn1");
+            f.SetModalResult(Modal::Cancel);  // closed without the question about typed lines
         });
         if (mode == 0) Pick("VenList", "Anvil");
         return d.ShowModal();
