@@ -12,6 +12,7 @@
 #include "invoicing/posting/posting_steps.h"
 #include "invoicing/records/invoice_files.h"
 #include "masters/master_files.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/message_host.h"
@@ -176,15 +177,12 @@ AgingRecalculation RecalculateCustomerAging() {
         return run;
     }
 
-    for (const auto& [ref, customer] : changed) {
-        if (!CustomerData().PutRec(customer.bytes(), ref)) {
-            run.refusal = QString("The customer file cannot be written (error %1); the "
-                                  "customers' aging was recalculated only in part.")
-                              .arg(EngineErrorCode);
-            return run;
-        }
-        ++run.changed;
-    }
+    for (const auto& [ref, customer] : changed)
+        if (!CustomerData().PutRec(customer.bytes(), ref))
+            RaiseError(QString("The customer file cannot be written (error %1), so the "
+                               "customers' aging was not recalculated.")
+                           .arg(EngineErrorCode));
+    run.changed = static_cast<int>(changed.size());
     return run;
 }
 
@@ -195,7 +193,10 @@ void RecalculateAgingOncePerDay() {
     const std::string today = SortableDate(shell.clock.today());
     if (LastAgingRun(shell.folder, number) == today) return;
 
-    const AgingRecalculation run = RecalculateCustomerAging();
+    // It runs at start-up too, outside any command: an error it raises is shown here and the
+    // program goes on, with the day not recorded so that it runs again.
+    AgingRecalculation run;
+    if (!RunCommand([&run] { run = RecalculateCustomerAging(); })) return;
     if (!run.refusal.isEmpty()) {
         MessageBox(run.refusal, Caption, MsgIcon::Warning);
         return;
