@@ -18,6 +18,7 @@
 #include "platform/message_host.h"
 #include "platform/stat_form.h"
 #include "shell/app_context.h"
+#include "shell/record_file.h"
 #include "shell/text.h"
 
 namespace {
@@ -53,6 +54,17 @@ private:
     int32_t done_ = 0;
     std::optional<StatFormShown> shown_;
 };
+
+// Whether the company has the file set at all. A company without invoices or customers yet
+// has nothing to age, and the run does not make their files (nor ask to).
+bool SetExists(const DataFile& file) {
+    if (IsFileSetOpen(file.handle())) return true;
+    FileSetHandle handle = 0;
+    OpenFiles(handle, file.OpenName(), file.desc().file, false);
+    if (!EngineOK) return EngineErrorCode != EngineCode::NoSuchFileSet;
+    CloseFileSet(handle);
+    return true;
+}
 
 // Every live record of an open file in record order.
 template <class Rec, class Visit>
@@ -108,6 +120,7 @@ AgingRecalculation RecalculateCustomerAging() {
     const DateFormat dates = shell.companies.dateFormat();
     const Date today = shell.clock.today();
 
+    if (!SetExists(InvoiceData()) || !SetExists(CustomerData())) return run;
     const StepFile invoices(InvoiceData());
     const StepFile customers(CustomerData());
     if (!invoices.ok() || !customers.ok()) {
