@@ -17,6 +17,8 @@
 #include <array>
 
 #include "platform/cp1252.h"
+#include "purchasing/po_files.h"
+#include "purchasing/po_line_file.h"
 #include "platform/font_setting.h"
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
@@ -263,7 +265,14 @@ void TRecvWiz::ApplyCompanyLook() {
                                  metrics.horizontalAdvance("...") + 2 * StringGrid1->frameWidth());
 }
 
+void TRecvWiz::hideEvent(QHideEvent* event) {
+    files_.Release();
+    Form::hideEvent(event);
+}
+
 void TRecvWiz::FormShow() {
+    // Every order loaded reads its lines from the files opened once here.
+    files_.Hold({&POLineData(), &POData()});
     ApplyCompanyLook();
     TotOrder->clear();
     RecToDate->clear();

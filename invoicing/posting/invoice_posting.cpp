@@ -188,3 +188,8 @@ StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle(
 StepFile::~StepFile() {
     if (openedHere_ && ok_) file_.Close();
 }
+
+void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {
+    for (const DataFile* file : files)
+        if (file->handle() == 0) held_.push_back(std::make_unique<StepFile>(*file));
+}
