@@ -17,13 +17,13 @@
 #include <array>
 
 #include "platform/cp1252.h"
-#include "purchasing/po_files.h"
-#include "purchasing/po_line_file.h"
 #include "platform/font_setting.h"
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
 #include "platform/string_grid.h"
 #include "platform/text_guard.h"
+#include "purchasing/po_files.h"
+#include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/text.h"

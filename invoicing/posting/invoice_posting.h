@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "invoicing/entry/entry_lines.h"
+#include "invoicing/posting/plan_refusal.h"
 #include "invoicing/records/invoice_line_rec.h"
 #include "invoicing/records/invoice_memo_rec.h"
 #include "invoicing/records/invoice_rec.h"
-#include "invoicing/posting/plan_refusal.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
 #include "shell/dates.h"
