@@ -29,7 +29,7 @@ inline constexpr int32_t RebuildAborted = 10450;    // progress routine cleared 
 
 inline constexpr int MaxKeyLength = 30;
 inline constexpr int MaxKeys = 100;
-inline constexpr int MaxNameLength = 192;
+inline constexpr int MaxNameLength = 192;  // of a set's own name, without its folder
 
 struct KeyDesc {
     int length = 0;           // 1..30
