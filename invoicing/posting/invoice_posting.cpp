@@ -5,8 +5,8 @@
 
 #include "engine/decimal.h"
 #include "invoicing/posting/aging.h"
-#include "invoicing/records/invoice_memo_file.h"
 #include "invoicing/posting/posting_steps.h"
+#include "invoicing/records/invoice_memo_file.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"

@@ -17,6 +17,11 @@ StepFile::~StepFile() {
     if (openedHere_ && ok_) file_.Close();
 }
 
+void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {
+    for (const DataFile* file : files)
+        if (file->handle() == 0) held_.push_back(std::make_unique<StepFile>(*file));
+}
+
 std::string TwoDigits(int n) {
     return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +46,20 @@ private:
     const DataFile& file_;
     bool openedHere_ = false;
     bool ok_ = false;
+};
+
+// Files kept open over many steps (a batch, or a window while it is shown), so that each
+// step finds them open instead of opening them for itself.
+class HeldFiles {
+public:
+    HeldFiles() = default;
+    explicit HeldFiles(std::initializer_list<const DataFile*> files) { Hold(files); }
+    // Opens the files not held yet; one that cannot be opened is left to the steps to report.
+    void Hold(std::initializer_list<const DataFile*> files);
+    void Release() { held_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<StepFile>> held_;
 };
 
 // Month or day with two digits.
