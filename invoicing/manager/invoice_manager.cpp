@@ -27,25 +27,7 @@ namespace {
 
 using namespace Invoice;
 
-// A text column: padded to its width, never cut (a longer field widens its column).
-std::string Col(std::string_view text, int width) {
-    return PadRightWith(text, ' ', width);
-}
-
-std::string Amount(std::string_view stored) {
-    return RightJustify(FormatAmount(stored), ' ', 12);
-}
-
-std::string Joined(std::initializer_list<std::string> columns) {
-    std::string row;
-    for (const std::string& c : columns) {
-        if (!row.empty()) row += ' ';
-        row += c;
-    }
-    return PadRightWith(row, ' ', InvoiceListWidth).substr(0, InvoiceListWidth);
-}
-
-constexpr std::array<InvoiceOrder, 6> Orders{{
+constexpr std::array<ListOrder, ListOrderCount> Orders{{
     {"ByInvoiceDate1", "By Invoice &Date", 3},
     {"ByTransactionType1", "By &Transaction Type", 5},
     {"ByInvoiceNumber1", "By Invoice &Number", 1},
@@ -54,34 +36,20 @@ constexpr std::array<InvoiceOrder, 6> Orders{{
     {"ByDatePaid1", "By Date &Paid", 6},
 }};
 
-// Sets the output flags for the scope and clears them again on every way out.
-class [[nodiscard]] OutputFlags {
-public:
-    explicit OutputFlags(bool batch) {
-        InvoiceOutputState& out = InvoiceOutput();
-        out.InvoiceOutputToPrinter = 1;
-        out.InvoiceBatchRunning = batch ? 1 : 0;
-    }
-    ~OutputFlags() {
-        InvoiceOutputState& out = InvoiceOutput();
-        out.InvoiceOutputToPrinter = 0;
-        out.InvoiceBatchRunning = 0;
-    }
-    OutputFlags(const OutputFlags&) = delete;
-    OutputFlags& operator=(const OutputFlags&) = delete;
-};
-
-QString DocumentNumber() {
-    return FromCp1252(TrimBlanks(Document().DocumentRecord.DocNumber));
+// Sets the output flags for a print (on) or clears them (off).
+void SetOutputFlags(bool on, bool batch) {
+    InvoiceOutputState& out = InvoiceOutput();
+    out.InvoiceOutputToPrinter = on ? 1 : 0;
+    out.InvoiceBatchRunning = on && batch ? 1 : 0;
 }
 
 }  // namespace
 
 std::string InvoiceListHeader() {
-    return Joined({Col("Year/Mo/Dy", 10), "T", Col("Invoice#", 9), Col("Cust#", 8),
-                   Col("Short Name", 10), RightJustify("Grand Total", ' ', 12),
+    return ListRow({ListColumn("Year/Mo/Dy", 10), "T", ListColumn("Invoice#", 9), ListColumn("Cust#", 8),
+                   ListColumn("Short Name", 10), RightJustify("Grand Total", ' ', 12),
                    RightJustify("Amount Due", ' ', 12), RightJustify("Paid Amount", ' ', 12),
-                   Col("Key Code", 8), Col("Date Paid", 10), Col("CO#", 5)});
+                   ListColumn("Key Code", 8), ListColumn("Date Paid", 10), ListColumn("CO#", 5)});
 }
 
 bool IsDamagedInvoice(const InvoiceRec& record) {
@@ -99,19 +67,15 @@ std::string InvoiceListRow(InvoiceRec record) {
         record.set(InvCustomerShortName, "BAD RECORD");
         (void)record.set(InvNumber, "DELETE ME");
     }
-    return Joined({Col(record.get(InvDateYMD).substr(0, 10), 10), Col(record.get(InvType), 1),
-                   Col(record.get(InvNumber), 9), Col(record.get(InvCustomerNumber), 8),
-                   Col(record.get(InvCustomerShortName), 10), Amount(record.get(InvTotal)),
-                   Amount(record.get(InvDue)), Amount(record.get(InvPaid)),
-                   Col(record.get(InvKeyCode), 8), Col(record.get(InvDatePaid), 10),
-                   Col(record.get(InvCompanyNumber), 5)});
+    return ListRow({ListColumn(record.get(InvDateYMD).substr(0, 10), 10), ListColumn(record.get(InvType), 1),
+                   ListColumn(record.get(InvNumber), 9), ListColumn(record.get(InvCustomerNumber), 8),
+                   ListColumn(record.get(InvCustomerShortName), 10), ListAmount(record.get(InvTotal)),
+                   ListAmount(record.get(InvDue)), ListAmount(record.get(InvPaid)),
+                   ListColumn(record.get(InvKeyCode), 8), ListColumn(record.get(InvDatePaid), 10),
+                   ListColumn(record.get(InvCompanyNumber), 5)});
 }
 
-std::string UnreadableInvoiceRow(std::string_view key) {
-    return "****  " + std::string(key);
-}
-
-std::span<const InvoiceOrder> InvoiceOrders() {
+std::span<const ListOrder> InvoiceOrders() {
     return Orders;
 }
 
@@ -127,31 +91,16 @@ void ViewInvoice(const std::string& number) {
 }
 
 void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number) {
-    CloseRebuildStatus();
-    const bool toPrinter = OutputGoesToPrinter();
-    if (!toPrinter && !CheckEmailSetup()) return;
-    {
-        const WaitCursor wait;
-        const OutputFlags flags(false);
-        InvoiceOutput().InvoiceOutputNumber = number;
-        OutputInvoice();
-    }
-    const QString shown = DocumentNumber();
-    if (toPrinter) {
-        view.SetStatusText(1, "Invoice " + shown + " sent to print queue.");
-        return;
-    }
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    if (TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) != "Y" &&
-        TrimBlanks(Document().DocumentRecord.EMailAddress).empty()) {
-        view.SetStatusText(1, "Invoice " + shown + " was not sent by e-mail.");
-        MessageBox("This customer has no e-mail address. Invoice not sent by e-mail.",
-                   "E-Mail Invoice", MsgIcon::Information);
-        return;
-    }
-    view.SetStatusText(1, "Invoice " + shown + " sent by e-mail.");
-    Mail().msSMTP1.Disconnect();
-    MessageBox("Invoice sent by e-mail.", "E-Mail Invoice");
+    PrintOneDocument(
+        [&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
+        {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
+         "E-Mail Invoice", "Invoice sent by e-mail."},
+        [&number] {
+            SetOutputFlags(true, false);
+            const ScopeExit clear([] { SetOutputFlags(false, false); });
+            InvoiceOutput().InvoiceOutputNumber = number;
+            OutputInvoice();
+        });
 }
 
 std::vector<std::string> InvoicesToBatchPrint() {
@@ -189,50 +138,29 @@ BatchDialogText BatchDialogTexts(int count, bool email, const CompanyRec& compan
 
 void BatchPrintInvoices(InvoiceManagerView& view) {
     CloseRebuildStatus();
+    BatchRun run;
+    run.email = !OutputGoesToPrinter();
     const std::vector<std::string> numbers = InvoicesToBatchPrint();
-    if (numbers.empty()) {
-        MessageBox("There are no invoices to print.", "Batch Print", MsgIcon::Information);
-        return;
-    }
-    if (!InvBatch) throw std::logic_error("The batch dialog has not been created.");
-    const bool email = !OutputGoesToPrinter();
-    const int listed = static_cast<int>(numbers.size());
-    const BatchDialogText text = BatchDialogTexts(listed, email, Shell().companies.CurrentCompany);
-    TInvBatch& dlg = *InvBatch;
-    dlg.setWindowTitle(InvBatchCaption);
-    dlg.Label1->setText(text.label1);
-    dlg.Label2->setText(text.label2);
-    dlg.Label3->setText(text.label3);
-    dlg.Button1->setText(text.button);
-    dlg.BatchNum->SetText(QString::number(listed));
-    if (dlg.ShowModal() != Modal::Ok) return;
-    if (email && !CheckEmailSetup()) return;
-
-    const int n = std::min(dlg.Count().value_or(0), listed);
-    {
-        const WaitCursor wait;
-        const OutputFlags flags(true);
-        ClearRebuildStatus();  // raises when the progress window is missing
-        StatForm->Label2->setText("Working...");
-        StatForm->setWindowTitle(email ? "E-Mail Mode" : "Printer Mode");
-        const StatFormShown progress;
-        for (int i = 0; i < n; ++i) {
-            const std::string& number = numbers[static_cast<std::size_t>(i)];
-            StatForm->Label2->setText("Processing Invoice " + FromCp1252(number) + " ...");
-            ProcessPendingMessages();
-            InvoiceOutput().InvoiceOutputNumber = number;
-            OutputInvoice();
-        }
-    }
-    if (!email) {
+    run.nothing = "There are no invoices to print.";
+    run.caption = InvBatchCaption;
+    run.text = BatchDialogTexts(static_cast<int>(numbers.size()), run.email,
+                                Shell().companies.CurrentCompany);
+    run.progressLabel = &TStatForm::Label2;
+    run.processing = "Processing Invoice ";
+    run.flags = [](bool on) { SetOutputFlags(on, true); };
+    run.output = [](const std::string& number) {
+        InvoiceOutput().InvoiceOutputNumber = number;
+        OutputInvoice();
+        return true;
+    };
+    const std::optional<BatchOutcome> done = RunBatchOutput(numbers, run);
+    if (!done) return;
+    const int n = done->sent;
+    if (!run.email) {
         view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(n));
         return;
     }
     view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail.").arg(n));
     Mail().msSMTP1.Disconnect();
     MessageBox("E-mail operation complete.", "Batch E-Mail");
-}
-
-void CloseRebuildStatus() {
-    if (StatForm && StatForm->isVisible()) StatForm->hide();
 }

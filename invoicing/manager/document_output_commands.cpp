@@ -1,0 +1,102 @@
+#include "invoicing/manager/document_output_commands.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+#include <stdexcept>
+
+#include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/invoice_email.h"
+#include "invoicing/documents/invoice_output.h"
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/manager/document_manager_form.h"
+#include "mail/mail_state.h"
+#include "platform/application.h"
+#include "platform/cp1252.h"
+#include "platform/long_run.h"
+#include "platform/mask_edit.h"
+#include "platform/scope_guard.h"
+#include "platform/stat_form.h"
+#include "shell/app_context.h"
+#include "shell/text.h"
+
+namespace {
+
+// The manager's flags for the scope, cleared again on every way out.
+class [[nodiscard]] FlagsSet {
+public:
+    explicit FlagsSet(const std::function<void(bool)>& flags) : flags_(flags) { flags_(true); }
+    ~FlagsSet() { flags_(false); }
+    FlagsSet(const FlagsSet&) = delete;
+    FlagsSet& operator=(const FlagsSet&) = delete;
+
+private:
+    const std::function<void(bool)>& flags_;
+};
+
+}  // namespace
+
+void PrintOneDocument(const ManagerStatus& status, const PrintOneTexts& texts,
+                      const std::function<void()>& output) {
+    CloseRebuildStatus();
+    const bool toPrinter = OutputGoesToPrinter();
+    if (!toPrinter && !CheckEmailSetup()) return;
+    {
+        const WaitCursor wait;
+        output();
+    }
+    const QString number = FromCp1252(TrimBlanks(Document().DocumentRecord.DocNumber));
+    if (toPrinter) {
+        status(1, texts.noun + " " + number + " sent to print queue.");
+        return;
+    }
+    const CompanyRec& company = Shell().companies.CurrentCompany;
+    if (TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) != "Y" &&
+        TrimBlanks(Document().DocumentRecord.EMailAddress).empty()) {
+        status(1, texts.noun + " " + number + " was not sent by e-mail.");
+        MessageBox(texts.noAddress, texts.caption, MsgIcon::Information);
+        return;
+    }
+    status(1, texts.noun + " " + number + " sent by e-mail.");
+    Mail().msSMTP1.Disconnect();
+    MessageBox(texts.sent, texts.caption);
+}
+
+std::optional<BatchOutcome> RunBatchOutput(const std::vector<std::string>& numbers,
+                                           const BatchRun& run) {
+    if (numbers.empty()) {
+        MessageBox(run.nothing, "Batch Print", MsgIcon::Information);
+        return std::nullopt;
+    }
+    if (!InvBatch) throw std::logic_error("The batch dialog has not been created.");
+    const int listed = static_cast<int>(numbers.size());
+    TInvBatch& dlg = *InvBatch;
+    dlg.setWindowTitle(run.caption);
+    dlg.Label1->setText(run.text.label1);
+    dlg.Label2->setText(run.text.label2);
+    dlg.Label3->setText(run.text.label3);
+    dlg.Button1->setText(run.text.button);
+    dlg.BatchNum->SetText(QString::number(listed));
+    if (dlg.ShowModal() != Modal::Ok) return std::nullopt;
+    if (run.email && !CheckEmailSetup()) return std::nullopt;
+
+    const int n = std::min(dlg.Count().value_or(0), listed);
+    BatchOutcome outcome;
+    const WaitCursor wait;
+    const FlagsSet flags(run.flags);
+    ClearRebuildStatus();  // raises when the progress window is missing
+    QLabel* progress = StatForm->*run.progressLabel;
+    progress->setText("Working...");
+    StatForm->setWindowTitle(run.email ? "E-Mail Mode" : "Printer Mode");
+    const StatFormShown shown;
+    for (int i = 0; i < n; ++i) {
+        const std::string& number = numbers[static_cast<std::size_t>(i)];
+        progress->setText(run.processing + FromCp1252(number) + " ...");
+        ProcessPendingMessages();
+        if (run.output(number))
+            ++outcome.sent;
+        else
+            outcome.notSent.push_back(number);
+    }
+    return outcome;
+}
