@@ -64,6 +64,13 @@ std::string POLineQuantity(const POLineRec& line) {
 
 // --- deleting ---
 
+bool IsDamagedPO(const PORec& header) {
+    const std::string total = TrimBlanks(header.get(PO::POTotal));
+    return TrimBlanks(header.get(PO::PONumber)).empty() ||
+           TrimBlanks(header.get(PO::POVendorNumber)).empty() || total.empty() ||
+           !Decimal::Parse(StripCommas(total));
+}
+
 PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
     PODeletionPlan plan;
     RunPlanning(
@@ -72,14 +79,21 @@ PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
             d.headerRef = headerRef;
             d.header = header;
             const std::string number = TrimBlanks(header.get(PO::PONumber));
+            const bool damaged = IsDamagedPO(header);
             // Receiver lines brought goods in like first receipts: all of it goes back out.
             StockPlan stock(true);
-            for (const StoredPOLine& line : POLinesOf(number)) {
+            for (const StoredPOLine& line :
+                 number.empty() ? std::vector<StoredPOLine>{} : POLinesOf(number)) {
                 POLineRemoval removal{line, std::nullopt};
-                if (const StockChange* change =
-                        stock.Move(line.record.get(POLine::LineProductCode),
-                                   TrimBlanks(line.record.get(POLine::LineReceivedQty)), false))
-                    removal.stock = *change;
+                try {
+                    if (const StockChange* change =
+                            stock.Move(line.record.get(POLine::LineProductCode),
+                                       TrimBlanks(line.record.get(POLine::LineReceivedQty)), false))
+                        removal.stock = *change;
+                } catch (const PlanRefusal& refused) {
+                    if (!damaged) throw;
+                    d.skipped.push_back(refused.text);
+                }
                 d.lines.push_back(removal);
             }
             d.memo = TrimBlanks(header.get(PO::POType)) == PO::TypeMemo;
@@ -128,6 +142,23 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
 
 // --- changing ---
 
+std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines) {
+    if (std::any_of(lines.begin(), lines.end(), [](const StoredPOLine& l) {
+            return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
+        }))
+        return PlanRefusal{
+            "This PO has partial receivers. Unable to edit. Use Receiving Report to view receipts "
+            "OR delete this PO to remove all receivers OR do a new PO for new items or "
+            "adjustments to stock. You can also backout receivers using the Receiving Wizard.",
+            "Partial Receivers"};
+    if (lines.size() > static_cast<std::size_t>(EntryGridRows))
+        return PlanRefusal{QString("This PO has %1 lines on file, more than the %2 a PO can "
+                                   "hold; it cannot be changed here.")
+                               .arg(lines.size())
+                               .arg(EntryGridRows)};
+    return std::nullopt;
+}
+
 namespace {
 
 bool HasContent(const EntryRow& row) {
@@ -147,16 +178,7 @@ public:
     }
 
     POChange Plan() {
-        if (std::any_of(old_.lines.begin(), old_.lines.end(), [](const StoredPOLine& l) {
-                return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
-            }))
-            throw PlanRefusal{"This PO has partial receivers. Unable to edit.",
-                              "Partial Receivers"};
-        if (old_.lines.size() > static_cast<std::size_t>(EntryGridRows))
-            throw PlanRefusal{QString("This PO has %1 lines on file, more than the %2 a PO can "
-                                      "hold; it cannot be changed here.")
-                                  .arg(old_.lines.size())
-                                  .arg(EntryGridRows)};
+        if (std::optional<PlanRefusal> refused = POEditRefusal(old_.lines)) throw *refused;
         c_.headerRef = old_.ref;
         c_.oldHeader = old_.header;
         c_.number = e_.number;
@@ -295,9 +317,9 @@ bool Confirmed(const QString& text, const QString& caption) {
     return MessageBox(text, caption, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
-// Reads the record highlighted in the manager's list into POBuf; its Ref, 0 when there is no
-// list or nothing could be read.
-int32_t ReadHighlighted(POManagerView& view) {
+}  // namespace
+
+int32_t ReadHighlightedPO(POManagerView& view) {
     TFvcBrowser* browser = view.browser();
     if (!browser) return 0;
     bool read = false;
@@ -305,10 +327,8 @@ int32_t ReadHighlighted(POManagerView& view) {
     return read ? BrowserCurrentRef(*browser) : 0;
 }
 
-}  // namespace
-
 bool DeletePO(POManagerView& view) {
-    const int32_t ref = ReadHighlighted(view);
+    const int32_t ref = ReadHighlightedPO(view);
     if (ref == 0) return false;
     const PORec header = Purchasing().POBuf;
     if (AuditTrailOn()) {
@@ -333,6 +353,13 @@ bool DeletePO(POManagerView& view) {
     if (!plan.deletion) {
         MessageBox(plan.refusal, plan.caption, MsgIcon::Warning);
         return false;
+    }
+    if (!plan.deletion->skipped.empty()) {
+        QStringList skipped;
+        for (const QString& text : plan.deletion->skipped) skipped << text;
+        MessageBox(
+            "These stock corrections could not be computed and were skipped: " + skipped.join(" "),
+            DeleteCaption, MsgIcon::Warning);
     }
     WritePODeletion(*plan.deletion, view);
     return true;

@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "engine/browse/browser.h"
-#include "invoicing/documents/document_page.h"
 #include "invoicing/documents/document_buffer.h"
+#include "invoicing/documents/document_page.h"
 #include "platform/cp1252.h"
 #include "platform/font_setting.h"
 #include "platform/stat_form.h"
@@ -148,8 +148,8 @@ void DocumentManagerForm::BuildDisplayMenu(QMenu* display) {
         OrderItems[i] = a;
     }
     display->addSeparator();
-    PrintWindow1 = AddItem(display, "PrintWindow1", "Print &Window",
-                           &DocumentManagerForm::PrintWindow1Click);
+    PrintWindow1 =
+        AddItem(display, "PrintWindow1", "Print &Window", &DocumentManagerForm::PrintWindow1Click);
 }
 
 void DocumentManagerForm::SetStatusText(int panel, const QString& text) {
@@ -195,8 +195,8 @@ int DocumentManagerForm::ShowRememberedOrder(int defaultKeyNr, int keyCount) {
 }
 
 void DocumentManagerForm::ShowRecordCount() {
-    SetStatusText(0, QString("Records: %1")
-                         .arg(IndexKeyCount(ListFile(), BrowserKeyNumber(*InvBrowser1))));
+    SetStatusText(
+        0, QString("Records: %1").arg(IndexKeyCount(ListFile(), BrowserKeyNumber(*InvBrowser1))));
 }
 
 void DocumentManagerForm::OpenFailed(int32_t code) {

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QString>
 #include <QToolButton>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -43,6 +44,14 @@ std::string ListAmount(std::string_view stored);
 std::string ListRow(std::initializer_list<std::string> columns);
 // The row of a record that could not be read: "****  " and its key.
 std::string UnreadableListRow(std::string_view key);
+
+// The record of a list row, from the bytes the browse control hands over.
+template <class Rec>
+Rec ListRecordOf(std::span<const uint8_t> bytes) {
+    Rec rec;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), rec.bytes().size()), rec.bytes().begin());
+    return rec;
+}
 
 // "name - #number" of the current company, as the managers' company label shows it.
 QString ManagerCompanyCaption();

@@ -4,12 +4,14 @@
 #include <QPushButton>
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_output.h"
 #include "invoicing/manager/batch_print_dialog.h"
 #include "invoicing/manager/document_manager_form.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -60,6 +62,26 @@ void PrintOneDocument(const ManagerStatus& status, const PrintOneTexts& texts,
     status(1, texts.noun + " " + number + " sent by e-mail.");
     Mail().msSMTP1.Disconnect();
     MessageBox(texts.sent, texts.caption);
+}
+
+std::vector<std::string> DocumentsToBatch(
+    FileSetHandle file, std::size_t recordLength,
+    const std::function<std::optional<std::string>(std::span<const uint8_t> record)>& pick) {
+    std::vector<std::string> numbers;
+    std::unordered_set<std::string> listed;
+    std::vector<uint8_t> record(recordLength);
+    int32_t ref = 0;
+    for (;;) {
+        NextUsedRecord(file, ref);
+        if (!EngineOK) break;
+        ReadRecord(file, ref, record);
+        if (!EngineOK) continue;
+        const std::optional<std::string> number = pick(record);
+        if (!number) continue;
+        const std::string trimmed = TrimBlanks(*number);
+        if (listed.insert(UpperAscii(trimmed)).second) numbers.push_back(trimmed);
+    }
+    return numbers;
 }
 
 std::optional<BatchOutcome> RunBatchOutput(const std::vector<std::string>& numbers,

@@ -5,10 +5,14 @@
 // tell the outcome. Each manager supplies its texts and its output of one document.
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "engine/engine.h"
 
 class QLabel;
 class TStatForm;
@@ -29,18 +33,25 @@ struct PrintOneTexts {
 void PrintOneDocument(const ManagerStatus& status, const PrintOneTexts& texts,
                       const std::function<void()>& output);
 
+// The document numbers a batch outputs: walks every used record of the open header file in
+// record order, and of each record that `pick` answers a number for (trimmed), lists that
+// number once: a document whose number several records carry goes out once.
+std::vector<std::string> DocumentsToBatch(
+    FileSetHandle file, std::size_t recordLength,
+    const std::function<std::optional<std::string>(std::span<const uint8_t> record)>& pick);
+
 // The batch dialog's texts.
 struct BatchDialogText {
     QString label1, label2, label3, button;
 };
 
 struct BatchRun {
-    bool email = false;   // the main window's output choice is e-mail
-    QString nothing;      // the box when no document waits
-    QString caption;      // the batch dialog's caption
+    bool email = false;  // the main window's output choice is e-mail
+    QString nothing;     // the box when no document waits
+    QString caption;     // the batch dialog's caption
     BatchDialogText text;
     QLabel* TStatForm::*progressLabel;  // the progress window's label that shows each number
-    QString processing;   // "Processing Invoice ": the progress text before the number
+    QString processing;  // "Processing Invoice ": the progress text before the number
     // Sets the manager's output flags (on) for the run and clears them (off) after it.
     std::function<void(bool on)> flags;
     // Outputs one document; false when it did not go out (no address to send it to).

@@ -4,15 +4,14 @@
 #include <QPushButton>
 #include <algorithm>
 #include <array>
-#include <unordered_set>
 
 #include "engine/engine.h"
-#include "invoicing/posting/add_invoice.h"
 #include "invoicing/documents/document_buffer.h"
-#include "invoicing/manager/batch_print_dialog.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_output.h"
 #include "invoicing/invoicing_state.h"
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/posting/add_invoice.h"
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -46,10 +45,11 @@ void SetOutputFlags(bool on, bool batch) {
 }  // namespace
 
 std::string InvoiceListHeader() {
-    return ListRow({ListColumn("Year/Mo/Dy", 10), "T", ListColumn("Invoice#", 9), ListColumn("Cust#", 8),
-                   ListColumn("Short Name", 10), RightJustify("Grand Total", ' ', 12),
-                   RightJustify("Amount Due", ' ', 12), RightJustify("Paid Amount", ' ', 12),
-                   ListColumn("Key Code", 8), ListColumn("Date Paid", 10), ListColumn("CO#", 5)});
+    return ListRow({ListColumn("Year/Mo/Dy", 10), "T", ListColumn("Invoice#", 9),
+                    ListColumn("Cust#", 8), ListColumn("Short Name", 10),
+                    RightJustify("Grand Total", ' ', 12), RightJustify("Amount Due", ' ', 12),
+                    RightJustify("Paid Amount", ' ', 12), ListColumn("Key Code", 8),
+                    ListColumn("Date Paid", 10), ListColumn("CO#", 5)});
 }
 
 bool IsDamagedInvoice(const InvoiceRec& record) {
@@ -67,12 +67,13 @@ std::string InvoiceListRow(InvoiceRec record) {
         record.set(InvCustomerShortName, "BAD RECORD");
         (void)record.set(InvNumber, "DELETE ME");
     }
-    return ListRow({ListColumn(record.get(InvDateYMD).substr(0, 10), 10), ListColumn(record.get(InvType), 1),
-                   ListColumn(record.get(InvNumber), 9), ListColumn(record.get(InvCustomerNumber), 8),
-                   ListColumn(record.get(InvCustomerShortName), 10), ListAmount(record.get(InvTotal)),
-                   ListAmount(record.get(InvDue)), ListAmount(record.get(InvPaid)),
-                   ListColumn(record.get(InvKeyCode), 8), ListColumn(record.get(InvDatePaid), 10),
-                   ListColumn(record.get(InvCompanyNumber), 5)});
+    return ListRow(
+        {ListColumn(record.get(InvDateYMD).substr(0, 10), 10), ListColumn(record.get(InvType), 1),
+         ListColumn(record.get(InvNumber), 9), ListColumn(record.get(InvCustomerNumber), 8),
+         ListColumn(record.get(InvCustomerShortName), 10), ListAmount(record.get(InvTotal)),
+         ListAmount(record.get(InvDue)), ListAmount(record.get(InvPaid)),
+         ListColumn(record.get(InvKeyCode), 8), ListColumn(record.get(InvDatePaid), 10),
+         ListColumn(record.get(InvCompanyNumber), 5)});
 }
 
 std::span<const ListOrder> InvoiceOrders() {
@@ -91,37 +92,27 @@ void ViewInvoice(const std::string& number) {
 }
 
 void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number) {
-    PrintOneDocument(
-        [&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
-        {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
-         "E-Mail Invoice", "Invoice sent by e-mail."},
-        [&number] {
-            SetOutputFlags(true, false);
-            const ScopeExit clear([] { SetOutputFlags(false, false); });
-            InvoiceOutput().InvoiceOutputNumber = number;
-            OutputInvoice();
-        });
+    PrintOneDocument([&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
+                     {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
+                      "E-Mail Invoice", "Invoice sent by e-mail."},
+                     [&number] {
+                         SetOutputFlags(true, false);
+                         const ScopeExit clear([] { SetOutputFlags(false, false); });
+                         InvoiceOutput().InvoiceOutputNumber = number;
+                         OutputInvoice();
+                     });
 }
 
 std::vector<std::string> InvoicesToBatchPrint() {
-    const FileSetHandle file = Invoicing().InvoiceFile;
-    std::vector<std::string> numbers;
-    // An invoice whose number several records carry is one document: it goes out once.
-    std::unordered_set<std::string> listed;
-    int32_t ref = 0;
-    for (;;) {
-        NextUsedRecord(file, ref);
-        if (!EngineOK) break;
-        InvoiceRec rec;
-        ReadRecord(file, ref, rec.bytes());
-        if (!EngineOK) continue;
-        const std::string type = TrimBlanks(rec.get(InvType));
-        const bool invoice = type == "G" || type == "I" || type == "M" || type == "Z";
-        if (!invoice || TrimBlanks(rec.get(InvPrinted)) == "Y") continue;
-        const std::string number = TrimBlanks(rec.get(InvNumber));
-        if (listed.insert(UpperAscii(number)).second) numbers.push_back(number);
-    }
-    return numbers;
+    return DocumentsToBatch(Invoicing().InvoiceFile, InvoiceRec::Size,
+                            [](std::span<const uint8_t> record) -> std::optional<std::string> {
+                                const std::string type = TrimBlanks(fields::Get(record, InvType));
+                                const bool invoice =
+                                    type == "G" || type == "I" || type == "M" || type == "Z";
+                                if (!invoice || TrimBlanks(fields::Get(record, InvPrinted)) == "Y")
+                                    return std::nullopt;
+                                return fields::Get(record, InvNumber);
+                            });
 }
 
 BatchDialogText BatchDialogTexts(int count, bool email, const CompanyRec& company) {

@@ -8,14 +8,14 @@
 #include <algorithm>
 
 #include "engine/browse/browser.h"
-#include "invoicing/manager/batch_print_dialog.h"
-#include "invoicing/manager/invoice_browse.h"
-#include "invoicing/posting/invoice_change.h"
-#include "invoicing/records/invoice_files.h"
-#include "invoicing/manager/invoice_manager.h"
 #include "invoicing/documents/invoice_output.h"
-#include "invoicing/posting/posting_steps.h"
+#include "invoicing/manager/batch_print_dialog.h"
 #include "invoicing/manager/customer_data_view.h"
+#include "invoicing/manager/invoice_browse.h"
+#include "invoicing/manager/invoice_manager.h"
+#include "invoicing/posting/invoice_change.h"
+#include "invoicing/posting/posting_steps.h"
+#include "invoicing/records/invoice_files.h"
 #include "masters/master_manager.h"
 #include "masters/masters_state.h"
 #include "platform/cp1252.h"
@@ -30,23 +30,18 @@ namespace {
 
 const char* const HelpKeyword = "InvoiceManager";
 
-InvoiceRec RecordOf(std::span<const uint8_t> bytes) {
-    InvoiceRec rec;
-    std::copy_n(bytes.begin(), std::min(bytes.size(), rec.bytes().size()), rec.bytes().begin());
-    return rec;
-}
-
 }  // namespace
 
 TInvEdit1::TInvEdit1(QWidget* parent)
     : DocumentManagerForm("InvEdit1", "Invoice Manager", InvoiceListHeader(), InvoiceOrders(),
                           parent) {
     InvBrowser1->OnBuildRow = [](RR& row, std::span<const uint8_t> record) {
-        row.BRLRowEltString =
-            row.Status != 0 ? UnreadableListRow(row.Key) : InvoiceListRow(RecordOf(record));
+        row.BRLRowEltString = row.Status != 0 ? UnreadableListRow(row.Key)
+                                              : InvoiceListRow(ListRecordOf<InvoiceRec>(record));
     };
     InvBrowser1->OnPerformFilter = [](RR&, std::span<const uint8_t> record) {
-        return InvoiceFilterAdmits(RecordOf(record), InvoiceOutput().InvoiceFilterCustomer);
+        return InvoiceFilterAdmits(ListRecordOf<InvoiceRec>(record),
+                                   InvoiceOutput().InvoiceFilterCustomer);
     };
     BuildToolBar();
     ARLabel = new QLabel("A/R:", CName->parentWidget());
@@ -279,8 +274,7 @@ void TInvEdit1::SpeedButton3Click() {
 }
 
 InvoiceManagerWindows::InvoiceManagerWindows()
-    : batch_(InvBatch),
-      view_(QView),
+    : view_(QView),
       manager_(InvEdit1),
       command_(CommandId::InvoiceManager, [] { InvEdit1->ShowModal(); }) {
     InvoiceManagerStatusText = [](int panel, const QString& text) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "invoicing/manager/batch_print_dialog.h"
 #include "invoicing/manager/document_manager_form.h"
 #include "invoicing/posting/add_invoice.h"
 #include "platform/instance_scope.h"
@@ -119,7 +120,7 @@ public:
     InvoiceManagerWindows& operator=(const InvoiceManagerWindows&) = delete;
 
 private:
-    InstanceScope<TInvBatch> batch_;
+    BatchDialogScope batch_;
     InstanceScope<TQView> view_;
     InstanceScope<TInvEdit1> manager_;
     CommandRegistration command_;
