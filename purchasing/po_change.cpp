@@ -11,6 +11,7 @@
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
+#include "shell/document_list.h"
 #include "shell/text.h"
 
 namespace {
@@ -79,21 +80,19 @@ PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
             d.headerRef = headerRef;
             d.header = header;
             const std::string number = TrimBlanks(header.get(PO::PONumber));
-            const bool damaged = IsDamagedPO(header);
             // Receiver lines brought goods in like first receipts: all of it goes back out.
             StockPlan stock(true);
             for (const StoredPOLine& line :
                  number.empty() ? std::vector<StoredPOLine>{} : POLinesOf(number)) {
                 POLineRemoval removal{line, std::nullopt};
-                try {
-                    if (const StockChange* change =
-                            stock.Move(line.record.get(POLine::LineProductCode),
-                                       TrimBlanks(line.record.get(POLine::LineReceivedQty)), false))
-                        removal.stock = *change;
-                } catch (const PlanRefusal& refused) {
-                    if (!damaged) throw;
-                    d.skipped.push_back(refused.text);
-                }
+                const std::string code = TrimBlanks(line.record.get(POLine::LineProductCode));
+                CorrectOrNote(d.skipped, QString("The stock of product %1").arg(FromCp1252(code)),
+                              [&] {
+                                  const std::string received =
+                                      TrimBlanks(line.record.get(POLine::LineReceivedQty));
+                                  if (const StockChange* change = stock.Move(code, received, false))
+                                      removal.stock = *change;
+                              });
                 d.lines.push_back(removal);
             }
             d.memo = TrimBlanks(header.get(PO::POType)) == PO::TypeMemo;
@@ -138,6 +137,7 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo PO " + number + "."
                                  : "Deleted PO " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
+    TellSkippedCorrections("PO " + number, d.skipped, DeleteCaption);
 }
 
 // --- changing ---
@@ -321,10 +321,7 @@ bool Confirmed(const QString& text, const QString& caption) {
 
 int32_t ReadHighlightedPO(POManagerView& view) {
     TFvcBrowser* browser = view.browser();
-    if (!browser) return 0;
-    bool read = false;
-    BrowserReadCurrent(*browser, read, Purchasing().POBuf.bytes());
-    return read ? BrowserCurrentRef(*browser) : 0;
+    return browser ? ReadHighlightedRow(*browser, Purchasing().POBuf.bytes()) : 0;
 }
 
 bool DeletePO(POManagerView& view) {
@@ -353,13 +350,6 @@ bool DeletePO(POManagerView& view) {
     if (!plan.deletion) {
         MessageBox(plan.refusal, plan.caption, MsgIcon::Warning);
         return false;
-    }
-    if (!plan.deletion->skipped.empty()) {
-        QStringList skipped;
-        for (const QString& text : plan.deletion->skipped) skipped << text;
-        MessageBox(
-            "These stock corrections could not be computed and were skipped: " + skipped.join(" "),
-            DeleteCaption, MsgIcon::Warning);
     }
     WritePODeletion(*plan.deletion, view);
     return true;

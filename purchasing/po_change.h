@@ -41,8 +41,9 @@ struct PODeletion {
     int32_t headerRef = 0;
     PORec header;
     std::vector<POLineRemoval> lines;
-    // Of a damaged order: the stock corrections that could not be computed and are skipped.
-    std::vector<QString> skipped;
+    // The stock corrections that could not be computed, each with its reason; the user is told
+    // of them once the order is deleted.
+    QStringList skipped;
     bool memo = false;    // a memo order: its memo record goes too
     int32_t memoRef = 0;  // the memo record; 0 when none is on file
 };
@@ -56,9 +57,9 @@ struct PODeletionPlan : PlanRefusalText {
 bool IsDamagedPO(const PORec& header);
 
 // Computes the deletion of the order header at headerRef, reading its lines, products and
-// memo record (the order files must be open). A damaged order is always deleted: a stock
-// correction that cannot be computed is skipped and named. Its lines go only when it has a
-// number (lines under a blank number belong to no order).
+// memo record (the order files must be open). An order is always deleted, a damaged one too:
+// a stock correction that cannot be computed is skipped and named. Its lines go only when it
+// has a number (lines under a blank number belong to no order).
 PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header);
 
 // The writes of a computed deletion, in order: header, each line after its stock, memo; then

@@ -85,8 +85,12 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     const MailRules r(company);
     std::vector<std::string> m;
 
+    // The ship-to caption stands over the ship-to column only when there is one.
+    const std::string shipTo = company.get(InvoiceShipToCaption);
     AppendMailHead(m, doc, company, {"CREDIT", "** DUPLICATE INVOICE **"}, "INVOICE",
-                   company.get(InvoiceShipToCaption), "Invoice Number: ", "Account Number: ");
+                   TrimBlanks(d.ShipLine1).size() >= 2 ? std::optional<std::string_view>(shipTo)
+                                                       : std::nullopt,
+                   "Invoice Number: ", "Account Number: ");
 
     if (d.Kind == "D") {
         m.push_back("Deposit on Account");

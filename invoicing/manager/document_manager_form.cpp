@@ -22,6 +22,7 @@
 #include "platform/stat_form.h"
 #include "platform/window_print.h"
 #include "shell/app_context.h"
+#include "shell/document_list.h"
 #include "shell/text.h"
 
 std::string ListColumn(std::string_view text, int width) {
@@ -205,9 +206,7 @@ void DocumentManagerForm::OpenFailed(int32_t code) {
 }
 
 int32_t DocumentManagerForm::ReadHighlighted() {
-    bool read = false;
-    const int errorClass = BrowserReadCurrent(*InvBrowser1, read, ListBuffer());
-    return errorClass == 0 && read ? BrowserCurrentRef(*InvBrowser1) : 0;
+    return ReadHighlightedRow(*InvBrowser1, ListBuffer());
 }
 
 void DocumentManagerForm::CheckOrderItem(int keyNr) {

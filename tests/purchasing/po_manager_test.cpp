@@ -334,8 +334,8 @@ TEST_F(POManagerTest, DeleteTakesReceiptsOutAndADamagedOrderCanAlwaysGo) {
     });
     EXPECT_EQ(OnHand("W1"), "3");
 
-    // A header without a total whose line's receipt is not a number: the receipt cannot be
-    // taken back, is named, and the order goes all the same.
+    // A header without a total whose line's receipt is not a number: listed as damaged; the
+    // receipt cannot be taken back and is named, and the order goes all the same.
     ASSERT_TRUE(OpenPOFiles());
     ASSERT_TRUE(OpenPOLineFiles());
     PORec damaged = HeaderOf("501");
@@ -353,8 +353,9 @@ TEST_F(POManagerTest, DeleteTakesReceiptsOutAndADamagedOrderCanAlwaysGo) {
         ASSERT_EQ(Numbers(m), std::vector<std::string>{"DELETE ME"});
         host->Answer(MsgResult::Yes);
         host->Answer(MsgResult::Ok,
-                     "These stock corrections could not be computed and were skipped: The "
-                     "quantity of product W1 (\"x\") is not a number.",
+                     "PO 501 was deleted. Please put these right by hand:\n\nThe stock of "
+                     "product W1 was not corrected: The quantity of product W1 (\"x\") is not a "
+                     "number.",
                      "Delete PO");
         m.InvDeleteClick();
         EXPECT_TRUE(Numbers(m).empty());
