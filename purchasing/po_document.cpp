@@ -188,16 +188,17 @@ std::optional<LoadedPO> LoadPODocument() {
     return loaded;
 }
 
-bool BuildPODocument() {
+DocumentOutcome BuildPODocument() {
     const std::optional<LoadedPO> loaded = LoadPODocument();
-    if (!loaded) return false;
+    if (!loaded) return DocumentOutcome::NotLoaded;
     if (!PODocument().POOutputToPrinter) {
         ShowDocumentInView();
-        return true;
+        return DocumentOutcome::Viewed;
     }
 
     Document().OutputMode = OutputPurchaseOrder;
-    if (!OutputGoesToPrinter()) return EmailPurchaseOrderDocument();
+    if (!OutputGoesToPrinter())
+        return EmailPurchaseOrderDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
     PrintPurchaseOrderDocument();
@@ -209,5 +210,5 @@ bool BuildPODocument() {
     }
     if (company.get(Company::PrintPOFileCopies))
         PrintFileCopies(company.get(Company::POFileCopies), PrintPurchaseOrderDocument);
-    return true;
+    return DocumentOutcome::Printed;
 }

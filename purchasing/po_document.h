@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "invoicing/documents/invoice_output.h"
 #include "masters/party_rec.h"
 #include "purchasing/po_rec.h"
 #include "shell/unit_state.h"
@@ -43,6 +44,5 @@ std::optional<LoadedPO> LoadPODocument();
 // opened for the look-up unless its manager has it open.
 std::optional<VendorRec> FindVendorByNumber(std::string_view number);
 
-// Loads order CurrentPONumber and sends it where the flags and the output choice say. False
-// when it did not go out: not on file, or not e-mailed for want of the vendor's address.
-bool BuildPODocument();
+// Loads order CurrentPONumber and sends it where the flags and the output choice say.
+DocumentOutcome BuildPODocument();

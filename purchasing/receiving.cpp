@@ -347,7 +347,7 @@ private:
         if (p_.receipts.empty())
             Refuse(QString("No product of the rows with an amount is on file (%1), so nothing "
                            "can be received.")
-                       .arg(Qs(JoinedCodes(p_.skippedProducts))),
+                       .arg(Qs(JoinedWith(p_.skippedProducts, ", "))),
                    WizardCaption, ReceivingField::Grid, 0);
     }
 
@@ -420,12 +420,6 @@ private:
 };
 
 }  // namespace
-
-std::string JoinedCodes(const std::vector<std::string>& codes) {
-    std::string joined;
-    for (const std::string& code : codes) joined += (joined.empty() ? "" : ", ") + code;
-    return joined;
-}
 
 ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion& ask) {
     ReceivingPlan plan;

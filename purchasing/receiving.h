@@ -128,9 +128,6 @@ using ReceivingQuestion = std::function<bool(const QString& text, const QString&
 // refused. Writes nothing.
 ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion& ask);
 
-// The codes joined by ", ".
-std::string JoinedCodes(const std::vector<std::string>& codes);
-
 // The writes of a computed posting, in order: for each row the stock and the line, then the
 // company's next receiver number, then the order's received date. A line that cannot be
 // rewritten raises "Receiver detail modify operation failed", ending the posting there.

@@ -470,7 +470,7 @@ void TRecvWiz::PostBtnClick() {
               " received. Enter another PO number or close window...");
     if (!plan.posting->skippedProducts.empty())
         MessageBox("These rows were not received because their products are not on file: " +
-                       Qs(JoinedCodes(plan.posting->skippedProducts)) +
+                       Qs(JoinedWith(plan.posting->skippedProducts, ", ")) +
                        ". Their stock and PO lines are unchanged.",
                    WizardCaption, MsgIcon::Information);
     PONum->clear();

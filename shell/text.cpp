@@ -12,11 +12,15 @@ bool IsBlank(char c) {
 }
 }  // namespace
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
     while (e > b && IsBlank(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
+}
+
+std::string TrimBlanks(std::string_view text) {
+    return std::string(TrimmedView(text));
 }
 
 std::string StripCommas(std::string_view text) {
@@ -60,4 +64,13 @@ std::optional<int> WholeNumber(std::string_view text) {
     const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
     if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
     return value;
+}
+
+std::string JoinedWith(const std::vector<std::string>& texts, std::string_view separator) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        if (!joined.empty()) joined += separator;
+        joined += text;
+    }
+    return joined;
 }

@@ -126,16 +126,17 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     return m;
 }
 
-void EmailInvoiceDocument() {
+bool EmailInvoiceDocument() {
     const DocumentState& doc = Document();
     const DocumentRecord& d = doc.DocumentRecord;
     const CompanyRec& company = Shell().companies.CurrentCompany;
     if (!SendDocumentMail(InvoiceEmailLines(doc, company),
                           "Invoice - " + FromCp1252(TrimBlanks(d.DocNumber)), d.EMailAddress,
                           BadCustomerAddressSubject))
-        return;
+        return false;
     if (!MarkInvoiceOutput(d.DocNumber, EmailedToday()))
         MessageBox(QString("Invoice %1 was sent, but it could not be marked as e-mailed.")
                        .arg(FromCp1252(TrimBlanks(d.DocNumber))),
                    "E-Mail Invoice", MsgIcon::Information);
+    return true;
 }

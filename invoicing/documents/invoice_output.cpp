@@ -5,15 +5,15 @@
 #include <stdexcept>
 
 #include "engine/decimal.h"
-#include "invoicing/posting/add_invoice.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/document_page.h"
 #include "invoicing/documents/invoice_email.h"
+#include "invoicing/documents/invoice_print.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_line_file.h"
 #include "invoicing/records/invoice_memo_file.h"
-#include "invoicing/posting/invoice_posting.h"
-#include "invoicing/documents/invoice_print.h"
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/application.h"
@@ -276,20 +276,18 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     return loaded;
 }
 
-void OutputInvoice() {
+DocumentOutcome OutputInvoice() {
     const std::optional<LoadedInvoice> loaded = LoadInvoiceDocument();
-    if (!loaded) return;
+    if (!loaded) return DocumentOutcome::NotLoaded;
     if (!InvoiceOutput().InvoiceOutputToPrinter) {
         ShowDocumentInView();
-        return;
+        return DocumentOutcome::Viewed;
     }
 
     DocumentState& doc = Document();
     doc.OutputMode = OutputInvoiceMode;
-    if (!OutputGoesToPrinter()) {
-        EmailInvoiceDocument();
-        return;
-    }
+    if (!OutputGoesToPrinter())
+        return EmailInvoiceDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
     PrintInvoiceDocument();
@@ -309,6 +307,7 @@ void OutputInvoice() {
         InvoiceManagerStatusText(
             1,
             "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
+    return DocumentOutcome::Printed;
 }
 
 bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate) {

@@ -38,28 +38,32 @@ private:
 
 }  // namespace
 
-void PrintOneDocument(const ManagerStatus& status, const PrintOneTexts& texts,
-                      const std::function<void()>& output) {
+void PrintOneDocument(const std::string& number, const ManagerStatus& status,
+                      const PrintOneTexts& texts, const std::function<DocumentOutcome()>& output) {
     CloseRebuildStatus();
     const bool toPrinter = OutputGoesToPrinter();
     if (!toPrinter && !CheckEmailSetup()) return;
+    DocumentOutcome outcome = DocumentOutcome::NotLoaded;
     {
         const WaitCursor wait;
-        output();
+        outcome = output();
     }
-    const QString number = FromCp1252(TrimBlanks(Document().DocumentRecord.DocNumber));
-    if (toPrinter) {
-        status(1, texts.noun + " " + number + " sent to print queue.");
+    if (outcome == DocumentOutcome::NotLoaded) {
+        // The buffer still holds the document output before: its number must not be reported.
+        status(1, texts.noun + " " + FromCp1252(TrimBlanks(number)) + " was not output.");
         return;
     }
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    if (TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) != "Y" &&
-        TrimBlanks(Document().DocumentRecord.EMailAddress).empty()) {
-        status(1, texts.noun + " " + number + " was not sent by e-mail.");
+    const QString shown = FromCp1252(TrimBlanks(Document().DocumentRecord.DocNumber));
+    if (toPrinter) {
+        status(1, texts.noun + " " + shown + " sent to print queue.");
+        return;
+    }
+    if (outcome == DocumentOutcome::NoAddress) {
+        status(1, texts.noun + " " + shown + " was not sent by e-mail.");
         MessageBox(texts.noAddress, texts.caption, MsgIcon::Information);
         return;
     }
-    status(1, texts.noun + " " + number + " sent by e-mail.");
+    status(1, texts.noun + " " + shown + " sent by e-mail.");
     Mail().msSMTP1.Disconnect();
     MessageBox(texts.sent, texts.caption);
 }
@@ -115,10 +119,17 @@ std::optional<BatchOutcome> RunBatchOutput(const std::vector<std::string>& numbe
         const std::string& number = numbers[static_cast<std::size_t>(i)];
         progress->setText(run.processing + FromCp1252(number) + " ...");
         ProcessPendingMessages();
-        if (run.output(number))
-            ++outcome.sent;
-        else
-            outcome.notSent.push_back(number);
+        switch (run.output(number)) {
+            case DocumentOutcome::Printed:
+            case DocumentOutcome::Emailed:
+                ++outcome.sent;
+                break;
+            case DocumentOutcome::NoAddress:
+                outcome.noAddress.push_back(number);
+                break;
+            default:
+                break;
+        }
     }
     return outcome;
 }

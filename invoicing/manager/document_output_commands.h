@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "invoicing/documents/invoice_output.h"
 
 class QLabel;
 class TStatForm;
@@ -27,11 +28,11 @@ struct PrintOneTexts {
     QString sent;       // the box after sending
 };
 
-// Prints one document, or e-mails it when that is the main window's output choice (after the
-// company's mail set-up has been checked), and tells the outcome. `output` outputs it with the
-// manager's flags set; the number told is the document buffer's.
-void PrintOneDocument(const ManagerStatus& status, const PrintOneTexts& texts,
-                      const std::function<void()>& output);
+// Prints document `number`, or e-mails it when that is the main window's output choice (after
+// the company's mail set-up has been checked), and tells the outcome. `output` outputs it with
+// the manager's flags set; the number told is the document buffer's once it was loaded.
+void PrintOneDocument(const std::string& number, const ManagerStatus& status,
+                      const PrintOneTexts& texts, const std::function<DocumentOutcome()>& output);
 
 // The document numbers a batch outputs: walks every used record of the open header file in
 // record order, and of each record that `pick` answers a number for (trimmed), lists that
@@ -54,13 +55,13 @@ struct BatchRun {
     QString processing;  // "Processing Invoice ": the progress text before the number
     // Sets the manager's output flags (on) for the run and clears them (off) after it.
     std::function<void(bool on)> flags;
-    // Outputs one document; false when it did not go out (no address to send it to).
-    std::function<bool(const std::string& number)> output;
+    // Outputs one document.
+    std::function<DocumentOutcome(const std::string& number)> output;
 };
 
 struct BatchOutcome {
-    int sent = 0;
-    std::vector<std::string> notSent;  // in list order
+    int sent = 0;                        // printed or e-mailed
+    std::vector<std::string> noAddress;  // not sent for want of an address, in list order
 };
 
 // The batch run over the documents listed, in list order: the dialog asks how many; that many

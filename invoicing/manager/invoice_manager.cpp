@@ -92,15 +92,16 @@ void ViewInvoice(const std::string& number) {
 }
 
 void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number) {
-    PrintOneDocument([&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
-                     {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
-                      "E-Mail Invoice", "Invoice sent by e-mail."},
-                     [&number] {
-                         SetOutputFlags(true, false);
-                         const ScopeExit clear([] { SetOutputFlags(false, false); });
-                         InvoiceOutput().InvoiceOutputNumber = number;
-                         OutputInvoice();
-                     });
+    PrintOneDocument(
+        number, [&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
+        {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
+         "E-Mail Invoice", "Invoice sent by e-mail."},
+        [&number] {
+            SetOutputFlags(true, false);
+            const ScopeExit clear([] { SetOutputFlags(false, false); });
+            InvoiceOutput().InvoiceOutputNumber = number;
+            return OutputInvoice();
+        });
 }
 
 std::vector<std::string> InvoicesToBatchPrint() {
@@ -141,17 +142,19 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
     run.flags = [](bool on) { SetOutputFlags(on, true); };
     run.output = [](const std::string& number) {
         InvoiceOutput().InvoiceOutputNumber = number;
-        OutputInvoice();
-        return true;
+        return OutputInvoice();
     };
     const std::optional<BatchOutcome> done = RunBatchOutput(numbers, run);
     if (!done) return;
-    const int n = done->sent;
     if (!run.email) {
-        view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(n));
+        view.SetStatusText(
+            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(done->sent));
         return;
     }
-    view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail.").arg(n));
+    view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail, %2 skipped "
+                                  "(no e-mail address).")
+                              .arg(done->sent)
+                              .arg(done->noAddress.size()));
     Mail().msSMTP1.Disconnect();
     MessageBox("E-mail operation complete.", "Batch E-Mail");
 }

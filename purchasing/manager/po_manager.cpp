@@ -42,12 +42,6 @@ void SetOutputFlags(bool on, bool batch) {
     out.POBatchRunning = on && batch ? 1 : 0;
 }
 
-QString Numbers(const std::vector<std::string>& numbers) {
-    QStringList shown;
-    for (const std::string& n : numbers) shown << FromCp1252(n);
-    return shown.join(", ");
-}
-
 }  // namespace
 
 std::string POListHeader() {
@@ -90,15 +84,16 @@ void ViewPO(const std::string& number) {
 }
 
 void PrintPOCommand(POManagerView& view, const std::string& number) {
-    PrintOneDocument([&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
-                     {"PO", "This vendor has no e-mail address. PO not sent by e-mail.",
-                      "E-Mail PO", "PO sent by e-mail."},
-                     [&number] {
-                         SetOutputFlags(true, false);
-                         const ScopeExit clear([] { SetOutputFlags(false, false); });
-                         PODocument().CurrentPONumber = number;
-                         BuildPODocument();
-                     });
+    PrintOneDocument(
+        number, [&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
+        {"PO", "This vendor has no e-mail address. PO not sent by e-mail.", "E-Mail PO",
+         "PO sent by e-mail."},
+        [&number] {
+            SetOutputFlags(true, false);
+            const ScopeExit clear([] { SetOutputFlags(false, false); });
+            PODocument().CurrentPONumber = number;
+            return BuildPODocument();
+        });
 }
 
 std::vector<std::string> POsToBatchPrint() {
@@ -148,13 +143,14 @@ void BatchPrintPOs(POManagerView& view) {
             1, QString("Batch Print complete. %1 POs sent to spooler.").arg(done->sent));
         return;
     }
-    QString status = QString("Batch Print complete. %1 POs sent by e-mail.").arg(done->sent);
-    if (!done->notSent.empty()) status += QString(" %1 not sent.").arg(done->notSent.size());
-    view.SetStatusText(1, status);
+    view.SetStatusText(1, QString("Batch Print complete. %1 POs sent by e-mail, %2 skipped (no "
+                                  "e-mail address).")
+                              .arg(done->sent)
+                              .arg(done->noAddress.size()));
     Mail().msSMTP1.Disconnect();
-    if (!done->notSent.empty())
-        MessageBox("These POs were not sent by e-mail: " + Numbers(done->notSent) +
-                       ". Check their vendors' e-mail addresses.",
+    if (!done->noAddress.empty())
+        MessageBox("These POs were not sent: their vendors have no e-mail address: " +
+                       FromCp1252(JoinedWith(done->noAddress, ", ")) + ".",
                    "Batch E-Mail", MsgIcon::Information);
     MessageBox("E-mail operation complete.", "Batch E-Mail", MsgIcon::Information);
 }

@@ -474,8 +474,7 @@ TEST_F(POManagerMailTest, PrintAndBatchEMailSendOnlyToVendorsWithAnAddress) {
 
         Batch(m, "", [this](TInvBatch& dlg) {
             host->Answer(MsgResult::Ok,
-                         "These POs were not sent by e-mail: 501. Check their vendors' e-mail "
-                         "addresses.",
+                         "These POs were not sent: their vendors have no e-mail address: 501.",
                          "Batch E-Mail");
             host->Answer(MsgResult::Ok, "E-mail operation complete.", "Batch E-Mail");
             EXPECT_EQ(dlg.windowTitle(), "PO Batch E-Mail");
@@ -484,7 +483,9 @@ TEST_F(POManagerMailTest, PrintAndBatchEMailSendOnlyToVendorsWithAnAddress) {
             EXPECT_EQ(dlg.Label3->text(), "(No file copies are e-mailed.)");
             EXPECT_EQ(dlg.Button1->text(), "&E-Mail");
         });
-        EXPECT_EQ(m.StatusText(1), "Batch Print complete. 1 POs sent by e-mail. 1 not sent.");
+        EXPECT_EQ(m.StatusText(1),
+                  "Batch Print complete. 1 POs sent by e-mail, 1 skipped (no e-mail "
+                  "address).");
         EXPECT_EQ(StatForm->windowTitle(), "E-Mail Mode");
     });
     const auto received = server.messages();
