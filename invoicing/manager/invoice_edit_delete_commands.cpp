@@ -9,6 +9,8 @@
 #include <initializer_list>
 
 #include "engine/browse/browser.h"
+#include "invoicing/manager/invoice_browse.h"
+#include "invoicing/manager/invoice_manager.h"
 #include "invoicing/posting/invoice_change.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_memo_file.h"
@@ -47,10 +49,7 @@ bool Confirmed(const QString& text, const QString& caption) {
 // is no list or nothing could be read.
 int32_t ReadHighlighted(InvoiceManagerView& view) {
     TFvcBrowser* browser = view.browser();
-    if (!browser) return 0;
-    bool read = false;
-    BrowserReadCurrent(*browser, read, Invoicing().InvoiceBuf.bytes());
-    return read ? BrowserCurrentRef(*browser) : 0;
+    return browser ? ReadHighlightedInvoice(*browser) : 0;
 }
 
 QString Money(std::string_view stored) {
@@ -245,6 +244,13 @@ bool ModifyInvoice(InvoiceManagerView& view) {
             "This record is a deposit which has been previously offset (taken). Unable to edit "
             "this record.",
             "Deposit Taken");
+        return false;
+    }
+    if (IsDamagedInvoice(h)) {
+        // Its amounts cannot be taken back from the customer; deleting it can, in part.
+        Tell("This record is damaged (an amount is blank or not a number) and cannot be "
+             "edited. You can delete it and enter the invoice again.",
+             "Edit Invoice");
         return false;
     }
     if (TrimBlanks(h.get(Invoice::InvPrinted)) == "Y" &&

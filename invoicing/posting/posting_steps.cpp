@@ -160,11 +160,17 @@ const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view qu
     }
     ProductRec& rec = changes_[at->second].record;
     const QString what = QString("The stock on hand of product %1").arg(FromCp1252(code));
-    const Decimal onHand = AmountOrRefuse(rec.get(Product::StockOnHand), what);
+    const std::optional<Decimal> onHand = AmountOf(rec.get(Product::StockOnHand));
+    // Stock that is not a number stops every posting of the product until it is put right.
+    if (!onHand)
+        throw PlanRefusal{QString("The stock on hand of product %1 (\"%2\") is not a number. "
+                                  "Please correct it in the Product Manager.")
+                              .arg(FromCp1252(code),
+                                   FromCp1252(TrimBlanks(rec.get(Product::StockOnHand))))};
     const Decimal moved =
         AmountOrRefuse(quantity, QString("The quantity of product %1").arg(FromCp1252(code)));
     const Decimal after =
-        SumOrRefuse(giveBack ? Decimal::Add(onHand, moved) : Decimal::Sub(onHand, moved), what);
+        SumOrRefuse(giveBack ? Decimal::Add(*onHand, moved) : Decimal::Sub(*onHand, moved), what);
     SetOrRefuse(rec, Product::StockOnHand, after.general(), what);
     return &changes_[at->second];
 }
@@ -208,6 +214,21 @@ void AddToCustomerAging(CustomerRec& c, AgingBucket bucket, Decimal amount) {
 
 AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods) {
     return AgingBucketOf(DaysBetween(date, Shell().clock.today()), periods);
+}
+
+void AgingSums::Add(Date date, std::string_view amountDue, const QString& what) {
+    const Decimal due = AmountOrRefuse(amountDue, what);
+    if (due.isZero()) return;
+    Decimal& sum =
+        sums_[static_cast<std::size_t>(AgingBucketOf(DaysBetween(date, today_), periods_))];
+    sum = SumOrRefuse(Decimal::Add(sum, due), "The customer's aging amount");
+}
+
+void AgingSums::WriteTo(CustomerRec& c) const {
+    const QString what =
+        QString("The aging amount of customer %1").arg(FromCp1252(TrimBlanks(c.get(Customer::Number))));
+    for (std::size_t k = 0; k < sums_.size(); ++k)
+        SetOrRefuse(c, Customer::Amounts[k], sums_[k].format("0.00"), what);
 }
 
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount) {
