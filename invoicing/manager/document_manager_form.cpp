@@ -115,7 +115,7 @@ DocumentManagerForm::DocumentManagerForm(const char* objectName, const QString& 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     connect(InvBrowser1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(InvBrowser1->mapToGlobal(at)); });
+            Guarded([this](const QPoint& at) { PopupMenu1->popup(InvBrowser1->mapToGlobal(at)); }));
 }
 
 DocumentManagerForm::~DocumentManagerForm() = default;
@@ -145,7 +145,8 @@ void DocumentManagerForm::BuildDisplayMenu(QMenu* display) {
         a->setObjectName(orders_[i].objectName);
         a->setCheckable(true);
         display->addAction(a);
-        connect(a, &QAction::triggered, this, [this, i] { SortOrderClick(static_cast<int>(i)); });
+        connect(a, &QAction::triggered, this,
+                Guarded([this, i] { SortOrderClick(static_cast<int>(i)); }));
         OrderItems[i] = a;
     }
     display->addSeparator();

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "platform/application.h"
 #include "platform/form.h"
 #include "shell/company/company_rec.h"
 
@@ -101,14 +102,14 @@ protected:
     template <class W>
     QToolButton* AddTool(const char* name, const char* hint, void (W::*handler)()) {
         QToolButton* b = NewTool(name, hint);
-        connect(b, &QToolButton::clicked, static_cast<W*>(this), handler);
+        connect(b, &QToolButton::clicked, this, Guarded(static_cast<W*>(this), handler));
         return b;
     }
     // A menu item.
     template <class W>
     QAction* AddItem(QMenu* menu, const char* name, const char* text, void (W::*handler)()) {
         QAction* a = NewItem(menu, name, text);
-        connect(a, &QAction::triggered, static_cast<W*>(this), handler);
+        connect(a, &QAction::triggered, this, Guarded(static_cast<W*>(this), handler));
         return a;
     }
     // The six orders, a line and "Print &Window".

@@ -18,6 +18,7 @@
 #include "invoicing/records/invoice_files.h"
 #include "masters/master_manager.h"
 #include "masters/masters_state.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/help.h"
 #include "shell/app_context.h"
@@ -54,8 +55,10 @@ TInvEdit1::TInvEdit1(QWidget* parent)
     BuildMenus();
     BindHelpKey(*this, HelpKeyword);
 
-    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this, &TInvEdit1::InvBrowser1DblClick);
-    connect(InvBrowser1, &TFvcBrowser::enterPressed, this, &TInvEdit1::InvBrowser1DblClick);
+    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this,
+            Guarded(this, &TInvEdit1::InvBrowser1DblClick));
+    connect(InvBrowser1, &TFvcBrowser::enterPressed, this,
+            Guarded(this, &TInvEdit1::InvBrowser1DblClick));
 
     // Created: the list starts by date; nothing is being output.
     InvoiceOutputState& out = InvoiceOutput();

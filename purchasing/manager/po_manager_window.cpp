@@ -40,8 +40,9 @@ TPOList1::TPOList1(QWidget* parent)
     BuildToolBar();
     BuildMenus();
     BindHelpKey(*this, HelpKeyword);
-    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this, &TPOList1::InvPrintClick);
-    connect(InvBrowser1, &TFvcBrowser::enterPressed, this, &TPOList1::InvPrintClick);
+    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this,
+            Guarded(this, &TPOList1::InvPrintClick));
+    connect(InvBrowser1, &TFvcBrowser::enterPressed, this, Guarded(this, &TPOList1::InvPrintClick));
 
     // Created: the list starts by date; nothing is being output or entered.
     PODocumentState& out = PODocument();
