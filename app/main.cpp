@@ -30,7 +30,7 @@
 #include "reports/reports_windows.h"
 #include "reports/wizard/report_wizard_window.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/commands.h"
 #include "shell/find_box.h"
 #include "shell/main_window.h"

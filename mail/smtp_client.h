@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <initializer_list>
 
-#include "mail/agsocket.h"
+#include "mail/mail_socket.h"
 
 class TmsMessage;
 
