@@ -20,7 +20,7 @@
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "purchasing/add_po.h"
 #include "purchasing/po_entry_dialog.h"
 #include "purchasing/purchasing_services.h"
