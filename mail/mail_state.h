@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "mail/msmsg.h"
-#include "mail/mssmtp.h"
+#include "mail/mail_message.h"
+#include "mail/smtp_client.h"
 
 struct MailState {
     MailState() { msSMTP1.SetMailMessage(&msMessage1); }

@@ -1,10 +1,10 @@
 #pragma once
-// The managers of the master files: the Customer Manager (TDemoForm), the Vendor Manager
-// (TVenList) and the Product Manager (TEditProd). Each browses its file in a chosen key
-// order, finds as the user types, adds, edits and deletes records, and serves the pick
-// protocol: a caller seeds the start record, sets the select mode and shows the manager;
-// a double-click or Enter on the list copies the highlighted record into the file's buffer,
-// sets the pick result and closes the window.
+// The managers of the master files: the Customer Manager (TDemoForm, unit Deldemo1), the Vendor
+// Manager (TVenList, unit ListVen) and the Product Manager (TEditProd, unit ProdEdit). Each browses
+// its file in a chosen key order, finds as the user types, adds, edits and deletes records, and
+// serves the pick protocol: a caller seeds the start record, sets the select mode and shows the
+// manager; a double-click or Enter on the list copies the highlighted record into the file's
+// buffer, sets the pick result and closes the window.
 
 #include <QString>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #pragma once
+// TRecordEdit, the edit dialog of one master record.
 // The plain edit dialog of a customer, vendor or product: every field of the record on tab
 // pages, built from the record type's table (masters/edit_fields.h). OK takes every field
 // (a field that cannot be stored is refused with focus, nothing written) and hands the

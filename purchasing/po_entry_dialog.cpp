@@ -23,7 +23,7 @@
 #include "purchasing/po_saved_lines.h"
 #include "purchasing/purchasing_state.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 

@@ -1,4 +1,5 @@
 #pragma once
+// TPOEdit1, the purchase-order entry dialog (unit POEdit).
 // "Purchase Order": the modal dialog in which a purchase order is written or changed. Two
 // kinds of order: line items in a grid of 99 rows, or a memo PO that orders one product (or
 // free text) with a quantity and an amount and carries up to 25 lines of text. The dialog

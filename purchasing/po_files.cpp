@@ -1,7 +1,7 @@
 #include "purchasing/po_files.h"
 
 #include "platform/form.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
 #include "shell/text.h"

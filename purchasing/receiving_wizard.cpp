@@ -26,7 +26,7 @@
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/text.h"
 
 TRecvWiz* RecvWiz = nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+// TRecvWiz, the Receiving Wizard window (unit RecWizd).
 // "Receiving Wizard": the user finds a purchase order by number, types what came in today
 // against its ordered lines and posts the receipt under a receiver number and date. Created
 // once at start-up; the main window's Receiving Wizard command shows it modally.

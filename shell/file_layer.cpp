@@ -10,7 +10,7 @@
 #include "platform/long_run.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "shell/app_context.h"
 
 namespace {

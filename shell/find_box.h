@@ -1,4 +1,5 @@
 #pragma once
+// TFindBox, the find dialog.
 // The find dialog "Find...": the user types a text, the caller's open document file is
 // searched for it, and the matching documents are listed; the caller takes the document number
 // of the row chosen. What is searched depends on FindMode: each document file registers a

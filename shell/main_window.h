@@ -1,4 +1,5 @@
 #pragma once
+// TMainForm, the main window (unit LWMain).
 // The main window: menus, tool bar and big buttons for every window of the system (each
 // enabled once its window has registered its command, shell/commands.h), the current
 // company, the "Default Printed Output" choice, the status bar with its clock, and the

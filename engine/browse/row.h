@@ -1,4 +1,5 @@
 #pragma once
+// The row a browse list hands to its owner: key, record and the text the owner fills in.
 
 #include <cstdint>
 #include <string>

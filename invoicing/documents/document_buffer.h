@@ -1,4 +1,5 @@
 #pragma once
+// The document buffer of document output (unit RTEditor).
 // The document buffer: one invoice or purchase order as every rendering of it (the view
 // window, the printed pages, the e-mail) sees it. Its loaders fill it and then hand it to a
 // renderer. It is never cleared as a whole: each loader sets the fields of its own kind of

@@ -1,7 +1,7 @@
 #pragma once
-// The document view window (Trtedit, one instance rtedit): the invoice or purchase order in
-// the document buffer on screen, read-only. Its loaders fill the buffer and show it modally;
-// it writes nothing back.
+// The document view window (Trtedit, one instance rtedit, unit RTEditor): the invoice or purchase
+// order in the document buffer on screen, read-only. Its loaders fill the buffer and show it
+// modally; it writes nothing back.
 //
 // The window also carries the program's one SMTP session and one mail message, and two work
 // areas of the mail and print code: MemoInv (a memo whose lines become a message body) and

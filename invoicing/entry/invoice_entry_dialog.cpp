@@ -23,7 +23,7 @@
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/text.h"
 
 using namespace entry;

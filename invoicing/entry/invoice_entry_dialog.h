@@ -1,4 +1,5 @@
 #pragma once
+// TProdInv, the invoice entry dialog (unit Invprod).
 // "Product Invoice": the modal dialog in which an invoice is written or changed. Two kinds of
 // invoice: line items in a grid of 99 rows, or a memo invoice that sells one product (or
 // free text) with a quantity and an amount and carries up to 25 lines of text. The dialog

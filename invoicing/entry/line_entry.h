@@ -1,4 +1,5 @@
 #pragma once
+// TLineEntry, the line-entry dialog that invoice and purchase-order entry share.
 // What invoice entry and purchase-order entry have in common: the grid of 99 line items
 // with its buttons, the memo document (one product or free text, a quantity, an amount and
 // 25 lines of text), the "Stock At A Glance:" panel with its "CS" rows, the net, tax and

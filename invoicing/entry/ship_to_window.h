@@ -1,4 +1,5 @@
 #pragma once
+// TPOShipWin, the ship-to window of invoice and purchase-order entry.
 // "Shipping Address": the small window in which invoice and purchase-order entry keep the
 // four ship-to lines of the document in hand. The entry dialog shows it from its "&Ship To"
 // button; posting and change fill and read the lines.
@@ -35,5 +36,5 @@ public:
     void ClearLines() { SetLines({}); }
 };
 
-// The one window, while an InvoicingWindows object (invoicing/prod_inv.h) lives.
+// The one window, while an InvoicingWindows object (invoicing/entry/invoice_entry_dialog.h) lives.
 extern TPOShipWin* POShipWin;

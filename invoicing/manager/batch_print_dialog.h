@@ -1,4 +1,5 @@
 #pragma once
+// TInvBatch, the batch print dialog.
 // "Batch Print Invoices": how many of the documents not printed yet one batch run outputs.
 // The caller sets the caption, the three labels, the caption of Button1 ("&Print" or
 // "&E-Mail") and the count, shows it modally, and on OK reads the count.

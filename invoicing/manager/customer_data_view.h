@@ -1,4 +1,5 @@
 #pragma once
+// TQView, the customer data view of the Invoice Manager.
 // "Customer Data": a read-only summary of one invoice record and of its customer's account,
 // shown from the Invoice Manager.
 

@@ -1,4 +1,5 @@
 #pragma once
+// TInvEdit1, the Invoice Manager window (unit InvEdit).
 // "Invoice Manager": the invoices and payment records of the current company in one of six
 // orders, optionally only one customer's, and the commands on them: new, edit, delete, find,
 // view, customer data, print or e-mail, batch print.

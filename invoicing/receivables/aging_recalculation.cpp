@@ -16,7 +16,7 @@
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/message_host.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "shell/app_context.h"
 #include "shell/record_file.h"
 #include "shell/text.h"

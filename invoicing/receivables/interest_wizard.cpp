@@ -24,7 +24,7 @@
 #include "platform/printer.h"
 #include "platform/string_grid.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/main_window.h"
 #include "shell/small_files.h"
 #include "shell/text.h"

@@ -1,4 +1,5 @@
 #pragma once
+// TInterestWiz, the Interest Wizard window (unit IntWizd).
 // "Interest Wizard": charges finance charges on overdue customer balances. The user chooses
 // the overdue class, the monthly rate or a flat fee, a minimum charge and the data of the
 // invoices; "Scan File" lists the customers to charge, "Generate Invoices" writes one

@@ -1,4 +1,5 @@
 #pragma once
+// TPPmtDialog, the partial-payment and deposit dialog of the Payment Wizard.
 // The small dialog of the Payment Wizard that asks for one amount: a partial payment of an
 // open invoice ("Partial Payment") or a deposit on account ("Deposit on Account").
 

@@ -1,4 +1,5 @@
 #pragma once
+// The logic of the Payment Wizard (unit Payment).
 // Money received from one customer: full payments of open invoices, partial payments,
 // deposits on account and the clearing of deposits against invoices. The wizard's lists hold
 // PaymentItems; posting takes what the wizard holds when "&Post" is pressed (PaymentEntry),

@@ -23,7 +23,7 @@
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/text.h"
 
 TPayBox* PayBox = nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+// TPayBox, the Payment Wizard window (unit Payment).
 // "Payment Wizard": money received from one customer. The user picks the customer, moves
 // open invoices and deposits into the list of items to post, types the paid amount and the
 // payment date, and posts; "&Post" is enabled only while the items add up to the paid

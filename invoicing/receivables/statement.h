@@ -1,4 +1,5 @@
 #pragma once
+// The logic of customer statements (unit CStmnt).
 // Customer statements: a customer's invoice, payment and deposit records in open-item form
 // (every record, no balance brought forward) with account totals and the customer's aging,
 // shown in the statement window and printed or e-mailed from it or in batches.

@@ -1,3 +1,5 @@
+// The printed customer statement: the loaded statement drawn as one print job on the company's
+// document page (PrintStatement in invoicing/receivables/statement.h).
 #include "invoicing/posting/aging.h"
 #include "invoicing/documents/document_page.h"
 #include "invoicing/receivables/statement.h"

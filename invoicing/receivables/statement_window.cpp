@@ -26,7 +26,7 @@
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "platform/string_grid.h"
 #include "shell/app_context.h"
 #include "shell/text.h"

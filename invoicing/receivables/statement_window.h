@@ -1,8 +1,7 @@
 #pragma once
-// The statement windows: "Customer Statement" (TStment) showing the loaded statement, the
-// aging-class choice "Statement Selection" (TSelStmnt) and the batch count "Batch Print
-// Statements" (TBatchStWin); the single and batch statement commands of the Customer
-// Manager.
+// The statement windows (unit CStmnt): "Customer Statement" (TStment) showing the loaded statement,
+// the aging-class choice "Statement Selection" (TSelStmnt) and the batch count "Batch Print
+// Statements" (TBatchStWin); the single and batch statement commands of the Customer Manager.
 
 #include <memory>
 #include <string>

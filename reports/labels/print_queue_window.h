@@ -1,4 +1,5 @@
 #pragma once
+// Tlblwiz, the Label Wizard and print queue window (unit Labelwiz).
 // "Label Wizard / Print Queue": the print queue of customers, vendors and products for whom
 // labels, letters and e-mail notices are produced, and the current label layout. Created
 // once at start-up; the queue outlives every showing of the window.

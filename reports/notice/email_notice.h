@@ -1,4 +1,5 @@
 #pragma once
+// TEMMemo, the e-mail notice window, and its logic (unit EMaNote).
 // "Send E-Mail Message": one typed message e-mailed to every customer and vendor in the
 // print queue, one message per recipient, over the program's one SMTP session. Recipients
 // without a usable address are counted and passed over, or reported to the company's own

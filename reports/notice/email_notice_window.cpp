@@ -19,7 +19,7 @@
 #include "platform/help.h"
 #include "platform/long_run.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "reports/notice/email_notice.h"
 #include "reports/labels/print_queue_window.h"
 #include "shell/app_context.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The report viewer (Trtreport, one instance rtreport): every report of the Report Wizard
+// The report viewer (Trtreport, one instance rtreport, unit rpt): every report of the Report Wizard
 // ends here. A report builder fills RptGrid (row 0 the column headings), Head1 to Head3,
 // SortColumnLimit, LastAmountColumn and the SortCol items, and shows the window modally;
 // the viewer sorts and totals the report, draws amounts aligned on their point, prints it,

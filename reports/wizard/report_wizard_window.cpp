@@ -19,7 +19,7 @@
 #include "reports/viewer/report_viewer.h"
 #include "reports/wizard/report_dates.h"
 #include "shell/app_context.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 
 TRptSelect* RptSelect = nullptr;
 

@@ -1,4 +1,5 @@
 #pragma once
+// TRptSelect, the Report Wizard window (unit Rptselct).
 // "Report Wizard": the user picks one of the fourteen reports and the period it covers;
 // "&View" checks the dates, records the report's name in ReportTitle and runs its builder,
 // which shows the report viewer. The wizard stays open behind the viewer and after it, so

@@ -1,4 +1,5 @@
 #pragma once
+// TCompList, the company list window (unit CompList).
 // The Company Manager: the companies of the data folder by name, to choose the current one,
 // add one, or change one's settings.
 

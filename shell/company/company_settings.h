@@ -1,4 +1,5 @@
 #pragma once
+// TCoSetForm, the company settings window (unit CoSet).
 // The company settings dialog: every setting of a company record, by topic on tabs. It adds
 // a new company or rewrites an existing one. A field the user did not change keeps its
 // stored bytes, so a value this dialog would not write itself survives a save.

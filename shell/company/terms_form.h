@@ -1,4 +1,5 @@
 #pragma once
+// TTermsForm, the payment terms window (unit TermSet).
 // The payment terms offered by the entry windows ("LWTERMS.DAT"), one term a line.
 
 #include "platform/form.h"

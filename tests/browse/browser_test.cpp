@@ -1,3 +1,4 @@
+// The browse control over real engine files: binding, paging, positioning and filtering.
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>

@@ -1,3 +1,4 @@
+// The key scale the browse control's scroll bar uses: order kept, keys spread evenly.
 #include "engine/browse/key_scale.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The browse control over a hundred thousand records.
 #include <QScrollBar>
 
 #include "tests/browse/browse_fixture.h"

@@ -1,3 +1,4 @@
+// Exact decimals: parsing stored and typed number text, rounding, arithmetic and formatting.
 #include "engine/decimal.h"
 
 #include <gtest/gtest.h>

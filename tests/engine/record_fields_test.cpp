@@ -1,3 +1,4 @@
+// The field codec of fixed-length records: text, number and scalar fields and the layouts.
 #include "engine/record_fields.h"
 
 #include <gtest/gtest.h>

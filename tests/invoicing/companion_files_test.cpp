@@ -4,7 +4,7 @@
 
 #include "invoicing/records/invoice_line_file.h"
 #include "invoicing/records/invoice_memo_file.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "tests/invoicing/invoicing_env.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/mask_edit.h"
 #include "platform/printer.h"
 #include "platform/string_grid.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/main_window.h"
 #include "shell/small_files.h"
 #include "tests/invoicing/posting_env.h"

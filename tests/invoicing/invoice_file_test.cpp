@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "engine/record_fields.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "tests/invoicing/invoicing_env.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QLocale>
 
 #include "mail/mime.h"
-#include "mail/msmsg.h"
+#include "mail/mail_message.h"
 #include "platform/scope_guard.h"
 #include "tests/mail/smtp_server.h"
 

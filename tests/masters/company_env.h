@@ -9,7 +9,7 @@
 
 #include "engine/engine.h"
 #include "platform/scripted_host_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "shell/app_context.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,7 +13,7 @@
 #include "platform/font_dialog.h"
 #include "platform/help.h"
 #include "platform/scripted_host_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 
 TEST(StatForm, ShownWithoutWaitingOnTopAndClearedByClearRebuildStatus) {
     PlatformWindows windows;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/scripted_host.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
 #include "tests/purchasing/purchasing_env.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "tests/purchasing/purchasing_env.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/string_grid.h"
 #include "purchasing/po_files.h"
 #include "purchasing/receiving_wizard.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/commands.h"
 #include "tests/purchasing/receiving_env.h"
 

@@ -9,7 +9,7 @@
 #include "masters/master_files.h"
 #include "masters/master_manager.h"
 #include "platform/list_view.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "reports/reports_windows.h"
 #include "tests/reports/label_window_fixture.h"
 

@@ -1,3 +1,4 @@
+// The company file: keys, company numbers, adding, listing and finding companies.
 #include "shell/company/company_file.h"
 
 #include <gtest/gtest.h>

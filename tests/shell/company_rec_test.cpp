@@ -1,3 +1,4 @@
+// The company record's layout: fields in place and apart from each other.
 #include "shell/company/company_rec.h"
 
 #include <gtest/gtest.h>

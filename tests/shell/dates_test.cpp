@@ -1,3 +1,4 @@
+// Dates: the calendar, the company's date order, and parsing and showing dates.
 #include "shell/dates.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The small files beside the data: the last-company file and the payment terms.
 #include "shell/small_files.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The fixed-width text helpers of rows, lists and printed columns.
 #include "shell/text.h"
 
 #include <gtest/gtest.h>

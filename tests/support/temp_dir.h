@@ -1,4 +1,5 @@
 #pragma once
+// A throw-away folder per test, for the real engine files a test writes.
 
 #include <filesystem>
 #include <string>

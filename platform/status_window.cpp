@@ -1,4 +1,4 @@
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "mail/agsocket.h"
+#include "mail/mail_socket.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

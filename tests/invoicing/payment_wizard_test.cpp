@@ -13,7 +13,7 @@
 #include "invoicing/receivables/partial_payment_dialog.h"
 #include "masters/master_manager.h"
 #include "platform/mask_edit.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "shell/text.h"
 #include "tests/invoicing/payment_env.h"
 

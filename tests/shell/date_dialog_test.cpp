@@ -1,5 +1,5 @@
 // The date dialog driven offscreen through the scripted host.
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #pragma once
+// TmsMessage, the mail message (unit msmsg).
 // The mail message: sender, recipients, subject and body lines, and its encoding as the
 // text that travels after DATA.
 

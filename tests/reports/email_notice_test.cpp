@@ -9,7 +9,7 @@
 
 #include "mail/mail_state.h"
 #include "platform/help.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "reports/notice/email_notice.h"
 #include "tests/mail/smtp_server.h"
 #include "tests/reports/label_print_fixture.h"

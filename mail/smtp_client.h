@@ -1,4 +1,5 @@
 #pragma once
+// TmsSMTP, the SMTP client (unit mssmtp).
 // The SMTP client: one session to the company's mail host, through which every sender
 // sends the one message object.
 
@@ -7,7 +8,7 @@
 #include <QStringList>
 #include <initializer_list>
 
-#include "mail/agsocket.h"
+#include "mail/mail_socket.h"
 
 class TmsMessage;
 

@@ -1,4 +1,5 @@
 #pragma once
+// TCalForm, the date dialog.
 // The date dialog "Date Selection": a month calendar with a month box and a year control, and
 // the chosen date shown as the company types it. Callers open it beside a date field and copy
 // the chosen text into the field when it closes with OK.

@@ -1,11 +1,11 @@
-#include "mail/mssmtp.h"
+#include "mail/smtp_client.h"
 
 #include <QHostInfo>
 #include <QRegularExpression>
 #include <algorithm>
 
 #include "mail/mail_errors.h"
-#include "mail/msmsg.h"
+#include "mail/mail_message.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "reports/wizard/report_builders_run.h"
 #include "reports/viewer/report_viewer.h"
 #include "reports/wizard/report_dates.h"
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 #include "tests/reports/report_files_env.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "mail/msmsg.h"
+#include "mail/mail_message.h"
 
 #include <QRegularExpression>
 #include <algorithm>

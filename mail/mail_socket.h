@@ -1,4 +1,5 @@
 #pragma once
+// TagSocket, the mail transport's socket (unit agsocket).
 // A client socket whose every wait ends: with the event awaited, at the time-out, on
 // Cancel, or on a socket error. A wait runs paint, timer and socket events through the
 // application's event loop but never user input, so windows repaint and no command starts

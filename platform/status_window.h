@@ -1,6 +1,6 @@
 #pragma once
-// The shared progress window of long runs ("Rebuild Status") and the dialog shown when
-// the record engine has not been started.
+// TStatForm, the shared progress window of long runs ("Rebuild Status"), and TNetTypeDlg,
+// the dialog shown when the record engine has not been started.
 
 #include "platform/form.h"
 #include "platform/instance_scope.h"

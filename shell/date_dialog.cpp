@@ -1,4 +1,4 @@
-#include "shell/cal_form.h"
+#include "shell/date_dialog.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
