@@ -12,6 +12,7 @@
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
+#include "shell/posting_unit.h"
 
 namespace {
 
@@ -90,7 +91,9 @@ PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
     return plan;
 }
 
-void WritePODeletion(const PODeletion& d, POManagerView& view) {
+namespace {
+
+void PODeletionSteps(const PODeletion& d, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = d.header;
     if (!DeletePORecord(d.headerRef)) RaiseError("Delete operation failed");
@@ -114,8 +117,10 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
             Beep();
         } else {
             POMemoData().ReadRec(d.memoRef, po.POMemoBuf.bytes());
-            if (!DeletePOMemoRecord(d.memoRef))
+            if (!DeletePOMemoRecord(d.memoRef)) {
+                StopOnSystemFailure("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
+            }
         }
     }
 
@@ -124,6 +129,12 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo PO " + number + "."
                                  : "Deleted PO " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
+}
+
+}  // namespace
+
+void WritePODeletion(const PODeletion& d, POManagerView& view) {
+    PostAsOneUnit([&] { PODeletionSteps(d, view); });
 }
 
 // --- changing ---
@@ -240,7 +251,9 @@ POChangePlan PlanPOChange(const POUnderEdit& old, const POEntry& entry) {
     return plan;
 }
 
-void WritePOChange(const POChange& c, POManagerView& view) {
+namespace {
+
+void POChangeSteps(const POChange& c, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = c.header;
     if (!UpdatePORecord(c.oldHeader, c.headerRef)) RaiseError("Modify operation failed");
@@ -262,7 +275,10 @@ void WritePOChange(const POChange& c, POManagerView& view) {
             case POLineWrite::Action::Add: {
                 po.POLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) MessageBox("PO detail add failed.", ProgramCaption());
+                if (!AddPOLineRecord(ref)) {
+                    StopOnSystemFailure("PO detail add failed.");
+                    MessageBox("PO detail add failed.", ProgramCaption());
+                }
                 break;
             }
         }
@@ -281,6 +297,12 @@ void WritePOChange(const POChange& c, POManagerView& view) {
 
     view.SetCompanyCaption(CompanyCaption());
     view.SetStatusText(1, "Editing PO " + FromCp1252(TrimBlanks(c.number)) + " completed.");
+}
+
+}  // namespace
+
+void WritePOChange(const POChange& c, POManagerView& view) {
+    PostAsOneUnit([&] { POChangeSteps(c, view); });
 }
 
 // --- the manager's commands ---

@@ -10,6 +10,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -135,7 +136,9 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
     });
 }
 
-void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
+namespace {
+
+void InvoiceDeletionSteps(const InvoiceDeletion& d, InvoiceManagerView& view) {
     InvoicingState& inv = Invoicing();
     inv.InvoiceBuf = d.header;
     if (!DeleteInvoiceRecord(d.headerRef)) RaiseError("Delete operation failed");
@@ -159,8 +162,10 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
             Beep();
         } else {
             InvoiceMemoData().ReadRec(d.memoRef, inv.InvoiceMemoBuf.bytes());
-            if (!DeleteInvoiceMemoRecord(d.memoRef))
+            if (!DeleteInvoiceMemoRecord(d.memoRef)) {
+                StopOnSystemFailure("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
+            }
         }
     }
 
@@ -169,6 +174,12 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo invoice " + number + "."
                                  : "Deleted invoice " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
+}
+
+}  // namespace
+
+void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
+    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); });
 }
 
 // --- changing ---
@@ -315,7 +326,9 @@ ChangePlan PlanInvoiceChange(const InvoiceUnderEdit& old, const InvoiceEntry& en
         EditCaption, [&](ChangePlan& plan) { plan.change = ChangePlanner(old, entry).Plan(); });
 }
 
-void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
+namespace {
+
+void InvoiceChangeSteps(const InvoiceChange& c, InvoiceManagerView& view) {
     InvoicingState& inv = Invoicing();
     inv.InvoiceBuf = c.header;
     if (!UpdateInvoiceRecord(c.headerRef, c.oldHeader)) RaiseError("Modify operation failed");
@@ -334,7 +347,10 @@ void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
             case LineWrite::Action::Add: {
                 inv.InvoiceLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddInvoiceLineRecord(ref)) MessageBox("detail add failed.", ProgramCaption());
+                if (!AddInvoiceLineRecord(ref)) {
+                    StopOnSystemFailure("detail add failed.");
+                    MessageBox("detail add failed.", ProgramCaption());
+                }
                 break;
             }
         }
@@ -358,4 +374,10 @@ void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
     view.SetStatusText(1, "Editing invoice " +
                               FromCp1252(TrimBlanks(c.header.get(Invoice::InvNumber))) +
                               " completed.");
+}
+
+}  // namespace
+
+void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
+    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); });
 }
