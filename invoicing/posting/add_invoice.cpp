@@ -24,8 +24,6 @@
 #include "shell/posting_unit.h"
 #include "shell/text.h"
 
-std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
-
 namespace {
 
 // The dialog in add mode, cleared for a new invoice.
