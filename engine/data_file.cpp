@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine_codes.h"
+#include "engine/file_io.h"
 
 namespace engine_detail {
 
@@ -55,8 +56,9 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     storeLE32(&out[28], h.freeHead);
     storeLE64(&out[32], h.generation);
     storeLE32(&out[40], static_cast<uint32_t>(h.state));
-    // Bytes 44..59 are reserved (zero).
-    storeLE64(&out[60], h.indexHash);
+    storeLE64(&out[44], h.indexTime);
+    // Bytes 52..59 are reserved (zero).
+    storeLE64(&out[60], h.indexSize);
     storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
     return out;
 }
@@ -74,7 +76,8 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     h.freeHead = loadLE32(&bytes[28]);
     h.generation = loadLE64(&bytes[32]);
     const uint32_t state = loadLE32(&bytes[40]);
-    h.indexHash = loadLE64(&bytes[60]);
+    h.indexTime = loadLE64(&bytes[44]);
+    h.indexSize = loadLE64(&bytes[60]);
     if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
         state > static_cast<uint32_t>(SetState::Changing) || h.slotCount > MaxSlots ||
         h.liveCount > h.slotCount || h.freeHead > h.slotCount ||
@@ -94,36 +97,37 @@ Code shortFileCode(int fd, uint64_t fileSize) {
                                                                : EngineCode::DataFileDefective;
 }
 
-uint64_t hashFile(const std::filesystem::path& path, bool& ok) {
-    ok = false;
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return 0;
-    constexpr size_t Chunk = 1 << 20;
-    std::vector<uint64_t> buffer(Chunk / 8);
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    uint64_t total = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer.data(), Chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return 0;
-        }
-        if (n == 0) break;
-        const size_t words = (static_cast<size_t>(n) + 7) / 8;
-        if (n % 8) std::memset(reinterpret_cast<uint8_t*>(buffer.data()) + n, 0, 8 - n % 8);
-        for (size_t i = 0; i < words; ++i) {
-            h ^= buffer[i] * 0xFF51AFD7ED558CCDull;
-            h = ((h << 29) | (h >> 35)) * 0xC4CEB9FE1A85EC53ull;
-        }
-        total += static_cast<uint64_t>(n);
-    }
-    ok = true;
-    return h ^ total;
-}
-
 uint64_t randomStamp() {
     std::random_device rd;
     return (uint64_t(rd()) << 32) ^ rd();
+}
+
+namespace {
+
+bool indexFacts(const std::filesystem::path& ixPath, uint64_t& time, uint64_t& size) {
+    struct stat st {};
+    if (::stat(ixPath.c_str(), &st) != 0) return false;
+    time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1'000'000'000u +
+           static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+}  // namespace
+
+bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header) {
+    return indexFacts(ixPath, header.indexTime, header.indexSize);
+}
+
+bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header) {
+    uint64_t time = 0, size = 0;
+    return indexFacts(ixPath, time, size) && time == header.indexTime &&
+           size == header.indexSize;
+}
+
+Code ioError(int error) {
+    engine_io::noteError(error);
+    return EngineCode::IoError;
 }
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
@@ -141,27 +145,11 @@ void FileDescriptor::reset(int fd) {
 }
 
 bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer) {
-    size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done,
-                                  static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return engine_io::readAt(fd, offset, buffer);
 }
 
 bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer) {
-    size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::pwrite(fd, buffer.data() + done, buffer.size() - done,
-                                   static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return engine_io::writeAt(fd, offset, buffer);
 }
 
 uint64_t fileSizeOf(int fd) {
@@ -179,10 +167,9 @@ bool lockExclusive(int fd) {
 
 Code DataFile::open(const std::filesystem::path& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd)
-        return errno == EACCES || errno == EROFS ? EngineCode::IoError : EngineCode::NoSuchFileSet;
+    if (!fd) return errno == ENOENT ? EngineCode::NoSuchFileSet : ioError(errno);
     if (!lockExclusive(fd.get()))
-        return errno == EWOULDBLOCK ? EngineCode::FileInUse : EngineCode::IoError;
+        return errno == EWOULDBLOCK ? EngineCode::FileInUse : ioError(errno);
     std::array<uint8_t, DatHeaderSize> bytes{};
     const uint64_t size = fileSizeOf(fd.get());
     if (size < DatHeaderSize) return shortFileCode(fd.get(), size);
@@ -198,10 +185,10 @@ Code DataFile::open(const std::filesystem::path& path) {
 
 Code DataFile::create(const std::filesystem::path& path, const DatHeader& header) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (!fd) return EngineCode::IoError;
+    if (!fd) return ioError(errno);
     if (!lockExclusive(fd.get()))
-        return errno == EWOULDBLOCK ? EngineCode::FileInUse : EngineCode::IoError;
-    if (::ftruncate(fd.get(), 0) != 0) return EngineCode::IoError;
+        return errno == EWOULDBLOCK ? EngineCode::FileInUse : ioError(errno);
+    if (!engine_io::resize(fd.get(), 0)) return EngineCode::IoError;
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = DatHeaderSize;
@@ -219,19 +206,72 @@ Code DataFile::writeHeader() {
 }
 
 Code DataFile::sync() {
-    return ::fdatasync(fd_.get()) == 0 ? 0 : EngineCode::IoError;
+    return engine_io::sync(fd_.get()) ? 0 : EngineCode::IoError;
+}
+
+void DataFile::beginChanges() {
+    if (changing_) return;
+    changing_ = true;
+    headerBefore_ = header_;
+    inOrderBefore_ = freeInOrder_;
+}
+
+Code DataFile::applyChanges() {
+    Code code = 0;
+    forEachChange([&](uint64_t offset, std::span<const uint8_t> bytes) {
+        if (code == 0 && !writeAt(fd_.get(), offset, bytes)) code = EngineCode::IoError;
+    });
+    changed_.clear();
+    freeUndo_.clear();
+    changing_ = false;
+    return code;
+}
+
+void DataFile::discardChanges() {
+    if (!changing_) return;
+    for (auto it = freeUndo_.rbegin(); it != freeUndo_.rend(); ++it) {
+        if (it->first) {
+            freeSlots_.push_back(it->second);
+        } else {
+            const auto at = std::find(freeSlots_.begin(), freeSlots_.end(), it->second);
+            if (at != freeSlots_.end()) freeSlots_.erase(at);
+        }
+    }
+    header_ = headerBefore_;
+    freeInOrder_ = inOrderBefore_;
+    changed_.clear();
+    freeUndo_.clear();
+    changing_ = false;
+}
+
+Code DataFile::heldSlot(uint32_t ref, std::vector<uint8_t>*& image) {
+    beginChanges();
+    auto it = changed_.find(ref);
+    if (it == changed_.end()) {
+        std::vector<uint8_t> bytes(header_.recordLength);
+        if (!readAt(fd_.get(), slotOffset(ref), bytes)) return EngineCode::IoError;
+        it = changed_.emplace(ref, std::move(bytes)).first;
+    }
+    image = &it->second;
+    return 0;
 }
 
 Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
+    const auto held = changed_.find(ref);
+    if (held != changed_.end()) {
+        std::copy(held->second.begin(), held->second.end(), buffer.begin());
+        return 0;
+    }
     return readAt(fd_.get(), slotOffset(ref), buffer.first(header_.recordLength))
                ? 0
                : EngineCode::IoError;
 }
 
 Code DataFile::writeSlot(uint32_t ref, std::span<const uint8_t> buffer) {
-    return writeAt(fd_.get(), slotOffset(ref), buffer.first(header_.recordLength))
-               ? 0
-               : EngineCode::IoError;
+    beginChanges();
+    const auto bytes = buffer.first(header_.recordLength);
+    changed_[ref].assign(bytes.begin(), bytes.end());
+    return 0;
 }
 
 Code DataFile::reserveSlot(uint32_t ref) {
@@ -240,19 +280,29 @@ Code DataFile::reserveSlot(uint32_t ref) {
     const uint64_t slots = std::max<uint64_t>(1, GrowBytes / header_.recordLength);
     std::vector<uint8_t> unused(static_cast<size_t>(slots) * header_.recordLength, 0);
     for (uint64_t i = 0; i < slots; ++i) storeLE32(&unused[i * header_.recordLength], UnusedMark);
+    // Straight to the file: slots beyond the header's count are nobody's yet.
     if (!writeAt(fd_.get(), slotOffset(ref), unused)) return EngineCode::IoError;
     fileSize_ = slotOffset(ref) + unused.size();
     return 0;
 }
 
 Code DataFile::readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const {
-    return readAt(fd_.get(), slotOffset(first),
-                  buffer.first(static_cast<size_t>(count) * header_.recordLength))
-               ? 0
-               : EngineCode::IoError;
+    if (!readAt(fd_.get(), slotOffset(first),
+                buffer.first(static_cast<size_t>(count) * header_.recordLength)))
+        return EngineCode::IoError;
+    for (auto it = changed_.lower_bound(first); it != changed_.end() && it->first < first + count;
+         ++it)
+        std::copy(it->second.begin(), it->second.end(),
+                  buffer.begin() + static_cast<ptrdiff_t>(it->first - first) * header_.recordLength);
+    return 0;
 }
 
 Code DataFile::readMarker(uint32_t ref, uint32_t& marker) const {
+    const auto held = changed_.find(ref);
+    if (held != changed_.end()) {
+        marker = loadLE32(held->second.data());
+        return 0;
+    }
     std::array<uint8_t, 4> bytes{};
     if (!readAt(fd_.get(), slotOffset(ref), bytes)) return EngineCode::IoError;
     marker = loadLE32(bytes.data());
@@ -260,9 +310,10 @@ Code DataFile::readMarker(uint32_t ref, uint32_t& marker) const {
 }
 
 Code DataFile::writeMarker(uint32_t ref, uint32_t marker) {
-    std::array<uint8_t, 4> bytes{};
-    storeLE32(bytes.data(), marker);
-    return writeAt(fd_.get(), slotOffset(ref), bytes) ? 0 : EngineCode::IoError;
+    std::vector<uint8_t>* image = nullptr;
+    if (const Code code = heldSlot(ref, image)) return code;
+    storeLE32(image->data(), marker);
+    return 0;
 }
 
 void DataFile::forgetFreeSlots() {
@@ -295,6 +346,7 @@ Code DataFile::loadFreeSlots() {
 
 Code DataFile::orderFreeChain() {
     if (freeInOrder_) return 0;
+    beginChanges();
     // Only the markers whose link changes are written.
     std::vector<std::pair<uint32_t, uint32_t>> links;  // slot, its next in the chain on disk
     links.reserve(freeSlots_.size());
@@ -317,6 +369,8 @@ Code DataFile::orderFreeChain() {
 }
 
 void DataFile::takeLowestFreeSlot() {
+    beginChanges();
+    freeUndo_.emplace_back(true, freeSlots_.back());
     freeSlots_.pop_back();
     header_.freeHead = lowestFreeSlot();
 }
@@ -333,6 +387,7 @@ Code DataFile::freeSlot(uint32_t ref) {
         header_.freeHead = ref;
     }
     freeSlots_.insert(place, ref);
+    freeUndo_.emplace_back(false, ref);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -26,10 +27,10 @@ inline constexpr uint32_t FreeMark = 0x80000000u;
 inline constexpr uint32_t UnusedMark = 0xFFFFFFFFu;
 inline constexpr uint64_t GrowBytes = 256 << 10;
 
-// Clean: closed properly, NAME.IX synced and its hash recorded. Open: a process has the set
-// open and has changed nothing yet, so the hash still describes NAME.IX. Changing: slots or
-// index have changed since the set was opened; only a clean close vouches for NAME.IX again,
-// so a set found in this state needs a rebuild.
+// Clean: closed properly; NAME.IX is the file the header describes (same stamp, size and
+// modification time). Open: written by older versions while a set was open unchanged, read
+// as Clean. Changing: slots or index have changed and no clean close has vouched for NAME.IX
+// since, so a set found in this state needs a rebuild.
 enum class SetState : uint32_t { Clean = 0, Open = 1, Changing = 2 };
 
 struct DatHeader {
@@ -37,9 +38,10 @@ struct DatHeader {
     uint32_t slotCount = 0;
     uint32_t liveCount = 0;
     uint32_t freeHead = 0;
-    uint64_t generation = 0;
+    uint64_t generation = 0;  // the stamp NAME.IX carries too; new at each clean close
     SetState state = SetState::Clean;
-    uint64_t indexHash = 0;  // hash of NAME.IX as it was closed (valid in Clean and Open)
+    uint64_t indexTime = 0;  // NAME.IX's modification time (ns) and size at the clean close
+    uint64_t indexSize = 0;
 };
 
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
@@ -57,9 +59,14 @@ void storeLE32(uint8_t* p, uint32_t v);
 uint64_t loadLE64(const uint8_t* p);
 void storeLE64(uint8_t* p, uint64_t v);
 
-// 64-bit hash of a whole file (0 with ok=false when it cannot be read).
-uint64_t hashFile(const std::filesystem::path& path, bool& ok);
 uint64_t randomStamp();
+// Records NAME.IX's size and modification time in the header (false when it cannot be
+// looked at). A file changed or replaced after that no longer matches: see indexMatches.
+bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
+bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
+
+// IoError, keeping the errno for EngineSystemError.
+Code ioError(int error);
 
 // An owned file descriptor.
 class FileDescriptor {
@@ -80,7 +87,7 @@ private:
     int fd_ = -1;
 };
 
-// pread/pwrite of the whole span, retried on short transfers.
+// pread/pwrite of the whole span through the engine's file layer.
 bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer);
 bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer);
 uint64_t fileSizeOf(int fd);
@@ -94,18 +101,42 @@ public:
     Code open(const std::filesystem::path& path);
     // Creates (or empties) the file with the header given and locks it.
     Code create(const std::filesystem::path& path, const DatHeader& header);
-    void close() { fd_.reset(); }
+    void close() {
+        discardChanges();
+        fd_.reset();
+    }
     bool isOpen() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
 
     DatHeader& header() { return header_; }
     const DatHeader& header() const { return header_; }
+    // Writes the header as it is in memory straight to the file (outside units of work).
     Code writeHeader();
     Code sync();
 
     uint64_t slotOffset(uint32_t ref) const {
         return DatHeaderSize + static_cast<uint64_t>(ref - 1) * header_.recordLength;
     }
+    // Slot writes (records and markers) and the header's changes are held in memory until
+    // applyChanges writes them out, or discardChanges forgets them and puts the header and
+    // the free slots back as they were; reads see them meanwhile.
+    bool hasChanges() const { return changing_; }
+    // Whether a slot or the header differs from before the changes.
+    bool hasRealChanges() const {
+        return changing_ && (!changed_.empty() || encodeHeader(header_) != encodeHeader(headerBefore_));
+    }
+    // Called before the first change of the header or a slot: what discardChanges goes back to.
+    void beginChanges();
+    // Calls image(offset, bytes) for the header and every changed slot.
+    template <typename Image>
+    void forEachChange(Image image) const {
+        const auto header = encodeHeader(header_);
+        image(uint64_t{0}, std::span<const uint8_t>(header));
+        for (const auto& [ref, bytes] : changed_) image(slotOffset(ref), std::span(bytes));
+    }
+    Code applyChanges();
+    void discardChanges();
+
     Code readSlot(uint32_t ref, std::span<uint8_t> buffer) const;
     Code writeSlot(uint32_t ref, std::span<const uint8_t> buffer);
     // Makes room for slot `ref` at the end, growing the file ahead when it must.
@@ -133,10 +164,19 @@ public:
 
 private:
     void forgetFreeSlots();
+    // The held image of slot `ref`, read from the file first when it has none yet.
+    Code heldSlot(uint32_t ref, std::vector<uint8_t>*& image);
 
     FileDescriptor fd_;
     DatHeader header_;
     uint64_t fileSize_ = 0;
+    bool changing_ = false;
+    std::map<uint32_t, std::vector<uint8_t>> changed_;  // Ref -> whole slot
+    // As they were before the changes: the header, whether the chain ran in order, and the
+    // free list's steps to undo (true: a slot taken, false: a slot freed).
+    DatHeader headerBefore_;
+    bool inOrderBefore_ = false;
+    std::vector<std::pair<bool, uint32_t>> freeUndo_;
     // The freed slots, highest first, so that the lowest is taken from the back.
     std::vector<uint32_t> freeSlots_;
     bool freeLoaded_ = false;

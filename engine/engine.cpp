@@ -1,11 +1,19 @@
-// The engine's calls: handles, shared open sets, brackets, records and keys.
+// The engine's calls: handles, shared open sets, brackets, units of work, records and keys.
+//
+// Durability: every change is made inside a unit, an explicit one (BeginUnit ... CommitUnit)
+// or the outermost bracket of one set. A unit holds its slot writes in memory and its index
+// changes in one open index transaction; committing it writes the after-images into the
+// folder's journal and syncs that once (the unit is then durable), writes the images into
+// the data files and commits the index transactions, both without syncs. A checkpoint (when
+// the last set of a folder closes, at EngineStop, or when the journal has grown large) syncs
+// the files written since and empties the journal. See journal.h.
 //
 // Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
-// vouches for it, by a hash of the whole file taken at the last clean close (and the
-// generation stamp both carry). The first change after opening marks the header "changing"
-// until the next clean close; a set found in that state is rebuilt from its data. A bracket
-// ends by writing the header, committing the index transaction unsynced and syncing the data
-// file once (see finishBracket and openSet).
+// vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
+// modification time as they were at the clean close. A unit's header image says "changing",
+// and a clean close of a changed set writes a new stamp into both; a set found changing (a
+// process died, or a replay wrote into it) is rebuilt from its data. Opening and closing a
+// set without changes write nothing.
 
 #include <pthread.h>
 #include <sys/stat.h>
@@ -14,38 +22,43 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "engine/data_file.h"
 #include "engine/engine.h"
+#include "engine/file_io.h"
 #include "engine/file_names.h"
 #include "engine/file_set.h"
 #include "engine/index_file.h"
+#include "engine/journal.h"
 
 bool EngineOK = true;
 int32_t EngineErrorCode = 0;
+int EngineSystemError = 0;
 
 namespace engine_detail {
 
 namespace {
 
-// Index changes a bracket commits at a time (see changeKey).
-constexpr uint32_t IndexChangesPerCommit = 256;
+// A journal larger than this is emptied by a checkpoint after the unit that grew it.
+constexpr uint64_t CheckpointBytes = uint64_t(64) << 20;
 
-struct FileSet {
+struct FileSet : std::enable_shared_from_this<FileSet> {
     DataFile dat;
     IndexFile ix;
+    std::filesystem::path datPath;
+    std::filesystem::path ixPath;
+    std::filesystem::path folder;
     dev_t device = 0;
     ino_t inode = 0;
     int handles = 0;
     int lockDepth = 0;
-    bool slotsWritten = false;  // in the current bracket
-    bool damaged = false;       // an index transaction failed: only a rebuild helps
-    bool indexCommitted = false;
-    uint64_t verifiedIndexHash = 0;  // valid while !indexCommitted and the set opened clean
-    bool indexHashKnown = false;
+    bool damaged = false;  // changes could not be written: only a rebuild helps
+    bool changed = false;  // since it was opened: a clean close vouches for the index anew
+    bool inUnit = false;   // has changes in the current unit of work
     std::vector<uint8_t> scanBuffer;
 };
 
@@ -64,11 +77,21 @@ struct Handle {
     std::vector<Position> positions;
 };
 
+struct Unit {
+    int depth = 0;
+    bool aborted = false;  // rolled back by an inner AbortUnit
+    Code failure = 0;      // the first operating-system failure inside it
+    std::vector<std::shared_ptr<FileSet>> sets;    // changed in it
+    std::vector<std::shared_ptr<FileSet>> parked;  // closed in it, still holding changes
+};
+
 struct Registry {
     bool started = false;
     int pageBuffers = 30;
     FileSetHandle nextHandle = 1;
     std::map<FileSetHandle, Handle> handles;
+    std::map<std::filesystem::path, std::unique_ptr<Journal>> journals;
+    Unit unit;
     // The handle looked up last: walks call with the same handle again and again.
     FileSetHandle cachedNumber = 0;
     Handle* cached = nullptr;
@@ -81,6 +104,8 @@ struct Registry {
         cached = nullptr;
         cachedNumber = 0;
         handles.clear();
+        unit = Unit{};
+        journals.clear();
     }
 };
 
@@ -108,10 +133,29 @@ Handle* findHandle(FileSetHandle number) {
     return reg.cached;
 }
 
+// An open set, or one closed inside the unit of work and kept for it (taken back out).
 std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
-    for (auto& [number, handle] : registry().handles)
+    Registry& reg = registry();
+    for (auto& [number, handle] : reg.handles)
         if (handle.set->device == device && handle.set->inode == inode) return handle.set;
+    auto& parked = reg.unit.parked;
+    for (auto it = parked.begin(); it != parked.end(); ++it) {
+        if ((*it)->device == device && (*it)->inode == inode) {
+            auto set = *it;
+            parked.erase(it);
+            return set;
+        }
+    }
     return nullptr;
+}
+
+bool folderInUse(const std::filesystem::path& folder) {
+    Registry& reg = registry();
+    for (const auto& [number, handle] : reg.handles)
+        if (handle.set->folder == folder) return true;
+    for (const auto& set : reg.unit.parked)
+        if (set->folder == folder) return true;
+    return false;
 }
 
 FileSetHandle addHandle(std::shared_ptr<FileSet> set) {
@@ -126,50 +170,92 @@ FileSetHandle addHandle(std::shared_ptr<FileSet> set) {
     return number;
 }
 
-// After a failed index transaction the data and the index may disagree: the set refuses
-// further changes and is left marked "changing", so that the next open asks for a rebuild.
+Journal& journalFor(const std::filesystem::path& folder) {
+    auto& journal = registry().journals[folder];
+    if (!journal) journal = std::make_unique<Journal>(folder);
+    return *journal;
+}
+
+// Before a set of the folder is created or rebuilt: nothing in a journal may later be
+// written over the new files.
+Code settleJournal(const std::filesystem::path& folder) {
+    auto& journals = registry().journals;
+    const auto it = journals.find(folder);
+    if (it != journals.end()) return it->second->checkpoint();
+    return recoverFolder(folder);
+}
+
+// Changes that could not all be written (after the unit was durable in the journal): the set
+// refuses further changes and is left marked "changing", so the next open rebuilds it.
 void markDamaged(FileSet& set) {
     set.ix.abortWrite();
+    set.dat.discardChanges();
     set.damaged = true;
     set.dat.header().state = SetState::Changing;
     set.dat.writeHeader();
 }
 
-// The first change after opening is announced on disk before it is made: from then on the hash
-// in the header no longer vouches for NAME.IX, and a process that dies leaves a set that
-// needs a rebuild. Synced, so that no slot or index page can reach the disk ahead of it.
-Code beginChanges(FileSet& set) {
-    DatHeader& header = set.dat.header();
-    if (header.state == SetState::Changing) return 0;
-    header.state = SetState::Changing;
-    const Code code = set.dat.writeHeader();
-    return code != 0 ? code : set.dat.sync();
+void rollBack(FileSet& set) {
+    set.dat.discardChanges();
+    set.ix.abortWrite();
+    set.inUnit = false;
 }
 
-// Commits the index transaction, if any. One whose key calls all failed is dropped instead,
-// which leaves the set as trusted as it was.
-Code commitIndex(FileSet& set) {
-    if (!set.ix.inWrite()) return 0;
-    if (set.ix.writeChanges() == 0) {
-        set.ix.abortWrite();
-        return 0;
-    }
-    Code code = beginChanges(set);
-    if (code == 0) code = set.ix.commit();
-    set.indexCommitted = true;
-    return code;
-}
-
-Code finishBracket(FileSet& set) {
+// Before the first change of a call: the set joins the unit of work, and the data file
+// remembers what a rollback goes back to.
+Code beginChange(FileSet& set) {
     if (set.damaged) return EngineCode::IndexDefective;
-    Code code = 0;
-    if (set.slotsWritten) code = set.dat.writeHeader();
-    if (code == 0) code = commitIndex(set);
-    // One sync makes the bracket durable: the index is rebuilt from the data after a crash.
-    if (code == 0 && set.slotsWritten) code = set.dat.sync();
-    set.slotsWritten = false;
-    if (code != 0) markDamaged(set);
-    return code;
+    Unit& unit = registry().unit;
+    if (unit.depth > 0 && !set.inUnit) {
+        set.inUnit = true;
+        unit.sets.push_back(set.shared_from_this());
+    }
+    set.dat.beginChanges();
+    return 0;
+}
+
+// Makes the changes of `sets` durable at once (see the top of the file). A set whose calls
+// all failed changed nothing and is left out.
+Code commitSets(const std::vector<FileSet*>& sets) {
+    std::map<std::filesystem::path, std::vector<FileSet*>> byFolder;
+    for (FileSet* set : sets) {
+        if (set->damaged) continue;
+        if (set->dat.hasRealChanges() || set->ix.writeChanges() > 0)
+            byFolder[set->folder].push_back(set);
+        else
+            rollBack(*set);
+    }
+    for (auto& [folder, changed] : byFolder) {
+        std::vector<JournalImage> images;
+        std::deque<std::vector<uint8_t>> headers;  // stable while the images point at them
+        for (FileSet* set : changed) {
+            set->dat.header().state = SetState::Changing;
+            const std::string name = set->datPath.filename().string();
+            set->dat.forEachChange([&](uint64_t offset, std::span<const uint8_t> bytes) {
+                if (offset == 0) bytes = headers.emplace_back(bytes.begin(), bytes.end());
+                images.push_back({name, offset, bytes});
+            });
+        }
+        Journal& journal = journalFor(folder);
+        if (const Code code = journal.append(images)) {
+            for (auto& [other, rest] : byFolder)
+                for (FileSet* set : rest) rollBack(*set);
+            return code;
+        }
+        // Durable from here on: a write that fails now leaves the images to a replay.
+        for (FileSet* set : changed) {
+            Code code = set->dat.applyChanges();
+            if (code != 0) journal.keepForReplay();
+            if (code == 0 && set->ix.inWrite()) code = set->ix.commit();
+            if (code != 0) markDamaged(*set);
+            set->changed = true;
+            journal.touched(set->datPath);
+            journal.touched(set->ixPath);
+        }
+        byFolder[folder].clear();
+        if (journal.size() > CheckpointBytes) journal.checkpoint();
+    }
+    return 0;
 }
 
 Code enterBracket(FileSet& set) {
@@ -179,80 +265,92 @@ Code enterBracket(FileSet& set) {
 }
 
 // Ends a bracket entered by the same call; the call's own failure wins over the bracket's.
+// Inside a unit of work the bracket ends nothing: the unit commits.
 Code leaveBracket(FileSet& set, Code code) {
-    if (set.lockDepth == 0 || --set.lockDepth > 0) return code;
-    const Code finished = finishBracket(set);
+    if (set.lockDepth == 0 || --set.lockDepth > 0 || set.inUnit) return code;
+    const Code finished = commitSets({&set});
     return code != 0 ? code : finished;
 }
 
-Code beforeSlotWrite(FileSet& set) {
-    if (set.slotsWritten) return 0;
-    if (const Code code = beginChanges(set)) return code;
-    set.slotsWritten = true;
-    return 0;
-}
-
-// Puts a chain left last-freed-first by older files in ascending order. Half rewritten it
-// is no longer a chain to trust, so a failure leaves the set to a rebuild.
+// Puts a chain left last-freed-first by older files in ascending order (held with the
+// unit's other changes, so a failure is rolled back with them).
 Code orderFreeChain(FileSet& set) {
-    const Code code = set.dat.orderFreeChain();
-    if (code != 0) markDamaged(set);
-    return code;
+    return set.dat.orderFreeChain();
 }
 
+// Closes the set's files. A set changed since it was opened gets a new stamp in both files
+// and the index file's size and time in its header: from then on the index is trusted
+// again. Neither is synced: until a checkpoint the journal names the set, and a replay
+// marks it changing.
 Code closeSet(FileSet& set) {
     Code code = 0;
     if (set.lockDepth > 0) {
         set.lockDepth = 0;
-        code = finishBracket(set);
+        if (!set.inUnit) code = commitSets({&set});
     }
-    DatHeader& header = set.dat.header();
-    if (set.damaged) {
+    if (set.inUnit) rollBack(set);
+    if (!set.damaged && set.changed && code == 0) {
+        const uint64_t stamp = randomStamp();
+        code = set.ix.writeGeneration(stamp);
         set.ix.close();
-        set.dat.close();
-        return code;
+        DatHeader& header = set.dat.header();
+        if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
+        if (code == 0) {
+            header.generation = stamp;
+            header.state = SetState::Clean;
+            code = set.dat.writeHeader();
+        }
     }
-    if (const Code synced = set.ix.syncToDisk(); code == 0) code = synced;
-    const std::filesystem::path ixPath = set.ix.path();
     set.ix.close();
-    bool ok = set.indexHashKnown && !set.indexCommitted;
-    uint64_t hash = set.verifiedIndexHash;
-    if (!ok) hash = hashFile(ixPath, ok);
-    if (ok && code == 0) {
-        header.state = SetState::Clean;
-        header.indexHash = hash;
-        code = set.dat.writeHeader();
-        if (code == 0) code = set.dat.sync();
-    } else if (code == 0) {
-        code = EngineCode::IoError;
-    }
     set.dat.close();
+    set.handles = 0;
+    return code;
+}
+
+// Empties the journal of a folder whose sets are all closed.
+Code checkpointIfUnused(const std::filesystem::path& folder) {
+    auto& journals = registry().journals;
+    const auto it = journals.find(folder);
+    if (it == journals.end() || folderInUse(folder)) return 0;
+    const Code code = it->second->checkpoint();
+    journals.erase(it);
+    return code;
+}
+
+// Ends the unit of work: the sets closed inside it close now.
+Code endUnit() {
+    Unit& unit = registry().unit;
+    for (auto& set : unit.sets) set->inUnit = false;
+    std::vector<std::shared_ptr<FileSet>> parked = std::move(unit.parked);
+    unit = Unit{};
+    Code code = 0;
+    for (auto& set : parked) {
+        if (const Code closed = closeSet(*set); code == 0) code = closed;
+        if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
+    }
     return code;
 }
 
 Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& ixPath,
              FileSet& set) {
+    set.datPath = datPath;
+    set.ixPath = ixPath;
+    set.folder = folderOf(datPath);
+    // A journal left by a process that died goes into the data files first.
+    if (registry().journals.count(set.folder) == 0)
+        if (const Code code = recoverFolder(set.folder)) return code;
     if (const Code code = set.dat.open(datPath)) return code;
-    DatHeader& header = set.dat.header();
+    const DatHeader& header = set.dat.header();
     if (!filenames::exists(ixPath)) return EngineCode::IndexDefective;
-    // Closed properly, or left open by a process that died before it changed anything: the
-    // index must be the very file that was hashed. A set changed since it was opened cannot be
-    // checked short of a rebuild, so it gets one.
-    if (header.state == SetState::Changing) return EngineCode::IndexDefective;
-    bool ok = false;
-    const uint64_t hash = hashFile(ixPath, ok);
-    if (!ok) return EngineCode::IoError;
-    if (hash != header.indexHash) return EngineCode::IndexDefective;
-    set.verifiedIndexHash = hash;
-    set.indexHashKnown = true;
+    // Changed since the last clean close, or an index file other than the one that close
+    // described (damaged, cut, replaced by a copy): only a rebuild can be trusted.
+    if (header.state == SetState::Changing || !indexMatches(ixPath, header))
+        return EngineCode::IndexDefective;
     if (const Code code = set.ix.open(ixPath)) return code;
     const IndexMeta& meta = set.ix.meta();
     if (meta.recordLength != header.recordLength || meta.generation != header.generation)
         return EngineCode::IndexDefective;
-    if (header.state == SetState::Open) return 0;
-    header.state = SetState::Open;
-    if (const Code code = set.dat.writeHeader()) return code;
-    return set.dat.sync();
+    return 0;
 }
 
 bool validKey(const Handle& handle, int keyNr) {
@@ -271,12 +369,20 @@ Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
 void begin() {
     EngineOK = true;
     EngineErrorCode = 0;
+    EngineSystemError = 0;
+    engine_io::noteError(0);
 }
 
 bool finish(Code code) {
     if (code != 0) {
         EngineOK = false;
         EngineErrorCode = code;
+        if (code == EngineCode::IoError || code == EngineCode::FileInUse)
+            EngineSystemError = engine_io::lastError();
+        // The operating system failed a step of the unit of work: it cannot commit whole.
+        Unit& unit = registry().unit;
+        if (code == EngineCode::IoError && unit.depth > 0 && unit.failure == 0)
+            unit.failure = code;
     }
     return code == 0;
 }
@@ -296,6 +402,10 @@ Code checkKeyTable(int keyCount, const KeyDescTable& keys) {
     for (int i = 0; i < keyCount; ++i)
         if (keys[i].length < 1 || keys[i].length > MaxKeyLength) return EngineCode::BadArgument;
     return 0;
+}
+
+Code settleFolder(const std::filesystem::path& datPath) {
+    return settleJournal(folderOf(datPath));
 }
 
 bool isOpenHere(const std::filesystem::path& datPath) {
@@ -333,14 +443,28 @@ void EngineStop() {
     begin();
     Registry& reg = registry();
     Code code = 0;
+    if (reg.unit.depth > 0) {
+        for (auto& set : reg.unit.sets) rollBack(*set);
+        code = endUnit();
+    }
     for (auto& [number, handle] : reg.handles) {
         if (--handle.set->handles == 0) {
             if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
         }
     }
+    reg.handles.clear();
+    reg.cached = nullptr;
+    reg.cachedNumber = 0;
+    for (auto& [folder, journal] : reg.journals)
+        if (const Code settled = journal->checkpoint(); code == 0) code = settled;
     reg.forgetAll();
     reg.started = false;
     finish(code);
+}
+
+void EngineAbandon() {
+    begin();
+    registry().forgetAll();
 }
 
 bool EngineReady() {
@@ -367,6 +491,7 @@ void CreateFileSet(std::string_view name, int32_t recordLength, int keyCount,
         finish(EngineCode::FileInUse);
         return;
     }
+    if (!finish(settleFolder(datPath))) return;
     DataFile dat;
     DatHeader header;
     header.recordLength = static_cast<uint32_t>(recordLength);
@@ -383,15 +508,16 @@ void CreateFileSet(std::string_view name, int32_t recordLength, int keyCount,
     Code code = ix.create(ixPath, meta);
     if (code == 0) code = ix.syncToDisk();
     ix.close();
-    bool hashed = false;
-    if (code == 0) header.indexHash = hashFile(ixPath, hashed);
-    if (code == 0 && !hashed) code = EngineCode::IoError;
+    if (code == 0 && !describeIndex(ixPath, header)) code = ioError(errno);
     if (code == 0) {
         header.state = SetState::Clean;
         dat.header() = header;
         code = dat.writeHeader();
     }
     if (code == 0) code = dat.sync();
+    // The folder's journal is made with the set, so that the first unit of work need not
+    // sync the folder for it.
+    if (code == 0) code = createJournal(folderOf(datPath));
     if (code == 0) filenames::syncFolder(datPath.parent_path());
     finish(code);
 }
@@ -435,7 +561,61 @@ void CloseFileSet(FileSetHandle& handle) {
     }
     const std::shared_ptr<FileSet> set = it->second.set;
     reg.forget(it->first);
-    if (--set->handles == 0) finish(closeSet(*set));
+    if (--set->handles > 0) return;
+    // Closed inside a unit of work with changes in it: kept until the unit ends, and found
+    // again by an open in between.
+    if (set->inUnit) {
+        reg.unit.parked.push_back(set);
+        return;
+    }
+    Code code = closeSet(*set);
+    if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
+    finish(code);
+}
+
+void BeginUnit() {
+    begin();
+    ++registry().unit.depth;
+}
+
+void CommitUnit() {
+    begin();
+    Unit& unit = registry().unit;
+    if (unit.depth == 0) {
+        finish(EngineCode::BadArgument);
+        return;
+    }
+    if (--unit.depth > 0) {
+        finish(unit.failure);
+        return;
+    }
+    Code code = unit.failure != 0 ? unit.failure : unit.aborted ? EngineCode::BadArgument : 0;
+    if (code == 0) {
+        std::vector<FileSet*> sets;
+        for (auto& set : unit.sets) sets.push_back(set.get());
+        code = commitSets(sets);
+    } else {
+        for (auto& set : unit.sets) rollBack(*set);
+    }
+    const Code ended = endUnit();
+    finish(code != 0 ? code : ended);
+}
+
+void AbortUnit() {
+    begin();
+    Unit& unit = registry().unit;
+    if (unit.depth == 0) return;
+    for (auto& set : unit.sets) rollBack(*set);
+    unit.sets.clear();
+    if (--unit.depth > 0) {
+        unit.aborted = true;
+        return;
+    }
+    finish(endUnit());
+}
+
+bool InUnit() {
+    return registry().unit.depth > 0;
 }
 
 void DuplicateFileSetHandle(FileSetHandle source, FileSetHandle& copy) {
@@ -519,7 +699,7 @@ void PutRecord(FileSetHandle number, int32_t ref, std::span<uint8_t> buffer, boo
         return;
     }
     if (!finish(enterBracket(*set))) return;
-    Code code = beforeSlotWrite(*set);
+    Code code = beginChange(*set);
     if (code == 0) {
         storeLE32(buffer.data(), 0);
         code = set->dat.writeSlot(slot, buffer);
@@ -552,7 +732,7 @@ void AddRecord(FileSetHandle number, int32_t& ref, std::span<uint8_t> buffer) {
         slot = header.slotCount + 1;
     }
     if (!finish(enterBracket(set))) return;
-    Code code = beforeSlotWrite(set);
+    Code code = beginChange(set);
     if (code == 0 && reuse) code = orderFreeChain(set);
     if (code == 0 && !reuse) code = set.dat.reserveSlot(slot);
     if (code == 0) {
@@ -584,12 +764,9 @@ void DeleteRecord(FileSetHandle number, int32_t ref) {
     }
     if (!finish(set->dat.loadFreeSlots())) return;
     if (!finish(enterBracket(*set))) return;
-    Code code = beforeSlotWrite(*set);
+    Code code = beginChange(*set);
     if (code == 0) code = orderFreeChain(*set);
-    if (code == 0) {
-        code = set->dat.freeSlot(slot);
-        if (code != 0) markDamaged(*set);
-    }
+    if (code == 0) code = set->dat.freeSlot(slot);
     if (code == 0) --set->dat.header().liveCount;
     finish(leaveBracket(*set, code));
 }
@@ -740,16 +917,9 @@ void changeKey(FileSetHandle number, int keyNr, int32_t ref, std::string_view ke
         return;
     }
     if (!finish(enterBracket(set))) return;
-    Code code = set.ix.beginWrite();
+    Code code = beginChange(set);
+    if (code == 0) code = set.ix.beginWrite();
     if (code == 0) code = change(set.ix, static_cast<uint32_t>(ref));
-    // A long bracket commits its index changes as it goes, so that their pages neither pile
-    // up in memory nor leave as many freed pages behind in the file. Only a clean close
-    // vouches for the index, so nothing is lost by it.
-    if (code == 0 && set.ix.writeChanges() >= IndexChangesPerCommit) {
-        code = commitIndex(set);
-        if (code == 0) code = set.ix.beginWrite();
-        if (code != 0) markDamaged(set);
-    }
     finish(leaveBracket(set, code));
 }
 

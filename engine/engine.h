@@ -18,6 +18,9 @@
 // --- status --------------------------------------------------------------------------
 extern bool EngineOK;
 extern int32_t EngineErrorCode;
+// With IoError (and FileInUse): the operating system's errno that caused it, else 0. It
+// tells a full disk (ENOSPC) from a read-only folder (EROFS, EACCES) from a failing disk (EIO).
+extern int EngineSystemError;
 
 // 0 none; 1 not found or end; 2 in use, locked or I/O trouble; 3 key op failed but index
 // repaired; 4 anything else.
@@ -51,11 +54,49 @@ bool IsFileSetOpen(FileSetHandle handle);
 int32_t RecordLength(FileSetHandle handle);
 int KeyCount(FileSetHandle handle);
 
-// Brackets one whole-record operation (a record and its keys). The bracket is the unit of
-// durability: everything inside it is on disk when UnlockFileSet returns. Calls outside a
-// bracket are each their own unit. Brackets nest; the outermost one counts.
+// Brackets one whole-record operation (a record and its keys). Outside a unit of work the
+// bracket is the unit of durability: everything inside it is on disk when UnlockFileSet
+// returns, or none of it after a crash. Calls outside a bracket are each their own unit.
+// Brackets nest; the outermost one counts.
 void LockFileSet(FileSetHandle handle);
 void UnlockFileSet(FileSetHandle handle);
+
+// --- units of work -----------------------------------------------------------------------
+// A unit of work makes every record and key change of every file set between BeginUnit and
+// CommitUnit durable at once: after a crash, a power loss or a failed write the sets hold
+// all of it or none of it. Reads inside the unit see its changes. Brackets inside a unit end
+// nothing; closing a set inside it keeps the set ready until the unit ends. A change that
+// fails for the operating system (IoError) spoils the unit: CommitUnit then rolls it back
+// and reports that failure. Units nest; the outermost one counts. AbortUnit rolls back
+// every change since the outermost BeginUnit.
+void BeginUnit();
+void CommitUnit();
+void AbortUnit();
+bool InUnit();
+
+// A unit of work for one scope: rolled back unless commit() was called and succeeded.
+class EngineUnit {
+public:
+    EngineUnit() { BeginUnit(); }
+    ~EngineUnit() {
+        if (open_) AbortUnit();
+    }
+    EngineUnit(const EngineUnit&) = delete;
+    EngineUnit& operator=(const EngineUnit&) = delete;
+    // CommitUnit; EngineOK tells whether it took.
+    bool commit() {
+        open_ = false;
+        CommitUnit();
+        return EngineOK;
+    }
+
+private:
+    bool open_ = true;
+};
+
+// Drops every open set and unit without writing anything, as a process that died would
+// leave them (fault tests); the files keep what reached them.
+void EngineAbandon();
 
 // --- records ---------------------------------------------------------------------------
 // Records are numbered from 1. Bytes 0..3 of a record are the engine's: 0 while live.

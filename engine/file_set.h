@@ -14,6 +14,10 @@ Code checkName(std::string_view name);
 Code checkKeyTable(int keyCount, const KeyDescTable& keys);
 // True when this process has the set whose data file is `datPath` open.
 bool isOpenHere(const std::filesystem::path& datPath);
+// Before a set is created or rebuilt: the journal of its folder is emptied (this process's)
+// or replayed (one left by a process that died), so that no image in it is written over
+// the new files later.
+Code settleFolder(const std::filesystem::path& datPath);
 
 // Every call starts with begin() and ends with finish(code).
 void begin();

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 
+#include "engine/file_io.h"
+
 namespace engine_detail {
 
 namespace {
@@ -66,7 +68,7 @@ Code IndexFile::settle(int rc) {
 Code IndexFile::fail(int rc) {
     // Positive codes are the system's errno values; LMDB's own codes mean a damaged file.
     if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM)
-        return EngineCode::IoError;
+        return ioError(rc);
     return EngineCode::IndexDefective;
 }
 
@@ -85,7 +87,7 @@ Code IndexFile::open(const std::filesystem::path& path) {
         rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC, 0644);
     if (rc != 0) {
         close();
-        return rc == EACCES ? EngineCode::IoError : EngineCode::IndexDefective;
+        return rc == EACCES ? ioError(rc) : EngineCode::IndexDefective;
     }
     MDB_envinfo info{};
     MDB_stat envStat{};
@@ -128,7 +130,7 @@ Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta)
     if (rc == 0) rc = mdb_dbi_open(wtxn_, "meta", MDB_CREATE, &metaDbi_);
     if (rc != 0) {
         close();
-        return EngineCode::IoError;
+        return ioError(rc > 0 ? rc : EIO);
     }
     meta_ = meta;
     Code code = writeMeta(wtxn_, meta);
@@ -136,7 +138,7 @@ Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta)
     if (code == 0) {
         rc = mdb_txn_commit(wtxn_);
         wtxn_ = nullptr;
-        if (rc != 0) code = EngineCode::IoError;
+        if (rc != 0) code = ioError(rc > 0 ? rc : EIO);
     }
     if (code != 0)
         close();
@@ -164,8 +166,26 @@ void IndexFile::close() {
 }
 
 Code IndexFile::syncToDisk() {
-    const int rc = mdb_env_sync(env_, 1);
-    return rc == 0 ? 0 : EngineCode::IoError;
+    // The environment does not map its file writable, so its pages are synced like any file's.
+    mdb_filehandle_t fd = -1;
+    if (mdb_env_get_fd(env_, &fd) != 0) return EngineCode::IoError;
+    return engine_io::sync(fd) ? 0 : EngineCode::IoError;
+}
+
+Code IndexFile::writeGeneration(uint64_t generation) {
+    if (const Code code = beginWrite()) return code;
+    std::array<uint8_t, 8> gen{};
+    storeLE64(gen.data(), generation);
+    MDB_val key = valueOf(MetaGeneration);
+    MDB_val value = valueOf(gen.data(), gen.size());
+    const int rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
+    if (rc != 0) {
+        abortWrite();
+        return fail(rc);
+    }
+    if (const Code code = commit()) return code;
+    meta_.generation = generation;
+    return 0;
 }
 
 Code IndexFile::readMeta(MDB_txn* txn) {

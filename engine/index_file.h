@@ -44,6 +44,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Forces everything written so far to disk.
     Code syncToDisk();
+    // Writes a new stamp into the meta data in a transaction of its own (unsynced).
+    Code writeGeneration(uint64_t generation);
 
     const IndexMeta& meta() const { return meta_; }
     int keyCount() const { return static_cast<int>(meta_.keys.size()); }

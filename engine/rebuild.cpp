@@ -18,6 +18,7 @@
 
 #include "engine/data_file.h"
 #include "engine/engine.h"
+#include "engine/file_io.h"
 #include "engine/file_names.h"
 #include "engine/file_set.h"
 #include "engine/index_file.h"
@@ -128,6 +129,7 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
     const auto datPath = filenames::withExtension(name, ".DAT");
     FileDescriptor oldFd;
     if (const Code code = openForRebuild(datPath, oldFd)) return code;
+    if (const Code code = settleFolder(datPath)) return code;
 
     // A damaged header is no obstacle: every whole slot of the file is looked at.
     const uint64_t fileSize = fileSizeOf(oldFd.get());
@@ -148,7 +150,7 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
 
     const auto tempPath = tempPathFor(datPath);
     FileDescriptor out(::open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!out) return EngineCode::IoError;
+    if (!out) return ioError(errno);
     DatHeader header;
     header.recordLength = static_cast<uint32_t>(newRecordLength);
     header.state = SetState::Changing;  // no index matches the new Refs yet
@@ -194,7 +196,7 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
         header.slotCount = static_cast<uint32_t>(written);
         header.liveCount = header.slotCount;
         const auto bytes = encodeHeader(header);
-        if (!writeAt(out.get(), 0, bytes) || ::fdatasync(out.get()) != 0)
+        if (!writeAt(out.get(), 0, bytes) || !engine_io::sync(out.get()))
             code = EngineCode::IoError;
     }
     out.reset();
@@ -236,7 +238,7 @@ Code writeMessages(std::string_view name, const std::string& messages) {
     if (!fd) return EngineCode::IoError;
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(messages.data()),
                                          messages.size());
-    const bool ok = writeAt(fd.get(), 0, bytes) && ::fdatasync(fd.get()) == 0;
+    const bool ok = writeAt(fd.get(), 0, bytes) && engine_io::sync(fd.get());
     fd.reset();
     if (!ok || ::rename(tempPath.c_str(), msgPath.c_str()) != 0) {
         removeQuietly(tempPath);
@@ -286,6 +288,7 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     const auto datPath = filenames::withExtension(name, ".DAT");
     DataFile dat;
     if (isOpenHere(datPath)) return EngineCode::FileInUse;
+    if (const Code code = settleFolder(datPath)) return code;
     if (const Code code = dat.open(datPath)) {
         // The slots cannot be trusted without a sound header: that takes a restructure.
         return code == EngineCode::IndexDefective ? EngineCode::DataFileDefective : code;
@@ -353,11 +356,8 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     }
     if (code == 0) code = ix.syncToDisk();
     ix.close();
-    bool hashed = false;
-    uint64_t hash = 0;
-    if (code == 0) hash = hashFile(tempPath, hashed);
-    if (code == 0 && !hashed) code = EngineCode::IoError;
-    if (code == 0 && ::rename(tempPath.c_str(), ixPath.c_str()) != 0) code = EngineCode::IoError;
+    if (code == 0 && ::rename(tempPath.c_str(), ixPath.c_str()) != 0) code = ioError(errno);
+    if (code == 0 && !describeIndex(ixPath, header)) code = ioError(errno);
     if (code != 0) {
         removeQuietly(tempPath);
         return code;
@@ -365,7 +365,6 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     filenames::syncFolder(ixPath.parent_path());
     header.generation = generation;
     header.state = SetState::Clean;
-    header.indexHash = hash;
     code = dat.writeHeader();
     if (code == 0) code = dat.sync();
     if (code == 0) code = writeMessages(name, messages);

@@ -19,6 +19,7 @@
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
+#include "shell/posting_unit.h"
 
 std::function<void(const VendorLabelRow& row)> AddVendorToPrintQueue;
 
@@ -117,7 +118,9 @@ bool AddPO(POManagerView& view) {
     return true;
 }
 
-void WritePOPosting(const POPosting& posting, POManagerView& view) {
+namespace {
+
+void POPostingSteps(const POPosting& posting, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POMemoMode = posting.memoOrder ? 1 : 0;
 
@@ -129,7 +132,10 @@ void WritePOPosting(const POPosting& posting, POManagerView& view) {
     for (const POLineRec& line : posting.lines) {
         po.POLineBuf = line;
         int32_t lineRef = 0;
-        if (!AddPOLineRecord(lineRef)) MessageBox("PO detail add failed.", ProgramCaption());
+        if (!AddPOLineRecord(lineRef)) {
+            StopOnSystemFailure("PO detail add failed.");
+            MessageBox("PO detail add failed.", ProgramCaption());
+        }
     }
 
     WriteStock(posting.stock);
@@ -152,7 +158,12 @@ void WritePOPosting(const POPosting& posting, POManagerView& view) {
     view.SetCompanyCaption(CompanyCaption(Shell().companies.CurrentCompany));
     view.SetStatusText(1, "Added PO " + FromCp1252(TrimBlanks(posting.number)) + " containing " +
                               QString::number(posting.lines.size()) + " line item(s).");
+}
 
+}  // namespace
+
+void WritePOPosting(const POPosting& posting, POManagerView& view) {
+    PostAsOneUnit([&] { POPostingSteps(posting, view); });
     if (posting.print) {
         ProcessPendingMessages();
         view.PrintPO();

@@ -13,6 +13,7 @@
 #include "shell/app_context.h"
 #include "shell/document_list.h"
 #include "shell/text.h"
+#include "shell/posting_unit.h"
 
 namespace {
 
@@ -103,7 +104,9 @@ PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
     return plan;
 }
 
-void WritePODeletion(const PODeletion& d, POManagerView& view) {
+namespace {
+
+void PODeletionSteps(const PODeletion& d, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = d.header;
     if (!DeletePORecord(d.headerRef)) RaiseError("Delete operation failed");
@@ -127,8 +130,10 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
             Beep();
         } else {
             POMemoData().ReadRec(d.memoRef, po.POMemoBuf.bytes());
-            if (!DeletePOMemoRecord(d.memoRef))
+            if (!DeletePOMemoRecord(d.memoRef)) {
+                StopOnSystemFailure("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
+            }
         }
     }
 
@@ -138,6 +143,12 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
                                  : "Deleted PO " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
     TellSkippedCorrections("PO " + number, d.skipped, DeleteCaption);
+}
+
+}  // namespace
+
+void WritePODeletion(const PODeletion& d, POManagerView& view) {
+    PostAsOneUnit([&] { PODeletionSteps(d, view); });
 }
 
 // --- changing ---
@@ -262,7 +273,9 @@ POChangePlan PlanPOChange(const POUnderEdit& old, const POEntry& entry) {
     return plan;
 }
 
-void WritePOChange(const POChange& c, POManagerView& view) {
+namespace {
+
+void POChangeSteps(const POChange& c, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = c.header;
     if (!UpdatePORecord(c.oldHeader, c.headerRef)) RaiseError("Modify operation failed");
@@ -284,7 +297,10 @@ void WritePOChange(const POChange& c, POManagerView& view) {
             case POLineWrite::Action::Add: {
                 po.POLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) MessageBox("PO detail add failed.", ProgramCaption());
+                if (!AddPOLineRecord(ref)) {
+                    StopOnSystemFailure("PO detail add failed.");
+                    MessageBox("PO detail add failed.", ProgramCaption());
+                }
                 break;
             }
         }
@@ -303,6 +319,12 @@ void WritePOChange(const POChange& c, POManagerView& view) {
 
     view.SetCompanyCaption(CompanyCaption());
     view.SetStatusText(1, "Editing PO " + FromCp1252(TrimBlanks(c.number)) + " completed.");
+}
+
+}  // namespace
+
+void WritePOChange(const POChange& c, POManagerView& view) {
+    PostAsOneUnit([&] { POChangeSteps(c, view); });
 }
 
 // --- the manager's commands ---

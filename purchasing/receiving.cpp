@@ -13,6 +13,7 @@
 #include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
+#include "shell/posting_unit.h"
 
 namespace {
 
@@ -434,7 +435,9 @@ ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion
     return plan;
 }
 
-void WriteReceiving(const ReceivingPosting& posting) {
+namespace {
+
+void ReceivingSteps(const ReceivingPosting& posting) {
     PurchasingState& purchasing = Purchasing();
     {
         const StepFile lines(POLineData());
@@ -448,8 +451,10 @@ void WriteReceiving(const ReceivingPosting& posting) {
                     RaiseError("Receiver detail modify operation failed");
             } else {
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref))
+                if (!AddPOLineRecord(ref)) {
+                    StopOnSystemFailure("PO receiver detail add failed.");
                     MessageBox("PO receiver detail add failed.", ProgramCaption());
+                }
             }
         }
     }
@@ -461,6 +466,14 @@ void WriteReceiving(const ReceivingPosting& posting) {
 
     const StepFile header(POData());
     purchasing.POBuf = posting.header;
-    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef))
+    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef)) {
+        StopOnSystemFailure("PO Receiver Key Failed");
         MessageBox("PO Receiver Key Failed", ProgramCaption());
+    }
+}
+
+}  // namespace
+
+void WriteReceiving(const ReceivingPosting& posting) {
+    PostAsOneUnit([&] { ReceivingSteps(posting); });
 }

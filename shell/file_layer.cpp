@@ -69,7 +69,8 @@ std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fa
 }  // namespace
 
 bool FileLocked() {
-    return EngineErrorClass() == 2;
+    // A full disk or a read-only folder is no lock: waiting would not help.
+    return EngineErrorClass() == 2 && EngineErrorCode != EngineCode::IoError;
 }
 
 int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, std::size_t length) {

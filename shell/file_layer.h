@@ -68,7 +68,8 @@ DataFileDesc UnitFileDesc(std::string letters, FileSetHandle State::*file, Rec S
     return d;
 }
 
-// True when the last engine call failed for a lock or because the file was in use (class 2).
+// True when the last engine call failed for a lock or because the file was in use (class 2,
+// but not an I/O failure of the operating system).
 bool FileLocked();
 
 // Compares byte by byte as unsigned values: 1 when a is larger at the first difference, -1

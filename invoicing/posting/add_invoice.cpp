@@ -21,6 +21,7 @@
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/main_window.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -140,35 +141,40 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
             MainForm->CPMemoAppend(FromCp1252(line));
     }
 
-    inv.InvoiceBuf = posting.header;
-    int32_t ref = 0;
-    if (!AddInvoiceRecord(ref)) RaiseError("Add operation failed");
-    PositionManagerList(view, ref);
-    ShowRecordCount(view);
+    PostAsOneUnit([&] {
+        inv.InvoiceBuf = posting.header;
+        int32_t ref = 0;
+        if (!AddInvoiceRecord(ref)) RaiseError("Add operation failed");
+        PositionManagerList(view, ref);
+        ShowRecordCount(view);
 
-    for (const InvoiceLineRec& line : posting.lines) {
-        inv.InvoiceLineBuf = line;
-        int32_t lineRef = 0;
-        if (!AddInvoiceLineRecord(lineRef)) MessageBox("detail add failed.", ProgramCaption());
-    }
+        for (const InvoiceLineRec& line : posting.lines) {
+            inv.InvoiceLineBuf = line;
+            int32_t lineRef = 0;
+            if (!AddInvoiceLineRecord(lineRef)) {
+                StopOnSystemFailure("detail add failed.");
+                MessageBox("detail add failed.", ProgramCaption());
+            }
+        }
 
-    WriteStock(posting.stock);
-    WriteCustomer({posting.customerRef, posting.customer});
-    if (posting.labelRow) AddCustomerToPrintQueue(*posting.labelRow);
+        WriteStock(posting.stock);
+        WriteCustomer({posting.customerRef, posting.customer});
+        if (posting.labelRow) AddCustomerToPrintQueue(*posting.labelRow);
 
-    WriteCompany([&posting](CompanyRec& c) {
-        bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
-        fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
-        if (posting.nextInvoiceNumber)
-            fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
-        return fits;
+        WriteCompany([&posting](CompanyRec& c) {
+            bool fits = c.set(Company::ReceivablesTotal, posting.receivablesTotal);
+            fits = c.set(Company::LastInvoiceNumber, posting.lastInvoiceNumber) && fits;
+            if (posting.nextInvoiceNumber)
+                fits = c.set(Company::NextInvoiceNumber, *posting.nextInvoiceNumber) && fits;
+            return fits;
+        });
+
+        if (posting.memo) {
+            inv.InvoiceMemoBuf = *posting.memo;
+            int32_t memoRef = 0;
+            if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
+        }
     });
-
-    if (posting.memo) {
-        inv.InvoiceMemoBuf = *posting.memo;
-        int32_t memoRef = 0;
-        if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
-    }
 
     ShowCompanyOnManager(view);
 

@@ -10,6 +10,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -151,7 +152,9 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
     });
 }
 
-void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
+namespace {
+
+void InvoiceDeletionSteps(const InvoiceDeletion& d, InvoiceManagerView& view) {
     InvoicingState& inv = Invoicing();
     inv.InvoiceBuf = d.header;
     if (!DeleteInvoiceRecord(d.headerRef)) RaiseError("Delete operation failed");
@@ -176,8 +179,10 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
             Beep();
         } else {
             InvoiceMemoData().ReadRec(d.memoRef, inv.InvoiceMemoBuf.bytes());
-            if (!DeleteInvoiceMemoRecord(d.memoRef))
+            if (!DeleteInvoiceMemoRecord(d.memoRef)) {
+                StopOnSystemFailure("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
+            }
         }
     }
 
@@ -187,6 +192,12 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
                                  : "Deleted invoice " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
     TellSkippedCorrections("Invoice " + number, d.skipped, DeleteCaption);
+}
+
+}  // namespace
+
+void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
+    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); });
 }
 
 // --- changing ---
@@ -333,7 +344,9 @@ ChangePlan PlanInvoiceChange(const InvoiceUnderEdit& old, const InvoiceEntry& en
         EditCaption, [&](ChangePlan& plan) { plan.change = ChangePlanner(old, entry).Plan(); });
 }
 
-void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
+namespace {
+
+void InvoiceChangeSteps(const InvoiceChange& c, InvoiceManagerView& view) {
     InvoicingState& inv = Invoicing();
     inv.InvoiceBuf = c.header;
     if (!UpdateInvoiceRecord(c.headerRef, c.oldHeader)) RaiseError("Modify operation failed");
@@ -352,7 +365,10 @@ void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
             case LineWrite::Action::Add: {
                 inv.InvoiceLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddInvoiceLineRecord(ref)) MessageBox("detail add failed.", ProgramCaption());
+                if (!AddInvoiceLineRecord(ref)) {
+                    StopOnSystemFailure("detail add failed.");
+                    MessageBox("detail add failed.", ProgramCaption());
+                }
                 break;
             }
         }
@@ -376,4 +392,10 @@ void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
     view.SetStatusText(1, "Editing invoice " +
                               FromCp1252(TrimBlanks(c.header.get(Invoice::InvNumber))) +
                               " completed.");
+}
+
+}  // namespace
+
+void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
+    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); });
 }

@@ -13,6 +13,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -276,8 +277,9 @@ InterestPlanResult PlanInterestInvoices(const InterestInvoiceData& data,
     return result;
 }
 
-InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
-                                        const InterestProgress& afterEach) {
+namespace {
+
+InterestRunResult InterestRunSteps(const InterestPlan& plan, const InterestProgress& afterEach) {
     InvoicingState& inv = Invoicing();
     InterestRunResult run;
     for (const InterestInvoice& invoice : plan.invoices) {
@@ -287,6 +289,7 @@ InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
         // Without its header the invoice does not exist: its line and the customer's
         // balance would only point at nothing.
         if (!AddInvoiceRecord(ref)) {
+            StopOnSystemFailure("Add Late Fee Failed.");
             MessageBox("Add Late Fee Failed.", InterestCaption, MsgIcon::Information);
             run.numbers.emplace_back();
             if (afterEach) afterEach(index, run.numbers.back());
@@ -298,14 +301,18 @@ InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
 
         inv.InvoiceLineBuf = invoice.line;
         int32_t lineRef = 0;
-        if (!AddInvoiceLineRecord(lineRef))
+        if (!AddInvoiceLineRecord(lineRef)) {
+            StopOnSystemFailure("TDtl add failed.");
             MessageBox("TDtl add failed.", InterestCaption, MsgIcon::Information);
+        }
 
-        if (!CustomerData().PutRec(invoice.customer.bytes(), invoice.customerRef))
+        if (!CustomerData().PutRec(invoice.customer.bytes(), invoice.customerRef)) {
+            StopOnSystemFailure("Modify operation failed");
             MessageBox(QString("The balance of customer %1 could not be updated (error %2).")
                            .arg(Q(invoice.customer.get(Customer::Number)))
                            .arg(EngineErrorCode),
                        InterestCaption, MsgIcon::Information);
+        }
         if (afterEach) afterEach(index, invoice.number);
     }
 
@@ -328,6 +335,17 @@ InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
             return fits;
         });
     if (company != CompanyResult::Ok) RaiseError("Modify operation failed");
+    return run;
+}
+
+}  // namespace
+
+// The run is one unit: the company's totals and numbering are written once, after every
+// invoice, so only the whole run keeps them in step with the invoices on file.
+InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
+                                        const InterestProgress& afterEach) {
+    InterestRunResult run;
+    PostAsOneUnit([&] { run = InterestRunSteps(plan, afterEach); });
     return run;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -501,7 +502,9 @@ PaymentPlan PlanPayments(const PaymentEntry& entry) {
     return plan;
 }
 
-bool WritePayments(const PaymentPosting& posting) {
+namespace {
+
+bool PaymentSteps(const PaymentPosting& posting) {
     bool whole = true;
     {
         const StepFile open(InvoiceData());
@@ -511,6 +514,7 @@ bool WritePayments(const PaymentPosting& posting) {
             const bool written =
                 open.ok() && (w.add ? AddInvoiceRecord(ref) : UpdateInvoiceRecord(ref, w.before));
             if (!written) {
+                StopOnSystemFailure(w.failure);
                 Tell(w.failure);
                 whole = false;
             }
@@ -521,8 +525,10 @@ bool WritePayments(const PaymentPosting& posting) {
         // The buffer is what the update writes, and holds the customer afterwards.
         Masters().CustomerBuf = posting.customer;
         if (!open.ok() || !UpdateCustomerRecord(posting.customerRef, posting.customerBefore)) {
-            Tell(QString("Updating customer %1 failed.")
-                     .arg(Q(TrimBlanks(posting.customer.get(Customer::Number)))));
+            const QString text = QString("Updating customer %1 failed.")
+                                     .arg(Q(TrimBlanks(posting.customer.get(Customer::Number))));
+            StopOnSystemFailure(text);
+            Tell(text);
             whole = false;
         }
     }
@@ -533,8 +539,17 @@ bool WritePayments(const PaymentPosting& posting) {
             return total && c.set(Company::ReceivablesTotal, total->format("0.00"));
         });
     if (company != CompanyResult::Ok) {
+        StopOnSystemFailure("Updating the company's receivables total failed.");
         Tell("Updating the company's receivables total failed.");
         whole = false;
     }
+    return whole;
+}
+
+}  // namespace
+
+bool WritePayments(const PaymentPosting& posting) {
+    bool whole = true;
+    PostAsOneUnit([&] { whole = PaymentSteps(posting); });
     return whole;
 }

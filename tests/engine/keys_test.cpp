@@ -358,9 +358,7 @@ TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
     file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
     DatHeader header;
     ASSERT_EQ(decodeHeader(bytes, std::filesystem::file_size(dat), header), 0);
-    bool hashed = false;
-    header.indexHash = hashFile(ix, hashed);
-    ASSERT_TRUE(hashed);
+    ASSERT_TRUE(describeIndex(ix, header));
     bytes = encodeHeader(header);
     file.seekp(0);
     file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());

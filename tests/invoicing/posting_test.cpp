@@ -309,7 +309,7 @@ TEST_F(PostingTest, AHeaderThatCannotBeAddedStopsThePostingWithNothingWritten) {
     EXPECT_TRUE(view.status.empty());
 }
 
-TEST_F(PostingTest, AMemoThatCannotBeAddedLeavesTheEarlierStepsWritten) {
+TEST_F(PostingTest, AMemoThatCannotBeAddedTakesTheEarlierStepsBackWithIt) {
     InvoiceEntry e = Entry({}, "20.00");
     e.memo = true;
     e.memoQuantity = "1";
@@ -318,11 +318,13 @@ TEST_F(PostingTest, AMemoThatCannotBeAddedLeavesTheEarlierStepsWritten) {
     const PostingPlan plan = PlanInvoicePosting(e, false);
     ASSERT_TRUE(plan.posting);
     CloseInvoiceMemoFiles();
+    const CompanyRec companyBefore = CompanyOnFile();
     EXPECT_EQ(ErrorOfWriting(*plan.posting), "memo add operation failed");
-    EXPECT_EQ(Headers().size(), 1u);
-    EXPECT_EQ(Lines().size(), 1u);
-    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "70.00");
-    EXPECT_EQ(CompanyOnFile().get(Company::NextInvoiceNumber), "1002");
+    EXPECT_TRUE(Headers().empty());
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "50.00");
+    EXPECT_EQ(CompanyOnFile(), companyBefore);
+    EXPECT_EQ(Shell().companies.CurrentCompany, companyBefore) << "the copy in memory too";
     EXPECT_TRUE(view.status.empty()) << "no status after a failed memo";
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+// The engine's file I/O: every read, write, resize and sync of a data file, the journal and
+// the index's sync go through one replaceable layer, so that tests can count syncs, fail the
+// n-th write or forget what was never synced. The layer keeps the operating system's error
+// number of the last failure, which the engine hands on as EngineSystemError.
+
+#include <cstdint>
+#include <span>
+
+namespace engine_io {
+
+class FileLayer {
+public:
+    virtual ~FileLayer() = default;
+    // Each answers 0 or the errno of the failure. Short transfers are retried by the caller.
+    virtual int read(int fd, uint64_t offset, std::span<uint8_t> buffer, size_t& done);
+    virtual int write(int fd, uint64_t offset, std::span<const uint8_t> buffer, size_t& done);
+    virtual int resize(int fd, uint64_t size);
+    // Makes a file's data durable (fdatasync).
+    virtual int sync(int fd);
+    // Makes the entries of a folder durable (fsync of the folder).
+    virtual int syncFolder(int folderFd);
+};
+
+// The layer in use; the plain one unless a test installed another.
+FileLayer& layer();
+// Installs a layer (nullptr: the plain one again). The caller keeps it alive while installed.
+void installLayer(FileLayer* layer);
+
+// Whole-buffer transfers, retried on short ones; false with lastError() on failure.
+bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer);
+bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer);
+bool resize(int fd, uint64_t size);
+bool sync(int fd);
+bool syncFolder(int folderFd);
+// The errno of the last failed call above (EIO when a transfer made no progress).
+int lastError();
+void noteError(int error);
+
+}  // namespace engine_io

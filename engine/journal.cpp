@@ -1,0 +1,252 @@
+#include "engine/journal.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include "engine/engine.h"
+#include "engine/file_io.h"
+
+namespace engine_detail {
+
+namespace {
+
+constexpr std::array<uint8_t, 8> Magic = {'S', 'T', 'K', 'M', 'J', 'N', 'L', 0x1A};
+constexpr uint32_t Version = 1;
+constexpr size_t HeaderSize = 32;
+constexpr size_t EntryHeadSize = 32;
+constexpr uint32_t ImageEntry = 1;
+constexpr uint32_t CommitEntry = 2;
+
+// A 64-bit hash of bytes continuing from `h`, eight bytes at a time.
+uint64_t hashOn(uint64_t h, std::span<const uint8_t> bytes) {
+    size_t i = 0;
+    const auto mixIn = [&h](uint64_t word) {
+        h ^= word * 0xFF51AFD7ED558CCDull;
+        h = ((h << 29) | (h >> 35)) * 0xC4CEB9FE1A85EC53ull;
+    };
+    for (; i + 8 <= bytes.size(); i += 8) mixIn(loadLE64(&bytes[i]));
+    uint64_t tail = bytes.size() - i;
+    for (size_t shift = 8; i < bytes.size(); ++i, shift += 8) tail |= uint64_t(bytes[i]) << shift;
+    mixIn(tail);
+    return h;
+}
+
+std::array<uint8_t, HeaderSize> encodeJournalHeader(uint64_t salt) {
+    std::array<uint8_t, HeaderSize> out{};
+    std::memcpy(out.data(), Magic.data(), Magic.size());
+    storeLE32(&out[8], Version);
+    storeLE64(&out[16], salt);
+    storeLE64(&out[24], hashOn(0, std::span(out).first(24)));
+    return out;
+}
+
+// Appends one entry to `out` and moves the chain on.
+void putEntry(std::vector<uint8_t>& out, uint64_t& chain, uint32_t kind, std::string_view name,
+              uint64_t offset, std::span<const uint8_t> bytes) {
+    std::array<uint8_t, EntryHeadSize> head{};
+    storeLE32(&head[0], kind);
+    storeLE32(&head[4], static_cast<uint32_t>(name.size()));
+    storeLE64(&head[8], offset);
+    storeLE32(&head[16], static_cast<uint32_t>(bytes.size()));
+    const std::span<const uint8_t> nameBytes(reinterpret_cast<const uint8_t*>(name.data()),
+                                             name.size());
+    chain = hashOn(hashOn(hashOn(chain, std::span(head).first(24)), nameBytes), bytes);
+    storeLE64(&head[24], chain);
+    out.insert(out.end(), head.begin(), head.end());
+    out.insert(out.end(), nameBytes.begin(), nameBytes.end());
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// Slots never used, from `from` up to `to`, in a data file of records `recordLength` long.
+std::vector<uint8_t> unusedSlots(uint64_t from, uint64_t to, uint32_t recordLength) {
+    std::vector<uint8_t> fill(to - from, 0);
+    if (recordLength == 0) return fill;
+    for (uint64_t at = DatHeaderSize; at + 4 <= to; at += recordLength)
+        if (at >= from) storeLE32(&fill[at - from], UnusedMark);
+    return fill;
+}
+
+struct ReplayFile {
+    FileDescriptor fd;
+    uint32_t recordLength = 0;
+};
+
+// Writes the images of the complete units in `bytes` into their files; the names of the
+// files written go to `written`.
+Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> bytes,
+                 std::map<std::string, ReplayFile>& files) {
+    if (bytes.size() < HeaderSize || std::memcmp(bytes.data(), Magic.data(), Magic.size()) != 0 ||
+        loadLE32(&bytes[8]) != Version || loadLE64(&bytes[24]) != hashOn(0, bytes.first(24)))
+        return 0;
+    uint64_t chain = loadLE64(&bytes[16]);
+    struct Pending {
+        std::string name;
+        uint64_t offset;
+        std::span<const uint8_t> data;
+    };
+    std::vector<Pending> unit;
+    for (size_t at = HeaderSize; at + EntryHeadSize <= bytes.size();) {
+        const uint8_t* head = &bytes[at];
+        const uint32_t kind = loadLE32(head);
+        const uint32_t nameLength = loadLE32(head + 4);
+        const uint64_t offset = loadLE64(head + 8);
+        const uint32_t length = loadLE32(head + 16);
+        const size_t end = at + EntryHeadSize + nameLength + length;
+        if (end > bytes.size() || end < at) break;
+        const auto name = bytes.subspan(at + EntryHeadSize, nameLength);
+        const auto data = bytes.subspan(at + EntryHeadSize + nameLength, length);
+        const uint64_t next = hashOn(hashOn(hashOn(chain, std::span(head, 24)), name), data);
+        if (next != loadLE64(head + 24)) break;
+        chain = next;
+        at = end;
+        if (kind == ImageEntry) {
+            unit.push_back({std::string(name.begin(), name.end()), offset, data});
+            continue;
+        }
+        if (kind != CommitEntry || offset != unit.size()) break;
+        for (const Pending& image : unit) {
+            ReplayFile& file = files[image.name];
+            if (!file.fd) {
+                const auto path = folder / image.name;
+                file.fd.reset(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+                if (!file.fd) return ioError(errno);
+            }
+            if (image.offset == 0 && image.data.size() == DatHeaderSize)
+                file.recordLength = loadLE32(&image.data[16]);
+            const uint64_t size = fileSizeOf(file.fd.get());
+            if (image.offset > size) {
+                const auto fill = unusedSlots(size, image.offset, file.recordLength);
+                if (!writeAt(file.fd.get(), size, fill)) return EngineCode::IoError;
+            }
+            if (!writeAt(file.fd.get(), image.offset, image.data)) return EngineCode::IoError;
+        }
+        unit.clear();
+    }
+    return 0;
+}
+
+// Marks a replayed data file as changing (its index is older than its slots) and syncs it.
+Code markReplayed(int fd) {
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    if (!readAt(fd, 0, bytes)) return EngineCode::IoError;
+    DatHeader header;
+    if (decodeHeader(bytes, fileSizeOf(fd), header) == 0) {
+        header.state = SetState::Changing;
+        bytes = encodeHeader(header);
+        if (!writeAt(fd, 0, bytes)) return EngineCode::IoError;
+    }
+    return engine_io::sync(fd) ? 0 : EngineCode::IoError;
+}
+
+// Replays the journal open (and locked) at `fd`, then empties it.
+Code replayJournal(int fd, const std::filesystem::path& folder) {
+    const uint64_t size = fileSizeOf(fd);
+    if (size == 0) return 0;
+    std::vector<uint8_t> bytes(size);
+    if (!readAt(fd, 0, bytes)) return EngineCode::IoError;
+    std::map<std::string, ReplayFile> files;
+    if (const Code code = replayUnits(folder, bytes, files)) return code;
+    for (auto& [name, file] : files)
+        if (const Code code = markReplayed(file.fd.get())) return code;
+    // Only once the data files hold every image may the journal go.
+    if (!engine_io::resize(fd, 0) || !engine_io::sync(fd)) return EngineCode::IoError;
+    return 0;
+}
+
+}  // namespace
+
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(file, ec);
+    return (ec ? file : absolute).lexically_normal().parent_path();
+}
+
+Code recoverFolder(const std::filesystem::path& folder) {
+    const auto path = folder / JournalName;
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd) return errno == ENOENT ? 0 : ioError(errno);
+    if (!lockExclusive(fd.get())) return errno == EWOULDBLOCK ? 0 : ioError(errno);
+    return replayJournal(fd.get(), folder);
+}
+
+Code createJournal(const std::filesystem::path& folder) {
+    const auto path = folder / JournalName;
+    const FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    return fd ? 0 : ioError(errno);
+}
+
+Code Journal::openFile() {
+    if (fd_) return 0;
+    const auto path = folder_ / JournalName;
+    bool created = false;
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd && errno == ENOENT) {
+        fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        created = static_cast<bool>(fd);
+    }
+    if (!fd) return ioError(errno);
+    if (!lockExclusive(fd.get()))
+        return errno == EWOULDBLOCK ? EngineCode::FileInUse : ioError(errno);
+    // Entries found here were left by a process that died: they go to their files first.
+    if (const Code code = replayJournal(fd.get(), folder_)) return code;
+    if (created) {
+        const FileDescriptor dir(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!dir || !engine_io::syncFolder(dir.get())) return EngineCode::IoError;
+    }
+    fd_ = std::move(fd);
+    size_ = 0;
+    return 0;
+}
+
+Code Journal::append(const std::vector<JournalImage>& images) {
+    if (keep_) return EngineCode::IoError;
+    if (const Code code = openFile()) return code;
+    std::vector<uint8_t> out;
+    uint64_t chain = chain_;
+    if (size_ == 0) {
+        salt_ = randomStamp();
+        const auto header = encodeJournalHeader(salt_);
+        out.assign(header.begin(), header.end());
+        chain = salt_;
+    }
+    for (const JournalImage& image : images)
+        putEntry(out, chain, ImageEntry, image.file, image.offset, image.bytes);
+    putEntry(out, chain, CommitEntry, {}, images.size(), {});
+    if (!writeAt(fd_.get(), size_, out) || !engine_io::sync(fd_.get())) {
+        const int error = engine_io::lastError();
+        // Cut off what may have reached the file, so that no later entry follows a unit
+        // that was reported as failed. When even that fails, the journal is not trusted.
+        static const std::array<uint8_t, EntryHeadSize> blank{};
+        if (!engine_io::resize(fd_.get(), size_) || !engine_io::sync(fd_.get()))
+            if (!writeAt(fd_.get(), size_ + (size_ == 0 ? HeaderSize : 0), blank) ||
+                !engine_io::sync(fd_.get()))
+                keep_ = true;
+        return ioError(error);
+    }
+    size_ += out.size();
+    chain_ = chain;
+    return 0;
+}
+
+Code Journal::checkpoint() {
+    if (keep_ || size_ == 0) {
+        touched_.clear();
+        return 0;
+    }
+    for (const auto& file : touched_) {
+        const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+        // A file gone since (a rebuild renamed another into place) has nothing to keep.
+        if (fd && !engine_io::sync(fd.get())) return EngineCode::IoError;
+    }
+    touched_.clear();
+    if (!engine_io::resize(fd_.get(), 0) || !engine_io::sync(fd_.get())) return EngineCode::IoError;
+    size_ = 0;
+    return 0;
+}
+
+}  // namespace engine_detail

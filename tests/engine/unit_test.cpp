@@ -1,0 +1,270 @@
+// Units of work over several file sets: kept whole or not at all, through rollbacks, dead
+// processes, failed writes and power losses, at one sync per unit.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+
+#include "engine/file_io.h"
+#include "tests/engine/engine_fixture.h"
+#include "tests/support/fault_files.h"
+
+namespace enginetest {
+namespace {
+
+int32_t load32(std::span<const uint8_t> rec, size_t at) {
+    int32_t v = 0;
+    std::memcpy(&v, rec.data() + at, sizeof v);
+    return v;
+}
+
+class UnitTest : public EngineTest {
+protected:
+    std::vector<std::string> codes(FileSetHandle h) {
+        std::vector<std::string> out;
+        for (const auto& [key, ref] : walk(h, 1)) out.push_back(key);
+        return out;
+    }
+    // Opens the set, rebuilding it first when its index is not to be trusted.
+    FileSetHandle openOrRebuild(const std::string& base) {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name(base));
+        if (EngineErrorCode == EngineCode::IndexDefective) {
+            rebuild(base);
+            OpenFileSet(h, name(base));
+        }
+        EXPECT_TRUE(EngineOK) << base << " " << EngineErrorCode;
+        return h;
+    }
+    int32_t openCode(const std::string& base) {
+        FileSetHandle h = 0;
+        OpenFileSet(h, name(base));
+        const int32_t code = EngineErrorCode;
+        if (EngineOK) CloseFileSet(h);
+        return code;
+    }
+    // addWithKeys without expectations: under faults calls fail.
+    static void add(FileSetHandle h, const std::string& code) {
+        auto rec = makeRecord(code);
+        int32_t ref = 0;
+        LockFileSet(h);
+        AddRecord(h, ref, rec);
+        if (EngineOK) AddKey(h, 1, ref, code);
+        if (EngineOK) AddKey(h, 2, ref, "");
+        const bool ok = EngineOK;
+        const int32_t code2 = EngineErrorCode;
+        UnlockFileSet(h);
+        if (!ok) EngineOK = false, EngineErrorCode = code2;
+    }
+    static int rounds(int fallback) {
+        const char* env = std::getenv("STOCKMERE_FAULT_ROUNDS");
+        return env ? std::max(1, std::atoi(env)) : fallback;
+    }
+};
+
+TEST_F(UnitTest, AUnitOverSeveralSetsIsCommittedOrRolledBackWhole) {
+    FileSetHandle a = createAndOpen("A");
+    FileSetHandle b = createAndOpen("B");
+    addWithKeys(a, "KEEP");
+    const int32_t gone = addWithKeys(a, "GONE");
+    DeleteKey(a, 1, gone, "GONE");
+    DeleteKey(a, 2, gone, "");
+    DeleteRecord(a, gone);  // a freed slot, for the free list to be put back by a rollback
+
+    BeginUnit();
+    addWithKeys(a, "X1");
+    addWithKeys(b, "Y1");
+    DeleteKey(a, 1, 1, "KEEP");
+    // Reads inside the unit see its changes.
+    EXPECT_EQ(codes(a), (std::vector<std::string>{"X1"}));
+    EXPECT_EQ(UsedRecordCount(a), 2);
+    // A set closed inside the unit keeps its changes for it and is found again.
+    CloseFileSet(b);
+    OpenFileSet(b, name("B"));
+    EXPECT_EQ(codes(b), (std::vector<std::string>{"Y1"}));
+    AbortUnit();
+    EXPECT_FALSE(InUnit());
+    EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP"}));
+    EXPECT_EQ(UsedRecordCount(a), 1);
+    EXPECT_TRUE(codes(b).empty());
+    EXPECT_EQ(addWithKeys(a, "REUSE"), gone) << "the free list is as before the unit";
+
+    {
+        EngineUnit unit;
+        addWithKeys(a, "X2");
+        addWithKeys(b, "Y2");
+        CloseFileSet(b);
+        ASSERT_TRUE(unit.commit()) << EngineErrorCode;
+    }
+    // Leaving a scope without commit rolls back, as an error raised inside it would.
+    {
+        EngineUnit unit;
+        addWithKeys(a, "X3");
+    }
+    CloseFileSet(a);
+    EXPECT_EQ(openCode("A"), 0);
+    EXPECT_EQ(openCode("B"), 0);
+    OpenFileSet(a, name("A"));
+    OpenFileSet(b, name("B"));
+    EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "REUSE", "X2"}));
+    EXPECT_EQ(codes(b), (std::vector<std::string>{"Y2"}));
+}
+
+TEST_F(UnitTest, AUnitCostsOneSyncAndOpeningOrClosingUnchangedSetsNone) {
+    FileSetHandle keep = createAndOpen("KEEP");
+    for (const char* base : {"A", "B", "C"}) {
+        CreateFileSet(name(base), TestRecordLength, 2, keys);
+        ASSERT_TRUE(EngineOK);
+    }
+    testsupport::CountingFiles counted;
+    const testsupport::LayerScope installed(counted);
+    FileSetHandle h = 0;
+    for (int i = 0; i < 3; ++i) {
+        OpenFileSet(h, name("A"));
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        CloseFileSet(h);
+    }
+    EXPECT_EQ(counted.syncs, 0);
+
+    // Three sets, each opened, changed and closed inside the unit, as postings do.
+    for (int round = 0; round < 2; ++round) {
+        counted.syncs = 0;
+        BeginUnit();
+        for (const char* base : {"A", "B", "C"}) {
+            OpenFileSet(h, name(base));
+            for (int i = 0; i < 3; ++i) addWithKeys(h, base + std::to_string(round * 3 + i));
+            CloseFileSet(h);
+        }
+        addWithKeys(keep, "K" + std::to_string(round));
+        CommitUnit();
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        EXPECT_EQ(counted.syncs, 1) << "round " << round;
+    }
+    counted.syncs = 0;
+    OpenFileSet(h, name("B"));
+    EXPECT_EQ(codes(h).size(), 6u);
+    CloseFileSet(h);
+    EXPECT_EQ(counted.syncs, 0);
+}
+
+TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
+    FileSetHandle a = createAndOpen("A");
+    FileSetHandle b = createAndOpen("B");
+    CloseFileSet(a);
+    CloseFileSet(b);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FileSetHandle ca = 0, cb = 0;
+        OpenFileSet(ca, name("A"));
+        OpenFileSet(cb, name("B"));
+        for (int i = 0; i < 3; ++i) {
+            EngineUnit unit;
+            addWithKeys(ca, "A" + std::to_string(i));
+            addWithKeys(cb, "B" + std::to_string(i));
+            if (!unit.commit()) ::_exit(1);
+        }
+        BeginUnit();
+        addWithKeys(ca, "AHALF");
+        addWithKeys(cb, "BHALF");
+        ::_exit(EngineOK ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    // The journal is replayed at the next open; the sets it wrote into need their indexes
+    // rebuilt.
+    EXPECT_EQ(openCode("A"), EngineCode::IndexDefective);
+    a = openOrRebuild("A");
+    b = openOrRebuild("B");
+    EXPECT_EQ(codes(a), (std::vector<std::string>{"A0", "A1", "A2"}));
+    EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
+}
+
+// Each round runs units that each add one record to A and one to B and count them in a
+// record of B, until a fault: a power loss at a random write or sync, or a write or sync
+// that fails (a full disk, an I/O error). Afterwards every unit that returned is there, and
+// no unit is there by half.
+TEST_F(UnitTest, PowerLossesAndFailedWritesNeverLeaveHalfAUnit) {
+    FileSetHandle a = createAndOpen("A");
+    FileSetHandle b = createAndOpen("B");
+    const int32_t counter = addWithKeys(b, "#COUNT");
+    CloseFileSet(a);
+    CloseFileSet(b);
+    std::mt19937 random(11);
+    std::set<std::string> returned;
+    int next = 0, losses = 0, failures = 0;
+    const int total = rounds(60);
+    for (int round = 0; round < total; ++round) {
+        testsupport::PowerLossFiles power;
+        testsupport::FailingFiles failing;
+        const bool loseyPower = round % 2 == 0;
+        if (loseyPower)
+            power.lossAt = 1 + static_cast<int>(random() % 60);
+        else
+            failing.failAt = 1 + static_cast<int>(random() % 60),
+            failing.error = round % 4 == 1 ? ENOSPC : EIO;
+        {
+            const testsupport::LayerScope installed(
+                loseyPower ? static_cast<engine_io::FileLayer&>(power) : failing);
+            OpenFileSet(a, name("A"));
+            OpenFileSet(b, name("B"));
+            for (int unit = 0; unit < 8 && EngineOK; ++unit) {
+                const std::string id = std::to_string(next++);
+                BeginUnit();
+                add(a, "A" + id);
+                if (EngineOK) add(b, "B" + id);
+                auto rec = makeRecord("#COUNT");
+                if (EngineOK) ReadRecord(b, counter, rec);
+                const int32_t count = load32(rec, 40) + 1;
+                std::memcpy(rec.data() + 40, &count, 4);
+                if (EngineOK) PutRecord(b, counter, rec);
+                const int32_t failedWith = EngineErrorCode;
+                if (EngineOK) {
+                    CommitUnit();
+                } else {
+                    AbortUnit();
+                    EngineOK = false;
+                    EngineErrorCode = failedWith;
+                }
+                if (EngineOK)
+                    returned.insert(id);
+                else if (!loseyPower)
+                    // Or the set refuses changes after a write that failed past the commit.
+                    EXPECT_TRUE(EngineErrorCode == EngineCode::IoError ||
+                                EngineErrorCode == EngineCode::IndexDefective)
+                        << EngineErrorCode;
+            }
+            if (loseyPower) {
+                power.powerLoss();
+                ++losses;
+                EngineAbandon();
+            } else {
+                failures += failing.failed() ? 1 : 0;
+            }
+        }
+        if (!loseyPower) EngineStop();
+        EngineStart(30);
+        a = openOrRebuild("A");
+        b = openOrRebuild("B");
+        std::set<std::string> inA, inB;
+        for (const std::string& code : codes(a)) inA.insert(code.substr(1));
+        for (const std::string& code : codes(b))
+            if (code != "#COUNT") inB.insert(code.substr(1));
+        ASSERT_EQ(inA, inB) << "round " << round;
+        for (const std::string& id : returned) ASSERT_TRUE(inA.count(id)) << id;
+        auto rec = makeRecord("");
+        ReadRecord(b, counter, rec);
+        ASSERT_EQ(load32(rec, 40), static_cast<int32_t>(inB.size())) << "round " << round;
+        ASSERT_EQ(UsedRecordCount(a), static_cast<int32_t>(inA.size()));
+        CloseFileSet(a);
+        CloseFileSet(b);
+    }
+    EXPECT_EQ(losses, (total + 1) / 2);
+    EXPECT_GT(failures, total / 4);
+}
+
+}  // namespace
+}  // namespace enginetest
