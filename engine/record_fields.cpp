@@ -15,12 +15,17 @@ bool Inside(std::size_t recordSize, int offset, int size) {
 
 }  // namespace
 
-std::string ReadText(std::span<const uint8_t> rec, int offset, int width) {
+std::string_view ReadTextView(std::span<const uint8_t> rec, int offset, int width) {
     if (width < 0 || !Inside(rec.size(), offset, 1)) return {};
     // A field cut off by the end of the buffer yields what is there.
     const int room = static_cast<int>(rec.size()) - offset - 1;
     const int length = std::min({static_cast<int>(rec[offset]), width, room});
-    return std::string(reinterpret_cast<const char*>(rec.data()) + offset + 1, length);
+    return {reinterpret_cast<const char*>(rec.data()) + offset + 1,
+            static_cast<std::size_t>(length)};
+}
+
+std::string ReadText(std::span<const uint8_t> rec, int offset, int width) {
+    return std::string(ReadTextView(rec, offset, width));
 }
 
 void WriteText(std::span<uint8_t> rec, int offset, int width, std::string_view text) {

@@ -26,6 +26,8 @@ namespace fields {
 
 // Text of an sN field; a length byte above N (a damaged record) is read as N.
 std::string ReadText(std::span<const uint8_t> rec, int offset, int width);
+// The same text as a view into the buffer, for reading many records without copies.
+std::string_view ReadTextView(std::span<const uint8_t> rec, int offset, int width);
 // Writes at most `width` bytes of text (longer text is cut) and zeros after it.
 void WriteText(std::span<uint8_t> rec, int offset, int width, std::string_view text);
 // Writes the text only when it fits whole; false and nothing written otherwise.
@@ -143,6 +145,9 @@ public:
     void set(Text<Self> f, std::string_view text) { WriteText(bytes_, f.offset, f.width, text); }
 
     std::string get(Number<Self> f) const { return ReadText(bytes_, f.offset, f.width); }
+    // A text or number field as a view, valid while the record is unchanged.
+    std::string_view view(Text<Self> f) const { return ReadTextView(bytes_, f.offset, f.width); }
+    std::string_view view(Number<Self> f) const { return ReadTextView(bytes_, f.offset, f.width); }
     // False, and the field unchanged, when the text is longer than the field.
     [[nodiscard]] bool set(Number<Self> f, std::string_view text) {
         return WriteWholeText(bytes_, f.offset, f.width, text);

@@ -133,25 +133,43 @@ std::vector<uint32_t> Ranks(const SortedView& view, std::span<const uint32_t> re
     return rank;
 }
 
-// The records' order: cell by cell from the front, each cell by its rank; records alike in
-// every cell keep their order.
+// The records' order: by the rank of their first cell; records alike there by the rank of
+// the next cell, ranked among those records only, and so on. Records alike in every cell
+// keep their order. Later cells cost nothing once the earlier ones tell every record apart.
 std::vector<uint32_t> RecordOrder(const SortedView& view, std::span<const uint32_t> records,
                                   int cols) {
-    std::vector<std::vector<uint32_t>> ranks;
-    ranks.push_back(Ranks(view, records, 0, true));
+    struct Run {
+        std::size_t begin, end;
+    };
     std::vector<uint32_t> order(records.size());
     std::iota(order.begin(), order.end(), 0);
-    std::vector<uint32_t> first = ranks[0];
-    std::sort(first.begin(), first.end());
-    // Further cells are ranked only when records share their first cell.
-    if (std::adjacent_find(first.begin(), first.end()) != first.end())
-        for (int c = 1; c < cols; ++c) ranks.push_back(Ranks(view, records, c, false));
-    first = {};
-    std::stable_sort(order.begin(), order.end(), [&ranks](uint32_t a, uint32_t b) {
-        for (const std::vector<uint32_t>& rank : ranks)
-            if (rank[a] != rank[b]) return rank[a] < rank[b];
-        return false;
-    });
+    std::vector<uint32_t> key = Ranks(view, records, 0, true);
+    std::vector<Run> tied{{0, order.size()}};
+    for (int c = 0; c < cols && !tied.empty(); ++c) {
+        if (c > 0) {
+            std::vector<uint32_t> rows;
+            for (const Run& run : tied)
+                for (std::size_t i = run.begin; i < run.end; ++i) rows.push_back(records[order[i]]);
+            const std::vector<uint32_t> ranks = Ranks(view, rows, c, false);
+            std::size_t next = 0;
+            for (const Run& run : tied)
+                for (std::size_t i = run.begin; i < run.end; ++i) key[order[i]] = ranks[next++];
+        }
+        std::vector<Run> still;
+        for (const Run& run : tied) {
+            const auto first = order.begin() + static_cast<std::ptrdiff_t>(run.begin);
+            const auto last = order.begin() + static_cast<std::ptrdiff_t>(run.end);
+            std::stable_sort(first, last,
+                             [&key](uint32_t a, uint32_t b) { return key[a] < key[b]; });
+            for (std::size_t i = run.begin; i < run.end;) {
+                std::size_t j = i + 1;
+                while (j < run.end && key[order[j]] == key[order[i]]) ++j;
+                if (j - i > 1) still.push_back({i, j});
+                i = j;
+            }
+        }
+        tied = std::move(still);
+    }
     return order;
 }
 

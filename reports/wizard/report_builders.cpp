@@ -43,21 +43,30 @@ std::string Amount3(Decimal value) {
     return RightJustify(value.format(",0.000"), ' ', 12);
 }
 
+// A record's row of cells, each moved into the report's storage.
+template <class... Cells>
+void AddRow(BuiltReport& out, Cells&&... cells) {
+    const std::array<std::string, sizeof...(Cells)> row{std::forward<Cells>(cells)...};
+    out.grid.rows.Append(row);
+}
+
 // Characters first..last (from 1) of a line text.
-std::string LinePart(std::string_view text, std::size_t first, std::size_t last) {
+std::string_view LinePart(std::string_view text, std::size_t first, std::size_t last) {
     if (first > text.size()) return {};
-    return std::string(text.substr(first - 1, last - first + 1));
+    return text.substr(first - 1, last - first + 1);
 }
 
 // Reads the numbers of one record; a text that is not a number stops the report with a
 // message naming the record, since a figure read wrongly would make every total wrong.
 class Numbers {
 public:
-    explicit Numbers(std::string record) : record_(std::move(record)) {}
+    // `record` names the record, and is asked only when a message needs it: reports read
+    // millions of records.
+    explicit Numbers(std::function<std::string()> record) : record_(std::move(record)) {}
 
     Decimal operator()(std::string_view text, std::string_view what) const {
         if (const auto value = Decimal::ParseBlankAsZero(StripCommas(text))) return *value;
-        throw ReportDataError("The " + std::string(what) + " of " + record_ + " is \"" +
+        throw ReportDataError("The " + std::string(what) + " of " + record_() + " is \"" +
                               TrimBlanks(text) +
                               "\", which is not a number. The report cannot be built until "
                               "the record is corrected.");
@@ -74,10 +83,10 @@ public:
 
 private:
     ReportDataError Overflow(std::string_view what) const {
-        return ReportDataError("The " + std::string(what) + " of " + record_ +
+        return ReportDataError("The " + std::string(what) + " of " + record_() +
                                " is too large to show.");
     }
-    std::string record_;
+    std::function<std::string()> record_;
 };
 
 // --- walking a file ------------------------------------------------------------------------
@@ -134,13 +143,12 @@ public:
 
 private:
     bool Read(int32_t ref, const std::function<void(int32_t, const Rec&)>& visit) {
-        Rec record;
-        ReadRecord(handle_, ref, record.bytes());
+        ReadRecord(handle_, ref, record_.bytes());
         if (!EngineOK) {
             Stop();
             return false;
         }
-        visit(ref, record);
+        visit(ref, record_);
         return true;
     }
     void Stop() {
@@ -149,6 +157,7 @@ private:
 
     BuiltReport& report_;
     FileSetHandle handle_ = 0;
+    Rec record_;  // each record read in turn
 };
 
 // The start key of a date walk: a zero-filled record holding the date, through the file's
@@ -167,7 +176,7 @@ std::function<bool(const std::string&)> UpTo(const std::string& to) {
 }
 
 bool InPeriod(std::string_view ymd, const ReportPeriod& period) {
-    const std::string date = TrimBlanks(ymd);
+    const std::string_view date = TrimmedView(ymd);
     return date >= period.from && date <= period.to;
 }
 
@@ -202,7 +211,7 @@ void BuildPOReport(POReport which, const ReportPeriod& period, BuiltReport& out)
         keyNr, StartKey<PORec>(dateField, period.from, keyNr, BuildPOKey), UpTo(period.to),
         [&](int32_t, const PORec& po) {
             if (IsBlank(po.get(PONumber))) return;
-            Numbers n("purchase order " + TrimBlanks(po.get(PONumber)));
+            Numbers n([&] { return "purchase order " + TrimBlanks(po.get(PONumber)); });
             const bool zero = n(po.get(POTotal), "total").isZero();
             const std::string status = TrimBlanks(po.get(POStatus));
             if (which == POReport::KeyCode) {
@@ -227,7 +236,8 @@ void ReceivingRows(const ReportPeriod& period, BuiltReport& out) {
         UpTo(period.to), [&](int32_t, const POLineRec& line) {
             if (!InPeriod(line.get(LineReceiptDate), period)) return;
             const std::string text = line.get(LineText);
-            Numbers n("a line of purchase order " + TrimBlanks(line.get(LinePONumber)));
+            Numbers n(
+                [&] { return "a line of purchase order " + TrimBlanks(line.get(LinePONumber)); });
             out.grid.rows.push_back(
                 {{Cell(LinePart(text, 11, 42), 32), CellOr(line.get(LineProductCode), "*None*", 10),
                   Cell(line.get(LineReceiptDate), 10), Cell(line.get(LinePONumber), 9),
@@ -246,7 +256,7 @@ void BuildInventory(const ReportPeriod&, BuiltReport& out) {
     ReportFile<ProductRec> file(ProductData(), out);
     file.EachRecord([&](int32_t, const ProductRec& p) {
         if (IsBlank(p.get(Code))) return;
-        Numbers n("product " + TrimBlanks(p.get(Code)));
+        Numbers n([&] { return "product " + TrimBlanks(p.get(Code)); });
         const Decimal onHand = n(p.get(StockOnHand), "stock on hand");
         const Decimal cost = n(p.get(Cost), "cost");
         out.grid.rows.push_back(
@@ -264,7 +274,7 @@ void BuildStockLevels(bool overstock, const ReportPeriod&, BuiltReport& out) {
     const auto always = [](const std::string&) { return true; };
     file.Walk(ProductCodeKey, std::string(), always, [&](int32_t, const ProductRec& p) {
         if (IsBlank(p.get(Code)) || p.get(NonStock) || p.get(NonDepleting)) return;
-        Numbers n("product " + TrimBlanks(p.get(Code)));
+        Numbers n([&] { return "product " + TrimBlanks(p.get(Code)); });
         const Decimal onHand = n(p.get(StockOnHand), "stock on hand");
         const Decimal minimum = n(p.get(MinimumStock), "minimum quantity");
         const Decimal maximum = n(p.get(MaximumStock), "maximum quantity");
@@ -299,7 +309,7 @@ void BuildInvoiceList(InvoiceReport which, const ReportPeriod& period, BuiltRepo
               UpTo(period.to), [&](int32_t, const InvoiceRec& inv) {
                   const std::string type = TrimBlanks(inv.get(InvType));
                   if (type == TypeRepeatMaster || IsBlank(inv.get(InvNumber))) return;
-                  Numbers n(InvoiceName(inv));
+                  Numbers n([&] { return InvoiceName(inv); });
                   const bool zero = n(inv.get(InvTotal), "total").isZero();
                   if (zero && (which == InvoiceReport::KeyCode || type != TypeRegular)) return;
                   const std::string date = Cell(inv.get(InvDateYMD), 10);
@@ -326,7 +336,7 @@ void BuildPayments(bool tax, const ReportPeriod& period, BuiltReport& out) {
     std::set<int32_t> listed;
     const auto add = [&](int32_t ref, const InvoiceRec& inv, const std::string& date) {
         if (!listed.insert(ref).second) return;
-        Numbers n(InvoiceName(inv));
+        Numbers n([&] { return InvoiceName(inv); });
         Row row{Cell(date, 10), Cell(inv.get(InvNumber), 9),
                 Cell(inv.get(InvCustomerShortName), 10), Cell(inv.get(InvCustomerNumber), 8)};
         if (tax)
@@ -356,7 +366,7 @@ void BuildPayments(bool tax, const ReportPeriod& period, BuiltReport& out) {
               UpTo(period.to), [&](int32_t ref, const InvoiceRec& inv) {
                   if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeDeposit)
                       return;
-                  Numbers n(InvoiceName(inv));
+                  Numbers n([&] { return InvoiceName(inv); });
                   if (n(inv.get(InvPaid), "amount paid").isZero() ||
                       n(inv.get(InvDue), "amount due").isZero())
                       return;
@@ -372,7 +382,7 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
     const ShellContext& shell = Shell();
     const CompanyRec& company = shell.companies.CurrentCompany;
     const std::string total = company.get(Company::ReceivablesTotal);
-    if (Numbers("the company")(total, "receivables total").isZero()) {
+    if (Numbers([] { return std::string("the company"); })(total, "receivables total").isZero()) {
         out.zeroReceivables = true;
         return;
     }
@@ -396,7 +406,7 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
                                   TrimBlanks(inv.get(InvDate)) +
                                   "\") is not a valid date, so it cannot be aged.");
         const int64_t age = DaysBetween(*date, today);
-        const Numbers n(InvoiceName(inv));
+        const Numbers n([&] { return InvoiceName(inv); });
         out.grid.rows.push_back(
             {{Cell(captions[static_cast<std::size_t>(AgingBucketOf(age, *periods))], 10),
               Cell(inv.get(InvNumber), 9), Cell(inv.get(InvCustomerShortName), 10),
@@ -438,38 +448,30 @@ void BuildLineReport(bool profit, const ReportPeriod& period, BuiltReport& out) 
         StartKey<InvoiceLineRec>(LineSortDate, period.from, InvoiceLineDateKey,
                                  BuildInvoiceLineKey),
         UpTo(period.to), [&](int32_t, const InvoiceLineRec& line) {
-            if (!InPeriod(line.get(LineSortDate), period)) return;
-            const std::string text = line.get(LineText);
-            const Numbers n("a line of invoice " + TrimBlanks(line.get(LineInvNumber)));
+            if (!InPeriod(line.view(LineSortDate), period)) return;
+            const std::string_view text = line.view(LineText);
+            const Numbers n(
+                [&] { return "a line of invoice " + TrimBlanks(line.get(LineInvNumber)); });
             const Decimal quantity = n(LinePart(text, 1, 10), "quantity");
             const Decimal price = n(LinePart(text, 43, 52), "unit price");
-            const std::string code = CellOr(line.get(LineProductCode), "*None*", 10);
-            const std::string description = Cell(LinePart(text, 11, 42), 32);
-            Row row;
+            std::string code = CellOr(line.view(LineProductCode), "*None*", 10);
+            std::string description = Cell(LinePart(text, 11, 42), 32);
             if (profit) {
-                const Decimal cost = n(line.get(LineUnitCost), "unit cost");
-                row = {code,
-                       description,
-                       Cell(line.get(LineInvNumber), 9),
-                       Cell(line.get(LineSortDate), 10),
-                       Cell(line.get(LineCustomerNumber), 8),
-                       Amount(quantity),
+                const Decimal cost = n(line.view(LineUnitCost), "unit cost");
+                AddRow(out, std::move(code), std::move(description),
+                       Cell(line.view(LineInvNumber), 9), Cell(line.view(LineSortDate), 10),
+                       Cell(line.view(LineCustomerNumber), 8), Amount(quantity),
                        Amount(n.Product(quantity, cost, "cost")),
                        Amount(n.Product(quantity, price, "sales price")),
-                       Amount(n.Product(n.Difference(price, cost, "profit"), quantity, "profit"))};
+                       Amount(n.Product(n.Difference(price, cost, "profit"), quantity, "profit")));
             } else {
                 // The extension's whole field is read: a wider figure is never cut.
-                row = {description,
-                       code,
-                       Cell(line.get(LineSortDate), 10),
-                       Cell(line.get(LineInvNumber), 9),
-                       Cell(line.get(LineCustomerShortName), 10),
-                       Cell(line.get(LineCustomerNumber), 8),
-                       Amount3(price),
-                       Amount3(quantity),
-                       Amount(n(LinePart(text, 54, 65), "line amount"))};
+                AddRow(out, std::move(description), std::move(code),
+                       Cell(line.view(LineSortDate), 10), Cell(line.view(LineInvNumber), 9),
+                       Cell(line.view(LineCustomerShortName), 10),
+                       Cell(line.view(LineCustomerNumber), 8), Amount3(price), Amount3(quantity),
+                       Amount(n(LinePart(text, 54, 65), "line amount")));
             }
-            out.grid.rows.push_back({std::move(row), ReportRowKind::Record});
         });
 }
 

@@ -1,0 +1,669 @@
+// The program at scale beside SQLite holding the same rows with the same indexes. A company
+// of N invoices, with its customers, vendors, products and purchase orders, is written by the
+// sample history through the program's own posting code; every record is then copied into
+// SQLite. Each phase runs the program's code and SQLite's equivalent queries on the same
+// machine in the same run and prints their ratio and the program's peak memory in the phase:
+// the fourteen reports (built; built and shown in the viewer right after a report of another
+// width), one statement, a batch of 200, the interest scan, the Payment Wizard's open items,
+// the Receiving Wizard's lines and the opening of the Invoice Manager.
+//
+//   scale_bench [--invoices N] [--dir DIR] [--reuse] [--only TEXT]
+//
+// N is 10000 by default. DIR (default /dev/shm/stockmere-scale-N, else the temp folder)
+// receives the company; with --reuse a company written before for the same N is used again.
+// --only runs the phase named TEXT, or else the phases whose name holds TEXT.
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "engine/browse/browser.h"
+#include "engine/engine.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/invoicing_state.h"
+#include "invoicing/manager/invoice_manager_window.h"
+#include "invoicing/posting/invoice_posting.h"
+#include "invoicing/receivables/interest.h"
+#include "invoicing/receivables/payment.h"
+#include "invoicing/receivables/statement.h"
+#include "invoicing/records/invoice_files.h"
+#include "invoicing/records/invoice_line_file.h"
+#include "invoicing/records/invoice_memo_file.h"
+#include "masters/master_files.h"
+#include "masters/masters_state.h"
+#include "masters/sample_masters.h"
+#include "platform/message_host.h"
+#include "platform/scripted_host.h"
+#include "platform/stat_form.h"
+#include "purchasing/po_files.h"
+#include "purchasing/po_line_file.h"
+#include "purchasing/po_memo_file.h"
+#include "purchasing/receiving.h"
+#include "reports/viewer/report_viewer.h"
+#include "reports/wizard/report_builders.h"
+#include "reports/wizard/report_builders_run.h"
+#include "shell/app_context.h"
+#include "shell/company/company_defaults.h"
+#include "shell/sample_company.h"
+#include "shell/text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kCompany = 1;
+constexpr Date kToday{2025, 12, 31};
+const ReportPeriod kYear{"2025/01/01", "2025/12/31"};
+constexpr const char* kFromTyped = "01/01/2025";
+constexpr const char* kToTyped = "12/31/2025";
+
+// --- measuring ----------------------------------------------------------------------------
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The best of a few runs: one for long work, up to three when a run is short.
+double Best(const std::function<void()>& work) {
+    double best = Seconds(work);
+    for (int run = 1; run < 3 && best < 0.5; ++run) best = std::min(best, Seconds(work));
+    return best;
+}
+
+// The process's peak resident memory is measured per phase: cleared before, read after.
+void ClearPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+double PeakMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+// --- SQLite -------------------------------------------------------------------------------
+
+class Sqlite {
+public:
+    explicit Sqlite(const fs::path& file) {
+        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + file.string());
+        Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-262144");
+    }
+    ~Sqlite() { sqlite3_close(db_); }
+    Sqlite(const Sqlite&) = delete;
+    Sqlite& operator=(const Sqlite&) = delete;
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string text = error ? error : "?";
+            sqlite3_free(error);
+            throw std::runtime_error("SQLite: " + text + " in " + sql);
+        }
+    }
+
+    class Statement {
+    public:
+        Statement(sqlite3* db, const std::string& sql) {
+            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
+                throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db));
+        }
+        ~Statement() { sqlite3_finalize(stmt_); }
+        Statement(const Statement&) = delete;
+        Statement& operator=(const Statement&) = delete;
+        void Bind(int n, const std::string& text) {
+            sqlite3_bind_text(stmt_, n, text.data(), static_cast<int>(text.size()),
+                              SQLITE_TRANSIENT);
+        }
+        // Runs to the end; every column of every row is read as text, as a report reads it.
+        std::size_t Rows() {
+            std::size_t rows = 0, bytes = 0;
+            const int cols = sqlite3_column_count(stmt_);
+            while (sqlite3_step(stmt_) == SQLITE_ROW) {
+                ++rows;
+                for (int c = 0; c < cols; ++c) {
+                    sqlite3_column_text(stmt_, c);
+                    bytes += static_cast<std::size_t>(sqlite3_column_bytes(stmt_, c));
+                }
+            }
+            sqlite3_reset(stmt_);
+            sink_ += bytes;
+            return rows;
+        }
+        void Step() {
+            sqlite3_step(stmt_);
+            sqlite3_reset(stmt_);
+        }
+        void Each(const std::function<void(sqlite3_stmt*)>& row) {
+            while (sqlite3_step(stmt_) == SQLITE_ROW) row(stmt_);
+            sqlite3_reset(stmt_);
+        }
+
+    private:
+        sqlite3_stmt* stmt_ = nullptr;
+        std::size_t sink_ = 0;
+    };
+
+    Statement Prepare(const std::string& sql) { return Statement(db_, sql); }
+    // Rows of the query with `binds` for ?1, ?2, ...
+    std::size_t Query(const std::string& sql, const std::vector<std::string>& binds = {}) {
+        Statement s = Prepare(sql);
+        for (std::size_t i = 0; i < binds.size(); ++i) s.Bind(static_cast<int>(i + 1), binds[i]);
+        return s.Rows();
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// One column of a mirrored file: its name and the record's field as trimmed text.
+template <class Rec>
+struct Column {
+    const char* name;
+    std::function<std::string(const Rec&)> get;
+};
+
+template <class Rec, class Field>
+Column<Rec> Col(const char* name, Field field) {
+    return {name, [field](const Rec& r) {
+                if constexpr (std::is_same_v<decltype(r.get(field)), bool>)
+                    return std::string(r.get(field) ? "Y" : "N");
+                else
+                    return TrimBlanks(r.get(field));
+            }};
+}
+
+// Every live record of the program's file into a table of its own, then the indexes.
+template <class Rec>
+std::size_t Mirror(Sqlite& sql, const DataFile& file, const std::string& table,
+                   const std::vector<Column<Rec>>& cols, const std::vector<std::string>& indexes) {
+    std::string create = "CREATE TABLE " + table + "(",
+                insert = "INSERT INTO " + table + " VALUES(";
+    for (std::size_t c = 0; c < cols.size(); ++c) {
+        create += std::string(c ? "," : "") + cols[c].name + " TEXT";
+        insert += std::string(c ? "," : "") + "?" + std::to_string(c + 1);
+    }
+    sql.Exec(create + ")");
+    sql.Exec("BEGIN");
+    std::size_t count = 0;
+    {
+        Sqlite::Statement add = sql.Prepare(insert + ")");
+        const StepFile open(file);
+        if (!open.ok()) throw std::runtime_error("cannot open the file of " + table);
+        int32_t ref = 0;
+        for (;;) {
+            NextUsedRecord(file.handle(), ref);
+            if (!EngineOK) break;
+            Rec r;
+            ReadRecord(file.handle(), ref, r.bytes());
+            for (std::size_t c = 0; c < cols.size(); ++c)
+                add.Bind(static_cast<int>(c + 1), cols[c].get(r));
+            add.Step();
+            ++count;
+        }
+    }
+    sql.Exec("COMMIT");
+    for (const std::string& columns : indexes) {
+        std::string name = table + "_" + columns;
+        std::replace(name.begin(), name.end(), ',', '_');
+        sql.Exec("CREATE INDEX " + name + " ON " + table + "(" + columns + ")");
+    }
+    return count;
+}
+
+void MirrorCompany(Sqlite& sql) {
+    using namespace Invoice;
+    std::printf("copying the company into SQLite ...\n");
+    const std::size_t invoices = Mirror<InvoiceRec>(
+        sql, InvoiceData(), "inv",
+        {Col<InvoiceRec>("number", InvNumber), Col<InvoiceRec>("type", InvType),
+         Col<InvoiceRec>("keycode", InvKeyCode), Col<InvoiceRec>("customer", InvCustomerNumber),
+         Col<InvoiceRec>("short", InvCustomerShortName), Col<InvoiceRec>("date", InvDate),
+         Col<InvoiceRec>("ymd", InvDateYMD), Col<InvoiceRec>("note", InvStatementNote),
+         Col<InvoiceRec>("net", InvNet), Col<InvoiceRec>("tax", InvTax),
+         Col<InvoiceRec>("total", InvTotal), Col<InvoiceRec>("paid", InvPaid),
+         Col<InvoiceRec>("due", InvDue), Col<InvoiceRec>("datepaid", InvDatePaid),
+         Col<InvoiceRec>("paidflag", InvPaidFlag)},
+        {"number", "customer", "ymd", "keycode", "type,number", "datepaid"});
+    const std::size_t lines =
+        Mirror<InvoiceLineRec>(sql, InvoiceLineData(), "line",
+                               {Col<InvoiceLineRec>("text", InvoiceLine::LineText),
+                                Col<InvoiceLineRec>("number", InvoiceLine::LineInvNumber),
+                                Col<InvoiceLineRec>("ymd", InvoiceLine::LineSortDate),
+                                Col<InvoiceLineRec>("code", InvoiceLine::LineProductCode),
+                                Col<InvoiceLineRec>("customer", InvoiceLine::LineCustomerNumber),
+                                Col<InvoiceLineRec>("short", InvoiceLine::LineCustomerShortName),
+                                Col<InvoiceLineRec>("cost", InvoiceLine::LineUnitCost)},
+                               {"ymd", "number"});
+    Mirror<CustomerRec>(
+        sql, CustomerData(), "customer",
+        {Col<CustomerRec>("number", Customer::Number), Col<CustomerRec>("name", Customer::Name),
+         Col<CustomerRec>("short", Customer::ShortName),
+         Col<CustomerRec>("a0", Customer::Amounts[0]), Col<CustomerRec>("a1", Customer::Amounts[1]),
+         Col<CustomerRec>("a2", Customer::Amounts[2]),
+         Col<CustomerRec>("a3", Customer::Amounts[3])},
+        {"name", "number"});
+    Mirror<ProductRec>(
+        sql, ProductData(), "product",
+        {Col<ProductRec>("code", Product::Code),
+         Col<ProductRec>("description", Product::Description),
+         Col<ProductRec>("location", Product::Location),
+         Col<ProductRec>("keycode", Product::KeyCode),
+         Col<ProductRec>("pricetype", Product::PriceType),
+         Col<ProductRec>("onhand", Product::StockOnHand), Col<ProductRec>("cost", Product::Cost),
+         Col<ProductRec>("price", Product::SalesPrice),
+         Col<ProductRec>("minimum", Product::MinimumStock),
+         Col<ProductRec>("maximum", Product::MaximumStock),
+         Col<ProductRec>("target", Product::TargetStock),
+         Col<ProductRec>("vendor", Product::PreferredVendor),
+         Col<ProductRec>("nonstock", Product::NonStock),
+         Col<ProductRec>("nondepleting", Product::NonDepleting)},
+        {"code", "description", "keycode"});
+    using namespace PurchaseOrder;
+    const std::size_t orders = Mirror<PORec>(
+        sql, POData(), "po",
+        {Col<PORec>("number", PONumber), Col<PORec>("status", POStatus),
+         Col<PORec>("keycode", POKeyCode), Col<PORec>("vendor", POVendorNumber),
+         Col<PORec>("ymd", PODateYMD), Col<PORec>("short", POVendorShortName),
+         Col<PORec>("net", PONet), Col<PORec>("tax", POTax), Col<PORec>("total", POTotal),
+         Col<PORec>("received", POReceivedDate), Col<PORec>("required", PODateRequired)},
+        {"number", "vendor", "ymd", "keycode", "status,number", "received", "required"});
+    const std::size_t orderLines = Mirror<POLineRec>(
+        sql, POLineData(), "poline",
+        {Col<POLineRec>("text", POLine::LineText), Col<POLineRec>("kind", POLine::LineKind),
+         Col<POLineRec>("number", POLine::LinePONumber),
+         Col<POLineRec>("ymd", POLine::LinePODateYMD),
+         Col<POLineRec>("code", POLine::LineProductCode),
+         Col<POLineRec>("vendor", POLine::LineVendorNumber),
+         Col<POLineRec>("short", POLine::LineVendorShortName),
+         Col<POLineRec>("receipt", POLine::LineReceiptDate),
+         Col<POLineRec>("received", POLine::LineReceivedQty),
+         Col<POLineRec>("receiver", POLine::LineReceiverNumber)},
+        {"ymd", "number", "receipt", "kind,number", "receiver"});
+    sql.Exec("ANALYZE");
+    std::printf("  %zu invoice records, %zu invoice lines, %zu orders, %zu order lines\n", invoices,
+                lines, orders, orderLines);
+}
+
+// What SQLite runs for each report: the same walk over the same index.
+std::size_t SqliteReport(Sqlite& sql, std::string_view name) {
+    const std::vector<std::string> year{kYear.from, kYear.to};
+    const std::string po =
+        "SELECT number,status,keycode,vendor,ymd,short,net,tax,total,received,"
+        "required FROM po ";
+    const std::string inv =
+        "SELECT number,type,keycode,customer,short,date,ymd,net,tax,total,"
+        "paid,due,datepaid FROM inv ";
+    const std::string lines = "SELECT text,number,ymd,code,customer,short,cost FROM line ";
+    const std::string products = "SELECT * FROM product ";
+    if (name == "PO Register" || name == "PO Key Code Inquiry")
+        return sql.Query(po + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    if (name == "Commitment Report")
+        return sql.Query(po + "WHERE required BETWEEN ?1 AND ?2 ORDER BY required", year);
+    if (name == "Inventory Report") return sql.Query(products);
+    if (name == "Reorder Report" || name == "Overstock Report")
+        return sql.Query(products + "ORDER BY code");
+    if (name == "Receiving Report")
+        return sql.Query(
+            "SELECT text,code,receipt,number,short,vendor,receiver,received FROM poline "
+            "WHERE receipt BETWEEN ?1 AND ?2 ORDER BY receipt",
+            year);
+    if (name == "Invoice Register" || name == "Invoice Key Code Inquiry")
+        return sql.Query(inv + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    if (name == "Payment Register" || name == "Tax Report")
+        return sql.Query(inv + "WHERE datepaid BETWEEN ?1 AND ?2 ORDER BY datepaid", year) +
+               sql.Query(inv + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    if (name == "Accounts Receivable")
+        return sql.Query(inv + "WHERE datepaid = '' ORDER BY datepaid") +
+               sql.Query(inv + "WHERE type = 'D' ORDER BY type, number");
+    if (name == "Sales Report" || name == "Profit Report")
+        return sql.Query(lines + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    throw std::runtime_error("no query for " + std::string(name));
+}
+
+// --- the company --------------------------------------------------------------------------
+
+// Posting needs a manager to tell; nothing is shown.
+struct SilentManager : InvoiceManagerView {
+    TFvcBrowser* browser() override { return nullptr; }
+    void SetStatusText(int, const QString&) override {}
+    void SetCompanyCaption(const QString&) override {}
+    void SetReceivablesLabel(const QString&) override {}
+    void PrintInvoice(const std::string&) override {}
+};
+
+template <class Rec>
+std::vector<Rec> AllRecords(const DataFile& file) {
+    std::vector<Rec> records;
+    const StepFile open(file);
+    int32_t ref = 0;
+    for (;;) {
+        NextUsedRecord(file.handle(), ref);
+        if (!EngineOK) break;
+        Rec r;
+        ReadRecord(file.handle(), ref, r.bytes());
+        records.push_back(r);
+    }
+    return records;
+}
+
+// Invoices of three lines each over the year, posted one by one through the posting code:
+// one in fifty left open, the others paid at the sale.
+void PostInvoices(int count) {
+    const std::vector<CustomerRec> customers = AllRecords<CustomerRec>(CustomerData());
+    const std::vector<ProductRec> products = AllRecords<ProductRec>(ProductData());
+    if (customers.empty() || products.empty()) throw std::runtime_error("no masters to sell");
+    if (!CreateInvoiceFile() || !CreateInvoiceLineFile() || !CreateInvoiceMemoFile() ||
+        !OpenInvoiceDatabases())
+        throw std::runtime_error("the invoice files cannot be made");
+    SilentManager manager;
+    for (int i = 0; i < count; ++i) {
+        const CustomerRec& customer = customers[(i * 7919u) % customers.size()];
+        InvoiceEntry e;
+        e.number = std::to_string(100001 + i);
+        const int64_t step = static_cast<int64_t>(i) * 336 / count;  // 12 months of 28 days
+        const Date date{2025, static_cast<int>(1 + step / 28), static_cast<int>(1 + step % 28)};
+        char typed[11];
+        std::snprintf(typed, sizeof typed, "%02d/%02d/%04d", date.month, date.day, date.year);
+        e.date = typed;
+        e.customerNumber = TrimBlanks(customer.get(Customer::Number));
+        e.customerShortName = customer.get(Customer::ShortName);
+        e.keyCode = "K" + std::to_string(i % 13);
+        Decimal net;
+        for (int k = 0; k < 3; ++k) {
+            const ProductRec& p = products[(i * 31u + k * 17u) % products.size()];
+            const Decimal price = Decimal::ParseBlankAsZero(StripCommas(p.get(Product::SalesPrice)))
+                                      .value_or(Decimal());
+            const Decimal quantity = *Decimal::Parse(std::to_string(1 + (i + k) % 4));
+            const Decimal extension = *LineExtension(quantity, price);
+            net += extension;
+            e.rows.push_back({TrimBlanks(p.get(Product::Code)), quantity.format("0"),
+                              p.get(Product::Description), price.format("0.00"), "N",
+                              extension.format(",0.00"), TrimBlanks(p.get(Product::Cost))});
+        }
+        e.rows.resize(InvoiceGridRows, EntryRow{"", "1", "", "0.00", "N", "0.00", "0"});
+        e.net = e.total = net.format(",0.00");
+        e.tax = "0.00";
+        // The company's receivables total has ten characters: most invoices are paid at once.
+        e.paid = i % 50 == 7 ? "0.00" : e.total;
+        const PostingPlan plan = PlanInvoicePosting(e, false);
+        if (!plan.posting)
+            throw std::runtime_error("invoice " + e.number + ": " + plan.refusal.toStdString());
+        WriteInvoicePosting(*plan.posting, manager, false);
+        if ((i + 1) % 10000 == 0) {
+            std::printf("  %d invoices\n", i + 1);
+            std::fflush(stdout);
+        }
+    }
+    CloseInvoiceDatabases();
+    // No orders yet: their reports run over empty files.
+    if (!CreatePOFiles() || !CreatePOLineFiles() || !CreatePOMemoFiles())
+        throw std::runtime_error("the order files cannot be made");
+}
+
+void WriteCompany(const fs::path& dir, int invoices) {
+    std::printf("writing a company of %d invoices through the posting code ...\n", invoices);
+    const int customers = std::clamp(invoices / 20, 50, 50000);
+    const int products = std::clamp(invoices / 50, 100, 5000);
+    const double seconds = Seconds([&] {
+        const DataFolder folder(dir);
+        SampleOptions sample;
+        sample.counts = {{"customers", customers}, {"vendors", 40}, {"products", products}};
+        CreateSampleCompany(folder, kCompany, DefaultSampleName, sample);
+    });
+    std::printf("  masters written in %.1f s\n", seconds);
+}
+
+// --- the phases ---------------------------------------------------------------------------
+
+struct Phase {
+    std::string name;
+    std::function<std::size_t()> program;  // the rows it made
+    std::function<std::size_t()> sqlite;
+    std::function<void()> before = {};  // untimed, before each run of the program
+};
+
+void Run(const Phase& phase) {
+    std::size_t rows = 0, sqlRows = 0;
+    double program = 0, peak = 0;
+    for (int run = 0; run < 3 && (run == 0 || program < 0.5); ++run) {
+        if (phase.before) phase.before();
+        ClearPeak();
+        const double seconds = Seconds([&] { rows = phase.program(); });
+        peak = std::max(peak, PeakMiB());
+        program = run == 0 ? seconds : std::min(program, seconds);
+    }
+    const double sqlite = Best([&] { sqlRows = phase.sqlite(); });
+    std::printf("%-46s %9zu %9zu %10.2f %10.2f %7.2f %9.0f\n", phase.name.c_str(), rows, sqlRows,
+                program * 1000, sqlite * 1000, sqlite > 0 ? program / sqlite : 0.0, peak);
+    std::fflush(stdout);
+}
+
+// Closes each window the program shows modally as soon as it is up and painted.
+class ClosingHost : public ScriptedHost {
+public:
+    ClosingHost()
+        : ScriptedHost([](const QString& failure) {
+              std::fprintf(stderr, "unexpected: %s\n", failure.toLocal8Bit().constData());
+          }) {}
+    void CloseNext(const QString& form, std::function<void(Form&)> close) {
+        OnModal(form, [close = std::move(close)](Form& f) {
+            f.grab();
+            close(f);
+        });
+    }
+};
+
+// The first `count` values of a column in its order.
+std::vector<std::string> FirstValues(Sqlite& sql, const std::string& query, int count) {
+    std::vector<std::string> values;
+    Sqlite::Statement s = sql.Prepare(query + " LIMIT " + std::to_string(count));
+    s.Each([&values](sqlite3_stmt* row) {
+        values.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(row, 0)));
+    });
+    return values;
+}
+
+std::size_t SqliteStatement(Sqlite::Statement& customer, Sqlite::Statement& items,
+                            const std::string& number) {
+    customer.Bind(1, number);
+    items.Bind(1, number);
+    return customer.Rows() + items.Rows();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int invoices = 10000;
+    fs::path dir;
+    bool reuse = false;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::runtime_error(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--invoices")
+            invoices = std::stoi(value());
+        else if (arg == "--dir")
+            dir = value();
+        else if (arg == "--reuse")
+            reuse = true;
+        else if (arg == "--only")
+            only = value();
+        else {
+            std::fprintf(stderr,
+                         "usage: scale_bench [--invoices N] [--dir DIR] [--reuse] "
+                         "[--only TEXT]\n");
+            return 2;
+        }
+    }
+    if (dir.empty())
+        dir = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+              ("stockmere-scale-" + std::to_string(invoices));
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    const fs::path done = dir / "written.ok";
+    if (!reuse || !fs::exists(done)) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    EngineStart();
+    RegisterSampleMasterFillers();
+    if (!fs::exists(done)) {
+        WriteCompany(dir, invoices);
+        std::ofstream(done) << invoices;
+    }
+
+    PlatformWindows windows;
+    ClosingHost host;
+    MessageHost* previous = InstallHost(&host);
+    ShellContextScope shell{dir};
+    MastersStateScope masters;
+    InvoicingStateScope invoicing;
+    StatementStateScope statements;
+    const auto company = FindCompany(shell.context().folder, std::to_string(kCompany));
+    if (!company) throw std::runtime_error("the company is not on file");
+    shell.context().companies.CurrentCompany = *company;
+    shell.context().clock.setToday(kToday);
+    if (!fs::exists(dir / "invoices.ok")) {
+        const double seconds = Seconds([&] { PostInvoices(invoices); });
+        std::printf("  invoices posted in %.1f s\n", seconds);
+        std::ofstream(dir / "invoices.ok") << invoices;
+    }
+
+    const fs::path sqlFile = dir / "mirror.sqlite";
+    const bool mirrored = fs::exists(sqlFile);
+    Sqlite sql(sqlFile);
+    if (!mirrored) MirrorCompany(sql);
+
+    Trtreport viewer;
+
+    std::printf("\n%-44s %9s %9s %10s %10s %7s %9s\n",
+                "phase (N = " + std::to_string(invoices) + ")", "rows", "SQL rows", "program ms",
+                "SQLite ms", "ratio", "peak MiB");
+    std::vector<Phase> phases;
+    for (const ReportDefinition& report : ReportDefinitions()) {
+        const std::string name(report.name);
+        const auto sqlite = [&sql, name] { return SqliteReport(sql, name); };
+        phases.push_back({name + ": builder",
+                          [&report] {
+                              return static_cast<std::size_t>(
+                                  BuildReport(report, kYear).grid.rowCount() - 1);
+                          },
+                          sqlite});
+        // The viewer held a report of another width before.
+        const ReportDefinition& other =
+            *FindReportDefinition(report.cols == 9 ? "Invoice Register" : "Inventory Report");
+        const auto close = [](Form& f) { f.SetModalResult(Modal::Cancel); };
+        phases.push_back({name + ": builder + viewer",
+                          [&report, &host, close] {
+                              host.CloseNext("rtreport", close);
+                              if (RunReport(report, kFromTyped, kToTyped) != ReportRun::Shown)
+                                  return std::size_t{0};
+                              return static_cast<std::size_t>(rtreport->Report().rowCount() - 1);
+                          },
+                          sqlite,
+                          [&other, &host, close] {
+                              host.CloseNext("rtreport", close);
+                              RunReport(other, kFromTyped, kToTyped);
+                          }});
+    }
+
+    const std::vector<std::string> customers =
+        FirstValues(sql, "SELECT DISTINCT customer FROM inv ORDER BY customer", 200);
+    const std::string one = customers.at(customers.size() / 2);
+    Sqlite::Statement customerRow = sql.Prepare("SELECT * FROM customer WHERE number = ?1");
+    Sqlite::Statement statementItems =
+        sql.Prepare("SELECT ymd,number,note,type,total,paid,due FROM inv WHERE customer = ?1");
+    const auto loadStatement = [](const std::string& number) {
+        Statements().StatementCustomerNumber = number;
+        LoadStatementActivity();
+        return Statements().Loaded.rows.size();
+    };
+    phases.push_back({"one statement", [&] { return loadStatement(one); },
+                      [&] { return SqliteStatement(customerRow, statementItems, one); }});
+    phases.push_back({"a batch of 200 statements",
+                      [&] {
+                          const HeldFiles files{&CustomerData(), &InvoiceData()};
+                          std::size_t rows = 0;
+                          for (const std::string& number : customers) rows += loadStatement(number);
+                          return rows;
+                      },
+                      [&] {
+                          std::size_t rows = 0;
+                          for (const std::string& number : customers)
+                              rows += SqliteStatement(customerRow, statementItems, number);
+                          return rows;
+                      }});
+    phases.push_back(
+        {"interest scan",
+         [] {
+             InterestTerms terms;
+             terms.rate = *Decimal::Parse("1.5");
+             return ScanInterestCustomers(terms).customers.size();
+         },
+         [&] { return sql.Query("SELECT name,number,a0,a1,a2,a3 FROM customer ORDER BY name"); }});
+    Sqlite::Statement openItems = sql.Prepare(
+        "SELECT number,ymd,due,type,paidflag FROM inv WHERE customer = ?1 AND paidflag <> 'P'");
+    // As the wizard lists them: with the invoice file it holds open while shown.
+    phases.push_back({"Payment Wizard open items",
+                      [&] {
+                          const HeldFiles files{&InvoiceData()};
+                          return ListOpenItems(one).items.size();
+                      },
+                      [&] {
+                          openItems.Bind(1, one);
+                          return openItems.Rows();
+                      }});
+    const std::vector<std::string> orders =
+        FirstValues(sql, "SELECT number FROM po ORDER BY number", 1);
+    const std::string order = orders.empty() ? std::string() : orders.front();
+    Sqlite::Statement orderLines = sql.Prepare("SELECT * FROM poline WHERE number = ?1");
+    phases.push_back({"Receiving Wizard lines",
+                      [&] { return LoadReceivingList(order, false).rows.size(); },
+                      [&] {
+                          orderLines.Bind(1, order);
+                          return orderLines.Rows();
+                      }});
+    InvoicingWindows invoicingWindows;
+    InvoiceManagerWindows managerWindows;
+    phases.push_back({"Invoice Manager open",
+                      [&] {
+                          host.CloseNext("InvEdit1", [](Form&) { InvEdit1->SpeedButton3Click(); });
+                          InvEdit1->ShowModal();
+                          return static_cast<std::size_t>(InvEdit1->InvBrowser1->rows().size());
+                      },
+                      [&] { return sql.Query("SELECT * FROM inv ORDER BY number LIMIT 40"); }});
+
+    // A name given whole picks that phase alone.
+    const bool whole = std::any_of(phases.begin(), phases.end(),
+                                   [&only](const Phase& phase) { return phase.name == only; });
+    for (const Phase& phase : phases)
+        if (only.empty() ||
+            (whole ? phase.name == only : phase.name.find(only) != std::string::npos))
+            Run(phase);
+
+    InstallHost(previous);
+    EngineStop();
+    return 0;
+}
