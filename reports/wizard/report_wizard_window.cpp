@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
@@ -28,13 +29,6 @@ constexpr int kTitleLength = 25;
 
 QString Q(std::string_view text) {
     return FromCp1252(text);
-}
-
-template <class T>
-T* Named(const char* name, QWidget* parent) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    return widget;
 }
 
 QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
