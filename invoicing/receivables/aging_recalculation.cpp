@@ -12,11 +12,13 @@
 #include "invoicing/posting/posting_steps.h"
 #include "invoicing/records/invoice_files.h"
 #include "masters/master_files.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/message_host.h"
 #include "platform/stat_form.h"
 #include "shell/app_context.h"
+#include "shell/record_file.h"
 #include "shell/text.h"
 
 namespace {
@@ -52,6 +54,17 @@ private:
     int32_t done_ = 0;
     std::optional<StatFormShown> shown_;
 };
+
+// Whether the company has the file set at all. A company without invoices or customers yet
+// has nothing to age, and the run does not make their files (nor ask to).
+bool SetExists(const DataFile& file) {
+    if (IsFileSetOpen(file.handle())) return true;
+    FileSetHandle handle = 0;
+    OpenFiles(handle, file.OpenName(), file.desc().file, false);
+    if (!EngineOK) return EngineErrorCode != EngineCode::NoSuchFileSet;
+    CloseFileSet(handle);
+    return true;
+}
 
 // Every live record of an open file in record order.
 template <class Rec, class Visit>
@@ -107,6 +120,7 @@ AgingRecalculation RecalculateCustomerAging() {
     const DateFormat dates = shell.companies.dateFormat();
     const Date today = shell.clock.today();
 
+    if (!SetExists(InvoiceData()) || !SetExists(CustomerData())) return run;
     const StepFile invoices(InvoiceData());
     const StepFile customers(CustomerData());
     if (!invoices.ok() || !customers.ok()) {
@@ -176,15 +190,12 @@ AgingRecalculation RecalculateCustomerAging() {
         return run;
     }
 
-    for (const auto& [ref, customer] : changed) {
-        if (!CustomerData().PutRec(customer.bytes(), ref)) {
-            run.refusal = QString("The customer file cannot be written (error %1); the "
-                                  "customers' aging was recalculated only in part.")
-                              .arg(EngineErrorCode);
-            return run;
-        }
-        ++run.changed;
-    }
+    for (const auto& [ref, customer] : changed)
+        if (!CustomerData().PutRec(customer.bytes(), ref))
+            RaiseError(QString("The customer file cannot be written (error %1), so the "
+                               "customers' aging was not recalculated.")
+                           .arg(EngineErrorCode));
+    run.changed = static_cast<int>(changed.size());
     return run;
 }
 
@@ -195,7 +206,10 @@ void RecalculateAgingOncePerDay() {
     const std::string today = SortableDate(shell.clock.today());
     if (LastAgingRun(shell.folder, number) == today) return;
 
-    const AgingRecalculation run = RecalculateCustomerAging();
+    // It runs at start-up too, outside any command: an error it raises is shown here and the
+    // program goes on, with the day not recorded so that it runs again.
+    AgingRecalculation run;
+    if (!RunCommand([&run] { run = RecalculateCustomerAging(); })) return;
     if (!run.refusal.isEmpty()) {
         MessageBox(run.refusal, Caption, MsgIcon::Warning);
         return;

@@ -56,6 +56,16 @@ protected:
 };
 
 TEST_F(AgingRecalculationTest, InvoicesMoveOnAsTheDaysPassOnceADayForEachCompany) {
+    // A company without an invoice file yet: nothing to age, and no file is made for it.
+    CloseInvoiceDatabases();
+    for (const char* ext : {"7I.DAT", "7I.IX"})
+        ASSERT_TRUE(std::filesystem::remove(shell.context().folder.file(ext)));
+    RecalculateAgingOncePerDay();
+    EXPECT_FALSE(std::filesystem::exists(shell.context().folder.file("7I.DAT")));
+    EXPECT_EQ(LastAgingRun(shell.context().folder, "7"), "2024/03/15");
+    ASSERT_TRUE(CreateInvoiceFile());
+    ASSERT_TRUE(OpenInvoiceDatabases());
+
     PostFor("1001", "C1", "03/01/2024", "10.00");
     PostFor("1002", "C2", "01/30/2024", "20.00");
     PostFor("1003", "C2", "03/10/2024", "5.00", "5.00");  // paid: nothing owed
