@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "platform/application.h"
+
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -41,7 +43,7 @@ struct CommandBinding {
 template <class Owner>
 void BindCommands(Owner* owner, std::initializer_list<CommandBinding<Owner>> commands) {
     for (const CommandBinding<Owner>& c : commands) {
-        const auto run = [owner, handler = c.handler] { (owner->*handler)(); };
+        const auto run = Guarded([owner, handler = c.handler] { (owner->*handler)(); });
         if (c.button) QObject::connect(c.button, &QAbstractButton::clicked, owner, run);
         if (c.item) QObject::connect(c.item, &QAction::triggered, owner, run);
     }

@@ -417,7 +417,7 @@ QHBoxLayout* TLineEntry::BuildButtonRow(const QString& printCaption, const QStri
     buttons->addWidget(OKButton);
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
-    connect(BitBtn2, &QPushButton::clicked, this, [helpKeyword] { ShowHelp(helpKeyword); });
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([helpKeyword] { ShowHelp(helpKeyword); }));
     return buttons;
 }
 
@@ -425,45 +425,45 @@ void TLineEntry::ConnectLineHandlers() {
     SetButtonResult(OKButton, Modal::Ok);
     SetButtonResult(BitBtn1, Modal::Cancel);
     SetButtonResult(InvClose, Modal::Cancel);
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(); });
-    connect(DeleteLine, &QToolButton::clicked, this, [this] { DeleteLineClick(); });
-    connect(MakeNote, &QToolButton::clicked, this, [this] { MakeNoteClick(); });
-    connect(UndoAll, &QToolButton::clicked, this, [this] { UndoAllClick(); });
-    connect(TopButn, &QToolButton::clicked, this, [this] { GoToRow(1, 1); });
-    connect(CnterButn, &QToolButton::clicked, this, [this] { GoToRow(50, 50); });
-    connect(BottButn, &QToolButton::clicked, this, [this] { GoToRow(99, 96); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(GetAProd, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(SpeedButton8, &QToolButton::clicked, this, [] { RunCalculator(); });
+    connect(RadioButton1, &QRadioButton::clicked, this, Guarded([this] { RadioButton1Click(); }));
+    connect(RadioButton2, &QRadioButton::clicked, this, Guarded([this] { RadioButton2Click(); }));
+    connect(DeleteLine, &QToolButton::clicked, this, Guarded([this] { DeleteLineClick(); }));
+    connect(MakeNote, &QToolButton::clicked, this, Guarded([this] { MakeNoteClick(); }));
+    connect(UndoAll, &QToolButton::clicked, this, Guarded([this] { UndoAllClick(); }));
+    connect(TopButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(1, 1); }));
+    connect(CnterButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(50, 50); }));
+    connect(BottButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(99, 96); }));
+    connect(SpeedButton2, &QToolButton::clicked, this, Guarded([this] { SpeedButton2Click(); }));
+    connect(GetAProd, &QPushButton::clicked, this, Guarded([this] { SpeedButton2Click(); }));
+    connect(SpeedButton8, &QToolButton::clicked, this, Guarded([] { RunCalculator(); }));
     connect(
         StringGrid1, &StringGrid::CellEdited, this,
-        [this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); });
-    connect(StringGrid1, &StringGrid::CellSelected, this, [this](int, int row) {
+        Guarded([this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); }));
+    connect(StringGrid1, &StringGrid::CellSelected, this, Guarded([this](int, int row) {
         if (!refreshing_) RefreshRow(row);
-    });
-    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this](int, int col) {
+    }));
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, Guarded([this](int, int col) {
         if (col != EntryCol::Code) return;
         SpeedButton2Click();
         // Keeps the rows below the cursor in sight while the grid is filled from the top.
         const int row = StringGrid1->Row();
         if (row == StringGrid1->TopRow() + 2 && row < EntryGridRows)
             StringGrid1->SetTopRow(StringGrid1->TopRow() + 1);
-    });
-    connect(INet, &QLineEdit::textEdited, this, [this] { INetChange(); });
-    connect(ITax, &QLineEdit::textEdited, this, [this] { ITaxChange(); });
+    }));
+    connect(INet, &QLineEdit::textEdited, this, Guarded([this] { INetChange(); }));
+    connect(ITax, &QLineEdit::textEdited, this, Guarded([this] { ITaxChange(); }));
     // A blank amount is 0, written back once the field is left rather than while typing.
     for (QLineEdit* amount : {INet, ITax})
-        connect(amount, &QLineEdit::editingFinished, this, [this, amount] {
+        connect(amount, &QLineEdit::editingFinished, this, Guarded([this, amount] {
             if (TrimBlanks(Cp(amount->text())).empty() && !amount->isReadOnly()) {
                 amount->setText("0.00");
                 ITaxChange();
             }
-        });
-    connect(MemoQuan, &QLineEdit::textEdited, this, [this] { MemoQuanChange(); });
+        }));
+    connect(MemoQuan, &QLineEdit::textEdited, this, Guarded([this] { MemoQuanChange(); }));
     connect(CheckBox2, &QCheckBox::clicked, this,
-            [this] { MemoMode() ? INetChange() : RecalcTotals(); });
-    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { LimitMemo(); });
+            Guarded([this] { MemoMode() ? INetChange() : RecalcTotals(); }));
+    connect(Memo1, &QPlainTextEdit::textChanged, this, Guarded([this] { LimitMemo(); }));
 }
 
 void TLineEntry::GoToRow(int row, int top) {

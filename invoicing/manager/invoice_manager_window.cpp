@@ -27,6 +27,7 @@
 #include "invoicing/manager/customer_data_view.h"
 #include "masters/master_manager.h"
 #include "masters/masters_state.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/help.h"
 #include "platform/window_print.h"
@@ -110,10 +111,10 @@ TInvEdit1::TInvEdit1(QWidget* parent) : Form(parent) {
     BuildMenus();
     BindHelpKey(*this, HelpKeyword);
 
-    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this, &TInvEdit1::InvBrowser1DblClick);
-    connect(InvBrowser1, &TFvcBrowser::enterPressed, this, &TInvEdit1::InvBrowser1DblClick);
+    connect(InvBrowser1, &TFvcBrowser::rowDoubleClicked, this, Guarded(this, &TInvEdit1::InvBrowser1DblClick));
+    connect(InvBrowser1, &TFvcBrowser::enterPressed, this, Guarded(this, &TInvEdit1::InvBrowser1DblClick));
     connect(InvBrowser1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(InvBrowser1->mapToGlobal(at)); });
+            Guarded([this](const QPoint& at) { PopupMenu1->popup(InvBrowser1->mapToGlobal(at)); }));
 
     // Created: the list starts by date; nothing is being output.
     InvoiceOutputState& out = InvoiceOutput();
@@ -140,7 +141,7 @@ QWidget* TInvEdit1::BuildToolBar() {
         b->setToolTip(hint);
         b->setAutoRaise(true);
         row->addWidget(b);
-        connect(b, &QToolButton::clicked, this, handler);
+        connect(b, &QToolButton::clicked, this, Guarded(this, handler));
         return b;
     };
     AddInvoice = button("AddInvoice", "New", &TInvEdit1::AddInvoiceClick);
@@ -186,7 +187,7 @@ void TInvEdit1::BuildMenus() {
         auto* a = new QAction(text, this);
         a->setObjectName(name);
         menu->addAction(a);
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, Guarded(this, handler));
         return a;
     };
     QMenu* invoice = MainMenu1->addMenu("&Invoice");
@@ -217,7 +218,7 @@ void TInvEdit1::BuildMenus() {
         a->setObjectName(orders[i].objectName);
         a->setCheckable(true);
         display->addAction(a);
-        connect(a, &QAction::triggered, this, [this, i] { SortOrderClick(static_cast<int>(i)); });
+        connect(a, &QAction::triggered, this, Guarded([this, i] { SortOrderClick(static_cast<int>(i)); }));
         OrderItems[i] = a;
     }
     display->addSeparator();

@@ -209,9 +209,9 @@ void Tlblwiz::BuildControls() {
     StatusBar1->addWidget(statusPanel_, 1);
     top->addWidget(StatusBar1);
 
-    connect(UseCmpAdd, &QCheckBox::toggled, this, &Tlblwiz::UseCmpAddClick);
+    connect(UseCmpAdd, &QCheckBox::toggled, this, Guarded(this, &Tlblwiz::UseCmpAddClick));
     // Sorting moves rows without changing them, so it does not mark the queue changed.
-    connect(LabelList, &ListView::itemChanged, this, &Tlblwiz::LabelListChange);
+    connect(LabelList, &ListView::itemChanged, this, Guarded(this, &Tlblwiz::LabelListChange));
 }
 
 void Tlblwiz::BuildMenus() {

@@ -257,33 +257,37 @@ void TLetterWiz::ConnectCommands() {
                                        {HelpButton, HelpOverviewItem, &TLetterWiz::HelpOverview},
                                    });
     // Each style button sets its own style only, so that the others stay mixed in a selection.
-    connect(BoldButton, &QToolButton::clicked, this, [this](bool on) {
-        QTextCharFormat format;
-        format.setFontWeight(on ? QFont::Bold : QFont::Normal);
-        ApplyCharFormat(format);
-    });
-    connect(ItalicButton, &QToolButton::clicked, this, [this](bool on) {
-        QTextCharFormat format;
-        format.setFontItalic(on);
-        ApplyCharFormat(format);
-    });
-    connect(UnderlineButton, &QToolButton::clicked, this, [this](bool on) {
-        QTextCharFormat format;
-        format.setFontUnderline(on);
-        ApplyCharFormat(format);
-    });
-    connect(LeftAlign, &QToolButton::clicked, this, [this] { AlignButtonClick(Qt::AlignLeft); });
+    connect(BoldButton, &QToolButton::clicked, this, Guarded([this](bool on) {
+                QTextCharFormat format;
+                format.setFontWeight(on ? QFont::Bold : QFont::Normal);
+                ApplyCharFormat(format);
+            }));
+    connect(ItalicButton, &QToolButton::clicked, this, Guarded([this](bool on) {
+                QTextCharFormat format;
+                format.setFontItalic(on);
+                ApplyCharFormat(format);
+            }));
+    connect(UnderlineButton, &QToolButton::clicked, this, Guarded([this](bool on) {
+                QTextCharFormat format;
+                format.setFontUnderline(on);
+                ApplyCharFormat(format);
+            }));
+    connect(LeftAlign, &QToolButton::clicked, this,
+            Guarded([this] { AlignButtonClick(Qt::AlignLeft); }));
     connect(CenterAlign, &QToolButton::clicked, this,
-            [this] { AlignButtonClick(Qt::AlignHCenter); });
-    connect(RightAlign, &QToolButton::clicked, this, [this] { AlignButtonClick(Qt::AlignRight); });
+            Guarded([this] { AlignButtonClick(Qt::AlignHCenter); }));
+    connect(RightAlign, &QToolButton::clicked, this,
+            Guarded([this] { AlignButtonClick(Qt::AlignRight); }));
     connect(EditUndoItem, &QAction::triggered, RichEdit1, &QTextEdit::undo);
     connect(EditCutItem, &QAction::triggered, RichEdit1, &QTextEdit::cut);
     connect(EditCopyItem, &QAction::triggered, RichEdit1, &QTextEdit::copy);
     connect(EditPasteItem, &QAction::triggered, RichEdit1, &QTextEdit::paste);
-    connect(FontName, &QComboBox::textActivated, this, &TLetterWiz::FontNameChange);
-    connect(FontSize, &QSpinBox::valueChanged, this, &TLetterWiz::FontSizeChange);
-    connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this, &TLetterWiz::SelectionChange);
-    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this, &TLetterWiz::SelectionChange);
+    connect(FontName, &QComboBox::textActivated, this, Guarded(this, &TLetterWiz::FontNameChange));
+    connect(FontSize, &QSpinBox::valueChanged, this, Guarded(this, &TLetterWiz::FontSizeChange));
+    connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this,
+            Guarded(this, &TLetterWiz::SelectionChange));
+    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this,
+            Guarded(this, &TLetterWiz::SelectionChange));
     BindHelpKey(*this, kHelpKeyword);
 }
 
