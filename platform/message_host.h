@@ -39,6 +39,11 @@ struct FileRequest {
     QString filter;
     QString defaultExt;  // without the dot; added when the name typed has none
     QString fileName;    // proposed name or path
+    QString directory;   // where the dialog starts; empty: where it last was
+    // Save dialogs ask before replacing a file unless the caller asks its own question.
+    bool confirmOverwrite = true;
+    // When set, an open dialog offers an "Open as read-only" box and its state lands here.
+    bool* readOnly = nullptr;
 };
 
 enum class PrinterDialogKind { Setup, Print };

@@ -1,9 +1,11 @@
 #include "platform/real_host.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -109,9 +111,22 @@ QString RealHost::AskFileName(const FileRequest& request) {
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.filter.isEmpty()) dialog.setNameFilter(QtFileFilter(request.filter));
     if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
+    if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    QCheckBox* readOnly = nullptr;
+    if (request.readOnly && !request.save) {
+        // The platform's own dialog has no place for the box; Qt's has.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        readOnly = new QCheckBox("Open as &read-only", &dialog);
+        readOnly->setObjectName("ReadOnlyBox");
+        readOnly->setChecked(*request.readOnly);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+            grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
+    }
     const ArrowWhileWaiting arrow;
     if (dialog.exec() != QDialog::Accepted) return {};
+    if (readOnly) *request.readOnly = readOnly->isChecked();
     return dialog.selectedFiles().value(0);
 }
 

@@ -37,9 +37,10 @@ ScriptedHost& ScriptedHost::AnswerFont(std::optional<FontSpec> font) {
     });
 }
 
-ScriptedHost& ScriptedHost::AnswerFile(const QString& path) {
+ScriptedHost& ScriptedHost::AnswerFile(const QString& path, bool readOnly) {
     Step& step = Push(Kind::File);
     step.text = path;
+    step.ok = readOnly;
     return *this;
 }
 
@@ -147,7 +148,10 @@ int ScriptedHost::ShowModal(Form& form) {
 QString ScriptedHost::AskFileName(const FileRequest& request) {
     Note(Kind::File, request.title);
     QString path;
-    if (auto step = Take(Kind::File, "\"" + request.title + "\"")) path = step->text;
+    if (auto step = Take(Kind::File, "\"" + request.title + "\"")) {
+        path = step->text;
+        if (request.readOnly && !path.isEmpty()) *request.readOnly = step->ok;
+    }
     record_.back().text = path;
     record_.back().result = path.isEmpty() ? 0 : 1;
     record_.back().proposed = request.fileName;

@@ -44,8 +44,9 @@ public:
     ScriptedHost& OnModal(const QString& formName, ModalScript script);
     // The next font dialog answers the font (nothing: cancelled).
     ScriptedHost& AnswerFont(std::optional<FontSpec> font);
-    // The next file dialog answers the path (empty: cancelled).
-    ScriptedHost& AnswerFile(const QString& path);
+    // The next file dialog answers the path (empty: cancelled), with its read-only box ticked
+    // or not when it offers one.
+    ScriptedHost& AnswerFile(const QString& path, bool readOnly = false);
     // The next printer dialog closes with OK or Cancel.
     ScriptedHost& AnswerPrinterDialog(bool ok);
 

@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "reports/labels/print_queue_window.h"
+#include "reports/letters/letter_wizard_window.h"
 #include "reports/viewer/report_viewer.h"
 
 namespace {
@@ -39,7 +40,9 @@ void PlugInQueueCommand(TMasterManager* manager, void (*add)(const Rec&)) {
 }  // namespace
 
 ReportsWindows::ReportsWindows()
-    : labelWizard_(std::make_unique<Tlblwiz>()), reportViewer_(std::make_unique<Trtreport>()) {
+    : labelWizard_(std::make_unique<Tlblwiz>()),
+      reportViewer_(std::make_unique<Trtreport>()),
+      letterWizard_(LetterWiz) {
     PlugInQueueCommand<CustomerRec>(DemoForm, AddCustomerToLabelQueue);
     PlugInQueueCommand<VendorRec>(VenList, AddVendorToLabelQueue);
     PlugInQueueCommand<ProductRec>(EditProd, AddProductToLabelQueue);

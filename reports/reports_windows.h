@@ -1,11 +1,14 @@
 #pragma once
-// The reports unit's windows, created once at start-up: the print queue and the report
-// viewer. It also plugs the
+// The reports unit's windows, created once at start-up: the print queue, the report viewer
+// and the letter wizard (which reads the queue). It also plugs the
 // managers' "&Add to Label Queue" command into the queue, so create it after the masters'
 // windows.
 
 #include <memory>
 
+#include "platform/instance_scope.h"
+
+class TLetterWiz;
 class Tlblwiz;
 class Trtreport;
 
@@ -19,4 +22,5 @@ public:
 private:
     std::unique_ptr<Tlblwiz> labelWizard_;
     std::unique_ptr<Trtreport> reportViewer_;
+    InstanceScope<TLetterWiz> letterWizard_;
 };

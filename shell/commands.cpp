@@ -48,7 +48,7 @@ constexpr std::array kTable{
                 "MailingLabelsCmd", nullptr, "Labels", "Print mailing labels and address lists",
                 true},
     CommandInfo{C::FormLetters, M::ReportsMailings, "&Form Letters...", "FormLettersCmd", nullptr,
-                nullptr, "Write and print form letters", false},
+                "Letters", "Write and print form letters", false},
     CommandInfo{C::EMailNotice, M::ReportsMailings, "&E-Mail Notice", "EMailNoticeCmd", nullptr,
                 nullptr, "Send an e-mail notice to customers and vendors", false},
 

@@ -56,7 +56,10 @@ bool ReplaceFile(const std::filesystem::path& path, std::string_view content) {
     const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+        // The caller reports errno: the clean-up must not replace the reason.
+        const int reason = errno;
         ::unlink(temp.c_str());
+        errno = reason;
         return false;
     }
     // The rename itself reaches the disk with the folder's entry.

@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/engine.h"
 #include "platform/application.h"
@@ -62,6 +63,8 @@ IconLook LookOf(CommandId id) {
             return {QColor(0x30, 0x3f, 0x9f), "Rp"};
         case CommandId::MailingLabels:
             return {QColor(0xad, 0x14, 0x57), "Lb"};
+        case CommandId::FormLetters:
+            return {QColor(0x00, 0x83, 0x8f), "Lt"};
         default:
             return {QColor(0x60, 0x7d, 0x8b), "?"};
     }
@@ -182,6 +185,10 @@ void TMainForm::BuildBody() {
     auto* middle = new QHBoxLayout;
     auto* grid = new QGridLayout;
     grid->setSpacing(12);
+    // The big buttons stand in two rows.
+    const auto buttons = std::count_if(CommandTable().begin(), CommandTable().end(),
+                                       [](const CommandInfo& info) { return info.toolText; });
+    const int columns = static_cast<int>((buttons + 1) / 2);
     int n = 0;
     for (const CommandInfo& info : CommandTable()) {
         if (!info.toolText) continue;
@@ -192,7 +199,7 @@ void TMainForm::BuildBody() {
         button->setIconSize(QSize(48, 48));
         button->setMinimumSize(120, 96);
         button->setAutoRaise(false);
-        grid->addWidget(button, n / 5, n % 5);
+        grid->addWidget(button, n / columns, n % columns);
         ++n;
     }
     middle->addLayout(grid);

@@ -18,6 +18,7 @@
 
 #include "invoicing/receivables/interest_report.h"
 #include "platform/application.h"
+#include "platform/controls.h"
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
@@ -39,13 +40,6 @@ enum GridCol { NameCol = 0, NumberCol = 1, OverdueCol = 2, ChargeCol = 3, Invoic
 
 QString Money(Decimal value) {
     return QString::fromStdString(value.format(",0.00"));
-}
-
-template <class T, class... Args>
-T* Named(const char* name, Args&&... args) {
-    auto* control = new T(std::forward<Args>(args)...);
-    control->setObjectName(name);
-    return control;
 }
 
 // A captioned field in a row of the grid: the caption, then the field.

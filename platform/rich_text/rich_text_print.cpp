@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -66,13 +67,33 @@ void DrawBullet(PrintCanvas& canvas, const QTextDocument& document, const QTextB
     DrawPiece(canvas, canvas.Font(), x, top + line.ascent(), marker);
 }
 
+// The layout takes paragraph lengths as pixels of the device it lays out for, but the
+// document holds them in pixels of 96 to the inch (as fonts and tabs are scaled): they are
+// scaled here so that a half-inch indent prints as half an inch.
+void ScaleLengths(QTextDocument& document, double scale) {
+    document.setIndentWidth(document.indentWidth() * scale);
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        format.setLeftMargin(format.leftMargin() * scale);
+        format.setRightMargin(format.rightMargin() * scale);
+        format.setTopMargin(format.topMargin() * scale);
+        format.setBottomMargin(format.bottomMargin() * scale);
+        format.setTextIndent(format.textIndent() * scale);
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+    }
+}
+
 }  // namespace
 
 void PrintRichText(PrintCanvas& canvas, const QTextDocument& document) {
     // A copy laid out at the canvas's resolution, to its page width, without the screen's
     // margins.
     const std::unique_ptr<QTextDocument> copy(document.clone());
-    copy->documentLayout()->setPaintDevice(const_cast<QPaintDevice*>(&canvas.MeasuringDevice()));
+    const QPaintDevice& device = canvas.MeasuringDevice();
+    copy->documentLayout()->setPaintDevice(const_cast<QPaintDevice*>(&device));
+    ScaleLengths(*copy, device.logicalDpiX() / 96.0);
     QTextFrameFormat frame = copy->rootFrame()->frameFormat();
     frame.setMargin(0);
     frame.setPadding(0);

@@ -24,6 +24,7 @@
 #include <stdexcept>
 
 #include "platform/application.h"
+#include "platform/controls.h"
 #include "platform/cp1252.h"
 #include "platform/font_dialog.h"
 #include "platform/list_view.h"
@@ -62,41 +63,6 @@ void ShowFileError(const QString& text) {
 
 QString Quoted(const QString& path) {
     return "\"" + path + "\"";
-}
-
-// A control owned by its parent, under the name the code and test scripts know it by.
-template <class T, class... Args>
-T* Named(const char* name, Args&&... args) {
-    auto* control = new T(std::forward<Args>(args)...);
-    control->setObjectName(name);
-    return control;
-}
-
-QToolButton* MakeToolButton(QWidget* owner, const char* name, const QString& text,
-                            const QString& hint,
-                            QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
-    auto* button = Named<QToolButton>(name, owner);
-    button->setToolTip(hint);
-    if (icon != QStyle::SP_CustomBase) {
-        button->setIcon(owner->style()->standardIcon(icon));
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    }
-    button->setText(text);
-    button->setAutoRaise(true);
-    button->setMinimumWidth(28);
-    return button;
-}
-
-QPushButton* MakePushButton(QWidget* owner, const char* name, const QString& text) {
-    auto* button = Named<QPushButton>(name, text, owner);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
-    QAction* action = menu->addAction(text);
-    action->setObjectName(name);
-    return action;
 }
 
 }  // namespace
@@ -290,42 +256,33 @@ void Tlblwiz::BuildMenus() {
 }
 
 void Tlblwiz::ConnectCommands() {
-    // Each command's button and menu item run the same handler.
-    struct Command {
-        QAbstractButton* button;
-        QAction* item;
-        void (Tlblwiz::*handler)();
-    };
-    for (const Command& c : std::initializer_list<Command>{
-             {AddOne, Add3, &Tlblwiz::AddOneClick},
-             {AddOneVend, AddVendor1, &Tlblwiz::AddOneVendClick},
-             {SpeedButton5, AddProduct1, &Tlblwiz::SpeedButton5Click},
-             {nullptr, LoadAllCustomers1, &Tlblwiz::LoadAllRecsClick},
-             {nullptr, LoadAllVendors1, &Tlblwiz::LoadAllVendors1Click},
-             {nullptr, LoadAllProducts1, &Tlblwiz::LoadAllProducts1Click},
-             {zero30, Pull030Days1, &Tlblwiz::zero30Click},
-             {A3060, Pull3060Days1, &Tlblwiz::A3060Click},
-             {A6090, Pull6090Days1, &Tlblwiz::A6090Click},
-             {AOver90, PullOver90Days1, &Tlblwiz::AOver90Click},
-             {SpeedButton2, Delete2, &Tlblwiz::Delete1Click},
-             {SpeedButton3, ClearAll1, &Tlblwiz::SpeedButton3Click},
-             {SavetoFile, SavetoFile1, &Tlblwiz::SavetoFileClick},
-             {LoadFrmFile, LoadfromFile1, &Tlblwiz::LoadFrmFileClick},
-             {ExportText, AddressExporttoTextFile1, &Tlblwiz::ExportTextClick},
-             {PrnButn, nullptr, &Tlblwiz::PrnButnClick},
-             {nullptr, CalibrationRuler1, &Tlblwiz::CalibrationRuler1Click},
-             {SpeedButton4, nullptr, &Tlblwiz::SpeedButton4Click},
-             {nullptr, Open2, &Tlblwiz::Open2Click},
-             {nullptr, SaveAs1, &Tlblwiz::SaveAs1Click},
-             {FontButn, nullptr, &Tlblwiz::FontButnClick},
-             {BitMpButn, nullptr, &Tlblwiz::BitMpButnClick},
-             {CanButn, Close1, &Tlblwiz::CanButnClick},
-             {SpeedButton1, Overview1, &Tlblwiz::SpeedButton1Click},
-         }) {
-        const auto run = [this, handler = c.handler] { (this->*handler)(); };
-        if (c.button) connect(c.button, &QAbstractButton::clicked, this, Guarded(run));
-        if (c.item) connect(c.item, &QAction::triggered, this, Guarded(run));
-    }
+    BindCommands<Tlblwiz>(this,
+                          {
+                              {AddOne, Add3, &Tlblwiz::AddOneClick},
+                              {AddOneVend, AddVendor1, &Tlblwiz::AddOneVendClick},
+                              {SpeedButton5, AddProduct1, &Tlblwiz::SpeedButton5Click},
+                              {nullptr, LoadAllCustomers1, &Tlblwiz::LoadAllRecsClick},
+                              {nullptr, LoadAllVendors1, &Tlblwiz::LoadAllVendors1Click},
+                              {nullptr, LoadAllProducts1, &Tlblwiz::LoadAllProducts1Click},
+                              {zero30, Pull030Days1, &Tlblwiz::zero30Click},
+                              {A3060, Pull3060Days1, &Tlblwiz::A3060Click},
+                              {A6090, Pull6090Days1, &Tlblwiz::A6090Click},
+                              {AOver90, PullOver90Days1, &Tlblwiz::AOver90Click},
+                              {SpeedButton2, Delete2, &Tlblwiz::Delete1Click},
+                              {SpeedButton3, ClearAll1, &Tlblwiz::SpeedButton3Click},
+                              {SavetoFile, SavetoFile1, &Tlblwiz::SavetoFileClick},
+                              {LoadFrmFile, LoadfromFile1, &Tlblwiz::LoadFrmFileClick},
+                              {ExportText, AddressExporttoTextFile1, &Tlblwiz::ExportTextClick},
+                              {PrnButn, nullptr, &Tlblwiz::PrnButnClick},
+                              {nullptr, CalibrationRuler1, &Tlblwiz::CalibrationRuler1Click},
+                              {SpeedButton4, nullptr, &Tlblwiz::SpeedButton4Click},
+                              {nullptr, Open2, &Tlblwiz::Open2Click},
+                              {nullptr, SaveAs1, &Tlblwiz::SaveAs1Click},
+                              {FontButn, nullptr, &Tlblwiz::FontButnClick},
+                              {BitMpButn, nullptr, &Tlblwiz::BitMpButnClick},
+                              {CanButn, Close1, &Tlblwiz::CanButnClick},
+                              {SpeedButton1, Overview1, &Tlblwiz::SpeedButton1Click},
+                          });
 }
 
 // --- life ------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "platform/application.h"
+#include "platform/controls.h"
 #include "platform/cp1252.h"
 #include "platform/font_dialog.h"
 #include "platform/long_run.h"
@@ -32,13 +33,6 @@ Trtreport* rtreport = nullptr;
 namespace {
 
 constexpr const char* kIdleCaption = "Report Wizard";
-
-template <class T>
-T* Named(const char* name, QWidget* parent) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 QToolButton* SpeedButton(const char* name, const QString& text, const QString& hint,
                          QWidget* parent) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/application.h"
+#include "platform/controls.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
@@ -29,13 +30,6 @@ constexpr int kTitleLength = 25;
 
 QString Q(std::string_view text) {
     return FromCp1252(text);
-}
-
-template <class T>
-T* Named(const char* name, QWidget* parent) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    return widget;
 }
 
 QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {

@@ -282,6 +282,8 @@ TEST(RtfCodec, PrintsRunsWhereTheLayoutPutsThem) {
     const auto* dear = canvas.FindText("Dear");
     const auto* customer = canvas.FindText("customer,");
     ASSERT_TRUE(dear && customer);
+    // Indents print at their size on paper: the first line 32 of 96 to the inch in.
+    EXPECT_NEAR(dear->p1.x(), 100, 2);
     EXPECT_EQ(dear->p1.y(), customer->p1.y());
     EXPECT_GT(customer->p1.x(), dear->p1.x() + 100);
     const auto* signedBy = canvas.FindText("Signed");
