@@ -85,6 +85,15 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     return 0;
 }
 
+Code shortFileCode(int fd, uint64_t fileSize) {
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    const size_t held = static_cast<size_t>(std::min<uint64_t>(fileSize, DatHeaderSize));
+    if (held > 0 && !readAt(fd, 0, std::span(bytes).first(held))) return EngineCode::IoError;
+    const size_t magic = std::min(held, Magic.size());
+    return std::memcmp(bytes.data(), Magic.data(), magic) == 0 ? EngineCode::IndexDefective
+                                                               : EngineCode::DataFileDefective;
+}
+
 uint64_t hashFile(const std::filesystem::path& path, bool& ok) {
     ok = false;
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -176,7 +185,7 @@ Code DataFile::open(const std::filesystem::path& path) {
         return errno == EWOULDBLOCK ? EngineCode::FileInUse : EngineCode::IoError;
     std::array<uint8_t, DatHeaderSize> bytes{};
     const uint64_t size = fileSizeOf(fd.get());
-    if (size < DatHeaderSize) return EngineCode::DataFileDefective;
+    if (size < DatHeaderSize) return shortFileCode(fd.get(), size);
     if (!readAt(fd.get(), 0, bytes)) return EngineCode::IoError;
     DatHeader header;
     if (const Code code = decodeHeader(bytes, size, header)) return code;

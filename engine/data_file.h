@@ -47,6 +47,11 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
 // but a field is damaged or disagrees with the file size (a rebuild recovers the slots).
 Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& out);
 
+// The code of a data file shorter than its header: IndexDefective when the bytes it holds
+// are the start of our header (a copy or a first write cut short, which a rebuild turns into
+// an empty set with the bytes kept in NAME.SAV), DataFileDefective when they are not ours.
+Code shortFileCode(int fd, uint64_t fileSize);
+
 uint32_t loadLE32(const uint8_t* p);
 void storeLE32(uint8_t* p, uint32_t v);
 uint64_t loadLE64(const uint8_t* p);

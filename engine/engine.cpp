@@ -282,7 +282,11 @@ bool finish(Code code) {
 }
 
 Code checkName(std::string_view name) {
-    if (name.empty() || name.size() > MaxNameLength || name.find('\0') != std::string_view::npos)
+    // The limit is the set's own name's ("1C", "cvcomp"): the folder it lies in may be as deep
+    // as the system allows.
+    const size_t slash = name.find_last_of('/');
+    const std::string_view own = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    if (own.empty() || own.size() > MaxNameLength || name.find('\0') != std::string_view::npos)
         return EngineCode::BadArgument;
     return 0;
 }

@@ -57,7 +57,7 @@ using FileSetHandle = int32_t;  // 0 = closed
 
 inline constexpr int MaxKeyLength = 30;
 inline constexpr int MaxKeys = 100;
-inline constexpr int MaxNameLength = 192;
+inline constexpr int MaxNameLength = 192;  // of a set's own name, without its folder
 
 struct KeyDesc {
     int length = 0;           // 1..30

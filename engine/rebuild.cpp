@@ -131,11 +131,17 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
 
     // A damaged header is no obstacle: every whole slot of the file is looked at.
     const uint64_t fileSize = fileSizeOf(oldFd.get());
-    if (fileSize < DatHeaderSize) return EngineCode::DataFileDefective;
-    std::array<uint8_t, DatHeaderSize> headerBytes{};
-    if (!readAt(oldFd.get(), 0, headerBytes)) return EngineCode::IoError;
+    Code headerCode = 0;
     DatHeader oldHeader;
-    const Code headerCode = decodeHeader(headerBytes, fileSize, oldHeader);
+    if (fileSize < DatHeaderSize) {
+        // Cut short inside its header: no whole slot to keep, but the set can be made again.
+        headerCode = shortFileCode(oldFd.get(), fileSize);
+        if (headerCode != EngineCode::IndexDefective) return headerCode;
+    } else {
+        std::array<uint8_t, DatHeaderSize> headerBytes{};
+        if (!readAt(oldFd.get(), 0, headerBytes)) return EngineCode::IoError;
+        headerCode = decodeHeader(headerBytes, fileSize, oldHeader);
+    }
     if (headerCode == 0 && oldHeader.recordLength != static_cast<uint32_t>(oldRecordLength))
         return EngineCode::BadArgument;
     if (headerCode == EngineCode::DataFileDefective) return headerCode;

@@ -90,6 +90,10 @@ int PrintCanvas::TextHeight(const QString&) const {
     return QFontMetrics(ToQFont(font_), &MetricsDevice()).height();
 }
 
+int PrintCanvas::TextAscent() const {
+    return QFontMetrics(ToQFont(font_), &MetricsDevice()).ascent();
+}
+
 void PrintCanvas::LineTo(int x, int y) {
     RequirePrinting("line");
     DoLine(pen_, {x, y});

@@ -64,6 +64,10 @@ public:
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
+    // The height of the current font above its baseline.
+    int TextAscent() const;
+    // The device text is measured at, for laying text out as this canvas will draw it.
+    const QPaintDevice& MeasuringDevice() const { return MetricsDevice(); }
     void MoveTo(int x, int y) { pen_ = {x, y}; }
     QPoint PenPos() const { return pen_; }
     void LineTo(int x, int y);

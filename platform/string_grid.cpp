@@ -28,14 +28,23 @@ private:
 
 }  // namespace
 
+void SetUpGridView(QTableView& view) {
+    view.verticalHeader()->hide();
+    view.horizontalHeader()->setSectionsClickable(false);
+    view.horizontalHeader()->setHighlightSections(false);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setWordWrap(false);
+}
+
+void SetUniformRowHeights(QTableView& view, int height) {
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.verticalHeader()->setDefaultSectionSize(height);
+}
+
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     setItemDelegate(new GuardedDelegate(this));
-    verticalHeader()->hide();
-    horizontalHeader()->setSectionsClickable(false);
-    horizontalHeader()->setHighlightSections(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
+    SetUpGridView(*this);
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
         if (row >= 0 && col >= 0) emit CellSelected(col, row + 1);
     });
@@ -89,8 +98,7 @@ void StringGrid::SetCell(int col, int row, const QString& text) {
 }
 
 void StringGrid::SetRowHeights(int height) {
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(height);
+    SetUniformRowHeights(*this, height);
 }
 
 void StringGrid::ApplyFlags(QTableWidgetItem* item, int col) const {

@@ -6,6 +6,12 @@
 #include <QString>
 #include <QTableWidget>
 
+// What every grid of the program shares: no row numbers, headings that are no buttons, one
+// cell selected at a time, no editing until asked, no wrapped text.
+void SetUpGridView(QTableView& view);
+// Every row `height` pixels high, however many rows there are.
+void SetUniformRowHeights(QTableView& view, int height);
+
 class StringGrid : public QTableWidget {
     Q_OBJECT
 

@@ -266,7 +266,12 @@ bool TMainForm::StartUp() {
         company = FindCompany(shell.folder, last->get(Company::CompanyNumber));
     if (!company) {
         const auto companies = ReadCompanies(CompanyOrder::ByNumber);
-        if (!companies) return false;
+        if (!companies) {
+            // The program ends here: the user must not be left guessing why.
+            MessageBox("The program cannot go on without the company file and will end now.",
+                       ProgramCaption(), MsgIcon::Warning);
+            return false;
+        }
         if (!companies->empty()) company = companies->front();
     }
     if (!company) {

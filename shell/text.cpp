@@ -12,11 +12,15 @@ bool IsBlank(char c) {
 }
 }  // namespace
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
     while (e > b && IsBlank(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
+}
+
+std::string TrimBlanks(std::string_view text) {
+    return std::string(TrimmedView(text));
 }
 
 std::string StripCommas(std::string_view text) {

@@ -8,6 +8,8 @@
 
 // The text without the characters of code 32 or less at both ends.
 std::string TrimBlanks(std::string_view text);
+// The same, as a view into `text`.
+std::string_view TrimmedView(std::string_view text);
 // TrimBlanks, then every comma removed: amount text as typed or shown, ready for conversion.
 std::string StripCommas(std::string_view text);
 // The text extended on the right with `fill` up to `width`; never cut.

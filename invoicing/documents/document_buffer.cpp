@@ -46,7 +46,7 @@ std::string Columns(std::string_view text, int first, int last) {
 }
 
 bool IsShownLine(std::string_view line) {
-    return !TrimBlanks(Columns(line, 23, 54)).empty();
+    return TrimBlanks(line).size() >= 2;
 }
 
 std::string StoredDateForDisplay(std::string_view ymd, std::string_view dateOrderSetting) {

@@ -87,8 +87,9 @@ inline std::string Columns(std::string_view text, DocumentLineColumn::Span span)
     return Columns(text, span.first, span.last);
 }
 
-// Whether a line-item document line is shown: it has a description. Lines without one
-// are left out by every rendering.
+// Whether a line-item document line is shown: it holds anything (trimmed, at least two
+// characters). Every posted line is, described or not, so that the lines shown explain the
+// document's total; only the empty entries of the buffer are left out.
 bool IsShownLine(std::string_view line);
 
 // A stored "yyyy/mm/dd" date in the company's date order: "M" gives "mm/dd/yyyy", "D"

@@ -198,7 +198,7 @@ void DocumentForm::VerticalRules(std::size_t count) const {
 }
 
 void DocumentForm::LineBody() {
-    // Only described lines are printed, wherever they stand among the 99.
+    // Every line the document holds is printed, wherever it stands among the 99.
     std::vector<int> shown;
     for (int i = 1; i <= DocumentLineCount; ++i)
         if (IsShownLine(doc_.DocumentLines[i])) shown.push_back(i);

@@ -17,8 +17,9 @@ MailRules::MailRules(const CompanyRec& company)
 
 namespace {
 
-std::string Cut(std::string_view text, int width) {
-    return Columns(PadString(text, ' ', width), 1, width);
+// A column heading padded to its column; a longer one is kept whole rather than cut.
+std::string Heading(const CompanyRec& company, const Company::Text& field, int width) {
+    return PadString(TrimBlanks(company.get(field)), ' ', width);
 }
 
 std::string MailLine(const std::string& line, bool codes) {
@@ -38,7 +39,7 @@ std::string MailLine(const std::string& line, bool codes) {
 
 void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
                     const CompanyRec& company, MailBanners banners, std::string_view caption,
-                    std::string_view shipToCaption, std::string_view numberCaption,
+                    std::optional<std::string_view> shipToCaption, std::string_view numberCaption,
                     std::string_view accountCaption) {
     using namespace Company;
     const DocumentRecord& d = doc.DocumentRecord;
@@ -53,9 +54,8 @@ void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
         if (!TrimBlanks(company.get(line)).empty()) m.push_back(company.get(line));
     m.push_back(r.ruleOrBlank);
 
-    // The ship-to caption stands over the ship-to column only when there is one.
-    const bool shipTo = TrimBlanks(d.ShipLine1).size() >= 2;
-    m.push_back(shipTo ? PadString(d.AddrLine1, ' ', 38) + TrimBlanks(shipToCaption) : d.AddrLine1);
+    m.push_back(shipToCaption ? PadString(d.AddrLine1, ' ', 38) + TrimBlanks(*shipToCaption)
+                              : d.AddrLine1);
     for (int k = 2; k <= 5; ++k) m.push_back(PadString(d.AddrLine(k), ' ', 38) + d.ShipLine(k - 1));
     m.push_back(r.ruleOrBlank);
 
@@ -73,13 +73,14 @@ void AppendMailTable(std::vector<std::string>& m, const DocumentState& doc,
     std::string heading;
     std::string rule;
     if (codes) {
-        heading = Cut(TrimBlanks(company.get(CodeHeading)), 10) + ' ';
+        heading = Heading(company, CodeHeading, 10) + ' ';
         rule = "---------- ";
     }
-    heading += Cut(TrimBlanks(company.get(QuantityHeading)), 10) + ' ' +
-               Cut(TrimBlanks(company.get(DescriptionHeading)), 32) + ' ' +
-               Cut(TrimBlanks(company.get(UnitCostHeading)), 11) + " T " +
-               RightJustify(Cut(TrimBlanks(extensionHeading), 12), ' ', 12);
+    const std::string extension = TrimBlanks(extensionHeading);
+    heading += Heading(company, QuantityHeading, 10) + ' ' +
+               Heading(company, DescriptionHeading, 32) + ' ' +
+               Heading(company, UnitCostHeading, 11) + " T " +
+               (extension.size() >= 12 ? extension : RightJustify(extension, ' ', 12));
     rule += "---------- -------------------------------- ----------- - ------------";
     m.push_back(heading);
     m.push_back(rule);

@@ -3,6 +3,7 @@
 // the document's head and table, and the sending of the text to the account's address.
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,18 +21,19 @@ extern const std::string MailRule;  // 82 hyphens
 
 // The credit banner of a negative total and the duplicate banner of a reprint (when the
 // company prints it), a blank line, the company name with the caption right-justified in
-// 35, the company's address lines that are not empty, the address and ship-to block and
-// the heading rows, each group followed by the rule or blank.
+// 35, the company's address lines that are not empty, the address and ship-to block (the
+// ship-to caption beside the first address line when the caller shows it) and the heading
+// rows, each group followed by the rule or blank.
 struct MailBanners {
     std::string_view credit;
     std::string_view duplicate;
 };
 void AppendMailHead(std::vector<std::string>& m, const DocumentState& doc,
                     const CompanyRec& company, MailBanners banners, std::string_view caption,
-                    std::string_view shipToCaption, std::string_view numberCaption,
+                    std::optional<std::string_view> shipToCaption, std::string_view numberCaption,
                     std::string_view accountCaption);
 
-// The column heading, the column rule and one line for each described document line; the
+// The column headings padded to their columns (never cut), the column rule and one line for each described document line; the
 // code column only with `codes`.
 void AppendMailTable(std::vector<std::string>& m, const DocumentState& doc,
                      const CompanyRec& company, bool codes, std::string_view extensionHeading);

@@ -85,8 +85,12 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     const MailRules r(company);
     std::vector<std::string> m;
 
+    // The ship-to caption stands over the ship-to column only when there is one.
+    const std::string shipTo = company.get(InvoiceShipToCaption);
     AppendMailHead(m, doc, company, {"CREDIT", "** DUPLICATE INVOICE **"}, "INVOICE",
-                   company.get(InvoiceShipToCaption), "Invoice Number: ", "Account Number: ");
+                   TrimBlanks(d.ShipLine1).size() >= 2 ? std::optional<std::string_view>(shipTo)
+                                                       : std::nullopt,
+                   "Invoice Number: ", "Account Number: ");
 
     if (d.Kind == "D") {
         m.push_back("Deposit on Account");
@@ -122,16 +126,17 @@ std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const Compa
     return m;
 }
 
-void EmailInvoiceDocument() {
+bool EmailInvoiceDocument() {
     const DocumentState& doc = Document();
     const DocumentRecord& d = doc.DocumentRecord;
     const CompanyRec& company = Shell().companies.CurrentCompany;
     if (!SendDocumentMail(InvoiceEmailLines(doc, company),
                           "Invoice - " + FromCp1252(TrimBlanks(d.DocNumber)), d.EMailAddress,
                           BadCustomerAddressSubject))
-        return;
+        return false;
     if (!MarkInvoiceOutput(d.DocNumber, EmailedToday()))
         MessageBox(QString("Invoice %1 was sent, but it could not be marked as e-mailed.")
                        .arg(FromCp1252(TrimBlanks(d.DocNumber))),
                    "E-Mail Invoice", MsgIcon::Information);
+    return true;
 }

@@ -32,8 +32,8 @@ bool CheckEmailSetup();
 // invoice's records printed and e-mailed. A customer without an address gets nothing unless
 // the company asks for such invoices to come to its own address (as does a customer whose
 // address cannot be used), under the subject "BAD CUSTOMER E-MAIL ADDRESS". A failure of the
-// mail exchange raises the mail error and marks nothing.
-void EmailInvoiceDocument();
+// mail exchange raises the mail error and marks nothing. True when the invoice was sent.
+bool EmailInvoiceDocument();
 
 // The message text of the invoice, line by line (record text).
 std::vector<std::string> InvoiceEmailLines(const DocumentState& doc, const CompanyRec& company);

@@ -276,20 +276,18 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     return loaded;
 }
 
-void OutputInvoice() {
+InvoiceOutcome OutputInvoice() {
     const std::optional<LoadedInvoice> loaded = LoadInvoiceDocument();
-    if (!loaded) return;
+    if (!loaded) return InvoiceOutcome::NotLoaded;
     if (!InvoiceOutput().InvoiceOutputToPrinter) {
         ShowDocumentInView();
-        return;
+        return InvoiceOutcome::Viewed;
     }
 
     DocumentState& doc = Document();
     doc.OutputMode = OutputInvoiceMode;
-    if (!OutputGoesToPrinter()) {
-        EmailInvoiceDocument();
-        return;
-    }
+    if (!OutputGoesToPrinter())
+        return EmailInvoiceDocument() ? InvoiceOutcome::Emailed : InvoiceOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
     PrintInvoiceDocument();
@@ -309,6 +307,7 @@ void OutputInvoice() {
         InvoiceManagerStatusText(
             1,
             "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
+    return InvoiceOutcome::Printed;
 }
 
 bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate) {

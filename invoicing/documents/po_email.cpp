@@ -19,8 +19,12 @@ std::vector<std::string> PurchaseOrderEmailLines(const DocumentState& doc,
     const MailRules r(company);
     std::vector<std::string> m;
 
+    // The ship-to caption goes beside the vendor's name when its address has a second line.
+    const std::string shipTo = company.get(POShipToCaption);
     AppendMailHead(m, doc, company, {"PO CREDIT", "** DUPLICATE PO **"},
-                   TrimBlanks(company.get(POCaption)), company.get(POShipToCaption),
+                   TrimBlanks(company.get(POCaption)),
+                   TrimBlanks(d.AddrLine2).empty() ? std::nullopt
+                                                   : std::optional<std::string_view>(shipTo),
                    "PO Number: ", "Vendor Number: ");
 
     if (d.Kind == "M") {

@@ -1,5 +1,7 @@
 #include "invoicing/manager/invoice_browse.h"
 
+#include "engine/browse/browser.h"
+#include "invoicing/invoicing_state.h"
 #include "invoicing/records/invoice_files.h"
 #include "shell/document_list.h"
 
@@ -31,4 +33,10 @@ void RegisterInvoiceFindSource() {
 void FindInvoice(TFvcBrowser& browser) {
     FindDocument(browser, "Find Invoice/Payment", InvoiceFindMode, InvoiceData(), InvoiceNumberKey,
                  Invoice::InvNumber);
+}
+
+int32_t ReadHighlightedInvoice(TFvcBrowser& browser) {
+    bool read = false;
+    const int errorClass = BrowserReadCurrent(browser, read, Invoicing().InvoiceBuf.bytes());
+    return errorClass == 0 && read ? BrowserCurrentRef(browser) : 0;
 }

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "engine/browse/browser.h"
+#include "invoicing/manager/invoice_browse.h"
 #include "invoicing/posting/invoice_change.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_memo_file.h"
@@ -47,10 +48,7 @@ bool Confirmed(const QString& text, const QString& caption) {
 // is no list or nothing could be read.
 int32_t ReadHighlighted(InvoiceManagerView& view) {
     TFvcBrowser* browser = view.browser();
-    if (!browser) return 0;
-    bool read = false;
-    BrowserReadCurrent(*browser, read, Invoicing().InvoiceBuf.bytes());
-    return read ? BrowserCurrentRef(*browser) : 0;
+    return browser ? ReadHighlightedInvoice(*browser) : 0;
 }
 
 QString Money(std::string_view stored) {

@@ -130,20 +130,24 @@ void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number) {
     CloseRebuildStatus();
     const bool toPrinter = OutputGoesToPrinter();
     if (!toPrinter && !CheckEmailSetup()) return;
+    InvoiceOutcome outcome = InvoiceOutcome::NotLoaded;
     {
         const WaitCursor wait;
         const OutputFlags flags(false);
         InvoiceOutput().InvoiceOutputNumber = number;
-        OutputInvoice();
+        outcome = OutputInvoice();
+    }
+    if (outcome == InvoiceOutcome::NotLoaded) {
+        // The buffer still holds the invoice output before: its number must not be reported.
+        view.SetStatusText(1, "Invoice " + FromCp1252(number) + " was not output.");
+        return;
     }
     const QString shown = DocumentNumber();
     if (toPrinter) {
         view.SetStatusText(1, "Invoice " + shown + " sent to print queue.");
         return;
     }
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    if (TrimBlanks(company.get(Company::EmailIncludeWithoutAddress)) != "Y" &&
-        TrimBlanks(Document().DocumentRecord.EMailAddress).empty()) {
+    if (outcome == InvoiceOutcome::NoAddress) {
         view.SetStatusText(1, "Invoice " + shown + " was not sent by e-mail.");
         MessageBox("This customer has no e-mail address. Invoice not sent by e-mail.",
                    "E-Mail Invoice", MsgIcon::Information);
@@ -209,6 +213,8 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
     if (email && !CheckEmailSetup()) return;
 
     const int n = std::min(dlg.Count().value_or(0), listed);
+    int output = 0;
+    int noAddress = 0;
     {
         const WaitCursor wait;
         const OutputFlags flags(true);
@@ -221,14 +227,23 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
             StatForm->Label2->setText("Processing Invoice " + FromCp1252(number) + " ...");
             ProcessPendingMessages();
             InvoiceOutput().InvoiceOutputNumber = number;
-            OutputInvoice();
+            switch (OutputInvoice()) {
+                case InvoiceOutcome::Printed:
+                case InvoiceOutcome::Emailed: ++output; break;
+                case InvoiceOutcome::NoAddress: ++noAddress; break;
+                default: break;
+            }
         }
     }
     if (!email) {
-        view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(n));
+        view.SetStatusText(
+            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(output));
         return;
     }
-    view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail.").arg(n));
+    view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail, %2 skipped "
+                                  "(no e-mail address).")
+                              .arg(output)
+                              .arg(noAddress));
     Mail().msSMTP1.Disconnect();
     MessageBox("E-mail operation complete.", "Batch E-Mail");
 }

@@ -343,9 +343,7 @@ void TInvEdit1::keyPressEvent(QKeyEvent* event) {
 }
 
 int32_t TInvEdit1::ReadHighlighted() {
-    bool read = false;
-    const int errorClass = BrowserReadCurrent(*InvBrowser1, read, Invoicing().InvoiceBuf.bytes());
-    return errorClass == 0 && read ? BrowserCurrentRef(*InvBrowser1) : 0;
+    return ReadHighlightedInvoice(*InvBrowser1);
 }
 
 void TInvEdit1::CheckOrderItem(int keyNr) {

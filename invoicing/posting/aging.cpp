@@ -12,6 +12,11 @@ AgingBucket AgingBucketOf(int64_t ageDays, const AgingPeriods& periods) {
     return AgingBucket::Over;
 }
 
+std::optional<Date> InvoiceAgingDate(const InvoiceRec& invoice, const DateFormat& typedOrder) {
+    if (auto date = ParseSortableDate(TrimBlanks(invoice.get(Invoice::InvDateYMD)))) return date;
+    return typedOrder.parse(invoice.get(Invoice::InvDate));
+}
+
 std::optional<AgingPeriods> CompanyAgingPeriods(const CompanyRec& company) {
     AgingPeriods periods{};
     for (std::size_t k = 0; k < periods.size(); ++k) {

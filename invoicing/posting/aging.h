@@ -8,13 +8,20 @@
 #include <optional>
 #include <string>
 
+#include "invoicing/records/invoice_rec.h"
 #include "shell/company/company_rec.h"
+#include "shell/dates.h"
 
 enum class AgingBucket { Current = 0, Period1 = 1, Period2 = 2, Over = 3 };
 
 using AgingPeriods = std::array<int64_t, 3>;
 
 AgingBucket AgingBucketOf(int64_t ageDays, const AgingPeriods& periods);
+
+// The date an invoice on file is aged by: its stored "yyyy/mm/dd" copy, which does not depend
+// on the company's date order at the time it was typed; the date as typed (read in
+// `typedOrder`) only when the copy is unreadable. Nothing when neither is a date.
+std::optional<Date> InvoiceAgingDate(const InvoiceRec& invoice, const DateFormat& typedOrder);
 
 // The company's three periods in days; nothing when one of them is not a whole number.
 std::optional<AgingPeriods> CompanyAgingPeriods(const CompanyRec& company);

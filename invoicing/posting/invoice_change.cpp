@@ -31,12 +31,9 @@ Outcome RunPlan(const QString& caption, Fn&& plan) {
     return outcome;
 }
 
-// The date an invoice on file is aged by: its "yyyy/mm/dd" copy, which does not depend on
-// the company's date order at the time; the date as typed only when the copy is unreadable.
+// The date an invoice on file is aged by; a refusal when it has none.
 Date StoredInvoiceDate(const InvoiceRec& h) {
-    if (const auto date = ParseSortableDate(TrimBlanks(h.get(Invoice::InvDateYMD)))) return *date;
-    if (const auto date = Shell().companies.dateFormat().parse(h.get(Invoice::InvDate)))
-        return *date;
+    if (const auto date = InvoiceAgingDate(h, Shell().companies.dateFormat())) return *date;
     throw PlanRefusal{QString("The date of invoice %1 (\"%2\") cannot be read.")
                           .arg(FromCp1252(TrimBlanks(h.get(Invoice::InvNumber))),
                                FromCp1252(TrimBlanks(h.get(Invoice::InvDate))))};
@@ -104,7 +101,24 @@ std::string LineQuantity(const InvoiceLineRec& line) {
 
 // --- deleting ---
 
+namespace {
+
+// Runs one correction of a deletion; when it cannot be computed, what it would have corrected
+// and why go to the list of corrections left to the user, and the deletion goes on.
+template <class Fn>
+void CorrectOrNote(QStringList& skipped, const QString& what, Fn&& correction) {
+    try {
+        correction();
+    } catch (const PlanRefusal& refused) {
+        skipped << what + " was not corrected: " + refused.text;
+    }
+}
+
+}  // namespace
+
 DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
+    // A damaged invoice must still go: the header, lines and memo are always removed, and a
+    // correction that cannot be computed from it is left to the user.
     return RunPlan<DeletionPlan>(DeleteCaption, [&](DeletionPlan& plan) {
         InvoiceDeletion d;
         d.headerRef = headerRef;
@@ -114,20 +128,39 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
         StockPlan stock;
         for (const StoredLine& line : InvoiceLinesOf(number)) {
             LineRemoval removal{line, std::nullopt};
-            if (const StockChange* change = stock.Move(
-                    line.record.get(InvoiceLine::LineProductCode), LineQuantity(line.record), true))
-                removal.stock = *change;
+            const std::string code = TrimBlanks(line.record.get(InvoiceLine::LineProductCode));
+            CorrectOrNote(d.skipped, QString("The stock of product %1").arg(FromCp1252(code)),
+                          [&] {
+                              if (const StockChange* change =
+                                      stock.Move(code, LineQuantity(line.record), true))
+                                  removal.stock = *change;
+                          });
             d.lines.push_back(removal);
         }
 
-        const Decimal due = AmountDue(header);
-        const Decimal back = -due;
-        d.customer = InvoiceCustomerOrRefuse(header.get(Invoice::InvCustomerNumber));
-        AddToCustomerBalance(d.customer.record, back);
-        const AgingPeriods periods = AgingPeriodsOrRefuse(Shell().companies.CurrentCompany);
-        AddToCustomerAging(d.customer.record, AgingBucketOn(StoredInvoiceDate(header), periods),
-                           back);
-        d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(Shell()), back);
+        std::optional<Decimal> back;
+        CorrectOrNote(d.skipped, "The customer's balance and aging and the receivables total",
+                      [&] { back = -AmountDue(header); });
+        if (back) {
+            CorrectOrNote(d.skipped, "The customer's balance and aging", [&] {
+                CustomerChange customer =
+                    InvoiceCustomerOrRefuse(header.get(Invoice::InvCustomerNumber));
+                AddToCustomerBalance(customer.record, *back);
+                d.customer = customer;
+            });
+            if (d.customer)
+                CorrectOrNote(d.skipped, "The customer's aging", [&] {
+                    const AgingPeriods periods =
+                        AgingPeriodsOrRefuse(Shell().companies.CurrentCompany);
+                    CustomerRec aged = d.customer->record;
+                    AddToCustomerAging(aged, AgingBucketOn(StoredInvoiceDate(header), periods),
+                                       *back);
+                    d.customer->record = aged;
+                });
+            CorrectOrNote(d.skipped, "The company's receivables total", [&] {
+                d.receivablesTotal = ReceivablesAfter(StoredCompanyOrRefuse(Shell()), *back);
+            });
+        }
 
         d.memo = TrimBlanks(header.get(Invoice::InvKind)) == Invoice::KindMemo;
         if (d.memo) d.memoRef = InvoiceMemoRefOf(number);
@@ -150,9 +183,10 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
         ++deleted;
     }
 
-    WriteCustomer(d.customer);
-    WriteCompany(
-        [&d](CompanyRec& c) { return c.set(Company::ReceivablesTotal, d.receivablesTotal); });
+    if (d.customer) WriteCustomer(*d.customer);
+    if (d.receivablesTotal)
+        WriteCompany(
+            [&d](CompanyRec& c) { return c.set(Company::ReceivablesTotal, *d.receivablesTotal); });
 
     if (d.memo) {
         if (d.memoRef == 0) {
@@ -169,6 +203,10 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo invoice " + number + "."
                                  : "Deleted invoice " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
+    if (!d.skipped.empty())
+        MessageBox(QString("Invoice %1 was deleted. Please put these right by hand:\n\n%2")
+                       .arg(number, d.skipped.join("\n")),
+                   DeleteCaption, MsgIcon::Information);
 }
 
 // --- changing ---

@@ -6,6 +6,7 @@
 // in their fixed order.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,10 +51,13 @@ struct InvoiceDeletion {
     int32_t headerRef = 0;
     InvoiceRec header;
     std::vector<LineRemoval> lines;
-    CustomerChange customer;
-    std::string receivablesTotal;  // "0.00"
-    bool memo = false;             // a memo invoice: its memo record goes too
-    int32_t memoRef = 0;           // the memo record; 0 when none is on file
+    std::optional<CustomerChange> customer;       // nothing: not corrected
+    std::optional<std::string> receivablesTotal;  // "0.00"; nothing: not corrected
+    bool memo = false;                            // a memo invoice: its memo record goes too
+    int32_t memoRef = 0;  // the memo record; 0 when none is on file
+    // The corrections that could not be computed from a damaged invoice, each with its reason;
+    // the user is told of them once the invoice is deleted.
+    QStringList skipped;
 };
 
 struct DeletionPlan : PlanRefusalText {
@@ -61,7 +65,9 @@ struct DeletionPlan : PlanRefusalText {
 };
 
 // Computes the deletion of the header record at headerRef, reading its lines, products,
-// customer, company and memo record (the invoice files must be open).
+// customer, company and memo record (the invoice files must be open). A damaged invoice (an
+// amount, its date, its customer or a product's stock unreadable) is still deleted whole; the
+// corrections that cannot be computed are listed in `skipped`.
 DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header);
 
 // The writes of a computed deletion, in order: header, each line after its stock, customer,

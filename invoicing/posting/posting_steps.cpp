@@ -160,11 +160,17 @@ const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view qu
     }
     ProductRec& rec = changes_[at->second].record;
     const QString what = QString("The stock on hand of product %1").arg(FromCp1252(code));
-    const Decimal onHand = AmountOrRefuse(rec.get(Product::StockOnHand), what);
+    const std::optional<Decimal> onHand = AmountOf(rec.get(Product::StockOnHand));
+    // Stock that is not a number stops every posting of the product until it is put right.
+    if (!onHand)
+        throw PlanRefusal{QString("The stock on hand of product %1 (\"%2\") is not a number. "
+                                  "Please correct it in the Product Manager.")
+                              .arg(FromCp1252(code),
+                                   FromCp1252(TrimBlanks(rec.get(Product::StockOnHand))))};
     const Decimal moved =
         AmountOrRefuse(quantity, QString("The quantity of product %1").arg(FromCp1252(code)));
     const Decimal after =
-        SumOrRefuse(giveBack ? Decimal::Add(onHand, moved) : Decimal::Sub(onHand, moved), what);
+        SumOrRefuse(giveBack ? Decimal::Add(*onHand, moved) : Decimal::Sub(*onHand, moved), what);
     SetOrRefuse(rec, Product::StockOnHand, after.general(), what);
     return &changes_[at->second];
 }

@@ -211,12 +211,10 @@ std::optional<Decimal> OverdueAmount(const CustomerRec& customer, OverdueClass o
 }
 
 std::optional<Decimal> InterestChargeOn(Decimal overdue, const InterestTerms& terms) {
-    if (terms.flat) return terms.flatFee.round(2);
+    if (terms.flat) return terms.flatFee;
     const auto rated = Decimal::Mul(overdue, terms.rate);
     if (!rated) return std::nullopt;
-    const auto charge = Decimal::Div(*rated, Hundred());
-    if (!charge) return std::nullopt;
-    return charge->round(2);
+    return Decimal::Div(*rated, Hundred());
 }
 
 InterestScan ScanInterestCustomers(const InterestTerms& terms) {
@@ -243,7 +241,10 @@ InterestScan ScanInterestCustomers(const InterestTerms& terms) {
                 return false;
             }
             if (*overdue <= Decimal()) return true;
-            const auto charge = InterestChargeOn(*overdue, terms);
+            const auto exact = InterestChargeOn(*overdue, terms);
+            // The charge itself must reach the minimum; the invoice bills it to the cent.
+            if (exact && *exact < terms.minimum) return true;
+            const auto charge = exact ? std::optional(exact->round(2)) : exact;
             const auto overdueTotal = Decimal::Add(scan.totalOverdue, *overdue);
             const auto chargeTotal = charge ? Decimal::Add(scan.totalCharge, *charge) : charge;
             if (!charge || !overdueTotal || !chargeTotal) {
@@ -251,7 +252,7 @@ InterestScan ScanInterestCustomers(const InterestTerms& terms) {
                 return false;
             }
             // A charge that rounds to nothing is not worth an invoice.
-            if (charge->isZero() || *charge < terms.minimum) return true;
+            if (charge->isZero()) return true;
             scan.customers.push_back(
                 {c.get(Customer::Name), TrimBlanks(c.get(Customer::Number)), *overdue, *charge});
             scan.totalOverdue = *overdueTotal;

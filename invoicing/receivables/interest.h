@@ -44,7 +44,7 @@ struct InterestTerms {
     Decimal minimum;
 };
 
-// The charge on an overdue amount, rounded to the cent (what the invoice bills): the flat
+// The charge on an overdue amount before it is rounded to the cent for the invoice: the flat
 // fee, or rate / 100 of the amount. Nothing when the result does not fit.
 std::optional<Decimal> InterestChargeOn(Decimal overdue, const InterestTerms& terms);
 

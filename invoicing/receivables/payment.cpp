@@ -314,8 +314,7 @@ private:
     }
 
     Date DateOf(const InvoiceRec& r) const {
-        if (auto d = ParseSortableDate(r.get(Invoice::InvDateYMD))) return *d;
-        if (auto d = dates_.parse(r.get(Invoice::InvDate))) return *d;
+        if (auto d = InvoiceAgingDate(r, dates_)) return *d;
         throw Refused{QString("Invoice %1 has no valid date (\"%2\"), so the customer's "
                               "balance cannot be aged.")
                           .arg(Q(Trimmed(r, Invoice::InvNumber)), Q(Trimmed(r, Invoice::InvDate)))};

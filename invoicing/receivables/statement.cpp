@@ -200,8 +200,8 @@ std::vector<std::string> StatementEmailLines(const StatementData& s) {
     return m;
 }
 
-void EmailStatement() {
+bool EmailStatement() {
     const StatementData& s = Statements().Loaded;
-    SendDocumentMail(StatementEmailLines(s), "Statement - " + FromCp1252(TrimBlanks(s.number)),
+    return SendDocumentMail(StatementEmailLines(s), "Statement - " + FromCp1252(TrimBlanks(s.number)),
                      s.email, BadCustomerAddressSubject);
 }

@@ -61,8 +61,9 @@ bool LoadStatementActivity();
 // raises an error.
 void PrintStatement();
 // The statement sent as a plain-text e-mail to the statement e-mail address (the company's
-// rule for customers without a usable address applies, as for invoices).
-void EmailStatement();
+// rule for customers without a usable address applies, as for invoices). True when it was
+// sent; false when the customer has no address to send to.
+bool EmailStatement();
 
 // The message text of a statement, line by line (record text).
 std::vector<std::string> StatementEmailLines(const StatementData& statement);

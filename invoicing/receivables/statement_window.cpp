@@ -152,8 +152,11 @@ void TStment::PrinStButnClick() {
         return;
     }
     if (!CheckEmailSetup()) return;
-    EmailStatement();
-    SetStatus(1, "Statement sent by e-mail.");
+    // One statement is one mail session, as a batch is.
+    const ScopeExit disconnect([] { Mail().msSMTP1.Disconnect(); });
+    SetStatus(1, EmailStatement() ? QString("Statement sent by e-mail.")
+                                  : QString("Statement not sent: the customer has no e-mail "
+                                            "address."));
 }
 
 TSelStmnt::TSelStmnt(QWidget* parent) : Form(parent) {
@@ -354,6 +357,7 @@ void BatchStatements() {
         if (StatForm) StatForm->hide();
     });
     int cycle = 0;
+    int sent = 0;
     ClearRebuildStatus();
     StatForm->Label2->setText("Working...");
     StatForm->setWindowTitle(toPrinter ? "Printer Mode" : "E-Mail Mode");
@@ -367,7 +371,7 @@ void BatchStatements() {
             PrintStatement();
         } else {
             StatForm->Label1->setText(QString("E-Mailing Statement %1 ...").arg(i));
-            EmailStatement();
+            if (EmailStatement()) ++sent;
         }
         ProcessPendingMessages();
         ++cycle;
@@ -412,7 +416,10 @@ void BatchStatements() {
         ManagerStatus(QString("Batch Print complete. %1 statements sent to spooler.").arg(count));
         return;
     }
-    ManagerStatus(QString("Batch complete. %1 statements sent by e-mail.").arg(count));
+    ManagerStatus(QString("Batch complete. %1 statements sent by e-mail, %2 skipped (no e-mail "
+                          "address).")
+                      .arg(sent)
+                      .arg(count - sent));
     MessageBox("E-mail operation complete.", "Batch E-Mail", MsgIcon::Information);
 }
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <span>
+#include <unordered_map>
 
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
@@ -13,27 +15,40 @@
 
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-std::string Cut(std::string text, std::size_t length) {
-    if (text.size() > length) text.resize(length);
-    return text;
-}
+// The sort column's cell, trimmed, is cut to this many characters when it moves to the front.
+constexpr std::size_t kFrontCut = 33;
 
 // The text of the key a group of rows shares.
-std::string RowKey(const ReportRow& row) {
-    return Cut(TrimBlanks(row.cells[0]), 32);
+std::string_view RowKey(std::string_view front) {
+    return TrimmedView(front).substr(0, 32);
 }
 
 // "mm/yyyy" from a "yyyy/mm/dd" key.
-std::string MonthOf(const std::string& key) {
+std::string MonthOf(std::string_view key) {
     const auto part = [&key](std::size_t from, std::size_t n) {
-        return from < key.size() ? key.substr(from, n) : std::string();
+        return from < key.size() ? std::string(key.substr(from, n)) : std::string();
     };
     return part(5, 2) + "/" + part(0, 4);
 }
+
+// The rows as they read once sorted on `column`: that column's cell, trimmed and cut, in
+// front and column 0's where it was. Nothing is moved until the sort has succeeded.
+class SortedView {
+public:
+    SortedView(const ReportRows& rows, int column) : rows_(rows), column_(column) {}
+
+    std::string_view Cell(std::size_t r, int c) const {
+        if (c == 0) return TrimmedView(rows_.Cell(r, column_)).substr(0, kFrontCut);
+        return rows_.Cell(r, c == column_ ? 0 : c);
+    }
+    bool IsAmount(std::size_t r, int c) const {
+        return c == 0 || c == column_ ? IsNumericCell(Cell(r, c)) : rows_.IsAmount(r, c);
+    }
+
+private:
+    const ReportRows& rows_;
+    const int column_;
+};
 
 // The running sums of the summed columns. Cells that are not amounts, or whose text is not
 // a number (such as "12.05.2005"), add nothing.
@@ -41,11 +56,10 @@ class Sums {
 public:
     explicit Sums(const TotalsLayout& layout) : layout_(layout), values_(layout.summed.size()) {}
 
-    void Add(const ReportRow& row) {
+    void Add(const SortedView& view, std::size_t r) {
         for (std::size_t i = 0; i < values_.size(); ++i) {
-            const std::string& cell = row.cells[layout_.summed[i]];
-            if (!IsNumericCell(cell)) continue;
-            const auto value = Decimal::Parse(StripCommas(cell));
+            if (!view.IsAmount(r, layout_.summed[i])) continue;
+            const auto value = Decimal::Parse(StripCommas(view.Cell(r, layout_.summed[i])));
             if (!value) continue;
             const auto sum = Decimal::Add(values_[i], *value);
             if (!sum) throw DecimalOverflow("A total of this report is too large to show.");
@@ -55,15 +69,16 @@ public:
     void Reset() { std::fill(values_.begin(), values_.end(), Decimal()); }
 
     // A total row: the label(s) and the sums.
-    ReportRow Row(int cols, std::initializer_list<std::pair<int, std::string>> labels) const {
-        ReportRow row{std::vector<std::string>(cols), ReportRowKind::Total};
+    std::vector<std::string> Row(int cols,
+                                 std::initializer_list<std::pair<int, std::string>> labels) const {
+        std::vector<std::string> cells(cols);
         for (const auto& [col, text] : labels)
-            if (col >= 0 && col < cols) row.cells[col] = text;
+            if (col >= 0 && col < cols) cells[col] = text;
         for (std::size_t i = 0; i < values_.size(); ++i) {
             const int col = layout_.summed[i];
-            row.cells[col] = values_[i].format(col == layout_.threePlacesCol ? ",0.000" : ",0.00");
+            cells[col] = values_[i].format(col == layout_.threePlacesCol ? ",0.000" : ",0.00");
         }
-        return row;
+        return cells;
     }
 
 private:
@@ -71,45 +86,74 @@ private:
     std::vector<Decimal> values_;
 };
 
-// The records' order: cell by cell from the front, case-insensitively by the locale's
-// collation. Keys equal but for case are told apart right after column 0 so that each
-// forms one unbroken group.
-class RecordOrder {
-public:
-    explicit RecordOrder(const std::vector<ReportRow>& rows) {
-        QCollator folded{QLocale()};
-        folded.setCaseSensitivity(Qt::CaseInsensitive);
-        QCollator exact{QLocale()};
-        exact.setCaseSensitivity(Qt::CaseSensitive);
-        rows_.reserve(rows.size());
-        for (const ReportRow& row : rows) {
-            std::vector<QCollatorSortKey> cells;
-            for (const std::string& cell : row.cells)
-                cells.push_back(folded.sortKey(FromCp1252(cell)));
-            rows_.push_back(
-                {std::move(cells), {exact.sortKey(FromCp1252(row.cells[0]))}, &row.cells[0]});
-        }
+// Each record's place among the distinct texts of column `c`, in the locale's collation
+// without regard to case: records of equal rank sort together. A collation key is made once
+// per distinct text, never per comparison. With `exact`, texts equal but for case are told
+// apart (and then by their bytes), so that each forms one unbroken group.
+std::vector<uint32_t> Ranks(const SortedView& view, std::span<const uint32_t> records, int c,
+                            bool exact) {
+    std::unordered_map<std::string_view, uint32_t> ids;
+    std::vector<std::string_view> texts;
+    std::vector<uint32_t> rank(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const auto [at, added] =
+            ids.try_emplace(view.Cell(records[i], c), static_cast<uint32_t>(texts.size()));
+        if (added) texts.push_back(at->first);
+        rank[i] = at->second;
     }
+    ids = {};
 
-    bool Less(std::size_t a, std::size_t b) const {
-        const Keys& x = rows_[a];
-        const Keys& y = rows_[b];
-        if (const int c = x.cells[0].compare(y.cells[0]); c != 0) return c < 0;
-        if (const int c = x.exactFirst[0].compare(y.exactFirst[0]); c != 0) return c < 0;
-        if (*x.first != *y.first) return *x.first < *y.first;
-        for (std::size_t i = 1; i < x.cells.size(); ++i)
-            if (const int c = x.cells[i].compare(y.cells[i]); c != 0) return c < 0;
-        return false;
+    QCollator folded{QLocale()};
+    folded.setCaseSensitivity(Qt::CaseInsensitive);
+    QCollator caseSensitive{QLocale()};
+    caseSensitive.setCaseSensitivity(Qt::CaseSensitive);
+    std::vector<QCollatorSortKey> foldedKeys, exactKeys;
+    foldedKeys.reserve(texts.size());
+    for (const std::string_view text : texts) {
+        const QString shown = FromCp1252(text);
+        foldedKeys.push_back(folded.sortKey(shown));
+        if (exact) exactKeys.push_back(caseSensitive.sortKey(shown));
     }
-
-private:
-    struct Keys {
-        std::vector<QCollatorSortKey> cells;
-        std::vector<QCollatorSortKey> exactFirst;  // one key; the type has no empty state
-        const std::string* first;
+    const auto compare = [&](uint32_t a, uint32_t b) {
+        if (const int d = foldedKeys[a].compare(foldedKeys[b]); d != 0 || !exact) return d;
+        if (const int d = exactKeys[a].compare(exactKeys[b]); d != 0) return d;
+        return texts[a].compare(texts[b]);
     };
-    std::vector<Keys> rows_;
-};
+    std::vector<uint32_t> sorted(texts.size());
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::sort(sorted.begin(), sorted.end(),
+              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    std::vector<uint32_t> rankOf(texts.size());
+    uint32_t place = 0;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (i > 0 && compare(sorted[i - 1], sorted[i]) != 0) ++place;
+        rankOf[sorted[i]] = place;
+    }
+    for (uint32_t& r : rank) r = rankOf[r];
+    return rank;
+}
+
+// The records' order: cell by cell from the front, each cell by its rank; records alike in
+// every cell keep their order.
+std::vector<uint32_t> RecordOrder(const SortedView& view, std::span<const uint32_t> records,
+                                  int cols) {
+    std::vector<std::vector<uint32_t>> ranks;
+    ranks.push_back(Ranks(view, records, 0, true));
+    std::vector<uint32_t> order(records.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<uint32_t> first = ranks[0];
+    std::sort(first.begin(), first.end());
+    // Further cells are ranked only when records share their first cell.
+    if (std::adjacent_find(first.begin(), first.end()) != first.end())
+        for (int c = 1; c < cols; ++c) ranks.push_back(Ranks(view, records, c, false));
+    first = {};
+    std::stable_sort(order.begin(), order.end(), [&ranks](uint32_t a, uint32_t b) {
+        for (const std::vector<uint32_t>& rank : ranks)
+            if (rank[a] != rank[b]) return rank[a] < rank[b];
+        return false;
+    });
+    return order;
+}
 
 }  // namespace
 
@@ -119,26 +163,14 @@ ReportGrid ReportGrid::FromRows(int cols, std::vector<std::vector<std::string>> 
     grid.rows.reserve(rows.size());
     for (auto& cells : rows) {
         cells.resize(grid.cols);
-        grid.rows.push_back({std::move(cells), ReportRowKind::Record});
+        grid.rows.Append(cells);
     }
     return grid;
 }
 
-const std::string& ReportGrid::cell(int col, int row) const {
-    static const std::string none;
-    if (row < 0 || row >= rowCount() || col < 0 || col >= cols) return none;
-    return rows[row].cells[col];
-}
-
-bool IsNumericCell(std::string_view text) {
-    const std::string t = TrimBlanks(text);
-    if (t.find('.') == std::string::npos) return false;
-    std::size_t i = 0;
-    if (t[i] == '+' || t[i] == '-') ++i;
-    while (i < t.size() && IsDigit(t[i])) ++i;
-    if (i == t.size() || (t[i] != ',' && t[i] != '.')) return false;
-    return std::all_of(t.begin() + static_cast<std::ptrdiff_t>(i), t.end(),
-                       [](char c) { return IsDigit(c) || c == ',' || c == '.'; });
+std::string_view ReportGrid::CellView(int col, int row) const {
+    if (row < 0 || row >= rowCount() || col < 0 || col >= cols) return {};
+    return rows.Cell(row, col);
 }
 
 ReportKind ReportKindOf(std::string_view title) {
@@ -199,85 +231,96 @@ TotalsLayout TotalsLayoutOf(std::string_view title, int cols) {
     return layout;
 }
 
-SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
-                               const ReportParams& params) {
+SortOutcome CheckSortable(const ReportGrid& grid, int column, const ReportParams& params) {
     if (grid.rows.size() < 2) return SortOutcome::TooFewRows;
     if (column < 0 || column > params.SortColumnLimit || column >= grid.cols)
         return SortOutcome::NotSortable;
+    for (std::size_t r = 1; r < grid.rows.size(); ++r)
+        if (grid.rows.Kind(r) == ReportRowKind::Record) return SortOutcome::Sorted;
+    return SortOutcome::TooFewRows;
+}
 
-    // The heading and the records, the sort column moved to the front.
-    std::vector<ReportRow> rows;
-    rows.reserve(grid.rows.size());
-    for (std::size_t r = 0; r < grid.rows.size(); ++r) {
-        if (r > 0 && grid.rows[r].kind != ReportRowKind::Record) continue;
-        ReportRow row = grid.rows[r];
-        row.cells.resize(grid.cols);
-        std::string front = Cut(TrimBlanks(row.cells[column]), 33);
-        row.cells[column] = row.cells[0];
-        row.cells[0] = std::move(front);
-        rows.push_back(std::move(row));
-    }
-    if (rows.size() < 2) return SortOutcome::TooFewRows;
+SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
+                               const ReportParams& params) {
+    if (const SortOutcome check = CheckSortable(grid, column, params); check != SortOutcome::Sorted)
+        return check;
 
-    std::vector<std::size_t> order(rows.size() - 1);
-    std::iota(order.begin(), order.end(), 1);
-    {
-        const RecordOrder compare(rows);
-        std::stable_sort(order.begin(), order.end(),
-                         [&compare](std::size_t a, std::size_t b) { return compare.Less(a, b); });
-    }
+    std::vector<uint32_t> records;
+    records.reserve(grid.rows.size() - 1);
+    for (std::size_t r = 1; r < grid.rows.size(); ++r)
+        if (grid.rows.Kind(r) == ReportRowKind::Record) records.push_back(static_cast<uint32_t>(r));
+
+    const SortedView view(grid.rows, column);
+    const std::vector<uint32_t> order = RecordOrder(view, records, grid.cols);
 
     const TotalsLayout layout = TotalsLayoutOf(params.ReportTitle, grid.cols);
-    const std::string& heading = rows[0].cells[0];
+    const std::string_view heading = view.Cell(0, 0);
     const bool byMonth =
-        layout.monthLabelCol >= 0 &&
-        (heading.find("Date") != std::string::npos || heading.find("Year/Mo") != std::string::npos);
+        layout.monthLabelCol >= 0 && (heading.find("Date") != std::string_view::npos ||
+                                      heading.find("Year/Mo") != std::string_view::npos);
     const int cols = grid.cols;
-    const ReportRow spacer{std::vector<std::string>(cols), ReportRowKind::Spacer};
+    const std::vector<std::string> spacer(cols);
 
-    Sums group(layout), month(layout), grand(layout);
-    const auto monthRow = [&](const std::string& which) {
-        return month.Row(cols, {{layout.monthLabelCol, "(" + which + ")"},
-                                {layout.monthTotalCol, "Month Total"}});
+    // The rows to come, in order: rows held now by index, and after them the rows inserted
+    // here (kept in `inserted` until the sort is sure).
+    const auto held = static_cast<uint32_t>(grid.rows.size());
+    ReportRows inserted;
+    std::vector<uint32_t> plan;
+    plan.reserve(records.size() + 4);
+    plan.push_back(0);
+    const auto insert = [&](const std::vector<std::string>& cells, ReportRowKind kind) {
+        plan.push_back(held + static_cast<uint32_t>(inserted.size()));
+        inserted.Append(cells, kind);
     };
 
-    std::vector<ReportRow> out;
-    out.reserve(rows.size() * 2 + 4);
-    out.push_back(std::move(rows[0]));
-    std::string previousKey = RowKey(rows[order.front()]);
+    Sums group(layout), month(layout), grand(layout);
+    const auto groupRow = [&] {
+        insert(group.Row(cols, {{layout.labelCol, "** Totals"}}), ReportRowKind::Total);
+    };
+    const auto monthRow = [&](const std::string& which) {
+        insert(month.Row(cols, {{layout.monthLabelCol, "(" + which + ")"},
+                                {layout.monthTotalCol, "Month Total"}}),
+               ReportRowKind::Total);
+    };
+
+    std::string_view previousKey = RowKey(view.Cell(records[order.front()], 0));
     std::string currentMonth = MonthOf(previousKey);
     bool monthRowsInserted = false;
-    for (const std::size_t index : order) {
-        ReportRow& row = rows[index];
-        const std::string key = RowKey(row);
+    for (const uint32_t index : order) {
+        const uint32_t row = records[index];
+        const std::string_view key = RowKey(view.Cell(row, 0));
         if (subTotals && key != previousKey) {
-            out.push_back(group.Row(cols, {{layout.labelCol, "** Totals"}}));
-            out.push_back(spacer);
+            groupRow();
+            insert(spacer, ReportRowKind::Spacer);
             group.Reset();
-            const std::string rowMonth = MonthOf(key);
+            std::string rowMonth = MonthOf(key);
             if (byMonth && rowMonth != currentMonth) {
-                out.push_back(monthRow(currentMonth));
-                out.push_back(spacer);
+                monthRow(currentMonth);
+                insert(spacer, ReportRowKind::Spacer);
                 month.Reset();
-                currentMonth = rowMonth;
+                currentMonth = std::move(rowMonth);
                 monthRowsInserted = true;
             }
         }
-        group.Add(row);
-        month.Add(row);
-        grand.Add(row);
+        group.Add(view, row);
+        month.Add(view, row);
+        grand.Add(view, row);
         previousKey = key;
-        out.push_back(std::move(row));
+        plan.push_back(row);
     }
-    if (subTotals) out.push_back(group.Row(cols, {{layout.labelCol, "** Totals"}}));
+    if (subTotals) groupRow();
     if (monthRowsInserted) {
-        out.push_back(spacer);
-        out.push_back(monthRow(currentMonth));
+        insert(spacer, ReportRowKind::Spacer);
+        monthRow(currentMonth);
     }
-    out.push_back(spacer);
-    out.push_back(grand.Row(cols, {{layout.labelCol, "Grand Total"}}));
+    insert(spacer, ReportRowKind::Spacer);
+    insert(grand.Row(cols, {{layout.labelCol, "Grand Total"}}), ReportRowKind::Total);
 
-    grid.rows = std::move(out);
+    // Every total is known: the rows change now.
+    grid.rows.MoveToFront(0, column, kFrontCut);
+    for (const uint32_t row : records) grid.rows.MoveToFront(row, column, kFrontCut);
+    grid.rows.AppendAll(inserted);
+    grid.rows.Keep(plan);
     return SortOutcome::Sorted;
 }
 
@@ -288,13 +331,13 @@ std::string ReportCaption(const ReportGrid& grid, std::string_view reportTitle) 
 }
 
 std::vector<std::string> LongestCells(const ReportGrid& grid) {
-    std::vector<std::string> longest(grid.cols);
-    for (const ReportRow& row : grid.rows)
-        for (int c = 0; c < grid.cols && c < static_cast<int>(row.cells.size()); ++c) {
-            std::string text = Cut(TrimBlanks(row.cells[c]), 32);
-            if (text.size() > longest[c].size()) longest[c] = std::move(text);
+    std::vector<std::string_view> longest(grid.cols);
+    for (std::size_t r = 0; r < grid.rows.size(); ++r)
+        for (int c = 0; c < grid.cols && c < grid.rows.CellCount(r); ++c) {
+            const std::string_view text = TrimmedView(grid.rows.Cell(r, c)).substr(0, 32);
+            if (text.size() > longest[c].size()) longest[c] = text;
         }
-    for (std::string& text : longest)
-        if (text.empty()) text = " ";
-    return longest;
+    std::vector<std::string> cells;
+    for (const std::string_view text : longest) cells.emplace_back(text.empty() ? " " : text);
+    return cells;
 }

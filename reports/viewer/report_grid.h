@@ -9,26 +9,18 @@
 #include <string_view>
 #include <vector>
 
-// What a row is. Only rows the viewer inserted are dropped when the report is sorted again,
-// so a record whose sort value is blank keeps its place in the report.
-enum class ReportRowKind : uint8_t { Record, Total, Spacer };
-
-struct ReportRow {
-    std::vector<std::string> cells;
-    ReportRowKind kind = ReportRowKind::Record;
-
-    bool operator==(const ReportRow&) const = default;
-};
+#include "reports/viewer/report_rows.h"
 
 struct ReportGrid {
     int cols = 0;
-    std::vector<ReportRow> rows;  // rows[0]: the column headings
+    ReportRows rows;  // rows[0]: the column headings
 
     // The rows as a builder hands them over (heading row first); every row is a record and
     // has exactly `cols` cells.
     static ReportGrid FromRows(int cols, std::vector<std::vector<std::string>> rows);
     // The cell's text; empty outside the grid.
-    const std::string& cell(int col, int row) const;
+    std::string cell(int col, int row) const { return std::string(CellView(col, row)); }
+    std::string_view CellView(int col, int row) const;
     int rowCount() const { return static_cast<int>(rows.size()); }
 
     bool operator==(const ReportGrid&) const = default;
@@ -56,12 +48,6 @@ enum class ReportKind {
 };
 ReportKind ReportKindOf(std::string_view reportTitle);
 
-// Whether a cell holds an amount: the trimmed text has a point, begins as a whole number
-// (optional sign, digits, possibly none) that stops at a comma or a point, and holds nothing
-// but digits, commas and points after it. "1,234.50", "-12.00", ".50" and "12.05.2005" are
-// amounts; "abc.1", "3.5 inch disks" and any text without a point are not.
-bool IsNumericCell(std::string_view text);
-
 // Where a report's total rows put their labels and sums (columns from 0).
 struct TotalsLayout {
     std::vector<int> summed;  // the columns added up
@@ -84,6 +70,8 @@ enum class SortOutcome { Sorted, TooFewRows, NotSortable };
 // an exact amount raises DecimalOverflow and changes nothing either.
 SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
                                const ReportParams& params);
+// What SortAndTotalReport would answer before it sorts: Sorted when it would sort.
+SortOutcome CheckSortable(const ReportGrid& grid, int column, const ReportParams& params);
 
 // The window caption after a sort: the report's name " by " the trimmed heading of column 0,
 // or " by Date" when that heading is a "Year/Mo" date.

@@ -43,10 +43,8 @@ RuleColumns RuleColumnsOf(std::string_view title) {
 }
 
 // The heading row and the grand rows (month and grand totals) are ruled above and below.
-bool IsRuledRow(const ReportRow& row) {
-    const auto cell = [&row](int c) {
-        return c < static_cast<int>(row.cells.size()) ? TrimBlanks(row.cells[c]) : std::string();
-    };
+bool IsRuledRow(const ReportRows& rows, std::size_t r) {
+    const auto cell = [&](int c) { return TrimmedView(rows.Cell(r, c)); };
     return IsOneOf(cell(6),
                    {"Balance Due", "Grand Total", "Unit Price", "Tax Amount", "Month Total"}) ||
            IsOneOf(cell(3), {"Grand Total", "Month Total"}) ||
@@ -55,9 +53,9 @@ bool IsRuledRow(const ReportRow& row) {
            IsOneOf(cell(8), {"Cost Value", "Received", "Net Profit", "Reorder Amt.", "Over Stock"});
 }
 
-bool IsSubTotalRow(const ReportRow& row) {
-    for (int c = 3; c <= 7 && c < static_cast<int>(row.cells.size()); ++c)
-        if (row.cells[c].find("**") != std::string::npos) return true;
+bool IsSubTotalRow(const ReportRows& rows, std::size_t r) {
+    for (int c = 3; c <= 7 && c < rows.CellCount(r); ++c)
+        if (rows.Cell(r, c).find("**") != std::string_view::npos) return true;
     return false;
 }
 
@@ -84,12 +82,11 @@ public:
         int records = 0;
         bool pageBreak = false;
         for (int r = 0; r < grid_.rowCount(); ++r) {
-            const ReportRow& row = grid_.rows[r];
-            PrintRow(row);
-            if (r > 0 && row.kind == ReportRowKind::Record) ++records;
+            PrintRow(r);
+            if (r > 0 && grid_.rows.Kind(r) == ReportRowKind::Record) ++records;
             y_ += lineHeight_ + 3;
-            if (IsRuledRow(row)) RuleAround();
-            if (IsSubTotalRow(row)) {
+            if (IsRuledRow(grid_.rows, r)) RuleAround();
+            if (IsSubTotalRow(grid_.rows, r)) {
                 Line(ruleStart_, ruleEnd_, y_ - lineHeight_ - 3);
                 pageBreak = s_.subTotalPageBreaks;
             }
@@ -101,7 +98,7 @@ public:
                      "Continued on page " + std::to_string(canvas_.PageNumber() + 1) + " ...");
                 canvas_.NewPage();
                 PageHeading();
-                PrintRow(grid_.rows[0]);
+                PrintRow(0);
                 y_ += lineHeight_ + 3;
                 RuleAround();
             }
@@ -112,11 +109,11 @@ public:
     }
 
 private:
-    void Text(int x, int y, const std::string& text) {
-        if (text.find_first_not_of(' ') == std::string::npos) return;
+    void Text(int x, int y, std::string_view text) {
+        if (text.find_first_not_of(' ') == std::string_view::npos) return;
         canvas_.TextOut(x, y, FromCp1252(text));
     }
-    int Width(const std::string& text) const { return canvas_.TextWidth(FromCp1252(text)); }
+    int Width(std::string_view text) const { return canvas_.TextWidth(FromCp1252(text)); }
 
     void Line(int x1, int x2, int y) {
         canvas_.SetPenWidth(3);
@@ -142,17 +139,17 @@ private:
         y_ += 2 * lineHeight_;
     }
 
-    void PrintRow(const ReportRow& row) {
+    void PrintRow(int r) {
         int x = s_.leftMargin;
         for (int c = 0; c < grid_.cols; ++c) {
-            const std::string& cell = c < static_cast<int>(row.cells.size()) ? row.cells[c] : "";
-            std::string shown = TrimBlanks(cell);
-            const bool amount = IsNumericCell(shown);
+            const std::string_view cell = grid_.rows.Cell(r, c);
+            std::string_view shown = TrimmedView(cell);
+            const bool amount = grid_.rows.IsAmount(r, c);
             const bool amountColumn =
                 c > s_.params.SortColumnLimit && c <= s_.params.LastAmountColumn;
             if (amount || amountColumn) {
                 // Amounts end at the right edge of a fixed field; only text is cut to fit it.
-                if (!amount && shown.size() > 20) shown.resize(20);
+                if (!amount) shown = shown.substr(0, 20);
                 Text(x + amountWidth_ - Width(shown), y_, shown);
                 x += amountWidth_ + gap_;
             } else {

@@ -12,21 +12,21 @@ namespace {
 constexpr int kCellWidth = 12;
 constexpr int kDescriptionWidth = 32;
 
-std::string RowLine(const ReportRow& row, int cols, int descriptionCol) {
-    std::string line;
+void AppendRowLine(std::string& line, const ReportRows& rows, std::size_t r, int cols,
+                   int descriptionCol) {
     for (int c = 0; c < cols; ++c) {
-        const std::string& cell = c < static_cast<int>(row.cells.size()) ? row.cells[c] : "";
+        const std::string_view cell = rows.Cell(r, c);
         line += ' ';
-        if (IsNumericCell(cell)) {
+        if (rows.IsAmount(r, c)) {
             // Right-justified, and whole even when longer: a cut amount is a wrong amount.
-            const std::string amount = TrimBlanks(cell);
+            const std::string_view amount = TrimmedView(cell);
             if (amount.size() < kCellWidth) line.append(kCellWidth - amount.size(), ' ');
             line += amount;
         } else {
             line += PadRightWith(cell, ' ', c == descriptionCol ? kDescriptionWidth : kCellWidth);
         }
     }
-    return line;
+    line += "\r\n";
 }
 
 }  // namespace
@@ -40,7 +40,8 @@ std::string ReportTextFile(const ReportGrid& grid, const ReportHeadings& heading
          {&headings.caption, &headings.head1, &headings.head2, &headings.head3})
         text += *line + "\r\n";
     text += " \r\n";
-    for (const ReportRow& row : grid.rows) text += RowLine(row, grid.cols, descriptionCol) + "\r\n";
+    for (std::size_t r = 0; r < grid.rows.size(); ++r)
+        AppendRowLine(text, grid.rows, r, grid.cols, descriptionCol);
     return text;
 }
 

@@ -21,9 +21,9 @@
 #include "platform/long_run.h"
 #include "platform/message_host.h"
 #include "platform/printer.h"
-#include "platform/string_grid.h"
 #include "reports/viewer/report_font.h"
 #include "reports/viewer/report_print.h"
+#include "reports/viewer/report_table.h"
 #include "reports/viewer/report_text.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
@@ -60,8 +60,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QString text = index.data().toString();
-        if (!IsNumericCell(ToCp1252(text))) {
+        const ReportGrid& report = viewer_.Report();
+        const int row = index.row() + 1;
+        if (!report.rows.IsAmount(row, index.column())) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -72,8 +73,9 @@ public:
         QStyle* style = widget ? widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &plain, painter, widget);
 
-        const AmountCellParts parts =
-            SplitAmountCell(option.rect, text.trimmed(), viewer_.PointFieldWidth());
+        const AmountCellParts parts = SplitAmountCell(
+            option.rect, FromCp1252(TrimmedView(report.CellView(index.column(), row))),
+            viewer_.PointFieldWidth());
         painter->save();
         painter->setFont(option.font);
         painter->setPen(option.palette.color(
@@ -81,9 +83,8 @@ public:
         painter->drawText(parts.whole, Qt::AlignRight | Qt::AlignTop, parts.wholeText);
         painter->drawText(parts.fraction, Qt::AlignLeft | Qt::AlignTop, parts.fractionText);
         // Sums are ruled off from the records above them.
-        const QAbstractItemModel* model = index.model();
-        for (int c = 3; c <= 7 && c < model->columnCount(); ++c)
-            if (model->index(index.row(), c).data().toString().contains("Total")) {
+        for (int c = 3; c <= 7 && c < report.cols; ++c)
+            if (report.CellView(c, row).find("Total") != std::string_view::npos) {
                 painter->drawLine(option.rect.topLeft(), option.rect.topRight());
                 break;
             }
@@ -146,7 +147,7 @@ Trtreport::Trtreport(QWidget* parent) : Form(parent) {
         layout->addWidget(*label);
     }
 
-    RptGrid = Named<StringGrid>("RptGrid", this);
+    RptGrid = Named<ReportTable>("RptGrid", this);
     RptGrid->setShowGrid(false);
     RptGrid->setTextElideMode(Qt::ElideNone);
     RptGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -167,7 +168,7 @@ Trtreport::Trtreport(QWidget* parent) : Form(parent) {
             [this](const QString& text) { SortColChange(text); });
     connect(stotals, &QCheckBox::clicked, this, [this] { stotalsClick(); });
     connect(PageBreakCB, &QCheckBox::clicked, this, [this] { stotalsClick(); });
-    connect(RptGrid, &QTableWidget::cellDoubleClicked, this, [this] { RptGridDblClick(); });
+    connect(RptGrid, &QTableView::doubleClicked, this, [this] { RptGridDblClick(); });
 
     // The kept report font, or the default when there is none (or it is damaged).
     const FontSpec font = HasShellContext() ? LoadReportFont(Shell().folder) : DefaultReportFont();
@@ -193,22 +194,18 @@ int Trtreport::PointFieldWidth() const {
            4;
 }
 
-ReportGrid Trtreport::ReadGrid() const {
-    std::vector<std::vector<std::string>> rows(RptGrid->RowCount());
-    for (int r = 0; r < RptGrid->RowCount(); ++r)
-        for (int c = 0; c < RptGrid->ColCount(); ++c)
-            rows[r].push_back(ToCp1252(RptGrid->Cell(c, r)));
-    return ReportGrid::FromRows(RptGrid->ColCount(), std::move(rows));
+const ReportGrid& Trtreport::Report() const {
+    return RptGrid->Report();
 }
 
 void Trtreport::FormShow() {
     // A grid a builder has refilled holds only records; one shown again unchanged keeps the
     // total rows the viewer knows as its own.
-    ReportGrid shown = ReadGrid();
-    bool same = shown.cols == report_.cols && shown.rows.size() == report_.rows.size();
-    for (std::size_t r = 0; same && r < shown.rows.size(); ++r)
-        same = shown.rows[r].cells == report_.rows[r].cells;
-    if (!same) report_ = std::move(shown);
+    if (RptGrid->TakeRefilled())
+        RptGrid->Model().ChangeReport([](ReportGrid& report) {
+            for (std::size_t r = 0; r < report.rows.size(); ++r)
+                report.rows.SetKind(r, ReportRowKind::Record);
+        });
 
     if (const QScreen* desktop = screen()) setGeometry(desktop->availableGeometry());
     stotals->setEnabled(true);
@@ -229,7 +226,7 @@ void Trtreport::FormShow() {
 
 void Trtreport::SortAndTotalReport() {
     const int column = std::max(RptGrid->Col(), 0);
-    switch (::SortAndTotalReport(report_, column, stotals->isChecked(), Params())) {
+    switch (CheckSortable(Report(), column, Params())) {
         case SortOutcome::TooFewRows:
             return;
         case SortOutcome::NotSortable:
@@ -238,20 +235,12 @@ void Trtreport::SortAndTotalReport() {
         case SortOutcome::Sorted:
             break;
     }
-    ShowReport();
-    setWindowTitle(FromCp1252(ReportCaption(report_, ReportTitle)));
+    RptGrid->Model().ChangeReport([&](ReportGrid& report) {
+        ::SortAndTotalReport(report, column, stotals->isChecked(), Params());
+    });
+    setWindowTitle(FromCp1252(ReportCaption(Report(), ReportTitle)));
     SetColumnWidths();
     RptGrid->SetCurrent(0, 1);
-}
-
-void Trtreport::ShowReport() {
-    RptGrid->setUpdatesEnabled(false);
-    RptGrid->SetColCount(report_.cols);
-    RptGrid->SetRowCount(report_.rowCount());
-    for (int r = 0; r < report_.rowCount(); ++r)
-        for (int c = 0; c < report_.cols; ++c)
-            RptGrid->SetCell(c, r, FromCp1252(report_.cell(c, r)));
-    RptGrid->setUpdatesEnabled(true);
 }
 
 void Trtreport::SortColChange(const QString& text) {
@@ -300,7 +289,7 @@ void Trtreport::InvPrintClick() {
     setup.runDateTime = RunDateTimeNow();
     setup.font = gridFont_;
     setup.subTotalPageBreaks = PageBreakCB->isChecked();
-    if (!PrintReport(Printer(), report_, setup))
+    if (!PrintReport(Printer(), Report(), setup))
         MessageBox("The report could not be printed. Please check the printer in Printer Setup.",
                    windowTitle(), MsgIcon::Information);
 }
@@ -332,7 +321,7 @@ void Trtreport::SaveButnClick() {
     if (path.isEmpty()) return;
     const ReportHeadings headings{ToCp1252(windowTitle()), ToCp1252(Head1->text()),
                                   ToCp1252(Head2->text()), ToCp1252(Head3->text())};
-    if (!ReplaceFile(path.toStdString(), ReportTextFile(report_, headings)))
+    if (!ReplaceFile(path.toStdString(), ReportTextFile(Report(), headings)))
         MessageBox(QString("The report could not be saved in %1.").arg(path), "Save As",
                    MsgIcon::Information);
 }
@@ -357,8 +346,8 @@ void Trtreport::ApplyGridFont(const FontSpec& font) {
 
 void Trtreport::SetColumnWidths() {
     const QFontMetrics metrics(canvasFont_);
-    const std::vector<std::string> longest = LongestCells(report_);
-    for (int c = 0; c < report_.cols; ++c)
+    const std::vector<std::string> longest = LongestCells(Report());
+    for (int c = 0; c < Report().cols; ++c)
         RptGrid->SetColWidth(c, metrics.horizontalAdvance(FromCp1252(longest[c]) + "X"));
 }
 

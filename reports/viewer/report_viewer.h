@@ -13,12 +13,12 @@
 #include "platform/font_setting.h"
 #include "platform/form.h"
 #include "reports/viewer/report_grid.h"
+#include "reports/viewer/report_table.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QToolButton;
-class StringGrid;
 
 // The report chosen in the Report Wizard (at most 25 characters): it dispatches the builders
 // and chooses the viewer's totals layout, printed orientation and rules.
@@ -44,7 +44,7 @@ public:
     QLabel* Head1;
     QLabel* Head2;
     QLabel* Head3;
-    StringGrid* RptGrid;
+    ReportTable* RptGrid;
 
     // Highest column (from 0) that may be sorted on; the columns after it up to
     // LastAmountColumn are amount columns.
@@ -68,7 +68,7 @@ public:
     // The font of RptGrid: name, size, style and colour (the master printouts use it too).
     FontSpec RptGridFont() const { return gridFont_; }
     // The report as shown, total rows included.
-    const ReportGrid& Report() const { return report_; }
+    const ReportGrid& Report() const;
     ReportParams Params() const;
 
 protected:
@@ -77,14 +77,11 @@ protected:
 private:
     friend class AmountCellDelegate;
 
-    ReportGrid ReadGrid() const;
-    void ShowReport();
     void ApplyGridFont(const FontSpec& font);
     void SetColumnWidths();
     void SetRowHeight(const QString& sample);
     int PointFieldWidth() const;
 
-    ReportGrid report_;
     FontSpec gridFont_;
     // The font widths are measured in: the report font's name and size, and the style it
     // had when the window was created.

@@ -388,8 +388,9 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
     std::set<int32_t> listed;
     const auto add = [&](int32_t ref, const InvoiceRec& inv) {
         if (!listed.insert(ref).second) return;
-        auto date = dates.parse(inv.get(InvDate));
-        if (!date) date = ParseSortableDate(TrimBlanks(inv.get(InvDateYMD)));
+        // Aged by the stored copy, as posting and payments age the customers: the typed date
+        // would be read in whatever date order the company has now.
+        const auto date = InvoiceAgingDate(inv, dates);
         if (!date)
             throw ReportDataError("The date of " + InvoiceName(inv) + " (\"" +
                                   TrimBlanks(inv.get(InvDate)) +

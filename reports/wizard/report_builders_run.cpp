@@ -8,11 +8,11 @@
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
-#include "platform/string_grid.h"
+#include "reports/viewer/report_table.h"
 #include "reports/viewer/report_text.h"
 #include "reports/viewer/report_viewer.h"
-#include "reports/wizard/report_wizard_window.h"
 #include "reports/wizard/report_dates.h"
+#include "reports/wizard/report_wizard_window.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
@@ -23,12 +23,9 @@ QString Q(std::string_view text) {
 }
 
 // What the viewer is handed: the grid, the three heading lines and the report parameters.
-void FillViewer(Trtreport& viewer, const ReportDefinition& report, const ReportGrid& grid,
+void FillViewer(Trtreport& viewer, const ReportDefinition& report, ReportGrid grid,
                 const std::string& head3) {
-    viewer.RptGrid->SetColCount(grid.cols);
-    viewer.RptGrid->SetRowCount(grid.rowCount());
-    for (int r = 0; r < grid.rowCount(); ++r)
-        for (int c = 0; c < grid.cols; ++c) viewer.RptGrid->SetCell(c, r, Q(grid.cell(c, r)));
+    viewer.RptGrid->SetReport(std::move(grid));
     viewer.Head1->setText(Q(TrimBlanks(Shell().companies.CurrentCompany.get(Company::Name))));
     viewer.Head2->setText(Q("Date: " + RunDateTimeNow()));
     viewer.Head3->setText(Q(head3));
@@ -104,7 +101,7 @@ ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped
         return ReportRun::Empty;
     }
     if (!rtreport) RaiseError("The report viewer is not available.");
-    FillViewer(*rtreport, report, built.grid, ReportHead3(report, fromTyped, toTyped));
+    FillViewer(*rtreport, report, std::move(built.grid), ReportHead3(report, fromTyped, toTyped));
     ProcessPendingMessages();
     ShowModal(*rtreport);
     return ReportRun::Shown;

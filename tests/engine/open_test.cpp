@@ -328,6 +328,43 @@ TEST_F(OpenTest, DamagedDataFilesGiveACodeAndWholeSlotsSurviveARebuild) {
     EXPECT_EQ(openCode(), EngineCode::DataFileDefective);
 }
 
+TEST_F(OpenTest, ADataFileCutInsideItsHeaderIsRebuiltEmptyWithItsBytesKept) {
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    const fs::path dat = name() + ".DAT";
+    for (const uint64_t size : {60u, 0u}) {
+        fs::resize_file(dat, size);
+        EXPECT_EQ(openCode(), EngineCode::IndexDefective) << size;
+        rebuild();
+        EXPECT_EQ(fs::file_size(name() + ".SAV"), size);
+        OpenFileSet(h, name());
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        EXPECT_EQ(UsedRecordCount(h), 0);
+        addWithKeys(h, "B");
+        CloseFileSet(h);
+    }
+}
+
+TEST_F(OpenTest, AFolderOfAnyDepthWorksAndOnlyTheSetsOwnNameIsLimited) {
+    std::string deep;
+    for (int i = 0; i < 6; ++i) deep += std::string(60, 'd') + std::to_string(i) + "/";
+    fs::create_directories(name(deep));
+    const std::string base = deep + "STOCK";
+    ASSERT_GT(name(base).size(), 370u);
+    FileSetHandle h = createAndOpen(base);
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    EXPECT_EQ(openCode(base), 0);
+    rebuild(base);
+    EXPECT_EQ(openCode(base), 0);
+
+    CreateFileSet(name(std::string(MaxNameLength, 'N')), TestRecordLength, 2, keys);
+    EXPECT_TRUE(EngineOK) << EngineErrorCode;
+    CreateFileSet(name(std::string(MaxNameLength + 1, 'N')), TestRecordLength, 2, keys);
+    EXPECT_EQ(EngineErrorCode, EngineCode::BadArgument);
+}
+
 TEST_F(OpenTest, EngineStopClosesEverySet) {
     FileSetHandle h = createAndOpen();
     addWithKeys(h, "A");

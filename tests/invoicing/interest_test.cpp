@@ -119,8 +119,6 @@ TEST_F(InterestTest, ChargesAreExactCentsAndMustReachTheMinimum) {
     EXPECT_EQ(scan.totalOverdue.format(",0.00"), "4,234.00");
     EXPECT_EQ(scan.totalCharge.format("0.00"), "63.51");
 
-    // Half a cent rounds away from zero.
-    EXPECT_EQ(InterestChargeOn(*Decimal::Parse("1.00"), Rate("1.50"))->format("0.000"), "0.020");
     EXPECT_TRUE(ScanInterestCustomers(Rate("0")).customers.empty())
         << "a charge of nothing makes no invoice, whatever the minimum";
 
@@ -132,6 +130,14 @@ TEST_F(InterestTest, ChargesAreExactCentsAndMustReachTheMinimum) {
     const InterestScan flatScan = ScanInterestCustomers(flat);
     EXPECT_EQ(flatScan.customers.size(), 4u) << "every overdue customer pays the flat fee";
     EXPECT_EQ(flatScan.totalCharge.format("0.00"), "20.00");
+
+    // The charge itself is held against the minimum, never the charge rounded up to it:
+    // 1.5% of 6.50 is 0.0975, short of 0.10.
+    Owing("C6", "Fern", {"", "6.50", "", ""});
+    Owing("C7", "Gale", {"", "6.67", "", ""});  // 0.10005: enough, billed 0.10
+    const InterestScan tenCents = ScanInterestCustomers(Rate("1.50", "0.10"));
+    ASSERT_EQ(Numbers(tenCents), (std::vector<std::string>{"C1", "C5", "C7"}));
+    EXPECT_EQ(tenCents.customers[2].charge.format("0.000"), "0.100");
 }
 
 TEST_F(InterestTest, AScanStopsAtAgingThatIsNotANumber) {

@@ -14,7 +14,10 @@
 #include "invoicing/posting/invoice_change.h"
 #include "invoicing/entry/invoice_entry_dialog.h"
 #include "invoicing/entry/ship_to_window.h"
+#include "masters/edit_fields.h"
+#include "masters/master_edit.h"
 #include "masters/master_manager.h"
+#include "masters/record_edit.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "platform/string_grid.h"
@@ -78,6 +81,15 @@ protected:
         InvoiceRec r = Find(number, ref);
         change(r);
         ASSERT_TRUE(InvoiceData().PutRec(r.bytes(), ref));
+    }
+
+    // Changes the stored header with its keys kept in step.
+    void Rewrite(const std::string& number, const std::function<void(InvoiceRec&)>& change) {
+        int32_t ref = 0;
+        const InvoiceRec before = Find(number, ref);
+        State().InvoiceBuf = before;
+        change(State().InvoiceBuf);
+        ASSERT_TRUE(UpdateInvoiceRecord(ref, before));
     }
 
     InvoiceRec Find(const std::string& number, int32_t& ref) {
@@ -182,6 +194,128 @@ TEST_F(InvoiceCommandsTest, DeleteGuardsItsRecordsAndAsksBeforeDeleting) {
     EXPECT_EQ(Headers().size(), 2u);
     EXPECT_EQ(view.status[0], "Records: 2");
     EXPECT_EQ(view.status[1], "Deleted invoice DP4 containing 0 line item(s).");
+}
+
+TEST_F(InvoiceCommandsTest, ADamagedInvoiceIsDeletedWholeAndWhatCannotBeCorrectedIsNamed) {
+    PostTwoLines();  // 1001: W1 x 2, G1 x 1, 7.00
+    const auto damageStock = [&](const std::string& code, const std::string& stock) {
+        const StepFile open(ProductData());
+        ProductRec probe;
+        ASSERT_TRUE(probe.set(Product::Code, code));
+        ProductRec p;
+        const int32_t ref = ProductData().Find(ProductCodeKey,
+                                               BuildProductKey(probe, ProductCodeKey), p.bytes());
+        ASSERT_NE(ref, 0);
+        ASSERT_TRUE(p.set(Product::StockOnHand, stock));
+        p.set(Product::PriceType, "F");  // as the Product Manager writes every product
+        p.set(Product::PriceUpdate, "M");
+        ASSERT_TRUE(ProductData().PutRec(p.bytes(), ref));
+    };
+    damageStock("W1", "lots");
+    Amend("1001", [](InvoiceRec& r) { EXPECT_TRUE(r.set(Invoice::InvTotal, "x7")); });
+
+    // The total cannot be read and neither can W1's stock: the invoice goes all the same.
+    Highlight("1001");
+    Asks(MsgResult::Yes, SureText, "Delete Invoice#: 1001");
+    Tells(
+        "Invoice 1001 was deleted. Please put these right by hand:\n\n"
+        "The stock of product W1 was not corrected: The stock on hand of product W1 (\"lots\") "
+        "is not a number. Please correct it in the Product Manager.\n"
+        "The customer's balance and aging and the receivables total was not corrected: The "
+        "total of invoice 1001 (\"x7\") is not a number.",
+        "Delete Invoice");
+    EXPECT_TRUE(DeleteInvoice(view));
+    EXPECT_TRUE(Headers().empty());
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(StockOf("G1"), "20") << "what can be corrected is";
+    EXPECT_EQ(StockOf("W1"), "lots");
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "57.00");
+    EXPECT_EQ(CompanyOnFile().get(Company::ReceivablesTotal), "107.00");
+
+    // A memo invoice whose customer is gone and whose date cannot be read: memo removed too,
+    // the receivables corrected.
+    InvoiceEntry memo = MemoEntry("9.00", "G1", "3", {"Fitted on site."});
+    memo.number = "1002";
+    Post(memo);
+    Rewrite("1002", [](InvoiceRec& r) {
+        EXPECT_TRUE(r.set(Invoice::InvCustomerNumber, "C9"));
+        r.set(Invoice::InvDate, "31/31/2024");
+        r.set(Invoice::InvDateYMD, "");
+    });
+    Highlight("1002");
+    Asks(MsgResult::Yes, SureText, "Delete Invoice#: 1002");
+    Tells(
+        "Invoice 1002 was deleted. Please put these right by hand:\n\n"
+        "The customer's balance and aging was not corrected: Customer C9 of this invoice is "
+        "not on file, so the customer's balance cannot be corrected.",
+        "Delete Invoice");
+    EXPECT_TRUE(DeleteInvoice(view));
+    EXPECT_TRUE(Headers().empty());
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_TRUE(Memos().empty());
+    EXPECT_EQ(StockOf("G1"), "20");
+    EXPECT_EQ(CompanyOnFile().get(Company::ReceivablesTotal), "107.00");
+    EXPECT_EQ(view.status[1], "Deleted memo invoice 1002.");
+
+    // Only the date unreadable: the balance is corrected, the aging is not.
+    InvoiceEntry plain = Entry({Sold("G1", "1", "Gadget", "3.00", "3.00")}, "3.00");
+    plain.number = "1003";
+    Post(plain);
+    Rewrite("1003", [](InvoiceRec& r) {
+        r.set(Invoice::InvDate, "31/31/2024");
+        r.set(Invoice::InvDateYMD, "");
+    });
+    Highlight("1003");
+    Asks(MsgResult::Yes, SureText, "Delete Invoice#: 1003");
+    Tells(
+        "Invoice 1003 was deleted. Please put these right by hand:\n\n"
+        "The customer's aging was not corrected: The date of invoice 1003 (\"31/31/2024\") "
+        "cannot be read.",
+        "Delete Invoice");
+    EXPECT_TRUE(DeleteInvoice(view));
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "66.00") << "1002 moved to C9";
+    EXPECT_EQ(CustomerOnFile("C1").get(Customer::Amounts[0]), "19.00");
+
+    // The stock is put right in the Product Manager's edit dialog; W1 sells again.
+    InvoiceEntry sale = Entry({Sold("W1", "1", "Widget", "2.00", "2.00")}, "2.00");
+    sale.number = "1004";
+    EXPECT_NE(PlanInvoicePosting(sale, false).refusal, "");
+    {
+        const StepFile open(ProductData());
+        ProductRec probe;
+        ASSERT_TRUE(probe.set(Product::Code, "W1"));
+        ProductRec before;
+        const int32_t ref = ProductData().Find(
+            ProductCodeKey, BuildProductKey(probe, ProductCodeKey), before.bytes());
+        TRecordEdit edit("ProductEdit", ProductEditTable(), ProductRec::Size);
+        edit.Load(before.bytes(), true, "Edit Product");
+        edit.OnSave = [&](std::span<const uint8_t> r) {
+            return UpdateMaster(ProductKind(), ref, before.bytes(), r);
+        };
+        host->OnModal("ProductEdit", [](Form& f) {
+            FillControl(f, "StockEdit", "8");
+            PressButton(f, "OKBtn");
+        });
+        EXPECT_EQ(edit.ShowModal(), Modal::Ok);
+    }
+    EXPECT_EQ(StockOf("W1"), "8");
+    Post(sale);
+    EXPECT_EQ(StockOf("W1"), "7");
+}
+
+TEST_F(InvoiceCommandsTest, EditAndDeleteDoNothingWhenTheHighlightedRowCannotBeRead) {
+    PostTwoLines();
+    Highlight("1001");
+    int32_t ref = 0;
+    Find("1001", ref);
+    ASSERT_TRUE(DeleteInvoiceRecord(ref));  // gone since the list showed it
+    EXPECT_FALSE(DeleteInvoice(view));
+    EXPECT_FALSE(ModifyInvoice(view));
+    EXPECT_EQ(StockOf("W1"), "8") << "nothing was given back";
+
+    RecordingView unbound;  // a list with no file behind it
+    EXPECT_FALSE(DeleteInvoice(unbound));
+    EXPECT_FALSE(ModifyInvoice(unbound));
 }
 
 TEST_F(InvoiceCommandsTest, EditRefusesPaymentsDepositsAndPaidInvoicesAndAsksWhenPrinted) {

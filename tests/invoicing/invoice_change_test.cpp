@@ -163,32 +163,41 @@ TEST_F(InvoiceChangeTest, AnOldInvoiceLeavesTheBucketOfItsAgeWhateverTheDateOrde
     EXPECT_EQ(Aged(1), "0.00");
 }
 
-TEST_F(InvoiceChangeTest, ADeletionThatCannotBeWrittenWholeIsRefusedBeforeAnythingIsWritten) {
+TEST_F(InvoiceChangeTest, ADeletionLeavesOutWhatItCannotCorrectAndPlanningWritesNothing) {
     Post(Entry({Sold("W1", "2", "Widget")}, "2.00"));
     const auto [ref, header] = OnFile("1001");
-    const auto refusal = [&, ref = ref](const InvoiceRec& h) {
-        return PlanInvoiceDeletion(ref, h).refusal.toStdString();
+    // What the deletion leaves to the user; the deletion itself always goes ahead.
+    const auto skipped = [&, ref = ref](const InvoiceRec& h) {
+        const DeletionPlan plan = PlanInvoiceDeletion(ref, h);
+        EXPECT_TRUE(plan.deletion) << plan.refusal.toStdString();
+        return plan.deletion ? plan.deletion->skipped.join("|").toStdString() : std::string();
     };
 
     InvoiceRec other = header;
     ASSERT_TRUE(other.set(Invoice::InvCustomerNumber, "C9"));
-    EXPECT_EQ(refusal(other),
-              "Customer C9 of this invoice is not on file, so the customer's balance cannot be "
-              "corrected.");
+    EXPECT_EQ(skipped(other),
+              "The customer's balance and aging was not corrected: Customer C9 of this invoice "
+              "is not on file, so the customer's balance cannot be corrected.");
     other = header;
     ASSERT_TRUE(other.set(Invoice::InvPaid, "x"));
-    EXPECT_EQ(refusal(other), "The amount paid on invoice 1001 (\"x\") is not a number.");
+    EXPECT_EQ(skipped(other),
+              "The customer's balance and aging and the receivables total was not corrected: The "
+              "amount paid on invoice 1001 (\"x\") is not a number.");
     ChangeCompany([](CompanyRec& c) { static_cast<void>(c.set(Company::AgingPeriod[0], "")); });
-    EXPECT_NE(refusal(header).find("aging periods"), std::string::npos);
+    EXPECT_NE(skipped(header).find("The customer's aging was not corrected: The company's aging "
+                                   "periods"),
+              std::string::npos);
     ChangeCompany([](CompanyRec& c) { static_cast<void>(c.set(Company::AgingPeriod[0], "30")); });
 
-    // Stock given back that would not fit its field is not cut.
+    // Stock given back that would not fit its field is not cut: it is left as it is.
     SetStock("W1", "9999999999");
     const DeletionPlan plan = PlanInvoiceDeletion(ref, header);
-    EXPECT_EQ(plan.refusal,
-              "The stock on hand of product W1 (10000000001) does not fit its field of 10 "
-              "characters.");
-    EXPECT_EQ(plan.caption, "Delete Invoice");
+    ASSERT_TRUE(plan.deletion);
+    EXPECT_EQ(plan.deletion->skipped.join("|"),
+              "The stock of product W1 was not corrected: The stock on hand of product W1 "
+              "(10000000001) does not fit its field of 10 characters.");
+    ASSERT_EQ(plan.deletion->lines.size(), 1u);
+    EXPECT_FALSE(plan.deletion->lines[0].stock);
 
     EXPECT_EQ(Headers().size(), 1u);
     EXPECT_EQ(Lines().size(), 1u);

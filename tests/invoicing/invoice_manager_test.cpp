@@ -522,6 +522,11 @@ TEST_F(InvoiceManagerMailTest, PrintEMailsTheInvoiceOrSaysWhyNot) {
                      "E-Mail Invoice");
         m.ToPrinterButnClick();
         EXPECT_EQ(m.StatusText(1), "Invoice 1002 was not sent by e-mail.");
+
+        // Gone between the highlight and the output: no success is reported.
+        host->Answer(MsgResult::Ok, "Invoice 1009 is not on file.", "Invoice Output");
+        PrintInvoiceCommand(m, "1009");
+        EXPECT_EQ(m.StatusText(1), "Invoice 1009 was not output.");
     });
     const auto received = server.messages();
     ASSERT_EQ(received.size(), 1u);
@@ -532,16 +537,19 @@ TEST_F(InvoiceManagerMailTest, PrintEMailsTheInvoiceOrSaysWhyNot) {
 TEST_F(InvoiceManagerMailTest, BatchEMailSendsTheUnprintedInvoices) {
     Post("1001", "C1", "2024/03/01");
     Post("1002", "C1", "2024/03/02");
+    Post("1003", "C2", "2024/03/02");  // C2 has no e-mail address
     Show([this](TInvEdit1& m) {
         host->OnModal("InvBatch", [](Form& f) {
             auto& dlg = static_cast<TInvBatch&>(f);
-            EXPECT_EQ(dlg.Label1->text(), "There are 2 invoice(s) to e-mail.");
+            EXPECT_EQ(dlg.Label1->text(), "There are 3 invoice(s) to e-mail.");
             EXPECT_EQ(dlg.Button1->text(), "&E-Mail");
             PressButton(dlg, "Button1");
         });
         host->Answer(MsgResult::Ok, "E-mail operation complete.", "Batch E-Mail");
         m.BatchPrinButnClick();
-        EXPECT_EQ(m.StatusText(1), "Batch Print complete. 2 invoices sent to e-mail.");
+        EXPECT_EQ(m.StatusText(1),
+                  "Batch Print complete. 2 invoices sent to e-mail, 1 skipped (no e-mail "
+                  "address).");
         EXPECT_EQ(StatForm->windowTitle(), "E-Mail Mode");
     });
     EXPECT_EQ(server.messages().size(), 2u);

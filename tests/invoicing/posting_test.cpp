@@ -276,7 +276,9 @@ TEST_F(PostingTest, WhatCannotBePostedWholeIsRefusedBeforeAnythingIsWritten) {
               "number.");
     e = good;
     e.rows[1] = Sold("BAD", "1", "Bad stock", "1", "N", "1.00");
-    EXPECT_EQ(refusal(e), "The stock on hand of product BAD (\"lots\") is not a number.");
+    EXPECT_EQ(refusal(e),
+              "The stock on hand of product BAD (\"lots\") is not a number. Please correct it "
+              "in the Product Manager.");
     e = good;
     e.total = "12,345,678.00";
     EXPECT_EQ(refusal(e),

@@ -13,6 +13,8 @@
 #include <functional>
 
 #include "invoicing/documents/document_view_window.h"
+#include "invoicing/documents/invoice_email.h"
+#include "invoicing/documents/po_email.h"
 #include "platform/list_view.h"
 #include "shell/text.h"
 #include "tests/invoicing/output_env.h"
@@ -41,22 +43,59 @@ CompanyRec Headings() {
     return c;
 }
 
-TEST(DocumentViewRows, LinesWithoutADescriptionAreLeftOutAndTheOthersKeepTheirNumbers) {
+TEST(DocumentViewRows, EveryLineIsShownAndEmptyEntriesKeepTheNumbersOfTheOthers) {
     DocumentState doc;
     doc.DocumentRecord.Kind = "P";
     doc.DocumentLines[1] = DocLine("", "", "Thank you", "", "");
-    doc.DocumentLines[2] = DocLine("W1", "2", "", "2.50", "5.00");
-    doc.DocumentLines[3] = DocLine("W1", "1,000", "Widget", "1250", "1250000.00", "Y");
+    doc.DocumentLines[2] = DocLine("W1", "2", "", "2.50", "5.00");  // no description
+    doc.DocumentLines[4] = DocLine("W1", "1,000", "Widget", "1250", "1250000.00", "Y");
     const DocumentView view = BuildDocumentView(doc, Headings());
-    ASSERT_EQ(view.rows.size(), 2u);
+    ASSERT_EQ(view.rows.size(), 3u);
     // A comment line has no code and no figures: no zero is made up for its extension.
     EXPECT_EQ(view.rows[0], (QStringList{"01", "", "", "Thank you", "", "N", ""}));
-    EXPECT_EQ(view.rows[1],
-              (QStringList{"03", "W1", "1,000", "Widget", "1,250", "Y", "1,250,000.00"}));
+    EXPECT_EQ(view.rows[1], (QStringList{"02", "W1", "2", "", "2.50", "N", "5.00"}))
+        << "its extension is in the total, so the line is shown";
+    EXPECT_EQ(view.rows[2],
+              (QStringList{"04", "W1", "1,000", "Widget", "1,250", "Y", "1,250,000.00"}));
     EXPECT_FALSE(view.memo);
     EXPECT_EQ(view.columnCaptions,
               (std::array<QString, 7>{"LN", "Item", "Qty", "Description", "Price", "T", "Amount"}));
     EXPECT_EQ(view.labels.at("Label24"), "Product Code Invoice");
+
+    // The e-mailed invoice and purchase order carry it too.
+    const auto mailed = [](const std::vector<std::string>& lines) {
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("5.00") != std::string::npos && line.find("2.50") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(mailed(InvoiceEmailLines(doc, Headings())), 1);
+    EXPECT_EQ(mailed(PurchaseOrderEmailLines(doc, Headings())), 1);
+}
+
+TEST(PurchaseOrderMail, TheShipToCaptionFollowsTheSecondAddressLineAndHeadingsAreNeverCut) {
+    DocumentState doc;
+    doc.DocumentRecord.Kind = "P";
+    doc.DocumentRecord.AddrLine1 = "Bolt Supply";
+    doc.DocumentRecord.ShipLine1 = "Dock 4";
+    CompanyRec company = Headings();
+    company.set(Company::QuantityHeading, "Qty On Order");  // wider than its column
+    company.set(Company::UnitCostHeading, "Unit Cost Each");
+    const auto has = [](const std::vector<std::string>& lines, const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+
+    // A vendor with no second address line: its name alone, whatever the ship-to lines.
+    std::vector<std::string> lines = PurchaseOrderEmailLines(doc, company);
+    EXPECT_TRUE(has(lines, "Bolt Supply"));
+    doc.DocumentRecord.AddrLine2 = "12 Harbour Road";
+    doc.DocumentRecord.ShipLine1 = "";
+    lines = PurchaseOrderEmailLines(doc, company);
+    EXPECT_TRUE(has(lines, PadRightWith("Bolt Supply", ' ', 38) + "Deliver To:"));
+
+    EXPECT_TRUE(has(lines, PadRightWith("Qty On Order", ' ', 10) + " " +
+                               PadRightWith("Description", ' ', 32) + " " +
+                               PadRightWith("Unit Cost Each", ' ', 11) + " T " +
+                               RightJustify("Extended", ' ', 12)));
 }
 
 TEST(DocumentViewRows, UnitPricesKeepTheDecimalsTypedAndOddTextStaysAsStored) {

@@ -15,6 +15,7 @@
 
 #include "invoicing/receivables/statement.h"
 #include "invoicing/receivables/statement_window.h"
+#include "mail/mail_state.h"
 #include "masters/master_manager.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
@@ -198,6 +199,32 @@ TEST_F(BatchStatementTest, PausesAfterEachBatchAndQueuesTheCustomers) {
     // A single statement afterwards never queues.
     Load("B1", false);
     EXPECT_EQ(queued.size(), 12u);
+}
+
+TEST_F(BatchStatementTest, EMailedStatementsTellWhatWasSentAndWhatWasSkipped) {
+    SmtpServer server;
+    ChangeCompany([&](CompanyRec& c) { c.set(Company::SmtpHost, ToCp1252(server.server())); });
+    mainForm.EMdef->setChecked(true);
+
+    // One statement: sent, or said not to be; the mail session is closed either way.
+    Load("C1", false);
+    Stment->PrinStButn->click();
+    EXPECT_EQ(Stment->CSBar->findChild<QLabel*>("Panel1")->text(), "Statement sent by e-mail.");
+    EXPECT_FALSE(Mail().msSMTP1.Connected());
+    Load("B1", false);  // no e-mail address
+    Stment->PrinStButn->click();
+    EXPECT_EQ(Stment->CSBar->findChild<QLabel*>("Panel1")->text(),
+              "Statement not sent: the customer has no e-mail address.");
+    EXPECT_FALSE(Mail().msSMTP1.Connected());
+    EXPECT_EQ(server.messages().size(), 1u);
+
+    // A batch: C1 has an address, B1 to B11 have none.
+    BatchOf("99");
+    host->Answer(MsgResult::Ok, "E-mail operation complete.", "Batch E-Mail");
+    BatchStatements();
+    EXPECT_EQ(DemoForm->Panel(1)->text(),
+              "Batch complete. 1 statements sent by e-mail, 11 skipped (no e-mail address).");
+    EXPECT_EQ(server.messages().size(), 2u);
 }
 
 TEST_F(BatchStatementTest, ACanceledBatchKeepsTheLastRunDate) {

@@ -196,6 +196,16 @@ TEST_F(ReportBuildersTest, AccountsReceivableAgesOpenItemsIntoTheCompanysCategor
     EXPECT_FALSE(HasRecords(zero));
 }
 
+TEST_F(ReportBuildersTest, AccountsReceivableAgesByTheStoredDateWhateverTheDateOrderNow) {
+    // Typed month first as 02/03/2024 (3 February, 41 days); the company now reads dates day
+    // first, in which the typed text would be 2 March.
+    Put(InvoiceData(), Invoice("3001", "I", "2024/02/03", "10.00"));
+    shell.context().companies.CurrentCompany.set(Company::DateOrderSetting, "D");
+    EXPECT_EQ(Rows("Accounts Receivable"),
+              (Strings{"Category|Invoice#|Short Name|Customer#|Aging|Year/Mo/Dy|Balance Due|C",
+                       "31-60|3001|ACME|C100|41 Days|2024/02/03|10.00|I"}));
+}
+
 TEST_F(ReportBuildersTest, ReorderAndOverstockFollowTheStockLimits) {
     Put(ProductData(), Product("LOW", "2", "5", "20", "12"));       // reorder 10
     Put(ProductData(), Product("ATMIN", "5", "5", "20", "12"));     // at the minimum: none

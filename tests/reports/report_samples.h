@@ -59,7 +59,11 @@ inline std::vector<std::string> Lines(const ReportGrid& grid) {
 }
 
 // The grid as a window shows it, one line a row.
-inline std::vector<std::string> Lines(const StringGrid& grid) {
+template <class Grid>
+requires requires(const Grid& grid) {
+    grid.Cell(0, 0);
+}
+std::vector<std::string> Lines(const Grid& grid) {
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < grid.RowCount(); ++r) {
         rows.emplace_back();

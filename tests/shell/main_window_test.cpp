@@ -74,9 +74,39 @@ TEST_F(MainWindowTest, AMissingCompanyIndexIsRebuiltWhenTheUserAgrees) {
     // Declining leaves the files alone and ends the start.
     std::filesystem::remove(folder().file("cvcomp.IX"));
     host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
+    host->Answer(MsgResult::Ok,
+                 "The program cannot go on without the company file and will end now.");
     TMainForm second;
     EXPECT_FALSE(second.StartUp());
     EXPECT_FALSE(std::filesystem::exists(folder().file("cvcomp.IX")));
+}
+
+TEST_F(MainWindowTest, ACutCompanyFileInADeepFolderIsRebuiltOrTheEndIsExplained) {
+    std::filesystem::path deep = dir.path();
+    for (int i = 0; i < 4; ++i) deep /= std::string(60, 'f') + std::to_string(i);
+    std::filesystem::create_directories(deep);
+    ShellContextScope deepShell(deep);
+    ASSERT_GT(deep.string().size(), 240u);
+    CreateSampleCompany(folder(), 6, "Six");
+    CreateSampleCompany(folder(), 7, "Seven");
+    const auto dat = folder().file("cvcomp.DAT");
+    const std::string whole = FileBytes("cvcomp.DAT");
+
+    // The last record cut short, as a copy cut short leaves it: every whole record is kept.
+    std::filesystem::resize_file(dat, 128 + CompanyRec::Size + 100);
+    host->Answer(MsgResult::Yes, "Index file is defective.  Rebuild?");
+    TMainForm form;
+    ASSERT_TRUE(form.StartUp());
+    EXPECT_EQ(Shell().companies.fileStem(), "6");
+    EXPECT_EQ(FileBytes("cvcomp.SAV"), whole.substr(0, 128 + CompanyRec::Size + 100));
+
+    // Declining the rebuild ends the start, and the user is told why.
+    std::filesystem::resize_file(dat, 128 + CompanyRec::Size / 2);
+    host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
+    host->Answer(MsgResult::Ok,
+                 "The program cannot go on without the company file and will end now.");
+    TMainForm second;
+    EXPECT_FALSE(second.StartUp());
 }
 
 TEST_F(MainWindowTest, FirstStartOnAnEmptyFolderAsksForTheFirstCompany) {

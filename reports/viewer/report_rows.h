@@ -1,0 +1,117 @@
+#pragma once
+// ReportRows: the rows of a report in compact storage. The cells of every row sit in one
+// text buffer; a row is a small entry saying where its text starts, where each cell ends,
+// what kind of row it is and which of its cells are amounts (decided once, when the row is
+// stored). A report of millions of rows costs its text and a few bytes a cell, so a year
+// of sales can be built, sorted and shown without a string or an item per cell.
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a row is. Only rows the viewer inserted are dropped when the report is sorted again,
+// so a record whose sort value is blank keeps its place in the report.
+enum class ReportRowKind : uint8_t { Record, Total, Spacer };
+
+// One row as separate strings: what builders hand in and what a caller may take out.
+struct ReportRow {
+    std::vector<std::string> cells;
+    ReportRowKind kind = ReportRowKind::Record;
+
+    bool operator==(const ReportRow&) const = default;
+};
+
+// Whether a cell holds an amount: the trimmed text has a point, begins as a whole number
+// (optional sign, digits, possibly none) that stops at a comma or a point, and holds nothing
+// but digits, commas and points after it. "1,234.50", "-12.00", ".50" and "12.05.2005" are
+// amounts; "abc.1", "3.5 inch disks" and any text without a point are not.
+bool IsNumericCell(std::string_view text);
+
+class ReportRows {
+public:
+    std::size_t size() const { return lines_.size(); }
+    bool empty() const { return lines_.empty(); }
+    void clear();
+    void reserve(std::size_t rows) { lines_.reserve(rows); }
+
+    void push_back(const ReportRow& row) { Append(row.cells, row.kind); }
+    void Append(std::span<const std::string> cells, ReportRowKind kind = ReportRowKind::Record);
+    void Append(std::span<const std::string_view> cells,
+                ReportRowKind kind = ReportRowKind::Record);
+    // Every row of `other` after these.
+    void AppendAll(const ReportRows& other);
+    // Replaces row `r` (a row past the end is not there to replace).
+    void Set(std::size_t r, const ReportRow& row);
+    // Keeps the first `rows` rows, or adds empty records up to that many.
+    void Resize(std::size_t rows);
+
+    // The row as separate strings.
+    ReportRow operator[](std::size_t r) const;
+    int CellCount(std::size_t r) const;
+    // The cell's text; empty past the row's cells.
+    std::string_view Cell(std::size_t r, int c) const;
+    ReportRowKind Kind(std::size_t r) const { return lines_[r].kind; }
+    void SetKind(std::size_t r, ReportRowKind kind) { lines_[r].kind = kind; }
+    // IsNumericCell of the cell, without looking at its text again.
+    bool IsAmount(std::size_t r, int c) const;
+
+    // Row `r` with the cell of `column`, trimmed and cut to `cut` characters, in front and
+    // the front cell where that one was.
+    void MoveToFront(std::size_t r, int column, std::size_t cut);
+    // The rows listed in `order` (indexes of rows now held, each at most once) become the
+    // rows, in that order; the others are dropped.
+    void Keep(std::span<const uint32_t> order);
+
+    bool operator==(const ReportRows& other) const;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = ReportRow;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = ReportRow;
+
+        const_iterator() = default;
+        const_iterator(const ReportRows* rows, std::size_t r) : rows_(rows), r_(r) {}
+        ReportRow operator*() const { return (*rows_)[r_]; }
+        const_iterator& operator++() {
+            ++r_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++r_;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return r_ == other.r_; }
+
+    private:
+        const ReportRows* rows_ = nullptr;
+        std::size_t r_ = 0;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    // A row: its text starts at `text`; ends_[cells] holds how many cells it has and the
+    // next entries where each cell ends, counted from `text`.
+    struct Line {
+        uint64_t text = 0;
+        uint32_t cells = 0;
+        uint16_t amounts = 0;  // bit c: cell c is an amount (cells past 16 are looked at)
+        ReportRowKind kind = ReportRowKind::Record;
+    };
+    template <class Cells>
+    Line Store(const Cells& cells, ReportRowKind kind);
+    std::size_t TextSize(const Line& line) const;
+    void DropUnused();
+
+    std::string text_;
+    std::vector<uint32_t> ends_;
+    std::vector<Line> lines_;
+};
