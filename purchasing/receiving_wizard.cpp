@@ -22,6 +22,8 @@
 #include "platform/scope_guard.h"
 #include "platform/string_grid.h"
 #include "platform/text_guard.h"
+#include "purchasing/po_files.h"
+#include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
 #include "shell/cal_form.h"
 #include "shell/text.h"
@@ -263,7 +265,14 @@ void TRecvWiz::ApplyCompanyLook() {
                                  metrics.horizontalAdvance("...") + 2 * StringGrid1->frameWidth());
 }
 
+void TRecvWiz::hideEvent(QHideEvent* event) {
+    files_.Release();
+    Form::hideEvent(event);
+}
+
 void TRecvWiz::FormShow() {
+    // Every order loaded reads its lines from the files opened once here.
+    files_.Hold({&POLineData(), &POData()});
     ApplyCompanyLook();
     TotOrder->clear();
     RecToDate->clear();

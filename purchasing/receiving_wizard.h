@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "invoicing/posting/invoice_posting.h"
 #include "platform/form.h"
 #include "platform/instance_scope.h"
 #include "purchasing/receiving.h"
@@ -71,6 +72,8 @@ public:
 
 protected:
     void FormShow() override;
+    // Closing the wizard closes the files opened for it.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildControls();
@@ -91,6 +94,7 @@ private:
     Date lastDate_;
     DateFormat shownFormat_;
     bool filling_ = false;
+    HeldFiles files_;  // open while the wizard is shown
     CommandRegistration receivingWizard_;
 };
 

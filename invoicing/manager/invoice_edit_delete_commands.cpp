@@ -10,6 +10,7 @@
 
 #include "engine/browse/browser.h"
 #include "invoicing/manager/invoice_browse.h"
+#include "invoicing/manager/invoice_manager.h"
 #include "invoicing/posting/invoice_change.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_memo_file.h"
@@ -243,6 +244,13 @@ bool ModifyInvoice(InvoiceManagerView& view) {
             "This record is a deposit which has been previously offset (taken). Unable to edit "
             "this record.",
             "Deposit Taken");
+        return false;
+    }
+    if (IsDamagedInvoice(h)) {
+        // Its amounts cannot be taken back from the customer; deleting it can, in part.
+        Tell("This record is damaged (an amount is blank or not a number) and cannot be "
+             "edited. You can delete it and enter the invoice again.",
+             "Edit Invoice");
         return false;
     }
     if (TrimBlanks(h.get(Invoice::InvPrinted)) == "Y" &&

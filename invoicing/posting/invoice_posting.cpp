@@ -5,8 +5,8 @@
 
 #include "engine/decimal.h"
 #include "invoicing/posting/aging.h"
-#include "invoicing/records/invoice_memo_file.h"
 #include "invoicing/posting/posting_steps.h"
+#include "invoicing/records/invoice_memo_file.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
@@ -187,4 +187,9 @@ StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle(
 
 StepFile::~StepFile() {
     if (openedHere_ && ok_) file_.Close();
+}
+
+void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {
+    for (const DataFile* file : files)
+        if (file->handle() == 0) held_.push_back(std::make_unique<StepFile>(*file));
 }

@@ -8,16 +8,18 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "invoicing/entry/entry_lines.h"
+#include "invoicing/posting/plan_refusal.h"
 #include "invoicing/records/invoice_line_rec.h"
 #include "invoicing/records/invoice_memo_rec.h"
 #include "invoicing/records/invoice_rec.h"
-#include "invoicing/posting/plan_refusal.h"
 #include "masters/party_rec.h"
 #include "masters/product_rec.h"
 #include "shell/dates.h"
@@ -105,4 +107,18 @@ private:
     const DataFile& file_;
     bool openedHere_ = false;
     bool ok_ = false;
+};
+
+// Files kept open over many steps (a batch, or a window while it is shown), so that each
+// step finds them open instead of opening them for itself.
+class HeldFiles {
+public:
+    HeldFiles() = default;
+    explicit HeldFiles(std::initializer_list<const DataFile*> files) { Hold(files); }
+    // Opens the files not held yet; one that cannot be opened is left to the steps to report.
+    void Hold(std::initializer_list<const DataFile*> files);
+    void Release() { held_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<StepFile>> held_;
 };

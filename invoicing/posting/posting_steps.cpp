@@ -216,6 +216,21 @@ AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods) {
     return AgingBucketOf(DaysBetween(date, Shell().clock.today()), periods);
 }
 
+void AgingSums::Add(Date date, std::string_view amountDue, const QString& what) {
+    const Decimal due = AmountOrRefuse(amountDue, what);
+    if (due.isZero()) return;
+    Decimal& sum =
+        sums_[static_cast<std::size_t>(AgingBucketOf(DaysBetween(date, today_), periods_))];
+    sum = SumOrRefuse(Decimal::Add(sum, due), "The customer's aging amount");
+}
+
+void AgingSums::WriteTo(CustomerRec& c) const {
+    const QString what =
+        QString("The aging amount of customer %1").arg(FromCp1252(TrimBlanks(c.get(Customer::Number))));
+    for (std::size_t k = 0; k < sums_.size(); ++k)
+        SetOrRefuse(c, Customer::Amounts[k], sums_[k].format("0.00"), what);
+}
+
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount) {
     const QString what = "The company's receivables total";
     const Decimal total = AmountOrRefuse(stored.get(Company::ReceivablesTotal), what);

@@ -6,6 +6,7 @@
 // anything is written; the writing steps then raise the application's error when a write fails.
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -100,6 +101,24 @@ void AddToCustomerAging(CustomerRec& customer, AgingBucket bucket, Decimal amoun
 
 // The bucket of an invoice dated `date` today.
 AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods);
+
+// A customer's four aging amounts made afresh from its invoice records: the amount due of
+// every record that has one, in the bucket of the record's age on `today`.
+class AgingSums {
+public:
+    AgingSums(const AgingPeriods& periods, Date today) : periods_(periods), today_(today) {}
+    // Adds an amount due (commas allowed, blank is 0) dated `date`; a refusal naming `what`
+    // when it is not a number, or when a sum would not fit.
+    void Add(Date date, std::string_view amountDue, const QString& what);
+    // The four sums into the customer's aging amounts ("0.00"); a refusal when one does not
+    // fit its field.
+    void WriteTo(CustomerRec& customer) const;
+
+private:
+    AgingPeriods periods_;
+    Date today_;
+    std::array<Decimal, 4> sums_{};
+};
 
 // The company's receivables total moved by the amount, "0.00", checked to fit its field.
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount);

@@ -10,6 +10,7 @@
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/plan_refusal.h"
+#include "invoicing/posting/posting_steps.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -321,15 +322,10 @@ private:
     }
 
     void PlanCustomer(const AgingPeriods& periods, Date today) {
-        std::array<Decimal, 4> sums{};
+        AgingSums sums(periods, today);
         const auto age = [&](const InvoiceRec& r) {
-            const QString what =
-                QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber)));
-            const Decimal due = AmountOrRefuse(r.get(Invoice::InvDue), what);
-            if (due.isZero()) return;
-            Decimal& sum = sums[static_cast<std::size_t>(
-                AgingBucketOf(DaysBetween(DateOf(r), today), periods))];
-            sum = SumOrRefuse(Decimal::Add(sum, due), "The customer's aging amount");
+            sums.Add(DateOf(r), r.get(Invoice::InvDue),
+                     QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber))));
         };
         for (const int32_t ref : order_) age(state_.at(ref));
         for (const InvoiceRec& r : added_) age(r);
@@ -344,9 +340,7 @@ private:
         SetOrRefuse(c, Customer::Balance,
                     SumOrRefuse(Decimal::Sub(balance, p_.paid), what).format("0.00"), what);
         c.set(Customer::LastPaymentDate, TrimBlanks(e_.paymentDate));
-        for (std::size_t k = 0; k < sums.size(); ++k)
-            SetOrRefuse(c, Customer::Amounts[k], sums[k].format("0.00"),
-                        QString("The aging amount of customer %1").arg(Q(number)));
+        sums.WriteTo(c);
     }
 
     void PlanCompany(ShellContext& shell) {

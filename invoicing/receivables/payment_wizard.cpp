@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "invoicing/receivables/partial_payment_dialog.h"
+#include "invoicing/records/invoice_files.h"
 #include "masters/master_manager.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
@@ -223,6 +224,8 @@ bool TPayBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPayBox::FormShow() {
+    // Every customer chosen lists its open items from the invoice file opened once here.
+    files_.Hold({&InvoiceData()});
     ShellContext& shell = Shell();
     setWindowTitle("Payment Wizard - " +
                    Qs(TrimBlanks(shell.companies.CurrentCompany.get(Company::Name))));
@@ -236,6 +239,11 @@ void TPayBox::FormShow() {
     SetButtons();
     UpdatePostTotal();
     BitBtn3->setFocus();
+}
+
+void TPayBox::hideEvent(QHideEvent* event) {
+    files_.Release();
+    Form::hideEvent(event);
 }
 
 void TPayBox::ResetEntry() {

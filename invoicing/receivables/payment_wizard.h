@@ -10,6 +10,7 @@
 
 // moc cannot parse the C++20 headers the decimal type pulls in, and needs none of it.
 #ifndef Q_MOC_RUN
+#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/receivables/payment.h"
 #endif
 #include "invoicing/receivables/partial_payment_dialog.h"
@@ -71,6 +72,8 @@ public:
 
 protected:
     void FormShow() override;
+    // Closing the wizard closes the files opened for it.
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -91,6 +94,7 @@ private:
 
     std::optional<CustomerRec> customer_;
     std::vector<PaymentItem> pool_;  // every row made since the customer was chosen
+    HeldFiles files_;                // open while the wizard is shown
 };
 
 extern TPayBox* PayBox;

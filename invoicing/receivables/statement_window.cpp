@@ -16,6 +16,7 @@
 #include "invoicing/documents/invoice_output.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/receivables/statement.h"
+#include "invoicing/records/invoice_files.h"
 #include "mail/mail_state.h"
 #include "masters/master_files.h"
 #include "masters/master_manager.h"
@@ -285,6 +286,8 @@ void StmtPrinClick(TDemoForm& manager) {
     StatementState& st = Statements();
     st.StatementCustomerNumber = customer.get(Customer::Number);
     st.StatementUnpaidOnly = 0;
+    // Open while the statement window is up: showing unpaid items only loads it again.
+    const HeldFiles files{&InvoiceData()};
     LoadStatementActivity();
     if (!st.Loaded.rows.empty() && !TrimBlanks(st.Loaded.rows.front()[0]).empty()) {
         ShowModal(*Stment);
@@ -363,6 +366,8 @@ void BatchStatements() {
     StatForm->setWindowTitle(toPrinter ? "Printer Mode" : "E-Mail Mode");
     StatForm->show();
 
+    // The files are opened once for the batch, not once a statement.
+    const HeldFiles files{&CustomerData(), &InvoiceData()};
     for (int i = 1; i <= count; ++i) {
         st.StatementCustomerNumber = numbers[i - 1];
         LoadStatementActivity();

@@ -31,6 +31,8 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
     return companies;
 }
 
+std::function<void()> CompanyMadeCurrent;
+
 void ChooseCompany(const CompanyRec& company) {
     ShellContext& shell = Shell();
     MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
@@ -40,6 +42,7 @@ void ChooseCompany(const CompanyRec& company) {
                        .arg(QString::fromUtf8(LastCompanyFileName.data(),
                                               static_cast<qsizetype>(LastCompanyFileName.size()))),
                    CompanyManagerCaption, MsgIcon::Warning);
+    if (CompanyMadeCurrent) CompanyMadeCurrent();
 }
 
 QString CompanyStatusText(const CompanyRec& company) {

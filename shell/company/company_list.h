@@ -2,6 +2,7 @@
 // The Company Manager: the companies of the data folder by name, to choose the current one,
 // add one, or change one's settings.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,8 +23,12 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order);
 
 // Makes the company current: its record becomes CurrentCompany, the proposed document dates
 // become today, and "LastCo.Dat" keeps it for the next start. A last-company file that cannot
-// be written is reported; the company is current all the same.
+// be written is reported; the company is current all the same. Then CompanyMadeCurrent runs.
 void ChooseCompany(const CompanyRec& company);
+
+// Work that follows a company's being made current at start-up or by the user's choice; the
+// units above the shell plug theirs in here (invoicing: the daily aging recalculation).
+extern std::function<void()> CompanyMadeCurrent;
 
 // "Name (number)", as the status bar shows the current company.
 QString CompanyStatusText(const CompanyRec& company);

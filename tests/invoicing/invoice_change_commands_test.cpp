@@ -214,6 +214,14 @@ TEST_F(InvoiceCommandsTest, ADamagedInvoiceIsDeletedWholeAndWhatCannotBeCorrecte
     damageStock("W1", "lots");
     Amend("1001", [](InvoiceRec& r) { EXPECT_TRUE(r.set(Invoice::InvTotal, "x7")); });
 
+    // Edit cannot take its amounts back and says so before the dialog opens.
+    Highlight("1001");
+    Tells(
+        "This record is damaged (an amount is blank or not a number) and cannot be edited. "
+        "You can delete it and enter the invoice again.",
+        "Edit Invoice");
+    EXPECT_FALSE(ModifyInvoice(view));
+
     // The total cannot be read and neither can W1's stock: the invoice goes all the same.
     Highlight("1001");
     Asks(MsgResult::Yes, SureText, "Delete Invoice#: 1001");
@@ -350,7 +358,10 @@ TEST_F(InvoiceCommandsTest, EditRefusesPaymentsDepositsAndPaidInvoicesAndAsksWhe
             "this record.",
             "Deposit Taken");
     AddRecord("992", Invoice::TypeRegular, "0.00", "3.00");
-    Amend("992", [](InvoiceRec& r) { EXPECT_TRUE(r.set(Invoice::InvCustomerNumber, "C9")); });
+    Amend("992", [](InvoiceRec& r) {
+        EXPECT_TRUE(r.set(Invoice::InvCustomerNumber, "C9"));
+        EXPECT_TRUE(r.set(Invoice::InvDue, "3.00"));
+    });
     refused("992",
             "Customer C9 of this invoice is not on file, so the customer's balance cannot be "
             "corrected.",

@@ -307,3 +307,23 @@ TEST_F(PayBoxTest, TheCommandOpensTheWizardAndAManagerClosedWithoutAPickChangesN
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PayBoxTest, TheInvoiceFileIsOpenWhileTheWizardIsShownAndClosedAfter) {
+    AddCustomer("C1", "Acme Tools", "100.00");
+    AddInvoice({.number = "1001", .customer = "C1"});
+    CloseInvoiceDatabases();
+    ASSERT_EQ(InvoiceData().handle(), 0);
+    Show([this](TPayBox& box) {
+        EXPECT_NE(InvoiceData().handle(), 0);
+        Choose(box, "Acme Tools");
+        Choose(box, "Acme Tools");  // a second customer finds the file open
+        EXPECT_NE(InvoiceData().handle(), 0);
+        EXPECT_EQ(Rows(box.SrcList), QStringList({"1001      03/01/24       100.00"}));
+        PressButton(box, "CancelBtn");
+    });
+    EXPECT_EQ(InvoiceData().handle(), 0);
+}
+
+}  // namespace
