@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/engine_codes.h"
 
 namespace engine_detail {
 

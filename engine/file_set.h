@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/data_file.h"
+#include "engine/engine_codes.h"
 
 namespace engine_detail {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/data_file.h"
-#include "engine/engine.h"
+#include "engine/engine_codes.h"
 
 namespace engine_detail {
 

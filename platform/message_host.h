@@ -1,7 +1,8 @@
 #pragma once
 // Everything that waits for the user goes through one process-wide host: message boxes,
-// modal windows, file and printer dialogs, plus the beep, help and calculator. The real
-// host uses Qt's dialogs; tests install a scripted host (platform/scripted_host.h).
+// modal windows, file and printer dialogs, plus the beep, help and calculator. The real host
+// (platform/real_host.h) uses Qt's dialogs; tests install a scripted host
+// (platform/scripted_host.h).
 
 #include <QString>
 #include <QStringList>
@@ -58,23 +59,11 @@ public:
     virtual void RunCalculator() = 0;
 };
 
-// The host in use: the one installed, else the real one.
+// The host in use: the one installed, else the real one. These two are defined beside the
+// real host (platform/real_host.cpp), so that the host's users need not include what it uses.
 MessageHost& Host();
 // Installs a host (nullptr: back to the real one); returns the previous one.
 MessageHost* InstallHost(MessageHost* host);
-
-// The real host, also usable as a base for hosts that change only some calls.
-class RealHost : public MessageHost {
-public:
-    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
-                          MsgButtons buttons) override;
-    int ShowModal(Form& form) override;
-    QString AskFileName(const FileRequest& request) override;
-    bool RunPrinterDialog(PrinterDialogKind kind) override;
-    void Beep() override;
-    void ShowHelp(const QString& keyword) override;
-    void RunCalculator() override;
-};
 
 // --- the calls windows make ------------------------------------------------------------
 MsgResult MessageBox(const QString& text, const QString& caption, MsgIcon icon = MsgIcon::None,

@@ -44,11 +44,15 @@ std::string RightJustify(std::string_view text, [[maybe_unused]] char fill, int 
     return trimmed.substr(0, width);
 }
 
-std::string KeyText(std::string_view text, int width) {
-    std::string key = PlainKeyText(text, width);
-    for (char& c : key)
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
+    return out;
+}
+
+std::string KeyText(std::string_view text, int width) {
+    return UpperAscii(PlainKeyText(text, width));
 }
 
 std::string PlainKeyText(std::string_view text, int width) {

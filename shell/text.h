@@ -23,6 +23,9 @@ inline std::string PadString(std::string_view text, char fill, int width) {
 // thousands separators), which is kept whole: a cut figure would show a wrong amount.
 std::string RightJustify(std::string_view text, char fill, int width);
 
+// ASCII letters upper-cased, like the key builders do; other characters kept.
+std::string UpperAscii(std::string_view text);
+
 // A key part: trimmed, ASCII letters upper-cased, blank-padded to `width`, and the whole cut
 // to the longest key the engine holds.
 std::string KeyText(std::string_view text, int width);

@@ -8,7 +8,7 @@
 #include "invoicing/posting/aging.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/document_mail.h"
-#include "invoicing/documents/invoice_output.h"
+#include "invoicing/documents/invoice_output_mark.h"
 #include "mail/mail_errors.h"
 #include "mail/mail_state.h"
 #include "platform/cp1252.h"

@@ -5,13 +5,14 @@
 #include <stdexcept>
 
 #include "engine/decimal.h"
-#include "invoicing/posting/add_invoice.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/document_page.h"
 #include "invoicing/documents/invoice_email.h"
+#include "invoicing/documents/invoice_output_mark.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_line_file.h"
 #include "invoicing/records/invoice_memo_file.h"
+#include "invoicing/print_queue_adder.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/documents/invoice_print.h"
 #include "masters/master_files.h"
@@ -119,15 +120,6 @@ std::string Justified(Decimal value) {
     return JustifiedAmount(value);
 }
 
-// The header records of the invoice number (upper-cased), in key-1 order.
-bool WalkHeaders(const std::string& number,
-                 const std::function<bool(int32_t ref, const InvoiceRec&)>& take) {
-    InvoiceRec probe;
-    if (!probe.set(Invoice::InvNumber, number)) return true;
-    return WalkKeyRecords<InvoiceRec>(InvoiceData(), InvoiceNumberKey,
-                                      BuildInvoiceKey(probe, InvoiceNumberKey), number, take);
-}
-
 // The line records of the invoice number (upper-cased), in key-2 order.
 void WalkLines(const std::string& number, const std::function<bool(const InvoiceLineRec&)>& take) {
     InvoiceLineRec probe;
@@ -146,7 +138,7 @@ struct HeaderSums {
 std::optional<HeaderSums> ReadHeaders(const std::string& target) {
     std::optional<HeaderSums> sums;
     try {
-        WalkHeaders(target, [&sums](int32_t, const InvoiceRec& rec) {
+        WalkInvoiceHeaders(target, [&sums](int32_t, const InvoiceRec& rec) {
             if (!sums) sums.emplace();
             sums->paid += AmountOf(rec, Invoice::InvPaid, "paid amount");
             sums->total += AmountOf(rec, Invoice::InvTotal, "total");
@@ -308,18 +300,4 @@ InvoiceOutcome OutputInvoice() {
             1,
             "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
     return InvoiceOutcome::Printed;
-}
-
-bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate) {
-    bool allWritten = true;
-    const bool allRead = WalkHeaders(Upper(number), [&](int32_t ref, const InvoiceRec& rec) {
-        InvoiceRec marked = rec;
-        marked.set(Invoice::InvPrinted, "Y");
-        if (emailedDate && TrimBlanks(rec.get(Invoice::InvEmailedDate)).size() <= 5)
-            marked.set(Invoice::InvEmailedDate, *emailedDate);
-        // Only the flags change, so the keys stay as they are.
-        if (marked != rec && !PutInvoiceRec(marked, ref)) allWritten = false;
-        return true;
-    });
-    return allRead && allWritten;
 }

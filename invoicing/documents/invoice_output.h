@@ -97,8 +97,3 @@ std::string JustifiedAmount(Decimal value);
 // decimals typed, right-justified in 10; 10 blanks when empty. A quantity whose separators
 // would not fit the column is shown without them.
 std::string QuantityColumn(std::string_view lineText);
-
-// Marks every header record of the invoice number printed, and with an e-mailed date also
-// e-mailed on that date (a record e-mailed before keeps its date). The invoice file set must
-// be open. False when a record could not be rewritten.
-bool MarkInvoiceOutput(std::string_view number, const std::optional<std::string>& emailedDate);

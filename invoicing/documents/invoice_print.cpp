@@ -8,7 +8,7 @@
 #include "invoicing/posting/aging.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/document_form.h"
-#include "invoicing/documents/invoice_output.h"
+#include "invoicing/documents/invoice_output_mark.h"
 #include "invoicing/records/invoice_rec.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"

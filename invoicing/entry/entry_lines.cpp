@@ -1,6 +1,6 @@
 #include "invoicing/entry/entry_lines.h"
 
-#include "invoicing/posting/invoice_posting.h"
+#include "shell/text.h"
 #include "shell/text.h"
 
 std::optional<Decimal> EntryNumber(std::string_view text) {

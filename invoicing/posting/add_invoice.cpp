@@ -23,8 +23,6 @@
 #include "shell/main_window.h"
 #include "shell/text.h"
 
-std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
-
 namespace {
 
 // The dialog in add mode, cleared for a new invoice.

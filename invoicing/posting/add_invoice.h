@@ -30,10 +30,6 @@ public:
     virtual void PrintInvoice(const std::string& number) = 0;
 };
 
-// The print queue belongs to reports, which builds on invoicing: the program plugs its adder
-// in here. A company that asks for customers in the queue cannot post while it is missing.
-extern std::function<void(const CustomerLabelRow& row)> AddCustomerToPrintQueue;
-
 // Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
 // entry (told to the user; the dialog stays open with everything typed) or nothing. True when
 // the dialog closed with OK.

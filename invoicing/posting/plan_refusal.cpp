@@ -1,11 +1,14 @@
 #include "invoicing/posting/plan_refusal.h"
 
-#include "invoicing/posting/invoice_posting.h"
-#include "invoicing/posting/posting_steps.h"
+#include "engine/engine.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
+
+std::optional<Decimal> AmountOf(std::string_view text) {
+    return Decimal::ParseBlankAsZero(StripCommas(text));
+}
 
 Decimal AmountOrRefuse(std::string_view text, const QString& what) {
     if (auto value = AmountOf(text)) return *value;
@@ -22,16 +25,6 @@ void RefuseNotFitting(std::string_view text, const QString& what, int width) {
     throw PlanRefusal{QString("%1 (%2) does not fit its field of %3 characters.")
                           .arg(what, FromCp1252(text))
                           .arg(width)};
-}
-
-int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record) {
-    const std::optional<CustomerChange> found = FindCustomerByNumber(number);
-    if (!found)
-        throw PlanRefusal{QString("Customer %1 is not on file. Please pick the customer again.")
-                              .arg(FromCp1252(TrimBlanks(number))),
-                          "Customer Required"};
-    record = found->record;
-    return found->ref;
 }
 
 AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company) {

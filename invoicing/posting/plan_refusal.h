@@ -18,6 +18,9 @@ struct PlanRefusal {
     QString caption{};  // empty: the caption of the command refused
 };
 
+// An amount as shown or stored: commas stripped, blank is 0; nothing when it is not a number.
+std::optional<Decimal> AmountOf(std::string_view text);
+
 // An amount as stored or shown (commas ignored, blank is 0); a refusal naming `what` when it
 // is not a number.
 Decimal AmountOrRefuse(std::string_view text, const QString& what);
@@ -31,9 +34,6 @@ void SetOrRefuse(Rec& rec, Field field, std::string_view text, const QString& wh
     if (!rec.set(field, text)) RefuseNotFitting(text, what, field.width);
 }
 
-// The customer of that number (exact lookup), read into `record` with the customer file
-// opened for the step; its Ref. A refusal when there is none.
-int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record);
 // The company's aging periods; a refusal when they are not whole numbers of days.
 AgingPeriods AgingPeriodsOrRefuse(const CompanyRec& company);
 // The current company as the company file holds it; a refusal when it cannot be read.

@@ -3,15 +3,23 @@
 #include <array>
 
 #include "invoicing/records/invoice_memo_file.h"
-#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
-std::optional<Decimal> AmountOf(std::string_view text) {
-    return Decimal::ParseBlankAsZero(StripCommas(text));
+StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle() == 0) {
+    ok_ = file.Open();
+}
+
+StepFile::~StepFile() {
+    if (openedHere_ && ok_) file_.Close();
+}
+
+void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {
+    for (const DataFile* file : files)
+        if (file->handle() == 0) held_.push_back(std::make_unique<StepFile>(*file));
 }
 
 std::string TwoDigits(int n) {
@@ -21,6 +29,28 @@ std::string TwoDigits(int n) {
 Date InvoiceDateOrRefuse(std::string_view typed) {
     if (const auto date = Shell().companies.dateFormat().parse(typed)) return *date;
     throw PlanRefusal{QString("The invoice date %1 is not a valid date.").arg(FromCp1252(typed))};
+}
+
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date) {
+    header.set(Invoice::InvDate, typed);
+    header.set(Invoice::InvMonth, TwoDigits(date.month));
+    header.set(Invoice::InvDay, TwoDigits(date.day));
+    header.set(Invoice::InvYear, std::to_string(date.year));
+    header.set(Invoice::InvDateYMD, SortableDate(date));
+}
+
+std::optional<std::string> InvoiceLineText(const InvoiceRow& row) {
+    const std::array<std::pair<std::string, int>, 5> parts{{{StripCommas(row.quantity), 10},
+                                                            {row.description, 32},
+                                                            {StripCommas(row.unitPrice), 10},
+                                                            {row.taxFlag, 1},
+                                                            {StripCommas(row.extension), 10}}};
+    std::string text;
+    for (const auto& [part, width] : parts) {
+        if (static_cast<int>(part.size()) > width) return std::nullopt;
+        text += PadRightWith(part, ' ', width);
+    }
+    return text;
 }
 
 void FillHeaderFromEntry(InvoiceRec& h, const InvoiceEntry& e, Date date) {
@@ -199,6 +229,16 @@ void AddToCustomerAmount(CustomerRec& c, fields::Number<CustomerRec> field, Deci
 }
 
 }  // namespace
+
+int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record) {
+    const std::optional<CustomerChange> found = FindCustomerByNumber(number);
+    if (!found)
+        throw PlanRefusal{QString("Customer %1 is not on file. Please pick the customer again.")
+                              .arg(FromCp1252(TrimBlanks(number))),
+                          "Customer Required"};
+    record = found->record;
+    return found->ref;
+}
 
 void AddToCustomerBalance(CustomerRec& c, Decimal amount) {
     AddToCustomerAmount(

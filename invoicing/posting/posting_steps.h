@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,19 +20,61 @@
 
 #include "engine/decimal.h"
 #include "invoicing/posting/aging.h"
-#include "invoicing/posting/invoice_posting.h"
+#include "invoicing/posting/invoice_entry.h"
 #include "invoicing/posting/plan_refusal.h"
+#include "invoicing/records/invoice_line_rec.h"
+#include "invoicing/records/invoice_memo_rec.h"
+#include "invoicing/records/invoice_rec.h"
+#include "masters/party_rec.h"
+#include "masters/product_rec.h"
 #include "shell/company/company_rec.h"
 #include "shell/dates.h"
 
-// An amount as shown or stored: commas stripped, blank is 0; nothing when it is not a number.
-std::optional<Decimal> AmountOf(std::string_view text);
+class DataFile;
+
+// Opens a file of the company for one step and closes it at the end of the step, unless it
+// was open already (a manager keeps it open while it is shown).
+class StepFile {
+public:
+    explicit StepFile(const DataFile& file);
+    ~StepFile();
+    StepFile(const StepFile&) = delete;
+    StepFile& operator=(const StepFile&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    const DataFile& file_;
+    bool openedHere_ = false;
+    bool ok_ = false;
+};
+
+// Files kept open over many steps (a batch, or a window while it is shown), so that each
+// step finds them open instead of opening them for itself.
+class HeldFiles {
+public:
+    HeldFiles() = default;
+    explicit HeldFiles(std::initializer_list<const DataFile*> files) { Hold(files); }
+    // Opens the files not held yet; one that cannot be opened is left to the steps to report.
+    void Hold(std::initializer_list<const DataFile*> files);
+    void Release() { held_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<StepFile>> held_;
+};
 
 // Month or day with two digits.
 std::string TwoDigits(int n);
 
 // The invoice date typed in the company's order; refuses a text that is not a date.
 Date InvoiceDateOrRefuse(std::string_view typed);
+
+// The invoice's date as typed and its parts: month and day of two digits, the year, and the
+// "yyyy/mm/dd" copy that keys use.
+void SetInvoiceDate(InvoiceRec& header, std::string_view typed, Date date);
+
+// The line text of a posted row: quantity, description, unit price, tax flag and extension,
+// each padded to its width (10, 32, 10, 1, 10). Nothing when a part is wider than its width.
+std::optional<std::string> InvoiceLineText(const InvoiceRow& row);
 
 // The header fields the entry dialog holds: number (upper-cased), the date and its parts,
 // notes, terms, statement note, customer, key code, the four amounts and the ship-to lines.
@@ -62,6 +105,11 @@ std::vector<std::pair<int, EntryRow>> PostedRows(const DocumentEntry& entry);
 // What the document moves in or out of stock: (product code, quantity) of every row with a
 // code, or of the memo document's product.
 std::vector<std::pair<std::string, std::string>> StockSales(const DocumentEntry& entry);
+
+struct StockChange {
+    int32_t ref = 0;
+    ProductRec record;  // as it will be written
+};
 
 // Stock on hand of the products an invoice moves, as it will be written. The product file is
 // opened at the first product and closed with the plan. A product moved on several rows is
@@ -96,6 +144,9 @@ struct CustomerChange {
 
 // The customer of that number, found by its exact key; nothing when it is not on file.
 std::optional<CustomerChange> FindCustomerByNumber(std::string_view number);
+// The customer of that number (exact lookup), read into `record` with the customer file
+// opened for the step; its Ref. A refusal when there is none.
+int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record);
 void AddToCustomerBalance(CustomerRec& customer, Decimal amount);
 void AddToCustomerAging(CustomerRec& customer, AgingBucket bucket, Decimal amount);
 

@@ -10,7 +10,6 @@
 #include "invoicing/documents/document_mail.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/records/invoice_files.h"
-#include "invoicing/receivables/statement_window.h"
 #include "mail/mail_state.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
@@ -129,7 +128,7 @@ StatementData BuildStatement(const CustomerRec& customer, bool unpaidOnly) {
     return s;
 }
 
-bool LoadStatementActivity() {
+bool LoadStatement() {
     StatementState& st = Statements();
     st.Loaded = StatementData{};
     CustomerRec customer;
@@ -151,7 +150,6 @@ bool LoadStatementActivity() {
                                      customer.get(Customer::Type)});
         st.Loaded = BuildStatement(customer, st.StatementUnpaidOnly != 0);
     }
-    if (Stment) Stment->ShowLoaded();
     return onFile;
 }
 

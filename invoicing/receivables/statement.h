@@ -52,10 +52,10 @@ std::string StatementReference(const InvoiceRec& record);
 StatementData BuildStatement(const CustomerRec& customer, bool unpaidOnly);
 
 // Fills Statements().Loaded for StatementCustomerNumber (the customer file is opened for the
-// step when the Customer Manager does not hold it open) and refreshes the statement window.
-// In a batch whose company asks for it, the customer also goes to the print queue. False
-// when the customer is not on file (the loaded statement is then empty).
-bool LoadStatementActivity();
+// step when the Customer Manager does not hold it open). In a batch whose company asks for
+// it, the customer also goes to the print queue. False when the customer is not on file (the
+// loaded statement is then empty).
+bool LoadStatement();
 
 // The statement held by the statement window on the printer; a job that does not end well
 // raises an error.

@@ -35,6 +35,12 @@ TStment* Stment = nullptr;
 TSelStmnt* SelStmnt = nullptr;
 TBatchStWin* BatchStWin = nullptr;
 
+bool LoadStatementActivity() {
+    const bool onFile = LoadStatement();
+    if (Stment) Stment->ShowLoaded();
+    return onFile;
+}
+
 namespace {
 
 QPushButton* Button(QWidget* owner, const char* name, const QString& text) {

@@ -82,6 +82,10 @@ extern TStment* Stment;
 extern TSelStmnt* SelStmnt;
 extern TBatchStWin* BatchStWin;
 
+// Loads the statement of StatementCustomerNumber (LoadStatement) and shows it in the
+// statement window when there is one. False when the customer is not on file.
+bool LoadStatementActivity();
+
 // Which customers a batch takes, by their aging.
 enum class StatementClass { AllNonZero, Over30, Over60, Over90 };
 

@@ -12,7 +12,6 @@
 #include "reports/viewer/report_text.h"
 #include "reports/viewer/report_viewer.h"
 #include "reports/wizard/report_dates.h"
-#include "reports/wizard/report_wizard_window.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
@@ -34,19 +33,6 @@ void FillViewer(Trtreport& viewer, const ReportDefinition& report, ReportGrid gr
     viewer.SortCol->clear();
     for (int n = 2; n <= report.sortColumnLimit + 1; ++n)
         viewer.SortCol->addItem(QString::number(n));
-}
-
-// The wizard's dates as typed; empty when there is no wizard.
-std::string WizardDate(MaskEdit* TRptSelect::*edit) {
-    return RptSelect ? ToCp1252((RptSelect->*edit)->Text()) : std::string();
-}
-
-void RunFromWizard(std::string_view name) {
-    const ReportDefinition* report = FindReportDefinition(name);
-    if (!report) return;
-    const ReportRun run =
-        RunReport(*report, WizardDate(&TRptSelect::IDate), WizardDate(&TRptSelect::EndDt));
-    if (run == ReportRun::Empty && report->dated && RptSelect) RptSelect->IDate->setFocus();
 }
 
 }  // namespace
@@ -105,69 +91,4 @@ ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped
     ProcessPendingMessages();
     ShowModal(*rtreport);
     return ReportRun::Shown;
-}
-
-void BuildProfitReport() {
-    RunFromWizard("Profit Report");
-}
-void BuildCommitmentReport() {
-    RunFromWizard("Commitment Report");
-}
-void BuildOverstockReport() {
-    RunFromWizard("Overstock Report");
-}
-void BuildReorderReport() {
-    RunFromWizard("Reorder Report");
-}
-void BuildInventoryReport() {
-    RunFromWizard("Inventory Report");
-}
-void BuildPORegister() {
-    RunFromWizard("PO Register");
-}
-void BuildReceivingReport() {
-    RunFromWizard("Receiving Report");
-}
-void BuildTaxReport() {
-    RunFromWizard("Tax Report");
-}
-void BuildInvoiceKeyCodeInquiry() {
-    RunFromWizard("Invoice Key Code Inquiry");
-}
-void BuildPOKeyCodeInquiry() {
-    RunFromWizard("PO Key Code Inquiry");
-}
-void BuildSalesReport() {
-    RunFromWizard("Sales Report");
-}
-void BuildInvoiceRegister() {
-    RunFromWizard("Invoice Register");
-}
-void BuildPaymentRegister() {
-    RunFromWizard("Payment Register");
-}
-void BuildAccountsReceivableReport() {
-    RunFromWizard("Accounts Receivable");
-}
-
-ReportBuilder ReportBuilderFor(std::string_view title) {
-    static constexpr std::pair<std::string_view, ReportBuilder> kBuilders[] = {
-        {"Profit Report", BuildProfitReport},
-        {"Commitment Report", BuildCommitmentReport},
-        {"Overstock Report", BuildOverstockReport},
-        {"Reorder Report", BuildReorderReport},
-        {"Inventory Report", BuildInventoryReport},
-        {"PO Register", BuildPORegister},
-        {"Receiving Report", BuildReceivingReport},
-        {"Tax Report", BuildTaxReport},
-        {"Invoice Key Code Inquiry", BuildInvoiceKeyCodeInquiry},
-        {"PO Key Code Inquiry", BuildPOKeyCodeInquiry},
-        {"Sales Report", BuildSalesReport},
-        {"Invoice Register", BuildInvoiceRegister},
-        {"Payment Register", BuildPaymentRegister},
-        {"Accounts Receivable", BuildAccountsReceivableReport},
-    };
-    for (const auto& [name, builder] : kBuilders)
-        if (name == title) return builder;
-    return nullptr;
 }

@@ -1,6 +1,5 @@
 #pragma once
-// The report builders as the Report Wizard runs them: one operation per report, each
-// reading the wizard's dates, building its report over the current company's files and
+// Running one report: building it over the current company's files for the dates typed and
 // showing it in the report viewer rtreport, or telling the user why there is nothing to show.
 
 #include <string>
@@ -18,23 +17,3 @@ enum class ReportRun {
 // reports) and shows it in the viewer.
 ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped,
                     const std::string& toTyped);
-
-// The builders the wizard dispatches to by ReportTitle.
-void BuildProfitReport();
-void BuildCommitmentReport();
-void BuildOverstockReport();
-void BuildReorderReport();
-void BuildInventoryReport();
-void BuildPORegister();
-void BuildReceivingReport();
-void BuildTaxReport();
-void BuildInvoiceKeyCodeInquiry();
-void BuildPOKeyCodeInquiry();
-void BuildSalesReport();
-void BuildInvoiceRegister();
-void BuildPaymentRegister();
-void BuildAccountsReceivableReport();
-
-using ReportBuilder = void (*)();
-// The builder of the report named exactly `title`, or nullptr.
-ReportBuilder ReportBuilderFor(std::string_view title);

@@ -61,6 +61,26 @@ private:
 
 extern TRptSelect* RptSelect;
 
+// The builders the wizard dispatches to by ReportTitle.
+void BuildProfitReport();
+void BuildCommitmentReport();
+void BuildOverstockReport();
+void BuildReorderReport();
+void BuildInventoryReport();
+void BuildPORegister();
+void BuildReceivingReport();
+void BuildTaxReport();
+void BuildInvoiceKeyCodeInquiry();
+void BuildPOKeyCodeInquiry();
+void BuildSalesReport();
+void BuildInvoiceRegister();
+void BuildPaymentRegister();
+void BuildAccountsReceivableReport();
+
+using ReportBuilder = void (*)();
+// The builder of the report named exactly `title`, or nullptr.
+ReportBuilder ReportBuilderFor(std::string_view title);
+
 // Creates the wizard once at start-up and plugs it into the main window's Report Wizard
 // command; the application (or a test) owns it.
 class ReportWizardWindows {

@@ -14,6 +14,7 @@
 
 #include "invoicing/documents/document_view_window.h"
 #include "invoicing/documents/invoice_email.h"
+#include "invoicing/documents/invoice_print.h"
 #include "invoicing/documents/po_email.h"
 #include "platform/list_view.h"
 #include "shell/text.h"
@@ -70,6 +71,15 @@ TEST(DocumentViewRows, EveryLineIsShownAndEmptyEntriesKeepTheNumbersOfTheOthers)
     };
     EXPECT_EQ(mailed(InvoiceEmailLines(doc, Headings())), 1);
     EXPECT_EQ(mailed(PurchaseOrderEmailLines(doc, Headings())), 1);
+
+    // And the printed invoice.
+    RecordingCanvas canvas;
+    doc.OutputMode = "INV";
+    ASSERT_TRUE(PrintInvoicePages(canvas, doc, Headings()));
+    QStringList printed;
+    for (const auto& call : canvas.Texts(1)) printed << call.text;
+    EXPECT_TRUE(printed.contains("2.50")) << printed.join("|").toStdString();
+    EXPECT_TRUE(printed.contains("5.00"));
 }
 
 TEST(PurchaseOrderMail, TheShipToCaptionFollowsTheSecondAddressLineAndHeadingsAreNeverCut) {

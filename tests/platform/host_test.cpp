@@ -15,6 +15,7 @@
 #include "platform/application.h"
 #include "platform/form.h"
 #include "platform/long_run.h"
+#include "platform/real_host.h"
 #include "platform/scripted_host_guard.h"
 
 namespace {
