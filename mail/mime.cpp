@@ -88,6 +88,16 @@ QByteArray Phrase(const QString& name) {
     return quoted + "\"";
 }
 
+// A display name is one line of text: control characters (CR and LF above all, which would
+// end the header field and start another) are dropped, whoever set the name.
+QString WithoutControls(const QString& name) {
+    QString clean;
+    clean.reserve(name.size());
+    for (const QChar ch : name)
+        if (ch.category() != QChar::Other_Control) clean += ch;
+    return clean;
+}
+
 }  // namespace
 
 QByteArray UnstructuredHeader(const QByteArray& name, const QString& text) {
@@ -103,14 +113,15 @@ QByteArray AddressHeader(const QByteArray& name, const QList<Mailbox>& mailboxes
         const Mailbox& box = mailboxes[i];
         const QByteArray address = box.address.toLatin1();
         const QByteArray separator = i + 1 < mailboxes.size() ? "," : "";
-        if (box.name.isEmpty()) {
+        const QString displayName = WithoutControls(box.name);
+        if (displayName.isEmpty()) {
             tokens.append(address + separator);
             continue;
         }
-        const QByteArray phrase = Phrase(box.name);
+        const QByteArray phrase = Phrase(displayName);
         if (phrase.isEmpty())
             // Only the first mailbox shares its line with the field name.
-            tokens.append(EncodedWords(box.name, tokens.isEmpty() ? prefix.size() : 0));
+            tokens.append(EncodedWords(displayName, tokens.isEmpty() ? prefix.size() : 0));
         else
             tokens.append(phrase);
         tokens.append("<" + address + ">" + separator);

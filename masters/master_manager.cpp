@@ -19,6 +19,7 @@
 
 #include "masters/master_files.h"
 #include "masters/record_edit.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/scope_guard.h"
 #include "shell/commands.h"
@@ -143,9 +144,9 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
         rb->setChecked(i == 0);
         orderRow->addWidget(rb);
         OrderButtons.push_back(rb);
-        connect(rb, &QRadioButton::toggled, this, [this, i](bool on) {
+        connect(rb, &QRadioButton::toggled, this, Guarded([this, i](bool on) {
             if (on) SetOrder(static_cast<int>(i));
-        });
+        }));
     }
     top->addWidget(orderBox);
     layout->addLayout(top);
@@ -192,8 +193,8 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
         action->setObjectName(name);
         recordMenu->addAction(action);
         FvcBrowser1->addAction(action);
-        connect(action, &QAction::triggered, this, handler);
-        if (button) connect(button, &QPushButton::clicked, this, handler);
+        connect(action, &QAction::triggered, this, Guarded(this, handler));
+        if (button) connect(button, &QPushButton::clicked, this, Guarded(this, handler));
         return action;
     };
     command("AddItem", "&Add...", AddBtn, &TMasterManager::AddBtnClick);
@@ -207,25 +208,25 @@ TMasterManager::TMasterManager(ManagerSetup setup, QWidget* parent)
     recordMenu->addSeparator();
     QAction* close = recordMenu->addAction("&Close");
     close->setObjectName("CloseItem");
-    connect(close, &QAction::triggered, this, &TMasterManager::CloseBtnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, &TMasterManager::CloseBtnClick);
+    connect(close, &QAction::triggered, this, Guarded(this, &TMasterManager::CloseBtnClick));
+    connect(CloseBtn, &QPushButton::clicked, this, Guarded(this, &TMasterManager::CloseBtnClick));
     QMenu* helpMenu = MainMenu->addMenu("&Help");
     QAction* help = helpMenu->addAction("&Contents");
     help->setObjectName("HelpItem");
     help->setShortcut(QKeySequence::HelpContents);
     const QString keyword = s_.helpKeyword;
-    connect(help, &QAction::triggered, this, [keyword] { ShowHelp(keyword); });
+    connect(help, &QAction::triggered, this, Guarded([keyword] { ShowHelp(keyword); }));
 
-    connect(FindEdit, &QLineEdit::textEdited, this, &TMasterManager::FindEditChange);
+    connect(FindEdit, &QLineEdit::textEdited, this, Guarded(this, &TMasterManager::FindEditChange));
     // Type, then Enter: while picking that takes the record found; otherwise it goes to the list.
-    connect(FindEdit, &QLineEdit::returnPressed, this, [this] {
+    connect(FindEdit, &QLineEdit::returnPressed, this, Guarded([this] {
         if (Masters().*s_.selectMode == 1)
             FvcBrowser1Pick();
         else
             FvcBrowser1->setFocus();
-    });
-    connect(FvcBrowser1, &TFvcBrowser::rowDoubleClicked, this, &TMasterManager::FvcBrowser1Pick);
-    connect(FvcBrowser1, &TFvcBrowser::enterPressed, this, &TMasterManager::FvcBrowser1Pick);
+    }));
+    connect(FvcBrowser1, &TFvcBrowser::rowDoubleClicked, this, Guarded(this, &TMasterManager::FvcBrowser1Pick));
+    connect(FvcBrowser1, &TFvcBrowser::enterPressed, this, Guarded(this, &TMasterManager::FvcBrowser1Pick));
 
     Editor = std::make_unique<TRecordEdit>(s_.editName, s_.kind->table(),
                                            s_.kind->file().recordLength(), this);
@@ -445,15 +446,15 @@ TDemoForm::TDemoForm(QWidget* parent) : TMasterManager(CustomerSetup(), parent) 
     StmtPrin->setToolTip("View/Print Statement");
     BatchPrinButn = AddSideButton("BatchPrinButn", "&Batch Statements");
     BatchPrinButn->setToolTip("Batch Print Statements");
-    connect(StmtPrin, &QPushButton::clicked, this, &TDemoForm::StmtPrinClick);
-    connect(BatchPrinButn, &QPushButton::clicked, this, &TDemoForm::BatchPrinButnClick);
+    connect(StmtPrin, &QPushButton::clicked, this, Guarded(this, &TDemoForm::StmtPrinClick));
+    connect(BatchPrinButn, &QPushButton::clicked, this, Guarded(this, &TDemoForm::BatchPrinButnClick));
 
     QMenu* menu = MainMenu->addMenu("S&tatements");
     const auto item = [&](const char* name, const char* text, void (TDemoForm::*handler)()) {
         auto* action = new QAction(text, this);
         action->setObjectName(name);
         menu->addAction(action);
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, Guarded(this, handler));
         return action;
     };
     item("View2", "&View / Print", &TDemoForm::StmtPrinClick);
@@ -462,7 +463,7 @@ TDemoForm::TDemoForm(QWidget* parent) : TMasterManager(CustomerSetup(), parent) 
     auto* statement = new QAction("&Statement", this);
     statement->setObjectName("Statement1");
     FvcBrowser1->addAction(statement);
-    connect(statement, &QAction::triggered, this, &TDemoForm::StmtPrinClick);
+    connect(statement, &QAction::triggered, this, Guarded(this, &TDemoForm::StmtPrinClick));
 }
 
 void TDemoForm::StmtPrinClick() {

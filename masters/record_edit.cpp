@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "platform/application.h"
 #include "platform/mask_edit.h"
 #include "shell/app_context.h"
 
@@ -114,7 +115,7 @@ TRecordEdit::TRecordEdit(const char* objectName, const EditTable& table, int rec
     // OK closes from its handler, and only once the record is saved: a result set before a
     // refusal's message box would close the window from inside that box's event loop.
     SetButtonResult(CancelBtn, Modal::Cancel);
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] { OKBtnClick(); }));
 }
 
 void TRecordEdit::Load(std::span<const uint8_t> record, bool editing, const QString& caption) {

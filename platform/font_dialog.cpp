@@ -1,3 +1,4 @@
+#include "platform/application.h"
 #include "platform/font_dialog.h"
 
 #include <QCheckBox>
@@ -93,11 +94,11 @@ FontDialog::FontDialog(QWidget* parent) : Form(parent) {
     layout->addWidget(Sample);
     layout->addLayout(buttons);
 
-    connect(FontName, &QFontComboBox::currentFontChanged, this, [this] { UpdateSample(); });
-    connect(FontSize, &QSpinBox::valueChanged, this, [this] { UpdateSample(); });
-    connect(FontColor, &QComboBox::currentIndexChanged, this, [this] { UpdateSample(); });
+    connect(FontName, &QFontComboBox::currentFontChanged, this, Guarded([this] { UpdateSample(); }));
+    connect(FontSize, &QSpinBox::valueChanged, this, Guarded([this] { UpdateSample(); }));
+    connect(FontColor, &QComboBox::currentIndexChanged, this, Guarded([this] { UpdateSample(); }));
     for (QCheckBox* box : {Bold, Italic, Underline, StrikeOut})
-        connect(box, &QCheckBox::toggled, this, [this] { UpdateSample(); });
+        connect(box, &QCheckBox::toggled, this, Guarded([this] { UpdateSample(); }));
 }
 
 void FontDialog::SetSpec(const FontSpec& chosen) {

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "platform/application.h"
 #include "platform/long_run.h"
 #include "platform/scope_guard.h"
 #include "platform/text_guard.h"
@@ -38,7 +39,7 @@ void Form::CloseIfResultSet() {
 }
 
 void Form::SetButtonResult(QAbstractButton* button, int result) {
-    connect(button, &QAbstractButton::clicked, this, [this, result] { SetModalResult(result); });
+    connect(button, &QAbstractButton::clicked, this, Guarded([this, result] { SetModalResult(result); }));
 }
 
 void Form::Refuse(QWidget* field, const QString& text, const QString& caption, MsgIcon icon) {

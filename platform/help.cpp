@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/application.h"
 #include "platform/message_host.h"
 
 QString HelpFolder() {
@@ -34,7 +35,7 @@ QString HelpPagePath(const QString& keyword) {
 
 void BindHelpKey(QWidget& window, const QString& keyword) {
     auto* f1 = new QShortcut(QKeySequence::HelpContents, &window);
-    QObject::connect(f1, &QShortcut::activated, &window, [keyword] { ShowHelp(keyword); });
+    QObject::connect(f1, &QShortcut::activated, &window, Guarded([keyword] { ShowHelp(keyword); }));
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -58,7 +59,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(buttons);
     layout->addWidget(Browser);
-    connect(ContentsBtn, &QPushButton::clicked, this, [this] { ShowKeyword("index"); });
+    connect(ContentsBtn, &QPushButton::clicked, this, Guarded([this] { ShowKeyword("index"); }));
     connect(BackBtn, &QPushButton::clicked, Browser, &QTextBrowser::backward);
     connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QPushButton::setEnabled);
 }

@@ -1,3 +1,4 @@
+#include "platform/application.h"
 #include "platform/list_view.h"
 
 #include <QCollator>
@@ -44,10 +45,10 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(0);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
-    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    connect(header(), &QHeaderView::sectionClicked, this, Guarded([this](int column) {
         CustomSort(column);
         emit ColumnClick(column);
-    });
+    }));
 }
 
 void ListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment) {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 
+#include "platform/application.h"
 #include "platform/scope_guard.h"
 #include "platform/text_guard.h"
 
@@ -45,12 +46,12 @@ void SetUniformRowHeights(QTableView& view, int height) {
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     setItemDelegate(new GuardedDelegate(this));
     SetUpGridView(*this);
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+    connect(this, &QTableWidget::currentCellChanged, this, Guarded([this](int row, int col, int, int) {
         if (row >= 0 && col >= 0) emit CellSelected(col, row + 1);
-    });
-    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    }));
+    connect(this, &QTableWidget::itemChanged, this, Guarded([this](QTableWidgetItem* item) {
         if (!settingCell_) emit CellEdited(item->column(), item->row() + 1, item->text());
-    });
+    }));
 }
 
 void StringGrid::SetRowCount(int rows) {

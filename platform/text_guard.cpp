@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
@@ -74,7 +75,7 @@ void GuardText(QLineEdit* edit) {
 void GuardText(QPlainTextEdit* edit) {
     if (!MarkGuarded(edit)) return;
     auto busy = std::make_shared<bool>(false);
-    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, busy] {
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, Guarded([edit, busy] {
         if (*busy) return;
         const QString text = edit->toPlainText();
         if (FirstUnencodable(text) < 0) return;
@@ -96,7 +97,7 @@ void GuardText(QPlainTextEdit* edit) {
         }
         cursor.endEditBlock();
         TellRefused(refused);
-    });
+    }));
 }
 
 void GuardTextControls(QWidget* root) {

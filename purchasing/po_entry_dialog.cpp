@@ -13,8 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/entry/ship_to_window.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"
@@ -143,19 +143,19 @@ QWidget* TPOEdit1::BuildReceivingPanel() {
 
 void TPOEdit1::ConnectHandlers() {
     ConnectLineHandlers();
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { SpeedButton3Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Calbutton, &QPushButton::clicked, this, [this] { CalbuttonClick(); });
-    connect(DateReq, &QPushButton::clicked, this, [this] { DateReqClick(); });
-    connect(ARecCal, &QPushButton::clicked, this, [this] { ARecCalClick(); });
-    connect(MarkRecd, &QCheckBox::clicked, this, [this] { MarkRecdClick(); });
-    connect(ExportButn, &QToolButton::clicked, this, [this] {
+    connect(OKButton, &QPushButton::clicked, this, Guarded([this] { OKButtonClick(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { SpeedButton3Click(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(Calbutton, &QPushButton::clicked, this, Guarded([this] { CalbuttonClick(); }));
+    connect(DateReq, &QPushButton::clicked, this, Guarded([this] { DateReqClick(); }));
+    connect(ARecCal, &QPushButton::clicked, this, Guarded([this] { ARecCalClick(); }));
+    connect(MarkRecd, &QCheckBox::clicked, this, Guarded([this] { MarkRecdClick(); }));
+    connect(ExportButn, &QToolButton::clicked, this, Guarded([this] {
         if (ExportLines) ExportLines();
-    });
-    connect(ImportButn, &QToolButton::clicked, this, [this] {
+    }));
+    connect(ImportButn, &QToolButton::clicked, this, Guarded([this] {
         if (ImportLines) ImportLines();
-    });
+    }));
 }
 
 // --- showing -------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/font_setting.h"
 #include "platform/mask_edit.h"
@@ -214,27 +215,27 @@ void TRecvWiz::BuildControls() {
 }
 
 void TRecvWiz::ConnectHandlers() {
-    connect(PONum, &QLineEdit::textChanged, this, [this] { PONumChange(); });
-    connect(LoadBtn, &QPushButton::clicked, this, [this] { LoadBtnClick(); });
-    connect(CBFilter, &QCheckBox::clicked, this, [this] { CBFilterClick(); });
+    connect(PONum, &QLineEdit::textChanged, this, Guarded([this] { PONumChange(); }));
+    connect(LoadBtn, &QPushButton::clicked, this, Guarded([this] { LoadBtnClick(); }));
+    connect(CBFilter, &QCheckBox::clicked, this, Guarded([this] { CBFilterClick(); }));
     connect(StringGrid1, &StringGrid::CellSelected, this,
-            [this](int col, int row) { StringGrid1SelectCell(col, row); });
+            Guarded([this](int col, int row) { StringGrid1SelectCell(col, row); }));
     connect(
         StringGrid1, &StringGrid::CellEdited, this,
-        [this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); });
-    connect(HeaderControl1, &QHeaderView::sectionResized, this, [this](int section) {
+        Guarded([this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); }));
+    connect(HeaderControl1, &QHeaderView::sectionResized, this, Guarded([this](int section) {
         if (section < RecvCol::InToday) {
             int left = 0;
             for (int c = 0; c < RecvCol::InToday; ++c) left += StringGrid1->ColWidth(c);
             allNoneSpacer_->setFixedWidth(left);
         }
-    });
-    connect(RecAllBtn, &QPushButton::clicked, this, [this] { RecAllBtnClick(); });
-    connect(NoneBtn, &QPushButton::clicked, this, [this] { NoneBtnClick(); });
-    connect(Calbutton, &QPushButton::clicked, this, [this] { CalbuttonClick(); });
-    connect(PostBtn, &QPushButton::clicked, this, [this] { PostBtnClick(); });
-    connect(InvClose, &QToolButton::clicked, this, [this] { InvCloseClick(); });
-    connect(SpeedButton14, &QToolButton::clicked, this, [this] { SpeedButton14Click(); });
+    }));
+    connect(RecAllBtn, &QPushButton::clicked, this, Guarded([this] { RecAllBtnClick(); }));
+    connect(NoneBtn, &QPushButton::clicked, this, Guarded([this] { NoneBtnClick(); }));
+    connect(Calbutton, &QPushButton::clicked, this, Guarded([this] { CalbuttonClick(); }));
+    connect(PostBtn, &QPushButton::clicked, this, Guarded([this] { PostBtnClick(); }));
+    connect(InvClose, &QToolButton::clicked, this, Guarded([this] { InvCloseClick(); }));
+    connect(SpeedButton14, &QToolButton::clicked, this, Guarded([this] { SpeedButton14Click(); }));
 }
 
 void TRecvWiz::FormCreate() {
@@ -477,6 +478,11 @@ void TRecvWiz::PostBtnClick() {
     ClearGrid();
     SetStatus("PO " + Qs(ReceivePONumber) +
               " received. Enter another PO number or close window...");
+    if (!plan.posting->skippedProducts.empty())
+        MessageBox("These rows were not received because their products are not on file: " +
+                       Qs(JoinedWith(plan.posting->skippedProducts, ", ")) +
+                       ". Their stock and PO lines are unchanged.",
+                   WizardCaption, MsgIcon::Information);
     PONum->clear();
     PONum->setFocus();
 }

@@ -7,6 +7,7 @@
 
 #include "engine/browse/browser.h"
 #include "masters/master_manager.h"
+#include "platform/application.h"
 #include "platform/message_host.h"
 #include "reports/labels/print_queue_window.h"
 #include "reports/viewer/report_viewer.h"
@@ -28,10 +29,10 @@ void PlugInQueueCommand(TMasterManager* manager, void (*add)(const Rec&)) {
         add(record);
     };
     manager->LabelQueueBtn->setEnabled(true);
-    QObject::connect(manager->LabelQueueBtn, &QPushButton::clicked, manager, addCurrent);
+    QObject::connect(manager->LabelQueueBtn, &QPushButton::clicked, manager, Guarded(addCurrent));
     if (auto* item = manager->findChild<QAction*>("LabelQueueItem")) {
         item->setEnabled(true);
-        QObject::connect(item, &QAction::triggered, manager, addCurrent);
+        QObject::connect(item, &QAction::triggered, manager, Guarded(addCurrent));
     }
 }
 

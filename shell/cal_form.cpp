@@ -15,6 +15,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/help.h"
 #include "platform/scope_guard.h"
@@ -94,15 +95,15 @@ TCalForm::TCalForm(QWidget* parent) : Form(parent) {
     layout->addWidget(Calendar1, 1);
     layout->addLayout(buttons);
 
-    connect(Calendar1, &QCalendarWidget::selectionChanged, this, &TCalForm::ShowSelection);
+    connect(Calendar1, &QCalendarWidget::selectionChanged, this, Guarded(this, &TCalForm::ShowSelection));
     // Double-click or Enter on a day chooses it.
-    connect(Calendar1, &QCalendarWidget::activated, this, [this] { SetModalResult(Modal::Ok); });
-    connect(CBMonth, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(Calendar1, &QCalendarWidget::activated, this, Guarded([this] { SetModalResult(Modal::Ok); }));
+    connect(CBMonth, &QComboBox::currentIndexChanged, this, Guarded([this](int index) {
         if (!syncing_ && index >= 0) MoveToMonth(SelectedDate().year, index + 1);
-    });
-    connect(YearEdit, &QSpinBox::valueChanged, this, [this](int year) {
+    }));
+    connect(YearEdit, &QSpinBox::valueChanged, this, Guarded([this](int year) {
         if (!syncing_) MoveToMonth(year, SelectedDate().month);
-    });
+    }));
     BindHelpKey(*this, "DateSelection");
 
     ShowSelection();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -28,14 +29,14 @@ std::filesystem::path DataFolder::file(std::string_view name) const {
     return filenames::findExisting(dir_ / name);
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, std::size_t limit) {
     // Plain reads: a folder or device under the name is an unreadable file, not an exception.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string content;
     char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+    while (content.size() < limit) {
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, limit - content.size()));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;

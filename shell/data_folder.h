@@ -21,8 +21,9 @@ private:
     std::filesystem::path dir_;
 };
 
-// The whole content of a file; nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// The whole content of a file, or its first `limit` bytes; nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
+                                         std::size_t limit = std::string::npos);
 // Replaces the file by writing a temporary file beside it and renaming it over the old one,
 // so that a failure leaves the old content whole. False when the new content could not be
 // written.

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QPushButton>
 
+#include "platform/application.h"
 #include "platform/form.h"
 #include "platform/help.h"
 
@@ -25,7 +26,7 @@ DialogButtons AddDialogButtons(Form& form, QBoxLayout& layout, const QString& he
     form.SetButtonResult(buttons.ok, Modal::Ok);
     form.SetButtonResult(buttons.cancel, Modal::Cancel);
     QObject::connect(buttons.help, &QPushButton::clicked, &form,
-                     [helpKeyword] { ShowHelp(helpKeyword); });
+                     Guarded([helpKeyword] { ShowHelp(helpKeyword); }));
     BindHelpKey(form, helpKeyword);
     return buttons;
 }

@@ -11,6 +11,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/help.h"
 #include "platform/list_view.h"
@@ -96,7 +97,7 @@ TFindBox::TFindBox(QWidget* parent) : Form(parent) {
     CancelBtn->setObjectName("CancelBtn");
     SetButtonResult(OKBtn, Modal::Ok);
     SetButtonResult(CancelBtn, Modal::Cancel);
-    connect(FindBtn, &QPushButton::clicked, this, &TFindBox::FindBtnClick);
+    connect(FindBtn, &QPushButton::clicked, this, Guarded(this, &TFindBox::FindBtnClick));
 
     auto* search = new QHBoxLayout;
     search->addWidget(label);
@@ -136,12 +137,12 @@ void TFindBox::BuildList(const FindSource* source) {
             numeric.push_back(column.numeric);
         }
     }
-    connect(ListView1, &ListView::ColumnClick, this, [this, numeric](int column) {
+    connect(ListView1, &ListView::ColumnClick, this, Guarded([this, numeric](int column) {
         // Amounts of different lengths compare by size when right-aligned alike.
         if (column > 0 && column < static_cast<int>(numeric.size()) && numeric[column])
             ListView1->CustomSort(-column);
-    });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ChooseRow(); });
+    }));
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, Guarded([this] { ChooseRow(); }));
 }
 
 void TFindBox::ChooseRow() {

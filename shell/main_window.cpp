@@ -115,7 +115,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
     Timer1->start();
     Timer1Timer();
 
@@ -148,7 +148,7 @@ void TMainForm::BuildCommands() {
         if (info.shortcut) action->setShortcut(QKeySequence(info.shortcut));
         action->setEnabled(IsCommandRegistered(info.id));
         const CommandId id = info.id;
-        connect(action, &QAction::triggered, this, [id] { RunRegisteredCommand(id); });
+        connect(action, &QAction::triggered, this, Guarded([id] { RunRegisteredCommand(id); }));
         menu->addAction(action);
         if (info.toolText) {
             action->setIcon(CommandIcon(id));

@@ -1,5 +1,6 @@
 #include "engine/browse/browser.h"
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 
 #include <QFocusEvent>
@@ -62,9 +63,9 @@ TFvcBrowser::TFvcBrowser(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { onScrollAction(action); });
+            Guarded([this](int action) { onScrollAction(action); }));
     connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, viewport(),
-            [this] { viewport()->update(); });
+            Guarded([this] { viewport()->update(); }));
 }
 
 TFvcBrowser::~TFvcBrowser() = default;

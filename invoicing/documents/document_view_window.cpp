@@ -15,6 +15,7 @@
 
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/invoice_output.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/list_view.h"
 #include "shell/app_context.h"
@@ -290,7 +291,7 @@ Trtedit::Trtedit(QWidget* parent)
     Button1->setObjectName("Button1");
     Button1->setGeometry(16, 54, 75, 25);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &Trtedit::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &Trtedit::Button1Click));
     const std::array<std::pair<QLabel**, QLabel**>, 4> totals{
         {{&Label21, &Label16}, {&Label22, &Label17}, {&Label23, &Label18}, {&Label25, &Label20}}};
     const std::array<const char*, 4> captions{"Total:", "T", "Grand Total:", "Balance Due:"};

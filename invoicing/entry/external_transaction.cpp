@@ -41,7 +41,9 @@ public:
 
 std::optional<std::string> ReadExchangeCustomerNumber(const DataFolder& folder, QString& problem) {
     const std::filesystem::path path = folder.file(ExchangeFileName);
-    const auto content = ReadWholeFile(path);
+    // Only the first line matters; a huge file must not become a huge message or a slow read.
+    constexpr std::size_t FirstLineLimit = 512;
+    const auto content = ReadWholeFile(path, FirstLineLimit);
     if (!content) {
         problem =
             QString("The exchange file %1 cannot be read from the data folder %2.")
@@ -52,6 +54,14 @@ std::optional<std::string> ReadExchangeCustomerNumber(const DataFolder& folder, 
     if (number.empty()) {
         problem = QString("The exchange file %1 has no customer number on its first line.")
                       .arg(FromCp1252(ExchangeFileName));
+        return std::nullopt;
+    }
+    const auto width = static_cast<std::size_t>(Customer::Number.width);
+    if (number.size() > width) {
+        problem = QString("The first line of %1 does not hold a customer number: \"%2...\" is "
+                          "longer than %3 characters.")
+                      .arg(FromCp1252(ExchangeFileName), FromCp1252(number.substr(0, width)))
+                      .arg(width);
         return std::nullopt;
     }
     return number;

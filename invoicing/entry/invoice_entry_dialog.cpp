@@ -126,17 +126,17 @@ QWidget* TProdInv::BuildCustomerPanel() {
 
 void TProdInv::ConnectHandlers() {
     ConnectLineHandlers();
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Calbutton, &QPushButton::clicked, this, [this] { CalbuttonClick(); });
-    connect(IPaid, &QLineEdit::textEdited, this, [this] { IPaidChange(); });
+    connect(OKButton, &QPushButton::clicked, this, Guarded([this] { OKButtonClick(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(Calbutton, &QPushButton::clicked, this, Guarded([this] { CalbuttonClick(); }));
+    connect(IPaid, &QLineEdit::textEdited, this, Guarded([this] { IPaidChange(); }));
     // A blank amount is 0, written back once the field is left rather than while typing.
-    connect(IPaid, &QLineEdit::editingFinished, this, [this] {
+    connect(IPaid, &QLineEdit::editingFinished, this, Guarded([this] {
         if (!TrimBlanks(Cp(IPaid->text())).empty()) return;
         IPaid->setText("0.00");
         IPaidChange();
-    });
+    }));
 }
 
 // --- showing -------------------------------------------------------------------------------

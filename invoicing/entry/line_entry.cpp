@@ -23,8 +23,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/entry/ship_to_window.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -417,7 +417,7 @@ QHBoxLayout* TLineEntry::BuildButtonRow(const QString& printCaption, const QStri
     buttons->addWidget(OKButton);
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
-    connect(BitBtn2, &QPushButton::clicked, this, [helpKeyword] { ShowHelp(helpKeyword); });
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([helpKeyword] { ShowHelp(helpKeyword); }));
     return buttons;
 }
 
@@ -425,45 +425,45 @@ void TLineEntry::ConnectLineHandlers() {
     SetButtonResult(OKButton, Modal::Ok);
     SetButtonResult(BitBtn1, Modal::Cancel);
     SetButtonResult(InvClose, Modal::Cancel);
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(); });
-    connect(DeleteLine, &QToolButton::clicked, this, [this] { DeleteLineClick(); });
-    connect(MakeNote, &QToolButton::clicked, this, [this] { MakeNoteClick(); });
-    connect(UndoAll, &QToolButton::clicked, this, [this] { UndoAllClick(); });
-    connect(TopButn, &QToolButton::clicked, this, [this] { GoToRow(1, 1); });
-    connect(CnterButn, &QToolButton::clicked, this, [this] { GoToRow(50, 50); });
-    connect(BottButn, &QToolButton::clicked, this, [this] { GoToRow(99, 96); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(GetAProd, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(SpeedButton8, &QToolButton::clicked, this, [] { RunCalculator(); });
+    connect(RadioButton1, &QRadioButton::clicked, this, Guarded([this] { RadioButton1Click(); }));
+    connect(RadioButton2, &QRadioButton::clicked, this, Guarded([this] { RadioButton2Click(); }));
+    connect(DeleteLine, &QToolButton::clicked, this, Guarded([this] { DeleteLineClick(); }));
+    connect(MakeNote, &QToolButton::clicked, this, Guarded([this] { MakeNoteClick(); }));
+    connect(UndoAll, &QToolButton::clicked, this, Guarded([this] { UndoAllClick(); }));
+    connect(TopButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(1, 1); }));
+    connect(CnterButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(50, 50); }));
+    connect(BottButn, &QToolButton::clicked, this, Guarded([this] { GoToRow(99, 96); }));
+    connect(SpeedButton2, &QToolButton::clicked, this, Guarded([this] { SpeedButton2Click(); }));
+    connect(GetAProd, &QPushButton::clicked, this, Guarded([this] { SpeedButton2Click(); }));
+    connect(SpeedButton8, &QToolButton::clicked, this, Guarded([] { RunCalculator(); }));
     connect(
         StringGrid1, &StringGrid::CellEdited, this,
-        [this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); });
-    connect(StringGrid1, &StringGrid::CellSelected, this, [this](int, int row) {
+        Guarded([this](int col, int row, const QString& text) { StringGrid1SetEditText(col, row, text); }));
+    connect(StringGrid1, &StringGrid::CellSelected, this, Guarded([this](int, int row) {
         if (!refreshing_) RefreshRow(row);
-    });
-    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this](int, int col) {
+    }));
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, Guarded([this](int, int col) {
         if (col != EntryCol::Code) return;
         SpeedButton2Click();
         // Keeps the rows below the cursor in sight while the grid is filled from the top.
         const int row = StringGrid1->Row();
         if (row == StringGrid1->TopRow() + 2 && row < EntryGridRows)
             StringGrid1->SetTopRow(StringGrid1->TopRow() + 1);
-    });
-    connect(INet, &QLineEdit::textEdited, this, [this] { INetChange(); });
-    connect(ITax, &QLineEdit::textEdited, this, [this] { ITaxChange(); });
+    }));
+    connect(INet, &QLineEdit::textEdited, this, Guarded([this] { INetChange(); }));
+    connect(ITax, &QLineEdit::textEdited, this, Guarded([this] { ITaxChange(); }));
     // A blank amount is 0, written back once the field is left rather than while typing.
     for (QLineEdit* amount : {INet, ITax})
-        connect(amount, &QLineEdit::editingFinished, this, [this, amount] {
+        connect(amount, &QLineEdit::editingFinished, this, Guarded([this, amount] {
             if (TrimBlanks(Cp(amount->text())).empty() && !amount->isReadOnly()) {
                 amount->setText("0.00");
                 ITaxChange();
             }
-        });
-    connect(MemoQuan, &QLineEdit::textEdited, this, [this] { MemoQuanChange(); });
+        }));
+    connect(MemoQuan, &QLineEdit::textEdited, this, Guarded([this] { MemoQuanChange(); }));
     connect(CheckBox2, &QCheckBox::clicked, this,
-            [this] { MemoMode() ? INetChange() : RecalcTotals(); });
-    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { LimitMemo(); });
+            Guarded([this] { MemoMode() ? INetChange() : RecalcTotals(); }));
+    connect(Memo1, &QPlainTextEdit::textChanged, this, Guarded([this] { LimitMemo(); }));
 }
 
 void TLineEntry::GoToRow(int row, int top) {
@@ -637,6 +637,48 @@ EntryRow TLineEntry::Row(int row) const {
     r.extension = cell(EntryCol::Extension);
     r.unitCost = RowLineCost[row];
     return r;
+}
+
+void TLineEntry::LoadStoredRows(const std::vector<std::pair<std::string, std::string>>& lines) {
+    const StepFile open(ProductData());
+    const ScopedAssign<bool> quiet(refreshing_, true);
+    for (std::size_t i = 0; i < lines.size() && i < static_cast<std::size_t>(EntryGridRows); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        const std::string code = TrimBlanks(lines[i].first);
+        const std::string& text = lines[i].second;
+        const auto part = [&text](std::size_t from, std::size_t width) {
+            return Qs(TrimBlanks(from < text.size() ? text.substr(from, width) : ""));
+        };
+        const std::array<QString, EntryCol::Count - 1> cells{
+            Qs(code), part(0, 10), part(10, 32), part(42, 10), part(52, 1), part(53, 10)};
+        for (int c = EntryCol::Code; c < EntryCol::Count; ++c)
+            StringGrid1->SetCell(c, r, cells[static_cast<std::size_t>(c - 1)]);
+        RowOldQuantity[r] = Cp(cells[EntryCol::Quantity - 1]);
+        RowOldCode[r] = code;
+
+        ProductRec probe;
+        ProductRec product;
+        const bool found =
+            open.ok() && probe.set(Product::Code, code) &&
+            ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                               product.bytes()) != 0;
+        if (found) {
+            SetRowProduct(r, product);
+        } else {
+            ClearRowProduct(r, StockClass::NoProduct);
+            RowStockOnHand[r] = "0";
+        }
+    }
+}
+
+void TLineEntry::LoadStoredMemo(std::vector<std::string> memoLines) {
+    MemoPDesc->setText(StringGrid1->Cell(EntryCol::Description, 1));
+    MemoQuan->setText(StringGrid1->Cell(EntryCol::Quantity, 1));
+    StkName->setText(StringGrid1->Cell(EntryCol::Code, 1));
+    while (!memoLines.empty() && TrimBlanks(memoLines.back()).empty()) memoLines.pop_back();
+    QStringList text;
+    for (const std::string& line : memoLines) text << Qs(line);
+    Memo1->setPlainText(text.join('\n'));
 }
 
 void TLineEntry::StringGrid1SetEditText(int col, int row, const QString& text) {

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "invoicing/entry/entry_lines.h"
 #include "masters/product_rec.h"
@@ -174,6 +176,15 @@ public:
     void ClearGrid();
     // Row as shown in the grid (1..99).
     EntryRow Row(int row) const;
+
+    // A document loaded for a change: rows 1.. from its stored lines, each a product code and
+    // a line text (quantity, description, unit price, tax flag and extension in columns of 10,
+    // 32, 10, 1 and 10): the cells, the row's old quantity and code, and its product's stock
+    // on hand and class ("0" and "T" for a product not on file).
+    void LoadStoredRows(const std::vector<std::pair<std::string, std::string>>& lines);
+    // A memo document loaded for a change: the memo's product, quantity and description from
+    // row 1, and its stored memo lines (blank lines at the end are not text).
+    void LoadStoredMemo(std::vector<std::string> memoLines);
 
     // --- handlers ---
     void SpeedButton2Click();  // product pick for the current row (memo: the memo product)

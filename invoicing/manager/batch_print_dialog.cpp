@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "shell/text.h"
@@ -47,7 +48,7 @@ TInvBatch::TInvBatch(QWidget* parent) : Form(parent) {
     Button1->setDefault(true);
     SetButtonResult(Button1, Modal::Ok);
     SetButtonResult(Button2, Modal::Cancel);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
 }
 
 std::optional<int> TInvBatch::Count() const {

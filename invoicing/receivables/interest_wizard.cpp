@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "invoicing/receivables/interest_report.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
@@ -221,21 +222,21 @@ void TInterestWiz::BuildControls() {
 }
 
 void TInterestWiz::ConnectHandlers() {
-    connect(days30, &QRadioButton::clicked, this, &TInterestWiz::days30Click);
-    connect(days60, &QRadioButton::clicked, this, &TInterestWiz::days60Click);
-    connect(days90, &QRadioButton::clicked, this, &TInterestWiz::days90Click);
-    connect(IPct, &QLineEdit::textChanged, this, &TInterestWiz::IPctChange);
+    connect(days30, &QRadioButton::clicked, this, Guarded(this, &TInterestWiz::days30Click));
+    connect(days60, &QRadioButton::clicked, this, Guarded(this, &TInterestWiz::days60Click));
+    connect(days90, &QRadioButton::clicked, this, Guarded(this, &TInterestWiz::days90Click));
+    connect(IPct, &QLineEdit::textChanged, this, Guarded(this, &TInterestWiz::IPctChange));
     // The minimum decides who is listed as much as the rate does.
-    connect(MinChg, &QLineEdit::textChanged, this, &TInterestWiz::SettingChanged);
-    connect(FlatCB, &QCheckBox::clicked, this, &TInterestWiz::FlatCBClick);
+    connect(MinChg, &QLineEdit::textChanged, this, Guarded(this, &TInterestWiz::SettingChanged));
+    connect(FlatCB, &QCheckBox::clicked, this, Guarded(this, &TInterestWiz::FlatCBClick));
     // Typing only: the window's own changes of the field need no check.
-    connect(FlatRate, &QLineEdit::textEdited, this, &TInterestWiz::FlatRateChange);
-    connect(Calbutton, &QPushButton::clicked, this, &TInterestWiz::CalbuttonClick);
-    connect(Button1, &QPushButton::clicked, this, &TInterestWiz::Button1Click);
-    connect(GenInv, &QPushButton::clicked, this, &TInterestWiz::GenerateInterestInvoices);
+    connect(FlatRate, &QLineEdit::textEdited, this, Guarded(this, &TInterestWiz::FlatRateChange));
+    connect(Calbutton, &QPushButton::clicked, this, Guarded(this, &TInterestWiz::CalbuttonClick));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TInterestWiz::Button1Click));
+    connect(GenInv, &QPushButton::clicked, this, Guarded(this, &TInterestWiz::GenerateInterestInvoices));
     SetButtonResult(CanButn, Modal::Cancel);
-    connect(CanButn, &QPushButton::clicked, this, &TInterestWiz::CanButnClick);
-    connect(Button2, &QPushButton::clicked, this, &TInterestWiz::Button2Click);
+    connect(CanButn, &QPushButton::clicked, this, Guarded(this, &TInterestWiz::CanButnClick));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, &TInterestWiz::Button2Click));
 }
 
 // --- showing -------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "invoicing/receivables/payment.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 
 TPPmtDialog::TPPmtDialog(QWidget* parent) : Form(parent) {
@@ -37,7 +38,7 @@ TPPmtDialog::TPPmtDialog(QWidget* parent) : Form(parent) {
     OKBtn->setDefault(true);
     SetButtonResult(OKBtn, Modal::Ok);
     SetButtonResult(CancelBtn, Modal::Cancel);
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] { OKBtnClick(); }));
 }
 
 void TPPmtDialog::FormShow() {

@@ -17,6 +17,7 @@
 #include "invoicing/receivables/partial_payment_dialog.h"
 #include "invoicing/records/invoice_files.h"
 #include "masters/master_manager.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
@@ -186,22 +187,22 @@ TPayBox::TPayBox(QWidget* parent) : Form(parent) {
 
     SetButtonResult(OKBtn, Modal::Ok);
     SetButtonResult(CancelBtn, Modal::Cancel);
-    connect(OKBtn, &QPushButton::clicked, this, [this] { PostPayments(); });
-    connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("PaymentWizard"); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(Calbutton, &QPushButton::clicked, this, [this] { CalbuttonClick(); });
-    connect(IncludeBtn, &QPushButton::clicked, this, [this] { IncludeBtnClick(); });
-    connect(IncAllBtn, &QPushButton::clicked, this, [this] { IncAllBtnClick(); });
-    connect(ExcludeBtn, &QPushButton::clicked, this, [this] { ExcludeBtnClick(); });
-    connect(ExAllBtn, &QPushButton::clicked, this, [this] { ExAllBtnClick(); });
-    connect(PPmtBtn, &QPushButton::clicked, this, [this] { PPmtBtnClick(); });
-    connect(AccountDep, &QPushButton::clicked, this, [this] { AccountDepClick(); });
-    connect(PAmt, &QLineEdit::textChanged, this, [this] { PAmtChange(); });
-    connect(SrcList, &QListWidget::itemClicked, this, [this] { SrcListClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] { PostPayments(); }));
+    connect(HelpBtn, &QPushButton::clicked, this, Guarded([] { ShowHelp("PaymentWizard"); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
+    connect(Calbutton, &QPushButton::clicked, this, Guarded([this] { CalbuttonClick(); }));
+    connect(IncludeBtn, &QPushButton::clicked, this, Guarded([this] { IncludeBtnClick(); }));
+    connect(IncAllBtn, &QPushButton::clicked, this, Guarded([this] { IncAllBtnClick(); }));
+    connect(ExcludeBtn, &QPushButton::clicked, this, Guarded([this] { ExcludeBtnClick(); }));
+    connect(ExAllBtn, &QPushButton::clicked, this, Guarded([this] { ExAllBtnClick(); }));
+    connect(PPmtBtn, &QPushButton::clicked, this, Guarded([this] { PPmtBtnClick(); }));
+    connect(AccountDep, &QPushButton::clicked, this, Guarded([this] { AccountDepClick(); }));
+    connect(PAmt, &QLineEdit::textChanged, this, Guarded([this] { PAmtChange(); }));
+    connect(SrcList, &QListWidget::itemClicked, this, Guarded([this] { SrcListClick(); }));
     // The keyboard moves the current row too; the button follows it as it follows a click.
-    connect(SrcList, &QListWidget::currentItemChanged, this, [this] { SrcListClick(); });
-    connect(SrcList, &QListWidget::itemDoubleClicked, this, [this] { IncludeBtnClick(); });
-    connect(DstList, &QListWidget::itemDoubleClicked, this, [this] { ExcludeBtnClick(); });
+    connect(SrcList, &QListWidget::currentItemChanged, this, Guarded([this] { SrcListClick(); }));
+    connect(SrcList, &QListWidget::itemDoubleClicked, this, Guarded([this] { IncludeBtnClick(); }));
+    connect(DstList, &QListWidget::itemDoubleClicked, this, Guarded([this] { ExcludeBtnClick(); }));
     SrcList->installEventFilter(this);
     DstList->installEventFilter(this);
     resize(760, 520);

@@ -116,9 +116,9 @@ TStment::TStment(QWidget* parent) : Form(parent) {
     }
     layout->addWidget(CSBar);
 
-    connect(UnpaidBox, &QCheckBox::clicked, this, &TStment::UnpaidBoxClick);
-    connect(PrinStButn, &QPushButton::clicked, this, &TStment::PrinStButnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, [this] { SetModalResult(2); });
+    connect(UnpaidBox, &QCheckBox::clicked, this, Guarded(this, &TStment::UnpaidBoxClick));
+    connect(PrinStButn, &QPushButton::clicked, this, Guarded(this, &TStment::PrinStButnClick));
+    connect(CloseBtn, &QPushButton::clicked, this, Guarded([this] { SetModalResult(2); }));
 }
 
 void TStment::SetStatus(int panel, const QString& text) {
@@ -191,9 +191,9 @@ TSelStmnt::TSelStmnt(QWidget* parent) : Form(parent) {
     for (QPushButton* b : {OKButton, CanButn, Button1}) row->addWidget(b);
     layout->addLayout(row);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { SetModalResult(1); });
-    connect(CanButn, &QPushButton::clicked, this, [this] { SetModalResult(2); });
-    connect(Button1, &QPushButton::clicked, this, [] { ShowHelp("GetStatement"); });
+    connect(OKButton, &QPushButton::clicked, this, Guarded([this] { SetModalResult(1); }));
+    connect(CanButn, &QPushButton::clicked, this, Guarded([this] { SetModalResult(2); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([] { ShowHelp("GetStatement"); }));
 }
 
 TBatchStWin::TBatchStWin(QWidget* parent) : Form(parent) {
@@ -219,9 +219,9 @@ TBatchStWin::TBatchStWin(QWidget* parent) : Form(parent) {
     HlpBtn->setToolTip("Help");
     for (QPushButton* b : {OKButton, CanButn, HlpBtn}) row->addWidget(b);
     layout->addLayout(row);
-    connect(OKButton, &QPushButton::clicked, this, &TBatchStWin::OKButtonClick);
-    connect(CanButn, &QPushButton::clicked, this, [this] { SetModalResult(2); });
-    connect(HlpBtn, &QPushButton::clicked, this, [] { ShowHelp("ViewStatement"); });
+    connect(OKButton, &QPushButton::clicked, this, Guarded(this, &TBatchStWin::OKButtonClick));
+    connect(CanButn, &QPushButton::clicked, this, Guarded([this] { SetModalResult(2); }));
+    connect(HlpBtn, &QPushButton::clicked, this, Guarded([] { ShowHelp("ViewStatement"); }));
 }
 
 void TBatchStWin::FormShow() {

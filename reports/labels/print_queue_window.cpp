@@ -243,9 +243,9 @@ void Tlblwiz::BuildControls() {
     StatusBar1->addWidget(statusPanel_, 1);
     top->addWidget(StatusBar1);
 
-    connect(UseCmpAdd, &QCheckBox::toggled, this, &Tlblwiz::UseCmpAddClick);
+    connect(UseCmpAdd, &QCheckBox::toggled, this, Guarded(this, &Tlblwiz::UseCmpAddClick));
     // Sorting moves rows without changing them, so it does not mark the queue changed.
-    connect(LabelList, &ListView::itemChanged, this, &Tlblwiz::LabelListChange);
+    connect(LabelList, &ListView::itemChanged, this, Guarded(this, &Tlblwiz::LabelListChange));
 }
 
 void Tlblwiz::BuildMenus() {
@@ -323,8 +323,8 @@ void Tlblwiz::ConnectCommands() {
              {SpeedButton1, Overview1, &Tlblwiz::SpeedButton1Click},
          }) {
         const auto run = [this, handler = c.handler] { (this->*handler)(); };
-        if (c.button) connect(c.button, &QAbstractButton::clicked, this, run);
-        if (c.item) connect(c.item, &QAction::triggered, this, run);
+        if (c.button) connect(c.button, &QAbstractButton::clicked, this, Guarded(run));
+        if (c.item) connect(c.item, &QAction::triggered, this, Guarded(run));
     }
 }
 

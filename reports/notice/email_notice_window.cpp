@@ -114,10 +114,10 @@ TEMMemo::TEMMemo(QWidget* parent)
     resize(560, 420);
 
     SetButtonResult(OKButton, Modal::Ok);
-    connect(OKButton, &QPushButton::clicked, this, &TEMMemo::OKButtonClick);
-    connect(Button1, &QPushButton::clicked, this, &TEMMemo::Button1Click);
-    connect(SpeedButton16, &QToolButton::clicked, this, &TEMMemo::SpeedButton16Click);
-    connect(SpeedButton14, &QToolButton::clicked, this, &TEMMemo::SpeedButton14Click);
+    connect(OKButton, &QPushButton::clicked, this, Guarded(this, &TEMMemo::OKButtonClick));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TEMMemo::Button1Click));
+    connect(SpeedButton16, &QToolButton::clicked, this, Guarded(this, &TEMMemo::SpeedButton16Click));
+    connect(SpeedButton14, &QToolButton::clicked, this, Guarded(this, &TEMMemo::SpeedButton14Click));
     BindHelpKey(*this, kHelpKeyword);
 }
 

@@ -155,20 +155,20 @@ Trtreport::Trtreport(QWidget* parent) : Form(parent) {
     RptGrid->setItemDelegate(new AmountCellDelegate(*this));
     layout->addWidget(RptGrid, 1);
 
-    connect(InvPrint, &QToolButton::clicked, this, [this] { InvPrintClick(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(SaveButn, &QToolButton::clicked, this, [this] { SaveButnClick(); });
-    connect(PSetButn, &QToolButton::clicked, this, [this] { PSetButnClick(); });
-    connect(ExitButn, &QToolButton::clicked, this, [this] { ExitButnClick(); });
-    connect(HelpButn, &QToolButton::clicked, this, [this] { HelpButnClick(); });
+    connect(InvPrint, &QToolButton::clicked, this, Guarded([this] { InvPrintClick(); }));
+    connect(SpeedButton1, &QToolButton::clicked, this, Guarded([this] { SpeedButton1Click(); }));
+    connect(SaveButn, &QToolButton::clicked, this, Guarded([this] { SaveButnClick(); }));
+    connect(PSetButn, &QToolButton::clicked, this, Guarded([this] { PSetButnClick(); }));
+    connect(ExitButn, &QToolButton::clicked, this, Guarded([this] { ExitButnClick(); }));
+    connect(HelpButn, &QToolButton::clicked, this, Guarded([this] { HelpButnClick(); }));
     // Only the user's typing or choice sorts: a builder refilling the list must not.
     connect(SortCol->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { SortColChange(text); });
+            Guarded([this](const QString& text) { SortColChange(text); }));
     connect(SortCol, &QComboBox::textActivated, this,
-            [this](const QString& text) { SortColChange(text); });
-    connect(stotals, &QCheckBox::clicked, this, [this] { stotalsClick(); });
-    connect(PageBreakCB, &QCheckBox::clicked, this, [this] { stotalsClick(); });
-    connect(RptGrid, &QTableView::doubleClicked, this, [this] { RptGridDblClick(); });
+            Guarded([this](const QString& text) { SortColChange(text); }));
+    connect(stotals, &QCheckBox::clicked, this, Guarded([this] { stotalsClick(); }));
+    connect(PageBreakCB, &QCheckBox::clicked, this, Guarded([this] { stotalsClick(); }));
+    connect(RptGrid, &QTableView::doubleClicked, this, Guarded([this] { RptGridDblClick(); }));
 
     // The kept report font, or the default when there is none (or it is damaged).
     const FontSpec font = HasShellContext() ? LoadReportFont(Shell().folder) : DefaultReportFont();

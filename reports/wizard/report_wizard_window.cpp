@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
@@ -142,16 +143,16 @@ TRptSelect::TRptSelect(QWidget* parent) : Form(parent) {
     layout->addLayout(buttons);
     resize(560, 360);
 
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ListBox1Click(); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
+    connect(ListBox1, &QListWidget::currentRowChanged, this, Guarded([this] { ListBox1Click(); }));
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, Guarded([this] { ListBox1DblClick(); }));
     // Choosing the preset shown again applies it again (dates typed since are replaced).
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
-    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
-    connect(Cal1But, &QPushButton::clicked, this, [this] { Cal1ButClick(); });
-    connect(Cal2But, &QPushButton::clicked, this, [this] { Cal2ButClick(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
-    connect(HelpBut, &QPushButton::clicked, this, [this] { HelpButClick(); });
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, Guarded([this] { ComboBox1Change(); }));
+    connect(ComboBox1, &QComboBox::activated, this, Guarded([this] { ComboBox1Change(); }));
+    connect(Cal1But, &QPushButton::clicked, this, Guarded([this] { Cal1ButClick(); }));
+    connect(Cal2But, &QPushButton::clicked, this, Guarded([this] { Cal2ButClick(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(CancelBut, &QPushButton::clicked, this, Guarded([this] { CancelButClick(); }));
+    connect(HelpBut, &QPushButton::clicked, this, Guarded([this] { HelpButClick(); }));
 }
 
 bool TRptSelect::eventFilter(QObject* watched, QEvent* event) {

@@ -84,12 +84,12 @@ TCompList::TCompList(TCoSetForm& settings, QWidget* parent) : Form(parent), sett
 
     SetButtonResult(SelectBtn, Modal::Ok);
     SetButtonResult(CloseBtn, Modal::Cancel);
-    connect(SelectBtn, &QPushButton::clicked, this, [this] { SelectBtnClick(); });
-    connect(NewBtn, &QPushButton::clicked, this, [this] { NewBtnClick(); });
-    connect(SettingsBtn, &QPushButton::clicked, this, [this] { SettingsBtnClick(); });
-    connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelp("CompanyManager"); });
+    connect(SelectBtn, &QPushButton::clicked, this, Guarded([this] { SelectBtnClick(); }));
+    connect(NewBtn, &QPushButton::clicked, this, Guarded([this] { NewBtnClick(); }));
+    connect(SettingsBtn, &QPushButton::clicked, this, Guarded([this] { SettingsBtnClick(); }));
+    connect(HelpBtn, &QPushButton::clicked, this, Guarded([] { ShowHelp("CompanyManager"); }));
     BindHelpKey(*this, "CompanyManager");
-    connect(CompListView, &QTreeWidget::itemDoubleClicked, this, [this] { SelectBtn->click(); });
+    connect(CompListView, &QTreeWidget::itemDoubleClicked, this, Guarded([this] { SelectBtn->click(); }));
     resize(520, 380);
 }
 

@@ -15,6 +15,7 @@
 #include <type_traits>
 
 #include "engine/decimal.h"
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/font_dialog.h"
 #include "platform/font_setting.h"
@@ -338,9 +339,9 @@ class FontBinding : public CompanyFieldBinding {
 public:
     FontBinding(QPushButton* button, QLabel* sample, QString label, const Company::Font& font)
         : CompanyFieldBinding(button, std::move(label)), sample_(sample), font_(font) {
-        QObject::connect(button, &QPushButton::clicked, button, [this] {
+        QObject::connect(button, &QPushButton::clicked, button, Guarded([this] {
             if (const auto chosen = ChooseFont(spec_)) Show(*chosen);
-        });
+        }));
     }
     void Load(const CompanyRec& rec) override {
         loaded_.name = FromCp1252(rec.get(font_.name));
@@ -424,7 +425,7 @@ TCoSetForm::TCoSetForm(QWidget* parent) : Form(parent) {
     OKBtn = buttons.ok;
     CancelBtn = buttons.cancel;
     HelpBtn = buttons.help;
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] { OKBtnClick(); }));
     resize(720, 600);
 }
 
@@ -598,7 +599,7 @@ void TCoSetForm::BuildPrintingPage() {
     LogoBrowseBtn = new QPushButton("&Browse...", LogoFile->parentWidget());
     LogoBrowseBtn->setObjectName("LogoBrowseBtn");
     p->addRow(QString(), LogoBrowseBtn);
-    connect(LogoBrowseBtn, &QPushButton::clicked, this, [this] { LogoBrowseBtnClick(); });
+    connect(LogoBrowseBtn, &QPushButton::clicked, this, Guarded([this] { LogoBrowseBtnClick(); }));
     PrCdhead = BoundEdit<TextBinding>(p, "PrCdhead", "Code column heading", CodeHeading);
     QuanHead = BoundEdit<TextBinding>(p, "QuanHead", "Quantity column heading", QuantityHeading);
     DescHead =

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
@@ -34,7 +35,7 @@ TTermsForm::TTermsForm(QWidget* parent) : Form(parent) {
     OKBtn = buttons.ok;
     CancelBtn = buttons.cancel;
     HelpBtn = buttons.help;
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] { OKBtnClick(); }));
     resize(380, 360);
 }
 

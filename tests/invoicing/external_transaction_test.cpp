@@ -87,6 +87,14 @@ TEST_F(ExternalTransactionTest, AnUnknownCustomerOrNoExchangeFileWritesNothing) 
                  "External Transaction");
     EXPECT_FALSE(RunExternalTransaction());
 
+    // A first line of megabytes: read no further than needed, show no more than the field holds.
+    WriteFile(ExchangeFileName, "C1" + std::string(2'000'000, 'X') + "\r\n");
+    host->Answer(MsgResult::Ok,
+                 "The first line of FILE.TXT does not hold a customer number: \"C1XXXXXX...\" is "
+                 "longer than 8 characters.",
+                 "External Transaction");
+    EXPECT_FALSE(RunExternalTransaction());
+
     WriteFile(ExchangeFileName, "C9\r\n");
     host->Answer(MsgResult::Ok,
                  "Customer C9 named in FILE.TXT is not on file. No invoice was written.",

@@ -45,3 +45,23 @@ TEST(MessageTest, MessageIdFallsBackToLocalhostForOddDomains) {
     EXPECT_TRUE(NewMessageId("[127.0.0.1]").endsWith("@localhost>"));
     EXPECT_NE(NewMessageId("example.test"), NewMessageId("example.test"));
 }
+
+TEST(MessageTest, ControlCharactersInDisplayNamesNeverReachTheHeader) {
+    // Whoever fills the names, CR LF must not end the From or To field and start another.
+    TmsMessage message;
+    message.Sender = {"shop@example.test", "Shop\r\nBcc: victim@example.test"};
+    message.Recipients.Add("a@example.test", "Ann\r\nX-Injected: 1\t\x01");
+    message.Recipients.Add("b@example.test", "\r\n");
+    message.SetSubject("Hello");
+    message.Body << "Body";
+    const QByteArray text = message.Encoded();
+    const QByteArray head = text.left(text.indexOf("\r\n\r\n"));
+    for (const QByteArray& line : head.split('\n')) {
+        EXPECT_FALSE(line.startsWith("Bcc:")) << line.toStdString();
+        EXPECT_FALSE(line.startsWith("X-Injected:")) << line.toStdString();
+    }
+    EXPECT_TRUE(head.contains("From: \"ShopBcc: victim@example.test\" <shop@example.test>"))
+        << head.toStdString();
+    EXPECT_TRUE(head.contains("To: \"AnnX-Injected: 1\" <a@example.test>,")) << head.toStdString();
+    EXPECT_TRUE(head.contains(" b@example.test")) << "a name of controls alone is no name";
+}

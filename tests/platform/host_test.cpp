@@ -343,7 +343,7 @@ TEST(ErrorDisplay, CommandErrorIsShownAndTheProgramGoesOn) {
     NameDialog dialog;
     int after = 0;
     QObject::connect(dialog.CancelBtn, &QPushButton::clicked,
-                     [] { RaiseError("Add operation failed"); });
+                     Guarded([] { RaiseError("Add operation failed"); }));
     QObject::connect(dialog.AllBtn, &QPushButton::clicked, [&] { ++after; });
     host->Answer(MsgResult::Ok, "Add operation failed", ProgramCaption());
     PressButton(dialog, "CancelBtn");

@@ -395,7 +395,7 @@ TEST_F(SavedLinesDialogTest, AMemoWithoutAProductOnFileKeepsItsSavedDescription)
             EXPECT_EQ(d.MemoProductPrice, "0");
             EXPECT_EQ(d.Entry().stockCode, "");
 
-            file.product = Row("1", "GONE", "3", "", "", "N", "");
+            file.product = Row("1", "GONE", "3", "Gaskets", "", "N", "");
             ASSERT_TRUE(ReplaceFile(SavedFile(SavedMemoFileName), SavedMemoText(file)));
             host->Answer(MsgResult::Ok,
                          "The current selected product does not exist in your inventory.",

@@ -33,7 +33,9 @@ TEST(Application, ErrorFromAClickIsShownAndTheProgramGoesOn) {
     failing.show();
     working.show();
     int worked = 0;
-    QObject::connect(&failing, &QPushButton::clicked, [] { RaiseError("Add operation failed"); });
+    // Handlers are connected through Guarded, so the error never unwinds through Qt's frames.
+    QObject::connect(&failing, &QPushButton::clicked,
+                     Guarded([] { RaiseError("Add operation failed"); }));
     QObject::connect(&working, &QPushButton::clicked, [&] { ++worked; });
 
     host->Answer(MsgResult::Ok, "Add operation failed", ProgramCaption());
