@@ -1,8 +1,11 @@
 // stockmere-sample: writes the sample company into a data folder.
 //
-//     stockmere-sample --data DIR [--company N] [--name TEXT] [--seed S] [--customers N] ...
+//     stockmere-sample --data DIR [--company N] [--name TEXT] [--seed S] [--today YYYY/MM/DD]
+//                      [--customers N] [--vendors N] [--products N] [--invoices N]
+//                      [--orders N] [--labels N]
 //
-// Every other "--word N" asks the sample filler of that name for N records.
+// Every other "--word N" asks the sample filler of that name for N records. The history
+// (invoices, orders) is the year that ends with --today, the system date by default.
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include "engine/engine.h"
 #include "masters/sample_masters.h"
 #include "platform/cp1252.h"
+#include "sample/company_history.h"
 #include "shell/company/company_rec.h"
 #include "shell/data_folder.h"
 #include "shell/sample_company.h"
@@ -26,7 +30,8 @@ int Usage(const char* problem) {
     std::fprintf(stderr,
                  "stockmere-sample: %s\n"
                  "usage: stockmere-sample --data DIR [--company N] [--name TEXT] [--seed S] "
-                 "[--customers N] [--vendors N] [--products N] ...\n",
+                 "[--today YYYY/MM/DD] [--customers N] [--vendors N] [--products N] "
+                 "[--invoices N] [--orders N] [--labels N]\n",
                  problem);
     return 2;
 }
@@ -40,8 +45,8 @@ bool ParseNumber(std::string_view text, T& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    RegisterSampleMasterFillers();
     std::string data;
+    Date today;
     std::string name(DefaultSampleName);
     int company = 1;
     SampleOptions options;
@@ -63,6 +68,10 @@ int main(int argc, char** argv) {
                 return Usage("--name holds at most 35 characters");
         } else if (key == "company") {
             if (!ParseNumber(value, company)) return Usage("--company needs a number");
+        } else if (key == "today") {
+            const auto date = ParseSortableDate(value);
+            if (!date) return Usage("--today needs a date as YYYY/MM/DD");
+            today = *date;
         } else if (key == "seed") {
             if (!ParseNumber(value, options.seed)) return Usage("--seed needs a number");
         } else {
@@ -73,6 +82,8 @@ int main(int argc, char** argv) {
         }
     }
     if (data.empty()) return Usage("--data is required");
+    RegisterSampleMasterFillers();
+    RegisterSampleHistoryFillers(today);
 
     for (const auto& [filler, count] : options.counts) {
         const auto names = SampleFillerNames();

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,24 +33,11 @@ constexpr std::array Goods{"Hammer", "Wrench", "Screwdriver", "Pliers",  "Tape M
 constexpr std::array Grades{"Standard", "Heavy Duty", "Compact", "Pro", "Economy"};
 constexpr std::array Categories{"TOOLS", "HARDWARE", "POWER", "SAFETY", "GARDEN"};
 
-class Sampler {
-public:
-    explicit Sampler(uint32_t seed) : rng_(seed) {}
-    // 0..n-1; plain modulo keeps the sequence the same on every platform.
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(rng_() % n); }
-    template <class A>
-    const char* pick(const A& words) {
-        return words[below(static_cast<uint32_t>(words.size()))];
-    }
-    // An amount with two decimals between lo and hi cents.
-    std::string cents(uint32_t lo, uint32_t hi) {
-        const int64_t c = lo + below(hi - lo + 1);
-        return Decimal::FromScaled(c * (Decimal::Scale / 100)).format("0.00");
-    }
-
-private:
-    std::mt19937 rng_;
-};
+// An amount with two decimals between lo and hi cents.
+std::string Cents(SampleRandom& s, uint32_t lo, uint32_t hi) {
+    const int64_t c = lo + s.below(hi - lo + 1);
+    return Decimal::FromScaled(c * (Decimal::Scale / 100)).format("0.00");
+}
 
 std::string Numbered(const char* prefix, int n, int width) {
     char text[32];
@@ -67,7 +53,7 @@ std::string Upper(std::string text) {
 
 // Fills a party record (customer or vendor) with an address, phones and notes.
 template <class Fields, class Rec>
-void FillParty(Rec& r, Sampler& s, const std::string& number, int n) {
+void FillParty(Rec& r, SampleRandom& s, const std::string& number, int n) {
     const std::string name =
         std::string(s.pick(FirstWords)) + " " + s.pick(SecondWords) + " " + std::to_string(n);
     (void)r.set(Fields::Number, number);
@@ -120,7 +106,7 @@ std::string Stem(const CompanyRec& company) {
 
 bool FillSampleCustomers(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
                          int count) {
-    Sampler s(seed);
+    SampleRandom s(seed);
     return AddAll<CustomerRec>(
         folder, Stem(company) + "C", CustomerData(), count, [&](CustomerRec& r, int n) {
             FillParty<Customer>(r, s, Numbered("C", n, 5), n);
@@ -133,7 +119,7 @@ bool FillSampleCustomers(const DataFolder& folder, const CompanyRec& company, ui
 
 bool FillSampleVendors(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
                        int count) {
-    Sampler s(seed);
+    SampleRandom s(seed);
     return AddAll<VendorRec>(folder, Stem(company) + "V", VendorData(), count,
                              [&](VendorRec& r, int n) {
                                  FillParty<Vendor>(r, s, Numbered("V", n, 5), n);
@@ -154,14 +140,14 @@ bool FillSampleProducts(const DataFolder& folder, const CompanyRec& company, uin
             vendors = UsedRecordCount(h);
         }
     }
-    Sampler s(seed);
+    SampleRandom s(seed);
     return AddAll<ProductRec>(
         folder, Stem(company) + "P", ProductData(), count, [&](ProductRec& r, int n) {
             const std::string description =
                 std::string(s.pick(Grades)) + " " + s.pick(Goods) + " " + std::to_string(n);
             const Date setup{2023, 1 + static_cast<int>(s.below(12)),
                              1 + static_cast<int>(s.below(28))};
-            const std::string cost = s.cents(50, 20000);
+            const std::string cost = Cents(s, 50, 20000);
             const Decimal costValue = *Decimal::Parse(cost);
             // A markup of 40% on cost, rounded to cents.
             const std::string price = (costValue * *Decimal::Parse("1.4")).round(2).format("0.00");

@@ -139,3 +139,21 @@ int32_t FindExact(FileSetHandle handle, const FileDesc& desc, int keyNr, std::st
 // the walk ended at the last key or by the visitor.
 bool ForEachByKey(FileSetHandle handle, const FileDesc& desc, int keyNr,
                   const std::function<bool(int32_t ref, std::span<const uint8_t> record)>& visit);
+
+// Every live record of the open set, in record order, each read into a `Rec` (a record type
+// of the set's length). The walk stops at the first record that cannot be read; EngineOK is
+// set again afterwards, so a caller that must know compares the count with UsedRecordCount.
+template <class Rec>
+std::vector<Rec> LiveRecords(FileSetHandle handle) {
+    std::vector<Rec> records;
+    for (int32_t ref = 0;;) {
+        NextUsedRecord(handle, ref);
+        if (!EngineOK) break;
+        Rec r;
+        ReadRecord(handle, ref, r.bytes());
+        if (!EngineOK) break;
+        records.push_back(r);
+    }
+    ClearEngineStatus();
+    return records;
+}

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <random>
 #include <stdexcept>
 
 #include "engine/engine.h"
@@ -23,21 +22,6 @@ std::vector<NamedFiller>& Fillers() {
     static std::vector<NamedFiller> fillers;
     return fillers;
 }
-
-// std::mt19937's output is fixed by the standard (the distributions are not), so picks are
-// made from its raw numbers.
-class Picker {
-public:
-    explicit Picker(uint32_t seed) : engine_(seed) {}
-    template <std::size_t N>
-    const char* pick(const std::array<const char*, N>& list) {
-        return list[engine_() % N];
-    }
-    int number(int from, int to) { return from + static_cast<int>(engine_() % (to - from + 1)); }
-
-private:
-    std::mt19937 engine_;
-};
 
 constexpr std::array<const char*, 8> kStreets{"Quay Street",   "Mill Lane",    "Harbour Road",
                                               "Market Place",  "Station Road", "Ropewalk",
@@ -61,7 +45,7 @@ std::string Slug(std::string_view name) {
 
 CompanyRec SampleRecord(int number, std::string_view name, uint32_t seed) {
     using namespace Company;
-    Picker pick(seed);
+    SampleRandom pick(seed);
     CompanyRec rec = NewCompanyRecord();
     rec.set(Name, name);
     if (!rec.set(CompanyNumber, std::to_string(number)))

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,3 +49,26 @@ CompanyRec CreateSampleCompany(const DataFolder& folder, int number, std::string
 
 // The seed a filler of that name gets from the sample's seed.
 uint32_t FillerSeed(uint32_t seed, std::string_view name);
+
+// The random picks of sample records. std::mt19937's output is fixed by the standard (the
+// distributions are not), so picks are made from its raw numbers: the same seed gives the
+// same records on every platform.
+class SampleRandom {
+public:
+    explicit SampleRandom(uint32_t seed) : engine_(seed) {}
+    // 0..n-1; n must be above 0.
+    uint32_t below(uint32_t n) { return static_cast<uint32_t>(engine_() % n); }
+    // from..to, both included.
+    int number(int from, int to) {
+        return from + static_cast<int>(below(static_cast<uint32_t>(to - from + 1)));
+    }
+    // True in `percent` cases out of 100.
+    bool chance(int percent) { return below(100) < static_cast<uint32_t>(percent); }
+    template <class List>
+    const auto& pick(const List& list) {
+        return list[below(static_cast<uint32_t>(std::size(list)))];
+    }
+
+private:
+    std::mt19937 engine_;
+};

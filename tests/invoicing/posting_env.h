@@ -15,6 +15,7 @@
 #include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "shell/company/company_defaults.h"
+#include "shell/record_file.h"
 #include "tests/invoicing/invoicing_env.h"
 
 // Stands in for the Invoice Manager: remembers what posting shows and prints.
@@ -85,16 +86,7 @@ protected:
     template <class Rec>
     static std::vector<Rec> All(const DataFile& file) {
         const StepFile open(file);
-        std::vector<Rec> records;
-        int32_t ref = 0;
-        for (;;) {
-            NextUsedRecord(file.handle(), ref);
-            if (!EngineOK) break;
-            Rec r;
-            ReadRecord(file.handle(), ref, r.bytes());
-            records.push_back(r);
-        }
-        return records;
+        return LiveRecords<Rec>(file.handle());
     }
 
     CustomerRec AddCustomer(const std::string& number, const std::string& name,
