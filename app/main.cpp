@@ -7,14 +7,14 @@
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
-#include "invoicing/posting/add_invoice.h"
-#include "invoicing/entry/external_transaction.h"
-#include "invoicing/receivables/interest_wizard.h"
-#include "invoicing/manager/invoice_manager_window.h"
-#include "invoicing/invoicing_services.h"
-#include "invoicing/receivables/payment_wizard.h"
-#include "invoicing/entry/invoice_entry_dialog.h"
 #include "invoicing/documents/document_view_window.h"
+#include "invoicing/entry/external_transaction.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/invoicing_services.h"
+#include "invoicing/manager/invoice_manager_window.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/receivables/interest_wizard.h"
+#include "invoicing/receivables/payment_wizard.h"
 #include "invoicing/receivables/statement_window.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -22,11 +22,12 @@
 #include "platform/scope_guard.h"
 #include "platform/status_window.h"
 #include "purchasing/add_po.h"
+#include "purchasing/manager/po_manager_window.h"
 #include "purchasing/po_entry_dialog.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
-#include "reports/notice/email_notice.h"
 #include "reports/labels/print_queue_window.h"
+#include "reports/notice/email_notice.h"
 #include "reports/reports_windows.h"
 #include "reports/wizard/report_wizard_window.h"
 #include "shell/app_context.h"
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
     const POEditScope poEdit;
     const RecvWizScope receivingWizard;
     const InvoiceManagerWindows invoiceManagerWindows;
+    const POManagerWindows poManagerWindows;
     // Invoice posting puts customers into the print queue through the queue's own adder.
     AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
         AddToLabelQueue(

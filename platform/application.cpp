@@ -22,6 +22,8 @@ void ShowCurrentError() {
     QString text;
     try {
         throw;
+    } catch (const CommandCancelled&) {
+        return;
     } catch (const std::exception& e) {
         text = QString::fromStdString(e.what());
     } catch (...) {

@@ -19,6 +19,13 @@ public:
     QString Text() const;
 };
 
+// Raised when the user cancels a question a command cannot go on without (a file to print
+// to): the command ends where it stands, and nothing is shown.
+class CommandCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "cancelled"; }
+};
+
 [[noreturn]] void RaiseError(const QString& text);
 
 // Shows the error in flight (call inside a catch block) through the message host.

@@ -1,6 +1,8 @@
 #include "platform/message_host.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 
 std::vector<MsgResult> OfferedButtons(MsgButtons buttons) {
@@ -58,6 +60,21 @@ QString AskOpenFileName(const QString& title, const QString& filter, const QStri
     request.filter = filter;
     request.fileName = fileName;
     return Host().AskFileName(request);
+}
+
+QString SaveFolder::Proposal(const QString& fileName, const QString& otherwise) const {
+    QString folder = last_;
+    if (folder.isEmpty()) {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        folder = QDir(documents).exists() || otherwise.isEmpty() ? documents : otherwise;
+        if (folder.isEmpty()) folder = QDir::homePath();
+    }
+    return QDir(folder).filePath(fileName);
+}
+
+void SaveFolder::Used(const QString& path) {
+    if (!path.isEmpty()) last_ = QFileInfo(path).absolutePath();
 }
 
 bool PrinterSetup() {

@@ -74,6 +74,18 @@ QString AskSaveFileName(const QString& title, const QString& filter, const QStri
                         const QString& fileName = {});
 // The open dialog; an empty string when cancelled.
 QString AskOpenFileName(const QString& title, const QString& filter, const QString& fileName = {});
+// The folder a save dialog proposes: the folder used last, at first the user's documents
+// folder, else the folder given (never the program's working folder).
+class SaveFolder {
+public:
+    // The name in the folder.
+    QString Proposal(const QString& fileName, const QString& otherwise = {}) const;
+    // Remembers the folder of the path chosen.
+    void Used(const QString& path);
+
+private:
+    QString last_;
+};
 // The printer set-up dialog over the program-wide printer; its result is not needed.
 bool PrinterSetup();
 // The print dialog (printer and copies); false when cancelled.

@@ -1,11 +1,13 @@
 #include "platform/printer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
 
 #include "platform/application.h"
+#include "platform/message_host.h"
 
 namespace {
 
@@ -116,8 +118,8 @@ void PrintCanvas::Draw(int x, int y, const QImage& image) {
 
 // --- QtPrintCanvas ------------------------------------------------------------------------
 
-QtPrintCanvas::QtPrintCanvas(QPrinter& printer) : printer_(printer) {
-    printer_.setResolution(kPrinterDpi);
+QtPrintCanvas::QtPrintCanvas(QPrinter& printer) : printer_(&printer) {
+    printer_->setResolution(kPrinterDpi);
 }
 
 QtPrintCanvas::~QtPrintCanvas() {
@@ -126,28 +128,28 @@ QtPrintCanvas::~QtPrintCanvas() {
 
 void QtPrintCanvas::SetOrientation(Orientation orientation) {
     PrintCanvas::SetOrientation(orientation);
-    printer_.setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
+    printer_->setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                       : QPageLayout::Portrait);
 }
 
 int QtPrintCanvas::PageWidth() const {
-    return printer_.width();
+    return printer_->width();
 }
 
 int QtPrintCanvas::PageHeight() const {
-    return printer_.height();
+    return printer_->height();
 }
 
 const QPaintDevice& QtPrintCanvas::MetricsDevice() const {
-    return printer_;
+    return *printer_;
 }
 
 bool QtPrintCanvas::DoBegin() {
-    printer_.setDocName(Title());
+    printer_->setDocName(Title());
     // A printer chosen in the dialog may bring its own resolution; layouts need ours.
-    printer_.setResolution(kPrinterDpi);
+    printer_->setResolution(kPrinterDpi);
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(&printer_)) {
+    if (!painter_->begin(printer_)) {
         painter_.reset();
         return false;
     }
@@ -155,23 +157,23 @@ bool QtPrintCanvas::DoBegin() {
 }
 
 bool QtPrintCanvas::DoNewPage() {
-    return printer_.newPage();
+    return printer_->newPage();
 }
 
 bool QtPrintCanvas::DoEnd() {
     const bool ended = painter_->end();
     painter_.reset();
-    return ended && printer_.printerState() != QPrinter::Error &&
-           printer_.printerState() != QPrinter::Aborted;
+    return ended && printer_->printerState() != QPrinter::Error &&
+           printer_->printerState() != QPrinter::Aborted;
 }
 
 void QtPrintCanvas::DoAbort() {
-    printer_.abort();
+    printer_->abort();
     painter_->end();
     painter_.reset();
     // A PDF of an abandoned job is half a document: it is not kept.
-    if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty())
-        QFile::remove(printer_.outputFileName());
+    if (printer_->outputFormat() == QPrinter::PdfFormat && !printer_->outputFileName().isEmpty())
+        QFile::remove(printer_->outputFileName());
 }
 
 void QtPrintCanvas::ApplyPen() {
@@ -188,7 +190,7 @@ void QtPrintCanvas::ApplyPen() {
 void QtPrintCanvas::DoText(QPoint topLeft, const QString& text) {
     const QFont font = ToQFont(Font());
     painter_->setFont(font);
-    const QFontMetrics metrics(font, &printer_);
+    const QFontMetrics metrics(font, printer_);
     const Brush brush = CurrentBrush();
     if (brush.style == BrushStyle::Solid)
         painter_->fillRect(QRect(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height())),
@@ -338,18 +340,99 @@ bool PrintJob::End() {
 
 // --- the program-wide printer -------------------------------------------------------------
 
+namespace {
+
+// Set by SetPdfOutput: jobs go there without asking.
+QString fixedPdfPath;
+
+// A printer of the same choice and page settings as the one given, but idle.
+std::unique_ptr<QPrinter> FreshCopy(const QPrinter& old) {
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (old.outputFormat() == QPrinter::NativeFormat)
+        fresh->setPrinterName(old.printerName());
+    else
+        fresh->setOutputFormat(QPrinter::PdfFormat);
+    fresh->setPageLayout(old.pageLayout());
+    fresh->setCopyCount(old.copyCount());
+    fresh->setCollateCopies(old.collateCopies());
+    fresh->setDuplex(old.duplex());
+    fresh->setColorMode(old.colorMode());
+    fresh->setPageOrder(old.pageOrder());
+    fresh->setFullPage(old.fullPage());
+    if (fresh->outputFormat() == QPrinter::PdfFormat) fresh->setOutputFileName(old.outputFileName());
+    fresh->setResolution(kPrinterDpi);
+    return fresh;
+}
+
+// The printer that the program's jobs go to; it owns its QPrinter so that it can put an
+// idle one in place of a printer whose job failed to start (Qt leaves such a printer
+// marked active for good, refusing every later job and setting).
+class ProgramPrintCanvas : public QtPrintCanvas {
+public:
+    ProgramPrintCanvas() : ProgramPrintCanvas(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+
+protected:
+    bool DoBegin() override {
+        if (Device().printerState() == QPrinter::Active) Renew();
+        const QString pdf = PdfDestination();
+        if (QtPrintCanvas::DoBegin()) return true;
+        Renew();
+        if (!pdf.isEmpty())
+            RaiseError(QString("The print job \"%1\" could not be written to the file %2. Please "
+                               "choose a folder you can write to.")
+                           .arg(Title(), QDir::toNativeSeparators(pdf)));
+        return false;
+    }
+
+private:
+    explicit ProgramPrintCanvas(std::unique_ptr<QPrinter> printer)
+        : QtPrintCanvas(*printer), own_(std::move(printer)) {}
+
+    void Renew() {
+        own_ = FreshCopy(*own_);
+        SetDevice(*own_);
+    }
+
+    // The PDF file this job is written to (asked for unless SetPdfOutput fixed it), or
+    // empty when it goes to a printer. Cancelling the question cancels the job.
+    QString PdfDestination() {
+        QPrinter& printer = Device();
+        if (!fixedPdfPath.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(fixedPdfPath);
+            return fixedPdfPath;
+        }
+        if (printer.outputFormat() != QPrinter::PdfFormat) return {};
+        const QString path = AskSaveFileName("Print to File", "PDF Files (*.pdf)|*.pdf", "pdf",
+                                             folder_.Proposal(PdfFileName(Title())));
+        if (path.isEmpty()) throw CommandCancelled();
+        folder_.Used(path);
+        printer.setOutputFileName(path);
+        return path;
+    }
+
+    std::unique_ptr<QPrinter> own_;
+    SaveFolder folder_;
+};
+
+ProgramPrintCanvas& ProgramCanvas() {
+    static ProgramPrintCanvas canvas;
+    return canvas;
+}
+
+}  // namespace
+
 QPrinter& SharedPrinter() {
-    static QPrinter printer(QPrinter::HighResolution);
-    return printer;
+    return ProgramCanvas().Device();
 }
 
 PrintCanvas& Printer() {
     if (overridden) return *overridden;
-    static QtPrintCanvas canvas(SharedPrinter());
-    return canvas;
+    return ProgramCanvas();
 }
 
 void SetPdfOutput(const QString& path) {
+    fixedPdfPath = path;
     QPrinter& printer = SharedPrinter();
     if (path.isEmpty()) {
         printer.setOutputFileName({});
@@ -358,6 +441,14 @@ void SetPdfOutput(const QString& path) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
     }
+}
+
+QString PdfFileName(const QString& title) {
+    QString name = title.trimmed();
+    for (QChar& c : name)
+        if (c.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(c)) c = '-';
+    if (name.isEmpty()) name = ProgramCaption();
+    return name + ".pdf";
 }
 
 PrinterOverride::PrinterOverride(PrintCanvas& canvas) : previous_(overridden) {

@@ -4,7 +4,9 @@
 //
 // QtPrintCanvas draws on a QPrinter (a real printer, or a PDF file); RecordingCanvas keeps
 // every call so that tests can assert what was drawn where. The program-wide printer keeps
-// its settings from job to job; Printer() is the canvas printing code uses.
+// its settings from job to job; Printer() is the canvas printing code uses. When its output
+// is a PDF file (the machine has no printer, or "Print to File" was chosen), each job asks
+// for the file, proposing the job's title in the folder used last.
 
 #include <QImage>
 #include <QPoint>
@@ -128,9 +130,11 @@ public:
     void SetOrientation(Orientation orientation) override;
     int PageWidth() const override;
     int PageHeight() const override;
-    QPrinter& Device() { return printer_; }
+    QPrinter& Device() { return *printer_; }
 
 protected:
+    // Draws on another printer from now on (no job may be open).
+    void SetDevice(QPrinter& printer) { printer_ = &printer; }
     const QPaintDevice& MetricsDevice() const override;
     bool DoBegin() override;
     bool DoNewPage() override;
@@ -143,7 +147,7 @@ protected:
 
 private:
     void ApplyPen();
-    QPrinter& printer_;
+    QPrinter* printer_;
     std::unique_ptr<QPainter> painter_;
 };
 
@@ -224,8 +228,12 @@ private:
 PrintCanvas& Printer();
 // The program's QPrinter (its settings are kept across jobs).
 QPrinter& SharedPrinter();
-// Jobs go to this PDF file; an empty path sends them to the chosen printer again.
+// Jobs go to this PDF file without asking; an empty path sends them to the chosen printer
+// again.
 void SetPdfOutput(const QString& path);
+// The name proposed for a job's PDF file: its title, without characters a file name cannot
+// hold.
+QString PdfFileName(const QString& title);
 
 // Installs a canvas as Printer() for the scope (tests, print previews).
 class [[nodiscard]] PrinterOverride {

@@ -150,6 +150,7 @@ QString ScriptedHost::AskFileName(const FileRequest& request) {
     if (auto step = Take(Kind::File, "\"" + request.title + "\"")) path = step->text;
     record_.back().text = path;
     record_.back().result = path.isEmpty() ? 0 : 1;
+    record_.back().proposed = request.fileName;
     return path;
 }
 

@@ -31,6 +31,7 @@ public:
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         int result = 0;  // the answer given (MsgResult / modal result / 1 for OK)
+        QString proposed;  // file dialogs: the name or path proposed
     };
 
     explicit ScriptedHost(Failure onFailure);

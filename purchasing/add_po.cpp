@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "engine/browse/browser.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "invoicing/posting/add_invoice.h"
 #include "invoicing/posting/posting_steps.h"
-#include "invoicing/entry/ship_to_window.h"
 #include "masters/masters_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -138,7 +138,8 @@ void WritePOPosting(const POPosting& posting, POManagerView& view) {
 
     WriteCompany([&posting](CompanyRec& c) {
         bool fits = c.set(Company::LastPONumber, posting.lastPONumber);
-        if (posting.nextPONumber) fits = c.set(Company::NextPONumber, *posting.nextPONumber) && fits;
+        if (posting.nextPONumber)
+            fits = c.set(Company::NextPONumber, *posting.nextPONumber) && fits;
         return fits;
     });
 

@@ -11,6 +11,7 @@
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
+#include "shell/document_list.h"
 #include "shell/text.h"
 
 namespace {
@@ -64,6 +65,13 @@ std::string POLineQuantity(const POLineRec& line) {
 
 // --- deleting ---
 
+bool IsDamagedPO(const PORec& header) {
+    const std::string total = TrimBlanks(header.get(PO::POTotal));
+    return TrimBlanks(header.get(PO::PONumber)).empty() ||
+           TrimBlanks(header.get(PO::POVendorNumber)).empty() || total.empty() ||
+           !Decimal::Parse(StripCommas(total));
+}
+
 PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
     PODeletionPlan plan;
     RunPlanning(
@@ -74,12 +82,17 @@ PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header) {
             const std::string number = TrimBlanks(header.get(PO::PONumber));
             // Receiver lines brought goods in like first receipts: all of it goes back out.
             StockPlan stock(true);
-            for (const StoredPOLine& line : POLinesOf(number)) {
+            for (const StoredPOLine& line :
+                 number.empty() ? std::vector<StoredPOLine>{} : POLinesOf(number)) {
                 POLineRemoval removal{line, std::nullopt};
-                if (const StockChange* change =
-                        stock.Move(line.record.get(POLine::LineProductCode),
-                                   TrimBlanks(line.record.get(POLine::LineReceivedQty)), false))
-                    removal.stock = *change;
+                const std::string code = TrimBlanks(line.record.get(POLine::LineProductCode));
+                CorrectOrNote(d.skipped, QString("The stock of product %1").arg(FromCp1252(code)),
+                              [&] {
+                                  const std::string received =
+                                      TrimBlanks(line.record.get(POLine::LineReceivedQty));
+                                  if (const StockChange* change = stock.Move(code, received, false))
+                                      removal.stock = *change;
+                              });
                 d.lines.push_back(removal);
             }
             d.memo = TrimBlanks(header.get(PO::POType)) == PO::TypeMemo;
@@ -124,9 +137,27 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo PO " + number + "."
                                  : "Deleted PO " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
+    TellSkippedCorrections("PO " + number, d.skipped, DeleteCaption);
 }
 
 // --- changing ---
+
+std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines) {
+    if (std::any_of(lines.begin(), lines.end(), [](const StoredPOLine& l) {
+            return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
+        }))
+        return PlanRefusal{
+            "This PO has partial receivers. Unable to edit. Use Receiving Report to view receipts "
+            "OR delete this PO to remove all receivers OR do a new PO for new items or "
+            "adjustments to stock. You can also backout receivers using the Receiving Wizard.",
+            "Partial Receivers"};
+    if (lines.size() > static_cast<std::size_t>(EntryGridRows))
+        return PlanRefusal{QString("This PO has %1 lines on file, more than the %2 a PO can "
+                                   "hold; it cannot be changed here.")
+                               .arg(lines.size())
+                               .arg(EntryGridRows)};
+    return std::nullopt;
+}
 
 namespace {
 
@@ -147,16 +178,7 @@ public:
     }
 
     POChange Plan() {
-        if (std::any_of(old_.lines.begin(), old_.lines.end(), [](const StoredPOLine& l) {
-                return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
-            }))
-            throw PlanRefusal{"This PO has partial receivers. Unable to edit.",
-                              "Partial Receivers"};
-        if (old_.lines.size() > static_cast<std::size_t>(EntryGridRows))
-            throw PlanRefusal{QString("This PO has %1 lines on file, more than the %2 a PO can "
-                                      "hold; it cannot be changed here.")
-                                  .arg(old_.lines.size())
-                                  .arg(EntryGridRows)};
+        if (std::optional<PlanRefusal> refused = POEditRefusal(old_.lines)) throw *refused;
         c_.headerRef = old_.ref;
         c_.oldHeader = old_.header;
         c_.number = e_.number;
@@ -295,20 +317,15 @@ bool Confirmed(const QString& text, const QString& caption) {
     return MessageBox(text, caption, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
-// Reads the record highlighted in the manager's list into POBuf; its Ref, 0 when there is no
-// list or nothing could be read.
-int32_t ReadHighlighted(POManagerView& view) {
-    TFvcBrowser* browser = view.browser();
-    if (!browser) return 0;
-    bool read = false;
-    BrowserReadCurrent(*browser, read, Purchasing().POBuf.bytes());
-    return read ? BrowserCurrentRef(*browser) : 0;
-}
-
 }  // namespace
 
+int32_t ReadHighlightedPO(POManagerView& view) {
+    TFvcBrowser* browser = view.browser();
+    return browser ? ReadHighlightedRow(*browser, Purchasing().POBuf.bytes()) : 0;
+}
+
 bool DeletePO(POManagerView& view) {
-    const int32_t ref = ReadHighlighted(view);
+    const int32_t ref = ReadHighlightedPO(view);
     if (ref == 0) return false;
     const PORec header = Purchasing().POBuf;
     if (AuditTrailOn()) {

@@ -41,6 +41,9 @@ struct PODeletion {
     int32_t headerRef = 0;
     PORec header;
     std::vector<POLineRemoval> lines;
+    // The stock corrections that could not be computed, each with its reason; the user is told
+    // of them once the order is deleted.
+    QStringList skipped;
     bool memo = false;    // a memo order: its memo record goes too
     int32_t memoRef = 0;  // the memo record; 0 when none is on file
 };
@@ -49,8 +52,14 @@ struct PODeletionPlan : PlanRefusalText {
     std::optional<PODeletion> deletion;
 };
 
+// Whether the header's number, vendor number or total is blank, or the total not a number:
+// the manager lists such an order as "DELETE ME" so that the user can delete it.
+bool IsDamagedPO(const PORec& header);
+
 // Computes the deletion of the order header at headerRef, reading its lines, products and
-// memo record (the order files must be open).
+// memo record (the order files must be open). An order is always deleted, a damaged one too:
+// a stock correction that cannot be computed is skipped and named. Its lines go only when it
+// has a number (lines under a blank number belong to no order).
 PODeletionPlan PlanPODeletion(int32_t headerRef, const PORec& header);
 
 // The writes of a computed deletion, in order: header, each line after its stock, memo; then
@@ -85,6 +94,10 @@ struct POChange {
     std::string number;   // as typed, for the status text
 };
 
+// What keeps a stored order from being changed in the entry dialog: receiver lines (its
+// later receipts would be lost), or more lines than the grid holds. Nothing when it can be.
+std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines);
+
 struct POChangePlan : PlanRefusalText {
     std::optional<POChange> change;
 };
@@ -99,6 +112,15 @@ POChangePlan PlanPOChange(const POUnderEdit& old, const POEntry& entry);
 void WritePOChange(const POChange& change, POManagerView& view);
 
 // --- the manager's commands ---
+
+// Reads the record highlighted in the manager's list into POBuf; its Ref, 0 when there is no
+// list or nothing could be read.
+int32_t ReadHighlightedPO(POManagerView& view);
+
+// Changes the order highlighted in the manager's list: its guards and questions, then the
+// entry dialog filled from the order on file, and on OK the change written. True when it was
+// changed.
+bool EditPO(POManagerView& view);
 
 // Deletes the order highlighted in the manager's list after its guards and confirmations.
 // True when it was deleted.

@@ -71,20 +71,6 @@ void WalkLines(const std::string& number, const std::function<bool(const POLineR
                               [&take](int32_t, const POLineRec& line) { return take(line); });
 }
 
-// The vendor with the number, exactly; the vendor file is opened for the look-up unless its
-// manager has it open.
-std::optional<VendorRec> FindVendor(std::string_view number) {
-    const StepFile open(VendorData());
-    if (!open.ok()) return std::nullopt;
-    VendorRec probe;
-    if (!probe.set(Vendor::Number, TrimBlanks(number))) return std::nullopt;
-    VendorRec found;
-    if (VendorData().Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey), found.bytes()) ==
-        0)
-        return std::nullopt;
-    return found;
-}
-
 void LoadLineItems(DocumentState& doc, const std::string& number) {
     int index = 1;
     WalkLines(number, [&](const POLineRec& line) {
@@ -117,6 +103,18 @@ void LoadMemo(DocumentState& doc, const std::string& number) {
 }
 
 }  // namespace
+
+std::optional<VendorRec> FindVendorByNumber(std::string_view number) {
+    const StepFile open(VendorData());
+    if (!open.ok()) return std::nullopt;
+    VendorRec probe;
+    if (!probe.set(Vendor::Number, TrimBlanks(number))) return std::nullopt;
+    VendorRec found;
+    if (VendorData().Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey), found.bytes()) ==
+        0)
+        return std::nullopt;
+    return found;
+}
 
 std::optional<LoadedPO> LoadPODocument() {
     DocumentState& doc = Document();
@@ -166,7 +164,7 @@ std::optional<LoadedPO> LoadPODocument() {
 
     // A vendor number with no record leaves the vendor's fields empty: taking whatever
     // record the search landed on would address the order to another vendor.
-    loaded.vendor = FindVendor(h.get(POVendorNumber));
+    loaded.vendor = FindVendorByNumber(h.get(POVendorNumber));
     if (loaded.vendor) Masters().VendorBuf = *loaded.vendor;
     const VendorRec vendor = loaded.vendor.value_or(VendorRec{});
     d.AccountNo = loaded.vendor ? vendor.get(Vendor::Number) : h.get(POVendorNumber);
@@ -190,19 +188,17 @@ std::optional<LoadedPO> LoadPODocument() {
     return loaded;
 }
 
-void BuildPODocument() {
+DocumentOutcome BuildPODocument() {
     const std::optional<LoadedPO> loaded = LoadPODocument();
-    if (!loaded) return;
+    if (!loaded) return DocumentOutcome::NotLoaded;
     if (!PODocument().POOutputToPrinter) {
         ShowDocumentInView();
-        return;
+        return DocumentOutcome::Viewed;
     }
 
     Document().OutputMode = OutputPurchaseOrder;
-    if (!OutputGoesToPrinter()) {
-        EmailPurchaseOrderDocument();
-        return;
-    }
+    if (!OutputGoesToPrinter())
+        return EmailPurchaseOrderDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
     PrintPurchaseOrderDocument();
@@ -214,4 +210,5 @@ void BuildPODocument() {
     }
     if (company.get(Company::PrintPOFileCopies))
         PrintFileCopies(company.get(Company::POFileCopies), PrintPurchaseOrderDocument);
+    return DocumentOutcome::Printed;
 }

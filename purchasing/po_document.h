@@ -7,17 +7,22 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "invoicing/documents/invoice_output.h"
 #include "masters/party_rec.h"
 #include "purchasing/po_rec.h"
 #include "shell/unit_state.h"
 
-// The flags the Purchase Order Manager sets around an output. The application uses the one
-// built in; a test installs a fresh one with PODocumentStateScope.
+// The Purchase Order Manager's state: the flags it sets around an output, and the order and
+// vendor filter of its list. The application uses the one built in; a test installs a fresh
+// one with PODocumentStateScope.
 struct PODocumentState {
-    std::string CurrentPONumber;    // the order to output
-    uint8_t POOutputToPrinter = 0;  // set: print or e-mail; clear: view
-    uint8_t POBatchRunning = 0;     // set while a batch print or e-mail runs
+    std::string CurrentPONumber;      // the order to output
+    uint8_t POOutputToPrinter = 0;    // set: print or e-mail; clear: view
+    uint8_t POBatchRunning = 0;       // set while a batch print or e-mail runs
+    uint32_t POManagerKeyNumber = 3;  // the key the manager's list runs on
+    std::string POVendorFilter;       // the vendor number the list's filter admits
 };
 
 PODocumentState& PODocument();
@@ -35,5 +40,9 @@ struct LoadedPO {
 // number; an amount that is not a number raises an error.
 std::optional<LoadedPO> LoadPODocument();
 
+// The vendor with the number, exactly; nothing when no vendor has it. The vendor file is
+// opened for the look-up unless its manager has it open.
+std::optional<VendorRec> FindVendorByNumber(std::string_view number);
+
 // Loads order CurrentPONumber and sends it where the flags and the output choice say.
-void BuildPODocument();
+DocumentOutcome BuildPODocument();

@@ -13,8 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/entry/ship_to_window.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/mask_edit.h"

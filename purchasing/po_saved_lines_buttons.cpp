@@ -140,7 +140,7 @@ void LoadSavedMemo(TPOEdit1& d) {
         if (!saved.code.empty()) {
             MessageBox("The current selected product does not exist in your inventory.",
                        "Product Code: " + Qs(saved.code), MsgIcon::Information);
-            if (saved.description.empty()) d.MemoPDesc->setText(Qs(saved.code));
+            d.MemoPDesc->setText(Qs(saved.code));
         }
     }
     d.LineNum->setText("1");

@@ -291,7 +291,15 @@ private:
             if (code.empty() || today.isZero()) continue;
             RowReceipt receipt;
 
-            const ProductRec product = FindProduct(code, static_cast<int>(i));
+            const std::optional<ProductRec> found = FindProduct(code);
+            if (!found) {
+                // Nothing to bring into stock and no line to mark: the row is left out.
+                p_.skippedProducts.push_back(code);
+                skippedTotal_ =
+                    SumOrRefuse(Decimal::Add(skippedTotal_, today), "The total received today");
+                continue;
+            }
+            const ProductRec& product = *found;
             if (!product.get(Product::NonStock)) {
                 auto at = stockAt.find(productRef_);
                 if (at == stockAt.end()) {
@@ -336,6 +344,11 @@ private:
             receipt.line = line;
             p_.receipts.push_back(std::move(receipt));
         }
+        if (p_.receipts.empty())
+            Refuse(QString("No product of the rows with an amount is on file (%1), so nothing "
+                           "can be received.")
+                       .arg(Qs(JoinedWith(p_.skippedProducts, ", "))),
+                   WizardCaption, ReceivingField::Grid, 0);
     }
 
     void Stamp(POLineRec& line, Decimal today, const QString& what) {
@@ -345,7 +358,8 @@ private:
         line.set(POLine::LineReceiverNumber, receiver_);
     }
 
-    ProductRec FindProduct(const std::string& code, int row) {
+    // The product of the code; nothing when it is not on file.
+    std::optional<ProductRec> FindProduct(const std::string& code) {
         if (!products_) {
             products_.emplace(ProductData());
             if (!products_->ok())
@@ -359,11 +373,7 @@ private:
                 ? ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
                                      found.bytes())
                 : 0;
-        if (productRef_ == 0)
-            Refuse(QString("Product %1 is not on file, so its receipt cannot be posted. Enter 0 "
-                           "in its \"In Today\" column to receive the other items.")
-                       .arg(Qs(code)),
-                   WizardCaption, ReceivingField::Grid, row);
+        if (productRef_ == 0) return std::nullopt;
         return found;
     }
 
@@ -387,8 +397,11 @@ private:
             Refuse(QString("PO %1 is not on file, so nothing can be received on it.")
                        .arg(Qs(p_.poNumber)));
         p_.header = p_.headerAsRead;
+        // Rows left out for want of their product did not come in.
+        const Decimal received =
+            SumOrRefuse(Decimal::Sub(todayTotal_, skippedTotal_), "The total received today");
         const bool fullyReceived =
-            SumOrRefuse(Decimal::Sub(open, todayTotal_), "The quantity still open").isZero();
+            SumOrRefuse(Decimal::Sub(open, received), "The quantity still open").isZero();
         p_.header.set(PurchaseOrder::POReceivedDate,
                       fullyReceived ? receiptDate_ : PurchaseOrder::NotReceived);
     }
@@ -402,6 +415,7 @@ private:
     std::string receiver_;
     std::string receiptDate_;
     Decimal todayTotal_;
+    Decimal skippedTotal_;
     std::vector<Decimal> todays_;
 };
 

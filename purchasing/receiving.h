@@ -105,6 +105,8 @@ struct RowReceipt {
 struct ReceivingPosting {
     std::string poNumber;  // the order received
     std::vector<RowReceipt> receipts;
+    // The codes of the rows left out because their products are not on file.
+    std::vector<std::string> skippedProducts;
     std::optional<std::string> nextReceiverNumber;  // nothing: left as it is
     int32_t headerRef = 0;
     PORec headerAsRead;
@@ -121,7 +123,9 @@ using ReceivingQuestion = std::function<bool(const QString& text, const QString&
 
 // Runs the checks of Post in their order, asking the over-receipt and future-date questions
 // through `ask`, then computes the posting for the current company (Shell()) from its
-// product, PO line, PO and company files. Writes nothing.
+// product, PO line, PO and company files. A row whose product is not on file is left out
+// (skippedProducts) and does not count as received; when that leaves nothing, the posting is
+// refused. Writes nothing.
 ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion& ask);
 
 // The writes of a computed posting, in order: for each row the stock and the line, then the

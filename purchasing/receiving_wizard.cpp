@@ -478,6 +478,11 @@ void TRecvWiz::PostBtnClick() {
     ClearGrid();
     SetStatus("PO " + Qs(ReceivePONumber) +
               " received. Enter another PO number or close window...");
+    if (!plan.posting->skippedProducts.empty())
+        MessageBox("These rows were not received because their products are not on file: " +
+                       Qs(JoinedWith(plan.posting->skippedProducts, ", ")) +
+                       ". Their stock and PO lines are unchanged.",
+                   WizardCaption, MsgIcon::Information);
     PONum->clear();
     PONum->setFocus();
 }

@@ -11,6 +11,12 @@ bool SetupDocumentBrowser(TFvcBrowser& browser, FileSetHandle file, int32_t reco
     return true;
 }
 
+int32_t ReadHighlightedRow(TFvcBrowser& browser, std::span<uint8_t> buffer) {
+    bool read = false;
+    const int errorClass = BrowserReadCurrent(browser, read, buffer);
+    return errorClass == 0 && read ? BrowserCurrentRef(browser) : 0;
+}
+
 FindSource DocumentFindSource(const QString& numberHeading, const QString& partyHeading,
                               const QString& totalHeading, std::function<FileSetHandle()> file,
                               int32_t recordLength,

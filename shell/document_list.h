@@ -20,6 +20,10 @@
 bool SetupDocumentBrowser(TFvcBrowser& browser, FileSetHandle file, int32_t recordLength,
                           bool& sharedMode);
 
+// Reads the highlighted row's record into the owner's buffer; its Ref, or 0 when there is no
+// row or the read failed in any way (an error of any class, a row gone since it was shown).
+int32_t ReadHighlightedRow(TFvcBrowser& browser, std::span<uint8_t> buffer);
+
 // One document as the find dialog lists it (record text).
 struct DocumentFindFields {
     std::string dateYMD, number, partyNumber, keyCode, total, shortName, notes;

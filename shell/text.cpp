@@ -69,3 +69,12 @@ std::optional<int> WholeNumber(std::string_view text) {
     if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
     return value;
 }
+
+std::string JoinedWith(const std::vector<std::string>& texts, std::string_view separator) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        if (!joined.empty()) joined += separator;
+        joined += text;
+    }
+    return joined;
+}

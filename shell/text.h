@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The texts one after the other with the separator between them.
+std::string JoinedWith(const std::vector<std::string>& texts, std::string_view separator);
 
 // The text without the characters of code 32 or less at both ends.
 std::string TrimBlanks(std::string_view text);

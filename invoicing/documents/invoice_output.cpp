@@ -268,18 +268,18 @@ std::optional<LoadedInvoice> LoadInvoiceDocument() {
     return loaded;
 }
 
-InvoiceOutcome OutputInvoice() {
+DocumentOutcome OutputInvoice() {
     const std::optional<LoadedInvoice> loaded = LoadInvoiceDocument();
-    if (!loaded) return InvoiceOutcome::NotLoaded;
+    if (!loaded) return DocumentOutcome::NotLoaded;
     if (!InvoiceOutput().InvoiceOutputToPrinter) {
         ShowDocumentInView();
-        return InvoiceOutcome::Viewed;
+        return DocumentOutcome::Viewed;
     }
 
     DocumentState& doc = Document();
     doc.OutputMode = OutputInvoiceMode;
     if (!OutputGoesToPrinter())
-        return EmailInvoiceDocument() ? InvoiceOutcome::Emailed : InvoiceOutcome::NoAddress;
+        return EmailInvoiceDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
     PrintInvoiceDocument();
@@ -299,5 +299,5 @@ InvoiceOutcome OutputInvoice() {
         InvoiceManagerStatusText(
             1,
             "Invoice " + FromCp1252(loaded->header.get(Invoice::InvNumber)) + " sent to printer.");
-    return InvoiceOutcome::Printed;
+    return DocumentOutcome::Printed;
 }

@@ -49,17 +49,17 @@ struct LoadedInvoice {
 // record carries the number; an amount that is not a number raises an error.
 std::optional<LoadedInvoice> LoadInvoiceDocument();
 
-// What became of an invoice sent to output.
-enum class InvoiceOutcome {
-    NotLoaded,   // not on file (the user has been told)
-    Viewed,      // shown in the view window
-    Printed,     // printed with its packing slip and copies
-    Emailed,     // sent by e-mail
-    NoAddress,   // not sent: the customer has no e-mail address to send to
+// What became of a document (an invoice, a purchase order) sent to output.
+enum class DocumentOutcome {
+    NotLoaded,  // not on file (the user has been told)
+    Viewed,     // shown in the view window
+    Printed,    // printed with its packing slip or file copies
+    Emailed,    // sent by e-mail
+    NoAddress,  // not sent: the customer or vendor has no e-mail address to send to
 };
 
 // Loads invoice InvoiceOutputNumber and sends it where the flags and the output choice say.
-InvoiceOutcome OutputInvoice();
+DocumentOutcome OutputInvoice();
 
 // The main window's "Default Printed Output": true for "Printer or Fax" (also when there is
 // no main window), false for e-mail.

@@ -56,7 +56,7 @@ std::vector<std::string> PurchaseOrderEmailLines(const DocumentState& doc,
     return m;
 }
 
-void EmailPurchaseOrderDocument() {
+bool EmailPurchaseOrderDocument() {
     const DocumentState& doc = Document();
     const DocumentRecord& d = doc.DocumentRecord;
     const CompanyRec& company = Shell().companies.CurrentCompany;
@@ -64,10 +64,11 @@ void EmailPurchaseOrderDocument() {
                             FromCp1252(TrimBlanks(d.DocNumber));
     if (!SendDocumentMail(PurchaseOrderEmailLines(doc, company), subject, d.EMailAddress,
                           BadVendorAddressSubject))
-        return;
-    if (d.PrintedFlag == "Y") return;
+        return false;
+    if (d.PrintedFlag == "Y") return true;
     if (!MarkPurchaseOrderOutput || !MarkPurchaseOrderOutput(d.DocNumber, EmailedToday()))
         MessageBox(QString("Purchase order %1 was sent, but it could not be marked as e-mailed.")
                        .arg(FromCp1252(TrimBlanks(d.DocNumber))),
                    "E-Mail Purchase Order", MsgIcon::Information);
+    return true;
 }

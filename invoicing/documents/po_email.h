@@ -12,8 +12,9 @@ struct DocumentState;
 // buffer holds a reprint, marks the order printed and e-mailed. A vendor without an address
 // gets nothing unless the company asks for such documents to come to its own address (as
 // does a vendor whose address cannot be used), under the subject "BAD VENDOR E-MAIL
-// ADDRESS". A failure of the mail exchange raises the mail error and marks nothing.
-void EmailPurchaseOrderDocument();
+// ADDRESS". A failure of the mail exchange raises the mail error and marks nothing. False
+// when nothing was sent.
+bool EmailPurchaseOrderDocument();
 
 // The message text of the order, line by line (record text).
 std::vector<std::string> PurchaseOrderEmailLines(const DocumentState& doc,

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QToolButton>
@@ -23,8 +24,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "invoicing/posting/invoice_posting.h"
 #include "invoicing/entry/ship_to_window.h"
+#include "invoicing/posting/invoice_posting.h"
 #include "masters/master_files.h"
 #include "masters/master_manager.h"
 #include "platform/application.h"
@@ -423,8 +424,8 @@ QHBoxLayout* TLineEntry::BuildButtonRow(const QString& printCaption, const QStri
 
 void TLineEntry::ConnectLineHandlers() {
     SetButtonResult(OKButton, Modal::Ok);
-    SetButtonResult(BitBtn1, Modal::Cancel);
-    SetButtonResult(InvClose, Modal::Cancel);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded([this] { CancelClick(); }));
+    connect(InvClose, &QToolButton::clicked, this, Guarded([this] { CancelClick(); }));
     connect(RadioButton1, &QRadioButton::clicked, this, Guarded([this] { RadioButton1Click(); }));
     connect(RadioButton2, &QRadioButton::clicked, this, Guarded([this] { RadioButton2Click(); }));
     connect(DeleteLine, &QToolButton::clicked, this, Guarded([this] { DeleteLineClick(); }));
@@ -637,6 +638,48 @@ EntryRow TLineEntry::Row(int row) const {
     r.extension = cell(EntryCol::Extension);
     r.unitCost = RowLineCost[row];
     return r;
+}
+
+void TLineEntry::LoadStoredRows(const std::vector<std::pair<std::string, std::string>>& lines) {
+    const StepFile open(ProductData());
+    const ScopedAssign<bool> quiet(refreshing_, true);
+    for (std::size_t i = 0; i < lines.size() && i < static_cast<std::size_t>(EntryGridRows); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        const std::string code = TrimBlanks(lines[i].first);
+        const std::string& text = lines[i].second;
+        const auto part = [&text](std::size_t from, std::size_t width) {
+            return Qs(TrimBlanks(from < text.size() ? text.substr(from, width) : ""));
+        };
+        const std::array<QString, EntryCol::Count - 1> cells{
+            Qs(code), part(0, 10), part(10, 32), part(42, 10), part(52, 1), part(53, 10)};
+        for (int c = EntryCol::Code; c < EntryCol::Count; ++c)
+            StringGrid1->SetCell(c, r, cells[static_cast<std::size_t>(c - 1)]);
+        RowOldQuantity[r] = Cp(cells[EntryCol::Quantity - 1]);
+        RowOldCode[r] = code;
+
+        ProductRec probe;
+        ProductRec product;
+        const bool found =
+            open.ok() && probe.set(Product::Code, code) &&
+            ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                               product.bytes()) != 0;
+        if (found) {
+            SetRowProduct(r, product);
+        } else {
+            ClearRowProduct(r, StockClass::NoProduct);
+            RowStockOnHand[r] = "0";
+        }
+    }
+}
+
+void TLineEntry::LoadStoredMemo(std::vector<std::string> memoLines) {
+    MemoPDesc->setText(StringGrid1->Cell(EntryCol::Description, 1));
+    MemoQuan->setText(StringGrid1->Cell(EntryCol::Quantity, 1));
+    StkName->setText(StringGrid1->Cell(EntryCol::Code, 1));
+    while (!memoLines.empty() && TrimBlanks(memoLines.back()).empty()) memoLines.pop_back();
+    QStringList text;
+    for (const std::string& line : memoLines) text << Qs(line);
+    Memo1->setPlainText(text.join('\n'));
 }
 
 void TLineEntry::StringGrid1SetEditText(int col, int row, const QString& text) {
@@ -913,6 +956,32 @@ void TLineEntry::UndoAllClick() {
         StringGrid1->SetCurrent(EntryCol::Code, 1);
         StringGrid1->setFocus();
     }
+}
+
+void TLineEntry::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    if (!event->spontaneous()) shownContent_ = TypedContent();
+}
+
+QString TLineEntry::TypedContent() const {
+    QStringList parts;
+    for (int row = 1; row <= EntryGridRows; ++row)
+        for (int col = EntryCol::Code; col < EntryCol::Count; ++col)
+            parts << StringGrid1->Cell(col, row);
+    parts << Memo1->toPlainText() << MemoPDesc->text() << MemoQuan->text();
+    return parts.join('\t');
+}
+
+void TLineEntry::CancelClick() {
+    if (TypedContent() != shownContent_ &&
+        MessageBox(QString("Discard what you typed on this %1?").arg(kind_.noun), "Please Confirm",
+                   MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+        return;
+    SetModalResult(Modal::Cancel);
+}
+
+void TLineEntry::reject() {
+    CancelClick();
 }
 
 // --- the memo document ---------------------------------------------------------------------

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "invoicing/entry/entry_lines.h"
 #include "masters/product_rec.h"
@@ -176,6 +178,15 @@ public:
     // Row as shown in the grid (1..99).
     EntryRow Row(int row) const;
 
+    // A document loaded for a change: rows 1.. from its stored lines, each a product code and
+    // a line text (quantity, description, unit price, tax flag and extension in columns of 10,
+    // 32, 10, 1 and 10): the cells, the row's old quantity and code, and its product's stock
+    // on hand and class ("0" and "T" for a product not on file).
+    void LoadStoredRows(const std::vector<std::pair<std::string, std::string>>& lines);
+    // A memo document loaded for a change: the memo's product, quantity and description from
+    // row 1, and its stored memo lines (blank lines at the end are not text).
+    void LoadStoredMemo(std::vector<std::string> memoLines);
+
     // --- handlers ---
     void SpeedButton2Click();  // product pick for the current row (memo: the memo product)
     void RadioButton1Click();
@@ -183,6 +194,10 @@ public:
     void DeleteLineClick();
     void MakeNoteClick();
     void UndoAllClick();
+    // Cancel, Close and Escape: lines or a memo typed since the dialog was shown are thrown
+    // away only when the user confirms it; an untouched dialog closes at once.
+    void CancelClick();
+    void reject() override;
     // A cell changed: a new product code is looked up, then the row is refreshed.
     void StringGrid1SetEditText(int col, int row, const QString& text);
     // Enter in the product column: the pick for an empty code, the look-up for a typed one.
@@ -246,6 +261,7 @@ protected:
     void EmptyStockPanel();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     const LineEntryKind kind_;
 
@@ -259,6 +275,9 @@ private:
     void WarnIfOnHold(const ProductRec& product);
     void ShowOldQuantity(int row, bool sameProduct);
     void LimitMemo();
+    // The lines and the memo as shown, to tell what the user typed.
+    QString TypedContent() const;
+    QString shownContent_;
     int RowWithCode(const std::string& code, int except) const;
     void GoToRow(int row, int top);
 

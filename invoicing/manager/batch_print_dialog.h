@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/form.h"
+#include "platform/instance_scope.h"
 
 class MaskEdit;
 class QLabel;
@@ -39,3 +40,15 @@ private:
 
 // The one dialog, while an InvoiceManagerWindows object lives.
 extern TInvBatch* InvBatch;
+
+// Creates the one batch dialog for the life of the object, unless one lives already (both
+// document managers use it).
+class BatchDialogScope {
+public:
+    BatchDialogScope() {
+        if (!InvBatch) scope_.emplace(InvBatch);
+    }
+
+private:
+    std::optional<InstanceScope<TInvBatch>> scope_;
+};

@@ -36,7 +36,5 @@ void FindInvoice(TFvcBrowser& browser) {
 }
 
 int32_t ReadHighlightedInvoice(TFvcBrowser& browser) {
-    bool read = false;
-    const int errorClass = BrowserReadCurrent(browser, read, Invoicing().InvoiceBuf.bytes());
-    return errorClass == 0 && read ? BrowserCurrentRef(browser) : 0;
+    return ReadHighlightedRow(browser, Invoicing().InvoiceBuf.bytes());
 }

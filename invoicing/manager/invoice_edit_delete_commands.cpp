@@ -9,13 +9,13 @@
 #include <initializer_list>
 
 #include "engine/browse/browser.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/entry/ship_to_window.h"
 #include "invoicing/manager/invoice_browse.h"
 #include "invoicing/manager/invoice_manager.h"
 #include "invoicing/posting/invoice_change.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_memo_file.h"
-#include "invoicing/entry/invoice_entry_dialog.h"
-#include "invoicing/entry/ship_to_window.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -67,63 +67,27 @@ QString ShownDate(const InvoiceRec& h) {
     return QString::fromStdString(Shell().companies.dateFormat().format(*date));
 }
 
-// The grid rows, the per-row arrays and, for a memo invoice, the memo fields from the lines on
-// file.
+// The grid rows and the per-row arrays from the lines on file, with each line's own cost.
 void LoadLines(TProdInv& dlg, const std::vector<StoredLine>& lines) {
-    const StepFile open(ProductData());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int r = static_cast<int>(i) + 1;
-        const InvoiceLineRec& line = lines[i].record;
-        const std::string text = line.get(InvoiceLine::LineText);
-        const auto part = [&text](std::size_t from, std::size_t width) {
-            return FromCp1252(TrimBlanks(from < text.size() ? text.substr(from, width) : ""));
-        };
-        const std::string code = TrimBlanks(line.get(InvoiceLine::LineProductCode));
-        const std::array<QString, InvoiceCol::Count - 1> cells{
-            FromCp1252(code), part(0, 10), part(10, 32), part(42, 10), part(52, 1), part(53, 10)};
-        for (int c = InvoiceCol::Code; c < InvoiceCol::Count; ++c)
-            dlg.StringGrid1->SetCell(c, r, cells[static_cast<std::size_t>(c - 1)]);
-        dlg.ProdInvOldQuantities[r] = LineQuantity(line);
-        dlg.ProdInvOldCodes[r] = code;
-        dlg.ProdInvLineCosts[r] = TrimBlanks(line.get(InvoiceLine::LineUnitCost));
-
-        ProductRec probe;
-        ProductRec product;
-        const bool found =
-            open.ok() && probe.set(Product::Code, code) &&
-            ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
-                               product.bytes()) != 0;
-        if (found) {
-            dlg.ProdInvOnHand[r] = TrimBlanks(product.get(Product::StockOnHand));
-            dlg.ProdInvStockClass[r] = product.get(Product::NonStock) ? StockClass::NonStock
-                                       : product.get(Product::NonDepleting)
-                                           ? StockClass::NonDepleting
-                                           : StockClass::Stocked;
-        } else {
-            dlg.ProdInvOnHand[r] = "0";
-            dlg.ProdInvStockClass[r] = StockClass::NoProduct;
-        }
-    }
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const StoredLine& line : lines)
+        rows.emplace_back(line.record.get(InvoiceLine::LineProductCode),
+                          line.record.get(InvoiceLine::LineText));
+    dlg.LoadStoredRows(rows);
+    for (std::size_t i = 0; i < lines.size() && i < static_cast<std::size_t>(EntryGridRows); ++i)
+        dlg.ProdInvLineCosts[i + 1] = TrimBlanks(lines[i].record.get(InvoiceLine::LineUnitCost));
 }
 
 void LoadMemo(TProdInv& dlg, const InvoiceRec& h) {
-    const auto cell = [&dlg](int col) { return dlg.StringGrid1->Cell(col, 1); };
     dlg.CurCost->setText(Money(dlg.ProdInvLineCosts[1]));
-    dlg.MemoPDesc->setText(cell(InvoiceCol::Description));
-    dlg.MemoQuan->setText(cell(InvoiceCol::Quantity));
-    dlg.StkName->setText(cell(InvoiceCol::Code));
     InvoiceMemoRec memo;
     const int32_t ref = InvoiceMemoRefOf(h.get(Invoice::InvNumber));
     if (ref == 0 || !InvoiceMemoData().ReadRec(ref, memo.bytes())) {
+        dlg.LoadStoredMemo({});
         MessageBox("Error reading memo data.", ProgramCaption());
         return;
     }
-    std::vector<std::string> lines = InvoiceMemoLines(memo);
-    // Blank lines at the end are not text; the record empties them again when written.
-    while (!lines.empty() && lines.back().empty()) lines.pop_back();
-    QStringList text;
-    for (const std::string& line : lines) text << FromCp1252(line);
-    dlg.Memo1->setPlainText(text.join('\n'));
+    dlg.LoadStoredMemo(InvoiceMemoLines(memo));
 }
 
 // The dialog in edit mode holding the invoice on file.

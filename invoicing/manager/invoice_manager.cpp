@@ -4,15 +4,14 @@
 #include <QPushButton>
 #include <algorithm>
 #include <array>
-#include <unordered_set>
 
 #include "engine/engine.h"
-#include "invoicing/posting/add_invoice.h"
 #include "invoicing/documents/document_buffer.h"
-#include "invoicing/manager/batch_print_dialog.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_output.h"
 #include "invoicing/invoicing_state.h"
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/posting/add_invoice.h"
 #include "mail/mail_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -27,25 +26,7 @@ namespace {
 
 using namespace Invoice;
 
-// A text column: padded to its width, never cut (a longer field widens its column).
-std::string Col(std::string_view text, int width) {
-    return PadRightWith(text, ' ', width);
-}
-
-std::string Amount(std::string_view stored) {
-    return RightJustify(FormatAmount(stored), ' ', 12);
-}
-
-std::string Joined(std::initializer_list<std::string> columns) {
-    std::string row;
-    for (const std::string& c : columns) {
-        if (!row.empty()) row += ' ';
-        row += c;
-    }
-    return PadRightWith(row, ' ', InvoiceListWidth).substr(0, InvoiceListWidth);
-}
-
-constexpr std::array<InvoiceOrder, 6> Orders{{
+constexpr std::array<ListOrder, ListOrderCount> Orders{{
     {"ByInvoiceDate1", "By Invoice &Date", 3},
     {"ByTransactionType1", "By &Transaction Type", 5},
     {"ByInvoiceNumber1", "By Invoice &Number", 1},
@@ -54,34 +35,21 @@ constexpr std::array<InvoiceOrder, 6> Orders{{
     {"ByDatePaid1", "By Date &Paid", 6},
 }};
 
-// Sets the output flags for the scope and clears them again on every way out.
-class [[nodiscard]] OutputFlags {
-public:
-    explicit OutputFlags(bool batch) {
-        InvoiceOutputState& out = InvoiceOutput();
-        out.InvoiceOutputToPrinter = 1;
-        out.InvoiceBatchRunning = batch ? 1 : 0;
-    }
-    ~OutputFlags() {
-        InvoiceOutputState& out = InvoiceOutput();
-        out.InvoiceOutputToPrinter = 0;
-        out.InvoiceBatchRunning = 0;
-    }
-    OutputFlags(const OutputFlags&) = delete;
-    OutputFlags& operator=(const OutputFlags&) = delete;
-};
-
-QString DocumentNumber() {
-    return FromCp1252(TrimBlanks(Document().DocumentRecord.DocNumber));
+// Sets the output flags for a print (on) or clears them (off).
+void SetOutputFlags(bool on, bool batch) {
+    InvoiceOutputState& out = InvoiceOutput();
+    out.InvoiceOutputToPrinter = on ? 1 : 0;
+    out.InvoiceBatchRunning = on && batch ? 1 : 0;
 }
 
 }  // namespace
 
 std::string InvoiceListHeader() {
-    return Joined({Col("Year/Mo/Dy", 10), "T", Col("Invoice#", 9), Col("Cust#", 8),
-                   Col("Short Name", 10), RightJustify("Grand Total", ' ', 12),
-                   RightJustify("Amount Due", ' ', 12), RightJustify("Paid Amount", ' ', 12),
-                   Col("Key Code", 8), Col("Date Paid", 10), Col("CO#", 5)});
+    return ListRow({ListColumn("Year/Mo/Dy", 10), "T", ListColumn("Invoice#", 9),
+                    ListColumn("Cust#", 8), ListColumn("Short Name", 10),
+                    RightJustify("Grand Total", ' ', 12), RightJustify("Amount Due", ' ', 12),
+                    RightJustify("Paid Amount", ' ', 12), ListColumn("Key Code", 8),
+                    ListColumn("Date Paid", 10), ListColumn("CO#", 5)});
 }
 
 bool IsDamagedInvoice(const InvoiceRec& record) {
@@ -99,19 +67,16 @@ std::string InvoiceListRow(InvoiceRec record) {
         record.set(InvCustomerShortName, "BAD RECORD");
         (void)record.set(InvNumber, "DELETE ME");
     }
-    return Joined({Col(record.get(InvDateYMD).substr(0, 10), 10), Col(record.get(InvType), 1),
-                   Col(record.get(InvNumber), 9), Col(record.get(InvCustomerNumber), 8),
-                   Col(record.get(InvCustomerShortName), 10), Amount(record.get(InvTotal)),
-                   Amount(record.get(InvDue)), Amount(record.get(InvPaid)),
-                   Col(record.get(InvKeyCode), 8), Col(record.get(InvDatePaid), 10),
-                   Col(record.get(InvCompanyNumber), 5)});
+    return ListRow(
+        {ListColumn(record.get(InvDateYMD).substr(0, 10), 10), ListColumn(record.get(InvType), 1),
+         ListColumn(record.get(InvNumber), 9), ListColumn(record.get(InvCustomerNumber), 8),
+         ListColumn(record.get(InvCustomerShortName), 10), ListAmount(record.get(InvTotal)),
+         ListAmount(record.get(InvDue)), ListAmount(record.get(InvPaid)),
+         ListColumn(record.get(InvKeyCode), 8), ListColumn(record.get(InvDatePaid), 10),
+         ListColumn(record.get(InvCompanyNumber), 5)});
 }
 
-std::string UnreadableInvoiceRow(std::string_view key) {
-    return "****  " + std::string(key);
-}
-
-std::span<const InvoiceOrder> InvoiceOrders() {
+std::span<const ListOrder> InvoiceOrders() {
     return Orders;
 }
 
@@ -127,56 +92,28 @@ void ViewInvoice(const std::string& number) {
 }
 
 void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number) {
-    CloseRebuildStatus();
-    const bool toPrinter = OutputGoesToPrinter();
-    if (!toPrinter && !CheckEmailSetup()) return;
-    InvoiceOutcome outcome = InvoiceOutcome::NotLoaded;
-    {
-        const WaitCursor wait;
-        const OutputFlags flags(false);
-        InvoiceOutput().InvoiceOutputNumber = number;
-        outcome = OutputInvoice();
-    }
-    if (outcome == InvoiceOutcome::NotLoaded) {
-        // The buffer still holds the invoice output before: its number must not be reported.
-        view.SetStatusText(1, "Invoice " + FromCp1252(number) + " was not output.");
-        return;
-    }
-    const QString shown = DocumentNumber();
-    if (toPrinter) {
-        view.SetStatusText(1, "Invoice " + shown + " sent to print queue.");
-        return;
-    }
-    if (outcome == InvoiceOutcome::NoAddress) {
-        view.SetStatusText(1, "Invoice " + shown + " was not sent by e-mail.");
-        MessageBox("This customer has no e-mail address. Invoice not sent by e-mail.",
-                   "E-Mail Invoice", MsgIcon::Information);
-        return;
-    }
-    view.SetStatusText(1, "Invoice " + shown + " sent by e-mail.");
-    Mail().msSMTP1.Disconnect();
-    MessageBox("Invoice sent by e-mail.", "E-Mail Invoice");
+    PrintOneDocument(
+        number, [&view](int panel, const QString& text) { view.SetStatusText(panel, text); },
+        {"Invoice", "This customer has no e-mail address. Invoice not sent by e-mail.",
+         "E-Mail Invoice", "Invoice sent by e-mail."},
+        [&number] {
+            SetOutputFlags(true, false);
+            const ScopeExit clear([] { SetOutputFlags(false, false); });
+            InvoiceOutput().InvoiceOutputNumber = number;
+            return OutputInvoice();
+        });
 }
 
 std::vector<std::string> InvoicesToBatchPrint() {
-    const FileSetHandle file = Invoicing().InvoiceFile;
-    std::vector<std::string> numbers;
-    // An invoice whose number several records carry is one document: it goes out once.
-    std::unordered_set<std::string> listed;
-    int32_t ref = 0;
-    for (;;) {
-        NextUsedRecord(file, ref);
-        if (!EngineOK) break;
-        InvoiceRec rec;
-        ReadRecord(file, ref, rec.bytes());
-        if (!EngineOK) continue;
-        const std::string type = TrimBlanks(rec.get(InvType));
-        const bool invoice = type == "G" || type == "I" || type == "M" || type == "Z";
-        if (!invoice || TrimBlanks(rec.get(InvPrinted)) == "Y") continue;
-        const std::string number = TrimBlanks(rec.get(InvNumber));
-        if (listed.insert(UpperAscii(number)).second) numbers.push_back(number);
-    }
-    return numbers;
+    return DocumentsToBatch(Invoicing().InvoiceFile, InvoiceRec::Size,
+                            [](std::span<const uint8_t> record) -> std::optional<std::string> {
+                                const std::string type = TrimBlanks(fields::Get(record, InvType));
+                                const bool invoice =
+                                    type == "G" || type == "I" || type == "M" || type == "Z";
+                                if (!invoice || TrimBlanks(fields::Get(record, InvPrinted)) == "Y")
+                                    return std::nullopt;
+                                return fields::Get(record, InvNumber);
+                            });
 }
 
 BatchDialogText BatchDialogTexts(int count, bool email, const CompanyRec& company) {
@@ -193,61 +130,31 @@ BatchDialogText BatchDialogTexts(int count, bool email, const CompanyRec& compan
 
 void BatchPrintInvoices(InvoiceManagerView& view) {
     CloseRebuildStatus();
+    BatchRun run;
+    run.email = !OutputGoesToPrinter();
     const std::vector<std::string> numbers = InvoicesToBatchPrint();
-    if (numbers.empty()) {
-        MessageBox("There are no invoices to print.", "Batch Print", MsgIcon::Information);
-        return;
-    }
-    if (!InvBatch) throw std::logic_error("The batch dialog has not been created.");
-    const bool email = !OutputGoesToPrinter();
-    const int listed = static_cast<int>(numbers.size());
-    const BatchDialogText text = BatchDialogTexts(listed, email, Shell().companies.CurrentCompany);
-    TInvBatch& dlg = *InvBatch;
-    dlg.setWindowTitle(InvBatchCaption);
-    dlg.Label1->setText(text.label1);
-    dlg.Label2->setText(text.label2);
-    dlg.Label3->setText(text.label3);
-    dlg.Button1->setText(text.button);
-    dlg.BatchNum->SetText(QString::number(listed));
-    if (dlg.ShowModal() != Modal::Ok) return;
-    if (email && !CheckEmailSetup()) return;
-
-    const int n = std::min(dlg.Count().value_or(0), listed);
-    int output = 0;
-    int noAddress = 0;
-    {
-        const WaitCursor wait;
-        const OutputFlags flags(true);
-        ClearRebuildStatus();  // raises when the progress window is missing
-        StatForm->Label2->setText("Working...");
-        StatForm->setWindowTitle(email ? "E-Mail Mode" : "Printer Mode");
-        const StatFormShown progress;
-        for (int i = 0; i < n; ++i) {
-            const std::string& number = numbers[static_cast<std::size_t>(i)];
-            StatForm->Label2->setText("Processing Invoice " + FromCp1252(number) + " ...");
-            ProcessPendingMessages();
-            InvoiceOutput().InvoiceOutputNumber = number;
-            switch (OutputInvoice()) {
-                case InvoiceOutcome::Printed:
-                case InvoiceOutcome::Emailed: ++output; break;
-                case InvoiceOutcome::NoAddress: ++noAddress; break;
-                default: break;
-            }
-        }
-    }
-    if (!email) {
+    run.nothing = "There are no invoices to print.";
+    run.caption = InvBatchCaption;
+    run.text = BatchDialogTexts(static_cast<int>(numbers.size()), run.email,
+                                Shell().companies.CurrentCompany);
+    run.progressLabel = &TStatForm::Label2;
+    run.processing = "Processing Invoice ";
+    run.flags = [](bool on) { SetOutputFlags(on, true); };
+    run.output = [](const std::string& number) {
+        InvoiceOutput().InvoiceOutputNumber = number;
+        return OutputInvoice();
+    };
+    const std::optional<BatchOutcome> done = RunBatchOutput(numbers, run);
+    if (!done) return;
+    if (!run.email) {
         view.SetStatusText(
-            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(output));
+            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(done->sent));
         return;
     }
     view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail, %2 skipped "
                                   "(no e-mail address).")
-                              .arg(output)
-                              .arg(noAddress));
+                              .arg(done->sent)
+                              .arg(done->noAddress.size()));
     Mail().msSMTP1.Disconnect();
     MessageBox("E-mail operation complete.", "Batch E-Mail");
-}
-
-void CloseRebuildStatus() {
-    if (StatForm && StatForm->isVisible()) StatForm->hide();
 }

@@ -9,13 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "invoicing/manager/document_manager_form.h"
+#include "invoicing/manager/document_output_commands.h"
 #include "invoicing/records/invoice_rec.h"
 
 class CompanyRec;
 class InvoiceManagerView;
-
-// A list row (and the header) is padded to this width.
-inline constexpr int InvoiceListWidth = 128;
 
 // The column titles, laid out as the rows are.
 std::string InvoiceListHeader();
@@ -29,17 +28,8 @@ bool IsDamagedInvoice(const InvoiceRec& record);
 // the record itself is not changed.
 std::string InvoiceListRow(InvoiceRec record);
 
-// The row of a record that could not be read: "****  " and its key.
-std::string UnreadableInvoiceRow(std::string_view key);
-
-// One order of the Display menu.
-struct InvoiceOrder {
-    const char* objectName;
-    const char* caption;
-    int keyNr;
-};
 // The six orders in menu order.
-std::span<const InvoiceOrder> InvoiceOrders();
+std::span<const ListOrder> InvoiceOrders();
 
 // The customer filter: the record's trimmed customer number is the one filtered on.
 bool InvoiceFilterAdmits(const InvoiceRec& record, std::string_view customer);
@@ -58,14 +48,8 @@ void PrintInvoiceCommand(InvoiceManagerView& view, const std::string& number);
 std::vector<std::string> InvoicesToBatchPrint();
 
 // The batch dialog's texts for `count` invoices.
-struct BatchDialogText {
-    QString label1, label2, label3, button;
-};
 BatchDialogText BatchDialogTexts(int count, bool email, const CompanyRec& company);
 
 // Batch print: the unprinted invoices listed, the batch dialog asks how many, and that many
 // of them are printed (or e-mailed) in record order under the progress window.
 void BatchPrintInvoices(InvoiceManagerView& view);
-
-// Closes the shared progress window when a run left it showing.
-void CloseRebuildStatus();

@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/manager/document_manager_form.h"
 #include "invoicing/posting/add_invoice.h"
-#include "platform/form.h"
 #include "platform/instance_scope.h"
 #include "shell/commands.h"
 
@@ -23,14 +24,13 @@ class QToolButton;
 class TInvBatch;
 class TQView;
 
-class TInvEdit1 : public Form, public InvoiceManagerView {
+class TInvEdit1 : public DocumentManagerForm, public InvoiceManagerView {
     Q_OBJECT
 
 public:
     explicit TInvEdit1(QWidget* parent = nullptr);
     ~TInvEdit1() override;
 
-    QMenuBar* MainMenu1;
     // Tool bar.
     QToolButton* AddInvoice;
     QToolButton* EditInvoice;
@@ -43,14 +43,9 @@ public:
     QToolButton* SpeedButton2;  // filter on/off
     QToolButton* SpeedButton4;  // help
     QToolButton* SpeedButton3;  // close
-    QLabel* CFilter;
-    // The company and its receivables.
-    QLabel* CName;
+    // The receivables beside the company.
     QLabel* ARLabel;  // "A/R:"
     QLabel* ARBal;
-    TFvcBrowser* InvBrowser1;
-    QMenu* PopupMenu1;
-    QStatusBar* StatusBar1;
     // "&Invoice" menu.
     QAction* Add1;
     QAction* Edit1;
@@ -62,9 +57,6 @@ public:
     QAction* BatchPrint1;
     QAction* PrinterSetup1;
     QAction* Close1;
-    // "&Display" menu: the six orders, then "Print &Window".
-    std::array<QAction*, 6> OrderItems;
-    QAction* PrintWindow1;
     // "&Help" menu.
     QAction* CreatingInvoices1;
     // The list's pop-up menu.
@@ -84,7 +76,6 @@ public:
     void SetReceivablesLabel(const QString& text) override;
     // The Print command for the invoice of that number.
     void PrintInvoice(const std::string& number) override;
-    QString StatusText(int panel) const;
 
     // --- handlers ---
     void AddInvoiceClick();
@@ -97,29 +88,23 @@ public:
     void SpeedButton2Click();    // filter toggle
     void InvBrowser1DblClick();  // customer data
     void PrinterSetup1Click();
-    void PrintWindow1Click();
     void SpeedButton4Click();  // help
     void SpeedButton3Click();  // close
-    // A Display item: the list in the order of InvoiceOrders()[index].
-    void SortOrderClick(int index);
 
 protected:
     void FormShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
-    // Closing the window (by any way) closes the files opened for it.
-    void hideEvent(QHideEvent* event) override;
+    FileSetHandle ListFile() const override;
+    std::span<uint8_t> ListBuffer() override;
+    std::string ListKey(int keyNr) override;
+    uint32_t& ListKeyNumber() override;
+    void DeleteCommand() override { InvDeleteClick(); }
+    void CloseFiles() override;
 
 private:
     void BuildMenus();
-    QWidget* BuildToolBar();
-    QWidget* BuildCompanyPanel();
-    // Reads the highlighted row's record into InvoiceBuf; its Ref, 0 when nothing was read.
-    int32_t ReadHighlighted();
-    void ShowFilter(bool on);
-    void CheckOrderItem(int keyNr);
-    void CloseFiles();
+    void BuildToolBar();
+    void ShowCustomerFilter(bool on);
 
-    bool sharedMode_ = false;
     bool filesOpen_ = false;
 };
 
@@ -136,7 +121,7 @@ public:
     InvoiceManagerWindows& operator=(const InvoiceManagerWindows&) = delete;
 
 private:
-    InstanceScope<TInvBatch> batch_;
+    BatchDialogScope batch_;
     InstanceScope<TQView> view_;
     InstanceScope<TInvEdit1> manager_;
     CommandRegistration command_;

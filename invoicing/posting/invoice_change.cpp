@@ -101,21 +101,6 @@ std::string LineQuantity(const InvoiceLineRec& line) {
 
 // --- deleting ---
 
-namespace {
-
-// Runs one correction of a deletion; when it cannot be computed, what it would have corrected
-// and why go to the list of corrections left to the user, and the deletion goes on.
-template <class Fn>
-void CorrectOrNote(QStringList& skipped, const QString& what, Fn&& correction) {
-    try {
-        correction();
-    } catch (const PlanRefusal& refused) {
-        skipped << what + " was not corrected: " + refused.text;
-    }
-}
-
-}  // namespace
-
 DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
     // A damaged invoice must still go: the header, lines and memo are always removed, and a
     // correction that cannot be computed from it is left to the user.
@@ -129,12 +114,10 @@ DeletionPlan PlanInvoiceDeletion(int32_t headerRef, const InvoiceRec& header) {
         for (const StoredLine& line : InvoiceLinesOf(number)) {
             LineRemoval removal{line, std::nullopt};
             const std::string code = TrimBlanks(line.record.get(InvoiceLine::LineProductCode));
-            CorrectOrNote(d.skipped, QString("The stock of product %1").arg(FromCp1252(code)),
-                          [&] {
-                              if (const StockChange* change =
-                                      stock.Move(code, LineQuantity(line.record), true))
-                                  removal.stock = *change;
-                          });
+            CorrectOrNote(d.skipped, QString("The stock of product %1").arg(FromCp1252(code)), [&] {
+                if (const StockChange* change = stock.Move(code, LineQuantity(line.record), true))
+                    removal.stock = *change;
+            });
             d.lines.push_back(removal);
         }
 
@@ -203,10 +186,7 @@ void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
     view.SetStatusText(1, d.memo ? "Deleted memo invoice " + number + "."
                                  : "Deleted invoice " + number + " containing " +
                                        QString::number(deleted) + " line item(s).");
-    if (!d.skipped.empty())
-        MessageBox(QString("Invoice %1 was deleted. Please put these right by hand:\n\n%2")
-                       .arg(number, d.skipped.join("\n")),
-                   DeleteCaption, MsgIcon::Information);
+    TellSkippedCorrections("Invoice " + number, d.skipped, DeleteCaption);
 }
 
 // --- changing ---

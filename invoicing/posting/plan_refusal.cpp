@@ -3,6 +3,7 @@
 #include "engine/engine.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
+#include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 
@@ -40,4 +41,11 @@ CompanyRec StoredCompanyOrRefuse(const ShellContext& shell) {
     throw PlanRefusal{QString("Company %1 cannot be read from the company file (error %2).")
                           .arg(FromCp1252(stem))
                           .arg(EngineErrorCode)};
+}
+
+void TellSkippedCorrections(const QString& deleted, const QStringList& skipped,
+                            const QString& caption) {
+    if (skipped.isEmpty()) return;
+    MessageBox(deleted + " was deleted. Please put these right by hand:\n\n" + skipped.join("\n"),
+               caption, MsgIcon::Information);
 }

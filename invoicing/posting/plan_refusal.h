@@ -3,6 +3,7 @@
 // written ends the computation with a refusal that the user is shown; these raise it.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string_view>
 
@@ -59,3 +60,19 @@ bool RunPlanning(Planning&& planning, QString& refusal, QString& caption, const 
         return false;
     }
 }
+
+// Runs one correction of a deletion; when it cannot be computed, what it would have corrected
+// and why go to the list of corrections left to the user, and the deletion goes on.
+template <class Fn>
+void CorrectOrNote(QStringList& skipped, const QString& what, Fn&& correction) {
+    try {
+        correction();
+    } catch (const PlanRefusal& refused) {
+        skipped << what + " was not corrected: " + refused.text;
+    }
+}
+
+// After a deletion (`deleted` names the document, "Invoice 1001"): the corrections it left to
+// the user, when there are any.
+void TellSkippedCorrections(const QString& deleted, const QStringList& skipped,
+                            const QString& caption);

@@ -614,6 +614,9 @@ void Tlblwiz::SaveAs1Click() {
         return;
     }
     CurrentLabelLayout = layout;
+    // The layout just saved is the one in use: printing and the queue need no reopening.
+    EnableLayoutCommands(true);
+    SetStatus(kReady);
     if (!WriteLastLabelPath(Shell().folder, ToPath(path)))
         ShowFileError("The layout was saved, but the file " +
                       Quoted(QString::fromUtf8(LastLabelFileName)) +

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -207,7 +206,8 @@ void Trtreport::FormShow() {
                 report.rows.SetKind(r, ReportRowKind::Record);
         });
 
-    if (const QScreen* desktop = screen()) setGeometry(desktop->availableGeometry());
+    // Maximised, the frame and title bar fit in the work area too, and the buttons show.
+    setWindowState(windowState() | Qt::WindowMaximized);
     stotals->setEnabled(true);
     if (!stotals->isChecked()) {
         stotals->setChecked(true);
@@ -316,9 +316,14 @@ void Trtreport::PSetButnClick() {
 }
 
 void Trtreport::SaveButnClick() {
+    // Not the program's working folder: a report belongs with the user's documents.
+    const QString dataParent =
+        QString::fromStdString(Shell().folder.path().parent_path().string());
     const QString path =
-        AskSaveFileName("Save As", "Text File|*.TXT", "TXT", FromCp1252(ReportTitle) + ".TXT");
+        AskSaveFileName("Save As", "Text File|*.TXT", "TXT",
+                        saveFolder_.Proposal(FromCp1252(ReportTitle) + ".TXT", dataParent));
     if (path.isEmpty()) return;
+    saveFolder_.Used(path);
     const ReportHeadings headings{ToCp1252(windowTitle()), ToCp1252(Head1->text()),
                                   ToCp1252(Head2->text()), ToCp1252(Head3->text())};
     if (!ReplaceFile(path.toStdString(), ReportTextFile(Report(), headings)))

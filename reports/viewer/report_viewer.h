@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/font_setting.h"
+#include "platform/message_host.h"
 #include "platform/form.h"
 #include "reports/viewer/report_grid.h"
 #include "reports/viewer/report_table.h"
@@ -83,6 +84,7 @@ private:
     int PointFieldWidth() const;
 
     FontSpec gridFont_;
+    SaveFolder saveFolder_;
     // The font widths are measured in: the report font's name and size, and the style it
     // had when the window was created.
     QFont canvasFont_;

@@ -233,6 +233,7 @@ TEST_F(ProdInvTest, TheGridLooksUpProductsAndComputesExtensionsTaxAndStock) {
         EXPECT_FALSE(d.CheckBox2->isEnabled());
         EXPECT_EQ(d.ITax->text(), "0.00");
         EXPECT_EQ(d.ITotal->text(), "2,512.00");
+        host->Answer(MsgResult::Yes, "Discard what you typed on this invoice?", "Please Confirm");
         PressButton(d, "InvClose");
     });
     PickCustomer("Acme");
@@ -305,3 +306,47 @@ TEST_F(ProdInvTest, APostingThatCannotBeWrittenKeepsTheDialogOpenWithItsEntry) {
 }
 
 }  // namespace
+
+// Escape, Cancel and Close throw typed lines or a memo away only when the user says so; an
+// untouched dialog closes without a question, and No keeps everything typed.
+TEST_F(ProdInvTest, TypedLinesAreDiscardedOnlyOnConfirmation) {
+    const auto escape = [](TProdInv& d) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&d, &key);
+    };
+    const QString question = "Discard what you typed on this invoice?";
+    Add([&](TProdInv& d) { escape(d); });
+    PickCustomer("Cedar");
+    EXPECT_FALSE(AddInvoice(view));
+    EXPECT_TRUE(host->Messages().isEmpty());
+
+    Add([&](TProdInv& d) {
+        Type(d, C::Code, 1, "W1");
+        host->Answer(MsgResult::No, question, "Please Confirm");
+        escape(d);
+        EXPECT_EQ(d.ModalResult(), Modal::None);
+        EXPECT_EQ(host->LastMessage()->icon, MsgIcon::Question);
+        EXPECT_EQ(host->LastMessage()->buttons, MsgButtons::YesNo);
+        host->Answer(MsgResult::No, question, "Please Confirm");
+        PressButton(d, "BitBtn1");
+        EXPECT_EQ(d.ModalResult(), Modal::None);
+        EXPECT_EQ(Cell(d, C::Code, 1), "W1");
+        host->Answer(MsgResult::Yes, question, "Please Confirm");
+        PressButton(d, "InvClose");
+        EXPECT_EQ(d.ModalResult(), Modal::Cancel);
+    });
+    PickCustomer("Cedar");
+    EXPECT_FALSE(AddInvoice(view));
+
+    Add([&](TProdInv& d) {
+        CheckButton(d, "RadioButton2", true);
+        FillControl(d, "Memo1", "Fitted on site.");
+        host->Answer(MsgResult::Yes, question, "Please Confirm");
+        PressButton(d, "BitBtn1");
+        EXPECT_EQ(d.ModalResult(), Modal::Cancel);
+    });
+    PickCustomer("Cedar");
+    EXPECT_FALSE(AddInvoice(view));
+    EXPECT_TRUE(Headers().empty());
+    EXPECT_EQ(StockOf("W1"), "3");
+}

@@ -341,7 +341,7 @@ TEST_F(InvoiceManagerTest, RowsShowEveryColumnAndMarkDamagedRecords) {
     EXPECT_EQ(InvoiceListHeader(),
               PadRightWith("Year/Mo/Dy T Invoice#  Cust#    Short Name  Grand Total   Amount Due"
                            "  Paid Amount Key Code Date Paid  CO#  ",
-                           ' ', InvoiceListWidth));
+                           ' ', DocumentListWidth));
     InvoiceRec r;
     r.set(Invoice::InvDateYMD, "2024/03/15");
     r.set(Invoice::InvType, "Z");
@@ -355,7 +355,7 @@ TEST_F(InvoiceManagerTest, RowsShowEveryColumnAndMarkDamagedRecords) {
     r.set(Invoice::InvDatePaid, "2024/03/20");
     ASSERT_TRUE(r.set(Invoice::InvCompanyNumber, "7"));
     const std::string row = InvoiceListRow(r);
-    EXPECT_EQ(row.size(), static_cast<std::size_t>(InvoiceListWidth));
+    EXPECT_EQ(row.size(), static_cast<std::size_t>(DocumentListWidth));
     EXPECT_EQ(TrimBlanks(row),
               "2024/03/15 Z 1001      C1       Acme       1,234,567.50       -20.00 1,234,587.50 "
               "None     2024/03/20 7");
@@ -371,7 +371,7 @@ TEST_F(InvoiceManagerTest, RowsShowEveryColumnAndMarkDamagedRecords) {
         EXPECT_EQ(damaged.get(Invoice::InvNumber), "1001");  // the record itself is kept
     }
     EXPECT_FALSE(IsDamagedInvoice(r));
-    EXPECT_EQ(UnreadableInvoiceRow("1001     "), "****  1001     ");
+    EXPECT_EQ(UnreadableListRow("1001     "), "****  1001     ");
 }
 
 TEST_F(InvoiceManagerTest, ADamagedRecordIsListedForDeletion) {

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <stdexcept>
 
 #include "platform/application.h"
 #include "platform/printer.h"
+#include "platform/scripted_host_guard.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -167,4 +169,55 @@ TEST(PdfPrinter, ProgramPrinterWritesToThePdfPathAndAbortKeepsNothing) {
     PrintTwoPages(Printer());
     EXPECT_TRUE(PdfText(path).contains("Continued on page number 2"));
     SetPdfOutput({});
+}
+
+// A machine without a printer: every job asks for its own PDF file, proposing the job's
+// title in the folder used last; a job that fails to start leaves the printer usable, and a
+// cancelled question prints nothing and says nothing.
+TEST(PdfPrinter, WithoutAPrinterEachJobAsksForItsOwnFile) {
+    ScriptedHostGuard host;
+    testsupport::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const QString first = folder + "/first.pdf";
+    const QString second = folder + "/Invoice - 1002.pdf";
+
+    // A job to a folder that does not exist fails, and the printer takes the next job.
+    SetPdfOutput(folder + "/missing/x.pdf");
+    EXPECT_THROW(PrintTwoPages(Printer()), AppError);
+    EXPECT_FALSE(Printer().Printing());
+    SetPdfOutput({});
+    SharedPrinter().setOutputFormat(QPrinter::PdfFormat);  // as with no printer installed
+    {
+        // A job begun on no file at all leaves the printer marked active for good.
+        QPainter stuck;
+        EXPECT_FALSE(stuck.begin(&SharedPrinter()));
+    }
+
+    host->AnswerFile(first);
+    PrintTwoPages(Printer());
+    host->AnswerFile(second);
+    {
+        PrintJob job(Printer(), "Invoice - 1002");
+        Printer().TextOut(100, 100, "second job");
+        ASSERT_TRUE(job.End());
+    }
+    host->AnswerFile({});
+    EXPECT_THROW(PrintJob(Printer(), "Mailing Labels"), CommandCancelled);
+    EXPECT_FALSE(Printer().Printing());
+
+    EXPECT_TRUE(PdfText(first).contains("Harbour Supplies Purchase Order"));
+    EXPECT_TRUE(PdfText(second).contains("second job"));
+    std::vector<QString> proposed;
+    for (const auto& shown : host->Record())
+        if (shown.kind == ScriptedHost::Kind::File) proposed.push_back(shown.proposed);
+    ASSERT_EQ(proposed.size(), 3u);
+    EXPECT_TRUE(proposed[0].endsWith("/PO - 1001.pdf"));
+    EXPECT_EQ(proposed[1], folder + "/Invoice - 1002.pdf");
+    EXPECT_EQ(proposed[2], folder + "/Mailing Labels.pdf");
+    EXPECT_EQ(PdfFileName("Sales: a/b"), "Sales- a-b.pdf");
+    // A cancelled job is no error the user is shown.
+    EXPECT_TRUE(host->Messages().isEmpty());
+    host->AnswerFile({});
+    EXPECT_FALSE(RunCommand([] { PrintTwoPages(Printer()); }));
+    EXPECT_TRUE(host->Messages().isEmpty());
 }

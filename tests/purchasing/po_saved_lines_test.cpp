@@ -222,7 +222,7 @@ protected:
         d.KeyCode->clear();
         host->OnModal("POEdit1", [script](Form& f) {
             script(static_cast<TPOEdit1&>(f));
-            PressButton(f, "BitBtn1");
+            f.SetModalResult(Modal::Cancel);  // closed without the question about typed lines
         });
         if (mode == 0) Pick("VenList", "Anvil");
         return d.ShowModal();
@@ -395,7 +395,7 @@ TEST_F(SavedLinesDialogTest, AMemoWithoutAProductOnFileKeepsItsSavedDescription)
             EXPECT_EQ(d.MemoProductPrice, "0");
             EXPECT_EQ(d.Entry().stockCode, "");
 
-            file.product = Row("1", "GONE", "3", "", "", "N", "");
+            file.product = Row("1", "GONE", "3", "Gaskets", "", "N", "");
             ASSERT_TRUE(ReplaceFile(SavedFile(SavedMemoFileName), SavedMemoText(file)));
             host->Answer(MsgResult::Ok,
                          "The current selected product does not exist in your inventory.",

@@ -299,9 +299,11 @@ TEST_F(ReceivingTest, TheChecksOfAPostingComeInOrderAndRefuseBeforeWriting) {
     // Found on file at planning time.
     e = good;
     e.rows[0].code = "W9";
-    Refused(e,
-            "Product W9 is not on file, so its receipt cannot be posted. Enter 0 in its \"In "
-            "Today\" column to receive the other items.");
+    EXPECT_EQ(Refused(e,
+                      "No product of the rows with an amount is on file (W9), so nothing can be "
+                      "received.")
+                  .field,
+              ReceivingField::Grid);
     e = good;
     e.loadedPONumber = "511";
     Refused(e,
@@ -376,6 +378,22 @@ TEST_F(ReceivingTest, ANonStockProductRecordsItsReceiptWithoutStock) {
     Post(Load("550", {{"S1", "2"}}));
     EXPECT_EQ(StockOf("S1"), "3");
     EXPECT_EQ(LineAt(1).get(POLine::LineReceivedQty), "2");
+}
+
+TEST_F(ReceivingTest, ARowWhoseProductIsNotOnFileIsLeftOutAndTheOthersPost) {
+    AddProduct("W1", "5");
+    const int32_t header = AddHeader("530");
+    AddLine(OrderedLine("530", "W1", "4"));
+    AddLine(OrderedLine("530", "W9", "2"));  // W9 is not a product
+    const ReceivingEntry e = Load("530", {{"W1", "4"}, {"W9", "2"}});
+    const ReceivingPlan plan = Plan(e);
+    ASSERT_TRUE(plan.posting) << plan.refusal.text.toStdString();
+    EXPECT_EQ(plan.posting->skippedProducts, std::vector<std::string>{"W9"});
+    WriteReceiving(*plan.posting);
+    EXPECT_EQ(StockOf("W1"), "9");
+    EXPECT_EQ(LineAt(2), OrderedLine("530", "W9", "2")) << "the left-out row's line is unchanged";
+    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ")
+        << "W9 did not come in, so the order is not fully received";
 }
 
 }  // namespace

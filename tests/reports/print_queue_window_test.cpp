@@ -112,6 +112,24 @@ TEST_F(LabelWindowTest, SavedLayoutIsByteExactAndOpensBack) {
     EXPECT_EQ(FileBytes(Path("Lastlbl.DAT")), Field(Path("sheet.LBL"), 255));
 }
 
+// A first layout saved with "Save As" is the one in use at once: printing and the queue's
+// commands need no reopening of the file just saved.
+TEST_F(LabelWindowTest, ANewLayoutSavedIsReadyForPrinting) {
+    Tlblwiz& w = Create();
+    ASSERT_FALSE(w.PrnButn->isEnabled());
+    FillLayout(w);
+    host->AnswerFile({});  // cancelled: nothing changes
+    Trigger(w.SaveAs1);
+    EXPECT_FALSE(w.PrnButn->isEnabled());
+    host->AnswerFile(QPath("first.LBL"));
+    Trigger(w.SaveAs1);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             w.PrnButn, w.AddOne, w.SpeedButton2, w.SavetoFile, w.SpeedButton3, w.LoadFrmFile})
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(w.Records1->menuAction()->isEnabled());
+    EXPECT_EQ(w.StatusText(), "Ready. Add and remove records as needed or select print button.");
+}
+
 TEST_F(LabelWindowTest, ReturnAddressOffStoresABlankPathAndNoLine) {
     Tlblwiz& w = Create();
     w.SaveAs1->setEnabled(true);

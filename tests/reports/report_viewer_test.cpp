@@ -6,7 +6,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QStandardPaths>
 
 #include "platform/printer.h"
 #include "platform/scripted_host_guard.h"
@@ -174,6 +177,34 @@ TEST_F(ReportViewerTest, SavesTheReportAsText) {
                                                "Selected records from 01/01/2024 to 02/29/2024"}));
     EXPECT_EQ(saved->substr(0, 39), "PO Register by Date\r\nHarbour Supplies\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// The viewer fills the work area as a maximised window (its frame and buttons on the
+// screen), and "Save As" proposes the user's documents folder, else the data folder's
+// parent, and then the folder used last; never the program's working folder.
+TEST_F(ReportViewerTest, OpensMaximisedAndSavesWhereTheUserKeepsFiles) {
+    Fill(PORegister());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString first = QDir(documents).exists()
+                              ? documents
+                              : QString::fromStdString(dir.path().parent_path().string());
+    const std::string chosen = dir.file("po.txt");
+    host->OnModal("rtreport", [&](Form& f) {
+        EXPECT_TRUE(f.windowState() & Qt::WindowMaximized);
+        host->AnswerFile(QString::fromStdString(chosen));
+        PressButton(f, "SaveButn");
+        host->AnswerFile({});
+        PressButton(f, "SaveButn");
+        PressButton(f, "ExitButn");
+    });
+    viewer.ShowModal();
+    std::vector<QString> proposed;
+    for (const auto& shown : host->Record())
+        if (shown.kind == ScriptedHost::Kind::File) proposed.push_back(shown.proposed);
+    ASSERT_EQ(proposed.size(), 2u);
+    EXPECT_EQ(proposed[0], QDir(first).filePath("PO Register.TXT"));
+    EXPECT_EQ(proposed[1], QString::fromStdString(dir.file("PO Register.TXT")));
+    EXPECT_NE(QFileInfo(proposed[0]).absolutePath(), QDir::currentPath());
 }
 
 TEST_F(ReportViewerTest, PrintsOnTheProgramPrinterWithTheCompanysMargins) {
