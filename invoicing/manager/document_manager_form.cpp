@@ -19,7 +19,7 @@
 #include "invoicing/documents/document_page.h"
 #include "platform/cp1252.h"
 #include "platform/font_setting.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "platform/window_print.h"
 #include "shell/app_context.h"
 #include "shell/document_list.h"

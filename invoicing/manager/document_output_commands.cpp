@@ -18,7 +18,7 @@
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
 

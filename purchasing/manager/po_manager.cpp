@@ -8,7 +8,7 @@
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "purchasing/add_po.h"
 #include "purchasing/po_document.h"
 #include "purchasing/po_files.h"

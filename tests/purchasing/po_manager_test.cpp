@@ -24,7 +24,7 @@
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
 #include "platform/printer.h"
-#include "platform/stat_form.h"
+#include "platform/status_window.h"
 #include "platform/string_grid.h"
 #include "purchasing/manager/po_manager.h"
 #include "purchasing/po_change.h"
