@@ -442,7 +442,7 @@ std::function<void()> BatchStatementCommand;
 
 TDemoForm::TDemoForm(QWidget* parent) : TMasterManager(CustomerSetup(), parent) {
     Masters().BatchStatementMode = 0;
-    StmtPrin = AddSideButton("StmtPrin", "S&tatement");
+    StmtPrin = AddSideButton("StmtPrin", "State&ment");
     StmtPrin->setToolTip("View/Print Statement");
     BatchPrinButn = AddSideButton("BatchPrinButn", "&Batch Statements");
     BatchPrinButn->setToolTip("Batch Print Statements");

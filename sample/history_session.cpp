@@ -15,6 +15,7 @@
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/message_host.h"
+#include "platform/real_host.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"

@@ -18,6 +18,7 @@
 #include "platform/message_host.h"
 #include "platform/status_window.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/record_file.h"
 #include "shell/text.h"
 
@@ -190,11 +191,14 @@ AgingRecalculation RecalculateCustomerAging() {
         return run;
     }
 
-    for (const auto& [ref, customer] : changed)
-        if (!CustomerData().PutRec(customer.bytes(), ref))
-            RaiseError(QString("The customer file cannot be written (error %1), so the "
-                               "customers' aging was not recalculated.")
-                           .arg(EngineErrorCode));
+    // Every customer or none: a run cut short would leave some aged to today and others not.
+    PostAsOneUnit([&changed] {
+        for (const auto& [ref, customer] : changed)
+            if (!CustomerData().PutRec(customer.bytes(), ref))
+                RaiseError(QString("The customer file cannot be written (error %1), so the "
+                                   "customers' aging was not recalculated.")
+                               .arg(EngineErrorCode));
+    });
     run.changed = static_cast<int>(changed.size());
     return run;
 }

@@ -32,8 +32,9 @@ struct AgingRecalculation {
 // Recalculates every customer of the current company as of the program's today. Files that
 // the invoice and customer managers have open stay open. A customer with a record that
 // cannot be aged (an amount due that is not a number, no readable date) is left as it is and
-// named; the shared progress window shows the run on large files. A customer that cannot be
-// written raises the application's error.
+// named; the shared progress window shows the run on large files. The customers are
+// rewritten as one unit of work: all of them or, when one cannot be written, none (the
+// application's error is raised).
 AgingRecalculation RecalculateCustomerAging();
 
 // Runs the recalculation for the current company unless it already ran today, tells the

@@ -80,7 +80,7 @@ TPayBox::TPayBox(QWidget* parent) : Form(parent) {
     // --- the customer ---
     auto* customerBox = new QGroupBox("Customer", this);
     auto* customerGrid = new QGridLayout(customerBox);
-    BitBtn3 = Button(customerBox, "BitBtn3", "Choose &Customer...", "Choose the customer who paid");
+    BitBtn3 = Button(customerBox, "BitBtn3", "Ch&oose Customer...", "Choose the customer who paid");
     customerGrid->addWidget(BitBtn3, 0, 0, 3, 1, Qt::AlignTop);
     PCustName = DataLabel(customerBox, "PCustName");
     PCustNum = DataLabel(customerBox, "PCustNum");
@@ -119,7 +119,7 @@ TPayBox::TPayBox(QWidget* parent) : Form(parent) {
     PNotes->setObjectName("PNotes");
     PNotes->setMaxLength(25);
     const std::array<std::pair<const char*, QWidget*>, 3> fields{
-        {{"Payment &Date:", PmtDate}, {"Paid &Amount:", PAmt}, {"Statement  &Note:", PNotes}}};
+        {{"Payment Da&te:", PmtDate}, {"Paid &Amount:", PAmt}, {"Statement  &Note:", PNotes}}};
     for (std::size_t k = 0; k < fields.size(); ++k) {
         auto* caption = new QLabel(fields[k].first, this);
         caption->setBuddy(fields[k].second);
