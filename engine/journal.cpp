@@ -8,7 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include "engine/engine.h"
+#include "engine/engine_codes.h"
 #include "engine/file_io.h"
 
 namespace engine_detail {
