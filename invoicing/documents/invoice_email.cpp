@@ -71,9 +71,16 @@ bool CheckEmailSetup() {
     ProcessPendingMessages();
     try {
         smtp.Connect();
-    } catch (const EMailError&) {
+    } catch (const EMailError& e) {
+        // Say which server and what failed: refused, not found, no answer in time.
         window.hide();
-        Refuse("Not Online");
+        if (dynamic_cast<const ETimedOutError*>(&e))
+            Refuse(QString("Not Online. The mail server %1 did not answer in time.").arg(host));
+        else if (dynamic_cast<const EServerError*>(&e))
+            Refuse(QString("Not Online. The mail server %1 refused the session: %2")
+                       .arg(host, e.Text()));
+        else
+            Refuse("Not Online. " + e.Text());
         return false;
     }
     return true;

@@ -138,10 +138,17 @@ TEST_F(InvoiceEmailTest, TheSetUpCheckSaysWhatIsMissingAndConnectsOtherwise) {
     EXPECT_FALSE(CheckEmailSetup());
     EXPECT_TRUE(host->LastMessage()->text.contains("SMTP host"));
 
-    UseServer(QString("127.0.0.1:%1").arg(ClosedPort()));
-    host->Answer(MsgResult::Ok, "Not Online", "E-Mail Mode");
+    const QString closedServer = QString("127.0.0.1:%1").arg(ClosedPort());
+    UseServer(closedServer);
+    host->Answer(MsgResult::Ok, {}, "E-Mail Mode");
     EXPECT_FALSE(CheckEmailSetup());
     EXPECT_FALSE(Mail().msSMTP1.Connected());
+    // The user learns which server and what failed, not just that mail is off.
+    const QString notOnline = host->LastMessage()->text;
+    EXPECT_TRUE(notOnline.startsWith("Not Online. ")) << notOnline.toStdString();
+    EXPECT_TRUE(notOnline.contains(closedServer))
+        << notOnline.toStdString();
+    EXPECT_TRUE(notOnline.contains("refused", Qt::CaseInsensitive)) << notOnline.toStdString();
 
     document.state().OutputMode = "FCP";
     UseServer(server.server());

@@ -295,11 +295,14 @@ TEST_F(EMNoteWindowTest, RefusalsKeepTheWindowOpenBeforeAnythingIsOpened) {
 
 TEST_F(EMNoteWindowTest, MailSetupFailureSendsNothingAndClosesTheWindow) {
     Queue(LabelKind::Customer, "C1");
-    Shell().companies.CurrentCompany.set(Company::SmtpHost,
-                                         "127.0.0.1:" + std::to_string(ClosedPort()));
-    const int result = Show([this](TEMMemo& w) {
+    const std::string closedServer = "127.0.0.1:" + std::to_string(ClosedPort());
+    Shell().companies.CurrentCompany.set(Company::SmtpHost, closedServer);
+    const int result = Show([this, &closedServer](TEMMemo& w) {
         Type(w, "Notice", "Closed on Friday.");
-        host->Answer(MsgResult::Ok, "Not Online", "E-Mail Mode");
+        host->Answer(MsgResult::Ok,
+                     QString::fromStdString("Not Online. Mail server " + closedServer +
+                                            ": Connection refused."),
+                     "E-Mail Mode");
         PressButton(w, "OKButton");
     });
     EXPECT_EQ(result, Modal::Ok);
