@@ -1,9 +1,14 @@
 // The program: one data folder, one copy of the program on it, the engine, the main window.
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 #include <filesystem>
 #include <system_error>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
@@ -75,10 +80,39 @@ void Tell(const QString& text) {
     MessageBox(text, ProgramCaption(), MsgIcon::Warning);
 }
 
+// Ending the session (logout, shutdown, kill -TERM, -HUP, -INT) is a normal close without the
+// questions: every event loop ends, open windows close as if cancelled, and main's own
+// clean-up closes the file sets and stops the engine, so no set is left marked changed. The
+// signal handler only writes a byte; the event loop does the rest.
+int endSignalPipe[2] = {-1, -1};
+
+void OnEndSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(endSignalPipe[1], &byte, 1);
+}
+
+void EndOnSessionEnd(QApplication& app) {
+    const auto end = [] { QCoreApplication::exit(0); };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, end);
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, endSignalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [end] {
+        char byte;
+        [[maybe_unused]] const ssize_t read = ::read(endSignalPipe[0], &byte, 1);
+        end();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
+    EndOnSessionEnd(app);
     const StartOptions options = ParseArguments(app.arguments());
     if (!options.valid) {
         Tell("Please name the data folder after --data, for example: --data ~/stockmere-data");
