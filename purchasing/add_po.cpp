@@ -25,11 +25,6 @@ std::function<void(const VendorLabelRow& row)> AddVendorToPrintQueue;
 
 namespace {
 
-QString CompanyCaption(const CompanyRec& company) {
-    return FromCp1252(company.get(Company::Name)) + " - #" +
-           FromCp1252(company.get(Company::CompanyNumber));
-}
-
 // The dialog in add mode, cleared for a new order with the dates of the last one.
 void PrepareForNewPO(TPOEdit1& dlg) {
     const ShellContext& shell = Shell();

@@ -22,12 +22,6 @@ namespace PO = PurchaseOrder;
 const QString DeleteCaption = QStringLiteral("Delete PO");
 const QString EditCaption = QStringLiteral("Edit PO");
 
-QString CompanyCaption() {
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    return FromCp1252(company.get(Company::Name)) + " - #" +
-           FromCp1252(company.get(Company::CompanyNumber));
-}
-
 // The memo record filed under the number; 0 when there is none.
 int32_t POMemoRefOf(std::string_view number) {
     POMemoRec probe;
@@ -137,7 +131,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
         }
     }
 
-    view.SetCompanyCaption(CompanyCaption());
+    view.SetCompanyCaption(CompanyCaption(Shell().companies.CurrentCompany));
     const QString number = FromCp1252(TrimBlanks(d.header.get(PO::PONumber)));
     view.SetStatusText(1, d.memo ? "Deleted memo PO " + number + "."
                                  : "Deleted PO " + number + " containing " +
@@ -317,7 +311,7 @@ void POChangeSteps(const POChange& c, POManagerView& view) {
         if (!written) RaiseError("memo replace operation failed");
     }
 
-    view.SetCompanyCaption(CompanyCaption());
+    view.SetCompanyCaption(CompanyCaption(Shell().companies.CurrentCompany));
     view.SetStatusText(1, "Editing PO " + FromCp1252(TrimBlanks(c.number)) + " completed.");
 }
 

@@ -1,5 +1,7 @@
 #include "shell/shell_state.h"
 
+#include "platform/cp1252.h"
+
 void MakeCompanyCurrent(CompanyState& companies, MainState& main, const Clock& clock,
                         const CompanyRec& company) {
     companies.CurrentCompany = company;
@@ -8,4 +10,9 @@ void MakeCompanyCurrent(CompanyState& companies, MainState& main, const Clock& c
     main.LastPODate = today;
     main.LastPODateRequired = today;
     main.LastPOReceiptDate = today;
+}
+
+QString CompanyCaption(const CompanyRec& company) {
+    return FromCp1252(company.get(Company::Name)) + " - #" +
+           FromCp1252(company.get(Company::CompanyNumber));
 }

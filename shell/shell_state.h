@@ -2,6 +2,7 @@
 // The main window unit's variables that other windows read and set, and the step that makes
 // a company current.
 
+#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -19,5 +20,8 @@ struct MainState {
 
 // Makes `company` the current company: its copy becomes CurrentCompany (and with it the file
 // stem and date format), and the proposed document dates become today.
+// "Name - #number": how windows name the company they work on.
+QString CompanyCaption(const CompanyRec& company);
+
 void MakeCompanyCurrent(CompanyState& companies, MainState& main, const Clock& clock,
                         const CompanyRec& company);

@@ -47,9 +47,7 @@ std::string UnreadableListRow(std::string_view key) {
 }
 
 QString ManagerCompanyCaption() {
-    const CompanyRec& company = Shell().companies.CurrentCompany;
-    return FromCp1252(company.get(Company::Name)) + " - #" +
-           FromCp1252(company.get(Company::CompanyNumber));
+    return CompanyCaption(Shell().companies.CurrentCompany);
 }
 
 void CloseRebuildStatus() {

@@ -40,8 +40,7 @@ void PrepareForNewInvoice(TProdInv& dlg) {
     dlg.Button1->setEnabled(false);
     Invoicing().InvoiceBuf.clear();
 
-    dlg.setWindowTitle("Add Invoice - Company: " + FromCp1252(company.get(Company::Name)) + " - #" +
-                       FromCp1252(company.get(Company::CompanyNumber)));
+    dlg.setWindowTitle("Add Invoice - Company: " + CompanyCaption(company));
     dlg.ResetInvoiceGrid();
 
     dlg.IDate->SetEditMask(QString::fromStdString(shell.companies.dateFormat().DateEditMask()));
@@ -95,8 +94,7 @@ void ShowRecordCount(InvoiceManagerView& view) {
 
 void ShowCompanyOnManager(InvoiceManagerView& view) {
     const CompanyRec& current = Shell().companies.CurrentCompany;
-    view.SetCompanyCaption(FromCp1252(current.get(Company::Name)) + " - #" +
-                           FromCp1252(current.get(Company::CompanyNumber)));
+    view.SetCompanyCaption(CompanyCaption(current));
     view.SetReceivablesLabel(
         QString::fromStdString(Decimal::ParseBlankAsZero(current.get(Company::ReceivablesTotal))
                                    .value_or(Decimal())
