@@ -78,8 +78,9 @@ TEST_F(AcceleratorWalk, NoWindowHasTwoCaptionsOnOneAltKey) {
         ADD_FAILURE() << window.toStdString() << ":\n" << testsupport::ClashLines(found);
     // Every window was met, whatever its showing asked.
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Form*>(w) || qobject_cast<QMainWindow*>(w))
+        if (qobject_cast<Form*>(w) || qobject_cast<QMainWindow*>(w)) {
             EXPECT_TRUE(walker.checked.contains(w->objectName())) << w->objectName().toStdString();
+        }
     }
     EXPECT_GE(walker.checked.size(), 30u);
 }
