@@ -281,8 +281,8 @@ Code orderFreeChain(FileSet& set) {
 
 // Closes the set's files. A set changed since it was opened gets the index file's size and
 // time in its header, and a new stamp in both files when its index changed: from then on the
-// index is trusted again. Neither is synced: until a checkpoint the journal names the set, and a replay
-// marks it changing.
+// index is trusted again. Neither is synced: until a checkpoint the journal names the set,
+// and a replay marks it changing.
 Code closeSet(FileSet& set) {
     Code code = 0;
     if (set.lockDepth > 0) {

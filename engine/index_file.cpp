@@ -100,7 +100,10 @@ Code IndexFile::openEnvironment(const std::filesystem::path& path, unsigned mode
         return EngineCode::IndexDefective;
     int rc = mdb_env_create(&env_);
     if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
-    if (rc == 0) rc = mdb_env_set_mapsize(env_, std::max<size_t>(InitialMapSize, fileSize * 2));
+    // Reading maps the file as it is: a smaller mapping is cheaper to make and to drop.
+    const size_t mapSize =
+        mode == MDB_RDONLY ? fileSize : std::max<size_t>(InitialMapSize, fileSize * 2);
+    if (rc == 0) rc = mdb_env_set_mapsize(env_, mapSize);
     if (rc == 0)
         rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC | mode, 0644);
     if (rc != 0) {

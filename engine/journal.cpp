@@ -254,9 +254,9 @@ Code Journal::append(const std::vector<JournalImage>& images) {
         // Cut off what may have reached the file, so that no replay takes the unit, reported
         // as failed, for committed: the file goes back to its length, and the head where the
         // unit began is blanked. When even that fails, the journal is not trusted.
+        const size_t blank = size_ == 0 ? HeaderSize : EntryHeadSize;
         bool cut = fileSizeOf(fd) <= length_ || engine_io::resize(fd, length_);
-        if (cut && size_ < length_)
-            cut = writeAt(fd, size_, std::span(Blank).first(size_ == 0 ? HeaderSize : EntryHeadSize));
+        if (cut && size_ < length_) cut = writeAt(fd, size_, std::span(Blank).first(blank));
         if (!cut || !engine_io::sync(fd)) keep_ = true;
         return ioError(error);
     }
