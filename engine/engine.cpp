@@ -60,7 +60,6 @@ struct FileSet : std::enable_shared_from_this<FileSet> {
     bool damaged = false;  // changes could not be written: only a rebuild helps
     bool changed = false;  // since it was opened: a clean close vouches for the index anew
     bool inUnit = false;   // has changes in the current unit of work
-    std::vector<uint8_t> scanBuffer;
 };
 
 struct Position {
@@ -794,23 +793,13 @@ void NextUsedRecord(FileSetHandle number, int32_t& ref) {
         finish(EngineCode::RefOutOfRange);
         return;
     }
-    FileSet& set = *handle->set;
-    const DatHeader& header = set.dat.header();
     // The page buffers given at start-up size the read-ahead of physical scans.
     const size_t bytes = static_cast<size_t>(registry().pageBuffers) * 4096;
-    const uint32_t perRead =
-        std::max<uint32_t>(1, static_cast<uint32_t>(bytes / header.recordLength));
-    set.scanBuffer.resize(static_cast<size_t>(perRead) * header.recordLength);
-    for (uint32_t slot = static_cast<uint32_t>(ref) + 1; slot <= header.slotCount;) {
-        const uint32_t count = std::min(perRead, header.slotCount - slot + 1);
-        if (!finish(set.dat.readSlots(slot, count, set.scanBuffer))) return;
-        for (uint32_t i = 0; i < count; ++i) {
-            if (loadLE32(&set.scanBuffer[static_cast<size_t>(i) * header.recordLength]) == 0) {
-                ref = static_cast<int32_t>(slot + i);
-                return;
-            }
-        }
-        slot += count;
+    uint32_t found = 0;
+    if (!finish(handle->set->dat.nextLiveSlot(static_cast<uint32_t>(ref), bytes, found))) return;
+    if (found != 0) {
+        ref = static_cast<int32_t>(found);
+        return;
     }
     finish(EngineCode::NoNextRecord);
 }
