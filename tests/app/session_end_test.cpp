@@ -69,7 +69,7 @@ TEST(SessionEnd, EachEndSignalClosesTheOpenFileSetsAsTheProgramsOwnCloseDoes) {
         ASSERT_TRUE(program.waitForStarted());
         // Up to the Invoice Manager: the invoice header file is open.
         std::set<std::string> open;
-        for (int i = 0; i < 300 && !open.contains("1I.DAT"); ++i) {
+        for (int i = 0; i < 600 && !open.contains("1I.DAT"); ++i) {
             QThread::msleep(50);
             open = OpenDataFiles(program.processId(), folder);
         }
