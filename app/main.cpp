@@ -10,66 +10,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "app/program_windows.h"
+#include "app/start_options.h"
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
-#include "invoicing/documents/document_view_window.h"
 #include "invoicing/entry/external_transaction.h"
-#include "invoicing/entry/invoice_entry_dialog.h"
-#include "invoicing/invoicing_services.h"
-#include "invoicing/manager/invoice_manager_window.h"
-#include "invoicing/posting/add_invoice.h"
-#include "invoicing/receivables/interest_wizard.h"
-#include "invoicing/receivables/payment_wizard.h"
-#include "invoicing/receivables/statement_window.h"
-#include "masters/master_manager.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
-#include "platform/status_window.h"
-#include "purchasing/add_po.h"
-#include "purchasing/manager/po_manager_window.h"
-#include "purchasing/po_entry_dialog.h"
-#include "purchasing/purchasing_services.h"
-#include "purchasing/receiving_wizard.h"
-#include "reports/labels/print_queue_window.h"
-#include "reports/notice/email_notice.h"
-#include "reports/reports_windows.h"
-#include "reports/wizard/report_wizard_window.h"
 #include "shell/app_context.h"
-#include "shell/date_dialog.h"
-#include "shell/commands.h"
-#include "shell/find_box.h"
 #include "shell/main_window.h"
 
 namespace {
-
-struct StartOptions {
-    std::filesystem::path dataDir;
-    bool externalTransaction = false;  // "/C": an invoice for the exchange file's customer
-    bool valid = true;
-};
-
-// "--data DIR" or "--data=DIR", and "/C". Switches of later work ("/V") and anything else
-// are ignored.
-StartOptions ParseArguments(const QStringList& args) {
-    StartOptions options;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == "--data") {
-            if (i + 1 >= args.size()) {
-                options.valid = false;
-                break;
-            }
-            options.dataDir = args[++i].toStdString();
-        } else if (arg.compare("/C", Qt::CaseInsensitive) == 0) {
-            options.externalTransaction = true;
-        } else if (arg.startsWith("--data=")) {
-            options.dataDir = arg.mid(7).toStdString();
-            if (options.dataDir.empty()) options.valid = false;
-        }
-    }
-    return options;
-}
 
 std::filesystem::path DefaultDataDir() {
     return (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/data")
@@ -146,48 +98,12 @@ int main(int argc, char** argv) {
     ShellContextScope shell(dataDir);
     EngineStart(30);
     const ScopeExit stopEngine([] { EngineStop(); });
-    PlatformWindows platformWindows;
     // Engine errors met while a list pages are shown like any error of a command.
     BrowserErrorReporter = [](const std::string& text) {
         MessageBox(QString::fromStdString(text), ProgramCaption(), MsgIcon::Error);
     };
-
-    // Every window is created once; each unit's command is enabled by registering it.
-    TMainForm mainForm;
-    const CalFormScope calForm;
-    const FindBoxScope findBox;
-    const MastersWindows mastersWindows;
-    const ReportsWindows reportsWindows;
-    const EMMemoScope emMemo;
-    const ReportWizardWindows reportWizardWindows;
-    const InvoicingServices invoicingServices;
-    const PurchasingServices purchasingServices;
-    const InvoicingWindows invoicingWindows;
-    const PaymentWindows paymentWindows;
-    const Trtedit documentView;
-    const TInterestWiz interestWizard;
-    const StatementWindows statementWindows;
-    const POEditScope poEdit;
-    const RecvWizScope receivingWizard;
-    const InvoiceManagerWindows invoiceManagerWindows;
-    const POManagerWindows poManagerWindows;
-    // Invoice posting puts customers into the print queue through the queue's own adder.
-    AddCustomerToPrintQueue = [](const CustomerLabelRow& row) {
-        AddToLabelQueue(
-            MakeLabelQueueItem(LabelKind::Customer, row.number, row.name, row.sortCode, row.type));
-    };
-    AddVendorToPrintQueue = [](const VendorLabelRow& row) {
-        AddToLabelQueue(
-            MakeLabelQueueItem(LabelKind::Vendor, row.number, row.name, row.sortCode, row.type));
-    };
-    const ScopeExit unplugQueue([] {
-        AddCustomerToPrintQueue = nullptr;
-        AddVendorToPrintQueue = nullptr;
-    });
-    const CommandRegistration dateSelection(CommandId::DateSelection, [] {
-        std::string date;
-        PickDate(MainForm ? MainForm->centralWidget() : nullptr, date);
-    });
+    ProgramWindows windows;
+    TMainForm& mainForm = windows.mainForm();
 
     if (!mainForm.StartUp()) return 0;
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QApplication::quit);
@@ -195,5 +111,9 @@ int main(int argc, char** argv) {
     // The transaction runs once the main window is up, as a command of its own.
     if (options.externalTransaction)
         QTimer::singleShot(0, &mainForm, [] { RunCommand([] { RunExternalTransaction(); }); });
+    // Another program asked for one customer's invoices: the Invoice Manager opens filtered.
+    if (options.customerInvoices)
+        QTimer::singleShot(0, &mainForm,
+                           [] { RunCommand([] { ShowExchangeCustomerInvoices(); }); });
     return app.exec();
 }

@@ -103,6 +103,7 @@ public:
     Code create(const std::filesystem::path& path, const DatHeader& header);
     void close() {
         discardChanges();
+        forgetReadAhead();
         fd_.reset();
     }
     bool isOpen() const { return static_cast<bool>(fd_); }
@@ -137,12 +138,14 @@ public:
     Code applyChanges();
     void discardChanges();
 
+    // A read a little past the one before it reads a block of slots ahead (see ahead_).
     Code readSlot(uint32_t ref, std::span<uint8_t> buffer) const;
     Code writeSlot(uint32_t ref, std::span<const uint8_t> buffer);
     // Makes room for slot `ref` at the end, growing the file ahead when it must.
     Code reserveSlot(uint32_t ref);
-    // Reads `count` whole slots from `first` into buffer (count * recordLength bytes).
-    Code readSlots(uint32_t first, uint32_t count, std::span<uint8_t> buffer) const;
+    // The first live slot after `after` (0: none), reading blocks of about `blockBytes`
+    // through the read-ahead, so that reading the slot found costs no further read.
+    Code nextLiveSlot(uint32_t after, size_t blockBytes, uint32_t& found) const;
     Code readMarker(uint32_t ref, uint32_t& marker) const;
     Code writeMarker(uint32_t ref, uint32_t marker);
 
@@ -164,6 +167,10 @@ public:
 
 private:
     void forgetFreeSlots();
+    // Every write to the file's slots calls it: the block read ahead is then stale.
+    void forgetReadAhead() const { aheadCount_ = 0; }
+    // Reads `count` slots from `first` into the read-ahead block.
+    Code readAhead(uint32_t first, uint32_t count) const;
     // The held image of slot `ref`, read from the file first when it has none yet.
     Code heldSlot(uint32_t ref, std::vector<uint8_t>*& image);
 
@@ -181,6 +188,14 @@ private:
     std::vector<uint32_t> freeSlots_;
     bool freeLoaded_ = false;
     bool freeInOrder_ = false;
+    // Walks that step forward through the slots (record order, or an index whose records
+    // were added in its order, as dated records are) would cost a read per record: a read a
+    // few slots past the last one reads a block from there instead. It holds the slots as
+    // on disk; changes held in changed_ are looked up before it.
+    mutable std::vector<uint8_t> ahead_;
+    mutable uint32_t aheadFirst_ = 0;
+    mutable uint32_t aheadCount_ = 0;
+    mutable uint32_t lastRead_ = 0;
 };
 
 }  // namespace engine_detail

@@ -11,7 +11,8 @@
 // Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
 // vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
 // modification time as they were at the clean close. A unit's header image says "changing",
-// and a clean close of a changed set writes a new stamp into both; a set found changing (a
+// and a clean close of a changed set says "clean" again, with a new stamp in both files when
+// the index changed; a set found changing (a
 // process died, or a replay wrote into it) is rebuilt from its data. Opening and closing a
 // set without changes write nothing.
 
@@ -59,7 +60,6 @@ struct FileSet : std::enable_shared_from_this<FileSet> {
     bool damaged = false;  // changes could not be written: only a rebuild helps
     bool changed = false;  // since it was opened: a clean close vouches for the index anew
     bool inUnit = false;   // has changes in the current unit of work
-    std::vector<uint8_t> scanBuffer;
 };
 
 struct Position {
@@ -278,10 +278,10 @@ Code orderFreeChain(FileSet& set) {
     return set.dat.orderFreeChain();
 }
 
-// Closes the set's files. A set changed since it was opened gets a new stamp in both files
-// and the index file's size and time in its header: from then on the index is trusted
-// again. Neither is synced: until a checkpoint the journal names the set, and a replay
-// marks it changing.
+// Closes the set's files. A set changed since it was opened gets the index file's size and
+// time in its header, and a new stamp in both files when its index changed: from then on the
+// index is trusted again. Neither is synced: until a checkpoint the journal names the set,
+// and a replay marks it changing.
 Code closeSet(FileSet& set) {
     Code code = 0;
     if (set.lockDepth > 0) {
@@ -290,13 +290,17 @@ Code closeSet(FileSet& set) {
     }
     if (set.inUnit) rollBack(set);
     if (!set.damaged && set.changed && code == 0) {
-        const uint64_t stamp = randomStamp();
-        code = set.ix.writeGeneration(stamp);
-        set.ix.close();
         DatHeader& header = set.dat.header();
+        // An index left alone since the open still belongs to the data under its stamp:
+        // only the data file's header is written (the masters a posting changes).
+        if (set.ix.written()) {
+            const uint64_t stamp = randomStamp();
+            code = set.ix.writeGeneration(stamp);
+            if (code == 0) header.generation = stamp;
+        }
+        set.ix.close();
         if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
         if (code == 0) {
-            header.generation = stamp;
             header.state = SetState::Clean;
             code = set.dat.writeHeader();
         }
@@ -792,23 +796,13 @@ void NextUsedRecord(FileSetHandle number, int32_t& ref) {
         finish(EngineCode::RefOutOfRange);
         return;
     }
-    FileSet& set = *handle->set;
-    const DatHeader& header = set.dat.header();
     // The page buffers given at start-up size the read-ahead of physical scans.
     const size_t bytes = static_cast<size_t>(registry().pageBuffers) * 4096;
-    const uint32_t perRead =
-        std::max<uint32_t>(1, static_cast<uint32_t>(bytes / header.recordLength));
-    set.scanBuffer.resize(static_cast<size_t>(perRead) * header.recordLength);
-    for (uint32_t slot = static_cast<uint32_t>(ref) + 1; slot <= header.slotCount;) {
-        const uint32_t count = std::min(perRead, header.slotCount - slot + 1);
-        if (!finish(set.dat.readSlots(slot, count, set.scanBuffer))) return;
-        for (uint32_t i = 0; i < count; ++i) {
-            if (loadLE32(&set.scanBuffer[static_cast<size_t>(i) * header.recordLength]) == 0) {
-                ref = static_cast<int32_t>(slot + i);
-                return;
-            }
-        }
-        slot += count;
+    uint32_t found = 0;
+    if (!finish(handle->set->dat.nextLiveSlot(static_cast<uint32_t>(ref), bytes, found))) return;
+    if (found != 0) {
+        ref = static_cast<int32_t>(found);
+        return;
     }
     finish(EngineCode::NoNextRecord);
 }

@@ -4,20 +4,25 @@
 #include <system_error>
 
 #include "engine/browse/browser.h"
-#include "invoicing/posting/add_invoice.h"
-#include "invoicing/records/invoice_files.h"
+#include "invoicing/documents/invoice_output.h"
 #include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/posting/posting_steps.h"
+#include "invoicing/records/invoice_files.h"
 #include "masters/master_files.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
+#include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/text.h"
+#include "shell/window_flags.h"
 
 namespace {
 
 const QString Caption = QStringLiteral("External Transaction");
+const QString ViewCaption = QStringLiteral("Invoice Manager");
 
 // No Invoice Manager is shown: completion goes to the main window's status bar.
 class ExternalView : public InvoiceManagerView {
@@ -36,6 +41,23 @@ public:
                    Caption, MsgIcon::Information);
     }
 };
+
+// The customer the exchange file names, from the current company's customer file; nothing,
+// after telling the user why (the not-on-file message ends with `notOnFileTail`), when the
+// file or the customer is missing.
+std::optional<CustomerRec> ExchangeCustomer(const QString& caption, const QString& notOnFileTail) {
+    QString problem;
+    const auto number = ReadExchangeCustomerNumber(Shell().folder, problem);
+    if (!number) {
+        MessageBox(problem, caption, MsgIcon::Warning);
+        return std::nullopt;
+    }
+    if (auto found = FindCustomerByNumber(*number)) return found->record;
+    MessageBox(QString("Customer %1 named in %2 is not on file.%3")
+                   .arg(FromCp1252(*number), FromCp1252(ExchangeFileName), notOnFileTail),
+               caption, MsgIcon::Warning);
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -58,8 +80,9 @@ std::optional<std::string> ReadExchangeCustomerNumber(const DataFolder& folder, 
     }
     const auto width = static_cast<std::size_t>(Customer::Number.width);
     if (number.size() > width) {
-        problem = QString("The first line of %1 does not hold a customer number: \"%2...\" is "
-                          "longer than %3 characters.")
+        problem = QString(
+                      "The first line of %1 does not hold a customer number: \"%2...\" is "
+                      "longer than %3 characters.")
                       .arg(FromCp1252(ExchangeFileName), FromCp1252(number.substr(0, width)))
                       .arg(width);
         return std::nullopt;
@@ -81,27 +104,9 @@ bool RunExternalTransaction() {
         return false;
     }
 
-    QString problem;
-    const auto number = ReadExchangeCustomerNumber(shell.folder, problem);
-    if (!number) {
-        MessageBox(problem, Caption, MsgIcon::Warning);
-        return false;
-    }
-
-    CustomerRec customer;
-    {
-        CustomerRec probe;
-        const StepFile open(CustomerData());
-        const bool fits = probe.set(Customer::Number, *number);
-        if (!fits || !open.ok() ||
-            CustomerData().Find(CustomerNumberKey, BuildCustomerKey(probe, CustomerNumberKey),
-                                customer.bytes()) == 0) {
-            MessageBox(QString("Customer %1 named in %2 is not on file. No invoice was written.")
-                           .arg(FromCp1252(*number), FromCp1252(ExchangeFileName)),
-                       Caption, MsgIcon::Warning);
-            return false;
-        }
-    }
+    const std::optional<CustomerRec> customer =
+        ExchangeCustomer(Caption, " No invoice was written.");
+    if (!customer) return false;
 
     if (!OpenInvoiceDatabases()) {
         CloseInvoiceDatabases();
@@ -111,7 +116,18 @@ bool RunExternalTransaction() {
     }
     const ScopeExit close([] { CloseInvoiceDatabases(); });
     const ScopedAssign<uint8_t> externalMode(shell.main.ExternalTransMode, 1);
-    ProdInv->SetCustomer(customer);
+    ProdInv->SetCustomer(*customer);
     ExternalView view;
     return AddInvoice(view);
+}
+
+bool ShowExchangeCustomerInvoices() {
+    const std::optional<CustomerRec> customer = ExchangeCustomer(ViewCaption, {});
+    if (!customer) return false;
+    InvoiceOutput().InvoiceFilterCustomer = TrimBlanks(customer->get(Customer::Number));
+    // The manager clears the flag when it uses it; a manager that did not show must not leave
+    // it for the next showing.
+    SharedFlags.InvoiceFilterOnShow = true;
+    const ScopeExit unused([] { SharedFlags.InvoiceFilterOnShow = false; });
+    return RunRegisteredCommand(CommandId::InvoiceManager);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The external transaction ("/C"): another program leaves the exchange file "FILE.TXT" in the
-// data folder with a customer number on its first line and starts this one; an invoice is
-// written for that customer in the entry dialog, and the answer "CPWIN.TXT" (customer number,
-// invoice number, total, paid, then the lines) is left in the data folder for it.
+// What another program asks through the exchange file "FILE.TXT", which it leaves in the data
+// folder with a customer number on its first line before it starts this one. With "/C" (the
+// external transaction) an invoice is written for that customer in the entry dialog, and the
+// answer "CPWIN.TXT" (customer number, invoice number, total, paid, then the lines) is left in
+// the data folder for it; with "/V" the Invoice Manager shows that customer's invoices.
 
 #include <QString>
 #include <optional>
@@ -22,3 +23,8 @@ std::optional<std::string> ReadExchangeCustomerNumber(const DataFolder& folder, 
 // first, so the answer file only ever stands for an invoice just added. True when an invoice
 // was added. Needs the main window (its CPMemo collects the answer) and the invoicing windows.
 bool RunExternalTransaction();
+
+// "/V": opens the Invoice Manager filtered on the exchange file's customer (through its command
+// on the main window). A missing exchange file or a customer not on file is told and nothing
+// opens. True when the manager was shown.
+bool ShowExchangeCustomerInvoices();

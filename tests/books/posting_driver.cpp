@@ -595,16 +595,25 @@ struct PostingDriver::Impl {
         if (open.empty()) return std::nullopt;
         auto [number, list] = Pick(open);
         const bool whole = random.chance(50);
+        bool any = false;
         for (std::size_t k = 0; k < list.rows.size(); ++k) {
             ReceivingRow& row = list.rows[k];
             ReceiveAll(row);
             const Decimal all = Amount(row.inToday);
+            // A product on two lines of the order is credited to its first line: the other
+            // line shows more received than ordered and is left alone.
+            if (all <= Decimal()) {
+                ReceiveNone(row);
+                continue;
+            }
+            any = true;
             const Decimal half = Decimal::FromScaled(all.scaled() / Decimal::Scale / 2 * Decimal::Scale);
             if (!whole && (k == 0 || random.chance(50)) && half > Decimal()) {
                 row.inToday = half.general();
                 row.balanceDue = BalanceDueText(row);
             }
         }
+        if (!any) return std::nullopt;
         ReceivingEntry e;
         e.poNumber = number;
         e.loadedPONumber = number;

@@ -211,7 +211,10 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
         const testsupport::CompanyBooks books = testsupport::ReadCompanyBooks(folder, CompanyNumber);
         const auto note = [&](const std::string& what) {
             notes.push_back("round " + std::to_string(round) + " (" + PostingKindName(kind) +
-                            (losePower ? ", power lost" : ", failed write") + "): " + what);
+                            (losePower         ? ", power lost"
+                             : failing.sticky ? ", every write failing from then on"
+                                              : ", one write failing") +
+                            "): " + what);
         };
         for (const std::string& file : books.unreadable) note("cannot read " + file);
         for (const std::string& p : testsupport::HalfPostedDocuments(books)) {

@@ -122,6 +122,67 @@ TEST_F(RecordsTest, NextUsedRecordWalksLiveRecordsInRecordOrder) {
     EXPECT_EQ(UsedRecordCount(h), 1666);
 }
 
+// Walks read blocks of slots ahead; whatever changes a slot after that is what is read.
+TEST_F(RecordsTest, ReadsAheadNeverHideALaterChange) {
+    FileSetHandle h = createAndOpen();
+    int32_t ref = 0;
+    for (int i = 1; i <= 50; ++i) {
+        auto rec = makeRecord(std::to_string(i));
+        AddRecord(h, ref, rec);
+    }
+    std::vector<uint8_t> buf(TestRecordLength);
+    const auto readCode = [&](int32_t r) {
+        ReadRecord(h, r, buf);
+        return EngineOK ? codeOf(buf) : "error " + std::to_string(EngineErrorCode);
+    };
+    const auto walk = [&] {
+        std::vector<std::string> codes;
+        for (int32_t r = 0;;) {
+            NextUsedRecord(h, r);
+            if (!EngineOK) break;
+            codes.push_back(readCode(r));
+        }
+        return codes;
+    };
+    // Forward steps, so the later slots are held.
+    for (int32_t r = 1; r <= 3; ++r) EXPECT_EQ(readCode(r), std::to_string(r));
+
+    auto put = makeRecord("put");
+    PutRecord(h, 4, put);
+    DeleteRecord(h, 5);
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(readCode(4), "put");
+    std::vector<std::string> codes = walk();
+    ASSERT_EQ(codes.size(), 49u);
+    EXPECT_EQ(codes[3], "put");
+    EXPECT_EQ(codes[4], "6");
+
+    // Inside a unit the changes are read before they are written, and not after a rollback.
+    walk();
+    BeginUnit();
+    auto held = makeRecord("held");
+    PutRecord(h, 6, held);
+    AddRecord(h, ref, held);
+    EXPECT_EQ(ref, 5);
+    EXPECT_EQ(readCode(6), "held");
+    EXPECT_EQ(walk().size(), 50u);
+    AbortUnit();
+    EXPECT_EQ(readCode(6), "6");
+    codes = walk();
+    ASSERT_EQ(codes.size(), 49u);
+    EXPECT_EQ(codes[4], "6");
+
+    // Added at the end after a walk held the last slots.
+    auto last = makeRecord("last");
+    AddRecord(h, ref, last);
+    EXPECT_EQ(ref, 5);
+    AddRecord(h, ref, last);
+    EXPECT_EQ(ref, 51);
+    codes = walk();
+    ASSERT_EQ(codes.size(), 51u);
+    EXPECT_EQ(codes.back(), "last");
+}
+
 TEST_F(RecordsTest, AFreeListDamagedOnDiskIsNeverFollowed) {
     FileSetHandle h = createAndOpen();
     for (const char* code : {"A", "B", "C"}) addWithKeys(h, code);
