@@ -55,6 +55,7 @@
 #include "reports/viewer/report_viewer.h"
 #include "reports/wizard/report_builders.h"
 #include "reports/wizard/report_builders_run.h"
+#include "sample/company_history.h"
 #include "shell/app_context.h"
 #include "shell/company/company_defaults.h"
 #include "shell/sample_company.h"
@@ -302,133 +303,110 @@ void MirrorCompany(Sqlite& sql) {
                 lines, orders, orderLines);
 }
 
-// What SQLite runs for each report: the same walk over the same index.
+// A stored amount as a number, as the program reads it (thousands commas allowed).
+std::string Num(const char* column) {
+    return std::string("CAST(REPLACE(") + column + ",',','') AS REAL)";
+}
+
+// What SQLite runs for each report: the same walk over the same index, keeping the rows the
+// builder keeps.
 std::size_t SqliteReport(Sqlite& sql, std::string_view name) {
     const std::vector<std::string> year{kYear.from, kYear.to};
     const std::string po =
         "SELECT number,status,keycode,vendor,ymd,short,net,tax,total,received,"
-        "required FROM po ";
+        "required FROM po WHERE number <> '' ";
+    // A zero order is listed only while open.
+    const std::string poListed = "AND NOT (" + Num("total") + " = 0 AND status <> 'O') ";
     const std::string inv =
         "SELECT number,type,keycode,customer,short,date,ymd,net,tax,total,"
-        "paid,due,datepaid FROM inv ";
-    const std::string lines = "SELECT text,number,ymd,code,customer,short,cost FROM line ";
-    const std::string products = "SELECT * FROM product ";
-    if (name == "PO Register" || name == "PO Key Code Inquiry")
-        return sql.Query(po + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+        "paid,due,datepaid FROM inv WHERE number <> '' ";
+    const std::string lines =
+        "SELECT text,number,ymd,code,customer,short,cost FROM line "
+        "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd";
+    const std::string stocked =
+        "SELECT * FROM product WHERE code <> '' AND nonstock = 'N' AND nondepleting = 'N' ";
+    if (name == "PO Register")
+        return sql.Query(po + poListed + "AND ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    if (name == "PO Key Code Inquiry")
+        return sql.Query(po + "AND status <> 'R' AND " + Num("total") +
+                             " <> 0 AND ymd BETWEEN ?1 AND ?2 ORDER BY ymd",
+                         year);
     if (name == "Commitment Report")
-        return sql.Query(po + "WHERE required BETWEEN ?1 AND ?2 ORDER BY required", year);
-    if (name == "Inventory Report") return sql.Query(products);
-    if (name == "Reorder Report" || name == "Overstock Report")
-        return sql.Query(products + "ORDER BY code");
+        return sql.Query(po + poListed +
+                             "AND length(received) < 10 AND required BETWEEN ?1 AND ?2 "
+                             "ORDER BY required",
+                         year);
+    if (name == "Inventory Report") return sql.Query("SELECT * FROM product WHERE code <> ''");
+    if (name == "Reorder Report")
+        return sql.Query(stocked + "AND " + Num("onhand") + " < " + Num("minimum") + " AND " +
+                         Num("target") + " > " + Num("onhand") + " ORDER BY code");
+    if (name == "Overstock Report")
+        return sql.Query(stocked + "AND " + Num("onhand") + " > " + Num("maximum") +
+                         " ORDER BY code");
     if (name == "Receiving Report")
         return sql.Query(
             "SELECT text,code,receipt,number,short,vendor,receiver,received FROM poline "
             "WHERE receipt BETWEEN ?1 AND ?2 ORDER BY receipt",
             year);
-    if (name == "Invoice Register" || name == "Invoice Key Code Inquiry")
-        return sql.Query(inv + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+    // Repeat masters are never listed, zero records only as regular invoices.
+    if (name == "Invoice Register")
+        return sql.Query(inv + "AND type <> 'R' AND NOT (" + Num("total") +
+                             " = 0 AND type <> 'I') AND ymd BETWEEN ?1 AND ?2 ORDER BY ymd",
+                         year);
+    if (name == "Invoice Key Code Inquiry")
+        return sql.Query(inv + "AND type <> 'R' AND " + Num("total") +
+                             " <> 0 AND ymd BETWEEN ?1 AND ?2 ORDER BY ymd",
+                         year);
+    // Paid in the period, then partly paid and dated in it: each record once.
     if (name == "Payment Register" || name == "Tax Report")
-        return sql.Query(inv + "WHERE datepaid BETWEEN ?1 AND ?2 ORDER BY datepaid", year) +
-               sql.Query(inv + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+        return sql.Query(inv + "AND datepaid BETWEEN ?1 AND ?2 UNION ALL " + inv +
+                             "AND type <> 'D' AND " + Num("paid") + " <> 0 AND " + Num("due") +
+                             " <> 0 AND datepaid NOT BETWEEN ?1 AND ?2 AND ymd BETWEEN ?1 AND ?2",
+                         year);
+    // Unpaid, then deposits not used up: each record once.
     if (name == "Accounts Receivable")
-        return sql.Query(inv + "WHERE datepaid = '' ORDER BY datepaid") +
-               sql.Query(inv + "WHERE type = 'D' ORDER BY type, number");
-    if (name == "Sales Report" || name == "Profit Report")
-        return sql.Query(lines + "WHERE ymd BETWEEN ?1 AND ?2 ORDER BY ymd", year);
+        return sql.Query(inv + "AND type <> 'R' AND datepaid = '' UNION ALL " + inv +
+                         "AND type = 'D' AND paidflag <> 'P' AND datepaid <> ''");
+    if (name == "Sales Report" || name == "Profit Report") return sql.Query(lines, year);
     throw std::runtime_error("no query for " + std::string(name));
 }
 
 // --- the company --------------------------------------------------------------------------
 
-// Posting needs a manager to tell; nothing is shown.
-struct SilentManager : InvoiceManagerView {
-    TFvcBrowser* browser() override { return nullptr; }
-    void SetStatusText(int, const QString&) override {}
-    void SetCompanyCaption(const QString&) override {}
-    void SetReceivablesLabel(const QString&) override {}
-    void PrintInvoice(const std::string&) override {}
-};
-
-template <class Rec>
-std::vector<Rec> AllRecords(const DataFile& file) {
-    std::vector<Rec> records;
-    const StepFile open(file);
-    int32_t ref = 0;
-    for (;;) {
-        NextUsedRecord(file.handle(), ref);
-        if (!EngineOK) break;
-        Rec r;
-        ReadRecord(file.handle(), ref, r.bytes());
-        records.push_back(r);
-    }
-    return records;
-}
-
-// Invoices of three lines each over the year, posted one by one through the posting code:
-// one in fifty left open, the others paid at the sale.
-void PostInvoices(int count) {
-    const std::vector<CustomerRec> customers = AllRecords<CustomerRec>(CustomerData());
-    const std::vector<ProductRec> products = AllRecords<ProductRec>(ProductData());
-    if (customers.empty() || products.empty()) throw std::runtime_error("no masters to sell");
-    if (!CreateInvoiceFile() || !CreateInvoiceLineFile() || !CreateInvoiceMemoFile() ||
-        !OpenInvoiceDatabases())
-        throw std::runtime_error("the invoice files cannot be made");
-    SilentManager manager;
-    for (int i = 0; i < count; ++i) {
-        const CustomerRec& customer = customers[(i * 7919u) % customers.size()];
-        InvoiceEntry e;
-        e.number = std::to_string(100001 + i);
-        const int64_t step = static_cast<int64_t>(i) * 336 / count;  // 12 months of 28 days
-        const Date date{2025, static_cast<int>(1 + step / 28), static_cast<int>(1 + step % 28)};
-        char typed[11];
-        std::snprintf(typed, sizeof typed, "%02d/%02d/%04d", date.month, date.day, date.year);
-        e.date = typed;
-        e.customerNumber = TrimBlanks(customer.get(Customer::Number));
-        e.customerShortName = customer.get(Customer::ShortName);
-        e.keyCode = "K" + std::to_string(i % 13);
-        Decimal net;
-        for (int k = 0; k < 3; ++k) {
-            const ProductRec& p = products[(i * 31u + k * 17u) % products.size()];
-            const Decimal price = Decimal::ParseBlankAsZero(StripCommas(p.get(Product::SalesPrice)))
-                                      .value_or(Decimal());
-            const Decimal quantity = *Decimal::Parse(std::to_string(1 + (i + k) % 4));
-            const Decimal extension = *LineExtension(quantity, price);
-            net += extension;
-            e.rows.push_back({TrimBlanks(p.get(Product::Code)), quantity.format("0"),
-                              p.get(Product::Description), price.format("0.00"), "N",
-                              extension.format(",0.00"), TrimBlanks(p.get(Product::Cost))});
-        }
-        e.rows.resize(InvoiceGridRows, EntryRow{"", "1", "", "0.00", "N", "0.00", "0"});
-        e.net = e.total = net.format(",0.00");
-        e.tax = "0.00";
-        // The company's receivables total has ten characters: most invoices are paid at once.
-        e.paid = i % 50 == 7 ? "0.00" : e.total;
-        const PostingPlan plan = PlanInvoicePosting(e, false);
-        if (!plan.posting)
-            throw std::runtime_error("invoice " + e.number + ": " + plan.refusal.toStdString());
-        WriteInvoicePosting(*plan.posting, manager, false);
-        if ((i + 1) % 10000 == 0) {
-            std::printf("  %d invoices\n", i + 1);
-            std::fflush(stdout);
-        }
-    }
-    CloseInvoiceDatabases();
-    // No orders yet: their reports run over empty files.
-    if (!CreatePOFiles() || !CreatePOLineFiles() || !CreatePOMemoFiles())
-        throw std::runtime_error("the order files cannot be made");
-}
-
+// The company's masters from the sample company, then a year of its history ending today
+// through the sample history, which posts through the program's own posting code with the
+// files held open and the writes made durable in batches: invoices of one to five lines (a
+// sixth of them memo invoices) paid at the sale, later, in part or not at all, deposits on
+// account, and purchase orders (one for ten invoices) received in full, in part or not at
+// all.
 void WriteCompany(const fs::path& dir, int invoices) {
     std::printf("writing a company of %d invoices through the posting code ...\n", invoices);
     const int customers = std::clamp(invoices / 20, 50, 50000);
     const int products = std::clamp(invoices / 50, 100, 5000);
+    const int orders = std::max(invoices / 10, 30);
+    HistoryCounts counts;
     const double seconds = Seconds([&] {
         const DataFolder folder(dir);
         SampleOptions sample;
         sample.counts = {{"customers", customers}, {"vendors", 40}, {"products", products}};
-        CreateSampleCompany(folder, kCompany, DefaultSampleName, sample);
+        const CompanyRec company = CreateSampleCompany(folder, kCompany, DefaultSampleName, sample);
+        HistoryOptions history;
+        history.invoices = invoices;
+        // About 4,000 invoices paid later, whatever N: the rest at the sale (the receivables
+        // total has ten characters).
+        history.paidAtSalePerMille = std::clamp(1000 - static_cast<int>(4'000'000LL / invoices),
+                                                HistoryOptions{}.paidAtSalePerMille, 1000);
+        history.purchaseOrders = orders;
+        history.queueRows = 0;
+        history.today = kToday;
+        counts = WriteCompanyHistory(folder, company, history);
     });
-    std::printf("  masters written in %.1f s\n", seconds);
+    std::printf(
+        "  written in %.1f s: %d customers, %d products, %d invoices (%d memo, %d paid in full, "
+        "%d in part, %d deposits), %d orders (%d received in full, %d in part)\n",
+        seconds, customers, products, counts.invoices, counts.memoInvoices, counts.paidInFull,
+        counts.paidInPart, counts.deposits, counts.purchaseOrders, counts.receivedInFull,
+        counts.receivedInPart);
 }
 
 // --- the phases ---------------------------------------------------------------------------
@@ -546,11 +524,6 @@ int main(int argc, char** argv) {
     if (!company) throw std::runtime_error("the company is not on file");
     shell.context().companies.CurrentCompany = *company;
     shell.context().clock.setToday(kToday);
-    if (!fs::exists(dir / "invoices.ok")) {
-        const double seconds = Seconds([&] { PostInvoices(invoices); });
-        std::printf("  invoices posted in %.1f s\n", seconds);
-        std::ofstream(dir / "invoices.ok") << invoices;
-    }
 
     const fs::path sqlFile = dir / "mirror.sqlite";
     const bool mirrored = fs::exists(sqlFile);
@@ -559,9 +532,9 @@ int main(int argc, char** argv) {
 
     Trtreport viewer;
 
-    std::printf("\n%-44s %9s %9s %10s %10s %7s %9s\n",
-                "phase (N = " + std::to_string(invoices) + ")", "rows", "SQL rows", "program ms",
-                "SQLite ms", "ratio", "peak MiB");
+    const std::string heading = "phase (N = " + std::to_string(invoices) + ")";
+    std::printf("\n%-46s %9s %9s %10s %10s %7s %9s\n", heading.c_str(), "rows", "SQL rows",
+                "program ms", "SQLite ms", "ratio", "peak MiB");
     std::vector<Phase> phases;
     for (const ReportDefinition& report : ReportDefinitions()) {
         const std::string name(report.name);
@@ -590,18 +563,31 @@ int main(int argc, char** argv) {
                           }});
     }
 
+    // A batch: the first 200 customers who bought; one customer: the one with the most open
+    // items; one order: a partly received one with the most lines.
     const std::vector<std::string> customers =
         FirstValues(sql, "SELECT DISTINCT customer FROM inv ORDER BY customer", 200);
-    const std::string one = customers.at(customers.size() / 2);
+    const std::string one =
+        FirstValues(sql,
+                    "SELECT customer FROM inv WHERE paidflag <> 'P' AND type <> 'R' "
+                    "GROUP BY customer ORDER BY count(*) DESC, customer",
+                    1)
+            .at(0);
     Sqlite::Statement customerRow = sql.Prepare("SELECT * FROM customer WHERE number = ?1");
-    Sqlite::Statement statementItems =
-        sql.Prepare("SELECT ymd,number,note,type,total,paid,due FROM inv WHERE customer = ?1");
+    Sqlite::Statement statementItems = sql.Prepare(
+        "SELECT ymd,number,note,type,total,paid,due FROM inv WHERE customer = ?1 "
+        "ORDER BY ymd, number");
     const auto loadStatement = [](const std::string& number) {
         Statements().StatementCustomerNumber = number;
         LoadStatementActivity();
         return Statements().Loaded.rows.size();
     };
-    phases.push_back({"one statement", [&] { return loadStatement(one); },
+    // As the statement window shows one: with the invoice file held while it is up.
+    phases.push_back({"one statement",
+                      [&] {
+                          const HeldFiles files{&InvoiceData()};
+                          return loadStatement(one);
+                      },
                       [&] { return SqliteStatement(customerRow, statementItems, one); }});
     phases.push_back({"a batch of 200 statements",
                       [&] {
@@ -616,16 +602,23 @@ int main(int argc, char** argv) {
                               rows += SqliteStatement(customerRow, statementItems, number);
                           return rows;
                       }});
-    phases.push_back(
-        {"interest scan",
-         [] {
-             InterestTerms terms;
-             terms.rate = *Decimal::Parse("1.5");
-             return ScanInterestCustomers(terms).customers.size();
-         },
-         [&] { return sql.Query("SELECT name,number,a0,a1,a2,a3 FROM customer ORDER BY name"); }});
+    // At 1.5% a month, over the first aging period, no minimum: a charge of a cent or more.
+    phases.push_back({"interest scan",
+                      [] {
+                          InterestTerms terms;
+                          terms.rate = *Decimal::Parse("1.5");
+                          return ScanInterestCustomers(terms).customers.size();
+                      },
+                      [&] {
+                          return sql.Query(
+                              "SELECT name,number,a1,a2,a3 FROM customer WHERE round((" +
+                              Num("a1") + "+" + Num("a2") + "+" + Num("a3") +
+                              ") * 0.015, 2) > 0 ORDER BY name");
+                      }});
     Sqlite::Statement openItems = sql.Prepare(
-        "SELECT number,ymd,due,type,paidflag FROM inv WHERE customer = ?1 AND paidflag <> 'P'");
+        "SELECT number,ymd,due,type,paidflag FROM inv WHERE customer = ?1 AND "
+        "paidflag <> 'P' AND type <> 'R' AND (type = 'Z' OR " +
+        Num("due") + " <> 0) ORDER BY number");
     // As the wizard lists them: with the invoice file it holds open while shown.
     phases.push_back({"Payment Wizard open items",
                       [&] {
@@ -637,24 +630,57 @@ int main(int argc, char** argv) {
                           return openItems.Rows();
                       }});
     const std::vector<std::string> orders =
-        FirstValues(sql, "SELECT number FROM po ORDER BY number", 1);
+        FirstValues(sql,
+                    "SELECT number FROM poline GROUP BY number "
+                    "ORDER BY sum(kind = 'L') > 0 DESC, count(*) DESC, number",
+                    1);
     const std::string order = orders.empty() ? std::string() : orders.front();
-    Sqlite::Statement orderLines = sql.Prepare("SELECT * FROM poline WHERE number = ?1");
+    Sqlite::Statement orderLines =
+        sql.Prepare("SELECT * FROM poline WHERE number = ?1 ORDER BY code, kind");
+    // With the order files the wizard holds open while shown.
     phases.push_back({"Receiving Wizard lines",
-                      [&] { return LoadReceivingList(order, false).rows.size(); },
+                      [&] {
+                          const HeldFiles files{&POLineData(), &POData()};
+                          return LoadReceivingList(order, false).rows.size();
+                      },
                       [&] {
                           orderLines.Bind(1, order);
                           return orderLines.Rows();
                       }});
+    // The manager opens on the company's last invoice, a page of the list by date around it,
+    // and counts the records.
     InvoicingWindows invoicingWindows;
     InvoiceManagerWindows managerWindows;
+    // An index entry sorts by its key, then by record: in SQLite by the column, then by rowid.
+    Sqlite::Statement lastInvoice = sql.Prepare("SELECT ymd, rowid FROM inv WHERE number = ?1");
+    const std::string lastNumber =
+        TrimBlanks(shell.context().companies.CurrentCompany.get(Company::LastInvoiceNumber));
     phases.push_back({"Invoice Manager open",
                       [&] {
-                          host.CloseNext("InvEdit1", [](Form&) { InvEdit1->SpeedButton3Click(); });
+                          std::size_t shown = 0;
+                          host.CloseNext("InvEdit1", [&shown](Form&) {
+                              shown = InvEdit1->InvBrowser1->rows().size();
+                              InvEdit1->SpeedButton3Click();
+                          });
                           InvEdit1->ShowModal();
-                          return static_cast<std::size_t>(InvEdit1->InvBrowser1->rows().size());
+                          return shown;
                       },
-                      [&] { return sql.Query("SELECT * FROM inv ORDER BY number LIMIT 40"); }});
+                      [&] {
+                          std::string ymd, rowid;
+                          lastInvoice.Bind(1, lastNumber);
+                          lastInvoice.Each([&](sqlite3_stmt* row) {
+                              ymd = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
+                              rowid = reinterpret_cast<const char*>(sqlite3_column_text(row, 1));
+                          });
+                          const std::string at = "(ymd, rowid) <= (?1, CAST(?2 AS INTEGER))";
+                          return sql.Query("SELECT count(*) FROM inv") +
+                                 sql.Query("SELECT * FROM inv WHERE " + at +
+                                               " ORDER BY ymd DESC, rowid DESC LIMIT 30",
+                                           {ymd, rowid}) +
+                                 sql.Query("SELECT * FROM inv WHERE NOT " + at +
+                                               " AND ymd >= ?1 ORDER BY ymd, rowid LIMIT 30",
+                                           {ymd, rowid});
+                      }});
 
     // A name given whole picks that phase alone.
     const bool whole = std::any_of(phases.begin(), phases.end(),

@@ -11,7 +11,8 @@
 // Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
 // vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
 // modification time as they were at the clean close. A unit's header image says "changing",
-// and a clean close of a changed set writes a new stamp into both; a set found changing (a
+// and a clean close of a changed set says "clean" again, with a new stamp in both files when
+// the index changed; a set found changing (a
 // process died, or a replay wrote into it) is rebuilt from its data. Opening and closing a
 // set without changes write nothing.
 
@@ -277,10 +278,10 @@ Code orderFreeChain(FileSet& set) {
     return set.dat.orderFreeChain();
 }
 
-// Closes the set's files. A set changed since it was opened gets a new stamp in both files
-// and the index file's size and time in its header: from then on the index is trusted
-// again. Neither is synced: until a checkpoint the journal names the set, and a replay
-// marks it changing.
+// Closes the set's files. A set changed since it was opened gets the index file's size and
+// time in its header, and a new stamp in both files when its index changed: from then on the
+// index is trusted again. Neither is synced: until a checkpoint the journal names the set,
+// and a replay marks it changing.
 Code closeSet(FileSet& set) {
     Code code = 0;
     if (set.lockDepth > 0) {
@@ -289,13 +290,17 @@ Code closeSet(FileSet& set) {
     }
     if (set.inUnit) rollBack(set);
     if (!set.damaged && set.changed && code == 0) {
-        const uint64_t stamp = randomStamp();
-        code = set.ix.writeGeneration(stamp);
-        set.ix.close();
         DatHeader& header = set.dat.header();
+        // An index left alone since the open still belongs to the data under its stamp:
+        // only the data file's header is written (the masters a posting changes).
+        if (set.ix.written()) {
+            const uint64_t stamp = randomStamp();
+            code = set.ix.writeGeneration(stamp);
+            if (code == 0) header.generation = stamp;
+        }
+        set.ix.close();
         if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
         if (code == 0) {
-            header.generation = stamp;
             header.state = SetState::Clean;
             code = set.dat.writeHeader();
         }

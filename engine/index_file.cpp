@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "engine/file_io.h"
@@ -74,6 +75,23 @@ Code IndexFile::fail(int rc) {
 
 Code IndexFile::open(const std::filesystem::path& path) {
     close();
+    written_ = false;
+    // A set is opened for changes: an index that could not take them is said so now.
+    if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+        return ioError(errno);
+    return openEnvironment(path, MDB_RDONLY);
+}
+
+Code IndexFile::reopenWritable() {
+    const std::filesystem::path path = path_;
+    close();
+    const Code code = openEnvironment(path, 0);
+    // Reading goes on as before when writing is refused (a read-only file).
+    if (code != 0) openEnvironment(path, MDB_RDONLY);
+    return code;
+}
+
+Code IndexFile::openEnvironment(const std::filesystem::path& path, unsigned mode) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return EngineCode::IndexDefective;
     const auto fileSize = static_cast<uint64_t>(st.st_size);
@@ -82,13 +100,17 @@ Code IndexFile::open(const std::filesystem::path& path) {
         return EngineCode::IndexDefective;
     int rc = mdb_env_create(&env_);
     if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
-    if (rc == 0) rc = mdb_env_set_mapsize(env_, std::max<size_t>(InitialMapSize, fileSize * 2));
+    // Reading maps the file as it is: a smaller mapping is cheaper to make and to drop.
+    const size_t mapSize =
+        mode == MDB_RDONLY ? fileSize : std::max<size_t>(InitialMapSize, fileSize * 2);
+    if (rc == 0) rc = mdb_env_set_mapsize(env_, mapSize);
     if (rc == 0)
-        rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC, 0644);
+        rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC | mode, 0644);
     if (rc != 0) {
         close();
-        return rc == EACCES ? ioError(rc) : EngineCode::IndexDefective;
+        return rc == EACCES || rc == EROFS ? ioError(rc) : EngineCode::IndexDefective;
     }
+    writable_ = mode == 0;
     MDB_envinfo info{};
     MDB_stat envStat{};
     mdb_env_info(env_, &info);
@@ -121,6 +143,8 @@ Code IndexFile::open(const std::filesystem::path& path) {
 
 Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta) {
     close();
+    writable_ = true;
+    written_ = true;
     int rc = mdb_env_create(&env_);
     if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
     if (rc == 0) rc = mdb_env_set_mapsize(env_, InitialMapSize);
@@ -275,6 +299,8 @@ Code IndexFile::growMapIfNeeded() {
 
 Code IndexFile::beginWrite() {
     if (wtxn_) return 0;
+    if (!writable_)
+        if (const Code code = reopenWritable()) return code;
     if (rtxnLive_) {
         mdb_txn_reset(rtxn_);
         rtxnLive_ = false;
@@ -291,6 +317,7 @@ Code IndexFile::beginWrite() {
 
 Code IndexFile::commit() {
     if (!wtxn_) return 0;
+    written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
     wtxn_ = nullptr;
     wtxnChanges_ = 0;

@@ -35,7 +35,9 @@ public:
     IndexFile& operator=(const IndexFile&) = delete;
 
     // Opens an existing index and checks its meta data: IndexDefective when it is not a
-    // readable index of ours.
+    // readable index of ours. It is opened for reading; the first write transaction opens it
+    // anew for writing (LMDB sets up megabytes of write lists for a writable environment,
+    // most of what an open would cost, and most opens only read).
     Code open(const std::filesystem::path& path);
     // Makes a new, empty index in a file that must not exist yet; it stays open.
     Code create(const std::filesystem::path& path, const IndexMeta& meta);
@@ -57,6 +59,8 @@ public:
     uint32_t writeChanges() const { return wtxnChanges_; }
     Code commit();
     void abortWrite();
+    // A write transaction was committed (or tried) since the index was opened.
+    bool written() const { return written_; }
 
     // Key numbers from 1; the caller validates them. Changes need beginWrite().
     Code addKey(int keyNr, uint32_t ref, std::string_view key);
@@ -92,6 +96,9 @@ private:
     // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
     void startRun(size_t i, const MDB_val& k, const MDB_val& d);
     Code fromRun(size_t i, Entry& entry, Ticket& ticket);
+    // mode: MDB_RDONLY or 0 (writable).
+    Code openEnvironment(const std::filesystem::path& path, unsigned mode);
+    Code reopenWritable();
     Code openDatabases(MDB_txn* txn, bool create);
     Code readMeta(MDB_txn* txn);
     Code writeMeta(MDB_txn* txn, const IndexMeta& meta);
@@ -104,6 +111,8 @@ private:
     Code fail(int rc);
 
     MDB_env* env_ = nullptr;
+    bool writable_ = false;
+    bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
     MDB_txn* rtxn_ = nullptr;

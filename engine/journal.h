@@ -16,6 +16,10 @@
 // and bytes: an entry left half written, or one from before the journal started over, ends
 // the replay.
 //
+// The file keeps its length: it grows a megabyte of zeros at a time, and an emptied journal
+// is one whose header is blanked (zeros), with the bytes of old units left behind it. A unit
+// therefore rarely changes the file's length, and its sync has only bytes to make durable.
+//
 // The process writing into a journal holds a lock on it; a journal found unlocked with
 // entries was left by a process that died. Replaying marks each data file it wrote into as
 // changing, so that its index is rebuilt (the index is never synced before a checkpoint).
@@ -63,7 +67,8 @@ private:
 
     std::filesystem::path folder_;
     FileDescriptor fd_;
-    uint64_t size_ = 0;
+    uint64_t size_ = 0;    // the header and the entries written since it
+    uint64_t length_ = 0;  // the file's length: zeros past size_
     uint64_t salt_ = 0;
     uint64_t chain_ = 0;
     bool keep_ = false;

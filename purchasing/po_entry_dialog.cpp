@@ -114,7 +114,7 @@ QWidget* TPOEdit1::BuildHeading() {
 }
 
 QWidget* TPOEdit1::BuildVendorPanel() {
-    QGroupBox* box = BuildPartyPanel("Vendor", "V&endor...", "Vendors");
+    QGroupBox* box = BuildPartyPanel("Vendor", "&Vendor...", "Vendors");
     static_cast<QGridLayout*>(box->layout())->setRowStretch(3, 1);
     return box;
 }

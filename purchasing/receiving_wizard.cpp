@@ -121,7 +121,7 @@ void TRecvWiz::BuildControls() {
     RNum = Named<QLineEdit>("RNum", this);
     RNum->setMaxLength(9);
     for (QLineEdit* edit : {PONum, RNum}) GuardText(edit);
-    fields->addWidget(Caption(this, "PO &Number:", PONum), 0, 0);
+    fields->addWidget(Caption(this, "P&O Number:", PONum), 0, 0);
     fields->addWidget(PONum, 0, 1);
     fields->addWidget(LoadBtn, 0, 2);
     fields->addWidget(CBFilter, 0, 3, 1, 2);

@@ -17,7 +17,7 @@ HistoryCounts WriteCompanyHistory(const DataFolder& folder, const CompanyRec& co
     HistoryCounts counts;
     const Date today = TodayOr(options.today);
     WriteSampleSales(folder, company, FillerSeed(options.seed, "invoices"), options.invoices, today,
-                     options.days, counts);
+                     options.days, counts, options.paidAtSalePerMille);
     WriteSamplePurchases(folder, company, FillerSeed(options.seed, "orders"),
                          options.purchaseOrders, today, options.days, counts);
     WriteSampleLabels(folder, company, FillerSeed(options.seed, "labels"), options.queueRows,

@@ -19,6 +19,10 @@ struct HistoryOptions {
     uint32_t seed = 1;
     // A year of a small business by default; any count the files can number.
     int invoices = 300;
+    // Invoices paid at the counter as they are written, in thousandths; the others are paid
+    // later, in part or not yet. A history of very many invoices pays most at the sale, so
+    // that what its customers owe stays within the company's receivables total.
+    int paidAtSalePerMille = 80;
     int purchaseOrders = 30;
     // Rows of the starter print-queue file; 0 writes no label layout and no list file.
     int queueRows = 12;
@@ -48,7 +52,8 @@ HistoryCounts WriteCompanyHistory(const DataFolder& folder, const CompanyRec& co
 // receipts, the label layout and print queue. WriteCompanyHistory runs the three with the
 // seeds the sample company gives fillers of the names "invoices", "orders" and "labels".
 void WriteSampleSales(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
-                      int invoices, Date today, int days, HistoryCounts& counts);
+                      int invoices, Date today, int days, HistoryCounts& counts,
+                      int paidAtSalePerMille = HistoryOptions{}.paidAtSalePerMille);
 void WriteSamplePurchases(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
                           int orders, Date today, int days, HistoryCounts& counts);
 void WriteSampleLabels(const DataFolder& folder, const CompanyRec& company, uint32_t seed, int rows,

@@ -121,10 +121,16 @@ HistorySession::HistorySession(const DataFolder& folder, const CompanyRec& compa
         InstallHost(in.previousHost);
         throw;
     }
+    // Each posting is a unit of work of its own; inside the session's unit it only joins it,
+    // and the session's unit is made durable every so many postings.
+    BeginUnit();
 }
 
 HistorySession::~HistorySession() {
     Installed& in = *installed_;
+    // What was posted before a failure is kept, as when each posting was its own unit (a
+    // posting that failed has rolled the open unit back already).
+    if (InUnit()) CommitUnit();
     in.Release();
     for (const DataFile* const* f = SessionFiles(); *f; ++f) (*f)->Close();
     CloseFileSet(in.companyFile);
@@ -142,8 +148,14 @@ const CompanyRec& HistorySession::company() const {
 void HistorySession::Posted() {
     if (++sinceDurable_ < PostingsPerDurableBatch) return;
     sinceDurable_ = 0;
-    installed_->Release();
-    installed_->Hold();
+    Finish();
+    BeginUnit();
+}
+
+void HistorySession::Finish() {
+    if (!InUnit()) return;
+    CommitUnit();
+    if (!EngineOK) throw Failure("The postings cannot be saved");
 }
 
 void HistorySession::RaiseIfTold(std::string_view what) {

@@ -38,6 +38,9 @@ public:
 
     // Called after each posting: every so many postings the writes so far are made durable.
     void Posted();
+    // Makes the writes so far durable; raises std::runtime_error when they cannot be saved.
+    // Called when the last posting is made (the session's end keeps what it can, silently).
+    void Finish();
     // Raises std::runtime_error with `what` and the first message the posting code showed
     // since the last call, when it showed one.
     void RaiseIfTold(std::string_view what);

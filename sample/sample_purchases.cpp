@@ -183,4 +183,5 @@ void WriteSamplePurchases(const DataFolder& folder, const CompanyRec& company, u
                           int orders, Date today, int days, HistoryCounts& counts) {
     HistorySession session(folder, company, today);
     PurchasesWriter(session, seed, days, counts).Write(orders);
+    session.Finish();
 }

@@ -59,8 +59,9 @@ struct Receipt {
 
 class SalesWriter : HistoryPart {
 public:
-    SalesWriter(HistorySession& session, uint32_t seed, int days, HistoryCounts& counts)
-        : HistoryPart(session, seed, days, 0, counts) {
+    SalesWriter(HistorySession& session, uint32_t seed, int days, HistoryCounts& counts,
+                int paidAtSalePerMille)
+        : HistoryPart(session, seed, days, 0, counts), paidAtSalePerMille_(paidAtSalePerMille) {
         for (const CustomerRec& c : LiveRecords<CustomerRec>(CustomerData().handle()))
             customers_.push_back({TrimBlanks(c.get(Customer::Number)), c.get(Customer::ShortName),
                                   c.get(Customer::Terms),
@@ -150,7 +151,8 @@ private:
             SetEntryTotals(e, !c.taxExempt, rate);
         }
         // Some pay at the counter; the others pay later, in part, or not yet.
-        const bool paidAtSale = random_.chance(8);
+        const bool paidAtSale =
+            random_.below(1000) < static_cast<uint32_t>(std::max(paidAtSalePerMille_, 0));
         e.paid = paidAtSale ? e.total : "0.00";
 
         const PostingPlan plan = PlanInvoicePosting(e, false);
@@ -239,6 +241,7 @@ private:
             ++counts_.paidInFull;
     }
 
+    const int paidAtSalePerMille_;
     std::vector<Buyer> customers_;
     Waiting<Receipt> waiting_;
 };
@@ -246,7 +249,9 @@ private:
 }  // namespace
 
 void WriteSampleSales(const DataFolder& folder, const CompanyRec& company, uint32_t seed,
-                      int invoices, Date today, int days, HistoryCounts& counts) {
+                      int invoices, Date today, int days, HistoryCounts& counts,
+                      int paidAtSalePerMille) {
     HistorySession session(folder, company, today);
-    SalesWriter(session, seed, days, counts).Write(invoices);
+    SalesWriter(session, seed, days, counts, paidAtSalePerMille).Write(invoices);
+    session.Finish();
 }

@@ -95,7 +95,7 @@ QWidget* TProdInv::BuildHeading() {
     auto* form = new QGridLayout(box);
     BuildHeadingFields(box, form, "&Invoice#:");
     IStmntNote = Edit(box, "IStmntNote", 35);
-    AddField(form, "&Statement Note:", IStmntNote, 4, 0, 3);
+    AddField(form, "St&atement Note:", IStmntNote, 4, 0, 3);
     return box;
 }
 

@@ -20,6 +20,7 @@
 #include "shell/date_dialog.h"
 #include "shell/text.h"
 #include "tests/invoicing/payment_env.h"
+#include "tests/support/accelerators.h"
 
 namespace {
 
@@ -332,42 +333,8 @@ TEST_F(PayBoxTest, TheInvoiceFileIsOpenWhileTheWizardIsShownAndClosedAfter) {
 
 }  // namespace
 
-namespace {
-
-// The Alt letters of one window's buttons, labels, group boxes and menu bar titles, each with
-// the captions that claim it. Two captions on one letter make Alt move the focus instead of
-// pressing the button.
-std::map<QChar, QStringList> Accelerators(QWidget& window) {
-    std::map<QChar, QStringList> letters;
-    const auto add = [&letters](const QString& caption) {
-        for (qsizetype i = caption.indexOf('&'); i >= 0 && i + 1 < caption.size();
-             i = caption.indexOf('&', i + 2))
-            if (caption[i + 1] != '&') {
-                letters[caption[i + 1].toLower()] << caption;
-                break;
-            }
-    };
-    for (QWidget* w : window.findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(&window)) continue;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text());
-        if (auto* l = qobject_cast<QLabel*>(w)) add(l->text());
-        if (auto* g = qobject_cast<QGroupBox*>(w)) add(g->title());
-        if (auto* m = qobject_cast<QMenuBar*>(w))
-            for (QAction* a : m->actions()) add(a->text());
-    }
-    return letters;
-}
-
-std::string Clashes(QWidget& window) {
-    std::string clashes;
-    for (const auto& [letter, captions] : Accelerators(window))
-        if (captions.size() > 1) clashes += captions.join(" / ").toStdString() + "\n";
-    return clashes;
-}
-
-}  // namespace
-
 TEST_F(PayBoxTest, NoTwoCaptionsShareAnAltKey) {
-    EXPECT_EQ(Clashes(*PayBox), "") << "Payment Wizard";
-    EXPECT_EQ(Clashes(*DemoForm), "") << "Customer Manager";
+    using testsupport::AcceleratorClashes, testsupport::ClashLines;
+    EXPECT_EQ(ClashLines(AcceleratorClashes(*PayBox)), "") << "Payment Wizard";
+    EXPECT_EQ(ClashLines(AcceleratorClashes(*DemoForm)), "") << "Customer Manager";
 }

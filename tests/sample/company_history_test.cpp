@@ -45,6 +45,8 @@ std::map<std::string, std::string> Contents(const std::filesystem::path& dir) {
         const std::string name = entry.path().filename().string();
         const std::string ext = entry.path().extension().string();
         if (ext == ".IX") continue;  // the index, rebuilt from the records at will
+        // The engine's journal: emptied, it keeps old entries behind a blank header.
+        if (name == "ENGINE.JNL") continue;
         std::string content = ReadWholeFile(entry.path()).value_or("?");
         if (ext == ".DAT" && name != "Lastlbl.DAT" && name != "LWTERMS.DAT")
             content = content.substr(std::min<std::size_t>(content.size(), 128));
