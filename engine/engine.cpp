@@ -46,6 +46,8 @@ namespace {
 
 // A journal larger than this is emptied by a checkpoint after the unit that grew it.
 constexpr uint64_t CheckpointBytes = uint64_t(64) << 20;
+// Sets closed lately whose files stay open, ready for the next open of the same set.
+constexpr size_t ReadySets = 8;
 
 struct FileSet : std::enable_shared_from_this<FileSet> {
     DataFile dat;
@@ -60,6 +62,9 @@ struct FileSet : std::enable_shared_from_this<FileSet> {
     bool damaged = false;  // changes could not be written: only a rebuild helps
     bool changed = false;  // since it was opened: a clean close vouches for the index anew
     bool inUnit = false;   // has changes in the current unit of work
+    // Kept ready after its close: the data file's time and size then, which a reopen checks.
+    timespec readyTime{};
+    off_t readySize = 0;
 };
 
 struct Position {
@@ -92,6 +97,10 @@ struct Registry {
     std::map<FileSetHandle, Handle> handles;
     std::map<std::filesystem::path, std::unique_ptr<Journal>> journals;
     Unit unit;
+    // Closed clean, files still open and locked, the latest last, while another set of their
+    // folder is open. Steps of a posting open and close the same masters again and again;
+    // reopening one of these costs two stats.
+    std::vector<std::shared_ptr<FileSet>> ready;
     // The handle looked up last: walks call with the same handle again and again.
     FileSetHandle cachedNumber = 0;
     Handle* cached = nullptr;
@@ -106,6 +115,7 @@ struct Registry {
         handles.clear();
         unit = Unit{};
         journals.clear();
+        ready.clear();
     }
 };
 
@@ -113,7 +123,10 @@ Registry theRegistry;
 bool forkedChild = false;
 // A forked child inherits the parent's open sets; they are not its own (the parent holds the
 // lock), so it forgets them, without writing anything, at its first call.
-const bool forkWatched = ::pthread_atfork(nullptr, nullptr, [] { forkedChild = true; }) == 0;
+// The sets kept ready are let go before a fork, so that a child may open them.
+void releaseReady();
+const bool forkWatched =
+    ::pthread_atfork([] { releaseReady(); }, nullptr, [] { forkedChild = true; }) == 0;
 
 Registry& registry() {
     if (forkedChild) [[unlikely]] {
@@ -146,6 +159,63 @@ std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
             return set;
         }
     }
+    return nullptr;
+}
+
+void shutFiles(FileSet& set) {
+    set.ix.close();
+    set.dat.close();
+}
+
+// Closing the files of the sets kept ready writes nothing: they were closed clean.
+void releaseReady() {
+    for (auto& set : theRegistry.ready) shutFiles(*set);
+    theRegistry.ready.clear();
+}
+
+void releaseReadyIn(const std::filesystem::path& folder) {
+    auto& ready = registry().ready;
+    std::erase_if(ready, [&](const std::shared_ptr<FileSet>& set) {
+        if (set->folder != folder) return false;
+        shutFiles(*set);
+        return true;
+    });
+}
+
+// Keeps a set closed clean ready for its next open; the oldest one goes when there are many.
+void keepReady(FileSet& set) {
+    struct stat st {};
+    if (::fstat(set.dat.fd(), &st) != 0) {
+        shutFiles(set);
+        return;
+    }
+    set.readyTime = st.st_mtim;
+    set.readySize = st.st_size;
+    set.changed = false;
+    set.ix.forgetWrites();
+    auto& ready = registry().ready;
+    if (ready.size() == ReadySets) {
+        shutFiles(*ready.front());
+        ready.erase(ready.begin());
+    }
+    ready.push_back(set.shared_from_this());
+}
+
+// The set kept ready for the data file `st` describes, taken out; none when there is none,
+// or when either of its files was written since its close (it is then let go).
+std::shared_ptr<FileSet> takeReady(const struct stat& st) {
+    auto& ready = registry().ready;
+    const auto it = std::find_if(ready.begin(), ready.end(), [&](const auto& set) {
+        return set->device == st.st_dev && set->inode == st.st_ino;
+    });
+    if (it == ready.end()) return nullptr;
+    std::shared_ptr<FileSet> set = std::move(*it);
+    ready.erase(it);
+    if (set->readyTime.tv_sec == st.st_mtim.tv_sec &&
+        set->readyTime.tv_nsec == st.st_mtim.tv_nsec && set->readySize == st.st_size &&
+        indexMatches(set->ixPath, set->dat.header()))
+        return set;
+    shutFiles(*set);
     return nullptr;
 }
 
@@ -281,8 +351,9 @@ Code orderFreeChain(FileSet& set) {
 // Closes the set's files. A set changed since it was opened gets the index file's size and
 // time in its header, and a new stamp in both files when its index changed: from then on the
 // index is trusted again. Neither is synced: until a checkpoint the journal names the set,
-// and a replay marks it changing.
-Code closeSet(FileSet& set) {
+// and a replay marks it changing. With `keep`, a set closed clean keeps its files open,
+// ready for its next open.
+Code closeSet(FileSet& set, bool keep) {
     Code code = 0;
     if (set.lockDepth > 0) {
         set.lockDepth = 0;
@@ -298,24 +369,29 @@ Code closeSet(FileSet& set) {
             code = set.ix.writeGeneration(stamp);
             if (code == 0) header.generation = stamp;
         }
-        set.ix.close();
+        // Every write of the index is done (its transactions are committed unsynced).
         if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
         if (code == 0) {
             header.state = SetState::Clean;
             code = set.dat.writeHeader();
         }
     }
-    set.ix.close();
-    set.dat.close();
     set.handles = 0;
+    if (keep && code == 0 && !set.damaged)
+        keepReady(set);
+    else
+        shutFiles(set);
     return code;
 }
 
-// Empties the journal of a folder whose sets are all closed.
+// Empties the journal of a folder whose sets are all closed, and lets go of the sets kept
+// ready there: sets stay ready only while another set of their folder is open.
 Code checkpointIfUnused(const std::filesystem::path& folder) {
+    if (folderInUse(folder)) return 0;
+    releaseReadyIn(folder);
     auto& journals = registry().journals;
     const auto it = journals.find(folder);
-    if (it == journals.end() || folderInUse(folder)) return 0;
+    if (it == journals.end()) return 0;
     const Code code = it->second->checkpoint();
     journals.erase(it);
     return code;
@@ -329,7 +405,7 @@ Code endUnit() {
     unit = Unit{};
     Code code = 0;
     for (auto& set : parked) {
-        if (const Code closed = closeSet(*set); code == 0) code = closed;
+        if (const Code closed = closeSet(*set, true); code == 0) code = closed;
         if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
     }
     return code;
@@ -415,6 +491,8 @@ Code settleFolder(const std::filesystem::path& datPath) {
 bool isOpenHere(const std::filesystem::path& datPath) {
     struct stat st {};
     if (::stat(datPath.c_str(), &st) != 0) return false;
+    // A set kept ready is closed: its files are let go, as their lock stands in the way.
+    if (const auto kept = takeReady(st)) shutFiles(*kept);
     return findOpenSet(st.st_dev, st.st_ino) != nullptr;
 }
 
@@ -453,12 +531,13 @@ void EngineStop() {
     }
     for (auto& [number, handle] : reg.handles) {
         if (--handle.set->handles == 0) {
-            if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
+            if (const Code closed = closeSet(*handle.set, false); code == 0) code = closed;
         }
     }
     reg.handles.clear();
     reg.cached = nullptr;
     reg.cachedNumber = 0;
+    releaseReady();
     for (auto& [folder, journal] : reg.journals)
         if (const Code settled = journal->checkpoint(); code == 0) code = settled;
     reg.forgetAll();
@@ -545,6 +624,10 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
         handle = addHandle(std::move(shared));
         return;
     }
+    if (auto kept = takeReady(st)) {
+        handle = addHandle(std::move(kept));
+        return;
+    }
     auto set = std::make_shared<FileSet>();
     if (!finish(openSet(datPath, ixPath, *set))) return;
     struct stat opened {};
@@ -572,7 +655,7 @@ void CloseFileSet(FileSetHandle& handle) {
         reg.unit.parked.push_back(set);
         return;
     }
-    Code code = closeSet(*set);
+    Code code = closeSet(*set, true);
     if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
     finish(code);
 }

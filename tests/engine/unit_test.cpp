@@ -183,6 +183,53 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
 }
 
+// The journal is written over, not appended to: its length is set once, so that a unit's
+// sync has no new length to write, and emptying it blanks its header. What lies behind the
+// header then is never replayed, whether the next unit overwrote part of it or none.
+TEST_F(UnitTest, AnEmptiedJournalKeepsItsLengthAndNeverReplaysWhatLiesBehind) {
+    FileSetHandle a = createAndOpen("A");
+    const int32_t counter = addWithKeys(a, "#COUNT");
+    const auto setCount = [&](int32_t count) {
+        auto rec = makeRecord("#COUNT");
+        std::memcpy(rec.data() + 40, &count, 4);
+        PutRecord(a, counter, rec);
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    };
+    const std::filesystem::path journal = dir.file("ENGINE.JNL");
+    const auto length = std::filesystem::file_size(journal);
+    EXPECT_GT(length, 0u);
+    for (int32_t i = 1; i <= 40; ++i) setCount(i);
+    EXPECT_EQ(std::filesystem::file_size(journal), length);
+    CloseFileSet(a);
+    EXPECT_EQ(std::filesystem::file_size(journal), length);
+
+    // Opening after it was emptied costs neither a write nor a sync, and finds the set clean:
+    // a replay of the forty old units would have marked it changing.
+    {
+        testsupport::CountingFiles counted;
+        const testsupport::LayerScope installed(counted);
+        EXPECT_EQ(openCode("A"), 0);
+        EXPECT_EQ(counted.writes + counted.syncs, 0);
+    }
+
+    // A process that dies after one short unit: the replay takes that unit and none of the
+    // older ones behind it (the last of which would set the count back to 40).
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        OpenFileSet(a, name("A"));
+        setCount(100);
+        ::_exit(EngineOK ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    a = openOrRebuild("A");
+    auto rec = makeRecord("");
+    ReadRecord(a, counter, rec);
+    EXPECT_EQ(load32(rec, 40), 100);
+    EXPECT_EQ(codes(a), std::vector<std::string>{"#COUNT"});
+}
+
 // Each round runs units that each add one record to A and one to B and count them in a
 // record of B, until a fault: a power loss at a random write or sync, or a write or sync
 // that fails (a full disk, an I/O error). Afterwards every unit that returned is there, and
