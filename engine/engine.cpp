@@ -12,9 +12,13 @@
 // vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
 // modification time as they were at the clean close. A unit's header image says "changing",
 // and a clean close of a changed set says "clean" again, with a new stamp in both files when
-// the index changed; a set found changing (a
-// process died, or a replay wrote into it) is rebuilt from its data. Opening and closing a
-// set without changes write nothing.
+// the index changed; a set found changing (a process died, or a replay wrote into it) is
+// rebuilt from its data. Opening and closing a set without changes write nothing.
+//
+// A set closed while another set of its folder is open keeps its files (and its lock) open,
+// ready: the steps of a posting open and close the same masters again and again. The next
+// open takes it back when neither file was written since; a rebuild, a new set in its place,
+// a fork, EngineStop and the close of the folder's last set let it go.
 
 #include <pthread.h>
 #include <sys/stat.h>
