@@ -7,11 +7,12 @@
 // width), one statement, a batch of 200, the interest scan, the Payment Wizard's open items,
 // the Receiving Wizard's lines and the opening of the Invoice Manager.
 //
-//   scale_bench [--invoices N] [--dir DIR] [--reuse] [--only TEXT]
+//   scale_bench [--invoices N] [--dir DIR] [--reuse] [--only TEXT] [--repeat N]
 //
 // N is 10000 by default. DIR (default /dev/shm/stockmere-scale-N, else the temp folder)
 // receives the company; with --reuse a company written before for the same N is used again.
-// --only runs the phase named TEXT, or else the phases whose name holds TEXT.
+// --only runs the phase named TEXT, or else the phases whose name holds TEXT. --repeat runs
+// the program's side of each phase N more times after measuring it, for a profiler.
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -24,6 +25,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -79,23 +82,40 @@ double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The best of a few runs: one for long work, up to three when a run is short.
-double Best(const std::function<void()>& work) {
-    double best = Seconds(work);
-    for (int run = 1; run < 3 && best < 0.5; ++run) best = std::min(best, Seconds(work));
+// The best of repeated runs, each after `before` (untimed): one for work of half a second or
+// more, else at least three and as many as fit in about half a second (at most 500), since
+// one short run is mostly noise.
+double Best(const std::function<void()>& work, const std::function<void()>& before = {}) {
+    double best = 0, total = 0;
+    for (int run = 0; run < 500; ++run) {
+        if (before) before();
+        const double seconds = Seconds(work);
+        best = run == 0 ? seconds : std::min(best, seconds);
+        total += seconds;
+        if (best >= 0.5 || (run >= 2 && total >= 0.5)) break;
+    }
     return best;
 }
 
-// The process's peak resident memory is measured per phase: cleared before, read after.
-void ClearPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-double PeakMiB() {
+// A figure of /proc/self/status in MiB: "VmHWM" (peak resident) or "VmRSS" (resident now).
+double StatusMiB(std::string_view name) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ':')
+            return std::stod(line.substr(name.size() + 1)) / 1024.0;
     return 0;
+}
+
+// The process's peak resident memory is measured per phase: cleared before each run (to what
+// is resident then, SQLite's page cache included), read after it. The growth over the
+// start is what the phase itself took.
+double ClearPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return StatusMiB("VmRSS");
+}
+double PeakMiB() {
+    return StatusMiB("VmHWM");
 }
 
 // --- SQLite -------------------------------------------------------------------------------
@@ -416,21 +436,33 @@ struct Phase {
     std::function<std::size_t()> program;  // the rows it made
     std::function<std::size_t()> sqlite;
     std::function<void()> before = {};  // untimed, before each run of the program
+    std::function<void()> after = {};   // untimed, once its runs are done
 };
 
-void Run(const Phase& phase) {
+// `repeat` more runs of the program's side after the measurement, for a profiler.
+void Run(const Phase& phase, int repeat) {
     std::size_t rows = 0, sqlRows = 0;
-    double program = 0, peak = 0;
-    for (int run = 0; run < 3 && (run == 0 || program < 0.5); ++run) {
+    double peak = 0, start = 0, growth = 0;
+    const double program = Best(
+        [&] {
+            rows = phase.program();
+            const double now = PeakMiB();
+            peak = std::max(peak, now);
+            growth = std::max(growth, now - start);
+        },
+        [&] {
+            if (phase.before) phase.before();
+            start = ClearPeak();
+        });
+    for (int run = 0; run < repeat; ++run) {
         if (phase.before) phase.before();
-        ClearPeak();
-        const double seconds = Seconds([&] { rows = phase.program(); });
-        peak = std::max(peak, PeakMiB());
-        program = run == 0 ? seconds : std::min(program, seconds);
+        phase.program();
     }
+    if (phase.after) phase.after();
     const double sqlite = Best([&] { sqlRows = phase.sqlite(); });
-    std::printf("%-46s %9zu %9zu %10.2f %10.2f %7.2f %9.0f\n", phase.name.c_str(), rows, sqlRows,
-                program * 1000, sqlite * 1000, sqlite > 0 ? program / sqlite : 0.0, peak);
+    std::printf("%-46s %9zu %9zu %10.2f %10.2f %7.2f %9.0f %9.0f\n", phase.name.c_str(), rows,
+                sqlRows, program * 1000, sqlite * 1000, sqlite > 0 ? program / sqlite : 0.0, peak,
+                growth);
     std::fflush(stdout);
 }
 
@@ -473,6 +505,7 @@ int main(int argc, char** argv) {
     fs::path dir;
     bool reuse = false;
     std::string only;
+    int repeat = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&]() -> std::string {
@@ -487,10 +520,12 @@ int main(int argc, char** argv) {
             reuse = true;
         else if (arg == "--only")
             only = value();
+        else if (arg == "--repeat")
+            repeat = std::stoi(value());
         else {
             std::fprintf(stderr,
                          "usage: scale_bench [--invoices N] [--dir DIR] [--reuse] "
-                         "[--only TEXT]\n");
+                         "[--only TEXT] [--repeat N]\n");
             return 2;
         }
     }
@@ -533,8 +568,8 @@ int main(int argc, char** argv) {
     Trtreport viewer;
 
     const std::string heading = "phase (N = " + std::to_string(invoices) + ")";
-    std::printf("\n%-46s %9s %9s %10s %10s %7s %9s\n", heading.c_str(), "rows", "SQL rows",
-                "program ms", "SQLite ms", "ratio", "peak MiB");
+    std::printf("\n%-46s %9s %9s %10s %10s %7s %9s %9s\n", heading.c_str(), "rows", "SQL rows",
+                "program ms", "SQLite ms", "ratio", "peak MiB", "+MiB");
     std::vector<Phase> phases;
     for (const ReportDefinition& report : ReportDefinitions()) {
         const std::string name(report.name);
@@ -582,13 +617,29 @@ int main(int argc, char** argv) {
         LoadStatementActivity();
         return Statements().Loaded.rows.size();
     };
-    // As the statement window shows one: with the invoice file held while it is up.
-    phases.push_back({"one statement",
+    // The files a window holds while it is up, opened before the phase's runs and closed
+    // after them.
+    std::optional<HeldFiles> held;
+    const auto hold = [&held](std::initializer_list<const DataFile*> list) {
+        return [&held, files = std::vector<const DataFile*>(list)] {
+            if (held) return;
+            held.emplace();
+            for (const DataFile* file : files) held->Hold({file});
+        };
+    };
+    const auto release = [&held] { held.reset(); };
+    // From the Customer Manager (which holds the customer file): the statement window opens
+    // the invoice file and loads the statement; showing unpaid only loads it again.
+    phases.push_back({"one statement (opening the invoice file)",
                       [&] {
                           const HeldFiles files{&InvoiceData()};
                           return loadStatement(one);
                       },
-                      [&] { return SqliteStatement(customerRow, statementItems, one); }});
+                      [&] { return SqliteStatement(customerRow, statementItems, one); },
+                      hold({&CustomerData()}), release});
+    phases.push_back({"one statement (files held)", [&] { return loadStatement(one); },
+                      [&] { return SqliteStatement(customerRow, statementItems, one); },
+                      hold({&CustomerData(), &InvoiceData()}), release});
     phases.push_back({"a batch of 200 statements",
                       [&] {
                           const HeldFiles files{&CustomerData(), &InvoiceData()};
@@ -620,15 +671,12 @@ int main(int argc, char** argv) {
         "paidflag <> 'P' AND type <> 'R' AND (type = 'Z' OR " +
         Num("due") + " <> 0) ORDER BY number");
     // As the wizard lists them: with the invoice file it holds open while shown.
-    phases.push_back({"Payment Wizard open items",
-                      [&] {
-                          const HeldFiles files{&InvoiceData()};
-                          return ListOpenItems(one).items.size();
-                      },
+    phases.push_back({"Payment Wizard open items", [&] { return ListOpenItems(one).items.size(); },
                       [&] {
                           openItems.Bind(1, one);
                           return openItems.Rows();
-                      }});
+                      },
+                      hold({&InvoiceData()}), release});
     const std::vector<std::string> orders =
         FirstValues(sql,
                     "SELECT number FROM poline GROUP BY number "
@@ -639,14 +687,12 @@ int main(int argc, char** argv) {
         sql.Prepare("SELECT * FROM poline WHERE number = ?1 ORDER BY code, kind");
     // With the order files the wizard holds open while shown.
     phases.push_back({"Receiving Wizard lines",
-                      [&] {
-                          const HeldFiles files{&POLineData(), &POData()};
-                          return LoadReceivingList(order, false).rows.size();
-                      },
+                      [&] { return LoadReceivingList(order, false).rows.size(); },
                       [&] {
                           orderLines.Bind(1, order);
                           return orderLines.Rows();
-                      }});
+                      },
+                      hold({&POLineData(), &POData()}), release});
     // The manager opens on the company's last invoice, a page of the list by date around it,
     // and counts the records.
     InvoicingWindows invoicingWindows;
@@ -688,7 +734,7 @@ int main(int argc, char** argv) {
     for (const Phase& phase : phases)
         if (only.empty() ||
             (whole ? phase.name == only : phase.name.find(only) != std::string::npos))
-            Run(phase);
+            Run(phase, repeat);
 
     InstallHost(previous);
     EngineStop();

@@ -71,19 +71,6 @@ Decimal OrThrow(std::optional<Decimal> d, const char* what) {
     return *d;
 }
 
-// Digits of a non-negative value, with a comma between groups of three when asked.
-std::string WholeDigits(uint64_t whole, bool thousands) {
-    std::string digits = std::to_string(whole);
-    if (!thousands) return digits;
-    std::string out;
-    const std::size_t n = digits.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 uint64_t Magnitude(int64_t v) {
     return v < 0 ? static_cast<uint64_t>(-(v + 1)) + 1 : static_cast<uint64_t>(v);
 }
@@ -174,19 +161,30 @@ std::string Decimal::format(std::string_view pattern) const {
     } else if (pattern != "0") {
         throw std::invalid_argument("number pattern");
     }
-    // Rounded in wide arithmetic so that a value near the limit still prints.
-    const Wide unit = Pow10(Places - places);
-    const Wide units = DivideRounded(v_, unit);
-    const Wide mag = units < 0 ? -units : units;
-    const Wide perWhole = Pow10(places);
-    std::string out = units < 0 ? "-" : "";
-    out += WholeDigits(static_cast<uint64_t>(mag / perWhole), thousands);
-    if (places > 0) {
-        std::string frac = std::to_string(static_cast<uint64_t>(mag % perWhole));
-        out += '.';
-        out += std::string(places - frac.size(), '0') + frac;
+    // Rounded half away from zero; the quotient of a 64-bit value by a power of ten cannot
+    // overflow, and the digits are written from the right into one buffer.
+    const int64_t unit = Pow10(Places - places);
+    int64_t units = v_ / unit;
+    const int64_t rest = v_ % unit;
+    if (2 * (rest < 0 ? -rest : rest) >= unit && rest != 0) units += v_ < 0 ? -1 : 1;
+    uint64_t mag = Magnitude(units);
+    char digits[48];
+    char* const end = digits + sizeof digits;
+    char* at = end;
+    for (int i = 0; i < places; ++i) {
+        *--at = static_cast<char>('0' + mag % 10);
+        mag /= 10;
     }
-    return out;
+    if (places > 0) *--at = '.';
+    int whole = 0;
+    do {
+        if (thousands && whole > 0 && whole % 3 == 0) *--at = ',';
+        *--at = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+        ++whole;
+    } while (mag != 0);
+    if (units < 0) *--at = '-';
+    return std::string(at, end);
 }
 
 std::string Decimal::general() const {

@@ -688,8 +688,11 @@ void CommitUnit() {
     } else {
         for (auto& set : unit.sets) rollBack(*set);
     }
-    const Code ended = endUnit();
-    finish(code != 0 ? code : ended);
+    // Once committed the unit is durable: a set that fails to close after it, or a journal
+    // that cannot be emptied, leaves it to the next open's replay and rebuild, and must not
+    // be told as a unit that was not saved.
+    endUnit();
+    finish(code);
 }
 
 void AbortUnit() {

@@ -12,8 +12,9 @@
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "shell/app_context.h"
-#include "shell/text.h"
+#include "shell/keyed_sort.h"
 #include "shell/posting_unit.h"
+#include "shell/text.h"
 
 namespace {
 
@@ -96,13 +97,10 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
     }
     // By product code, each product's receiver lines ("L") before its ordered line ("P"),
     // then as added.
-    const auto order = [](const StoredLine& line) {
+    StableSortByKey(lines, [](const StoredLine& line) {
         return std::pair{CodeKey(line.record.get(POLine::LineProductCode)),
                          TrimBlanks(line.record.get(POLine::LineKind))};
-    };
-    std::stable_sort(
-        lines.begin(), lines.end(),
-        [&order](const StoredLine& a, const StoredLine& b) { return order(a) < order(b); });
+    });
 
     try {
         std::map<std::string, Decimal> laterReceipts;  // code key -> receiver lines' sum

@@ -7,15 +7,16 @@
 #include <utility>
 
 #include "invoicing/posting/aging.h"
-#include "invoicing/records/invoice_files.h"
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/plan_refusal.h"
 #include "invoicing/posting/posting_steps.h"
+#include "invoicing/records/invoice_files.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/keyed_sort.h"
 #include "shell/posting_unit.h"
 #include "shell/text.h"
 
@@ -325,8 +326,9 @@ private:
     void PlanCustomer(const AgingPeriods& periods, Date today) {
         AgingSums sums(periods, today);
         const auto age = [&](const InvoiceRec& r) {
-            sums.Add(DateOf(r), r.get(Invoice::InvDue),
-                     QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber))));
+            sums.Add(
+                DateOf(r), r.get(Invoice::InvDue),
+                QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber))));
         };
         for (const int32_t ref : order_) age(state_.at(ref));
         for (const InvoiceRec& r : added_) age(r);
@@ -430,10 +432,7 @@ OpenItems ListOpenItems(std::string_view customerNumber) {
                          type == Invoice::TypePartlyPaid, ref};
         if (item.partial || !item.amount.isZero()) out.items.push_back(std::move(item));
     }
-    std::stable_sort(out.items.begin(), out.items.end(),
-                     [](const PaymentItem& a, const PaymentItem& b) {
-                         return PaymentItemText(a) < PaymentItemText(b);
-                     });
+    StableSortByKey(out.items, PaymentItemText);
     if (!unreadable.isEmpty())
         out.problem = QString("The amount due of invoice %1 is not a number; it is not listed.")
                           .arg(unreadable.join(", "));

@@ -4,17 +4,18 @@
 #include <optional>
 
 #include "engine/decimal.h"
-#include "invoicing/posting/add_invoice.h"
-#include "invoicing/posting/aging.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/document_mail.h"
 #include "invoicing/documents/invoice_email.h"
+#include "invoicing/posting/add_invoice.h"
+#include "invoicing/posting/aging.h"
 #include "invoicing/records/invoice_files.h"
 #include "mail/mail_state.h"
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
+#include "shell/keyed_sort.h"
 #include "shell/text.h"
 
 StatementState& Statements() {
@@ -121,9 +122,7 @@ StatementData BuildStatement(const CustomerRec& customer, bool unpaidOnly) {
             ok = file.RetryLocked([&] { NextKey(file.handle(), InvoiceCustomerKey, ref, found); });
         }
     }
-    std::stable_sort(
-        s.rows.begin(), s.rows.end(),
-        [](const StatementRow& a, const StatementRow& b) { return SortText(a) < SortText(b); });
+    StableSortByKey(s.rows, SortText);
     s.totals = {"", "", AccountTotalsText, Money(total), Money(paid), Money(due), ""};
     return s;
 }
@@ -200,6 +199,7 @@ std::vector<std::string> StatementEmailLines(const StatementData& s) {
 
 bool EmailStatement() {
     const StatementData& s = Statements().Loaded;
-    return SendDocumentMail(StatementEmailLines(s), "Statement - " + FromCp1252(TrimBlanks(s.number)),
-                     s.email, BadCustomerAddressSubject);
+    return SendDocumentMail(StatementEmailLines(s),
+                            "Statement - " + FromCp1252(TrimBlanks(s.number)), s.email,
+                            BadCustomerAddressSubject);
 }

@@ -1,7 +1,8 @@
-// ReportRows: a report's rows in one text buffer, and what an amount cell looks like.
+// ReportRows: a report's rows in chunks of text, and what an amount cell looks like.
 #include "reports/viewer/report_rows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "shell/text.h"
 
@@ -13,37 +14,70 @@ bool IsDigit(char c) {
 
 // Cells whose amount flag is kept in a row's entry; any later one is looked at when asked.
 constexpr int kFlaggedCells = 16;
+// The size of a chunk of row blocks: big enough that a report of millions of rows needs few.
+constexpr std::size_t kChunkBytes = 1 << 20;
 
 }  // namespace
 
 bool IsNumericCell(std::string_view text) {
+    // One pass: most cells that are no amount fail at their first character.
     const std::string_view t = TrimmedView(text);
-    if (t.find('.') == std::string_view::npos) return false;
     std::size_t i = 0;
-    if (t[i] == '+' || t[i] == '-') ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     while (i < t.size() && IsDigit(t[i])) ++i;
     if (i == t.size() || (t[i] != ',' && t[i] != '.')) return false;
-    return std::all_of(t.begin() + static_cast<std::ptrdiff_t>(i), t.end(),
-                       [](char c) { return IsDigit(c) || c == ',' || c == '.'; });
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] == '.')
+            point = true;
+        else if (!IsDigit(t[i]) && t[i] != ',')
+            return false;
+    }
+    return point;
 }
 
 void ReportRows::clear() {
-    text_.clear();
-    ends_.clear();
+    chunks_.clear();
     lines_.clear();
+}
+
+uint32_t ReportRows::End(const char* block, int c) {
+    uint32_t end = 0;
+    std::memcpy(&end, block + static_cast<std::size_t>(c) * sizeof end, sizeof end);
+    return end;
+}
+
+std::size_t ReportRows::BlockSize(const char* block, uint32_t cells) {
+    return cells * sizeof(uint32_t) + (cells ? End(block, static_cast<int>(cells) - 1) : 0);
+}
+
+char* ReportRows::Room(std::size_t bytes, Line& line) {
+    if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < bytes) {
+        chunks_.emplace_back().reserve(std::max(kChunkBytes, bytes));
+    }
+    std::string& chunk = chunks_.back();
+    line.chunk = static_cast<uint32_t>(chunks_.size() - 1);
+    line.at = static_cast<uint32_t>(chunk.size());
+    // Within the capacity reserved: the chunk's text never moves.
+    chunk.resize(chunk.size() + bytes);
+    return chunk.data() + line.at;
 }
 
 template <class Cells>
 ReportRows::Line ReportRows::Store(const Cells& cells, ReportRowKind kind) {
     Line line;
-    line.text = text_.size();
-    line.cells = static_cast<uint32_t>(ends_.size());
+    line.cells = static_cast<uint32_t>(std::size(cells));
     line.kind = kind;
-    ends_.push_back(static_cast<uint32_t>(cells.size()));
+    std::size_t text = 0;
+    for (const auto& cell : cells) text += std::size(cell);
+    char* block = Room(line.cells * sizeof(uint32_t) + text, line);
+    char* at = block + line.cells * sizeof(uint32_t);
+    uint32_t end = 0;
     int c = 0;
     for (const auto& cell : cells) {
-        text_.append(cell);
-        ends_.push_back(static_cast<uint32_t>(text_.size() - line.text));
+        std::memcpy(at + end, std::data(cell), std::size(cell));
+        end += static_cast<uint32_t>(std::size(cell));
+        std::memcpy(block + static_cast<std::size_t>(c) * sizeof end, &end, sizeof end);
         if (c < kFlaggedCells && IsNumericCell(cell)) line.amounts |= uint16_t(1u << c);
         ++c;
     }
@@ -69,7 +103,7 @@ void ReportRows::AppendAll(const ReportRows& other) {
 }
 
 void ReportRows::Set(std::size_t r, const ReportRow& row) {
-    // The old text is left behind: rows are replaced one by one only in small grids.
+    // The old block is left behind: rows are replaced one by one only in small grids.
     if (r < lines_.size()) lines_[r] = Store(row.cells, row.kind);
 }
 
@@ -88,25 +122,20 @@ ReportRow ReportRows::operator[](std::size_t r) const {
 }
 
 int ReportRows::CellCount(std::size_t r) const {
-    return static_cast<int>(ends_[lines_[r].cells]);
+    return static_cast<int>(lines_[r].cells);
 }
 
 std::string_view ReportRows::Cell(std::size_t r, int c) const {
     const Line& line = lines_[r];
-    if (c < 0 || c >= static_cast<int>(ends_[line.cells])) return {};
-    const uint32_t* ends = &ends_[line.cells + 1];
-    const uint32_t from = c ? ends[c - 1] : 0;
-    return std::string_view(text_).substr(line.text + from, ends[c] - from);
+    if (c < 0 || c >= static_cast<int>(line.cells)) return {};
+    const char* block = Block(line);
+    const uint32_t from = c ? End(block, c - 1) : 0;
+    return {block + line.cells * sizeof(uint32_t) + from, End(block, c) - from};
 }
 
 bool ReportRows::IsAmount(std::size_t r, int c) const {
     if (c < kFlaggedCells) return c >= 0 && (lines_[r].amounts >> c) & 1u;
     return IsNumericCell(Cell(r, c));
-}
-
-std::size_t ReportRows::TextSize(const Line& line) const {
-    const uint32_t count = ends_[line.cells];
-    return count ? ends_[line.cells + count] : 0;
 }
 
 void ReportRows::MoveToFront(std::size_t r, int column, std::size_t cut) {
@@ -124,13 +153,14 @@ void ReportRows::MoveToFront(std::size_t r, int column, std::size_t cut) {
     }
     // The trimmed front is never longer than the cell it came from: rewritten in place.
     Line& line = lines_[r];
-    uint32_t* ends = &ends_[line.cells + 1];
-    std::size_t at = line.text;
+    char* block = Block(line);
+    char* text = block + line.cells * sizeof(uint32_t);
+    uint32_t end = 0;
     line.amounts = 0;
     for (int c = 0; c < count; ++c) {
-        text_.replace(at, cells[c].size(), cells[c]);
-        at += cells[c].size();
-        ends[c] = static_cast<uint32_t>(at - line.text);
+        std::memcpy(text + end, cells[c].data(), cells[c].size());
+        end += static_cast<uint32_t>(cells[c].size());
+        std::memcpy(block + static_cast<std::size_t>(c) * sizeof end, &end, sizeof end);
         if (c < kFlaggedCells && IsNumericCell(cells[c])) line.amounts |= uint16_t(1u << c);
     }
 }
@@ -143,31 +173,23 @@ void ReportRows::Keep(std::span<const uint32_t> order) {
     DropUnused();
 }
 
-// Rows dropped or rewritten leave their text behind; once that is most of the buffer, the
-// rows held are copied into buffers of their own size.
+// Rows dropped or replaced leave their blocks behind; once that is most of the storage, the
+// rows held are copied into chunks of their own.
 void ReportRows::DropUnused() {
-    std::size_t liveText = 0, liveEnds = 0;
-    for (const Line& line : lines_) {
-        liveText += TextSize(line);
-        liveEnds += ends_[line.cells] + 1;
-    }
+    std::size_t live = 0, held = 0;
+    for (const Line& line : lines_) live += BlockSize(Block(line), line.cells);
+    for (const std::string& chunk : chunks_) held += chunk.size();
     constexpr std::size_t kSlack = 1 << 16;
-    if (text_.size() <= 2 * liveText + kSlack && ends_.size() <= 2 * liveEnds + kSlack) return;
-    std::string text;
-    text.reserve(liveText);
-    std::vector<uint32_t> ends;
-    ends.reserve(liveEnds);
-    for (Line& line : lines_) {
-        const uint32_t count = ends_[line.cells];
-        const std::size_t from = line.text;
-        line.text = text.size();
-        text.append(text_, from, count ? ends_[line.cells + count] : 0);
-        const auto first = ends_.begin() + line.cells;
-        line.cells = static_cast<uint32_t>(ends.size());
-        ends.insert(ends.end(), first, first + count + 1);
+    if (held <= 2 * live + kSlack) return;
+    ReportRows kept;
+    kept.lines_.reserve(lines_.size());
+    for (const Line& line : lines_) {
+        Line moved = line;
+        const std::size_t size = BlockSize(Block(line), line.cells);
+        std::memcpy(kept.Room(size, moved), Block(line), size);
+        kept.lines_.push_back(moved);
     }
-    text_ = std::move(text);
-    ends_ = std::move(ends);
+    *this = std::move(kept);
 }
 
 bool ReportRows::operator==(const ReportRows& other) const {

@@ -1,6 +1,6 @@
 #pragma once
-// ReportRows: the rows of a report in compact storage. The cells of every row sit in one
-// text buffer; a row is a small entry saying where its text starts, where each cell ends,
+// ReportRows: the rows of a report in compact storage. The cells of every row sit in large
+// text chunks; a row is a small entry saying where its text starts, how many cells it has,
 // what kind of row it is and which of its cells are amounts (decided once, when the row is
 // stored). A report of millions of rows costs its text and a few bytes a cell, so a year
 // of sales can be built, sorted and shown without a string or an item per cell.
@@ -98,20 +98,27 @@ public:
     const_iterator end() const { return {this, size()}; }
 
 private:
-    // A row: its text starts at `text`; ends_[cells] holds how many cells it has and the
-    // next entries where each cell ends, counted from `text`.
+    // A row: its block starts at `at` in chunk `chunk`. A block holds where each cell ends
+    // (a uint32_t per cell, counted from the start of the text), then the cells' text.
     struct Line {
-        uint64_t text = 0;
+        uint32_t chunk = 0;
+        uint32_t at = 0;
         uint32_t cells = 0;
         uint16_t amounts = 0;  // bit c: cell c is an amount (cells past 16 are looked at)
         ReportRowKind kind = ReportRowKind::Record;
     };
     template <class Cells>
     Line Store(const Cells& cells, ReportRowKind kind);
-    std::size_t TextSize(const Line& line) const;
+    // Room for a block of `bytes` at the end of the last chunk, or in a new one.
+    char* Room(std::size_t bytes, Line& line);
+    const char* Block(const Line& line) const { return chunks_[line.chunk].data() + line.at; }
+    char* Block(const Line& line) { return chunks_[line.chunk].data() + line.at; }
+    static uint32_t End(const char* block, int c);
+    static std::size_t BlockSize(const char* block, uint32_t cells);
     void DropUnused();
 
-    std::string text_;
-    std::vector<uint32_t> ends_;
+    // The blocks, in chunks that are filled and never moved: a report grows without copying
+    // what it holds.
+    std::vector<std::string> chunks_;
     std::vector<Line> lines_;
 };

@@ -65,7 +65,11 @@ public:
     explicit Numbers(std::function<std::string()> record) : record_(std::move(record)) {}
 
     Decimal operator()(std::string_view text, std::string_view what) const {
-        if (const auto value = Decimal::ParseBlankAsZero(StripCommas(text))) return *value;
+        // Without a comma the text needs no copy: parsing skips the blanks itself.
+        const auto value = text.find(',') == std::string_view::npos
+                               ? Decimal::ParseBlankAsZero(text)
+                               : Decimal::ParseBlankAsZero(StripCommas(text));
+        if (value) return *value;
         throw ReportDataError("The " + std::string(what) + " of " + record_() + " is \"" +
                               TrimBlanks(text) +
                               "\", which is not a number. The report cannot be built until "

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -311,6 +312,52 @@ TEST_F(UnitTest, PowerLossesAndFailedWritesNeverLeaveHalfAUnit) {
     }
     EXPECT_EQ(losses, (total + 1) / 2);
     EXPECT_GT(failures, total / 4);
+}
+
+// Postings close their sets inside the unit: closing them and emptying the journal come after
+// the unit is durable. Whichever write or sync fails (once: the journal can then be cut back),
+// a unit reported failed is not on file after a restart, and one reported committed is.
+TEST_F(UnitTest, AUnitReportedFailedIsNotOnFileAndOneReportedCommittedIs) {
+    for (const char* base : {"A", "B"}) {
+        CreateFileSet(name(base), TestRecordLength, 2, keys);
+        ASSERT_TRUE(EngineOK);
+    }
+    const auto has = [this](FileSetHandle h, const std::string& code) {
+        const std::vector<std::string> all = codes(h);
+        return std::find(all.begin(), all.end(), code) != all.end();
+    };
+    int committed = 0, failed = 0;
+    for (int failAt = 1; failAt <= 16; ++failAt) {
+        const std::string code = "U" + std::to_string(failAt);
+        bool reported = false;
+        {
+            testsupport::FailingFiles failing;
+            failing.failAt = failAt;
+            failing.sticky = false;
+            const testsupport::LayerScope installed(failing);
+            FileSetHandle a = 0, b = 0;
+            BeginUnit();
+            OpenFileSet(a, name("A"));
+            if (EngineOK) add(a, code);
+            OpenFileSet(b, name("B"));
+            if (EngineOK) add(b, code);
+            CloseFileSet(a);
+            CloseFileSet(b);
+            CommitUnit();
+            reported = EngineOK;
+            EngineAbandon();
+        }
+        (reported ? committed : failed) += 1;
+        EngineStart(30);
+        FileSetHandle a = openOrRebuild("A");
+        FileSetHandle b = openOrRebuild("B");
+        EXPECT_EQ(has(a, code), reported) << "write or sync " << failAt << " failed";
+        EXPECT_EQ(has(b, code), reported) << "write or sync " << failAt << " failed";
+        CloseFileSet(a);
+        CloseFileSet(b);
+    }
+    EXPECT_GT(committed, 0);
+    EXPECT_GT(failed, 0);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
-// The fixed-width text helpers of rows, lists and printed columns.
+// The fixed-width text helpers of rows, lists and printed columns, and sorting by a key
+// made once.
 #include "shell/text.h"
 
 #include <gtest/gtest.h>
+
+#include "shell/keyed_sort.h"
 
 namespace {
 
@@ -51,3 +54,20 @@ TEST(TextKey, TrimsUppercasesAsciiPadsAndCuts) {
 }
 
 }  // namespace
+
+TEST(StableSortByKey, SortsByTheKeyAndKeepsTheOrderOfEqualKeys) {
+    std::vector<std::pair<std::string, int>> rows{{"b", 1}, {"A", 2}, {"a", 3}, {"c", 4}, {"B", 5}};
+    int keysMade = 0;
+    StableSortByKey(rows, [&keysMade](const std::pair<std::string, int>& row) {
+        ++keysMade;
+        return UpperAscii(row.first);
+    });
+    const std::vector<std::pair<std::string, int>> sorted{
+        {"A", 2}, {"a", 3}, {"b", 1}, {"B", 5}, {"c", 4}};
+    EXPECT_EQ(rows, sorted);
+    EXPECT_EQ(keysMade, 5);  // once per row, not per comparison
+
+    std::vector<std::pair<std::string, int>> none;
+    StableSortByKey(none, [](const auto& row) { return row.first; });
+    EXPECT_TRUE(none.empty());
+}
