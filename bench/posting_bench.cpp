@@ -6,7 +6,8 @@
 // opened for its step and closed after it; then the header (six keys), the three lines (two
 // keys each), the products' stock, the customer's balance and the company's totals are
 // written as one unit of work. SQLite does the same reads and writes on the same rows, with
-// the same indexes, in WAL mode with synchronous=FULL, one transaction per posting.
+// the same indexes, in WAL mode with synchronous=FULL, one transaction per posting. The two
+// sides post in alternating blocks.
 //
 // Opening: OpenFileSet and CloseFileSet of an invoice file set of L records against one of
 // 1,000.
