@@ -39,7 +39,7 @@ using testsupport::Key;
 
 const char* PostingKindName(PostingKind kind) {
     static constexpr std::array<const char*, PostingKindCount> names{
-        "invoice add",     "invoice change", "invoice delete", "payment in full",
+        "invoice add",     "invoice change", "invoice delete",  "payment in full",
         "payment in part", "deposit",        "finance charges", "PO add",
         "PO change",       "PO delete",      "receipt"};
     return names[static_cast<std::size_t>(kind)];
@@ -57,10 +57,11 @@ std::string Money(std::string_view text) {
 std::optional<Fact> InvoiceFact(const InvoiceRec& r) {
     const std::string number = Key(r.get(Invoice::InvNumber));
     const std::string type = TrimBlanks(r.get(Invoice::InvType));
-    if (type == Invoice::TypeDeposit) return Fact{"deposit " + number, "due " + Money(r.get(Invoice::InvDue))};
+    if (type == Invoice::TypeDeposit)
+        return Fact{"deposit " + number, "due " + Money(r.get(Invoice::InvDue))};
     if (type != Invoice::TypeRegular && type != Invoice::TypePartlyPaid) return std::nullopt;
-    return Fact{"invoice " + number,
-                "total " + Money(r.get(Invoice::InvTotal)) + " due " + Money(r.get(Invoice::InvDue))};
+    return Fact{"invoice " + number, "total " + Money(r.get(Invoice::InvTotal)) + " due " +
+                                         Money(r.get(Invoice::InvDue))};
 }
 
 Fact OrderFact(const PORec& po) {
@@ -103,6 +104,16 @@ std::vector<std::string> FactsNotOnFile(const Facts& expected, const Facts& obse
             missing.push_back(key + ": expected \"" + value + "\", on file \"" + found + "\"");
     }
     return missing;
+}
+
+Facts After(Facts facts, const std::vector<Fact>& posted) {
+    for (const Fact& f : posted) {
+        if (f.value.empty())
+            facts.erase(f.key);
+        else
+            facts[f.key] = f.value;
+    }
+    return facts;
 }
 
 // --- the company -------------------------------------------------------------------------
@@ -166,8 +177,8 @@ BooksSession::BooksSession(const DataFolder& folder, ScriptedHost& host)
 BooksSession::~BooksSession() = default;
 
 std::map<std::string, Decimal> CreateCompany(const DataFolder& folder) {
-    const CompanyRec company =
-        CreateSampleCompany(folder, std::stoi(CompanyNumber), "Fault Lane", {.seed = 9, .counts = {}});
+    const CompanyRec company = CreateSampleCompany(folder, std::stoi(CompanyNumber), "Fault Lane",
+                                                   {.seed = 9, .counts = {}});
     EXPECT_TRUE(FillSampleMasters(folder, company, 9, 8, 3, 12));
     {
         ScriptedHost quiet([](const QString& f) { ADD_FAILURE() << f.toStdString(); });
@@ -262,12 +273,16 @@ struct PostingDriver::Impl {
         return products;
     }
 
+    // An order names each product once: receiving credits a product to its first line.
     void FillRows(DocumentEntry& e, bool purchase) {
-        const std::vector<ProductRec> products = Products();
+        std::vector<ProductRec> products = Products();
         const int rows = random.number(1, 3);
-        for (int k = 0; k < rows; ++k)
-            e.rows.push_back(DocumentRow(Pick(products), random.number(1, 6) * (purchase ? 5 : 1),
-                                         purchase));
+        for (int k = 0; k < rows && !products.empty(); ++k) {
+            const std::size_t at = random.below(static_cast<uint32_t>(products.size()));
+            e.rows.push_back(
+                DocumentRow(products[at], random.number(1, 6) * (purchase ? 5 : 1), purchase));
+            if (purchase) products.erase(products.begin() + static_cast<std::ptrdiff_t>(at));
+        }
     }
 
     void FillMemo(DocumentEntry& e, bool purchase) {
@@ -310,9 +325,10 @@ struct PostingDriver::Impl {
         const CustomerRec& c = Pick(customers).second;
         const Date date = AnyDay();
         InvoiceEntry e;
-        e.number = ProposeDocumentNumber(CurrentCompany().get(Company::NextInvoiceNumber),
-                                         TrimBlanks(CurrentCompany().get(Company::InvoiceNumberPrefix)) == "Y",
-                                         date, Invoice::InvNumber.width)
+        e.number = ProposeDocumentNumber(
+                       CurrentCompany().get(Company::NextInvoiceNumber),
+                       TrimBlanks(CurrentCompany().get(Company::InvoiceNumberPrefix)) == "Y", date,
+                       Invoice::InvNumber.width)
                        .value_or("");
         e.date = DateText(date);
         e.customerNumber = TrimBlanks(c.get(Customer::Number));
@@ -436,9 +452,12 @@ struct PostingDriver::Impl {
         e.items.push_back(item);
 
         PaymentPlan plan = PlanPayments(e);
-        if (!plan.posting) return Refused("payment of customer " + e.customerNumber, plan.refusal.text);
+        if (!plan.posting)
+            return Refused("payment of customer " + e.customerNumber, plan.refusal.text);
         PostingResult r;
-        r.what = (deposit ? "deposit of " : inPart ? "part payment of " : "payment of ") +
+        r.what = (deposit  ? "deposit of "
+                  : inPart ? "part payment of "
+                           : "payment of ") +
                  item.amount.format("0.00") + " for " + (deposit ? e.customerNumber : item.number);
         for (const PaymentWrite& w : plan.posting->writes)
             if (const auto fact = InvoiceFact(w.record)) r.facts.push_back(*fact);
@@ -486,7 +505,8 @@ struct PostingDriver::Impl {
             FillMemo(e, true);
         } else {
             FillRows(e, true);
-            SetEntryTotals(e, c.get(Company::TaxOnPOs) && TrimBlanks(v.get(Vendor::TaxExempt)) != "Y",
+            SetEntryTotals(e,
+                           c.get(Company::TaxOnPOs) && TrimBlanks(v.get(Vendor::TaxExempt)) != "Y",
                            TrimBlanks(c.get(Company::TaxRate)));
         }
         e.dateRequired = DateText(Today);
@@ -502,8 +522,8 @@ struct PostingDriver::Impl {
         const Date date = AnyDay();
         POEntry e;
         e.number = ProposeDocumentNumber(CurrentCompany().get(Company::NextPONumber),
-                                         TrimBlanks(CurrentCompany().get(Company::POPrefix)) == "Y", date,
-                                         PurchaseOrder::PONumber.width)
+                                         TrimBlanks(CurrentCompany().get(Company::POPrefix)) == "Y",
+                                         date, PurchaseOrder::PONumber.width)
                        .value_or("");
         e.date = DateText(date);
         e.keyCode = "FAULTS";
@@ -607,7 +627,8 @@ struct PostingDriver::Impl {
                 continue;
             }
             any = true;
-            const Decimal half = Decimal::FromScaled(all.scaled() / Decimal::Scale / 2 * Decimal::Scale);
+            const Decimal half =
+                Decimal::FromScaled(all.scaled() / Decimal::Scale / 2 * Decimal::Scale);
             if (!whole && (k == 0 || random.chance(50)) && half > Decimal()) {
                 row.inToday = half.general();
                 row.balanceDue = BalanceDueText(row);
@@ -679,8 +700,8 @@ PostingResult PostingDriver::Post(PostingKind kind,
                                   const std::function<void(const PostingResult&)>& beforeWrite) {
     const bool invoices = kind == PostingKind::InvoiceAdd || kind == PostingKind::InvoiceChange ||
                           kind == PostingKind::InvoiceDelete;
-    const bool orders =
-        kind == PostingKind::POAdd || kind == PostingKind::POChange || kind == PostingKind::PODelete;
+    const bool orders = kind == PostingKind::POAdd || kind == PostingKind::POChange ||
+                        kind == PostingKind::PODelete;
     // Invoices are posted from the Invoice Manager and orders from the Purchase Order
     // Manager, which keep their documents' files open while they are shown.
     HeldFiles held;
@@ -706,6 +727,61 @@ PostingResult PostingDriver::Post(PostingKind kind,
         result.error = error.Text().toStdString();
     }
     return result;
+}
+
+// --- after a restart ---------------------------------------------------------------------
+
+RestartFindings CheckAfterRestart(const DataFolder& folder, ScriptedHost& host,
+                                  const std::map<std::string, Decimal>& opening, Facts& model,
+                                  const std::vector<Fact>* inFlight) {
+    RestartFindings found;
+    const BooksSession session(folder, host);
+    found.rebuilt = session.rebuilt();
+    const testsupport::CompanyBooks books = testsupport::ReadCompanyBooks(folder, CompanyNumber);
+    found.unreadable = books.unreadable;
+    found.halfPosted = testsupport::HalfPostedDocuments(books);
+    found.disagreements = testsupport::BooksDisagreements(books, Today, opening);
+    const Facts observed = ObservedFacts(books);
+    if (observed == model) return found;
+    if (inFlight && observed == After(model, *inFlight)) {
+        found.inFlightDone = true;
+        model = observed;
+        return found;
+    }
+    found.lost = FactsNotOnFile(model, observed);
+    for (const auto& [key, value] : observed)
+        if (!model.count(key))
+            found.lost.push_back(key + ": on file \"" + value + "\", not posted");
+    model = observed;  // go on from what is there
+    return found;
+}
+
+void RestartTally::Add(const RestartFindings& found, const std::string& where) {
+    rebuilt += found.rebuilt;
+    inFlightDone += found.inFlightDone ? 1 : 0;
+    halfPosted += static_cast<int>(found.halfPosted.size());
+    disagreeing += static_cast<int>(found.disagreements.size() + found.unreadable.size());
+    lost += static_cast<int>(found.lost.size());
+    const auto note = [&](const std::string& what) { notes.push_back(where + ": " + what); };
+    for (const std::string& file : found.unreadable) note("cannot read " + file);
+    for (const std::string& p : found.halfPosted) note("half-posted: " + p);
+    for (const std::string& p : found.disagreements) note(p);
+    for (const std::string& p : found.lost) note(p);
+}
+
+std::string RestartTally::Summary() const {
+    std::string text = std::to_string(inFlightDone) + " postings in flight found done; " +
+                       std::to_string(rebuilt) + " sets rebuilt; " + std::to_string(halfPosted) +
+                       " half-posted, " + std::to_string(lost) + " facts lost or unexpected, " +
+                       std::to_string(disagreeing) + " disagreements\n";
+    for (std::size_t k = 0; k < notes.size() && k < 60; ++k) text += "  " + notes[k] + "\n";
+    return text;
+}
+
+void RestartTally::ExpectNothingWrong() const {
+    EXPECT_EQ(halfPosted, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(disagreeing, 0);
 }
 
 }  // namespace bookstest

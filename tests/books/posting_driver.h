@@ -55,6 +55,9 @@ Facts ObservedFacts(const testsupport::CompanyBooks& books);
 // The facts of `expected` that the files do not bear out, one line each.
 std::vector<std::string> FactsNotOnFile(const Facts& expected, const Facts& observed);
 
+// The facts with a posting's facts applied; an empty value takes the document away.
+Facts After(Facts facts, const std::vector<Fact>& posted);
+
 // Company 7 of the folder with customers, vendors and products (one product non-stock, one
 // non-depleting); the stock on hand of each product as written. The engine must be running.
 std::map<std::string, Decimal> CreateCompany(const DataFolder& folder);
@@ -107,6 +110,37 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+};
+
+// What the next run of the program found after a crash or a fault.
+struct RestartFindings {
+    int rebuilt = 0;
+    std::vector<std::string> unreadable;
+    std::vector<std::string> halfPosted;
+    std::vector<std::string> disagreements;  // books against documents
+    std::vector<std::string> lost;           // facts of returned postings not on file, or more
+    bool inFlightDone = false;               // the posting in flight is on file, whole
+};
+
+// Starts the program again on the folder (a BooksSession: replay and rebuilds), checks the
+// books against the documents and `opening` stock, and compares the documents on file with
+// `model`, the facts of every posting that returned, and with `inFlight`, the facts of the
+// posting that had not returned (on file whole or not at all). `model` then follows what is
+// on file.
+RestartFindings CheckAfterRestart(const DataFolder& folder, ScriptedHost& host,
+                                  const std::map<std::string, Decimal>& opening, Facts& model,
+                                  const std::vector<Fact>* inFlight);
+
+// The findings of many restarts, added up, with a line for each problem.
+struct RestartTally {
+    int rebuilt = 0, halfPosted = 0, lost = 0, disagreeing = 0, inFlightDone = 0;
+    std::vector<std::string> notes;
+    // Adds a restart's findings; `where` names the round in the notes.
+    void Add(const RestartFindings& found, const std::string& where);
+    // "N sets rebuilt; N half-posted, ..." and the first notes, one per line.
+    std::string Summary() const;
+    // Fails the test on any half-posted document, lost fact or disagreement.
+    void ExpectNothingWrong() const;
 };
 
 }  // namespace bookstest

@@ -23,25 +23,6 @@ int Rounds(int fallback) {
     return env ? std::max(1, std::atoi(env)) : fallback;
 }
 
-// The facts with a posting's facts applied; an empty value takes the document away.
-Facts After(Facts facts, const std::vector<Fact>& posted) {
-    for (const Fact& f : posted) {
-        if (f.value.empty())
-            facts.erase(f.key);
-        else
-            facts[f.key] = f.value;
-    }
-    return facts;
-}
-
-// Where `observed` and `expected` differ, one line each.
-std::vector<std::string> Differences(const Facts& expected, const Facts& observed) {
-    std::vector<std::string> lines = FactsNotOnFile(expected, observed);
-    for (const auto& [key, value] : observed)
-        if (!expected.count(key)) lines.push_back(key + ": on file \"" + value + "\", not posted");
-    return lines;
-}
-
 class BooksFaultTest : public ::testing::Test {
 protected:
     BooksFaultTest() {
@@ -83,8 +64,9 @@ TEST_F(BooksFaultTest, TheCheckerFindsHalfPostedDocumentsAndBooksThatDoNotAgree)
     EXPECT_FALSE(found([](auto& b) { b.orderLines.clear(); }).empty()) << "an order's lines";
     EXPECT_FALSE(found([](auto& b) { b.orders.clear(); }).empty()) << "an order lost";
     EXPECT_FALSE(found([](auto& b) {
-                     EXPECT_TRUE(b.company->set(Company::NextInvoiceNumber,
-                                                TrimBlanks(b.invoices.back().get(Invoice::InvNumber))));
+                     EXPECT_TRUE(
+                         b.company->set(Company::NextInvoiceNumber,
+                                        TrimBlanks(b.invoices.back().get(Invoice::InvNumber))));
                  }).empty())
         << "a next number left behind";
     EXPECT_FALSE(found([](auto& b) {
@@ -125,16 +107,15 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
             ASSERT_NE(r.outcome, PostingResult::Outcome::Failed) << r.what << ": " << r.error;
         }
     }
-    ASSERT_TRUE(Differences(model, ObservedFacts(testsupport::ReadCompanyBooks(folder, CompanyNumber))).empty());
+    ASSERT_EQ(ObservedFacts(testsupport::ReadCompanyBooks(folder, CompanyNumber)), model);
 
     // Writes and syncs each kind makes, as measured on the postings that ran unharmed.
     std::array<int, PostingKindCount> span;
     span.fill(40);
     std::array<int, PostingKindCount> faultedKinds{};
     int faults = 0, powerLosses = 0, betweenPostings = 0, returned = 0, failed = 0,
-        inFlightDone = 0, rebuilds = 0, halfPosted = 0, lost = 0, disagreeing = 0,
         failedButSaved = 0;
-    std::vector<std::string> notes;
+    RestartTally tally;
     const int total = Rounds(24);
     for (int round = 0; round < total; ++round) {
         const bool losePower = round % 2 == 0;
@@ -142,7 +123,8 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
         testsupport::FailingFiles failing;
         failing.error = random() % 2 ? ENOSPC : EIO;
         failing.sticky = random() % 2 == 0;
-        engine_io::FileLayer& layer = losePower ? static_cast<engine_io::FileLayer&>(power) : failing;
+        engine_io::FileLayer& layer =
+            losePower ? static_cast<engine_io::FileLayer&>(power) : failing;
         const auto calls = [&] { return losePower ? power.calls : failing.calls; };
         const auto faulted = [&] { return losePower ? power.lost : failing.failed(); };
 
@@ -159,7 +141,8 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
                 const int from = calls();
                 const PostingResult r = post(before);
                 if (r.outcome == PostingResult::Outcome::Failed)
-                    ADD_FAILURE() << "round " << round << ": " << r.what << " failed unharmed: " << r.error;
+                    ADD_FAILURE() << "round " << round << ": " << r.what
+                                  << " failed unharmed: " << r.error;
                 if (r.outcome == PostingResult::Outcome::Returned) {
                     ++returned;
                     auto& s = span[static_cast<std::size_t>(before)];
@@ -181,7 +164,8 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
                 if (r.outcome == PostingResult::Outcome::Failed) {
                     ++failed;
                     if (!faulted())
-                        ADD_FAILURE() << "round " << round << ": " << r.what << " failed before the fault: " << r.error;
+                        ADD_FAILURE() << "round " << round << ": " << r.what
+                                      << " failed before the fault: " << r.error;
                 }
                 // Now and then the power goes between two postings.
                 if (losePower && !faulted() && random() % 4 == 0) {
@@ -206,59 +190,31 @@ TEST_F(BooksFaultTest, FailedWritesAndPowerLossesLeaveNoPostingHalfDoneOrLost) {
         EngineStart(30);
 
         // The next run of the program.
-        const BooksSession session(folder, *host);
-        rebuilds += session.rebuilt();
-        const testsupport::CompanyBooks books = testsupport::ReadCompanyBooks(folder, CompanyNumber);
-        const auto note = [&](const std::string& what) {
-            notes.push_back("round " + std::to_string(round) + " (" + PostingKindName(kind) +
-                            (losePower         ? ", power lost"
-                             : failing.sticky ? ", every write failing from then on"
-                                              : ", one write failing") +
-                            "): " + what);
-        };
-        for (const std::string& file : books.unreadable) note("cannot read " + file);
-        for (const std::string& p : testsupport::HalfPostedDocuments(books)) {
-            ++halfPosted;
-            note("half-posted: " + p);
-        }
-        for (const std::string& p : testsupport::BooksDisagreements(books, Today, opening)) {
-            ++disagreeing;
-            note(p);
-        }
-        const Facts observed = ObservedFacts(books);
-        const bool asBefore = observed == model;
-        const bool asAfter = inFlight && inFlightOutcome != PostingResult::Outcome::Returned &&
-                             observed == After(model, inFlight->facts);
-        if (asAfter && !asBefore) {
-            if (inFlightOutcome == PostingResult::Outcome::Failed && !losePower) {
-                ++failedButSaved;
-                note(inFlight->what + " is on file, but was reported failed: " + failure);
-            }
-            ++inFlightDone;
-            model = After(model, inFlight->facts);
-        } else if (!asBefore) {
-            for (const std::string& d : Differences(model, observed)) {
-                ++lost;
-                note(d);
-            }
-            model = observed;  // go on from what is there
+        const bool notReturned = inFlight && inFlightOutcome != PostingResult::Outcome::Returned;
+        const RestartFindings f = CheckAfterRestart(folder, *host, opening, model,
+                                                    notReturned ? &inFlight->facts : nullptr);
+        const std::string where = "round " + std::to_string(round) + " (" + PostingKindName(kind) +
+                                  (losePower        ? ", power lost"
+                                   : failing.sticky ? ", every write failing from then on"
+                                                    : ", one write failing") +
+                                  ")";
+        tally.Add(f, where);
+        if (f.inFlightDone && inFlightOutcome == PostingResult::Outcome::Failed && !losePower) {
+            ++failedButSaved;
+            tally.notes.push_back(where + ": " + inFlight->what +
+                                  " is on file, but was reported failed: " + failure);
         }
     }
 
     std::cout << "books fault test: " << total << " rounds, " << faults << " faults ("
-              << powerLosses << " power losses, " << betweenPostings << " of them between postings, "
-              << faults - powerLosses << " failed writes or syncs); " << returned
-              << " postings returned, " << failed << " failed, " << inFlightDone
-              << " in flight found done; " << rebuilds << " sets rebuilt; " << halfPosted
-              << " half-posted, " << lost << " facts lost or unexpected, " << disagreeing
-              << " disagreements, " << failedButSaved << " failed postings on file\n  faults by kind:";
+              << powerLosses << " power losses, " << betweenPostings
+              << " of them between postings, " << faults - powerLosses
+              << " failed writes or syncs); " << returned << " postings returned, " << failed
+              << " failed, " << failedButSaved << " of those on file; faults by kind:";
     for (int k = 0; k < PostingKindCount; ++k)
         std::cout << ' ' << PostingKindName(static_cast<PostingKind>(k)) << ' ' << faultedKinds[k];
-    std::cout << '\n';
-    for (std::size_t k = 0; k < notes.size() && k < 40; ++k) std::cout << "  " << notes[k] << '\n';
-    EXPECT_EQ(halfPosted, 0);
-    EXPECT_EQ(lost, 0);
-    EXPECT_EQ(disagreeing, 0);
+    std::cout << "\n  " << tally.Summary();
+    tally.ExpectNothingWrong();
     EXPECT_EQ(failedButSaved, 0);
     EXPECT_GT(faults, total / 2);
 }

@@ -179,7 +179,8 @@ inline std::vector<std::string> HalfPostedDocuments(const CompanyBooks& b) {
         if (type == Invoice::TypeDepositTaken && !deposits.count(n))
             note("deposit taken " + n + " without its deposit");
         if (!IsInvoiceDocument(r)) continue;
-        if (documents[n] > 1) note("invoice " + n + " on file " + std::to_string(documents[n]) + " times");
+        if (documents[n] > 1)
+            note("invoice " + n + " on file " + std::to_string(documents[n]) + " times");
         if (!lineCount.count(n))
             note("invoice " + n + " without its lines");
         else if (lineSum[n] != Amount(r.get(Invoice::InvNet)))
@@ -189,7 +190,8 @@ inline std::vector<std::string> HalfPostedDocuments(const CompanyBooks& b) {
             note("memo invoice " + n + " without its memo");
     }
     for (const auto& [n, count] : lineCount)
-        if (!documents.count(n)) note(std::to_string(count) + " line(s) of invoice " + n + " without it");
+        if (!documents.count(n))
+            note(std::to_string(count) + " line(s) of invoice " + n + " without it");
     for (const auto& [n, count] : memos)
         if (!documents.count(n)) note("memo of invoice " + n + " without it");
 
