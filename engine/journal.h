@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -64,6 +65,7 @@ public:
 
 private:
     Code openFile();
+    bool blankFailedUnit();
 
     std::filesystem::path folder_;
     FileDescriptor fd_;
@@ -72,6 +74,8 @@ private:
     uint64_t salt_ = 0;
     uint64_t chain_ = 0;
     bool keep_ = false;
+    // Where a unit reported failed begins, while its head could not be blanked.
+    std::optional<uint64_t> unblanked_;
     std::set<std::filesystem::path> touched_;
 };
 

@@ -2,10 +2,7 @@
 // either it opens consistent and reflects every completed whole-record operation, or it
 // reports its index defective and a rebuild brings back every completed record.
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "tests/support/killed_child.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -232,8 +230,7 @@ bool sameContent(const Model& onDisk, const Model& want, bool compareRefs) {
 // --- the writer --------------------------------------------------------------------------
 
 void send(int fd, const Msg& m) {
-    const ssize_t n = ::write(fd, &m, sizeof m);
-    if (n != static_cast<ssize_t>(sizeof m)) _exit(3);
+    testsupport::SendToParent(fd, m);
 }
 
 [[noreturn]] void fail(int fd, Msg m, int step) {
@@ -322,49 +319,6 @@ void send(int fd, const Msg& m) {
 }
 
 // --- the parent ----------------------------------------------------------------------------
-
-// Runs `child` (which writes Msgs to the fd it is given) in a process of its own, kills it
-// after `lifetime` and returns everything it reported.
-template <typename Child>
-std::vector<Msg> runAndKill(Child&& child, std::chrono::microseconds lifetime) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    std::cout.flush();
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(fds[0]);
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        child(fds[1]);
-        _exit(0);
-    }
-    ::close(fds[1]);
-
-    std::vector<Msg> msgs;
-    auto drain = [&](int timeoutMs) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, timeoutMs) <= 0) return false;
-        Msg m;
-        if (::read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) return false;
-        msgs.push_back(m);
-        return true;
-    };
-    // Keep the pipe empty while waiting so the child never blocks on it.
-    const auto deadline = std::chrono::steady_clock::now() + lifetime;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        drain(static_cast<int>(left.count()));
-    }
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    while (drain(1000)) {
-    }
-    ::close(fds[0]);
-    return msgs;
-}
 
 std::string opName(Op op) {
     return op == Op::Add ? "add" : op == Op::Update ? "update" : "delete";
@@ -493,7 +447,7 @@ TEST(EngineCrash, KilledWritersAndRebuildsNeverLeaveASilentlyWrongOrLossySet) {
         if (round % 5 == 4) {
             const auto lifetime =
                 std::chrono::microseconds(rng() % (rebuildTime.count() * 3 / 2 + 1));
-            const auto msgs = runAndKill(
+            const auto msgs = testsupport::RunAndKill<Msg>(
                 [&](int fd) {
                     RestructureFile(name, kRecLen, kRecLen);
                     if (EngineOK) ReindexFile(name, kKeyCount, keys, recordKey);
@@ -514,8 +468,8 @@ TEST(EngineCrash, KilledWritersAndRebuildsNeverLeaveASilentlyWrongOrLossySet) {
 
         const auto lifetime = std::chrono::microseconds(1000 + rng() % 99000);
         const uint64_t seed = rng();
-        const auto msgs =
-            runAndKill([&](int fd) { writer(name, fd, model, nextSeq, nextId, seed); }, lifetime);
+        const auto msgs = testsupport::RunAndKill<Msg>(
+            [&](int fd) { writer(name, fd, model, nextSeq, nextId, seed); }, lifetime);
         std::vector<Msg> done;
         std::optional<Msg> pending;
         for (const Msg& m : msgs) {

@@ -79,8 +79,10 @@ private:
 
 // Writes reach the files at once (every read sees them), but until a file is synced the
 // layer keeps what they overwrote; powerLoss() puts it back, so the files hold only what
-// was synced, and from then on every call fails as on a machine without power. A sync after
-// the n-th write or sync (lossAt, 0: never) loses power on its own.
+// was synced, and from then on every call fails as on a machine without power. The n-th
+// write or sync (lossAt, 0: never) loses power on its own: it and every call after it fail,
+// and the files go back to what was synced when powerLoss() is called, once the test takes
+// the process for dead (a live engine's index maps must not be cut under it).
 class PowerLossFiles : public engine_io::FileLayer {
 public:
     int lossAt = 0;
@@ -134,8 +136,9 @@ public:
 
     // Every write since its file's last sync is undone, newest first.
     void powerLoss() {
-        if (lost) return;
         lost = true;
+        if (forgotten_) return;
+        forgotten_ = true;
         for (auto& [id, file] : files_) {
             for (auto it = file.undo.rbegin(); it != file.undo.rend(); ++it)
                 static_cast<void>(::pwrite(file.fd, it->second.data(), it->second.size(),
@@ -147,6 +150,7 @@ public:
     // Power back: the files as they are now count as synced.
     void restore() {
         lost = false;
+        forgotten_ = false;
         calls = 0;
         lossAt = 0;
         for (auto& [id, file] : files_) ::close(file.fd);
@@ -167,7 +171,7 @@ private:
         if (lost) return EIO;
         ++calls;
         if (lossAt != 0 && calls >= lossAt) {
-            powerLoss();
+            lost = true;
             return EIO;
         }
         return 0;
@@ -187,6 +191,7 @@ private:
         return it->second;
     }
     std::map<std::pair<dev_t, ino_t>, File> files_;
+    bool forgotten_ = false;  // the unsynced writes are undone
 };
 
 }  // namespace testsupport
