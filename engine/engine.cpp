@@ -615,13 +615,13 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
     handle = 0;
     if (!finish(checkName(name))) return;
     const auto datPath = filenames::withExtension(name, ".DAT");
-    const auto ixPath = filenames::withExtension(name, ".IX");
     struct stat st {};
     if (::stat(datPath.c_str(), &st) != 0) {
         // Without the data file nothing can be rebuilt: only "no such set" when the index is
         // missing too, so that nobody creates an empty set over an index of lost data.
-        finish(filenames::exists(ixPath) ? EngineCode::DataFileDefective
-                                         : EngineCode::NoSuchFileSet);
+        finish(filenames::exists(filenames::withExtension(name, ".IX"))
+                   ? EngineCode::DataFileDefective
+                   : EngineCode::NoSuchFileSet);
         return;
     }
     if (auto shared = findOpenSet(st.st_dev, st.st_ino)) {
@@ -632,6 +632,7 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
         handle = addHandle(std::move(kept));
         return;
     }
+    const auto ixPath = filenames::withExtension(name, ".IX");
     auto set = std::make_shared<FileSet>();
     if (!finish(openSet(datPath, ixPath, *set))) return;
     struct stat opened {};
