@@ -92,6 +92,7 @@ struct Registry {
     std::map<FileSetHandle, Handle> handles;
     std::map<std::filesystem::path, std::unique_ptr<Journal>> journals;
     Unit unit;
+    bool lastUnitUndecided = false;  // see LastUnitUndecided()
     // The handle looked up last: walks call with the same handle again and again.
     FileSetHandle cachedNumber = 0;
     Handle* cached = nullptr;
@@ -237,7 +238,11 @@ Code commitSets(const std::vector<FileSet*>& sets) {
             });
         }
         Journal& journal = journalFor(folder);
+        const bool keptBefore = journal.kept();
         if (const Code code = journal.append(images)) {
+            // A unit that reached the journal and could not be cut off again is replayed by
+            // the next process, though it failed here.
+            if (!keptBefore && journal.kept()) registry().lastUnitUndecided = true;
             for (auto& [other, rest] : byFolder)
                 for (FileSet* set : rest) rollBack(*set);
             return code;
@@ -594,6 +599,7 @@ void CommitUnit() {
         return;
     }
     Code code = unit.failure != 0 ? unit.failure : unit.aborted ? EngineCode::BadArgument : 0;
+    registry().lastUnitUndecided = false;
     if (code == 0) {
         std::vector<FileSet*> sets;
         for (auto& set : unit.sets) sets.push_back(set.get());
@@ -619,6 +625,10 @@ void AbortUnit() {
         return;
     }
     finish(endUnit());
+}
+
+bool LastUnitUndecided() {
+    return registry().lastUnitUndecided;
 }
 
 bool InUnit() {

@@ -61,6 +61,9 @@ public:
     Code checkpoint();
     // Keeps the journal for the next process to replay (the data files could not be written).
     void keepForReplay() { keep_ = true; }
+    // Kept for the next process: nothing more is appended (also when a failed unit could not
+    // be cut off again, and that process will replay it).
+    bool kept() const { return keep_; }
 
 private:
     Code openFile();
