@@ -26,6 +26,7 @@
 #include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -49,7 +50,7 @@
 #include "masters/masters_state.h"
 #include "masters/sample_masters.h"
 #include "platform/message_host.h"
-#include "platform/scripted_host.h"
+#include "platform/scope_guard.h"
 #include "platform/status_window.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
@@ -317,7 +318,7 @@ void MirrorCompany(Sqlite& sql) {
          Col<POLineRec>("receipt", POLine::LineReceiptDate),
          Col<POLineRec>("received", POLine::LineReceivedQty),
          Col<POLineRec>("receiver", POLine::LineReceiverNumber)},
-        {"ymd", "number", "receipt", "kind,number", "receiver"});
+        {"ymd", "number", "receipt", "number,code,kind", "receiver"});
     sql.Exec("ANALYZE");
     std::printf("  %zu invoice records, %zu invoice lines, %zu orders, %zu order lines\n", invoices,
                 lines, orders, orderLines);
@@ -467,18 +468,37 @@ void Run(const Phase& phase, int repeat) {
 }
 
 // Closes each window the program shows modally as soon as it is up and painted.
-class ClosingHost : public ScriptedHost {
+class ClosingHost : public MessageHost {
 public:
-    ClosingHost()
-        : ScriptedHost([](const QString& failure) {
-              std::fprintf(stderr, "unexpected: %s\n", failure.toLocal8Bit().constData());
-          }) {}
-    void CloseNext(const QString& form, std::function<void(Form&)> close) {
-        OnModal(form, [close = std::move(close)](Form& f) {
-            f.grab();
-            close(f);
-        });
+    // Each window of that object name, once up and painted, is closed by `close`.
+    void CloseWith(const QString& form, std::function<void(Form&)> close) {
+        closers_[form] = std::move(close);
     }
+
+    // A report without rows says so instead of showing the viewer: the box is dismissed.
+    MsgResult ShowMessage(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
+        return DismissResult(buttons);
+    }
+    int ShowModal(Form& form) override {
+        const auto closer = closers_.find(form.objectName());
+        if (closer == closers_.end()) {
+            std::fprintf(stderr, "unexpected window %s\n", qPrintable(form.objectName()));
+            return Modal::Cancel;
+        }
+        form.BeginScriptedShow();
+        const ScopeExit hide([&form] { form.EndScriptedShow(); });
+        form.grab();
+        closer->second(form);
+        return form.ModalResult() == Modal::None ? Modal::Cancel : form.ModalResult();
+    }
+    QString AskFileName(const FileRequest&) override { return {}; }
+    bool RunPrinterDialog(PrinterDialogKind) override { return false; }
+    void Beep() override {}
+    void ShowHelp(const QString&) override {}
+    void RunCalculator() override {}
+
+private:
+    std::map<QString, std::function<void(Form&)>> closers_;
 };
 
 // The first `count` values of a column in its order.
@@ -551,6 +571,13 @@ int main(int argc, char** argv) {
     PlatformWindows windows;
     ClosingHost host;
     MessageHost* previous = InstallHost(&host);
+    host.CloseWith("rtreport", [](Form& f) { f.SetModalResult(Modal::Cancel); });
+    // The rows the Invoice Manager's list showed when it was last opened.
+    std::size_t managerRows = 0;
+    host.CloseWith("InvEdit1", [&managerRows](Form&) {
+        managerRows = InvEdit1->InvBrowser1->rows().size();
+        InvEdit1->SpeedButton3Click();
+    });
     ShellContextScope shell{dir};
     MastersStateScope masters;
     InvoicingStateScope invoicing;
@@ -583,19 +610,13 @@ int main(int argc, char** argv) {
         // The viewer held a report of another width before.
         const ReportDefinition& other =
             *FindReportDefinition(report.cols == 9 ? "Invoice Register" : "Inventory Report");
-        const auto close = [](Form& f) { f.SetModalResult(Modal::Cancel); };
         phases.push_back({name + ": builder + viewer",
-                          [&report, &host, close] {
-                              host.CloseNext("rtreport", close);
+                          [&report] {
                               if (RunReport(report, kFromTyped, kToTyped) != ReportRun::Shown)
                                   return std::size_t{0};
                               return static_cast<std::size_t>(rtreport->Report().rowCount() - 1);
                           },
-                          sqlite,
-                          [&other, &host, close] {
-                              host.CloseNext("rtreport", close);
-                              RunReport(other, kFromTyped, kToTyped);
-                          }});
+                          sqlite, [&other] { RunReport(other, kFromTyped, kToTyped); }});
     }
 
     // A batch: the first 200 customers who bought; one customer: the one with the most open
@@ -703,13 +724,8 @@ int main(int argc, char** argv) {
         TrimBlanks(shell.context().companies.CurrentCompany.get(Company::LastInvoiceNumber));
     phases.push_back({"Invoice Manager open",
                       [&] {
-                          std::size_t shown = 0;
-                          host.CloseNext("InvEdit1", [&shown](Form&) {
-                              shown = InvEdit1->InvBrowser1->rows().size();
-                              InvEdit1->SpeedButton3Click();
-                          });
                           InvEdit1->ShowModal();
-                          return shown;
+                          return managerRows;
                       },
                       [&] {
                           std::string ymd, rowid;

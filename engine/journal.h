@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -67,6 +68,7 @@ public:
 
 private:
     Code openFile();
+    bool blankFailedUnit();
 
     std::filesystem::path folder_;
     FileDescriptor fd_;
@@ -75,6 +77,8 @@ private:
     uint64_t salt_ = 0;
     uint64_t chain_ = 0;
     bool keep_ = false;
+    // Where a unit reported failed begins, while its head could not be blanked.
+    std::optional<uint64_t> unblanked_;
     std::set<std::filesystem::path> touched_;
 };
 
