@@ -312,11 +312,10 @@ Code commitSets(const std::vector<FileSet*>& sets) {
             });
         }
         Journal& journal = journalFor(folder);
-        const bool keptBefore = journal.kept();
         if (const Code code = journal.append(images)) {
-            // A unit that reached the journal and could not be cut off again is replayed by
-            // the next process, though it failed here.
-            if (!keptBefore && journal.kept()) registry().lastUnitUndecided = true;
+            // A unit that reached the journal and could not be blanked there again is
+            // replayed by the next process, though it failed here.
+            if (journal.failedUnitKept()) registry().lastUnitUndecided = true;
             for (auto& [other, rest] : byFolder)
                 for (FileSet* set : rest) rollBack(*set);
             return code;
