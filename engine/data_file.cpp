@@ -26,6 +26,7 @@ constexpr size_t ChecksumOffset = DatHeaderSize - 4;
 // A read at most this many slots past the last one counts as a step forward of a walk.
 constexpr uint32_t AheadGap = 8;
 constexpr size_t AheadBytes = 64 << 10;
+constexpr uint32_t FirstAheadSlots = 8;
 
 uint32_t fnv1a(std::span<const uint8_t> bytes) {
     uint32_t h = 2166136261u;
@@ -283,8 +284,13 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
     if (ref - aheadFirst_ < aheadCount_) return copyAhead();
     const bool forward = lastRead_ != 0 && ref > lastRead_ && ref - lastRead_ <= AheadGap;
     lastRead_ = ref;
-    const uint32_t count = std::min<uint64_t>(std::max<size_t>(1, AheadBytes / length),
-                                              uint64_t{header_.slotCount} - ref + 1);
+    // A walk that runs on past its block gets one twice as large: a walk that soon leaves
+    // the area reads little it does not use.
+    const uint32_t blockEnd = aheadFirst_ + aheadCount_;
+    const bool through = aheadCount_ != 0 && ref >= blockEnd && ref - blockEnd < AheadGap;
+    const auto most = static_cast<uint32_t>(std::max<size_t>(1, AheadBytes / length));
+    aheadSlots_ = through ? std::min(2 * aheadSlots_, most) : std::min(FirstAheadSlots, most);
+    const uint32_t count = std::min(aheadSlots_, header_.slotCount - ref + 1);
     if (forward && count > 1) {
         if (const Code code = readAhead(ref, count)) return code;
         return copyAhead();

@@ -196,6 +196,7 @@ private:
     mutable uint32_t aheadFirst_ = 0;
     mutable uint32_t aheadCount_ = 0;
     mutable uint32_t lastRead_ = 0;
+    mutable uint32_t aheadSlots_ = 0;  // the size of the next block
 };
 
 }  // namespace engine_detail

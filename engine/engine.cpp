@@ -12,9 +12,13 @@
 // vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
 // modification time as they were at the clean close. A unit's header image says "changing",
 // and a clean close of a changed set says "clean" again, with a new stamp in both files when
-// the index changed; a set found changing (a
-// process died, or a replay wrote into it) is rebuilt from its data. Opening and closing a
-// set without changes write nothing.
+// the index changed; a set found changing (a process died, or a replay wrote into it) is
+// rebuilt from its data. Opening and closing a set without changes write nothing.
+//
+// A set closed while another set of its folder is open keeps its files (and its lock) open,
+// ready: the steps of a posting open and close the same masters again and again. The next
+// open takes it back when neither file was written since; a rebuild, a new set in its place,
+// a fork, EngineStop and the close of the folder's last set let it go.
 
 #include <pthread.h>
 #include <sys/stat.h>
@@ -46,6 +50,8 @@ namespace {
 
 // A journal larger than this is emptied by a checkpoint after the unit that grew it.
 constexpr uint64_t CheckpointBytes = uint64_t(64) << 20;
+// Sets closed lately whose files stay open, ready for the next open of the same set.
+constexpr size_t ReadySets = 8;
 
 struct FileSet : std::enable_shared_from_this<FileSet> {
     DataFile dat;
@@ -60,6 +66,9 @@ struct FileSet : std::enable_shared_from_this<FileSet> {
     bool damaged = false;  // changes could not be written: only a rebuild helps
     bool changed = false;  // since it was opened: a clean close vouches for the index anew
     bool inUnit = false;   // has changes in the current unit of work
+    // Kept ready after its close: the data file's time and size then, which a reopen checks.
+    timespec readyTime{};
+    off_t readySize = 0;
 };
 
 struct Position {
@@ -92,6 +101,11 @@ struct Registry {
     std::map<FileSetHandle, Handle> handles;
     std::map<std::filesystem::path, std::unique_ptr<Journal>> journals;
     Unit unit;
+    bool lastUnitUndecided = false;  // see LastUnitUndecided()
+    // Closed clean, files still open and locked, the latest last, while another set of their
+    // folder is open. Steps of a posting open and close the same masters again and again;
+    // reopening one of these costs two stats.
+    std::vector<std::shared_ptr<FileSet>> ready;
     // The handle looked up last: walks call with the same handle again and again.
     FileSetHandle cachedNumber = 0;
     Handle* cached = nullptr;
@@ -106,6 +120,7 @@ struct Registry {
         handles.clear();
         unit = Unit{};
         journals.clear();
+        ready.clear();
     }
 };
 
@@ -113,7 +128,10 @@ Registry theRegistry;
 bool forkedChild = false;
 // A forked child inherits the parent's open sets; they are not its own (the parent holds the
 // lock), so it forgets them, without writing anything, at its first call.
-const bool forkWatched = ::pthread_atfork(nullptr, nullptr, [] { forkedChild = true; }) == 0;
+// The sets kept ready are let go before a fork, so that a child may open them.
+void releaseReady();
+const bool forkWatched =
+    ::pthread_atfork([] { releaseReady(); }, nullptr, [] { forkedChild = true; }) == 0;
 
 Registry& registry() {
     if (forkedChild) [[unlikely]] {
@@ -146,6 +164,63 @@ std::shared_ptr<FileSet> findOpenSet(dev_t device, ino_t inode) {
             return set;
         }
     }
+    return nullptr;
+}
+
+void shutFiles(FileSet& set) {
+    set.ix.close();
+    set.dat.close();
+}
+
+// Closing the files of the sets kept ready writes nothing: they were closed clean.
+void releaseReady() {
+    for (auto& set : theRegistry.ready) shutFiles(*set);
+    theRegistry.ready.clear();
+}
+
+void releaseReadyIn(const std::filesystem::path& folder) {
+    auto& ready = registry().ready;
+    std::erase_if(ready, [&](const std::shared_ptr<FileSet>& set) {
+        if (set->folder != folder) return false;
+        shutFiles(*set);
+        return true;
+    });
+}
+
+// Keeps a set closed clean ready for its next open; the oldest one goes when there are many.
+void keepReady(FileSet& set) {
+    struct stat st {};
+    if (::fstat(set.dat.fd(), &st) != 0) {
+        shutFiles(set);
+        return;
+    }
+    set.readyTime = st.st_mtim;
+    set.readySize = st.st_size;
+    set.changed = false;
+    set.ix.forgetWrites();
+    auto& ready = registry().ready;
+    if (ready.size() == ReadySets) {
+        shutFiles(*ready.front());
+        ready.erase(ready.begin());
+    }
+    ready.push_back(set.shared_from_this());
+}
+
+// The set kept ready for the data file `st` describes, taken out; none when there is none,
+// or when either of its files was written since its close (it is then let go).
+std::shared_ptr<FileSet> takeReady(const struct stat& st) {
+    auto& ready = registry().ready;
+    const auto it = std::find_if(ready.begin(), ready.end(), [&](const auto& set) {
+        return set->device == st.st_dev && set->inode == st.st_ino;
+    });
+    if (it == ready.end()) return nullptr;
+    std::shared_ptr<FileSet> set = std::move(*it);
+    ready.erase(it);
+    if (set->readyTime.tv_sec == st.st_mtim.tv_sec &&
+        set->readyTime.tv_nsec == st.st_mtim.tv_nsec && set->readySize == st.st_size &&
+        indexMatches(set->ixPath, set->dat.header()))
+        return set;
+    shutFiles(*set);
     return nullptr;
 }
 
@@ -238,6 +313,9 @@ Code commitSets(const std::vector<FileSet*>& sets) {
         }
         Journal& journal = journalFor(folder);
         if (const Code code = journal.append(images)) {
+            // A unit that reached the journal and could not be blanked there again is
+            // replayed by the next process, though it failed here.
+            if (journal.failedUnitKept()) registry().lastUnitUndecided = true;
             for (auto& [other, rest] : byFolder)
                 for (FileSet* set : rest) rollBack(*set);
             return code;
@@ -281,8 +359,9 @@ Code orderFreeChain(FileSet& set) {
 // Closes the set's files. A set changed since it was opened gets the index file's size and
 // time in its header, and a new stamp in both files when its index changed: from then on the
 // index is trusted again. Neither is synced: until a checkpoint the journal names the set,
-// and a replay marks it changing.
-Code closeSet(FileSet& set) {
+// and a replay marks it changing. With `keep`, a set closed clean keeps its files open,
+// ready for its next open.
+Code closeSet(FileSet& set, bool keep) {
     Code code = 0;
     if (set.lockDepth > 0) {
         set.lockDepth = 0;
@@ -298,24 +377,29 @@ Code closeSet(FileSet& set) {
             code = set.ix.writeGeneration(stamp);
             if (code == 0) header.generation = stamp;
         }
-        set.ix.close();
+        // Every write of the index is done (its transactions are committed unsynced).
         if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
         if (code == 0) {
             header.state = SetState::Clean;
             code = set.dat.writeHeader();
         }
     }
-    set.ix.close();
-    set.dat.close();
     set.handles = 0;
+    if (keep && code == 0 && !set.damaged)
+        keepReady(set);
+    else
+        shutFiles(set);
     return code;
 }
 
-// Empties the journal of a folder whose sets are all closed.
+// Empties the journal of a folder whose sets are all closed, and lets go of the sets kept
+// ready there: sets stay ready only while another set of their folder is open.
 Code checkpointIfUnused(const std::filesystem::path& folder) {
+    if (folderInUse(folder)) return 0;
+    releaseReadyIn(folder);
     auto& journals = registry().journals;
     const auto it = journals.find(folder);
-    if (it == journals.end() || folderInUse(folder)) return 0;
+    if (it == journals.end()) return 0;
     const Code code = it->second->checkpoint();
     journals.erase(it);
     return code;
@@ -329,7 +413,7 @@ Code endUnit() {
     unit = Unit{};
     Code code = 0;
     for (auto& set : parked) {
-        if (const Code closed = closeSet(*set); code == 0) code = closed;
+        if (const Code closed = closeSet(*set, true); code == 0) code = closed;
         if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
     }
     return code;
@@ -415,6 +499,8 @@ Code settleFolder(const std::filesystem::path& datPath) {
 bool isOpenHere(const std::filesystem::path& datPath) {
     struct stat st {};
     if (::stat(datPath.c_str(), &st) != 0) return false;
+    // A set kept ready is closed: its files are let go, as their lock stands in the way.
+    if (const auto kept = takeReady(st)) shutFiles(*kept);
     return findOpenSet(st.st_dev, st.st_ino) != nullptr;
 }
 
@@ -453,12 +539,13 @@ void EngineStop() {
     }
     for (auto& [number, handle] : reg.handles) {
         if (--handle.set->handles == 0) {
-            if (const Code closed = closeSet(*handle.set); code == 0) code = closed;
+            if (const Code closed = closeSet(*handle.set, false); code == 0) code = closed;
         }
     }
     reg.handles.clear();
     reg.cached = nullptr;
     reg.cachedNumber = 0;
+    releaseReady();
     for (auto& [folder, journal] : reg.journals)
         if (const Code settled = journal->checkpoint(); code == 0) code = settled;
     reg.forgetAll();
@@ -532,19 +619,24 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
     handle = 0;
     if (!finish(checkName(name))) return;
     const auto datPath = filenames::withExtension(name, ".DAT");
-    const auto ixPath = filenames::withExtension(name, ".IX");
     struct stat st {};
     if (::stat(datPath.c_str(), &st) != 0) {
         // Without the data file nothing can be rebuilt: only "no such set" when the index is
         // missing too, so that nobody creates an empty set over an index of lost data.
-        finish(filenames::exists(ixPath) ? EngineCode::DataFileDefective
-                                         : EngineCode::NoSuchFileSet);
+        finish(filenames::exists(filenames::withExtension(name, ".IX"))
+                   ? EngineCode::DataFileDefective
+                   : EngineCode::NoSuchFileSet);
         return;
     }
     if (auto shared = findOpenSet(st.st_dev, st.st_ino)) {
         handle = addHandle(std::move(shared));
         return;
     }
+    if (auto kept = takeReady(st)) {
+        handle = addHandle(std::move(kept));
+        return;
+    }
+    const auto ixPath = filenames::withExtension(name, ".IX");
     auto set = std::make_shared<FileSet>();
     if (!finish(openSet(datPath, ixPath, *set))) return;
     struct stat opened {};
@@ -572,7 +664,7 @@ void CloseFileSet(FileSetHandle& handle) {
         reg.unit.parked.push_back(set);
         return;
     }
-    Code code = closeSet(*set);
+    Code code = closeSet(*set, true);
     if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
     finish(code);
 }
@@ -594,6 +686,7 @@ void CommitUnit() {
         return;
     }
     Code code = unit.failure != 0 ? unit.failure : unit.aborted ? EngineCode::BadArgument : 0;
+    registry().lastUnitUndecided = false;
     if (code == 0) {
         std::vector<FileSet*> sets;
         for (auto& set : unit.sets) sets.push_back(set.get());
@@ -619,6 +712,10 @@ void AbortUnit() {
         return;
     }
     finish(endUnit());
+}
+
+bool LastUnitUndecided() {
+    return registry().lastUnitUndecided;
 }
 
 bool InUnit() {

@@ -59,8 +59,10 @@ public:
     uint32_t writeChanges() const { return wtxnChanges_; }
     Code commit();
     void abortWrite();
-    // A write transaction was committed (or tried) since the index was opened.
+    // A write transaction was committed (or tried) since the index was opened, or since
+    // forgetWrites (a clean close that keeps the index open).
     bool written() const { return written_; }
+    void forgetWrites() { written_ = false; }
 
     // Key numbers from 1; the caller validates them. Changes need beginWrite().
     Code addKey(int keyNr, uint32_t ref, std::string_view key);

@@ -227,9 +227,22 @@ Code Journal::openFile() {
     return 0;
 }
 
+// Blanks the head of the unit at `unblanked_`, which was reported failed.
+bool Journal::blankFailedUnit() {
+    if (!unblanked_) return true;
+    const size_t blank = *unblanked_ == 0 ? HeaderSize : EntryHeadSize;
+    if (!writeAt(fd_.get(), *unblanked_, std::span(Blank).first(blank)) ||
+        !engine_io::sync(fd_.get()))
+        return false;
+    unblanked_.reset();
+    return true;
+}
+
 Code Journal::append(const std::vector<JournalImage>& images) {
+    failedUnitKept_ = false;
     if (keep_) return EngineCode::IoError;
     if (const Code code = openFile()) return code;
+    if (!blankFailedUnit()) return EngineCode::IoError;
     std::vector<uint8_t> out;
     uint64_t chain = chain_;
     if (size_ == 0) {
@@ -243,30 +256,31 @@ Code Journal::append(const std::vector<JournalImage>& images) {
     putEntry(out, chain, CommitEntry, {}, images.size(), {});
     const int fd = fd_.get();
     const uint64_t end = size_ + out.size();
-    bool written = writeAt(fd, size_, out);
-    if (written && end > length_) {
-        // The zeros go with the unit: the one sync makes both durable.
+    if (end > length_) {
+        // The zeros go first: when they fail, nothing of the unit is in the file. The unit's
+        // one sync makes them durable with it.
         const uint64_t grown = (end / JournalGrowBytes + 1) * JournalGrowBytes;
-        written = writeAt(fd, end, std::vector<uint8_t>(grown - end, 0));
-    }
-    if (!written || !engine_io::sync(fd)) {
+        const bool zeroed = writeAt(fd, length_, std::vector<uint8_t>(grown - length_, 0));
         const int error = engine_io::lastError();
-        // Cut off what may have reached the file, so that no replay takes the unit, reported
-        // as failed, for committed: the file goes back to its length, and the head where the
-        // unit began is blanked. When even that fails, the journal is not trusted.
-        const size_t blank = size_ == 0 ? HeaderSize : EntryHeadSize;
-        bool cut = fileSizeOf(fd) <= length_ || engine_io::resize(fd, length_);
-        if (cut && size_ < length_) cut = writeAt(fd, size_, std::span(Blank).first(blank));
-        if (!cut || !engine_io::sync(fd)) keep_ = true;
+        length_ = std::max(length_, fileSizeOf(fd));
+        if (!zeroed) return ioError(error);
+    }
+    if (!writeAt(fd, size_, out) || !engine_io::sync(fd)) {
+        const int error = engine_io::lastError();
+        // Blank the head where the unit began, so that no replay takes the unit, reported as
+        // failed, for committed. When even that fails, the next append or checkpoint tries
+        // again before anything else.
+        unblanked_ = size_;
+        failedUnitKept_ = !blankFailedUnit();
         return ioError(error);
     }
     size_ = end;
-    length_ = std::max(length_, fileSizeOf(fd));
     chain_ = chain;
     return 0;
 }
 
 Code Journal::checkpoint() {
+    if (fd_ && !blankFailedUnit()) return EngineCode::IoError;
     if (keep_ || size_ == 0) {
         touched_.clear();
         return 0;

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -61,9 +62,13 @@ public:
     Code checkpoint();
     // Keeps the journal for the next process to replay (the data files could not be written).
     void keepForReplay() { keep_ = true; }
+    // After an append that failed: whether its unit is still in the file (its head could not
+    // be blanked), so that the next process to open the folder may replay it.
+    bool failedUnitKept() const { return failedUnitKept_; }
 
 private:
     Code openFile();
+    bool blankFailedUnit();
 
     std::filesystem::path folder_;
     FileDescriptor fd_;
@@ -72,6 +77,9 @@ private:
     uint64_t salt_ = 0;
     uint64_t chain_ = 0;
     bool keep_ = false;
+    // Where a unit reported failed begins, while its head could not be blanked.
+    std::optional<uint64_t> unblanked_;
+    bool failedUnitKept_ = false;
     std::set<std::filesystem::path> touched_;
 };
 

@@ -12,6 +12,11 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// What TrimmedView drops.
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
 // Cells whose amount flag is kept in a row's entry; any later one is looked at when asked.
 constexpr int kFlaggedCells = 16;
 // The size of a chunk of row blocks: big enough that a report of millions of rows needs few.
@@ -20,20 +25,19 @@ constexpr std::size_t kChunkBytes = 1 << 20;
 }  // namespace
 
 bool IsNumericCell(std::string_view text) {
-    // One pass: most cells that are no amount fail at their first character.
-    const std::string_view t = TrimmedView(text);
+    // One pass, blanks skipped on the way: most cells that are no amount fail at their first
+    // character that is not a blank.
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-    while (i < t.size() && IsDigit(t[i])) ++i;
-    if (i == t.size() || (t[i] != ',' && t[i] != '.')) return false;
+    while (i < n && IsBlank(text[i])) ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    while (i < n && IsDigit(text[i])) ++i;
+    if (i == n || (text[i] != ',' && text[i] != '.')) return false;
     bool point = false;
-    for (; i < t.size(); ++i) {
-        if (t[i] == '.')
-            point = true;
-        else if (!IsDigit(t[i]) && t[i] != ',')
-            return false;
-    }
-    return point;
+    for (; i < n && (IsDigit(text[i]) || text[i] == ',' || text[i] == '.'); ++i)
+        point = point || text[i] == '.';
+    while (i < n && IsBlank(text[i])) ++i;
+    return point && i == n;
 }
 
 void ReportRows::clear() {

@@ -45,7 +45,10 @@ QToolButton* SpeedButton(const char* name, const QString& text, const QString& h
 
 }  // namespace
 
-// Draws amount cells aligned on their point; every other cell as the grid draws it.
+// Draws amount cells aligned on their point and every other cell's text left-aligned. The
+// style draws each cell's panel (selection, focus) without its text: the style's own text
+// drawing lays a cell's text out twice, which is most of what painting a page of the report
+// costs.
 class AmountCellDelegate : public QStyledItemDelegate {
 public:
     explicit AmountCellDelegate(Trtreport& viewer)
@@ -55,24 +58,32 @@ public:
                const QModelIndex& index) const override {
         const ReportGrid& report = viewer_.Report();
         const int row = index.row() + 1;
-        if (!report.rows.IsAmount(row, index.column())) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        QStyleOptionViewItem plain = option;
-        initStyleOption(&plain, index);
-        plain.text.clear();
         const QWidget* widget = option.widget;
         QStyle* style = widget ? widget->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &plain, painter, widget);
+        // A cell neither selected nor focused has no panel to draw: the view's base shows.
+        if (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)) {
+            QStyleOptionViewItem panel = option;
+            initStyleOption(&panel, index);
+            panel.text.clear();
+            style->drawControl(QStyle::CE_ItemViewItem, &panel, painter, widget);
+        }
+        const QString text = FromCp1252(report.CellView(index.column(), row));
 
-        const AmountCellParts parts = SplitAmountCell(
-            option.rect, FromCp1252(TrimmedView(report.CellView(index.column(), row))),
-            viewer_.PointFieldWidth());
         painter->save();
         painter->setFont(option.font);
         painter->setPen(option.palette.color(
             option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        if (!report.rows.IsAmount(row, index.column())) {
+            // Where the style puts an item's text: inside the focus frame's margin.
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+            painter->drawText(option.rect.adjusted(margin, 0, -margin, 0),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+            painter->restore();
+            return;
+        }
+        const AmountCellParts parts = SplitAmountCell(
+            option.rect, FromCp1252(TrimmedView(report.CellView(index.column(), row))),
+            viewer_.PointFieldWidth());
         painter->drawText(parts.whole, Qt::AlignRight | Qt::AlignTop, parts.wholeText);
         painter->drawText(parts.fraction, Qt::AlignLeft | Qt::AlignTop, parts.fractionText);
         // Sums are ruled off from the records above them.

@@ -35,12 +35,19 @@ bool IsBlank(std::string_view value) {
     return TrimBlanks(value).empty();
 }
 
+// A formatted amount right-justified in 12. It holds no blank and is a number, so
+// RightJustify would only pad it (or keep a wider one whole): padded in place instead.
+std::string Justified(std::string amount) {
+    if (amount.size() < 12) amount.insert(0, 12 - amount.size(), ' ');
+    return amount;
+}
+
 std::string Amount(Decimal value) {
-    return RightJustify(value.format(",0.00"), ' ', 12);
+    return Justified(value.format(",0.00"));
 }
 
 std::string Amount3(Decimal value) {
-    return RightJustify(value.format(",0.000"), ' ', 12);
+    return Justified(value.format(",0.000"));
 }
 
 // A record's row of cells, each moved into the report's storage.

@@ -140,6 +140,75 @@ TEST_F(OpenTest, OpeningAnOpenSetAgainSharesIt) {
     EXPECT_EQ(openCode(), 0);
 }
 
+// A set closed while another of its folder stays open keeps its files ready: opening it
+// again costs no read of either file. Whatever changed either file since is seen, the set is
+// let go for a rebuild or a new set, and for a child process; closing the folder's last set
+// closes its files.
+TEST_F(OpenTest, AClosedSetStaysReadyOnlyWhileNothingElseWantsItsFiles) {
+    FileSetHandle keep = createAndOpen("KEEP");
+    FileSetHandle h = createAndOpen();
+    addWithKeys(h, "A");
+    CloseFileSet(h);
+    const fs::path ix = name() + ".IX";
+    const auto ixTime = fs::last_write_time(ix);
+    // Records rewritten, no key touched: the index file is left as it was.
+    OpenFileSet(h, name());
+    auto rec = makeRecord("A");
+    rec[40] = 'x';
+    PutRecord(h, 1, rec);
+    CloseFileSet(h);
+    EXPECT_EQ(fs::last_write_time(ix), ixTime);
+    EXPECT_EQ(openCode(), 0);
+
+    // A child process may open it while this one keeps it ready.
+    EXPECT_EQ(inChild([&] {
+                  FileSetHandle other = 0;
+                  OpenFileSet(other, name());
+                  return EngineOK ? 0 : 1;
+              }),
+              0);
+
+    // Written behind the engine's back after the close: found at the next open.
+    overwrite(ix, fs::file_size(ix) / 2, std::string(64, 'x'));
+    EXPECT_EQ(openCode(), EngineCode::IndexDefective);
+    rebuild();
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    CloseFileSet(h);
+    overwrite(name() + ".DAT", 128 + 4, "B");
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    std::vector<uint8_t> stored(TestRecordLength);
+    ReadRecord(h, 1, stored);
+    EXPECT_EQ(codeOf(stored), "B");
+    EXPECT_EQ(stored[40], 'x');
+    CloseFileSet(h);
+
+    // A set kept ready is no obstacle to a rebuild or a new set in its place.
+    ReindexFile(name(), 2, keys, testKey);
+    EXPECT_TRUE(EngineOK) << EngineErrorCode;
+    OpenFileSet(h, name());
+    CloseFileSet(h);
+    CreateFileSet(name(), TestRecordLength, 2, keys);
+    EXPECT_TRUE(EngineOK) << EngineErrorCode;
+    OpenFileSet(h, name());
+    EXPECT_EQ(UsedRecordCount(h), 0);
+    CloseFileSet(h);
+
+    // The folder's last set closed: another process gets the files.
+    CloseFileSet(keep);
+    FileSetHandle again = 0;
+    OpenFileSet(again, name());
+    CloseFileSet(again);
+    EXPECT_EQ(inChild([&] {
+                  EngineAbandon();  // as a process of its own, which holds nothing
+                  FileSetHandle other = 0;
+                  OpenFileSet(other, name());
+                  return EngineOK ? 0 : 1;
+              }),
+              0);
+}
+
 TEST_F(OpenTest, AnotherProcessGetsFileInUse) {
     FileSetHandle h = createAndOpen();
     const int status = inChild([&] {
