@@ -101,6 +101,7 @@ struct Registry {
     std::map<FileSetHandle, Handle> handles;
     std::map<std::filesystem::path, std::unique_ptr<Journal>> journals;
     Unit unit;
+    bool lastUnitUndecided = false;  // see LastUnitUndecided()
     // Closed clean, files still open and locked, the latest last, while another set of their
     // folder is open. Steps of a posting open and close the same masters again and again;
     // reopening one of these costs two stats.
@@ -312,6 +313,9 @@ Code commitSets(const std::vector<FileSet*>& sets) {
         }
         Journal& journal = journalFor(folder);
         if (const Code code = journal.append(images)) {
+            // A unit that reached the journal and could not be blanked there again is
+            // replayed by the next process, though it failed here.
+            if (journal.failedUnitKept()) registry().lastUnitUndecided = true;
             for (auto& [other, rest] : byFolder)
                 for (FileSet* set : rest) rollBack(*set);
             return code;
@@ -615,13 +619,13 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
     handle = 0;
     if (!finish(checkName(name))) return;
     const auto datPath = filenames::withExtension(name, ".DAT");
-    const auto ixPath = filenames::withExtension(name, ".IX");
     struct stat st {};
     if (::stat(datPath.c_str(), &st) != 0) {
         // Without the data file nothing can be rebuilt: only "no such set" when the index is
         // missing too, so that nobody creates an empty set over an index of lost data.
-        finish(filenames::exists(ixPath) ? EngineCode::DataFileDefective
-                                         : EngineCode::NoSuchFileSet);
+        finish(filenames::exists(filenames::withExtension(name, ".IX"))
+                   ? EngineCode::DataFileDefective
+                   : EngineCode::NoSuchFileSet);
         return;
     }
     if (auto shared = findOpenSet(st.st_dev, st.st_ino)) {
@@ -632,6 +636,7 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
         handle = addHandle(std::move(kept));
         return;
     }
+    const auto ixPath = filenames::withExtension(name, ".IX");
     auto set = std::make_shared<FileSet>();
     if (!finish(openSet(datPath, ixPath, *set))) return;
     struct stat opened {};
@@ -681,6 +686,7 @@ void CommitUnit() {
         return;
     }
     Code code = unit.failure != 0 ? unit.failure : unit.aborted ? EngineCode::BadArgument : 0;
+    registry().lastUnitUndecided = false;
     if (code == 0) {
         std::vector<FileSet*> sets;
         for (auto& set : unit.sets) sets.push_back(set.get());
@@ -706,6 +712,10 @@ void AbortUnit() {
         return;
     }
     finish(endUnit());
+}
+
+bool LastUnitUndecided() {
+    return registry().lastUnitUndecided;
 }
 
 bool InUnit() {

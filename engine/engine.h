@@ -73,6 +73,10 @@ void BeginUnit();
 void CommitUnit();
 void AbortUnit();
 bool InUnit();
+// After a CommitUnit that failed: true when the unit could not be taken back out of the
+// journal (the disk refused every write and sync), so that the next process to open the
+// folder may still find it whole; false when nothing of it is kept.
+bool LastUnitUndecided();
 
 // A unit of work for one scope: rolled back unless commit() was called and succeeded.
 class EngineUnit {

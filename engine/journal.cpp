@@ -239,6 +239,7 @@ bool Journal::blankFailedUnit() {
 }
 
 Code Journal::append(const std::vector<JournalImage>& images) {
+    failedUnitKept_ = false;
     if (keep_) return EngineCode::IoError;
     if (const Code code = openFile()) return code;
     if (!blankFailedUnit()) return EngineCode::IoError;
@@ -270,7 +271,7 @@ Code Journal::append(const std::vector<JournalImage>& images) {
         // failed, for committed. When even that fails, the next append or checkpoint tries
         // again before anything else.
         unblanked_ = size_;
-        blankFailedUnit();
+        failedUnitKept_ = !blankFailedUnit();
         return ioError(error);
     }
     size_ = end;

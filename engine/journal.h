@@ -62,6 +62,9 @@ public:
     Code checkpoint();
     // Keeps the journal for the next process to replay (the data files could not be written).
     void keepForReplay() { keep_ = true; }
+    // After an append that failed: whether its unit is still in the file (its head could not
+    // be blanked), so that the next process to open the folder may replay it.
+    bool failedUnitKept() const { return failedUnitKept_; }
 
 private:
     Code openFile();
@@ -76,6 +79,7 @@ private:
     bool keep_ = false;
     // Where a unit reported failed begins, while its head could not be blanked.
     std::optional<uint64_t> unblanked_;
+    bool failedUnitKept_ = false;
     std::set<std::filesystem::path> touched_;
 };
 

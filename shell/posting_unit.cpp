@@ -11,10 +11,14 @@ namespace {
 
 const QString NotSaved = QStringLiteral("The posting could not be saved.");
 const QString NothingSaved = QStringLiteral("Nothing of it was saved.");
+const QString MaybeSaved = QStringLiteral(
+    "It may still be on file the next time the program starts: please look for it there "
+    "before you enter it again.");
 
 // The failure's text with the reason, raised once the unit is rolled back.
-[[noreturn]] void RaiseWithReason(const QString& text, const QString& reason) {
-    RaiseError(reason.isEmpty() ? text : text + "\n\n" + reason + " " + NothingSaved);
+[[noreturn]] void RaiseWithReason(const QString& text, const QString& reason,
+                                  const QString& outcome) {
+    RaiseError(reason.isEmpty() ? text : text + "\n\n" + reason + " " + outcome);
 }
 
 }  // namespace
@@ -46,7 +50,7 @@ QString EngineSystemFailureText() {
 
 void StopOnSystemFailure(const QString& text) {
     const QString reason = EngineSystemFailureText();
-    if (!reason.isEmpty()) RaiseWithReason(text, reason);
+    if (!reason.isEmpty()) RaiseWithReason(text, reason, NothingSaved);
 }
 
 void PostAsOneUnit(const std::function<void()>& steps) {
@@ -54,6 +58,7 @@ void PostAsOneUnit(const std::function<void()>& steps) {
     const CompanyRec before = companies.CurrentCompany;
     QString failure;
     QString reason;
+    QString outcome = NothingSaved;
     {
         EngineUnit unit;
         try {
@@ -69,8 +74,10 @@ void PostAsOneUnit(const std::function<void()>& steps) {
             if (unit.commit()) return;
             failure = NotSaved;
             reason = EngineSystemFailureText();
+            // The disk took the unit into the journal and then refused to let it go again.
+            if (LastUnitUndecided()) outcome = MaybeSaved;
         }
     }
     companies.CurrentCompany = before;
-    RaiseWithReason(failure, reason);
+    RaiseWithReason(failure, reason, outcome);
 }

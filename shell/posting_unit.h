@@ -10,7 +10,9 @@
 // Runs `steps` in one unit of work and commits it. When a step raises, or the unit cannot
 // be committed, everything is rolled back, the current company's copy is put back as it was,
 // and one error is raised: the step's own text (or "The posting could not be saved.") with
-// what the operating system said, when it said something.
+// what the operating system said, when it said something, and that nothing was saved; or,
+// when the disk kept the unit in the journal though it failed (LastUnitUndecided), that it
+// may be on file at the next start.
 void PostAsOneUnit(const std::function<void()>& steps);
 
 // For a step that tells its failure and lets the posting go on: when the failure came from
