@@ -115,4 +115,34 @@ TEST(CompanyHistoryTest, AYearOfPostingsKeepsTheBooksAndFillsEveryReport) {
     EngineStop();
 }
 
+// A large history pays most invoices at the sale; all of them, here: nothing is owed but the
+// deposits, the books agree, and the session has left no unit of work open.
+TEST(CompanyHistoryTest, InvoicesPaidAtTheSaleLeaveOnlyDepositsOpen) {
+    EngineStart(30);
+    testsupport::TempDir dir;
+    const DataFolder folder(dir.path());
+    const HistoryOptions options{.seed = 5,
+                                 .invoices = 400,
+                                 .paidAtSalePerMille = 1000,
+                                 .purchaseOrders = 0,
+                                 .queueRows = 0,
+                                 .today = Today};
+    const Written w = WriteSample(folder, options);
+    EXPECT_FALSE(InUnit());
+    EXPECT_EQ(w.counts.paidInFull, 400);
+    EXPECT_EQ(w.counts.paidInPart, 0);
+    const std::vector<std::string> problems =
+        testsupport::CheckBooks(folder, "3", Today, w.openingStock);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    int invoices = 0;
+    for (const InvoiceRec& r : testsupport::CompanyRecords<InvoiceRec>(folder, "3", "I")) {
+        if (TrimBlanks(r.get(Invoice::InvType)) == Invoice::TypeDeposit) continue;
+        ++invoices;
+        EXPECT_TRUE(testsupport::Amount(r.get(Invoice::InvDue)).isZero())
+            << r.get(Invoice::InvNumber);
+    }
+    EXPECT_EQ(invoices, 400);
+    EngineStop();
+}
+
 }  // namespace
