@@ -17,9 +17,9 @@
 //
 // A set closed while another set of its folder is open, its index only read since the open,
 // keeps its files (and its lock) open, ready: the steps of a posting open and close the same
-// masters again and again. The next
-// open takes it back when neither file was written since; a rebuild, a new set in its place,
-// a fork, EngineStop and the close of the folder's last set let it go.
+// masters again and again. The next open takes it back when neither file was written
+// since; a rebuild, a new set in its place, a fork, EngineStop and the close of the folder's
+// last set let it go.
 
 #include <pthread.h>
 #include <sys/stat.h>
