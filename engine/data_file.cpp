@@ -24,7 +24,7 @@ constexpr std::array<uint8_t, 8> Magic = {'S', 'T', 'K', 'M', 'D', 'A', 'T', 0x1
 constexpr uint32_t FormatVersion = 1;
 constexpr size_t ChecksumOffset = DatHeaderSize - 4;
 // A read at most this many slots past the last one counts as a step forward of a walk.
-constexpr uint32_t AheadGap = 8;
+constexpr uint32_t AheadGap = 2;
 constexpr size_t AheadBytes = 64 << 10;
 constexpr uint32_t FirstAheadSlots = 8;
 

@@ -221,7 +221,7 @@ void BuildPOReport(POReport which, const ReportPeriod& period, BuiltReport& out)
     file.Walk(
         keyNr, StartKey<PORec>(dateField, period.from, keyNr, BuildPOKey), UpTo(period.to),
         [&](int32_t, const PORec& po) {
-            if (IsBlank(po.get(PONumber))) return;
+            if (IsBlank(po.view(PONumber))) return;
             Numbers n([&] { return "purchase order " + TrimBlanks(po.get(PONumber)); });
             const bool zero = n(po.get(POTotal), "total").isZero();
             const std::string status = TrimBlanks(po.get(POStatus));
@@ -245,18 +245,17 @@ void ReceivingRows(const ReportPeriod& period, BuiltReport& out) {
         POLineReceiptDateKey,
         StartKey<POLineRec>(LineReceiptDate, period.from, POLineReceiptDateKey, BuildPOLineKey),
         UpTo(period.to), [&](int32_t, const POLineRec& line) {
-            if (!InPeriod(line.get(LineReceiptDate), period)) return;
-            const std::string text = line.get(LineText);
+            if (!InPeriod(line.view(LineReceiptDate), period)) return;
+            const std::string_view text = line.view(LineText);
             Numbers n(
                 [&] { return "a line of purchase order " + TrimBlanks(line.get(LinePONumber)); });
-            out.grid.rows.push_back(
-                {{Cell(LinePart(text, 11, 42), 32), CellOr(line.get(LineProductCode), "*None*", 10),
-                  Cell(line.get(LineReceiptDate), 10), Cell(line.get(LinePONumber), 9),
-                  Cell(line.get(LineVendorShortName), 10), Cell(line.get(LineVendorNumber), 8),
-                  CellOr(line.get(LineReceiverNumber), "*None*", 12),
-                  Amount3(n(LinePart(text, 1, 10), "ordered quantity")),
-                  Amount(n(line.get(LineReceivedQty), "received quantity"))},
-                 ReportRowKind::Record});
+            AddRow(out, Cell(LinePart(text, 11, 42), 32),
+                   CellOr(line.view(LineProductCode), "*None*", 10),
+                   Cell(line.view(LineReceiptDate), 10), Cell(line.view(LinePONumber), 9),
+                   Cell(line.view(LineVendorShortName), 10), Cell(line.view(LineVendorNumber), 8),
+                   CellOr(line.view(LineReceiverNumber), "*None*", 12),
+                   Amount3(n(LinePart(text, 1, 10), "ordered quantity")),
+                   Amount(n(line.view(LineReceivedQty), "received quantity")));
         });
 }
 
@@ -266,7 +265,7 @@ void BuildInventory(const ReportPeriod&, BuiltReport& out) {
     using namespace Product;
     ReportFile<ProductRec> file(ProductData(), out);
     file.EachRecord([&](int32_t, const ProductRec& p) {
-        if (IsBlank(p.get(Code))) return;
+        if (IsBlank(p.view(Code))) return;
         Numbers n([&] { return "product " + TrimBlanks(p.get(Code)); });
         const Decimal onHand = n(p.get(StockOnHand), "stock on hand");
         const Decimal cost = n(p.get(Cost), "cost");
@@ -284,7 +283,7 @@ void BuildStockLevels(bool overstock, const ReportPeriod&, BuiltReport& out) {
     ReportFile<ProductRec> file(ProductData(), out);
     const auto always = [](const std::string&) { return true; };
     file.Walk(ProductCodeKey, std::string(), always, [&](int32_t, const ProductRec& p) {
-        if (IsBlank(p.get(Code)) || p.get(NonStock) || p.get(NonDepleting)) return;
+        if (IsBlank(p.view(Code)) || p.get(NonStock) || p.get(NonDepleting)) return;
         Numbers n([&] { return "product " + TrimBlanks(p.get(Code)); });
         const Decimal onHand = n(p.get(StockOnHand), "stock on hand");
         const Decimal minimum = n(p.get(MinimumStock), "minimum quantity");
@@ -318,8 +317,8 @@ void BuildInvoiceList(InvoiceReport which, const ReportPeriod& period, BuiltRepo
     file.Walk(InvoiceDateKey,
               StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
               UpTo(period.to), [&](int32_t, const InvoiceRec& inv) {
-                  const std::string type = TrimBlanks(inv.get(InvType));
-                  if (type == TypeRepeatMaster || IsBlank(inv.get(InvNumber))) return;
+                  const std::string_view type = TrimmedView(inv.view(InvType));
+                  if (type == TypeRepeatMaster || IsBlank(inv.view(InvNumber))) return;
                   Numbers n([&] { return InvoiceName(inv); });
                   const bool zero = n(inv.get(InvTotal), "total").isZero();
                   if (zero && (which == InvoiceReport::KeyCode || type != TypeRegular)) return;
@@ -368,14 +367,14 @@ void BuildPayments(bool tax, const ReportPeriod& period, BuiltReport& out) {
     file.Walk(InvoiceDatePaidKey,
               StartKey<InvoiceRec>(InvDatePaid, period.from, InvoiceDatePaidKey, BuildInvoiceKey),
               UpTo(period.to), [&](int32_t ref, const InvoiceRec& inv) {
-                  if (!InPeriod(inv.get(InvDatePaid), period) || IsBlank(inv.get(InvNumber)))
+                  if (!InPeriod(inv.view(InvDatePaid), period) || IsBlank(inv.view(InvNumber)))
                       return;
                   add(ref, inv, inv.get(InvDatePaid));
               });
     file.Walk(InvoiceDateKey,
               StartKey<InvoiceRec>(InvDateYMD, period.from, InvoiceDateKey, BuildInvoiceKey),
               UpTo(period.to), [&](int32_t ref, const InvoiceRec& inv) {
-                  if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeDeposit)
+                  if (IsBlank(inv.view(InvNumber)) || TrimmedView(inv.view(InvType)) == TypeDeposit)
                       return;
                   Numbers n([&] { return InvoiceName(inv); });
                   if (n(inv.get(InvPaid), "amount paid").isZero() ||
@@ -418,14 +417,12 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
                                   "\") is not a valid date, so it cannot be aged.");
         const int64_t age = DaysBetween(*date, today);
         const Numbers n([&] { return InvoiceName(inv); });
-        out.grid.rows.push_back(
-            {{Cell(captions[static_cast<std::size_t>(AgingBucketOf(age, *periods))], 10),
-              Cell(inv.get(InvNumber), 9), Cell(inv.get(InvCustomerShortName), 10),
-              Cell(inv.get(InvCustomerNumber), 8),
-              RightJustify(std::to_string(age) + " Days", ' ', 12),
-              RightJustify(inv.get(InvDateYMD), ' ', 12), Amount(n(inv.get(InvDue), "amount due")),
-              Cell(inv.get(InvType), 1)},
-             ReportRowKind::Record});
+        AddRow(out, Cell(captions[static_cast<std::size_t>(AgingBucketOf(age, *periods))], 10),
+               Cell(inv.view(InvNumber), 9), Cell(inv.view(InvCustomerShortName), 10),
+               Cell(inv.view(InvCustomerNumber), 8),
+               RightJustify(std::to_string(age) + " Days", ' ', 12),
+               RightJustify(inv.view(InvDateYMD), ' ', 12),
+               Amount(n(inv.view(InvDue), "amount due")), Cell(inv.view(InvType), 1));
     };
 
     ReportFile<InvoiceRec> file(InvoiceData(), out);
@@ -434,7 +431,7 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
         StartKey<InvoiceRec>(InvDatePaid, "", InvoiceDatePaidKey, BuildInvoiceKey),
         [](const std::string& key) { return key.compare(0, 2, "  ") == 0; },
         [&](int32_t ref, const InvoiceRec& inv) {
-            if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvType)) == TypeRepeatMaster)
+            if (IsBlank(inv.view(InvNumber)) || TrimmedView(inv.view(InvType)) == TypeRepeatMaster)
                 return;
             add(ref, inv);
         });
@@ -444,7 +441,7 @@ void BuildReceivables(const ReportPeriod&, BuiltReport& out) {
         InvoiceTypeNumberKey, BuildInvoiceKey(deposits, InvoiceTypeNumberKey),
         [](const std::string& key) { return !key.empty() && key[0] == 'D'; },
         [&](int32_t ref, const InvoiceRec& inv) {
-            if (IsBlank(inv.get(InvNumber)) || TrimBlanks(inv.get(InvPaidFlag)) == "P") return;
+            if (IsBlank(inv.view(InvNumber)) || TrimmedView(inv.view(InvPaidFlag)) == "P") return;
             add(ref, inv);
         });
 }
