@@ -15,10 +15,11 @@
 // the index changed; a set found changing (a process died, or a replay wrote into it) is
 // rebuilt from its data. Opening and closing a set without changes write nothing.
 //
-// A set closed while another set of its folder is open keeps its files (and its lock) open,
-// ready: the steps of a posting open and close the same masters again and again. The next
-// open takes it back when neither file was written since; a rebuild, a new set in its place,
-// a fork, EngineStop and the close of the folder's last set let it go.
+// A set closed while another set of its folder is open, its index only read since the open,
+// keeps its files (and its lock) open, ready: the steps of a posting open and close the same
+// masters again and again. The next open takes it back when neither file was written
+// since; a rebuild, a new set in its place, a fork, EngineStop and the close of the folder's
+// last set let it go.
 
 #include <pthread.h>
 #include <sys/stat.h>
@@ -385,7 +386,8 @@ Code closeSet(FileSet& set, bool keep) {
         }
     }
     set.handles = 0;
-    if (keep && code == 0 && !set.damaged)
+    // An index open for writing holds megabytes of LMDB's write lists: such a set is closed.
+    if (keep && code == 0 && !set.damaged && !set.ix.writable())
         keepReady(set);
     else
         shutFiles(set);

@@ -63,6 +63,8 @@ public:
     // forgetWrites (a clean close that keeps the index open).
     bool written() const { return written_; }
     void forgetWrites() { written_ = false; }
+    // Opened for writing (by a write transaction since the open).
+    bool writable() const { return writable_; }
 
     // Key numbers from 1; the caller validates them. Changes need beginWrite().
     Code addKey(int keyNr, uint32_t ref, std::string_view key);
