@@ -128,8 +128,9 @@ HistorySession::HistorySession(const DataFolder& folder, const CompanyRec& compa
 
 HistorySession::~HistorySession() {
     Installed& in = *installed_;
-    // What was posted before a failure is kept, as when each posting was its own unit (a
-    // posting that failed has rolled the open unit back already).
+    // Ends the session's unit, keeping what was posted. After a posting that failed the
+    // engine has rolled the whole unit back (the postings since the last durable point), and
+    // this only closes it.
     if (InUnit()) CommitUnit();
     in.Release();
     for (const DataFile* const* f = SessionFiles(); *f; ++f) (*f)->Close();
