@@ -90,8 +90,18 @@ private:
 // without regard to case: records of equal rank sort together. A collation key is made once
 // per distinct text, never per comparison. With `exact`, texts equal but for case are told
 // apart (and then by their bytes), so that each forms one unbroken group.
+// The collators a sort ranks its texts with: made once per sort, not once per column.
+struct Collators {
+    QCollator folded{QLocale()};
+    QCollator caseSensitive{QLocale()};
+    Collators() {
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        caseSensitive.setCaseSensitivity(Qt::CaseSensitive);
+    }
+};
+
 std::vector<uint32_t> Ranks(const SortedView& view, std::span<const uint32_t> records, int c,
-                            bool exact) {
+                            bool exact, const Collators& collators) {
     std::unordered_map<std::string_view, uint32_t> ids;
     std::vector<std::string_view> texts;
     std::vector<uint32_t> rank(records.size());
@@ -103,10 +113,8 @@ std::vector<uint32_t> Ranks(const SortedView& view, std::span<const uint32_t> re
     }
     ids = {};
 
-    QCollator folded{QLocale()};
-    folded.setCaseSensitivity(Qt::CaseInsensitive);
-    QCollator caseSensitive{QLocale()};
-    caseSensitive.setCaseSensitivity(Qt::CaseSensitive);
+    const QCollator& folded = collators.folded;
+    const QCollator& caseSensitive = collators.caseSensitive;
     std::vector<QCollatorSortKey> foldedKeys, exactKeys;
     foldedKeys.reserve(texts.size());
     for (const std::string_view text : texts) {
@@ -143,14 +151,15 @@ std::vector<uint32_t> RecordOrder(const SortedView& view, std::span<const uint32
     };
     std::vector<uint32_t> order(records.size());
     std::iota(order.begin(), order.end(), 0);
-    std::vector<uint32_t> key = Ranks(view, records, 0, true);
+    const Collators collators;
+    std::vector<uint32_t> key = Ranks(view, records, 0, true, collators);
     std::vector<Run> tied{{0, order.size()}};
     for (int c = 0; c < cols && !tied.empty(); ++c) {
         if (c > 0) {
             std::vector<uint32_t> rows;
             for (const Run& run : tied)
                 for (std::size_t i = run.begin; i < run.end; ++i) rows.push_back(records[order[i]]);
-            const std::vector<uint32_t> ranks = Ranks(view, rows, c, false);
+            const std::vector<uint32_t> ranks = Ranks(view, rows, c, false, collators);
             std::size_t next = 0;
             for (const Run& run : tied)
                 for (std::size_t i = run.begin; i < run.end; ++i) key[order[i]] = ranks[next++];

@@ -144,28 +144,37 @@ bool ReportRows::IsAmount(std::size_t r, int c) const {
 
 void ReportRows::MoveToFront(std::size_t r, int column, std::size_t cut) {
     const int count = CellCount(r);
-    std::vector<std::string> cells;
-    cells.reserve(std::max(count, column + 1));
-    for (int c = 0; c < std::max(count, column + 1); ++c) cells.emplace_back(Cell(r, c));
-    std::string front(TrimmedView(cells[column]).substr(0, cut));
-    cells[column] = std::move(cells[0]);
-    cells[0] = std::move(front);
     if (column >= count) {
         // The row grows by cells it did not have: it is stored anew.
+        std::vector<std::string> cells(column + 1);
+        for (int c = 0; c < count; ++c) cells[c] = Cell(r, c);
+        std::string front(TrimmedView(cells[column]).substr(0, cut));
+        cells[column] = std::move(cells[0]);
+        cells[0] = std::move(front);
         lines_[r] = Store(cells, Kind(r));
         return;
     }
-    // The trimmed front is never longer than the cell it came from: rewritten in place.
+    // The trimmed front is never longer than the cell it came from: the row is rewritten in
+    // place from a copy of its block (kept between calls: a sort moves every row).
     Line& line = lines_[r];
     char* block = Block(line);
+    thread_local std::string before;
+    before.assign(block, BlockSize(block, line.cells));
+    const auto cell = [&](int c) {
+        const uint32_t from = c ? End(before.data(), c - 1) : 0;
+        return std::string_view(before).substr(line.cells * sizeof(uint32_t) + from,
+                                               End(before.data(), c) - from);
+    };
+    const std::string_view front = TrimmedView(cell(column)).substr(0, cut);
     char* text = block + line.cells * sizeof(uint32_t);
     uint32_t end = 0;
     line.amounts = 0;
     for (int c = 0; c < count; ++c) {
-        std::memcpy(text + end, cells[c].data(), cells[c].size());
-        end += static_cast<uint32_t>(cells[c].size());
+        const std::string_view moved = c == 0 ? front : cell(c == column ? 0 : c);
+        std::memcpy(text + end, moved.data(), moved.size());
+        end += static_cast<uint32_t>(moved.size());
         std::memcpy(block + static_cast<std::size_t>(c) * sizeof end, &end, sizeof end);
-        if (c < kFlaggedCells && IsNumericCell(cells[c])) line.amounts |= uint16_t(1u << c);
+        if (c < kFlaggedCells && IsNumericCell(moved)) line.amounts |= uint16_t(1u << c);
     }
 }
 

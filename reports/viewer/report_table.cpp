@@ -43,6 +43,11 @@ void ReportTableModel::SetCell(int col, int row, std::string text) {
         emit dataChanged(index(row - 1, col), index(row - 1, col));
 }
 
+void ReportTableModel::ForgetTotals() {
+    for (std::size_t r = 0; r < grid_.rows.size(); ++r)
+        grid_.rows.SetKind(r, ReportRowKind::Record);
+}
+
 void ReportTable::SetReport(ReportGrid grid) {
     model_->SetReport(std::move(grid));
     refilled_ = true;

@@ -25,6 +25,9 @@ public:
     // Replaces the report, one cell of it, or changes it in place, with every view told.
     void SetReport(ReportGrid grid);
     void SetCell(int col, int row, std::string text);
+    // Every row counts as a record again; what is shown does not change, so views are not
+    // told (a reset costs the views their layout).
+    void ForgetTotals();
     template <class Change>
     auto ChangeReport(Change change) {
         beginResetModel();

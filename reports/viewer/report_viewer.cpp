@@ -192,10 +192,7 @@ ReportParams Trtreport::Params() const {
 }
 
 int Trtreport::PointFieldWidth() const {
-    const QFontMetrics metrics(RptGrid->font());
-    return metrics.horizontalAdvance(
-               ReportKindOf(ReportTitle) == ReportKind::SalesOrReceiving ? ".000" : ".00") +
-           4;
+    return pointFields_[ReportKindOf(ReportTitle) == ReportKind::SalesOrReceiving ? 1 : 0];
 }
 
 const ReportGrid& Trtreport::Report() const {
@@ -205,11 +202,7 @@ const ReportGrid& Trtreport::Report() const {
 void Trtreport::FormShow() {
     // A grid a builder has refilled holds only records; one shown again unchanged keeps the
     // total rows the viewer knows as its own.
-    if (RptGrid->TakeRefilled())
-        RptGrid->Model().ChangeReport([](ReportGrid& report) {
-            for (std::size_t r = 0; r < report.rows.size(); ++r)
-                report.rows.SetKind(r, ReportRowKind::Record);
-        });
+    if (RptGrid->TakeRefilled()) RptGrid->Model().ForgetTotals();
 
     // Maximised, the frame and title bar fit in the work area too, and the buttons show.
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -222,7 +215,8 @@ void Trtreport::FormShow() {
     SortCol->model()->sort(0);
     SortCol->setEditText("2");
     SortCol->setMaxVisibleItems(std::max(SortCol->count(), 1));
-    SetRowHeight("AbgXy");
+    if (shownRowHeight_ == 0) shownRowHeight_ = RowHeight("AbgXy");
+    RptGrid->SetRowHeights(shownRowHeight_);
     RptGrid->setFocus();
     RptGrid->SetCurrent(0, 1);
     RptGrid->horizontalScrollBar()->setValue(0);
@@ -305,8 +299,9 @@ void Trtreport::SpeedButton1Click() {
     ApplyGridFont(*chosen);
     canvasFont_.setFamily(chosen->name);
     canvasFont_.setPointSize(chosen->size);
+    shownRowHeight_ = 0;
     SetColumnWidths();
-    SetRowHeight("Xj");
+    RptGrid->SetRowHeights(RowHeight("Xj"));
     RptGrid->viewport()->update();
     if (!SaveReportFont(Shell().folder, *chosen))
         MessageBox(QString("The report font could not be kept in %1; it is used until the "
@@ -349,6 +344,8 @@ void Trtreport::ApplyGridFont(const FontSpec& font) {
     const QFont qfont = ToQFont(font);
     RptGrid->setFont(qfont);
     RptGrid->horizontalHeader()->setFont(qfont);
+    const QFontMetrics metrics(RptGrid->font());
+    pointFields_ = {metrics.horizontalAdvance(".00") + 4, metrics.horizontalAdvance(".000") + 4};
     QPalette palette = RptGrid->palette();
     palette.setColor(QPalette::Text, ColorFromRef(font.color));
     RptGrid->setPalette(palette);
@@ -361,8 +358,8 @@ void Trtreport::SetColumnWidths() {
         RptGrid->SetColWidth(c, metrics.horizontalAdvance(FromCp1252(longest[c]) + "X"));
 }
 
-void Trtreport::SetRowHeight(const QString& sample) {
-    RptGrid->SetRowHeights(QFontMetrics(canvasFont_).boundingRect(sample).height() + 3);
+int Trtreport::RowHeight(const QString& sample) const {
+    return QFontMetrics(canvasFont_).boundingRect(sample).height() + 3;
 }
 
 FontSpec CurrentReportFont() {

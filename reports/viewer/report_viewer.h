@@ -7,6 +7,7 @@
 
 #include <QRect>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -80,7 +81,7 @@ private:
 
     void ApplyGridFont(const FontSpec& font);
     void SetColumnWidths();
-    void SetRowHeight(const QString& sample);
+    int RowHeight(const QString& sample) const;
     int PointFieldWidth() const;
 
     FontSpec gridFont_;
@@ -88,6 +89,10 @@ private:
     // The font widths are measured in: the report font's name and size, and the style it
     // had when the window was created.
     QFont canvasFont_;
+    // Measured once per font, not per painted cell or per showing: the room right of the
+    // point for ".00" and ".000", and the height of a row as shown.
+    std::array<int, 2> pointFields_{};
+    int shownRowHeight_ = 0;
 };
 
 // The instance, while one exists.
