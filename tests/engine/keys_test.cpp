@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "engine/data_file.h"
+#include "engine/index_file.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace enginetest {
@@ -299,6 +300,63 @@ TEST_F(KeysTest, LongRunsOfOneKeyWalkLikeAnyOther) {
     EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("G", 3000)));
     EXPECT_EQ(step(h, true), (std::pair<std::string, int32_t>("H", 1)));
     EXPECT_EQ(IndexKeyCount(h, 2), 2507);
+}
+
+// An index larger than its resident budget drops its mapped pages now and then: in the middle
+// of changes, searches and walks (whose cursors and blocks of Refs point into the map), and
+// nothing read afterwards may differ.
+TEST_F(KeysTest, DroppingTheIndexMapMidWalkLosesNothing) {
+    using engine_detail::IndexFile;
+    struct Budget {
+        Budget() { IndexFile::setResidentBudget(64 << 10); }
+        ~Budget() { IndexFile::setResidentBudget(IndexFile::DefaultResidentBudget); }
+    } small;
+    constexpr uint32_t Count = 20000;
+    const auto code = [](uint32_t r) {
+        char text[16];
+        std::snprintf(text, sizeof text, "C%07u", (r * 7919) % 100003);
+        return std::string(text);
+    };
+    const auto group = [](uint32_t r) { return std::string(1, char('A' + r % 5)); };
+    IndexFile ix;
+    ASSERT_EQ(ix.create(dir.file("MAP.IX"), {TestRecordLength, 1, {{16, false}, {8, true}}}), 0);
+    for (uint32_t r = 1; r <= Count; ++r) {
+        ASSERT_EQ(ix.beginWrite(), 0);
+        ASSERT_EQ(ix.addKey(1, r, code(r)), 0);
+        ASSERT_EQ(ix.addKey(2, r, group(r)), 0);
+        if (r % 1000 == 0) {
+            ASSERT_EQ(ix.commit(), 0);
+        }
+    }
+    const uint64_t dropsWriting = ix.drops();
+    EXPECT_GT(dropsWriting, 0u);
+
+    // The groups walked in order, Refs rising within each, with a search of key 1 between
+    // steps now and then.
+    IndexFile::Entry entry;
+    IndexFile::Ticket ticket = 0, searched = 0;
+    ASSERT_EQ(ix.seekAtOrAfter(2, "", 0, entry, ticket), 0);
+    uint32_t walked = 1;
+    std::string lastKey(entry.key);
+    uint32_t lastRef = entry.ref;
+    for (;;) {
+        if (walked % 100 == 0) {
+            const uint32_t r = 1 + (walked * 31) % Count;
+            ASSERT_EQ(ix.seekAtOrAfter(1, code(r), 0, entry, searched), 0);
+            ASSERT_EQ(entry.key, code(r));
+            ASSERT_EQ(entry.ref, r);
+        }
+        const auto got = ix.next(2, lastKey, lastRef, entry, ticket);
+        if (got == EngineCode::KeyNotFound) break;
+        ASSERT_EQ(got, 0);
+        ASSERT_EQ(entry.key, group(entry.ref));
+        ASSERT_TRUE(entry.key > lastKey || entry.ref > lastRef) << lastKey << lastRef;
+        lastKey = entry.key;
+        lastRef = entry.ref;
+        ++walked;
+    }
+    EXPECT_EQ(walked, Count);
+    EXPECT_GT(ix.drops(), dropsWriting);
 }
 
 TEST_F(KeysTest, EveryHandleKeepsItsOwnPositions) {
