@@ -50,18 +50,28 @@ private:
     const int column_;
 };
 
-// The running sums of the summed columns. Cells that are not amounts, or whose text is not
-// a number (such as "12.05.2005"), add nothing.
+// The values of a row's summed columns, read once for the group, month and grand sums.
+// Cells that are not amounts, or whose text is not a number (such as "12.05.2005"), add
+// nothing.
+using RowAmounts = std::vector<std::optional<Decimal>>;
+void ReadAmounts(const SortedView& view, std::size_t r, const TotalsLayout& layout,
+                 RowAmounts& values) {
+    values.resize(layout.summed.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = view.IsAmount(r, layout.summed[i])
+                        ? Decimal::Parse(StripCommas(view.Cell(r, layout.summed[i])))
+                        : std::nullopt;
+}
+
+// The running sums of the summed columns.
 class Sums {
 public:
     explicit Sums(const TotalsLayout& layout) : layout_(layout), values_(layout.summed.size()) {}
 
-    void Add(const SortedView& view, std::size_t r) {
+    void Add(const RowAmounts& amounts) {
         for (std::size_t i = 0; i < values_.size(); ++i) {
-            if (!view.IsAmount(r, layout_.summed[i])) continue;
-            const auto value = Decimal::Parse(StripCommas(view.Cell(r, layout_.summed[i])));
-            if (!value) continue;
-            const auto sum = Decimal::Add(values_[i], *value);
+            if (!amounts[i]) continue;
+            const auto sum = Decimal::Add(values_[i], *amounts[i]);
             if (!sum) throw DecimalOverflow("A total of this report is too large to show.");
             values_[i] = *sum;
         }
@@ -156,13 +166,16 @@ std::vector<uint32_t> RecordOrder(const SortedView& view, std::span<const uint32
     std::vector<Run> tied{{0, order.size()}};
     for (int c = 0; c < cols && !tied.empty(); ++c) {
         if (c > 0) {
-            std::vector<uint32_t> rows;
+            // The tied records are read in the order they are stored: in sorted order every
+            // cell would be a cache miss in a report of millions of rows.
+            std::vector<uint32_t> tiedRecords;
             for (const Run& run : tied)
-                for (std::size_t i = run.begin; i < run.end; ++i) rows.push_back(records[order[i]]);
+                for (std::size_t i = run.begin; i < run.end; ++i) tiedRecords.push_back(order[i]);
+            std::sort(tiedRecords.begin(), tiedRecords.end());
+            std::vector<uint32_t> rows(tiedRecords.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = records[tiedRecords[i]];
             const std::vector<uint32_t> ranks = Ranks(view, rows, c, false, collators);
-            std::size_t next = 0;
-            for (const Run& run : tied)
-                for (std::size_t i = run.begin; i < run.end; ++i) key[order[i]] = ranks[next++];
+            for (std::size_t i = 0; i < ranks.size(); ++i) key[tiedRecords[i]] = ranks[i];
         }
         std::vector<Run> still;
         for (const Run& run : tied) {
@@ -313,6 +326,7 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
     std::string_view previousKey = RowKey(view.Cell(records[order.front()], 0));
     std::string currentMonth = MonthOf(previousKey);
     bool monthRowsInserted = false;
+    RowAmounts amounts;
     for (const uint32_t index : order) {
         const uint32_t row = records[index];
         const std::string_view key = RowKey(view.Cell(row, 0));
@@ -329,9 +343,10 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
                 monthRowsInserted = true;
             }
         }
-        group.Add(view, row);
-        month.Add(view, row);
-        grand.Add(view, row);
+        ReadAmounts(view, row, layout, amounts);
+        group.Add(amounts);
+        month.Add(amounts);
+        grand.Add(amounts);
         previousKey = key;
         plan.push_back(row);
     }
@@ -359,10 +374,17 @@ std::string ReportCaption(const ReportGrid& grid, std::string_view reportTitle) 
 
 std::vector<std::string> LongestCells(const ReportGrid& grid) {
     std::vector<std::string_view> longest(grid.cols);
-    for (std::size_t r = 0; r < grid.rows.size(); ++r)
+    // Read in the order the rows are stored; of cells equally long, the one of the earliest
+    // row is kept, as a pass in row order would keep it.
+    std::vector<uint32_t> from(grid.cols, UINT32_MAX);
+    for (const uint32_t r : grid.rows.StorageOrder())
         for (int c = 0; c < grid.cols && c < grid.rows.CellCount(r); ++c) {
             const std::string_view text = TrimmedView(grid.rows.Cell(r, c)).substr(0, 32);
-            if (text.size() > longest[c].size()) longest[c] = text;
+            if (text.size() > longest[c].size() ||
+                (text.size() == longest[c].size() && r < from[c])) {
+                longest[c] = text;
+                from[c] = r;
+            }
         }
     std::vector<std::string> cells;
     for (const std::string_view text : longest) cells.emplace_back(text.empty() ? " " : text);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "shell/text.h"
 
@@ -203,6 +204,16 @@ void ReportRows::DropUnused() {
         kept.lines_.push_back(moved);
     }
     *this = std::move(kept);
+}
+
+std::vector<uint32_t> ReportRows::StorageOrder() const {
+    std::vector<std::size_t> next(chunks_.size() + 1, 0);
+    for (const Line& line : lines_) ++next[line.chunk + 1];
+    std::partial_sum(next.begin(), next.end(), next.begin());
+    std::vector<uint32_t> order(lines_.size());
+    for (std::size_t r = 0; r < lines_.size(); ++r)
+        order[next[lines_[r].chunk]++] = static_cast<uint32_t>(r);
+    return order;
 }
 
 bool ReportRows::operator==(const ReportRows& other) const {

@@ -52,6 +52,8 @@ ReportRun RunReport(const ReportDefinition& report, const std::string& fromTyped
         period = dates.period;
     }
 
+    // The report shown last is let go first: two large reports never share the memory.
+    if (rtreport) rtreport->RptGrid->SetReport(ReportGrid{});
     BuiltReport built;
     try {
         const WaitCursor wait;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/decimal.h"
 
@@ -222,6 +223,25 @@ TEST(SortAndTotal, RefusedSortsLeaveTheGridAlone) {
     // A limit past the grid's last column does not reach outside it.
     EXPECT_EQ(SortAndTotalReport(grid, 8, true, {"PO Register", 20, 20}), SortOutcome::NotSortable);
     EXPECT_EQ(grid, unsorted);
+}
+
+// Sorting moves rows but not their stored text: of equally long cells, the earliest row's
+// is still the one measured, however the rows are stored.
+TEST(SortAndTotal, LongestCellsKeepTheEarliestRowsCellOfTheLongest) {
+    // More than one chunk of storage (about 1.5 MB), the first filled with rows that sort
+    // last.
+    std::vector<std::vector<std::string>> rows{{"N", "C"}};
+    constexpr int kRows = 20000;
+    for (int i = 0; i < kRows; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%c%05d", i < 15000 ? 'Z' : 'A', i);
+        rows.push_back({name, std::string(60, 'x')});
+    }
+    ReportGrid grid = ReportGrid::FromRows(2, std::move(rows));
+    ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 1, 1}),
+              SortOutcome::Sorted);
+    ASSERT_EQ(grid.cell(0, 1), "A15000");
+    EXPECT_EQ(LongestCells(grid)[0], "A15000");
 }
 
 TEST(SortAndTotal, LongestCellsMeasureTrimmedTextCutTo32) {
