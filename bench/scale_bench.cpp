@@ -474,18 +474,15 @@ void Run(const Phase& phase, int repeat, const std::function<void()>& settle) {
     std::fflush(stdout);
 }
 
-// Closes each window the program shows modally as soon as it is up and painted.
-class ClosingHost : public MessageHost {
+// Closes each window the program shows modally as soon as it is up and painted; a report
+// without rows says so instead of showing the viewer, and that box is dismissed.
+class ClosingHost : public UnattendedHost {
 public:
     // Each window of that object name, once up and painted, is closed by `close`.
     void CloseWith(const QString& form, std::function<void(Form&)> close) {
         closers_[form] = std::move(close);
     }
 
-    // A report without rows says so instead of showing the viewer: the box is dismissed.
-    MsgResult ShowMessage(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
-        return DismissResult(buttons);
-    }
     int ShowModal(Form& form) override {
         const auto closer = closers_.find(form.objectName());
         if (closer == closers_.end()) {
@@ -498,11 +495,6 @@ public:
         closer->second(form);
         return form.ModalResult() == Modal::None ? Modal::Cancel : form.ModalResult();
     }
-    QString AskFileName(const FileRequest&) override { return {}; }
-    bool RunPrinterDialog(PrinterDialogKind) override { return false; }
-    void Beep() override {}
-    void ShowHelp(const QString&) override {}
-    void RunCalculator() override {}
 
 private:
     std::map<QString, std::function<void(Form&)>> closers_;

@@ -64,6 +64,21 @@ public:
     virtual void RunCalculator() = 0;
 };
 
+// A host for work nobody watches (a sample being written, a benchmark, a walk over the
+// windows): every box is dismissed, no file or printer is chosen, and the beep, help and
+// calculator do nothing. What a modal window does is for each such host to say.
+class UnattendedHost : public MessageHost {
+public:
+    MsgResult ShowMessage(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
+        return DismissResult(buttons);
+    }
+    QString AskFileName(const FileRequest&) override { return {}; }
+    bool RunPrinterDialog(PrinterDialogKind) override { return false; }
+    void Beep() override {}
+    void ShowHelp(const QString&) override {}
+    void RunCalculator() override {}
+};
+
 // The host in use: the one installed, else the real one. These two are defined beside the
 // real host (platform/real_host.cpp), so that the host's users need not include what it uses.
 MessageHost& Host();

@@ -25,6 +25,15 @@ public:
     virtual void PrintPO() = 0;
 };
 
+// For postings made without the Purchase Order Manager: nothing to position, show or print.
+class NoPOManagerView final : public POManagerView {
+public:
+    TFvcBrowser* browser() override { return nullptr; }
+    void SetStatusText(int, const QString&) override {}
+    void SetCompanyCaption(const QString&) override {}
+    void PrintPO() override {}
+};
+
 // The print queue belongs to reports, which builds on purchasing: the program plugs its adder
 // in here. A company that asks for vendors in the queue cannot post while it is missing.
 extern std::function<void(const VendorLabelRow& row)> AddVendorToPrintQueue;

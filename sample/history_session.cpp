@@ -15,7 +15,6 @@
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/message_host.h"
-#include "platform/real_host.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
@@ -30,22 +29,17 @@ namespace {
 constexpr int PostingsPerDurableBatch = 256;
 
 // Answers every box as closing it would and keeps the first text shown.
-class SilentHost : public RealHost {
+class SilentHost : public UnattendedHost {
 public:
-    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon,
+    MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
                           MsgButtons buttons) override {
         if (told.isEmpty()) told = caption + ": " + text;
-        return DismissResult(buttons);
+        return UnattendedHost::ShowMessage(text, caption, icon, buttons);
     }
     int ShowModal(Form&) override {
         if (told.isEmpty()) told = "a window was shown";
         return static_cast<int>(MsgResult::Cancel);
     }
-    QString AskFileName(const FileRequest&) override { return {}; }
-    bool RunPrinterDialog(PrinterDialogKind) override { return false; }
-    void Beep() override {}
-    void ShowHelp(const QString&) override {}
-    void RunCalculator() override {}
 
     QString told;
 };

@@ -26,15 +26,6 @@ constexpr std::array MemoTexts{"Pack in mixed cartons, labelled by aisle.",
                                "Price as quoted on the telephone.",
                                "Partial deliveries are accepted."};
 
-// The history posts without the Purchase Order Manager.
-class NoManager : public POManagerView {
-public:
-    TFvcBrowser* browser() override { return nullptr; }
-    void SetStatusText(int, const QString&) override {}
-    void SetCompanyCaption(const QString&) override {}
-    void PrintPO() override {}
-};
-
 // A delivery waiting for its day: everything still due on the order, or part of it.
 struct Delivery {
     std::string po;
@@ -119,7 +110,7 @@ private:
         if (!plan.posting)
             throw std::runtime_error("PO " + e.number +
                                      " was refused: " + plan.refusal.toStdString());
-        NoManager view;
+        NoPOManagerView view;
         WritePOPosting(*plan.posting, view);
         session_.RaiseIfTold("PO " + e.number);
         session_.Posted();

@@ -34,16 +34,6 @@ constexpr std::array MemoTexts{"Work carried out as agreed by telephone.",
                                "Please call us with any questions.",
                                "Next service due in 6 months."};
 
-// Answers nothing to the view: the history posts without the Invoice Manager.
-class NoManager : public InvoiceManagerView {
-public:
-    TFvcBrowser* browser() override { return nullptr; }
-    void SetStatusText(int, const QString&) override {}
-    void SetCompanyCaption(const QString&) override {}
-    void SetReceivablesLabel(const QString&) override {}
-    void PrintInvoice(const std::string&) override {}
-};
-
 struct Buyer {
     std::string number, shortName, terms;
     bool taxExempt = false;
@@ -159,7 +149,7 @@ private:
         if (!plan.posting)
             throw std::runtime_error("Invoice " + e.number +
                                      " was refused: " + plan.refusal.toStdString());
-        NoManager view;
+        NoInvoiceManagerView view;
         WriteInvoicePosting(*plan.posting, view, false);
         session_.RaiseIfTold("Invoice " + e.number);
         session_.Posted();

@@ -30,6 +30,17 @@ public:
     virtual void PrintInvoice(const std::string& number) = 0;
 };
 
+// For postings made without the Invoice Manager (a history being written, tests): nothing to
+// position, show or print.
+class NoInvoiceManagerView final : public InvoiceManagerView {
+public:
+    TFvcBrowser* browser() override { return nullptr; }
+    void SetStatusText(int, const QString&) override {}
+    void SetCompanyCaption(const QString&) override {}
+    void SetReceivablesLabel(const QString&) override {}
+    void PrintInvoice(const std::string&) override {}
+};
+
 // Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
 // entry (told to the user; the dialog stays open with everything typed) or nothing. True when
 // the dialog closed with OK.

@@ -6,6 +6,7 @@
 
 #include "platform/application.h"
 #include "platform/form.h"
+#include "platform/message_host.h"
 #include "tests/app/program_env.h"
 #include "tests/support/accelerators.h"
 
@@ -13,14 +14,11 @@ namespace {
 
 // Answers every box by dismissing it and checks every window shown before closing it with
 // Cancel, so that one walk meets the windows as the user does.
-class WalkingHost : public MessageHost {
+class WalkingHost : public UnattendedHost {
 public:
     std::map<QString, std::set<QString>> clashes;  // by window
     std::set<QString> checked;                     // object names
 
-    MsgResult ShowMessage(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
-        return DismissResult(buttons);
-    }
     int ShowModal(Form& form) override {
         form.BeginScriptedShow();
         Check(form);
@@ -33,11 +31,6 @@ public:
         form.EndScriptedShow();
         return Modal::Cancel;
     }
-    QString AskFileName(const FileRequest&) override { return {}; }
-    bool RunPrinterDialog(PrinterDialogKind) override { return false; }
-    void Beep() override {}
-    void ShowHelp(const QString&) override {}
-    void RunCalculator() override {}
 
     void Check(QWidget& window) {
         const QString name = window.windowTitle() + " (" + window.objectName() + ")";

@@ -210,23 +210,6 @@ std::map<std::string, Decimal> CreateCompany(const DataFolder& folder) {
 
 namespace {
 
-class NoInvoiceManager : public InvoiceManagerView {
-public:
-    TFvcBrowser* browser() override { return nullptr; }
-    void SetStatusText(int, const QString&) override {}
-    void SetCompanyCaption(const QString&) override {}
-    void SetReceivablesLabel(const QString&) override {}
-    void PrintInvoice(const std::string&) override {}
-};
-
-class NoPOManager : public POManagerView {
-public:
-    TFvcBrowser* browser() override { return nullptr; }
-    void SetStatusText(int, const QString&) override {}
-    void SetCompanyCaption(const QString&) override {}
-    void PrintPO() override {}
-};
-
 // Every live record of the file with its Ref.
 template <class Rec>
 std::vector<std::pair<int32_t, Rec>> RecordsOf(const DataFile& file) {
@@ -344,7 +327,7 @@ struct PostingDriver::Impl {
         r.what = "invoice " + e.number + " added";
         r.facts.push_back(*InvoiceFact(plan.posting->header));
         write = [posting = std::move(*plan.posting)] {
-            NoInvoiceManager view;
+            NoInvoiceManagerView view;
             WriteInvoicePosting(posting, view, false);
         };
         return r;
@@ -385,7 +368,7 @@ struct PostingDriver::Impl {
         r.what = "invoice " + e.number + " changed";
         r.facts.push_back(*InvoiceFact(plan.change->header));
         write = [change = std::move(*plan.change)] {
-            NoInvoiceManager view;
+            NoInvoiceManagerView view;
             WriteInvoiceChange(change, view);
         };
         return r;
@@ -410,7 +393,7 @@ struct PostingDriver::Impl {
         r.what = gone.key + " deleted";
         r.facts.push_back({gone.key, ""});
         write = [deletion = *plan.deletion] {
-            NoInvoiceManager view;
+            NoInvoiceManagerView view;
             WriteInvoiceDeletion(deletion, view);
         };
         return r;
@@ -535,7 +518,7 @@ struct PostingDriver::Impl {
         r.what = "PO " + e.number + " added";
         r.facts.push_back(OrderFact(plan.posting->header));
         write = [posting = std::move(*plan.posting)] {
-            NoPOManager view;
+            NoPOManagerView view;
             WritePOPosting(posting, view);
         };
         return r;
@@ -580,7 +563,7 @@ struct PostingDriver::Impl {
         ReceiversGone(old.lines, r.facts);
         r.facts.push_back(OrderFact(plan.change->header));
         write = [change = std::move(*plan.change)] {
-            NoPOManager view;
+            NoPOManagerView view;
             WritePOChange(change, view);
         };
         return r;
@@ -599,7 +582,7 @@ struct PostingDriver::Impl {
         ReceiversGone(lines, r.facts);
         r.facts.push_back({gone.key, ""});
         write = [deletion = *plan.deletion] {
-            NoPOManager view;
+            NoPOManagerView view;
             WritePODeletion(deletion, view);
         };
         return r;
