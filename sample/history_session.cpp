@@ -179,10 +179,15 @@ EntryRow DocumentRow(const ProductRec& p, int quantity, bool purchase) {
     return row;
 }
 
-EntryRow CostOnly(const EntryRow& row) {
+void SetMemoProduct(DocumentEntry& entry, const EntryRow& row) {
+    entry.memo = true;
+    entry.stockCode = row.code;
+    entry.memoQuantity = row.quantity;
+    entry.memoDescription = row.description;
+    entry.net = row.extension;
     EntryRow cost;
     cost.unitCost = row.unitCost;
-    return cost;
+    entry.rows.push_back(cost);
 }
 
 void SetEntryTotals(DocumentEntry& entry, bool taxOn, std::string_view ratePercent) {

@@ -56,8 +56,9 @@ private:
 // and invoice description, on a purchase order at its cost and order description.
 EntryRow DocumentRow(const ProductRec& product, int quantity, bool purchase);
 
-// The hidden grid row a memo document keeps: the unit cost of its product alone.
-EntryRow CostOnly(const EntryRow& row);
+// Makes `entry` a memo document of the product on `row`: its code, quantity, description and
+// net, and the hidden grid row a memo document keeps (the product's unit cost alone).
+void SetMemoProduct(DocumentEntry& entry, const EntryRow& row);
 
 // The document entries' amounts as the entry dialogs show them: net, tax at the rate on the
 // rows flagged "Y" while `taxOn`, and total.

@@ -77,14 +77,9 @@ private:
         if (random_.chance(12)) {
             // A memo order of one product with its instructions.
             const EntryRow row = DocumentRow(AnyProduct(), 10 * random_.number(2, 12), true);
-            e.memo = true;
-            e.stockCode = row.code;
-            e.memoQuantity = row.quantity;
-            e.memoDescription = row.description;
-            e.net = row.extension;
+            SetMemoProduct(e, row);
             e.tax = "0.00";
             e.total = row.extension;
-            e.rows.push_back(CostOnly(row));
             e.memoLines = {e.notes, random_.pick(MemoTexts)};
         } else {
             const int rows = random_.number(1, 4);

@@ -97,12 +97,7 @@ private:
         e.memo = true;
         if (random_.chance(50)) {
             const ProductRec& p = AnyProduct();
-            const EntryRow row = DocumentRow(p, random_.number(1, 6), false);
-            e.stockCode = row.code;
-            e.memoQuantity = row.quantity;
-            e.memoDescription = row.description;
-            e.net = row.extension;
-            e.rows.push_back(CostOnly(row));
+            SetMemoProduct(e, DocumentRow(p, random_.number(1, 6), false));
         } else {
             e.memoQuantity = "1";
             e.memoDescription = random_.pick(Services);

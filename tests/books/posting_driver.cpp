@@ -273,11 +273,7 @@ struct PostingDriver::Impl {
         const std::vector<ProductRec> products = Products();
         const EntryRow row = DocumentRow(Pick(products), random.number(1, 4), purchase);
         if (random.chance(60)) {
-            e.stockCode = row.code;
-            e.memoQuantity = row.quantity;
-            e.memoDescription = row.description;
-            e.net = row.extension;
-            e.rows.push_back(CostOnly(row));
+            SetMemoProduct(e, row);
         } else {
             e.memoQuantity = "1";
             e.memoDescription = "Service as agreed";
