@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <algorithm>
-#include <numeric>
 #include <optional>
 #include <stdexcept>
 
@@ -55,14 +54,13 @@ void RebuildStatusProgress(int state, int keyNr, int32_t read, int32_t written) 
     }
 }
 
-// Key numbers 1..count, each once, or the order is unusable.
-std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback, int count) {
+// Each of `every` (ascending) once, or the order is unusable.
+std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback,
+                              const std::vector<int>& every) {
     if (order.empty()) return fallback;
     std::vector<int> sorted = order;
     std::sort(sorted.begin(), sorted.end());
-    std::vector<int> all(count);
-    std::iota(all.begin(), all.end(), 1);
-    if (sorted != all) throw std::logic_error("key order must name every key once");
+    if (sorted != every) throw std::logic_error("key order must name every key once");
     return order;
 }
 
@@ -87,10 +85,10 @@ int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, std::si
 DataFile::DataFile(DataFileDesc desc) : d_(std::move(desc)) {
     if (!d_.handle || !d_.buffer || !d_.file.buildKey || d_.file.keyCount() == 0)
         throw std::logic_error("a data file needs a handle, a buffer and its keys");
-    std::vector<int> plain(d_.file.keyCount());
-    std::iota(plain.begin(), plain.end(), 1);
-    d_.addOrder = CheckedOrder(std::move(d_.addOrder), plain, d_.file.keyCount());
-    d_.changeOrder = CheckedOrder(std::move(d_.changeOrder), d_.addOrder, d_.file.keyCount());
+    // The partial keys go with the record writes, in no order of the whole-record steps.
+    const std::vector<int> plain = d_.file.wholeRecordKeys();
+    d_.addOrder = CheckedOrder(std::move(d_.addOrder), plain, plain);
+    d_.changeOrder = CheckedOrder(std::move(d_.changeOrder), d_.addOrder, plain);
 }
 
 std::string DataFile::BuildKey(std::span<const uint8_t> record, int keyNr) const {
@@ -232,7 +230,7 @@ bool DataFile::Open() const {
     bool created = false;
     for (;;) {
         OpenFileSet(h, OpenName(), false, false, false, true);
-        if (EngineOK) return true;
+        if (EngineOK) return AddMissingIndexes();
         const int32_t code = EngineErrorCode;
         if (code == EngineCode::IndexDefective) {
             if (!AskYes(IndexDefective)) return FailWithCode(code);
@@ -258,7 +256,7 @@ void DataFile::Close() const {
     h = 0;
 }
 
-bool DataFile::Rebuild() const {
+bool DataFile::WithRebuildStatus(const std::function<bool()>& rebuild) const {
     const ScopedAssign<RebuildProgress> hook(RebuildProgressProc, RebuildStatusProgress);
     std::optional<StatFormShown> shown;
     if (StatForm) {
@@ -268,7 +266,27 @@ bool DataFile::Rebuild() const {
         ClearRebuildStatus();
         shown.emplace();
     }
-    return RebuildFiles(CreateName(), d_.file);
+    return rebuild();
+}
+
+bool DataFile::Rebuild() const {
+    return WithRebuildStatus([this] { return RebuildFiles(CreateName(), d_.file); });
+}
+
+bool DataFile::AddMissingIndexes() const {
+    FileSetHandle& h = handle();
+    const int held = KeyCount(h);
+    ClearEngineStatus();
+    // Only indexes of our own can be missing from a sound set; a unit of work in progress
+    // keeps its sets as they are (the set then goes on without them for now).
+    if (held >= d_.file.keyCount() || held < static_cast<int>(d_.file.wholeRecordKeys().size()) ||
+        InUnit())
+        return true;
+    CloseFileSet(h);
+    // Refused while another handle has the set open: it is reindexed at a later open.
+    WithRebuildStatus([this] { return ReindexFiles(CreateName(), d_.file); });
+    OpenFileSet(h, OpenName(), false, false, false, true);
+    return EngineOK;
 }
 
 bool DataFile::Search(std::string_view key, int32_t& ref, int keyNr, std::string* found) const {

@@ -122,7 +122,7 @@ public:
 
     bool Create() const;
     // Opens the file set into the unit's handle (true at once when it is open already);
-    // fails without a current company.
+    // fails without a current company. A set without the file's partial keys gets them.
     // A defective index (10010) asks "Index file is defective.  Rebuild?"; a missing set
     // (9903) is created as the description says; other errors fail.
     bool Open() const;
@@ -152,6 +152,13 @@ public:
 private:
     // The record-and-keys steps on the unit's handle, each call under RetryLocked.
     KeyedSet Set() const;
+    // Runs a rebuild step under the status window, its progress shown and its Abort heard.
+    bool WithRebuildStatus(const std::function<bool()>& rebuild) const;
+    // A set just opened that was written before the file had its partial keys (an older
+    // company) gets them: it is reindexed from its records under the status window, unless a
+    // unit of work is in progress or another handle has the set open (then a later open does
+    // it). The answer is that of opening the set again.
+    bool AddMissingIndexes() const;
     // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
     bool InLockedSet(const std::function<bool()>& body) const;
     // Whether a company is current: its number names the files.

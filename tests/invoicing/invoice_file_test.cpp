@@ -57,7 +57,7 @@ TEST_F(InvoiceFileTest, OpeningANewCompanyAsksOnceAndLeavesAnEmptyOpenFile) {
     OpenNew();
     EXPECT_NE(State().InvoiceFile, 0);
     EXPECT_EQ(UsedRecordCount(State().InvoiceFile), 0);
-    EXPECT_EQ(KeyCount(State().InvoiceFile), 6);
+    EXPECT_EQ(KeyCount(State().InvoiceFile), 7);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "7I.DAT"));
     CloseInvoiceFiles();
     // Now it exists: no question.
@@ -107,7 +107,7 @@ TEST_F(InvoiceFileTest, KeyFourIsEightCharactersAndBlankDatesPaidSortTogether) {
 
 TEST_F(InvoiceFileTest, AFailedKeyAddLeavesNeitherRecordNorKeys) {
     // Key 5, the last one added, refuses a second "I" + number in this file.
-    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, false}, {10, true}});
+    OpenWith({{9, true}, {8, true}, {10, true}, {10, true}, {10, false}, {10, true}, {8, true, true}});
     const InvoiceRec first = Inv("100", "C1", "2024/01/01");
     const int32_t a = Add(first);
 
@@ -164,7 +164,7 @@ TEST_F(InvoiceFileTest, UpdateRefusesARecordChangedInTheMeantimeAndKeepsTheEdits
 
 TEST_F(InvoiceFileTest, UpdateRefusedAtKeyTwoPutsBackEveryKeyReplaced) {
     // Key 2, replaced last, refuses a customer number another record has in this file.
-    OpenWith({{9, true}, {8, false}, {10, true}, {10, true}, {10, true}, {10, true}});
+    OpenWith({{9, true}, {8, false}, {10, true}, {10, true}, {10, true}, {10, true}, {8, true, true}});
     const InvoiceRec a = Inv("100", "C1", "2024/01/01");
     const InvoiceRec b = Inv("200", "C2", "2024/01/02");
     const int32_t ra = Add(a);

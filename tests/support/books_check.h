@@ -4,8 +4,10 @@
 // without its memo, a payment without its invoice, a next number that names a document on
 // file), and what the books say (customer balances and aging, the company's receivables
 // total, stock on hand, orders marked received) against what the documents on file say.
-// Reads the files with the engine alone; the engine must be running and the company's file
-// sets closed or open in this process, with indexes that can be trusted (rebuilt first).
+// It also checks that the invoice file's open-item index lists exactly the records with an
+// amount due. Reads the files with the engine alone; the engine must be running and the
+// company's file sets closed or open in this process, with indexes that can be trusted
+// (rebuilt first).
 //
 // It recomputes what posting writes: an invoice, a payment, a deposit or a finance charge
 // moves the customer's balance and the receivables total by the amount due of its records,
@@ -27,6 +29,7 @@
 #include "engine/engine.h"
 #include "invoicing/posting/aging.h"
 #include "invoicing/records/invoice_line_rec.h"
+#include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_memo_rec.h"
 #include "invoicing/records/invoice_rec.h"
 #include "masters/party_rec.h"
@@ -85,12 +88,17 @@ inline std::map<std::string, Decimal> StockOnHand(const DataFolder& folder,
     return stock;
 }
 
+using IndexEntries = std::vector<std::pair<std::string, int32_t>>;
+
 // A company's files as they are on disk.
 struct CompanyBooks {
     std::optional<CompanyRec> company;
     std::vector<CustomerRec> customers;
     std::vector<ProductRec> products;
     std::vector<InvoiceRec> invoices;
+    std::vector<int32_t> invoiceRefs;  // the record number of each of `invoices`
+    // What the invoice file's open-item index lists; nothing when the set has no such index.
+    std::optional<IndexEntries> openItems;
     std::vector<InvoiceLineRec> invoiceLines;
     std::vector<InvoiceMemoRec> invoiceMemos;
     std::vector<PORec> orders;
@@ -98,6 +106,32 @@ struct CompanyBooks {
     std::vector<POMemoRec> orderMemos;
     std::vector<std::string> unreadable;  // the files that could not be read whole
 };
+
+// The invoice records with their record numbers, and the entries of the open-item index.
+inline bool ReadInvoiceSet(const DataFolder& folder, std::string_view company, CompanyBooks& b) {
+    FileSetHandle h = 0;
+    OpenFileSet(h, folder.fileSet(std::string(company) + "I"));
+    if (!EngineOK) return EngineErrorCode == EngineCode::NoSuchFileSet;
+    const FileSetCloser closer(h);
+    for (int32_t ref = 0;;) {
+        NextUsedRecord(h, ref);
+        if (!EngineOK) break;
+        InvoiceRec r;
+        ReadRecord(h, ref, r.bytes());
+        if (!EngineOK) return false;
+        b.invoices.push_back(r);
+        b.invoiceRefs.push_back(ref);
+    }
+    if (static_cast<int32_t>(b.invoices.size()) != UsedRecordCount(h)) return false;
+    if (KeyCount(h) < InvoiceOpenItemKey) return true;
+    b.openItems.emplace();
+    std::string key;
+    int32_t ref = 0;
+    for (NextKey(h, InvoiceOpenItemKey, ref, key); EngineOK;
+         NextKey(h, InvoiceOpenItemKey, ref, key))
+        b.openItems->emplace_back(key, ref);
+    return EngineErrorCode == EngineCode::NoNextKey;
+}
 
 inline CompanyBooks ReadCompanyBooks(const DataFolder& folder, std::string_view company) {
     CompanyBooks b;
@@ -113,7 +147,9 @@ inline CompanyBooks ReadCompanyBooks(const DataFolder& folder, std::string_view 
     };
     read(b.customers, "C");
     read(b.products, "P");
-    read(b.invoices, "I");
+    if (!ReadInvoiceSet(folder, company, b))
+        b.unreadable.push_back(std::string(company) + "I (error " +
+                               std::to_string(EngineErrorCode) + ")");
     read(b.invoiceLines, "D");
     read(b.invoiceMemos, "M");
     read(b.orders, "O");
@@ -296,6 +332,25 @@ inline std::vector<std::string> BooksDisagreements(
     }
     disagree("receivables total", Amount(b.company->get(Company::ReceivablesTotal)), receivables);
     disagree("customers' balances", balances, receivables);
+
+    // The open-item index lists exactly the records with an amount due, by their customer.
+    if (b.openItems) {
+        std::set<std::pair<std::string, int32_t>> owing;
+        for (std::size_t i = 0; i < b.invoices.size() && i < b.invoiceRefs.size(); ++i) {
+            std::string key = BuildInvoiceKey(b.invoices[i], InvoiceOpenItemKey);
+            if (!key.empty()) owing.emplace(std::move(key), b.invoiceRefs[i]);
+        }
+        const std::set<std::pair<std::string, int32_t>> listed(b.openItems->begin(),
+                                                               b.openItems->end());
+        for (const auto& [key, ref] : owing)
+            if (!listed.count({key, ref}))
+                problems.push_back("open items: record " + std::to_string(ref) + " of customer " +
+                                   key + " is not listed");
+        for (const auto& [key, ref] : listed)
+            if (!owing.count({key, ref}))
+                problems.push_back("open items: record " + std::to_string(ref) +
+                                   " is listed for customer " + key);
+    }
 
     // Stock: opening stock less what invoices sold plus what came in on orders. Selling a
     // non-depleting product leaves its stock alone; receiving it brings it in.
