@@ -71,7 +71,10 @@
 #include "reports/wizard/report_builders_run.h"
 #include "sample/company_history.h"
 #include "shell/app_context.h"
+#include "platform/list_view.h"
 #include "shell/company/company_defaults.h"
+#include "shell/company/company_list.h"
+#include "shell/company/company_settings.h"
 #include "shell/main_window.h"
 #include "shell/sample_company.h"
 #include "shell/text.h"
@@ -907,6 +910,18 @@ int main(int argc, char** argv) {
             return masterRows;
         };
     };
+    TCoSetForm companySettings;
+    TCompList companyManager(companySettings);
+    std::size_t companies = 0;
+    host.CloseWith("CompList", [&](Form&) {
+        companies = static_cast<std::size_t>(companyManager.CompListView->Count());
+    });
+    phases.push_back({"Company Manager first open",
+                      [&] {
+                          companyManager.ShowModal();
+                          return companies;
+                      },
+                      {}, cold, {}, true});
     phases.push_back({"Customer Manager first open", showMaster(DemoForm),
                       masterPage("customer", "name"), cold, {}, true});
     phases.push_back({"Vendor Manager first open", showMaster(VenList), {}, cold, {}, true});

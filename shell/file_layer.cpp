@@ -152,7 +152,8 @@ bool DataFile::PutRec(std::span<const uint8_t> record, int32_t ref) const {
 }
 
 bool DataFile::ReadRec(int32_t ref, std::span<uint8_t> record) const {
-    return Set().ReadRec(ref, record);
+    // Walks read many records one by one: no record-and-keys steps to set up for a read.
+    return RetryLocked([&] { ReadRecord(handle(), ref, record); });
 }
 
 bool DataFile::DeleteRec(int32_t ref) const {

@@ -101,11 +101,16 @@ void ShowCompanyOnManager(InvoiceManagerView& view) {
                                    .format(",0.00")));
 }
 
+HeldFiles HoldEntryFiles() {
+    return HeldFiles{&CustomerData(), &ProductData()};
+}
+
 bool AddInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
     ShellContext& shell = Shell();
     const bool external = shell.main.ExternalTransMode != 0;
+    const HeldFiles entryFiles = HoldEntryFiles();
     PrepareForNewInvoice(dlg);
 
     // The posting is computed when OK is pressed: what cannot be posted keeps the dialog

@@ -57,6 +57,11 @@ void ShowCompanyOnManager(InvoiceManagerView& view);
 // The file the answer of an external transaction is written to, in the data folder.
 inline constexpr std::string_view AnswerFileName = "CPWIN.TXT";
 
+// The customer and product files held open from the entry dialog's start to the posting's
+// end: the dialog looks its customer and products up again and again, and the posting reads
+// and writes them once more.
+HeldFiles HoldEntryFiles();
+
 // Runs the entry dialog ProdInv for a new invoice of the current company and posts it. The
 // invoice header, line and memo files must be open. True when an invoice was posted.
 bool AddInvoice(InvoiceManagerView& view);

@@ -1,9 +1,9 @@
 #include "invoicing/receivables/aging_recalculation.h"
 
 #include <QLabel>
-#include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 
 #include "invoicing/posting/aging.h"
@@ -26,8 +26,9 @@ namespace {
 
 const QString Caption = QStringLiteral("Customer Aging");
 
-// Files with at least this many records together show their progress.
-constexpr int32_t ProgressFrom = 5000;
+// A run that reads at least this many records shows its progress; one that reads fewer is
+// over before a window could be of use.
+constexpr int32_t ProgressFrom = 200000;
 constexpr int32_t ProgressEvery = 1000;
 
 // A customer's number as key 2 of the invoice file and its open-item index hold it.
@@ -170,22 +171,20 @@ AgingRecalculation RecalculateCustomerAging() {
                       UsedRecordCount(CustomerData().handle()));
 
     // Pass 1: the open records of every customer, summed into its four buckets.
-    std::map<std::string, AgingSums> sums;
-    std::map<std::string, QString> unreadable;  // customer -> why it cannot be aged
+    std::unordered_map<std::string, AgingSums> sums;
+    std::unordered_map<std::string, QString> unreadable;  // customer -> why it cannot be aged
     const auto age = [&](const std::string& key, const InvoiceRec& inv) {
         progress.Step();
         // Nothing due, nothing aged: what the index leaves out.
         if (!InvoiceOwesAmount(inv.bytes()) || unreadable.count(key)) return;
-        const QString number = FromCp1252(TrimBlanks(inv.get(Invoice::InvNumber)));
         try {
             const auto date = InvoiceAgingDate(inv, dates);
             if (!date) {
                 if (AmountOf(inv.get(Invoice::InvDue)).value_or(Decimal()).isZero()) return;
-                throw PlanRefusal{QString("The date of invoice %1 cannot be read.").arg(number)};
+                throw PlanRefusal{QString("The date of invoice %1 cannot be read.")
+                                      .arg(FromCp1252(TrimBlanks(inv.get(Invoice::InvNumber))))};
             }
-            sums.try_emplace(key, *periods, today)
-                .first->second.Add(*date, inv.get(Invoice::InvDue),
-                                   QString("The amount due of invoice %1").arg(number));
+            sums.try_emplace(key, *periods, today).first->second.Add(*date, inv);
         } catch (const PlanRefusal& refused) {
             unreadable[key] = refused.text;
         }
@@ -215,22 +214,26 @@ AgingRecalculation RecalculateCustomerAging() {
     }
 
     // Pass 2: each customer gets its sums; one without open records has nothing aged.
+    const AgingSums nothingOpen(*periods, today);
     std::vector<std::pair<int32_t, CustomerRec>> changed;
     const bool customersRead = ForEachRecord<CustomerRec>(
         CustomerData(), [&](int32_t ref, const CustomerRec& customer) {
             progress.Step();
             const std::string key = CustomerKey(customer.get(Customer::Number));
-            const QString who = FromCp1252(TrimBlanks(customer.get(Customer::Number)));
+            const auto skip = [&](const QString& why) {
+                run.skipped << QString("Customer %1: %2")
+                                   .arg(FromCp1252(TrimBlanks(customer.get(Customer::Number))), why);
+            };
             if (const auto bad = unreadable.find(key); bad != unreadable.end()) {
-                run.skipped << QString("Customer %1: %2").arg(who, bad->second);
+                skip(bad->second);
                 return;
             }
             CustomerRec aged = customer;
             try {
                 const auto found = sums.find(key);
-                (found != sums.end() ? found->second : AgingSums(*periods, today)).WriteTo(aged);
+                (found != sums.end() ? found->second : nothingOpen).WriteTo(aged);
             } catch (const PlanRefusal& refused) {
-                run.skipped << QString("Customer %1: %2").arg(who, refused.text);
+                skip(refused.text);
                 return;
             }
             if (aged != customer) changed.emplace_back(ref, aged);
