@@ -608,7 +608,10 @@ void TLetterWiz::FilePrint() {
         MessageBox(*refusal, kLetterWizardCaption, MsgIcon::Information);
         return;
     }
-    if (!PrintDialog()) return;
+    // The job is named for the letter, not for the folder it is in: the name is what the
+    // print queue shows and what the PDF file is proposed as.
+    const QString title = QFileInfo(fileName_).completeBaseName();
+    if (!PrintDialogForJob(title)) return;
     if (!AskSaveChanges()) return;
 
     // The letter as the editor holds it, saved or not; the editor itself is not touched, so
@@ -628,8 +631,7 @@ void TLetterWiz::FilePrint() {
         ProcessPendingMessages();
         const WaitCursor wait;
         outcome = PrintMergedLetters(
-            Printer(), *letter, fileName_, queue, Shell().companies.CurrentCompany,
-            [&](int printed) {
+            Printer(), *letter, title, queue, Shell().companies.CurrentCompany, [&](int printed) {
                 ProcessingPanel->setText(ProcessingText(printed, static_cast<int>(queue.size())));
                 ProcessPendingMessages();
             });
