@@ -334,6 +334,8 @@ void TLetterWiz::ShowLetter(QTextDocument* document) {
     frame.setLeftMargin(kInset);
     frame.setRightMargin(kInset);
     document->rootFrame()->setFrameFormat(frame);
+    // The editor's own settings are no edit of the letter's: Undo must not take them back.
+    document->clearUndoRedoStacks();
     document->setModified(false);
     RichEdit1->setDocument(document);
     delete previous;
