@@ -30,6 +30,7 @@
 #include "purchasing/po_change.h"
 #include "purchasing/po_document.h"
 #include "purchasing/purchasing_services.h"
+#include "purchasing/receiving.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/text.h"
@@ -316,6 +317,43 @@ TEST_F(POManagerTest, EditLoadsTheOrderWithItsReceiptsAndWritesTheChange) {
     });
     EXPECT_EQ(OnHand("W1"), "9") << "moved by the difference only";
     EXPECT_EQ(POEdit1->POEntryMode, 0);
+}
+
+TEST_F(POManagerTest, EditAsksBeforeTakingGoodsReceivedOnTheOrderBackOutOfStock) {
+    PostOrder("500", "V1", false, "10");
+    ReceivingEntry receipt;
+    receipt.poNumber = receipt.loadedPONumber = "500";
+    receipt.receiverNumber = "R1";
+    receipt.receiverDate = "03/20/2024";
+    receipt.openQuantity = "10";
+    receipt.rows = LoadReceivingList("500", false).rows;
+    ASSERT_EQ(receipt.rows.size(), 1u);
+    receipt.rows[0].inToday = "4";
+    const ReceivingPlan received = PlanReceiving(receipt, {});
+    ASSERT_TRUE(received.posting) << received.refusal.text.toStdString();
+    WriteReceiving(*received.posting);
+    ASSERT_EQ(OnHand("W1"), "7");
+
+    Show([this](TPOList1& m) {
+        host->OnModal("POEdit1", [this](Form& f) {
+            auto& d = static_cast<TPOEdit1&>(f);
+            EXPECT_FALSE(d.MarkRecd->isChecked());
+            Type(d, C::Quantity, 1, "12");
+            host->Answer(MsgResult::No,
+                         "This PO has received items. Saving it with Mark Received unticked "
+                         "takes them back out of stock. Continue?",
+                         "Please Confirm");
+            PressButton(d, "OKButton");
+            EXPECT_EQ(d.ModalResult(), Modal::None) << "No goes back to the dialog";
+            EXPECT_EQ(Cell(d, C::Quantity, 1), "12");
+            EXPECT_EQ(OnHand("W1"), "7");
+            host->Answer(MsgResult::Yes);
+            PressButton(d, "OKButton");
+        });
+        m.Edit1->trigger();
+    });
+    EXPECT_EQ(OnHand("W1"), "3") << "taken back out once the user agreed";
+    EXPECT_EQ(POLines().at(0).get(POLine::LineReceivedQty), "0");
 }
 
 TEST_F(POManagerTest, DeleteTakesReceiptsOutAndADamagedOrderCanAlwaysGo) {
