@@ -249,6 +249,9 @@ TEST_F(LetterWizardTest, SaveChangesQuestionGuardsOpenAndClose) {
     host->AnswerFile(QPath("notes.TXT"));
     Run(&TLetterWiz::FileOpen);
     EXPECT_EQ(w.RichEdit1->toPlainText(), "Dear LWCSTNAME,");
+    // Opening is no edit: Undo right after it changes nothing.
+    w.RichEdit1->undo();
+    EXPECT_FALSE(w.RichEdit1->document()->isModified());
 
     // "&New" drops a changed letter without asking.
     Type("scribble");
