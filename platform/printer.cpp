@@ -206,6 +206,10 @@ int QtPrintCanvas::PageHeight() const {
     return printer_->height();
 }
 
+bool QtPrintCanvas::PrintsToFile() const {
+    return printer_->outputFormat() == QPrinter::PdfFormat;
+}
+
 const QPaintDevice& QtPrintCanvas::MetricsDevice() const {
     return *printer_;
 }
@@ -463,6 +467,9 @@ std::unique_ptr<QPrinter> FreshCopy(const QPrinter& old) {
 class ProgramPrintCanvas : public QtPrintCanvas {
 public:
     ProgramPrintCanvas() : ProgramPrintCanvas(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+    bool PrintsToFile() const override {
+        return !fixedPdfPath.isEmpty() || QtPrintCanvas::PrintsToFile();
+    }
 
 protected:
     bool DoBegin() override {

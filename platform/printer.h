@@ -57,6 +57,9 @@ public:
     // Runs the action once the document just printed has surely been printed: at once, or
     // inside a batch when the batch's job has ended well (never when it did not).
     void WhenPrinted(std::function<void()> action);
+    // True when the next job is written to a file rather than handed to a printer: a batch
+    // that pauses keeps one file, while a printer is given each part before the pause.
+    virtual bool PrintsToFile() const = 0;
     virtual int PageWidth() const = 0;
     virtual int PageHeight() const = 0;
 
@@ -161,6 +164,7 @@ public:
     void SetOrientation(Orientation orientation) override;
     int PageWidth() const override;
     int PageHeight() const override;
+    bool PrintsToFile() const override;
     QPrinter& Device() { return *printer_; }
 
 protected:
@@ -209,6 +213,8 @@ public:
     int PageHeight() const override;
     // Makes BeginDoc fail, as an unready printer does.
     void FailNextBegin() { failBegin_ = true; }
+    bool PrintsToFile() const override { return toFile_; }
+    void SetPrintsToFile(bool toFile) { toFile_ = toFile; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // The text calls, in order, optionally of one page.
@@ -235,6 +241,7 @@ private:
     std::unique_ptr<QImage> metrics_;
     std::vector<Call> calls_;
     bool failBegin_ = false;
+    bool toFile_ = true;
 };
 
 // The resolution of printer pixels: the page layouts are designed for it.

@@ -373,6 +373,8 @@ void BatchStatements() {
         if (StatForm) StatForm->hide();
     });
     // One print job for the run (one PDF file), asked for before the progress window shows.
+    // A printer is handed each part at its pause instead, so that its pages come out while
+    // the run waits for the user.
     std::optional<PrintBatch> job;
     if (toPrinter) {
         try {
@@ -382,6 +384,8 @@ void BatchStatements() {
             return;
         }
     }
+    const bool partsToPrinter = toPrinter && !Printer().PrintsToFile();
+    int printed = 0;  // statements of the parts already handed to the printer
     int cycle = 0;
     int sent = 0;
     ClearRebuildStatus();
@@ -410,6 +414,16 @@ void BatchStatements() {
         ProcessPendingMessages();
         if (cycle >= batch && i < count) {
             StatForm->hide();
+            if (partsToPrinter) {
+                const bool ended = job->End();
+                job.reset();
+                if (!ended) {
+                    wait.reset();
+                    ManagerStatus(BatchPrintStatus(BatchPrintEnd::Failed, printed, "statements"));
+                    return;
+                }
+                printed = i;
+            }
             ManagerStatus("Pausing batch job. Select Yes when ready to continue...");
             ProcessPendingMessages();
             const MsgResult go = MessageBox(
@@ -421,14 +435,14 @@ void BatchStatements() {
             cycle = 0;
             if (go != MsgResult::Yes) {
                 // The statements printed so far stay printed.
-                const bool printed = !job || job->End();
+                if (job && job->End()) printed = i;
                 wait.reset();
-                ManagerStatus(
-                    toPrinter
-                        ? QString("Batch job canceled. %1 statements printed.").arg(printed ? i : 0)
-                        : QString("Batch job canceled."));
+                ManagerStatus(toPrinter
+                                  ? QString("Batch job canceled. %1 statements printed.").arg(printed)
+                                  : QString("Batch job canceled."));
                 return;
             }
+            if (partsToPrinter) job.emplace(Printer(), "Statements");
             StatForm->show();
         }
     }
@@ -436,7 +450,7 @@ void BatchStatements() {
     Masters().BatchStatementMode = 0;
     StatForm->hide();
     if (job && !job->End()) {
-        ManagerStatus(BatchPrintStatus(BatchPrintEnd::Failed, 0, "statements"));
+        ManagerStatus(BatchPrintStatus(BatchPrintEnd::Failed, printed, "statements"));
         return;
     }
     ShellContext& shell = Shell();

@@ -203,6 +203,23 @@ TEST_F(BatchStatementTest, PausesAfterEachBatchAndQueuesTheCustomers) {
     // A single statement afterwards never queues.
     Load("B1", false);
     EXPECT_EQ(queued.size(), 12u);
+
+    // A printer (not a file) is handed each part at its pause: three jobs, every one printed.
+    canvas.Clear();
+    canvas.SetPrintsToFile(false);
+    host->OnModal("SelStmnt", [](Form&) { SelStmnt->OKButton->click(); });
+    BatchOf("5");
+    host->Answer(MsgResult::Yes,
+                 "5 statements processed during this cycle. There are 7 statements remaining. "
+                 "Do you want to continue?");
+    host->Answer(MsgResult::No,
+                 "5 statements processed during this cycle. There are 2 statements remaining. "
+                 "Do you want to continue?");
+    BatchStatements();
+    EXPECT_EQ(Jobs(), 2);
+    EXPECT_EQ(Statements(), 10);
+    EXPECT_EQ(queued.size(), 22u);
+    EXPECT_EQ(DemoForm->Panel(1)->text(), "Batch job canceled. 10 statements printed.");
 }
 
 TEST_F(BatchStatementTest, EMailedStatementsTellWhatWasSentAndWhatWasSkipped) {
