@@ -221,7 +221,9 @@ TEST_F(InvoiceFileTest, RebuildRestoresTheKeysOfEveryRecord) {
         InvoiceRec r =
             Inv(n, "C" + std::to_string(i % 7), "2024/01/" + std::to_string(10 + i % 20),
                 i % 3 ? "None" : "Interest", i % 5 ? "I" : "X", i % 2 ? "" : "2024/02/01");
-        if (i % 4 == 0) EXPECT_TRUE(r.set(Invoice::InvDue, "10.00"));
+        if (i % 4 == 0) {
+            EXPECT_TRUE(r.set(Invoice::InvDue, "10.00"));
+        }
         records.emplace_back(r, Add(r));
     }
     CloseInvoiceFiles();
