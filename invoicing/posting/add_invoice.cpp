@@ -102,16 +102,15 @@ void ShowCompanyOnManager(InvoiceManagerView& view) {
                                    .format(",0.00")));
 }
 
-HeldFiles HoldEntryFiles() {
-    return HeldFiles{&CustomerData(), &ProductData()};
-}
+EntryFilesHeld::EntryFilesHeld()
+    : masters_{&CustomerData(), &ProductData()}, company_(Shell().folder) {}
 
 bool AddInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
     ShellContext& shell = Shell();
     const bool external = shell.main.ExternalTransMode != 0;
-    const HeldFiles entryFiles = HoldEntryFiles();
+    const EntryFilesHeld entryFiles;
     PrepareForNewInvoice(dlg);
 
     // The posting is computed when OK is pressed: what cannot be posted keeps the dialog

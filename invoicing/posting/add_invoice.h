@@ -12,6 +12,7 @@
 
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/posting_steps.h"
+#include "shell/company/company_file.h"
 
 class TFvcBrowser;
 class TLineEntry;
@@ -58,10 +59,17 @@ void ShowCompanyOnManager(InvoiceManagerView& view);
 // The file the answer of an external transaction is written to, in the data folder.
 inline constexpr std::string_view AnswerFileName = "CPWIN.TXT";
 
-// The customer and product files held open from the entry dialog's start to the posting's
-// end: the dialog looks its customer and products up again and again, and the posting reads
-// and writes them once more.
-HeldFiles HoldEntryFiles();
+// The customer, product and company files held open from the entry dialog's start to the
+// posting's end: the dialog looks its customer and products up again and again, and the
+// posting reads and writes them and the company once more.
+class EntryFilesHeld {
+public:
+    EntryFilesHeld();
+
+private:
+    HeldFiles masters_;
+    CompanyFileHeld company_;
+};
 
 // Runs the entry dialog ProdInv for a new invoice of the current company and posts it. The
 // invoice header, line and memo files must be open. True when an invoice was posted.

@@ -132,3 +132,9 @@ std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view
         return std::nullopt;
     return found;
 }
+
+CompanyFileHeld::CompanyFileHeld(const DataFolder& folder) {
+    if (!OpenFiles(handle_, folder.fileSet(CompanyFileName), CompanyFileDesc(), false))
+        handle_ = 0;
+    ClearEngineStatus();
+}
