@@ -283,10 +283,16 @@ bool DataFile::AddMissingIndexes() const {
     if (held >= d_.file.keyCount() || held < static_cast<int>(d_.file.wholeRecordKeys().size()) ||
         InUnit())
         return true;
+    // Refused while another handle has the set open: a later open tries again. One that
+    // failed for another reason (a full disk) is not tried again in this run: each try reads
+    // every record.
+    const std::string name = OpenName();
+    if (reindexFailed_.count(name)) return true;
     CloseFileSet(h);
-    // Refused while another handle has the set open: it is reindexed at a later open.
-    WithRebuildStatus([this] { return ReindexFiles(CreateName(), d_.file); });
-    OpenFileSet(h, OpenName(), false, false, false, true);
+    if (!WithRebuildStatus([this] { return ReindexFiles(CreateName(), d_.file); }) &&
+        EngineErrorCode != EngineCode::FileInUse)
+        reindexFailed_.insert(name);
+    OpenFileSet(h, name, false, false, false, true);
     return EngineOK;
 }
 

@@ -16,6 +16,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -157,7 +158,8 @@ private:
     // A set just opened that was written before the file had its partial keys (an older
     // company) gets them: it is reindexed from its records under the status window, unless a
     // unit of work is in progress or another handle has the set open (then a later open does
-    // it). The answer is that of opening the set again.
+    // it), or it could not be reindexed earlier in this run. The answer is that of opening
+    // the set again.
     bool AddMissingIndexes() const;
     // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
     bool InLockedSet(const std::function<bool()>& body) const;
@@ -166,6 +168,8 @@ private:
     // A Yes/No prompt under the file's caption; true on Yes.
     bool AskYes(const QString& text) const;
     DataFileDesc d_;
+    // The sets (by open name) whose missing indexes could not be added in this run.
+    mutable std::set<std::string> reindexFailed_;
 };
 
 // The records of the file whose key keyNr, trimmed and upper-cased, equals `target` (itself

@@ -390,7 +390,8 @@ TEST_F(FileLayerTest, ASetWithoutItsPartialKeyGetsItWhenOpened) {
         older.Close();
     }
     const DataFile f(WithNoteIndex(Desc()));
-    // Not inside a unit of work: the set is taken as it is and written without the index.
+    // Not inside a unit of work, nor while another handle has the set: the set is taken as
+    // it is and written without the index.
     BeginUnit();
     ASSERT_TRUE(f.Open());
     EXPECT_EQ(KeyCount(handle), 2);
@@ -398,6 +399,12 @@ TEST_F(FileLayerTest, ASetWithoutItsPartialKeyGetsItWhenOpened) {
     f.Close();
     CommitUnit();
     ASSERT_TRUE(EngineOK);
+    FileSetHandle other = 0;
+    OpenFileSet(other, f.OpenName());
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(KeyCount(handle), 2);
+    f.Close();
+    CloseFileSet(other);
 
     ASSERT_TRUE(f.Open());
     EXPECT_EQ(KeyCount(handle), 3);
