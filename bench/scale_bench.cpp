@@ -469,7 +469,7 @@ struct Phase {
     std::function<std::size_t()> program;  // the rows it made
     std::function<std::size_t()> sqlite;   // empty where SQLite has no equivalent
     std::function<void()> before = {};     // untimed, before each run of the program
-    std::function<void()> after = {};      // untimed, once its runs are done
+    std::function<void()> after = {};      // untimed, once both sides' runs are done
     // Only the first run counts (a first open, a first start): each side is timed as the
     // median of five runs, the program's each made a first one again by `before`, SQLite's
     // each on a connection of its own.
@@ -497,7 +497,6 @@ void Run(const Phase& phase, int repeat, const std::function<void()>& settle) {
         if (phase.before) phase.before();
         phase.program();
     }
-    if (phase.after) phase.after();
     std::string sqlRowsText = "-", sqliteText = "-", ratioText = "-";
     if (phase.sqlite) {
         const auto sqlWork = [&] { sqlRows = phase.sqlite(); };
@@ -509,6 +508,7 @@ void Run(const Phase& phase, int repeat, const std::function<void()>& settle) {
         std::snprintf(text, sizeof text, "%.2f", sqlite > 0 ? program / sqlite : 0.0);
         ratioText = text;
     }
+    if (phase.after) phase.after();
     std::printf("%-46s %9zu %9s %10.2f %10s %7s %9.0f %9.0f\n", phase.name.c_str(), rows,
                 sqlRowsText.c_str(), program * 1000, sqliteText.c_str(), ratioText.c_str(), peak,
                 growth);
