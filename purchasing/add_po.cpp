@@ -127,10 +127,8 @@ void POPostingSteps(const POPosting& posting, POManagerView& view) {
     for (const POLineRec& line : posting.lines) {
         po.POLineBuf = line;
         int32_t lineRef = 0;
-        if (!AddPOLineRecord(lineRef)) {
-            StopOnSystemFailure("PO detail add failed.");
-            MessageBox("PO detail add failed.", ProgramCaption());
-        }
+        // The order's total counts the line: without it the order is not whole.
+        if (!AddPOLineRecord(lineRef)) RaiseError("PO detail add failed.");
     }
 
     WriteStock(posting.stock);

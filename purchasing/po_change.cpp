@@ -125,7 +125,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
         } else {
             POMemoData().ReadRec(d.memoRef, po.POMemoBuf.bytes());
             if (!DeletePOMemoRecord(d.memoRef)) {
-                StopOnSystemFailure("Memo record deletion failed");
+                StopUnlessRefused("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
             }
         }
@@ -291,10 +291,8 @@ void POChangeSteps(const POChange& c, POManagerView& view) {
             case POLineWrite::Action::Add: {
                 po.POLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) {
-                    StopOnSystemFailure("PO detail add failed.");
-                    MessageBox("PO detail add failed.", ProgramCaption());
-                }
+                // The order's total counts the line: without it the order is not whole.
+                if (!AddPOLineRecord(ref)) RaiseError("PO detail add failed.");
                 break;
             }
         }

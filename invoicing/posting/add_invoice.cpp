@@ -149,10 +149,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         for (const InvoiceLineRec& line : posting.lines) {
             inv.InvoiceLineBuf = line;
             int32_t lineRef = 0;
-            if (!AddInvoiceLineRecord(lineRef)) {
-                StopOnSystemFailure("detail add failed.");
-                MessageBox("detail add failed.", ProgramCaption());
-            }
+            // The header's total counts the line: without it the invoice is not whole.
+            if (!AddInvoiceLineRecord(lineRef)) RaiseError("detail add failed.");
         }
 
         WriteStock(posting.stock);
