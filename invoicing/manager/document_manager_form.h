@@ -126,8 +126,11 @@ protected:
     int ShowRememberedOrder(int defaultKeyNr, int keyCount);
     // Status panel 0: "Records: " and the entries of the list's index.
     void ShowRecordCount();
+    // "Unable to open databases: " and the engine's last failure, with what the operating
+    // system said; read before the files are closed again.
+    static QString OpenFailureText();
     // The files could not be opened: told, and the window closes; the program goes on.
-    void OpenFailed(int32_t code);
+    void OpenFailed(const QString& text);
 
     // Reads the highlighted row's record into the buffer; its Ref, 0 when nothing was read.
     int32_t ReadHighlighted();

@@ -13,6 +13,7 @@
 #include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/company/company_settings.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -26,7 +27,8 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
         if (RebuildCompanyFiles(folder)) companies = ListCompanies(folder, order);
     }
     if (!companies)
-        MessageBox(QString("The company file cannot be read (error %1).").arg(EngineErrorCode),
+        MessageBox(WithSystemReason(
+                       QString("The company file cannot be read (error %1).").arg(EngineErrorCode)),
                    CompanyManagerCaption, MsgIcon::Warning);
     return companies;
 }
