@@ -453,6 +453,7 @@ Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
     cursorTickets_.assign(meta_.keys.size(), 0);
     runs_.assign(meta_.keys.size(), Run{});
     keyChanges_.assign(meta_.keys.size(), 0);
+    keyDeletes_.assign(meta_.keys.size(), 0);
     return 0;
 }
 
@@ -474,8 +475,9 @@ namespace {
 
 // Pages of a clean close's stamp, written after the last commit in a transaction of its own.
 constexpr uint64_t CloseStampPages = 16;
-// The file grows by whole steps, so that most commits find their room there already.
-constexpr uint64_t ReserveStep = uint64_t(256) << 10;
+
+// A key's Refs leave its leaf for a tree of their own past some 500 of them (a node's room).
+constexpr uint64_t RefsInLeaf = 500;
 
 // The depth a tree of `entries` Refs of one key may reach, with pages a quarter full at worst
 // (LMDB merges emptier ones): some 250 Refs to a leaf, 70 pages to a branch.
@@ -487,19 +489,28 @@ uint64_t refTreeDepth(uint64_t entries) {
 
 }  // namespace
 
-// A change copies the pages on its way down its tree and may split each of them and the root;
-// in an index with duplicates the Refs of one key form a tree of their own, below the key. The
+// Every page a commit writes is one the transaction copied or made: a page of a tree as it is
+// now, or one a merge after a deletion freed again. So a changed index adds at most the pages
+// of its tree (the Refs of a key that has many form a tree of their own below it, some 100
+// Refs to a page at worst) and those its deletions may merge away; or, when fewer, what its
+// changes may touch: the pages on their way down, and a split of each and of the root. The
 // commit then copies the way to each changed index in the tree that names them, and writes
-// the free list: what a change replaced, some 500 pages to a page, in a tree of its own.
+// the free list (what was replaced, some 500 pages to a page) in a tree of its own. The room
+// for the stamp of a clean close comes on top.
 uint64_t IndexFile::commitPages() const {
     uint64_t pages = 0;
     for (size_t i = 0; i < keyChanges_.size(); ++i) {
-        if (keyChanges_[i] == 0) continue;
+        const uint64_t changes = keyChanges_[i];
+        if (changes == 0) continue;
         MDB_stat st{};
-        if (mdb_stat(wtxn_, dbis_[i], &st) != 0) st.ms_depth = 8;
-        uint64_t perChange = 2 * uint64_t{st.ms_depth} + 1;
-        if (meta_.keys[i].duplicates) perChange += 2 * refTreeDepth(st.ms_entries) + 2;
-        pages += keyChanges_[i] * perChange;
+        if (mdb_stat(wtxn_, dbis_[i], &st) != 0) return UINT32_MAX;
+        const bool refTrees = meta_.keys[i].duplicates && st.ms_entries > RefsInLeaf;
+        const uint64_t depth = st.ms_depth + (refTrees ? refTreeDepth(st.ms_entries) : 0);
+        const uint64_t touched = changes * (2 * depth + 2);
+        const uint64_t tree = st.ms_branch_pages + st.ms_leaf_pages + st.ms_overflow_pages +
+                              (refTrees ? st.ms_entries / 100 + 1 : 0) +
+                              keyDeletes_[i] * depth + 1;
+        pages += std::min(touched, tree);
     }
     MDB_stat names{};
     if (mdb_env_stat(env_, &names) != 0) names.ms_depth = 8;
@@ -519,8 +530,9 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     if (::fstat(fd, &st) != 0) return ioError(errno);
     const auto size = static_cast<uint64_t>(st.st_size);
     if (size >= need) return 0;
-    // The pages are written beyond the committed ones only: what the file holds stays.
-    const uint64_t end = (need + ReserveStep - 1) / ReserveStep * ReserveStep;
+    // The pages are written beyond the committed ones only: what the file holds stays. The file
+    // grows by steps, as a data file does, so that most commits find their room there already.
+    const uint64_t end = (need + GrowBytes - 1) / GrowBytes * GrowBytes;
     grown = true;
     return engine_io::reserve(fd, size, end - size) ? 0 : ioError(engine_io::lastError());
 }
@@ -559,7 +571,21 @@ Code IndexFile::commit() {
     written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
     forgetWrite();
-    return rc == 0 ? 0 : fail(rc);
+    if (rc != 0) return fail(rc);
+    releaseRoom();
+    return 0;
+}
+
+void IndexFile::releaseRoom() {
+    mdb_filehandle_t fd = -1;
+    MDB_envinfo info{};
+    struct stat st {};
+    if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0 || ::fstat(fd, &st) != 0)
+        return;
+    const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1 + CloseStampPages) * pageSize_;
+    const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
+    // Whether it goes or stays, the room was never part of the index.
+    if (static_cast<uint64_t>(st.st_size) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
 }
 
 void IndexFile::abortWrite() {
@@ -571,6 +597,7 @@ void IndexFile::forgetWrite() {
     wtxn_ = nullptr;
     wtxnChanges_ = 0;
     std::fill(keyChanges_.begin(), keyChanges_.end(), 0);
+    std::fill(keyDeletes_.begin(), keyDeletes_.end(), 0);
     writeFailure_ = 0;
     appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
 }
@@ -651,6 +678,7 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
+    if (rc == 0) ++keyDeletes_[keyNr - 1];
     return settle(keyNr, rc);
 }
 

@@ -137,6 +137,9 @@ private:
     Code reserve(uint64_t pages, bool& grown);
     // The write transaction is gone (committed or aborted).
     void forgetWrite();
+    // After a commit that used far less room than was set aside for it (a large unit's), the
+    // rest goes back to the disk, but for the room of a clean close's stamp.
+    void releaseRoom();
     Code fail(int rc);
     // Counts what a call may have read from the map, in cursor steps; now and then looks at
     // how much has come into memory since the last drop.
@@ -156,6 +159,7 @@ private:
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
     std::vector<uint32_t> keyChanges_;  // of the write transaction, by index
+    std::vector<uint32_t> keyDeletes_;  // ... the deletions among them
     Code writeFailure_ = 0;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
