@@ -155,8 +155,16 @@ void POPostingSteps(const POPosting& posting, POManagerView& view) {
 
 }  // namespace
 
+void ShowPOListAsOnFile(POManagerView& view) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    BrowserRedraw(*browser);
+    const int keyNr = BrowserKeyNumber(*browser);
+    view.SetStatusText(0, QString("Records: %1").arg(IndexKeyCount(Purchasing().POFile, keyNr)));
+}
+
 void WritePOPosting(const POPosting& posting, POManagerView& view) {
-    PostAsOneUnit([&] { POPostingSteps(posting, view); });
+    PostAsOneUnit([&] { POPostingSteps(posting, view); }, [&view] { ShowPOListAsOnFile(view); });
     if (posting.print) {
         ProcessPendingMessages();
         view.PrintPO();

@@ -104,11 +104,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = d.header;
     if (!DeletePORecord(d.headerRef)) RaiseError("Delete operation failed");
-    if (TFvcBrowser* browser = view.browser()) {
-        BrowserRedraw(*browser);
-        const int keyNr = BrowserKeyNumber(*browser);
-        view.SetStatusText(0, QString("Records: %1").arg(IndexKeyCount(po.POFile, keyNr)));
-    }
+    ShowPOListAsOnFile(view);
 
     int deleted = 0;
     for (const POLineRemoval& removal : d.lines) {
@@ -142,7 +138,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
 }  // namespace
 
 void WritePODeletion(const PODeletion& d, POManagerView& view) {
-    PostAsOneUnit([&] { PODeletionSteps(d, view); });
+    PostAsOneUnit([&] { PODeletionSteps(d, view); }, [&view] { ShowPOListAsOnFile(view); });
 }
 
 // --- changing ---
@@ -316,7 +312,7 @@ void POChangeSteps(const POChange& c, POManagerView& view) {
 }  // namespace
 
 void WritePOChange(const POChange& c, POManagerView& view) {
-    PostAsOneUnit([&] { POChangeSteps(c, view); });
+    PostAsOneUnit([&] { POChangeSteps(c, view); }, [&view] { ShowPOListAsOnFile(view); });
 }
 
 // --- the manager's commands ---

@@ -105,7 +105,7 @@ void StopUnlessRefused(const QString& text) {
     if (!refused) RaiseError(text);
 }
 
-void PostAsOneUnit(const std::function<void()>& steps) {
+void PostAsOneUnit(const std::function<void()>& steps, const std::function<void()>& rolledBack) {
     CompanyState& companies = Shell().companies;
     const CompanyRec before = companies.CurrentCompany;
     QString failure;
@@ -131,5 +131,6 @@ void PostAsOneUnit(const std::function<void()>& steps) {
         }
     }
     companies.CurrentCompany = before;
+    if (rolledBack) rolledBack();
     RaiseWithReason(failure, reason, outcome);
 }

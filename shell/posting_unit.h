@@ -12,8 +12,11 @@
 // and one error is raised: the step's own text (or "The posting could not be saved.") with
 // why, when the engine said why ("The posting could not be saved: the disk is full."), and
 // that nothing was saved; or, when the disk kept the unit in the journal though it failed
-// (LastUnitUndecided), that it may be on file at the next start.
-void PostAsOneUnit(const std::function<void()>& steps);
+// (LastUnitUndecided), that it may be on file at the next start. `rolledBack` runs once the
+// unit is rolled back, before the error is raised: a window that showed the posting's records
+// on the way shows what is on file again.
+void PostAsOneUnit(const std::function<void()>& steps,
+                   const std::function<void()>& rolledBack = {});
 
 // For a step whose failure is told and lets the posting go on: only a refusal that changed
 // nothing (a duplicate key, a record already gone) may go on, and then this returns for the

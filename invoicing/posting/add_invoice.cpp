@@ -92,6 +92,11 @@ void ShowRecordCount(InvoiceManagerView& view) {
             0, QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
 }
 
+void ShowListAsOnFile(InvoiceManagerView& view) {
+    if (TFvcBrowser* browser = view.browser()) BrowserRedraw(*browser);
+    ShowRecordCount(view);
+}
+
 void ShowCompanyOnManager(InvoiceManagerView& view) {
     const CompanyRec& current = Shell().companies.CurrentCompany;
     view.SetCompanyCaption(CompanyCaption(current));
@@ -170,7 +175,7 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
             int32_t memoRef = 0;
             if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
         }
-    });
+    }, [&view] { ShowListAsOnFile(view); });
 
     ShowCompanyOnManager(view);
 

@@ -197,7 +197,7 @@ void InvoiceDeletionSteps(const InvoiceDeletion& d, InvoiceManagerView& view) {
 }  // namespace
 
 void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
-    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); });
+    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); }, [&view] { ShowListAsOnFile(view); });
 }
 
 // --- changing ---
@@ -395,5 +395,5 @@ void InvoiceChangeSteps(const InvoiceChange& c, InvoiceManagerView& view) {
 }  // namespace
 
 void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
-    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); });
+    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); }, [&view] { ShowListAsOnFile(view); });
 }

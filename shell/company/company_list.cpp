@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cerrno>
 
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -38,12 +39,16 @@ std::function<void()> CompanyMadeCurrent;
 void ChooseCompany(const CompanyRec& company) {
     ShellContext& shell = Shell();
     MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
-    if (!WriteLastCompany(shell.folder, company))
+    if (!WriteLastCompany(shell.folder, company)) {
+        const QString reason = SystemErrorText(errno);
         MessageBox(QString("The choice of company could not be saved in %1; the next start may "
-                           "open another company.")
+                           "open another company. %2")
                        .arg(QString::fromUtf8(LastCompanyFileName.data(),
-                                              static_cast<qsizetype>(LastCompanyFileName.size()))),
+                                              static_cast<qsizetype>(LastCompanyFileName.size())),
+                            reason)
+                       .trimmed(),
                    CompanyManagerCaption, MsgIcon::Warning);
+    }
     if (CompanyMadeCurrent) CompanyMadeCurrent();
 }
 
