@@ -533,8 +533,11 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     // The pages are written beyond the committed ones only: what the file holds stays. The file
     // grows by steps, as a data file does, so that most commits find their room there already.
     const uint64_t end = (need + GrowBytes - 1) / GrowBytes * GrowBytes;
-    grown = true;
-    return engine_io::reserve(fd, size, end - size) ? 0 : ioError(engine_io::lastError());
+    const bool reserved = engine_io::reserve(fd, size, end - size);
+    const int error = engine_io::lastError();
+    // A disk that ran full half way may have let the file grow all the same.
+    grown = ::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != size;
+    return reserved ? 0 : ioError(error);
 }
 
 Code IndexFile::reserveForCommit(bool& grown) {
