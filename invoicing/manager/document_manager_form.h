@@ -83,6 +83,10 @@ public:
     void SortOrderClick(int index);
     void PrintWindow1Click();
 
+    // "Unable to open databases: " and the engine's last failure, with what the operating
+    // system said; read before the files are closed again.
+    static QString OpenFailureText();
+
 protected:
     // The list's header is `header`, laid out as its rows.
     DocumentManagerForm(const char* objectName, const QString& caption, const std::string& header,
@@ -126,9 +130,6 @@ protected:
     int ShowRememberedOrder(int defaultKeyNr, int keyCount);
     // Status panel 0: "Records: " and the entries of the list's index.
     void ShowRecordCount();
-    // "Unable to open databases: " and the engine's last failure, with what the operating
-    // system said; read before the files are closed again.
-    static QString OpenFailureText();
     // The files could not be opened: told, and the window closes; the program goes on.
     void OpenFailed(const QString& text);
 
