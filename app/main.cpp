@@ -20,10 +20,12 @@
 #include "invoicing/entry/external_transaction.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/main_window.h"
 #include "shell/posting_unit.h"
+#include "shell/small_files.h"
 
 namespace {
 
@@ -110,6 +112,7 @@ int main(int argc, char** argv) {
     }
 
     ShellContextScope shell(dataDir);
+    KeepPdfFolderIn(QString::fromStdString(Shell().folder.file(PdfFolderFileName).string()));
     EngineStart(30);
     const ScopeExit stopEngine([] { EngineStop(); });
     // Engine errors met while a list pages are shown like any error of a command.
