@@ -63,6 +63,13 @@ QString FailureReason() {
     RaiseError(text == NotSaved ? why : text + "\n\n" + why);
 }
 
+// The sentence for the engine's last failure when it came from the operating system, else
+// empty.
+QString EngineSystemFailureText() {
+    if (EngineOK || EngineErrorCode != EngineCode::IoError) return {};
+    return EngineFailureText(EngineErrorCode, EngineSystemError);
+}
+
 }  // namespace
 
 QString SystemErrorText(int error) {
@@ -86,10 +93,6 @@ QString SystemErrorText(int error) {
     }
 }
 
-QString EngineSystemFailureText() {
-    if (EngineOK || EngineErrorCode != EngineCode::IoError) return {};
-    return EngineFailureText(EngineErrorCode, EngineSystemError);
-}
 
 QString WithSystemReason(const QString& text) {
     const QString reason = EngineSystemFailureText();

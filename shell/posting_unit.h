@@ -29,10 +29,6 @@ void StopUnlessRefused(const QString& text);
 // "The disk is full.", "The data folder is read-only.", ... Empty for 0.
 QString SystemErrorText(int error);
 
-// The sentence for the engine's last failure when it came from the operating system, else
-// empty.
-QString EngineSystemFailureText();
-
 // `text`, and after it the sentence of the engine's last failure when it came from the
 // operating system: what a message about a file that could not be opened or written tells.
 QString WithSystemReason(const QString& text);
