@@ -11,11 +11,11 @@
 // in its blocks.
 //
 // Posting through the program's own posting code: the Invoice Manager's road. A company of N
-// invoices is written by the sample history; with the invoice, line and memo files open as
-// the manager holds them, a 3-line invoice is planned (PlanInvoicePosting: the customer, the
-// products and the company looked up, each file opened for its step) and written
-// (WriteInvoicePosting: header with its six keys and its entry in the open-item index, lines,
-// stock, customer, company, as one unit of work). SQLite does the same reads and writes, with
+// invoices is written by the sample history; with the files the manager holds open while it
+// is shown (invoices, lines, memos, and the customers, products and company that postings
+// write), a 3-line invoice is planned (PlanInvoicePosting: the customer, the products and the
+// company looked up) and written (WriteInvoicePosting: header with its six keys and its entry
+// in the open-item index, lines, stock, customer, company, as one unit of work). SQLite does the same reads and writes, with
 // the open-item index as a partial index, at N invoices too.
 //
 // Opening: OpenFileSet and CloseFileSet of an invoice file set of L records against one of
@@ -383,9 +383,9 @@ private:
 // --- the program's posting code ---------------------------------------------------------
 
 // The program's side of the road: company 1 of the folder with `invoices` invoices of the
-// sample history, posted through the posting code; then, the Invoice Manager's three files
-// open, each posting a 3-line invoice of a customer on account, planned and written as the
-// manager's "Add" does once its dialog is closed with OK (with the files the dialog holds).
+// sample history, posted through the posting code; then, with the files the Invoice Manager
+// holds open while shown, each posting a 3-line invoice of a customer on account, planned and
+// written as the manager's "Add" does once its dialog is closed with OK.
 class ProgramPoster {
 public:
     ProgramPoster(const fs::path& dir, int64_t invoices)
@@ -424,8 +424,10 @@ public:
         }
         check(!customers_.empty() && !products_.empty(), "the sample masters");
         check(OpenInvoiceDatabases(), "OpenInvoiceDatabases");
+        manager_.emplace();
     }
     ~ProgramPoster() {
+        manager_.reset();
         CloseInvoiceDatabases();
         InstallHost(previousHost_);
         EngineStop();
@@ -455,7 +457,7 @@ public:
                        TrimBlanks(company.get(Company::TaxRate)));
         e.paid = "0.00";
 
-        const EntryFilesHeld entryFiles;
+        const PostingFilesHeld entryDialog;
         const PostingPlan plan = PlanInvoicePosting(e, false);
         if (!plan.posting) throw std::runtime_error("refused: " + plan.refusal.toStdString());
         if (plan.posting->labelRow && !AddCustomerToPrintQueue)
@@ -478,6 +480,7 @@ private:
     MessageHost* previousHost_;
     std::vector<CustomerRec> customers_;
     std::vector<ProductRec> products_;
+    std::optional<PostingFilesHeld> manager_;  // as the Invoice Manager holds them
 };
 
 double median(std::vector<double> values) {

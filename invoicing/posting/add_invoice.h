@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/posting_steps.h"
@@ -62,15 +63,20 @@ void ShowCompanyOnManager(InvoiceManagerView& view);
 // The file the answer of an external transaction is written to, in the data folder.
 inline constexpr std::string_view AnswerFileName = "CPWIN.TXT";
 
-// The customer, product and company files held open from the entry dialog's start to the
-// posting's end: the dialog looks its customer and products up again and again, and the
-// posting reads and writes them and the company once more.
-class EntryFilesHeld {
+// The customer, product and company files that every invoice posting reads and writes, held
+// open: by the Invoice Manager while it is shown, and by the entry dialog from its start to
+// its posting's end. Each posting's steps then find them open instead of opening and closing
+// them themselves. A set that does not open at once (none yet, a defective index) is not
+// held: the steps meet it as they always do and ask what they ask.
+class PostingFilesHeld {
 public:
-    EntryFilesHeld();
+    PostingFilesHeld();
+    ~PostingFilesHeld();
+    PostingFilesHeld(const PostingFilesHeld&) = delete;
+    PostingFilesHeld& operator=(const PostingFilesHeld&) = delete;
 
 private:
-    HeldFiles masters_;
+    std::vector<const DataFile*> opened_;
     CompanyFileHeld company_;
 };
 
