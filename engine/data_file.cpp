@@ -64,6 +64,8 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     storeLE64(&out[44], h.indexTime);
     // Bytes 52..59 are reserved (zero).
     storeLE64(&out[60], h.indexSize);
+    std::memcpy(&out[68], h.bootId.data(), h.bootId.size());
+    storeLE64(&out[84], h.indexSerial);
     storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
     return out;
 }
@@ -83,8 +85,10 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     const uint32_t state = loadLE32(&bytes[40]);
     h.indexTime = loadLE64(&bytes[44]);
     h.indexSize = loadLE64(&bytes[60]);
+    std::memcpy(h.bootId.data(), &bytes[68], h.bootId.size());
+    h.indexSerial = loadLE64(&bytes[84]);
     if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
-        state > static_cast<uint32_t>(SetState::Changing) || h.slotCount > MaxSlots ||
+        state > static_cast<uint32_t>(SetState::Damaged) || h.slotCount > MaxSlots ||
         h.liveCount > h.slotCount || h.freeHead > h.slotCount ||
         (h.freeHead == 0) != (h.liveCount == h.slotCount) ||
         DatHeaderSize + uint64_t(h.slotCount) * h.recordLength > fileSize)
@@ -188,6 +192,7 @@ Code DataFile::open(const std::filesystem::path& path) {
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = size;
+    damageNoted_ = header.state == SetState::Damaged;
     forgetFreeSlots();
     forgetReadAhead();
     return 0;
@@ -202,6 +207,7 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = DatHeaderSize;
+    damageNoted_ = false;
     forgetFreeSlots();
     forgetReadAhead();
     if (const Code code = writeHeader()) {
@@ -209,6 +215,15 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
         return code;
     }
     return 0;
+}
+
+Code DataFile::noteDamage() {
+    damageNoted_ = true;
+    header_.state = SetState::Damaged;
+    DatHeader committed = changing_ ? headerBefore_ : header_;
+    committed.state = SetState::Damaged;
+    const auto bytes = encodeHeader(committed);
+    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
 }
 
 Code DataFile::writeHeader() {
@@ -340,9 +355,10 @@ Code DataFile::nextLiveSlot(uint32_t after, size_t blockBytes, uint32_t& found) 
             const uint8_t* bytes = held != changed_.end()
                                        ? held->second.data()
                                        : &ahead_[static_cast<size_t>(slot - aheadFirst_) * length];
-            if (loadLE32(bytes) == 0) {
+            const uint32_t marker = loadLE32(bytes);
+            if (marker == 0 || !validMarker(marker, header_.slotCount)) {
                 found = slot;
-                return 0;
+                return marker == 0 ? 0 : EngineCode::DataFileDefective;
             }
         }
     }

@@ -25,6 +25,7 @@ constexpr uint32_t MetaVersion = 1;
 constexpr size_t MetaFixedSize = 16;
 const char* const MetaKeys = "keys";
 const char* const MetaGeneration = "gen";
+const char* const MetaSerial = "serial";
 
 std::array<uint8_t, 4> bigEndian(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
@@ -352,20 +353,20 @@ Code IndexFile::syncToDisk() {
     return engine_io::sync(fd) ? 0 : EngineCode::IoError;
 }
 
-Code IndexFile::writeGeneration(uint64_t generation) {
-    if (const Code code = beginWrite()) return code;
-    std::array<uint8_t, 8> gen{};
-    storeLE64(gen.data(), generation);
-    MDB_val key = valueOf(MetaGeneration);
-    MDB_val value = valueOf(gen.data(), gen.size());
+Code IndexFile::putSerial(uint64_t serial) {
+    std::array<uint8_t, 8> bytes{};
+    storeLE64(bytes.data(), serial);
+    MDB_val key = valueOf(MetaSerial);
+    MDB_val value = valueOf(bytes.data(), bytes.size());
     const int rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
-    if (rc != 0) {
-        abortWrite();
-        return fail(rc);
-    }
-    if (const Code code = commit()) return code;
-    meta_.generation = generation;
+    if (rc != 0) return fail(rc);
+    pendingSerial_ = serial;
     return 0;
+}
+
+Code IndexFile::redo(const KeyChange& change) {
+    return change.add ? addKey(change.keyNr, change.ref, change.key)
+                      : deleteKey(change.keyNr, change.ref, change.key);
 }
 
 Code IndexFile::readMeta(MDB_txn* txn) {
@@ -395,6 +396,13 @@ Code IndexFile::readMeta(MDB_txn* txn) {
     if (rc != 0) return fail(rc);
     if (value.mv_size != 8) return EngineCode::IndexDefective;
     meta.generation = loadLE64(static_cast<const uint8_t*>(value.mv_data));
+    key = valueOf(MetaSerial);
+    rc = mdb_get(txn, metaDbi_, &key, &value);
+    if (rc == 0 && value.mv_size != 8) return EngineCode::IndexDefective;
+    if (rc == 0)
+        meta.serial = loadLE64(static_cast<const uint8_t*>(value.mv_data));
+    else if (rc != MDB_NOTFOUND)
+        return fail(rc);
     meta_ = std::move(meta);
     return 0;
 }
@@ -416,6 +424,11 @@ Code IndexFile::writeMeta(MDB_txn* txn, const IndexMeta& meta) {
     storeLE64(gen.data(), meta.generation);
     key = valueOf(MetaGeneration);
     value = valueOf(gen.data(), gen.size());
+    if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
+    std::array<uint8_t, 8> serial{};
+    storeLE64(serial.data(), meta.serial);
+    key = valueOf(MetaSerial);
+    value = valueOf(serial.data(), serial.size());
     if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
     return rc == 0 ? 0 : fail(rc);
 }
@@ -478,7 +491,10 @@ Code IndexFile::commit() {
     const int rc = mdb_txn_commit(wtxn_);
     wtxn_ = nullptr;
     wtxnChanges_ = 0;
+    changes_.clear();
     appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
+    if (rc == 0 && pendingSerial_ != 0) meta_.serial = pendingSerial_;
+    pendingSerial_ = 0;
     return rc == 0 ? 0 : fail(rc);
 }
 
@@ -486,6 +502,8 @@ void IndexFile::abortWrite() {
     if (wtxn_) mdb_txn_abort(wtxn_);
     wtxn_ = nullptr;
     wtxnChanges_ = 0;
+    changes_.clear();
+    pendingSerial_ = 0;
     appendCursors_.clear();
 }
 
@@ -542,7 +560,9 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     noteReads(SearchReads);
     const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
-    return settle(rc);
+    const Code code = settle(rc);
+    if (code == 0) changes_.push_back({true, keyNr, ref, std::string(key)});
+    return code;
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -563,7 +583,9 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
-    return settle(rc);
+    const Code code = settle(rc);
+    if (code == 0) changes_.push_back({false, keyNr, ref, std::string(key)});
+    return code;
 }
 
 Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {

@@ -1,12 +1,17 @@
 #pragma once
 // NAME.IX: one LMDB environment in a single file. Sub-database "meta" holds the record length,
-// the key descriptors and the generation stamp; sub-database "kN" is index N. An index entry
+// the key descriptors, the generation stamp and the count of units that changed the index
+// (the serial, which NAME.DAT's header carries too); sub-database "kN" is index N. An index entry
 // is the key text behind one prefix byte (LMDB refuses empty keys) with the Ref as a 4-byte
 // big-endian value, so entries order bytewise by key and then by Ref. Indexes that allow
 // duplicates are DUPSORT databases; unique ones hold one Ref per key.
 //
 // The environment runs without LMDB's lock file (one process per set is guaranteed by the
-// lock on NAME.DAT) and without syncing (the index can always be rebuilt from the data).
+// lock on NAME.DAT) and without syncing: a process that dies leaves the file as its last
+// committed transaction wrote it (LMDB writes its pages before the meta page that makes them
+// count, and the system's page cache keeps every write), and the journal holds the key
+// changes of the units that had not reached it; only a machine that stops may tear it, and
+// then it is rebuilt from the data.
 //
 // The file is mapped read-only, so every page a call reads stays in the process's resident
 // memory: an index larger than a budget drops its mapped pages now and then (index_file.cpp).
@@ -28,6 +33,15 @@ struct IndexMeta {
     uint32_t recordLength = 0;
     uint64_t generation = 0;
     std::vector<KeyDesc> keys;
+    uint64_t serial = 0;  // absent in files written before: 0
+};
+
+// One change of an index, as the journal keeps it for a replay.
+struct KeyChange {
+    bool add = true;  // else a delete
+    int keyNr = 0;
+    uint32_t ref = 0;
+    std::string key;
 };
 
 class IndexFile {
@@ -49,8 +63,6 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Forces everything written so far to disk.
     Code syncToDisk();
-    // Writes a new stamp into the meta data in a transaction of its own (unsynced).
-    Code writeGeneration(uint64_t generation);
 
     const IndexMeta& meta() const { return meta_; }
     int keyCount() const { return static_cast<int>(meta_.keys.size()); }
@@ -58,8 +70,13 @@ public:
     // One write transaction holds every change of a bracket.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
-    // Entries added or deleted in the open write transaction.
+    // Entries added or deleted in the open write transaction, and what they were.
     uint32_t writeChanges() const { return wtxnChanges_; }
+    const std::vector<KeyChange>& changes() const { return changes_; }
+    // Sets the serial the index carries once the open write transaction commits.
+    Code putSerial(uint64_t serial);
+    // Makes a change the journal kept (a replay): the same as the call that made it.
+    Code redo(const KeyChange& change);
     Code commit();
     void abortWrite();
     // A write transaction was committed (or tried) since the index was opened, or since
@@ -140,6 +157,8 @@ private:
     bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
+    std::vector<KeyChange> changes_;
+    uint64_t pendingSerial_ = 0;  // put in the open write transaction (0: none)
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;

@@ -175,13 +175,66 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     ASSERT_EQ(WEXITSTATUS(status), 0);
-    // The journal is replayed at the next open; the sets it wrote into need their indexes
-    // rebuilt.
-    EXPECT_EQ(openCode("A"), EngineCode::IndexDefective);
+    // The journal is replayed at the next open, and the machine kept the indexes as the
+    // process left them: the sets open at once.
+    EXPECT_EQ(openCode("A"), 0);
     a = openOrRebuild("A");
     b = openOrRebuild("B");
     EXPECT_EQ(codes(a), (std::vector<std::string>{"A0", "A1", "A2"}));
     EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
+}
+
+// A disk that lets a process die at the first write after a sync: the unit is in the
+// journal, and nothing of it in the data file or the index.
+class DiesAfterTheJournal : public engine_io::FileLayer {
+public:
+    int write(int fd, uint64_t offset, std::span<const uint8_t> buffer, size_t& done) override {
+        if (synced_) ::_exit(0);
+        return FileLayer::write(fd, offset, buffer, done);
+    }
+    int sync(int fd) override {
+        synced_ = true;
+        return FileLayer::sync(fd);
+    }
+
+private:
+    bool synced_ = false;
+};
+
+// The process died between the journal and the files: the next open writes the unit's images
+// and makes its key changes again, so the set opens at once with the unit whole and its
+// index in step with its records.
+TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
+    FileSetHandle a = createAndOpen("A");
+    addWithKeys(a, "KEEP", "G1");
+    const int32_t gone = addWithKeys(a, "GONE", "G1");
+    CloseFileSet(a);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FileSetHandle ca = 0;
+        OpenFileSet(ca, name("A"));
+        DiesAfterTheJournal layer;
+        engine_io::installLayer(&layer);
+        EngineUnit unit;
+        add(ca, "NEW");
+        LockFileSet(ca);
+        DeleteKey(ca, 1, gone, "GONE");
+        DeleteKey(ca, 2, gone, "G1");
+        DeleteRecord(ca, gone);
+        UnlockFileSet(ca);
+        unit.commit();
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(openCode("A"), 0);
+    a = openOrRebuild("A");
+    EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "NEW"}));
+    EXPECT_EQ(UsedRecordCount(a), 2);
+    EXPECT_EQ(IndexKeyCount(a, 2), 2);
+    // Reused before the rebuild that never came: the freed slot takes the next record.
+    EXPECT_EQ(addWithKeys(a, "LAST"), gone);
 }
 
 // The journal is written over, not appended to: its length is set once, so that a unit's
