@@ -160,7 +160,8 @@ struct RestructureReport {
 };
 
 // Copies every live record into a fresh NAME.DAT; the old data file is kept as NAME.SAV.
-// Works on a set whose index is missing or defective. The set must not be open.
+// Works on a set whose index is missing or defective. The set must not be open. `report`
+// receives what the copy found (nothing when it failed or was stopped).
 void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
                      const RecordConvert& convert = {}, RestructureReport* report = nullptr);
 // Recreates NAME.IX from the records; keys that cannot be added go to NAME.MSG, one line

@@ -449,9 +449,10 @@ void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t new
                      const RecordConvert& convert, RestructureReport* report) {
     engine_detail::begin();
     RestructureReport found;
-    engine_detail::finish(
+    const bool done = engine_detail::finish(
         engine_detail::restructure(name, oldRecordLength, newRecordLength, convert, found));
-    if (report) *report = std::move(found);
+    // A copy that did not finish changed nothing and found nothing to tell.
+    if (report) *report = done ? std::move(found) : RestructureReport{};
 }
 
 void ReindexFile(std::string_view name, int keyCount, const KeyDescTable& keys,

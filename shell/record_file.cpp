@@ -91,8 +91,8 @@ bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& des
     return EngineOK;
 }
 
-bool RebuildFiles(std::string_view name, const FileDesc& desc) {
-    RestructureFile(name, desc.recordLength, desc.recordLength);
+bool RebuildFiles(std::string_view name, const FileDesc& desc, RestructureReport* report) {
+    RestructureFile(name, desc.recordLength, desc.recordLength, {}, report);
     if (!EngineOK) return false;
     KeyDescTable table = desc.keyTable();
     ReindexFile(name, desc.keyCount(), table, desc.buildKey);

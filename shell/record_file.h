@@ -65,8 +65,10 @@ bool CreateFiles(std::string_view name, const FileDesc& desc);
 bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& desc,
                bool createWhenMissing);
 // Copies the live records into a fresh data file (the old one kept as .SAV) and rebuilds the
-// index from them; keys that cannot be added go to .MSG. The set must be closed.
-bool RebuildFiles(std::string_view name, const FileDesc& desc);
+// index from them; keys that cannot be added go to .MSG. The set must be closed. `report`
+// receives what the copy found in the old data file.
+bool RebuildFiles(std::string_view name, const FileDesc& desc,
+                  RestructureReport* report = nullptr);
 
 // How the record-and-keys steps run each engine call: once (empty), or again while it fails
 // for a lock and the user wants to wait (the prompting file layer). Answers EngineOK.
