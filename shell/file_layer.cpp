@@ -170,15 +170,21 @@ bool RebuildSets(const std::vector<RebuildTarget>& sets) {
     std::vector<RebuildTarget> rebuilt;
     QStringList damage;
     QString failure;
-    for (const RebuildTarget& set : sets) {
+    for (size_t i = 0; i < sets.size(); ++i) {
         RestructureReport found;
-        const bool ok = RebuildOne(set, found);
-        if (found.damaged()) damage << DamageText(set, found);
+        const bool ok = RebuildOne(sets[i], found);
+        if (found.damaged()) damage << DamageText(sets[i], found);
         if (!ok) {
-            if (EngineErrorCode != EngineCode::RebuildAborted) failure = RebuildFailureText(set);
+            if (EngineErrorCode != EngineCode::RebuildAborted) {
+                failure = RebuildFailureText(sets[i]);
+                QStringList rest;
+                for (size_t k = i + 1; k < sets.size(); ++k) rest << sets[k].caption;
+                if (!rest.isEmpty())
+                    failure += QString("\n\nNot rebuilt either, for now: %1.").arg(rest.join(", "));
+            }
             break;
         }
-        rebuilt.push_back(set);
+        rebuilt.push_back(sets[i]);
     }
     const EngineFailure outcome;
     const bool ok = rebuilt.size() == sets.size();
