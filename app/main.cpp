@@ -17,9 +17,11 @@
 #include "invoicing/entry/external_transaction.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/main_window.h"
+#include "shell/small_files.h"
 
 namespace {
 
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
     }
 
     ShellContextScope shell(dataDir);
+    KeepPdfFolderIn(QString::fromStdString(Shell().folder.file(PdfFolderFileName).string()));
     EngineStart(30);
     const ScopeExit stopEngine([] { EngineStop(); });
     // Engine errors met while a list pages are shown like any error of a command.

@@ -164,6 +164,14 @@ std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines)
     return std::nullopt;
 }
 
+bool POChangeTakesBackReceipts(const POUnderEdit& old, const POEntry& entry) {
+    if (entry.markReceived || TrimBlanks(old.header.get(PO::POMarkedReceived)) == "Y") return false;
+    return std::any_of(old.lines.begin(), old.lines.end(), [](const StoredPOLine& line) {
+        const auto received = AmountOf(line.record.get(POLine::LineReceivedQty));
+        return !received || !received->isZero();
+    });
+}
+
 namespace {
 
 bool HasContent(const EntryRow& row) {

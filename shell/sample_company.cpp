@@ -66,6 +66,10 @@ CompanyRec SampleRecord(int number, std::string_view name, uint32_t seed) {
     rec.set(EmailAddress, "office@" + Slug(name) + ".example");
     rec.set(SmtpHost, "localhost");
     [[maybe_unused]] const bool taxFits = rec.set(TaxRate, "7.5");
+    // Printed documents draw their box 20 printer pixels in from the page's edges and their
+    // text at the margins: margins past the box keep the box line off the text.
+    [[maybe_unused]] const bool marginsFit =
+        rec.set(LeftFormMargin, "50") && rec.set(TopFormMargin, "25");
     rec.set(DefaultPOTerms, "Net 30");
     return rec;
 }

@@ -68,7 +68,8 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
     dlg.OnAccept = [&accept] {
         const std::optional<PlanRefusal> refused = accept();
-        if (refused) MessageBox(refused->text, refused->caption, MsgIcon::Information);
+        if (refused && !refused->text.isEmpty())
+            MessageBox(refused->text, refused->caption, MsgIcon::Information);
         return !refused;
     };
     const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });

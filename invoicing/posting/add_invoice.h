@@ -42,8 +42,9 @@ public:
 };
 
 // Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
-// entry (told to the user; the dialog stays open with everything typed) or nothing. True when
-// the dialog closed with OK.
+// entry (told to the user; the dialog stays open with everything typed) or nothing. A refusal
+// without text is a question the user declined: nothing more is said. True when the dialog
+// closed with OK.
 bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
 
 // Highlights record ref (whose record InvoiceBuf holds) in the manager's list, in its order.
