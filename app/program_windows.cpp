@@ -16,7 +16,6 @@
 #include "purchasing/po_entry_dialog.h"
 #include "purchasing/purchasing_services.h"
 #include "purchasing/receiving_wizard.h"
-#include "reports/books/books_check_after_rebuild.h"
 #include "reports/labels/print_queue_window.h"
 #include "reports/notice/email_notice.h"
 #include "reports/reports_windows.h"
@@ -73,7 +72,6 @@ struct ProgramWindows::Parts {
     InvoiceManagerWindows invoiceManagerWindows;
     POManagerWindows poManagerWindows;
     QueuePlugs queuePlugs;
-    BooksCheckAfterRebuild booksCheck;
     CommandRegistration dateSelection{CommandId::DateSelection, [] {
                                           std::string date;
                                           PickDate(MainForm ? MainForm->centralWidget() : nullptr,

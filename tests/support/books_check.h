@@ -1,5 +1,5 @@
 #pragma once
-// The program's books check (reports/books/books_check.h) over the files on disk, as the tests
+// The program's books check (purchasing/books/books_check.h) over the files on disk, as the tests
 // and benchmarks use it: the company's records read whole (for the facts a test compares),
 // and the check over them, or over the files as the program runs it.
 // Reads the files with the engine alone; the engine must be running and the company's file
@@ -14,7 +14,7 @@
 
 #include "engine/decimal.h"
 #include "engine/engine.h"
-#include "reports/books/books_check.h"
+#include "purchasing/books/books_check.h"
 #include "shell/company/company_file.h"
 #include "shell/data_folder.h"
 #include "shell/dates.h"

@@ -1,4 +1,4 @@
-#include "reports/books/books_check_after_rebuild.h"
+#include "purchasing/books/books_check_after_rebuild.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -14,7 +14,7 @@
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
 #include "purchasing/po_memo_file.h"
-#include "reports/books/books_check.h"
+#include "purchasing/books/books_check.h"
 #include "shell/app_context.h"
 
 namespace {
@@ -61,12 +61,4 @@ void TellBooksAfterRebuild(const std::vector<RebuildTarget>& rebuilt) {
                    "\n\nPlease put this right: enter again what was lost, or correct the "
                    "documents and the customers' balances.",
                Caption, MsgIcon::Warning);
-}
-
-BooksCheckAfterRebuild::BooksCheckAfterRebuild() {
-    FilesRebuilt = TellBooksAfterRebuild;
-}
-
-BooksCheckAfterRebuild::~BooksCheckAfterRebuild() {
-    FilesRebuilt = nullptr;
 }

@@ -1,4 +1,4 @@
-#include "reports/books/books_check.h"
+#include "purchasing/books/books_check.h"
 
 #include <array>
 #include <set>

@@ -9,12 +9,3 @@
 
 // Runs the check when a document file is among the sets rebuilt and tells what it finds.
 void TellBooksAfterRebuild(const std::vector<RebuildTarget>& rebuilt);
-
-// Plugs TellBooksAfterRebuild into the shell's rebuilds for the life of the object.
-class BooksCheckAfterRebuild {
-public:
-    BooksCheckAfterRebuild();
-    ~BooksCheckAfterRebuild();
-    BooksCheckAfterRebuild(const BooksCheckAfterRebuild&) = delete;
-    BooksCheckAfterRebuild& operator=(const BooksCheckAfterRebuild&) = delete;
-};
