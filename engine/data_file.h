@@ -49,6 +49,11 @@ struct DatHeader {
     // same count once it has every one of them.
     std::array<uint8_t, 16> bootId{};
     uint64_t indexSerial = 0;
+    uint64_t indexInode = 0;  // NAME.IX's inode when it was described (0: not known)
+    // Written with a unit's image when the unit changes the index, cleared by the header
+    // written once its commit has been described: found set, the process died while LMDB
+    // may have been writing the index.
+    bool indexCommitting = false;
 };
 
 // Bytes 0..3 of a slot: 0 live, FreeMark | the next freed Ref (0 ends the chain) deleted.
@@ -73,10 +78,12 @@ uint64_t loadLE64(const uint8_t* p);
 void storeLE64(uint8_t* p, uint64_t v);
 
 uint64_t randomStamp();
-// Records NAME.IX's size and modification time in the header (false when it cannot be
-// looked at). A file changed or replaced after that no longer matches: see indexMatches.
+// Records NAME.IX's size, modification time and inode in the header (false when it cannot
+// be looked at). A file changed or replaced after that no longer matches: see indexMatches.
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
+// The same file as described, of the same size, though written since (known inodes only).
+bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header);
 
 // IoError, keeping the errno for EngineSystemError.
 Code ioError(int error);
@@ -131,6 +138,10 @@ public:
     const DatHeader& header() const { return header_; }
     // Writes the header as it is in memory straight to the file (outside units of work).
     Code writeHeader();
+    // NAME.IX changed on disk without a change of its entries (its file grew for room): the
+    // header on disk, as committed, describes it anew, and so does the header of the changes
+    // held, so that a process that dies now still finds the index vouched for.
+    Code describeIndexAgain(const std::filesystem::path& ixPath);
     Code sync();
 
     uint64_t slotOffset(uint32_t ref) const {

@@ -77,6 +77,13 @@ public:
     Code putSerial(uint64_t serial);
     // Makes a change the journal kept (a replay): the same as the call that made it.
     Code redo(const KeyChange& change);
+    // A change in the open write transaction failed other than by a refusal (a duplicate key,
+    // an entry not there): the transaction can only be aborted. Its code, else 0.
+    Code writeFailure() const { return writeFailure_; }
+    // Makes sure the disk holds room for every page the commit of the open write transaction
+    // may add, so that a commit made after the unit is durable cannot find the disk full.
+    // `grown` tells whether the file grew.
+    Code reserveForCommit(bool& grown);
     Code commit();
     void abortWrite();
     // A write transaction was committed (or tried) since the index was opened, or since
@@ -137,8 +144,19 @@ private:
     Code readTxn(MDB_txn*& txn);
     Code cursorFor(int keyNr, Cursor& cursor);
     void setSearchKey(std::string_view key);
-    // The code of an LMDB result; a change that succeeded marks the write transaction changed.
-    Code settle(int rc);
+    // The code of an LMDB change of index keyNr: one that succeeded counts as a change of the
+    // write transaction, one that failed other than by a refusal spoils it.
+    Code settle(int keyNr, int rc);
+    // What the test layer makes the next change fail with, as LMDB would have.
+    int changeFault();
+    // The pages a commit of the write transaction may add at the end of the file, at most.
+    uint64_t commitPages() const;
+    Code reserve(uint64_t pages, bool& grown);
+    // The write transaction is gone (committed or aborted).
+    void forgetWrite();
+    // After a commit that used far less room than was set aside for it (a large unit's), the
+    // rest goes back to the disk.
+    void releaseRoom();
     Code fail(int rc);
     // Counts what a call may have read from the map, in cursor steps; now and then looks at
     // how much has come into memory since the last drop.
@@ -158,7 +176,10 @@ private:
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
     std::vector<KeyChange> changes_;
-    uint64_t pendingSerial_ = 0;  // put in the open write transaction (0: none)
+    uint64_t pendingSerial_ = 0;        // put in the open write transaction (0: none)
+    std::vector<uint32_t> keyChanges_;  // of the write transaction, by index
+    std::vector<uint32_t> keyDeletes_;  // ... the deletions among them
+    Code writeFailure_ = 0;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;

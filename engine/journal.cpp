@@ -181,9 +181,10 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
 
 // Brings the index of a replayed set up to date with the key changes of the units it lacks,
 // when it can be trusted to be as LMDB last committed it: the units were written in this boot
-// of the machine, and the index file is the one a header of the set last described (its size
-// and modification time), so that nothing else wrote it since. Any doubt leaves the set as it
-// is, and its open then asks for a rebuild.
+// of the machine, and the index file is the one a header of the set last described: its
+// size, modification time and inode, or, when the process died while LMDB may have been
+// committing (the header it left says so), the same file of the same size. Any doubt leaves
+// the set as it is, and its open then asks for a rebuild.
 void redoIndex(const std::filesystem::path& datPath, const ReplayFile& file,
                const std::vector<IndexRedo>& units) {
     const int datFd = file.fd.get();
@@ -196,8 +197,11 @@ void redoIndex(const std::filesystem::path& datPath, const ReplayFile& file,
         return;
     const auto stem = datPath.parent_path() / datPath.stem();
     const auto ixPath = filenames::withExtension(stem.string(), ".IX");
-    if (!indexMatches(ixPath, header) && !(file.before && indexMatches(ixPath, *file.before)))
-        return;
+    const bool committing = file.before && file.before->indexCommitting;
+    const auto described = [&](const DatHeader& h) {
+        return indexMatches(ixPath, h) || (committing && indexSameFile(ixPath, h));
+    };
+    if (!described(header) && !(file.before && described(*file.before))) return;
     {
         IndexFile ix;
         if (ix.open(ixPath) != 0) return;
@@ -224,6 +228,7 @@ void redoIndex(const std::filesystem::path& datPath, const ReplayFile& file,
         if (ix.meta().serial != header.indexSerial) return;
     }
     // The index as it is now is the one the set's header vouches for.
+    header.indexCommitting = false;
     if (!describeIndex(ixPath, header)) return;
     bytes = encodeHeader(header);
     static_cast<void>(writeAt(datFd, 0, bytes));
@@ -358,7 +363,10 @@ Code Journal::append(const std::vector<JournalImage>& images) {
         length_ = std::max(length_, fileSizeOf(fd));
         if (!zeroed) return ioError(error);
     }
-    if (!writeAt(fd, size_, out) || !engine_io::sync(fd)) {
+    // A unit whose bytes did not all reach the file lacks its commit entry, the last: no replay
+    // can take it, and the next unit is written over it.
+    if (!writeAt(fd, size_, out)) return ioError(engine_io::lastError());
+    if (!engine_io::sync(fd)) {
         const int error = engine_io::lastError();
         // Blank the head where the unit began, so that no replay takes the unit, reported as
         // failed, for committed. When even that fails, the next append or checkpoint tries

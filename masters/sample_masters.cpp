@@ -9,6 +9,7 @@
 #include "engine/decimal.h"
 #include "masters/master_files.h"
 #include "shell/dates.h"
+#include "shell/posting_unit.h"
 #include "shell/sample_company.h"
 #include "shell/text.h"
 
@@ -197,9 +198,11 @@ void RegisterSampleMasterFillers() {
         RegisterSampleFiller(name, [name, fill](const DataFolder& folder, const CompanyRec& company,
                                                 uint32_t seed, int count) {
             if (!fill(folder, company, seed, count))
-                throw std::runtime_error("The sample " + std::string(name) +
-                                         " could not be written (error " +
-                                         std::to_string(EngineErrorCode) + ").");
+                throw std::runtime_error(
+                    WithSystemReason(QString("The sample %1 could not be written (error %2).")
+                                         .arg(name)
+                                         .arg(EngineErrorCode))
+                        .toStdString());
         });
     }
 }

@@ -531,10 +531,8 @@ void ReceivingSteps(const ReceivingPosting& posting) {
                     RaiseError("Receiver detail modify operation failed");
             } else {
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) {
-                    StopOnSystemFailure("PO receiver detail add failed.");
-                    MessageBox("PO receiver detail add failed.", ProgramCaption());
-                }
+                // The row's stock is written: its line must be too.
+                if (!AddPOLineRecord(ref)) RaiseError("PO receiver detail add failed.");
             }
         }
     }
@@ -546,10 +544,9 @@ void ReceivingSteps(const ReceivingPosting& posting) {
 
     const StepFile header(POData());
     purchasing.POBuf = posting.header;
-    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef)) {
-        StopOnSystemFailure("PO Receiver Key Failed");
-        MessageBox("PO Receiver Key Failed", ProgramCaption());
-    }
+    // The order's lines are received: its header must say so too.
+    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef))
+        RaiseError("PO Receiver Key Failed");
 }
 
 }  // namespace

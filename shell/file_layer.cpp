@@ -118,11 +118,11 @@ QString DamageText(const RebuildTarget& set, const RestructureReport& found) {
 
 // Why a rebuild failed, as the user can act on it.
 QString RebuildFailureText(const RebuildTarget& set) {
-    QString reason = EngineSystemFailureText();
-    if (reason.isEmpty()) reason = QString("(error %1)").arg(EngineErrorCode);
-    return QString("The %1 file (%2) could not be rebuilt. %3\n\nNothing in it was lost: it "
-                   "is rebuilt when it is opened again.")
-        .arg(set.caption, DataFileName(set), reason);
+    const QString what =
+        QString("The %1 file (%2) could not be rebuilt.").arg(set.caption, DataFileName(set));
+    QString text = WithSystemReason(what);
+    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
+    return text + "\n\nNothing in it was lost: it is rebuilt when it is opened again.";
 }
 
 // One set under the status window, whose title names it.
@@ -241,9 +241,10 @@ bool LookupFailed() {
 QString LookupFailureText(const QString& file) {
     if (EngineErrorCode == EngineCode::IndexDefective)
         return QString("The %1 file cannot be searched until its index is rebuilt.").arg(file);
-    const QString reason = EngineSystemFailureText();
-    if (!reason.isEmpty()) return QString("The %1 file cannot be read. %2").arg(file, reason);
-    return QString("The %1 file cannot be read (error %2).").arg(file).arg(EngineErrorCode);
+    const QString what = QString("The %1 file cannot be read.").arg(file);
+    QString text = WithSystemReason(what);
+    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
+    return text;
 }
 
 bool FileLocked() {

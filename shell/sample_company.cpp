@@ -9,6 +9,7 @@
 #include "engine/file_names.h"
 #include "shell/company/company_defaults.h"
 #include "shell/company/company_file.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 
 namespace {
@@ -125,8 +126,10 @@ CompanyRec CreateSampleCompany(const DataFolder& folder, int number, std::string
             throw std::runtime_error("Company " + std::to_string(number) +
                                      " is already in the company file.");
         default:
-            throw std::runtime_error("The company file could not be written (error " +
-                                     std::to_string(EngineErrorCode) + ").");
+            throw std::runtime_error(
+                WithSystemReason(
+                    QString("The company file could not be written (error %1).").arg(EngineErrorCode))
+                    .toStdString());
     }
     const CompanyRec company = state.CompanyBuf;
     if (!WriteLastCompany(folder, company))

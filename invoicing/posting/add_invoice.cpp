@@ -93,6 +93,11 @@ void ShowRecordCount(InvoiceManagerView& view) {
             0, QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
 }
 
+void ShowListAsOnFile(InvoiceManagerView& view) {
+    if (TFvcBrowser* browser = view.browser()) BrowserRedraw(*browser);
+    ShowRecordCount(view);
+}
+
 void ShowCompanyOnManager(InvoiceManagerView& view) {
     const CompanyRec& current = Shell().companies.CurrentCompany;
     view.SetCompanyCaption(CompanyCaption(current));
@@ -150,10 +155,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         for (const InvoiceLineRec& line : posting.lines) {
             inv.InvoiceLineBuf = line;
             int32_t lineRef = 0;
-            if (!AddInvoiceLineRecord(lineRef)) {
-                StopOnSystemFailure("detail add failed.");
-                MessageBox("detail add failed.", ProgramCaption());
-            }
+            // The header's total counts the line: without it the invoice is not whole.
+            if (!AddInvoiceLineRecord(lineRef)) RaiseError("detail add failed.");
         }
 
         WriteStock(posting.stock);
@@ -173,7 +176,7 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
             int32_t memoRef = 0;
             if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
         }
-    });
+    }, [&view] { ShowListAsOnFile(view); });
 
     ShowCompanyOnManager(view);
 

@@ -51,6 +51,9 @@ bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefu
 void PositionManagerList(InvoiceManagerView& view, int32_t ref);
 // Status panel 0: "Records: " and the number of entries in the list's index.
 void ShowRecordCount(InvoiceManagerView& view);
+// The list and its count read again: after a posting that failed, what it showed of itself
+// is gone.
+void ShowListAsOnFile(InvoiceManagerView& view);
 // The manager's company caption (name + " - #" + number) and receivables label (",0.00") from
 // the current company.
 void ShowCompanyOnManager(InvoiceManagerView& view);

@@ -31,6 +31,7 @@
 #include "platform/status_window.h"
 #include "platform/string_grid.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 TStment* Stment = nullptr;
@@ -459,7 +460,8 @@ void BatchStatements() {
             c.set(Company::LastStatementRun, Columns(today, 1, 10));
             return true;
         }) != CompanyResult::Ok)
-        MessageBox("The date of this batch run could not be saved in the company record.",
+        MessageBox(WithSystemReason(
+                       "The date of this batch run could not be saved in the company record."),
                    "Batch Print - Statements", MsgIcon::Information);
     wait.reset();
     ProcessPendingMessages();

@@ -87,8 +87,8 @@ TEST_F(RestartTest, ARebuildOnAFullDiskSaysSoOnceAndTheStartGoesOn) {
     const testsupport::LayerScope installed(full);
     host->Answer(MsgResult::Yes, "Index file is defective.  Rebuild?");
     host->Answer(MsgResult::Ok,
-                 "The Invoices file (1I.DAT) could not be rebuilt. The disk is full.\n\nNothing "
-                 "in it was lost: it is rebuilt when it is opened again.",
+                 "The Invoices file (1I.DAT) could not be rebuilt.\n\nThe disk is full.\n\n"
+                 "Nothing in it was lost: it is rebuilt when it is opened again.",
                  "Rebuild Status");
     // The aging of the day needs the invoices: said once, without a second question.
     host->Answer(MsgResult::Ok);

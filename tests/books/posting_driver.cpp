@@ -486,9 +486,7 @@ struct PostingDriver::Impl {
                  item.amount.format("0.00") + " for " + (deposit ? e.customerNumber : item.number);
         for (const PaymentWrite& w : plan.posting->writes)
             if (const auto fact = InvoiceFact(w.record)) r.facts.push_back(*fact);
-        write = [posting = std::move(*plan.posting)] {
-            if (!WritePayments(posting)) RaiseError("The payment was not written whole.");
-        };
+        write = [posting = std::move(*plan.posting)] { WritePayments(posting); };
         return r;
     }
 

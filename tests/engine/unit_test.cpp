@@ -1,11 +1,13 @@
 // Units of work over several file sets: kept whole or not at all, through rollbacks, dead
 // processes, failed writes and power losses, at one sync per unit.
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -184,12 +186,14 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
 }
 
-// A disk that lets a process die at the first write after a sync: the unit is in the
-// journal, and nothing of it in the data file or the index.
+// A disk that lets a process die at the n-th header write after the journal's sync: the first
+// is the unit's header image (nothing of the unit is in the data file or the index yet), the
+// second the header that describes the index once LMDB has committed it.
 class DiesAfterTheJournal : public engine_io::FileLayer {
 public:
+    explicit DiesAfterTheJournal(int headerWrite) : dieAt_(headerWrite) {}
     int write(int fd, uint64_t offset, std::span<const uint8_t> buffer, size_t& done) override {
-        if (synced_) ::_exit(0);
+        if (synced_ && offset == 0 && ++headers_ == dieAt_) ::_exit(0);
         return FileLayer::write(fd, offset, buffer, done);
     }
     int sync(int fd) override {
@@ -198,43 +202,49 @@ public:
     }
 
 private:
+    int dieAt_;
+    int headers_ = 0;
     bool synced_ = false;
 };
 
-// The process died between the journal and the files: the next open writes the unit's images
-// and makes its key changes again, so the set opens at once with the unit whole and its
-// index in step with its records.
+// The process died between the journal and the files, or while LMDB wrote the unit's index:
+// the next open writes the unit's images and makes its key changes again where the index
+// lacks them, so the set opens at once with the unit whole and its index in step.
 TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
-    FileSetHandle a = createAndOpen("A");
-    addWithKeys(a, "KEEP", "G1");
-    const int32_t gone = addWithKeys(a, "GONE", "G1");
-    CloseFileSet(a);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        FileSetHandle ca = 0;
-        OpenFileSet(ca, name("A"));
-        DiesAfterTheJournal layer;
-        engine_io::installLayer(&layer);
-        EngineUnit unit;
-        add(ca, "NEW");
-        LockFileSet(ca);
-        DeleteKey(ca, 1, gone, "GONE");
-        DeleteKey(ca, 2, gone, "G1");
-        DeleteRecord(ca, gone);
-        UnlockFileSet(ca);
-        unit.commit();
-        ::_exit(1);
+    for (const int dieAt : {1, 2}) {
+        const std::string set = "A" + std::to_string(dieAt);
+        FileSetHandle a = createAndOpen(set);
+        addWithKeys(a, "KEEP", "G1");
+        const int32_t gone = addWithKeys(a, "GONE", "G1");
+        CloseFileSet(a);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            FileSetHandle ca = 0;
+            OpenFileSet(ca, name(set));
+            DiesAfterTheJournal layer(dieAt);
+            engine_io::installLayer(&layer);
+            EngineUnit unit;
+            add(ca, "NEW");
+            LockFileSet(ca);
+            DeleteKey(ca, 1, gone, "GONE");
+            DeleteKey(ca, 2, gone, "G1");
+            DeleteRecord(ca, gone);
+            UnlockFileSet(ca);
+            unit.commit();
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(openCode(set), 0) << dieAt;
+        a = openOrRebuild(set);
+        EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "NEW"}));
+        EXPECT_EQ(UsedRecordCount(a), 2);
+        EXPECT_EQ(IndexKeyCount(a, 2), 2);
+        // Reused before the rebuild that never came: the freed slot takes the next record.
+        EXPECT_EQ(addWithKeys(a, "LAST"), gone);
+        CloseFileSet(a);
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(openCode("A"), 0);
-    a = openOrRebuild("A");
-    EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "NEW"}));
-    EXPECT_EQ(UsedRecordCount(a), 2);
-    EXPECT_EQ(IndexKeyCount(a, 2), 2);
-    // Reused before the rebuild that never came: the freed slot takes the next record.
-    EXPECT_EQ(addWithKeys(a, "LAST"), gone);
 }
 
 // The journal is written over, not appended to: its length is set once, so that a unit's
@@ -422,6 +432,70 @@ TEST_F(UnitTest, AUnitReportedFailedIsNotOnFileAndOneReportedCommittedIs) {
     EXPECT_GT(committed, 0);
     EXPECT_GT(failed, 0);
     EXPECT_GT(undecided, 0);
+}
+
+// The index's writes after a unit is durable cannot find the disk full: what they add to the
+// index file lies in room the disk gave before, whatever the unit (adds, deletions, keys whose
+// Refs outgrow their leaf, units of one change or of hundreds), and its clean close too.
+TEST_F(UnitTest, AnIndexCommitStaysInTheRoomTheDiskGaveBeforeTheUnitWasDurable) {
+    // Remembers the end of the room asked for in the index file.
+    struct RoomWatch : engine_io::FileLayer {
+        ino_t index = 0;
+        uint64_t reservedEnd = 0;
+        int reserve(int fd, uint64_t offset, uint64_t length) override {
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && st.st_ino == index)
+                reservedEnd = std::max(reservedEnd, offset + length);
+            return FileLayer::reserve(fd, offset, length);
+        }
+    } watch;
+    const testsupport::LayerScope installed(watch);
+    FileSetHandle h = createAndOpen();
+    const std::string ix = name() + ".IX";
+    const auto sizeOf = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(ix.c_str(), &st), 0);
+        watch.index = st.st_ino;
+        return static_cast<uint64_t>(st.st_size);
+    };
+    std::mt19937 random(77);
+    std::vector<std::pair<int32_t, std::string>> live;  // Ref, code
+    int next = 0;
+    const auto withinRoom = [&](const std::function<void()>& work, const std::string& what) {
+        const uint64_t before = sizeOf();
+        watch.reservedEnd = 0;
+        work();
+        EXPECT_LE(sizeOf(), std::max(before, watch.reservedEnd)) << what;
+    };
+    for (int unit = 0; unit < 60; ++unit) {
+        const int changes = unit % 10 == 9 ? 400 : 1 + static_cast<int>(random() % 12);
+        withinRoom(
+            [&] {
+                BeginUnit();
+                for (int c = 0; c < changes; ++c) {
+                    if (live.empty() || random() % 4 != 0) {
+                        const std::string code = "C" + std::to_string(next++);
+                        const int32_t ref = addWithKeys(h, code, "G" + std::to_string(random() % 3));
+                        live.emplace_back(ref, code);
+                    } else {
+                        const size_t at = random() % live.size();
+                        std::vector<uint8_t> rec(TestRecordLength);
+                        ReadRecord(h, live[at].first, rec);
+                        LockFileSet(h);
+                        DeleteKey(h, 1, live[at].first, codeOf(rec));
+                        DeleteKey(h, 2, live[at].first, groupOf(rec));
+                        DeleteRecord(h, live[at].first);
+                        UnlockFileSet(h);
+                        live.erase(live.begin() + static_cast<std::ptrdiff_t>(at));
+                    }
+                }
+                CommitUnit();
+                ASSERT_TRUE(EngineOK) << EngineErrorCode;
+            },
+            "unit " + std::to_string(unit));
+    }
+    withinRoom([&] { CloseFileSet(h); }, "the clean close");
+    EXPECT_GT(next, 1500) << "keys whose Refs outgrow their leaf";
 }
 
 }  // namespace
