@@ -254,6 +254,7 @@ Code DataFile::describeIndexAgain(const std::filesystem::path& ixPath) {
     if (!describeIndex(ixPath, committed)) return ioError(errno);
     header_.indexTime = committed.indexTime;
     header_.indexSize = committed.indexSize;
+    header_.indexInode = committed.indexInode;
     const auto bytes = encodeHeader(committed);
     return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
 }
