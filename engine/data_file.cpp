@@ -158,7 +158,7 @@ bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header) 
 bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header) {
     IndexFacts facts;
     return header.indexInode != 0 && indexFacts(ixPath, facts) &&
-           facts.inode == header.indexInode && facts.size == header.indexSize;
+           facts.inode == header.indexInode;
 }
 
 Code ioError(int error) {

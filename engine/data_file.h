@@ -82,7 +82,7 @@ uint64_t randomStamp();
 // be looked at). A file changed or replaced after that no longer matches: see indexMatches.
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
-// The same file as described, of the same size, though written since (known inodes only).
+// The same file as described, though written since (known inodes only).
 bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header);
 
 // IoError, keeping the errno for EngineSystemError.

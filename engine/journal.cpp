@@ -183,8 +183,8 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
 // when it can be trusted to be as LMDB last committed it: the units were written in this boot
 // of the machine, and the index file is the one a header of the set last described: its
 // size, modification time and inode, or, when the process died while LMDB may have been
-// committing (the header it left says so), the same file of the same size. Any doubt leaves
-// the set as it is, and its open then asks for a rebuild.
+// committing (the header it left says so), the same file, which a commit may have written and
+// given back room of. Any doubt leaves the set as it is, and its open then asks for a rebuild.
 void redoIndex(const std::filesystem::path& datPath, const ReplayFile& file,
                const std::vector<IndexRedo>& units) {
     const int datFd = file.fd.get();
