@@ -155,10 +155,10 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
                 const auto path = folder / image.name;
                 file.fd.reset(::open(path.c_str(), O_RDWR | O_CLOEXEC));
                 if (!file.fd) return ioError(errno);
-                std::array<uint8_t, DatHeaderSize> bytes{};
+                std::array<uint8_t, DatHeaderSize> headerBytes{};
                 DatHeader header;
-                if (readAt(file.fd.get(), 0, bytes) &&
-                    decodeHeader(bytes, fileSizeOf(file.fd.get()), header) == 0)
+                if (readAt(file.fd.get(), 0, headerBytes) &&
+                    decodeHeader(headerBytes, fileSizeOf(file.fd.get()), header) == 0)
                     file.before = header;
             }
             if (image.offset == 0 && image.data.size() == DatHeaderSize) {
