@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QCollator>
+#include <QLocale>
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
+#include <random>
 
 #include "engine/decimal.h"
+#include "platform/cp1252.h"
 
 #include "tests/reports/report_samples.h"
 
@@ -210,6 +215,55 @@ TEST(SortAndTotal, ARecordWithABlankSortValueSurvivesLaterSorts) {
     EXPECT_EQ(Lines(grid).back(), "|||Grand Total|3.00|0.00|3.00|");
 }
 
+// The records' order is the locale's: the front cell without regard to case and then with
+// it, the other cells without regard to case, records alike in every cell as they came.
+// Checked against the locale's own collator, in the C locale and in one whose collation is
+// the collator's, on runs of records alike both long and short.
+TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
+    const std::vector<std::string> fronts{"Bolt", "bolt", "BOLT", "Washer", "nut",
+                                          "\xC9lan", "\xE9lan", "elan", "Zinc"};
+    const std::vector<std::string> seconds{"PREFIXED-b", "prefixed-A", "PREFIXED", "a b",
+                                           "ab",         "A-B",        "x",        "X"};
+    std::mt19937 random(7);
+    std::vector<std::vector<std::string>> rows{{"Name", "Second", "Third"}};
+    for (int i = 0; i < 900; ++i) {
+        const std::string& front = fronts[random() % fronts.size()];
+        // One front has a single second value: a long run to sort on the third column.
+        const std::string& second = front == "Zinc" ? seconds[0] : seconds[random() % 8];
+        rows.push_back({front, second, (random() % 2 ? "t" : "T") + std::to_string(random() % 40)});
+    }
+    const QLocale before;
+    struct Restore {
+        QLocale locale;
+        ~Restore() { QLocale::setDefault(locale); }
+    } restore{before};
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        QCollator folded(locale), exact(locale);
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        exact.setCaseSensitivity(Qt::CaseSensitive);
+        std::vector<std::size_t> expected(rows.size() - 1);
+        std::iota(expected.begin(), expected.end(), 1);
+        std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+            const auto q = [&](std::size_t r, int c) { return FromCp1252(rows[r][c]); };
+            if (const int d = folded.compare(q(a, 0), q(b, 0))) return d < 0;
+            if (const int d = exact.compare(q(a, 0), q(b, 0))) return d < 0;
+            if (const int d = rows[a][0].compare(rows[b][0])) return d < 0;
+            for (int c = 1; c < 3; ++c)
+                if (const int d = folded.compare(q(a, c), q(b, c))) return d < 0;
+            return false;
+        });
+        ReportGrid grid = ReportGrid::FromRows(3, rows);
+        ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 2, 2}),
+                  SortOutcome::Sorted);
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            const std::vector<std::string>& want = rows[expected[k]];
+            ASSERT_EQ(grid.rows[k + 1].cells, want)
+                << locale.name().toStdString() << ", row " << k + 1;
+        }
+    }
+}
+
 TEST(SortAndTotal, RefusedSortsLeaveTheGridAlone) {
     ReportGrid headingOnly = ReportGrid::FromRows(8, {POHeading()});
     const ReportGrid before = headingOnly;
@@ -238,10 +292,13 @@ TEST(SortAndTotal, LongestCellsKeepTheEarliestRowsCellOfTheLongest) {
         rows.push_back({name, std::string(60, 'x')});
     }
     ReportGrid grid = ReportGrid::FromRows(2, std::move(rows));
-    ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 1, 1}),
+    std::vector<std::string> measured;
+    ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 1, 1}, &measured),
               SortOutcome::Sorted);
     ASSERT_EQ(grid.cell(0, 1), "A15000");
     EXPECT_EQ(LongestCells(grid)[0], "A15000");
+    // Measured while sorting, the same.
+    EXPECT_EQ(measured, LongestCells(grid));
 }
 
 TEST(SortAndTotal, LongestCellsMeasureTrimmedTextCutTo32) {
