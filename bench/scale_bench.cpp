@@ -611,11 +611,16 @@ int main(int argc, char** argv) {
             *FindReportDefinition(report.cols == 9 ? "Invoice Register" : "Inventory Report");
         phases.push_back({name + ": builder + viewer",
                           [&report] {
+                              // As the Report Wizard names it: the viewer totals by it.
+                              ReportTitle = std::string(report.name);
                               if (RunReport(report, kFromTyped, kToTyped) != ReportRun::Shown)
                                   return std::size_t{0};
                               return static_cast<std::size_t>(rtreport->Report().rowCount() - 1);
                           },
-                          sqlite, [&other] { RunReport(other, kFromTyped, kToTyped); }});
+                          sqlite, [&other] {
+                              ReportTitle = std::string(other.name);
+                              RunReport(other, kFromTyped, kToTyped);
+                          }});
     }
 
     // A batch: the first 200 customers who bought; one customer: the one with the most open
