@@ -11,7 +11,6 @@ namespace {
 
 FileLayer plainLayer;
 FileLayer* current = &plainLayer;
-int lastFailure = 0;
 
 bool failed(int error) {
     lastFailure = error;
@@ -93,14 +92,6 @@ bool sync(int fd) {
 bool syncFolder(int folderFd) {
     const int error = current->syncFolder(folderFd);
     return error == 0 || failed(error);
-}
-
-int lastError() {
-    return lastFailure;
-}
-
-void noteError(int error) {
-    lastFailure = error;
 }
 
 }  // namespace engine_io

@@ -34,7 +34,12 @@ bool resize(int fd, uint64_t size);
 bool sync(int fd);
 bool syncFolder(int folderFd);
 // The errno of the last failed call above (EIO when a transfer made no progress).
-int lastError();
-void noteError(int error);
+inline int lastFailure = 0;
+inline int lastError() {
+    return lastFailure;
+}
+inline void noteError(int error) {
+    lastFailure = error;
+}
 
 }  // namespace engine_io
