@@ -50,6 +50,7 @@
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "masters/sample_masters.h"
+#include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scope_guard.h"
 #include "platform/status_window.h"
@@ -553,6 +554,7 @@ int main(int argc, char** argv) {
               ("stockmere-scale-" + std::to_string(invoices));
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    GiveLargeBlocksBack();  // as the program does
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     const fs::path done = dir / "written.ok";

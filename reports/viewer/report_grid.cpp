@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <span>
 
 #include "engine/decimal.h"
@@ -171,13 +172,71 @@ private:
     std::vector<std::string_view> texts_;
 };
 
-// The records' order, as OrderRecords finds it.
+// The records' rows in the order their text is stored: passes over every record read them
+// that way, since in sorted order nearly every read would miss the cache. A report as its
+// builder stored it is in row order already, and then no list of its rows is kept.
+class StoredRecords {
+public:
+    explicit StoredRecords(const ReportRows& rows) : rows_(rows) {
+        std::vector<uint32_t> order = rows.StorageOrder();
+        std::erase_if(order, [&rows](uint32_t r) {
+            return r == 0 || rows.Kind(r) != ReportRowKind::Record;
+        });
+        count_ = order.size();
+        if (!std::is_sorted(order.begin(), order.end())) order_ = std::move(order);
+    }
+    std::size_t size() const { return count_; }
+    template <class Visit>
+    void ForEach(Visit visit) const {
+        if (!order_.empty()) {
+            for (const uint32_t r : order_) visit(r);
+            return;
+        }
+        for (uint32_t r = 1; r < rows_.size(); ++r)
+            if (rows_.Kind(r) == ReportRowKind::Record) visit(r);
+    }
+
+private:
+    const ReportRows& rows_;
+    std::size_t count_ = 0;
+    std::vector<uint32_t> order_;
+};
+
+// The records' front cells, read in one pass in the order they are stored: an id per record
+// (by row) for each distinct text, the texts, and each text's sums of the summed columns.
+// Cells that are not amounts, or whose text is not a number (such as "12.05.2005"), add
+// nothing.
+struct FrontTexts {
+    std::vector<uint32_t> id;
+    std::vector<std::string_view> texts;
+    std::vector<Wide> sums;  // per text, one per summed column
+};
+
+FrontTexts ReadFronts(const SortedView& view, std::size_t rows, const StoredRecords& stored,
+                      const std::vector<int>& summed) {
+    FrontTexts fronts;
+    fronts.id.resize(rows);
+    TextIds ids(stored.size());
+    stored.ForEach([&](uint32_t r) {
+        const uint32_t id = fronts.id[r] = ids.Id(view.Cell(r, 0));
+        if (summed.empty()) return;
+        if (fronts.sums.size() <= id * summed.size()) fronts.sums.resize((id + 1) * summed.size());
+        for (std::size_t k = 0; k < summed.size(); ++k) {
+            if (!view.IsAmount(r, summed[k])) continue;
+            if (const auto value = Decimal::Parse(StripCommas(view.Cell(r, summed[k]))))
+                fronts.sums[id * summed.size() + k] += value->scaled();
+        }
+    });
+    fronts.texts = ids.Texts();
+    fronts.sums.resize(fronts.texts.size() * summed.size());
+    return fronts;
+}
+
+// The records' order, as OrderRecords finds it: records of one front text are neighbours.
 struct RecordOrder {
-    std::vector<uint32_t> order;  // indexes into the records
-    // Each record's place among the distinct front texts, those texts by place, and where
-    // the records of each end in the order (records of one front text are neighbours).
-    std::vector<uint32_t> frontPlace;
-    std::vector<std::string_view> fronts;
+    std::vector<uint32_t> order;  // the records' rows
+    // The front texts' ids by place, and where the records of each end in the order.
+    std::vector<uint32_t> frontIds;
     std::vector<uint32_t> frontEnds;
 };
 
@@ -188,39 +247,42 @@ struct Run {
 
 // A run this long is sorted by the places of its members' texts among the texts of all such
 // runs (a collation key per distinct text); a shorter one by comparing its texts, settled by
-// their words where the collation has them.
+// their words where the collation has them (and so is a long one whose texts are mostly
+// distinct).
 constexpr uint32_t kRankedRun = 16;
+// The texts of long runs looked at to tell whether they are mostly distinct.
+constexpr uint32_t kSample = 2048;
 
 // The records' order: by their front cell (texts equal but for case apart), records alike
 // there by their next cell without regard to case, and so on; records alike in every cell
-// keep their order. Each column sorts only the runs of records still alike. `stored` lists
-// the records in the order their text is stored: passes over every record read them that
-// way, since in sorted order nearly every read would miss the cache.
-RecordOrder OrderRecords(const SortedView& view, std::span<const uint32_t> records,
-                         std::span<const uint32_t> stored, int cols,
-                         const ReportCollation& collation) {
-    const auto n = static_cast<uint32_t>(records.size());
+// keep their order. Each column sorts only the runs of records still alike.
+RecordOrder OrderRecords(const SortedView& view, const ReportRows& rows,
+                         const StoredRecords& stored, int cols,
+                         const ReportCollation& collation, FrontTexts& fronts) {
+    const auto n = static_cast<uint32_t>(stored.size());
     RecordOrder out;
-    // Per record: an id, a place or a word, as the pass at hand needs.
-    std::vector<uint64_t> key(n);
-    {
-        TextIds ids(n);
-        for (const uint32_t i : stored) key[i] = ids.Id(view.Cell(records[i], 0));
-        const std::vector<uint32_t> place = collation.Ranks(ids.Texts(), true);
-        out.fronts.resize(ids.Texts().size());
-        for (std::size_t t = 0; t < place.size(); ++t) out.fronts[place[t]] = ids.Texts()[t];
-        out.frontPlace.resize(n);
-        // Distinct texts have distinct places: a counting sort by place keeps the order.
-        std::vector<uint32_t> next(out.fronts.size() + 1, 0);
-        for (uint32_t i = 0; i < n; ++i) ++next[(out.frontPlace[i] = place[key[i]]) + 1];
-        std::partial_sum(next.begin(), next.end(), next.begin());
-        out.order.resize(n);
-        for (uint32_t i = 0; i < n; ++i) out.order[next[out.frontPlace[i]]++] = i;
-        next.pop_back();
-        out.frontEnds = std::move(next);
-    }
     std::vector<uint32_t>& order = out.order;
     std::vector<Run> runs;
+    {
+        // Distinct texts have distinct places: a counting sort by place, in row order, keeps
+        // the records' order.
+        const std::vector<uint32_t> place = collation.Ranks(fronts.texts, true);
+        out.frontIds.resize(place.size());
+        for (uint32_t id = 0; id < place.size(); ++id) out.frontIds[place[id]] = id;
+        std::vector<uint32_t> next(place.size() + 1, 0);
+        stored.ForEach([&](uint32_t r) { ++next[place[fronts.id[r]] + 1]; });
+        std::partial_sum(next.begin(), next.end(), next.begin());
+        order.resize(n);
+        for (uint32_t r = 1; r < rows.size(); ++r)
+            if (rows.Kind(r) == ReportRowKind::Record) order[next[place[fronts.id[r]]]++] = r;
+        fronts.id = {};
+        next.pop_back();
+        out.frontEnds = std::move(next);
+        for (uint32_t text = 0, begin = 0; text < out.frontEnds.size(); ++text) {
+            if (out.frontEnds[text] - begin > 1) runs.push_back({begin, out.frontEnds[text]});
+            begin = out.frontEnds[text];
+        }
+    }
     const auto splitRuns = [&](std::vector<Run>& into, Run run, auto same) {
         for (uint32_t i = run.begin; i < run.end;) {
             uint32_t j = i + 1;
@@ -229,17 +291,32 @@ RecordOrder OrderRecords(const SortedView& view, std::span<const uint32_t> recor
             i = j;
         }
     };
-    splitRuns(runs, {0, n}, [&](uint32_t a, uint32_t b) {
-        return out.frontPlace[a] == out.frontPlace[b];
-    });
 
-    // How each record of a run is keyed in the pass over a column.
+    // How each record of a run is keyed in the pass over a column, and its key: a place or
+    // a word.
     enum Keying : uint8_t { Unkeyed, Ranked, Worded };
-    std::vector<uint8_t> keying(n, Unkeyed);
+    std::vector<uint8_t> keying(runs.empty() ? 0 : rows.size(), Unkeyed);
+    std::vector<uint64_t> key(runs.empty() ? 0 : rows.size());
     std::vector<uint64_t> placed;
+    std::vector<std::pair<uint64_t, uint32_t>> worded;
     for (int c = 1; c < cols && !runs.empty(); ++c) {
-        const auto text = [&](uint32_t i) { return view.Cell(records[i], c); };
-        const auto ranked = [](const Run& run) { return run.end - run.begin >= kRankedRun; };
+        const auto text = [&](uint32_t r) { return view.Cell(r, c); };
+        const auto longRun = [](const Run& run) { return run.end - run.begin >= kRankedRun; };
+        // Long runs are ranked, unless the column's texts are mostly distinct (numbers of
+        // invoices) and words tell them apart: then a place for each would cost more than
+        // it settles. A sample of the long runs' texts tells.
+        bool rankLong = true;
+        if (collation.HasWords()) {
+            TextIds sample(kSample);
+            uint32_t sampled = 0;
+            for (const Run& run : runs)
+                for (uint32_t p = run.begin; p < run.end && sampled < kSample && longRun(run); ++p) {
+                    sample.Id(text(order[p]));
+                    ++sampled;
+                }
+            rankLong = sample.Texts().size() * 2 <= sampled;
+        }
+        const auto ranked = [&](const Run& run) { return rankLong && longRun(run); };
         // The keys are read in one pass over the records in storage order.
         bool anyRanked = false, anyWorded = false;
         uint32_t members = 0;
@@ -261,7 +338,7 @@ RecordOrder OrderRecords(const SortedView& view, std::span<const uint32_t> recor
                 for (const Run& run : runs)
                     for (uint32_t p = run.begin; p < run.end; ++p) keyOf(order[p]);
             } else {
-                for (const uint32_t i : stored) keyOf(i);
+                stored.ForEach(keyOf);
             }
             if (anyRanked) {
                 const std::vector<uint32_t> place = collation.Ranks(ids.Texts(), false);
@@ -274,10 +351,10 @@ RecordOrder OrderRecords(const SortedView& view, std::span<const uint32_t> recor
         std::vector<Run> still;
         for (const Run& run : runs) {
             const auto first = order.begin() + run.begin, last = order.begin() + run.end;
+            // Members of a run stand in the order of their rows: sorting by key and then row
+            // keeps that order among equals. Runs often come in order already (a builder lists
+            // its records by date).
             if (ranked(run)) {
-                // Members of a run stand in the order of their indexes: sorting by place and
-                // then index keeps that order among equals. Runs often come in order already
-                // (a builder lists its records by date).
                 if (!std::is_sorted(first, last,
                                     [&](uint32_t a, uint32_t b) { return key[a] < key[b]; })) {
                     placed.clear();
@@ -289,19 +366,32 @@ RecordOrder OrderRecords(const SortedView& view, std::span<const uint32_t> recor
                 splitRuns(still, run, [&](uint32_t a, uint32_t b) { return key[a] == key[b]; });
                 continue;
             }
-            // A short run: an insertion sort that moves a record only past greater texts.
+            // Words settle most comparisons; texts of equal words are compared.
             const auto compare = [&](uint32_t a, uint32_t b) {
                 if (keying[a] == Worded && key[a] != key[b]) return key[a] < key[b] ? -1 : 1;
                 return collation.Compare(text(a), text(b));
             };
-            for (auto at = first + 1; at != last; ++at) {
-                const uint32_t moving = *at;
-                auto to = at;
-                while (to != first && compare(*(to - 1), moving) > 0) {
-                    *to = *(to - 1);
-                    --to;
+            if (longRun(run)) {
+                worded.clear();
+                for (auto at = first; at != last; ++at) worded.emplace_back(key[*at], *at);
+                std::sort(worded.begin(), worded.end(), [&](const auto& a, const auto& b) {
+                    if (a.first != b.first) return a.first < b.first;
+                    if (const int d = collation.Compare(text(a.second), text(b.second)))
+                        return d < 0;
+                    return a.second < b.second;
+                });
+                for (std::size_t k = 0; k < worded.size(); ++k) first[k] = worded[k].second;
+            } else {
+                // An insertion sort that moves a record only past greater texts.
+                for (auto at = first + 1; at != last; ++at) {
+                    const uint32_t moving = *at;
+                    auto to = at;
+                    while (to != first && compare(*(to - 1), moving) > 0) {
+                        *to = *(to - 1);
+                        --to;
+                    }
+                    *to = moving;
                 }
-                *to = moving;
             }
             splitRuns(still, run, [&](uint32_t a, uint32_t b) { return compare(a, b) == 0; });
         }
@@ -402,20 +492,7 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
     if (const SortOutcome check = CheckSortable(grid, column, params); check != SortOutcome::Sorted)
         return check;
 
-    std::vector<uint32_t> records;
-    records.reserve(grid.rows.size() - 1);
-    for (std::size_t r = 1; r < grid.rows.size(); ++r)
-        if (grid.rows.Kind(r) == ReportRowKind::Record) records.push_back(static_cast<uint32_t>(r));
-    // The records in the order their text is stored (indexes into `records`).
-    std::vector<uint32_t> stored;
-    {
-        std::vector<uint32_t> indexOf(grid.rows.size(), UINT32_MAX);
-        for (std::size_t i = 0; i < records.size(); ++i)
-            indexOf[records[i]] = static_cast<uint32_t>(i);
-        stored.reserve(records.size());
-        for (const uint32_t r : grid.rows.StorageOrder())
-            if (indexOf[r] != UINT32_MAX) stored.push_back(indexOf[r]);
-    }
+    std::optional<StoredRecords> stored(grid.rows);
 
     const SortedView view(grid.rows, column);
     const TotalsLayout layout = TotalsLayoutOf(params.ReportTitle, grid.cols);
@@ -431,26 +508,18 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
     const auto held = static_cast<uint32_t>(grid.rows.size());
     ReportRows inserted;
     std::vector<uint32_t> plan;
-    // Where each record and each inserted row will stand.
-    std::vector<uint32_t> recordRow(longest ? records.size() : 0), insertedRow;
+    // Where each record (by its row now) and each inserted row will stand.
+    std::vector<uint32_t> newRow, insertedRow;
     {
-        const ReportCollation collation;
-        const RecordOrder sorted = OrderRecords(view, records, stored, cols, collation);
-
         // Records of one front text are neighbours, so the totals change only between
-        // texts: each text's sums are added up first, in storage order. Cells that are not
-        // amounts, or whose text is not a number (such as "12.05.2005"), add nothing.
+        // texts: each text's sums are added up first.
+        FrontTexts fronts = ReadFronts(view, held, *stored, layout.summed);
         const std::size_t summed = layout.summed.size();
-        std::vector<Wide> textSums(sorted.fronts.size() * summed);
-        for (const uint32_t i : stored)
-            for (std::size_t k = 0; k < summed; ++k) {
-                const int col = layout.summed[k];
-                if (!view.IsAmount(records[i], col)) continue;
-                if (const auto value = Decimal::Parse(StripCommas(view.Cell(records[i], col))))
-                    textSums[sorted.frontPlace[i] * summed + k] += value->scaled();
-            }
+        const RecordOrder sorted =
+            OrderRecords(view, grid.rows, *stored, cols, ReportCollation(), fronts);
 
-        plan.reserve(records.size() + 4);
+        plan.reserve(stored->size() + 4);
+        if (longest) newRow.resize(held);
         plan.push_back(0);
         const auto insert = [&](const std::vector<std::string>& cells, ReportRowKind kind) {
             insertedRow.push_back(static_cast<uint32_t>(plan.size()));
@@ -467,12 +536,13 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
                    ReportRowKind::Total);
         };
 
-        std::string_view previousKey = RowKey(sorted.fronts.front());
+        std::string_view previousKey = RowKey(fronts.texts[sorted.frontIds.front()]);
         std::string currentMonth = MonthOf(previousKey);
         bool monthRowsInserted = false;
         uint32_t at = 0;
-        for (std::size_t text = 0; text < sorted.fronts.size(); ++text) {
-            const std::string_view key = RowKey(sorted.fronts[text]);
+        for (std::size_t place = 0; place < sorted.frontIds.size(); ++place) {
+            const uint32_t text = sorted.frontIds[place];
+            const std::string_view key = RowKey(fronts.texts[text]);
             if (subTotals && key != previousKey) {
                 groupRow();
                 insert(spacer, ReportRowKind::Spacer);
@@ -486,15 +556,15 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
                     monthRowsInserted = true;
                 }
             }
-            const Wide* sums = textSums.data() + text * summed;
+            const Wide* sums = fronts.sums.data() + std::size_t(text) * summed;
             group.Add(sums);
             month.Add(sums);
             grand.Add(sums);
             previousKey = key;
-            for (; at < sorted.frontEnds[text]; ++at) {
-                const uint32_t i = sorted.order[at];
-                if (longest) recordRow[i] = static_cast<uint32_t>(plan.size());
-                plan.push_back(records[i]);
+            for (; at < sorted.frontEnds[place]; ++at) {
+                const uint32_t r = sorted.order[at];
+                if (longest) newRow[r] = static_cast<uint32_t>(plan.size());
+                plan.push_back(r);
             }
         }
         if (subTotals) groupRow();
@@ -515,12 +585,14 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
     };
     grid.rows.MoveToFront(0, column, kFrontCut);
     measure(grid.rows, 0, 0);
-    for (const uint32_t i : stored) {
-        grid.rows.MoveToFront(records[i], column, kFrontCut);
-        measure(grid.rows, records[i], longest ? recordRow[i] : 0);
-    }
+    stored->ForEach([&](uint32_t r) {
+        grid.rows.MoveToFront(r, column, kFrontCut);
+        measure(grid.rows, r, longest ? newRow[r] : 0);
+    });
     for (std::size_t j = 0; j < inserted.size(); ++j) measure(inserted, j, insertedRow[j]);
     if (longest) *longest = std::move(measured).Texts();
+    stored.reset();
+    newRow = {};
     grid.rows.AppendAll(inserted);
     grid.rows.Keep(plan);
     return SortOutcome::Sorted;

@@ -230,7 +230,10 @@ TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
         const std::string& front = fronts[random() % fronts.size()];
         // One front has a single second value: a long run to sort on the third column.
         const std::string& second = front == "Zinc" ? seconds[0] : seconds[random() % 8];
-        rows.push_back({front, second, (random() % 2 ? "t" : "T") + std::to_string(random() % 40)});
+        // Mostly distinct, alike in their first eight characters but for case.
+        rows.push_back({front, second,
+                        (random() % 2 ? "tag-number-" : "TAG-NUMBER-") +
+                            std::to_string(random() % 500)});
     }
     const QLocale before;
     struct Restore {
