@@ -226,39 +226,17 @@ void ReportRows::MoveToFront(std::size_t r, int column, std::size_t cut) {
 }
 
 void ReportRows::Keep(std::span<const uint32_t> order) {
-    // The rows are moved in place, cycle by cycle, with the dropped ones after those kept:
-    // a sorted report of millions of rows needs no second list of them.
-    std::vector<bool> placed(lines_.size());
+    std::vector<bool> kept(lines_.size());
+    std::vector<Line> lines;
+    lines.reserve(order.size());
     for (const uint32_t r : order) {
-        if (r >= lines_.size() || placed[r]) throw std::logic_error("Rows kept twice or unknown.");
-        placed[r] = true;
+        if (r >= lines_.size() || kept[r]) throw std::logic_error("Rows kept twice or unknown.");
+        lines.push_back(lines_[r]);
+        kept[r] = true;
     }
-    std::vector<uint32_t> dropped;
-    for (uint32_t r = 0; r < lines_.size(); ++r)
-        if (!placed[r]) {
-            Forget(lines_[r]);
-            dropped.push_back(r);
-        }
-    const auto from = [&](std::size_t at) {
-        return at < order.size() ? order[at] : dropped[at - order.size()];
-    };
-    std::fill(placed.begin(), placed.end(), false);
-    for (std::size_t start = 0; start < lines_.size(); ++start) {
-        if (placed[start]) continue;
-        const Line first = lines_[start];
-        std::size_t at = start;
-        for (;;) {
-            placed[at] = true;
-            const std::size_t source = from(at);
-            if (source == start) {
-                lines_[at] = first;
-                break;
-            }
-            lines_[at] = lines_[source];
-            at = source;
-        }
-    }
-    lines_.resize(order.size());
+    for (std::size_t r = 0; r < lines_.size(); ++r)
+        if (!kept[r]) Forget(lines_[r]);
+    lines_ = std::move(lines);
     DropUnused();
 }
 
