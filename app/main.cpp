@@ -8,7 +8,10 @@
 
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "app/program_windows.h"
 #include "app/start_options.h"
@@ -17,9 +20,12 @@
 #include "invoicing/entry/external_transaction.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/main_window.h"
+#include "shell/posting_unit.h"
+#include "shell/small_files.h"
 
 namespace {
 
@@ -30,6 +36,15 @@ std::filesystem::path DefaultDataDir() {
 
 void Tell(const QString& text) {
     MessageBox(text, ProgramCaption(), MsgIcon::Warning);
+}
+
+// Why no file can be written in the folder, as the system would say it (a read-only folder,
+// access denied, a full disk); 0 when it does not tell.
+int FolderWriteError(const std::filesystem::path& folder) {
+    if (::access(folder.c_str(), W_OK) != 0) return errno;
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) == 0 && disk.f_bavail == 0) return ENOSPC;
+    return 0;
 }
 
 // Ending the session (logout, shutdown, kill -TERM, -HUP, -INT) is a normal close without the
@@ -90,12 +105,14 @@ int main(int argc, char** argv) {
         Tell(lock.error() == QLockFile::LockFailedError
                  ? QString("Stockmere is already running on the data folder %1.").arg(folder)
                  : QString("The data folder %1 cannot be used: its lock file cannot be "
-                           "written.")
-                       .arg(folder));
+                           "written. %2")
+                       .arg(folder, SystemErrorText(FolderWriteError(dataDir)))
+                       .trimmed());
         return 1;
     }
 
     ShellContextScope shell(dataDir);
+    KeepPdfFolderIn(QString::fromStdString(Shell().folder.file(PdfFolderFileName).string()));
     EngineStart(30);
     const ScopeExit stopEngine([] { EngineStop(); });
     // Engine errors met while a list pages are shown like any error of a command.

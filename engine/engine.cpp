@@ -90,7 +90,9 @@ struct Handle {
 struct Unit {
     int depth = 0;
     bool aborted = false;  // rolled back by an inner AbortUnit
-    Code failure = 0;      // the first operating-system failure inside it
+    // The first failure that keeps it from committing whole, with the system's errno.
+    Code failure = 0;
+    int systemError = 0;
     std::vector<std::shared_ptr<FileSet>> sets;    // changed in it
     std::vector<std::shared_ptr<FileSet>> parked;  // closed in it, still holding changes
 };
@@ -277,16 +279,47 @@ void rollBack(FileSet& set) {
     set.inUnit = false;
 }
 
+// A failure inside the unit of work that it cannot commit whole after; the first one counts.
+void spoilUnit(Code code) {
+    Unit& unit = registry().unit;
+    if (unit.depth == 0 || unit.failure != 0) return;
+    unit.failure = code;
+    unit.systemError = code == EngineCode::IoError ? engine_io::lastError() : 0;
+}
+
+// A set that can take no changes refuses them; a unit of work that needed one cannot be whole.
+Code refuseDamaged() {
+    spoilUnit(EngineCode::IndexDefective);
+    return EngineCode::IndexDefective;
+}
+
 // Before the first change of a call: the set joins the unit of work, and the data file
 // remembers what a rollback goes back to.
 Code beginChange(FileSet& set) {
-    if (set.damaged) return EngineCode::IndexDefective;
+    if (set.damaged) return refuseDamaged();
     Unit& unit = registry().unit;
     if (unit.depth > 0 && !set.inUnit) {
         set.inUnit = true;
         unit.sets.push_back(set.shared_from_this());
     }
     set.dat.beginChanges();
+    return 0;
+}
+
+// Before a unit becomes durable: every index change is whole, and the disk holds room for
+// what committing the indexes will write, so that nothing written after the journal can fail
+// for a full disk (it would leave the unit on file and its set without its index).
+Code prepareIndexes(const std::map<std::filesystem::path, std::vector<FileSet*>>& byFolder) {
+    for (const auto& [folder, changed] : byFolder) {
+        for (FileSet* set : changed) {
+            if (const Code failed = set->ix.writeFailure()) return failed;
+            bool grown = false;
+            const Code code = set->ix.reserveForCommit(grown);
+            // A file that grew is described anew at the clean close, whatever the unit's fate.
+            if (grown) set->changed = true;
+            if (code != 0) return code;
+        }
+    }
     return 0;
 }
 
@@ -300,6 +333,11 @@ Code commitSets(const std::vector<FileSet*>& sets) {
             byFolder[set->folder].push_back(set);
         else
             rollBack(*set);
+    }
+    if (const Code code = prepareIndexes(byFolder)) {
+        for (auto& [folder, changed] : byFolder)
+            for (FileSet* set : changed) rollBack(*set);
+        return code;
     }
     for (auto& [folder, changed] : byFolder) {
         std::vector<JournalImage> images;
@@ -338,7 +376,7 @@ Code commitSets(const std::vector<FileSet*>& sets) {
 }
 
 Code enterBracket(FileSet& set) {
-    if (set.damaged) return EngineCode::IndexDefective;
+    if (set.damaged) return refuseDamaged();
     ++set.lockDepth;
     return 0;
 }
@@ -462,8 +500,7 @@ bool finishFailed(Code code) {
     if (code == EngineCode::IoError || code == EngineCode::FileInUse)
         EngineSystemError = engine_io::lastError();
     // The operating system failed a step of the unit of work: it cannot commit whole.
-    Unit& unit = registry().unit;
-    if (code == EngineCode::IoError && unit.depth > 0 && unit.failure == 0) unit.failure = code;
+    if (code == EngineCode::IoError) spoilUnit(code);
     return false;
 }
 
@@ -678,11 +715,13 @@ void CommitUnit() {
         return;
     }
     Code code = unit.failure != 0 ? unit.failure : unit.aborted ? EngineCode::BadArgument : 0;
+    int systemError = unit.systemError;
     registry().lastUnitUndecided = false;
     if (code == 0) {
         std::vector<FileSet*> sets;
         for (auto& set : unit.sets) sets.push_back(set.get());
         code = commitSets(sets);
+        systemError = engine_io::lastError();
     } else {
         for (auto& set : unit.sets) rollBack(*set);
     }
@@ -690,6 +729,8 @@ void CommitUnit() {
     // that cannot be emptied, leaves it to the next open's replay and rebuild, and must not
     // be told as a unit that was not saved.
     endUnit();
+    // What is told is why the unit failed, not what its closes met.
+    engine_io::noteError(systemError);
     finish(code);
 }
 
@@ -708,6 +749,14 @@ void AbortUnit() {
 
 bool LastUnitUndecided() {
     return registry().lastUnitUndecided;
+}
+
+int32_t UnitFailure() {
+    return registry().unit.failure;
+}
+
+int UnitSystemError() {
+    return registry().unit.systemError;
 }
 
 bool InUnit() {
@@ -1010,6 +1059,8 @@ void changeKey(FileSetHandle number, int keyNr, int32_t ref, std::string_view ke
     Code code = beginChange(set);
     if (code == 0) code = set.ix.beginWrite();
     if (code == 0) code = change(set.ix, static_cast<uint32_t>(ref));
+    // A failed index write leaves its transaction to be aborted: the unit with it.
+    if (code != 0 && set.ix.writeFailure() != 0) spoilUnit(code);
     finish(leaveBracket(set, code));
 }
 

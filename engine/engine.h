@@ -65,9 +65,10 @@ void UnlockFileSet(FileSetHandle handle);
 // A unit of work makes every record and key change of every file set between BeginUnit and
 // CommitUnit durable at once: after a crash, a power loss or a failed write the sets hold
 // all of it or none of it. Reads inside the unit see its changes. Brackets inside a unit end
-// nothing; closing a set inside it keeps the set ready until the unit ends. A change that
-// fails for the operating system (IoError) spoils the unit: CommitUnit then rolls it back
-// and reports that failure. Units nest; the outermost one counts. AbortUnit rolls back
+// nothing; closing a set inside it keeps the set ready until the unit ends. A failure that
+// keeps it from being whole (see UnitFailure) spoils the unit: CommitUnit then rolls it back
+// and reports that failure. Before the unit is durable the disk is asked for the room its
+// index writes need, so that a full disk fails the unit, never a set. Units nest; the outermost one counts. AbortUnit rolls back
 // every change since the outermost BeginUnit.
 void BeginUnit();
 void CommitUnit();
@@ -77,6 +78,13 @@ bool InUnit();
 // journal (the disk refused every write and sync), so that the next process to open the
 // folder may still find it whole; false when nothing of it is kept.
 bool LastUnitUndecided();
+
+// Inside a unit of work: the first failure that keeps it from committing whole (a read or
+// change the operating system refused, an index change that failed, a change refused by a set
+// that can take none since a write failed), 0 while there is none; with IoError the system's
+// errno. Refusals that change nothing (a duplicate key, a record already gone) do not count.
+int32_t UnitFailure();
+int UnitSystemError();
 
 // A unit of work for one scope: rolled back unless commit() was called and succeeded.
 class EngineUnit {

@@ -37,6 +37,10 @@ int FileLayer::resize(int fd, uint64_t size) {
     return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
+int FileLayer::reserve(int fd, uint64_t offset, uint64_t length) {
+    return ::posix_fallocate(fd, static_cast<off_t>(offset), static_cast<off_t>(length));
+}
+
 int FileLayer::sync(int fd) {
     return ::fdatasync(fd) == 0 ? 0 : errno;
 }
@@ -81,6 +85,14 @@ bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer) {
 
 bool resize(int fd, uint64_t size) {
     const int error = current->resize(fd, size);
+    return error == 0 || failed(error);
+}
+
+bool reserve(int fd, uint64_t offset, uint64_t length) {
+    int error = 0;
+    do {
+        error = current->reserve(fd, offset, length);
+    } while (error == EINTR);
     return error == 0 || failed(error);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The engine's file I/O: every read, write, resize and sync of a data file, the journal and
-// the index's sync go through one replaceable layer, so that tests can count syncs, fail the
+// the index's sync and room go through one replaceable layer, so that tests can count syncs, fail the
 // n-th write or forget what was never synced. The layer keeps the operating system's error
 // number of the last failure, which the engine hands on as EngineSystemError.
 
@@ -16,10 +16,17 @@ public:
     virtual int read(int fd, uint64_t offset, std::span<uint8_t> buffer, size_t& done);
     virtual int write(int fd, uint64_t offset, std::span<const uint8_t> buffer, size_t& done);
     virtual int resize(int fd, uint64_t size);
+    // Gives the file's bytes from `offset` on, `length` of them, their room on the disk,
+    // growing the file when it is shorter (posix_fallocate): later writes there cannot find
+    // the disk full.
+    virtual int reserve(int fd, uint64_t offset, uint64_t length);
     // Makes a file's data durable (fdatasync).
     virtual int sync(int fd);
     // Makes the entries of a folder durable (fsync of the folder).
     virtual int syncFolder(int folderFd);
+    // Asked before the index store changes an entry: 0, or the error the store is to fail the
+    // change with as if it had met it itself (tests: a store refusing on a full disk).
+    virtual int indexChange() { return 0; }
 };
 
 // The layer in use; the plain one unless a test installed another.
@@ -31,6 +38,7 @@ void installLayer(FileLayer* layer);
 bool readAt(int fd, uint64_t offset, std::span<uint8_t> buffer);
 bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer);
 bool resize(int fd, uint64_t size);
+bool reserve(int fd, uint64_t offset, uint64_t length);
 bool sync(int fd);
 bool syncFolder(int folderFd);
 // The errno of the last failed call above (EIO when a transfer made no progress).

@@ -58,18 +58,31 @@ public:
     bool owned = false;
 };
 
-Code IndexFile::settle(int rc) {
+Code IndexFile::settle(int keyNr, int rc) {
     if (rc == 0) {
         ++wtxnChanges_;
+        ++keyChanges_[keyNr - 1];
         return 0;
     }
-    return rc == MDB_KEYEXIST ? EngineCode::DuplicateKey : fail(rc);
+    if (rc == MDB_KEYEXIST) return EngineCode::DuplicateKey;
+    // LMDB leaves a transaction whose change failed unusable: nothing of it may be committed.
+    const Code code = fail(rc);
+    if (writeFailure_ == 0) writeFailure_ = code;
+    return code;
+}
+
+int IndexFile::changeFault() {
+    if (writeFailure_ != 0) return MDB_BAD_TXN;
+    return engine_io::layer().indexChange();
 }
 
 Code IndexFile::fail(int rc) {
-    // Positive codes are the system's errno values; LMDB's own codes mean a damaged file.
-    if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM)
+    // Positive codes are the system's errno values; LMDB's own codes mean a damaged file, but
+    // for a map or a transaction that has no more room.
+    if (rc == EACCES || rc == EIO || rc == ENOSPC || rc == EROFS || rc == ENOMEM ||
+        rc == EDQUOT || rc == EFBIG)
         return ioError(rc);
+    if (rc == MDB_MAP_FULL || rc == MDB_TXN_FULL) return ioError(EFBIG);
     return EngineCode::IndexDefective;
 }
 
@@ -115,6 +128,7 @@ Code IndexFile::openEnvironment(const std::filesystem::path& path, unsigned mode
     MDB_stat envStat{};
     mdb_env_info(env_, &info);
     mdb_env_stat(env_, &envStat);
+    pageSize_ = envStat.ms_psize;
     // A truncated file: pages the index refers to lie beyond its end.
     if ((static_cast<uint64_t>(info.me_last_pgno) + 1) * envStat.ms_psize > fileSize) {
         close();
@@ -150,6 +164,9 @@ Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta)
     if (rc == 0) rc = mdb_env_set_mapsize(env_, InitialMapSize);
     if (rc == 0)
         rc = mdb_env_open(env_, path.c_str(), MDB_NOSUBDIR | MDB_NOLOCK | MDB_NOSYNC, 0644);
+    MDB_stat envStat{};
+    if (rc == 0) rc = mdb_env_stat(env_, &envStat);
+    pageSize_ = envStat.ms_psize;
     if (rc == 0) rc = mdb_txn_begin(env_, nullptr, 0, &wtxn_);
     if (rc == 0) rc = mdb_dbi_open(wtxn_, "meta", MDB_CREATE, &metaDbi_);
     if (rc != 0) {
@@ -203,11 +220,13 @@ Code IndexFile::writeGeneration(uint64_t generation) {
     MDB_val key = valueOf(MetaGeneration);
     MDB_val value = valueOf(gen.data(), gen.size());
     const int rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
-    if (rc != 0) {
+    bool grown = false;
+    const Code code = rc != 0 ? fail(rc) : reserve(commitPages(), grown);
+    if (code != 0) {
         abortWrite();
-        return fail(rc);
+        return code;
     }
-    if (const Code code = commit()) return code;
+    if (const Code committed = commit()) return committed;
     meta_.generation = generation;
     return 0;
 }
@@ -281,6 +300,8 @@ Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
     cursorEpochs_.assign(meta_.keys.size(), 0);
     cursorTickets_.assign(meta_.keys.size(), 0);
     runs_.assign(meta_.keys.size(), Run{});
+    keyChanges_.assign(meta_.keys.size(), 0);
+    keyDeletes_.assign(meta_.keys.size(), 0);
     return 0;
 }
 
@@ -295,6 +316,81 @@ Code IndexFile::growMapIfNeeded() {
     if (used * 2 <= info.me_mapsize) return 0;
     const int rc = mdb_env_set_mapsize(env_, info.me_mapsize * 2);
     return rc == 0 ? 0 : fail(rc);
+}
+
+namespace {
+
+// Pages of a clean close's stamp, written after the last commit in a transaction of its own.
+constexpr uint64_t CloseStampPages = 16;
+
+// A key's Refs leave its leaf for a tree of their own past some 500 of them (a node's room).
+constexpr uint64_t RefsInLeaf = 500;
+
+// The depth a tree of `entries` Refs of one key may reach, with pages a quarter full at worst
+// (LMDB merges emptier ones): some 250 Refs to a leaf, 70 pages to a branch.
+uint64_t refTreeDepth(uint64_t entries) {
+    uint64_t depth = 1;
+    for (uint64_t held = 250; held < entries; held *= 70) ++depth;
+    return depth;
+}
+
+}  // namespace
+
+// Every page a commit writes is one the transaction copied or made: a page of a tree as it is
+// now, or one a merge after a deletion freed again. So a changed index adds at most the pages
+// of its tree (the Refs of a key that has many form a tree of their own below it, some 100
+// Refs to a page at worst) and those its deletions may merge away; or, when fewer, what its
+// changes may touch: the pages on their way down, and a split of each and of the root. The
+// commit then copies the way to each changed index in the tree that names them, and writes
+// the free list (what was replaced, some 500 pages to a page) in a tree of its own. The room
+// for the stamp of a clean close comes on top.
+uint64_t IndexFile::commitPages() const {
+    uint64_t pages = 0;
+    for (size_t i = 0; i < keyChanges_.size(); ++i) {
+        const uint64_t changes = keyChanges_[i];
+        if (changes == 0) continue;
+        MDB_stat st{};
+        if (mdb_stat(wtxn_, dbis_[i], &st) != 0) return UINT32_MAX;
+        const bool refTrees = meta_.keys[i].duplicates && st.ms_entries > RefsInLeaf;
+        const uint64_t depth = st.ms_depth + (refTrees ? refTreeDepth(st.ms_entries) : 0);
+        const uint64_t touched = changes * (2 * depth + 2);
+        const uint64_t tree = st.ms_branch_pages + st.ms_leaf_pages + st.ms_overflow_pages +
+                              (refTrees ? st.ms_entries / 100 + 1 : 0) +
+                              keyDeletes_[i] * depth + 1;
+        pages += std::min(touched, tree);
+    }
+    MDB_stat names{};
+    if (mdb_env_stat(env_, &names) != 0) names.ms_depth = 8;
+    constexpr uint64_t FreeListDepth = 4;
+    pages += 2 * (uint64_t{names.ms_depth} + FreeListDepth) + 4 + pages / 256;
+    return pages + CloseStampPages;
+}
+
+Code IndexFile::reserve(uint64_t pages, bool& grown) {
+    grown = false;
+    mdb_filehandle_t fd = -1;
+    if (mdb_env_get_fd(env_, &fd) != 0) return EngineCode::IoError;
+    MDB_envinfo info{};
+    mdb_env_info(env_, &info);
+    const uint64_t need = (static_cast<uint64_t>(info.me_last_pgno) + 1 + pages) * pageSize_;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return ioError(errno);
+    const auto size = static_cast<uint64_t>(st.st_size);
+    if (size >= need) return 0;
+    // The pages are written beyond the committed ones only: what the file holds stays. The file
+    // grows by steps, as a data file does, so that most commits find their room there already.
+    const uint64_t end = (need + GrowBytes - 1) / GrowBytes * GrowBytes;
+    const bool reserved = engine_io::reserve(fd, size, end - size);
+    const int error = engine_io::lastError();
+    // A disk that ran full half way may have let the file grow all the same.
+    grown = ::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != size;
+    return reserved ? 0 : ioError(error);
+}
+
+Code IndexFile::reserveForCommit(bool& grown) {
+    grown = false;
+    if (!wtxn_ || wtxnChanges_ == 0) return 0;
+    return reserve(commitPages(), grown);
 }
 
 Code IndexFile::beginWrite() {
@@ -317,19 +413,43 @@ Code IndexFile::beginWrite() {
 
 Code IndexFile::commit() {
     if (!wtxn_) return 0;
+    if (writeFailure_ != 0) {
+        const Code code = writeFailure_;
+        abortWrite();
+        return code;
+    }
     written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
-    wtxn_ = nullptr;
-    wtxnChanges_ = 0;
-    appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
-    return rc == 0 ? 0 : fail(rc);
+    forgetWrite();
+    if (rc != 0) return fail(rc);
+    releaseRoom();
+    return 0;
+}
+
+void IndexFile::releaseRoom() {
+    mdb_filehandle_t fd = -1;
+    MDB_envinfo info{};
+    struct stat st {};
+    if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0 || ::fstat(fd, &st) != 0)
+        return;
+    const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1 + CloseStampPages) * pageSize_;
+    const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
+    // Whether it goes or stays, the room was never part of the index.
+    if (static_cast<uint64_t>(st.st_size) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
 }
 
 void IndexFile::abortWrite() {
     if (wtxn_) mdb_txn_abort(wtxn_);
+    forgetWrite();
+}
+
+void IndexFile::forgetWrite() {
     wtxn_ = nullptr;
     wtxnChanges_ = 0;
-    appendCursors_.clear();
+    std::fill(keyChanges_.begin(), keyChanges_.end(), 0);
+    std::fill(keyDeletes_.begin(), keyDeletes_.end(), 0);
+    writeFailure_ = 0;
+    appendCursors_.clear();  // LMDB frees a write transaction's cursors with it
 }
 
 Code IndexFile::readTxn(MDB_txn*& txn) {
@@ -383,8 +503,9 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
+    if (const int rc = changeFault()) return settle(keyNr, rc);
     const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
-    return settle(rc);
+    return settle(keyNr, rc);
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -393,7 +514,8 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const MDB_dbi dbi = dbis_[keyNr - 1];
-    int rc = 0;
+    int rc = changeFault();
+    if (rc != 0) return settle(keyNr, rc);
     if (meta_.keys[keyNr - 1].duplicates) {
         rc = mdb_del(wtxn_, dbi, &k, &d);
     } else {
@@ -404,7 +526,8 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
-    return settle(rc);
+    if (rc == 0) ++keyDeletes_[keyNr - 1];
+    return settle(keyNr, rc);
 }
 
 Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -422,7 +545,7 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
     const int rc = mdb_cursor_put(cursor, &k, &d, dup ? MDB_APPENDDUP : MDB_APPEND);
-    return settle(rc);
+    return settle(keyNr, rc);
 }
 
 Code IndexFile::count(int keyNr, uint64_t& entries) {
@@ -594,7 +717,6 @@ Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry
         }
         holds = false;
     }
-
     Cursor cursor;
     int rc = 0;
     MDB_val k{}, d{};

@@ -62,6 +62,13 @@ public:
     bool inWrite() const { return wtxn_ != nullptr; }
     // Entries added or deleted in the open write transaction.
     uint32_t writeChanges() const { return wtxnChanges_; }
+    // A change in the open write transaction failed other than by a refusal (a duplicate key,
+    // an entry not there): the transaction can only be aborted. Its code, else 0.
+    Code writeFailure() const { return writeFailure_; }
+    // Makes sure the disk holds room for every page the commit of the open write transaction
+    // may add, and for the stamp a clean close writes after it, so that a commit made after
+    // the unit is durable cannot find the disk full. `grown` tells whether the file grew.
+    Code reserveForCommit(bool& grown);
     Code commit();
     void abortWrite();
     // A write transaction was committed (or tried) since the index was opened, or since
@@ -118,8 +125,19 @@ private:
     Code readTxn(MDB_txn*& txn);
     Code cursorFor(int keyNr, Cursor& cursor);
     void setSearchKey(std::string_view key);
-    // The code of an LMDB result; a change that succeeded marks the write transaction changed.
-    Code settle(int rc);
+    // The code of an LMDB change of index keyNr: one that succeeded counts as a change of the
+    // write transaction, one that failed other than by a refusal spoils it.
+    Code settle(int keyNr, int rc);
+    // What the test layer makes the next change fail with, as LMDB would have.
+    int changeFault();
+    // The pages a commit of the write transaction may add at the end of the file, at most.
+    uint64_t commitPages() const;
+    Code reserve(uint64_t pages, bool& grown);
+    // The write transaction is gone (committed or aborted).
+    void forgetWrite();
+    // After a commit that used far less room than was set aside for it (a large unit's), the
+    // rest goes back to the disk, but for the room of a clean close's stamp.
+    void releaseRoom();
     Code fail(int rc);
 
     MDB_env* env_ = nullptr;
@@ -127,6 +145,9 @@ private:
     bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
+    std::vector<uint32_t> keyChanges_;  // of the write transaction, by index
+    std::vector<uint32_t> keyDeletes_;  // ... the deletions among them
+    Code writeFailure_ = 0;
     MDB_txn* rtxn_ = nullptr;
     bool rtxnLive_ = false;
     uint64_t rtxnEpoch_ = 0;
@@ -154,6 +175,7 @@ private:
     IndexMeta meta_;
     std::filesystem::path path_;
     std::string searchKey_;  // prefixed key of the current call, reused to spare allocations
+    size_t pageSize_ = 0;
 };
 
 }  // namespace engine_detail

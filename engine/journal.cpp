@@ -265,7 +265,10 @@ Code Journal::append(const std::vector<JournalImage>& images) {
         length_ = std::max(length_, fileSizeOf(fd));
         if (!zeroed) return ioError(error);
     }
-    if (!writeAt(fd, size_, out) || !engine_io::sync(fd)) {
+    // A unit whose bytes did not all reach the file lacks its commit entry, the last: no replay
+    // can take it, and the next unit is written over it.
+    if (!writeAt(fd, size_, out)) return ioError(engine_io::lastError());
+    if (!engine_io::sync(fd)) {
         const int error = engine_io::lastError();
         // Blank the head where the unit began, so that no replay takes the unit, reported as
         // failed, for committed. When even that fails, the next append or checkpoint tries

@@ -12,6 +12,20 @@ namespace {
 // A reply longer than this is not SMTP; reading stops rather than waiting on it forever.
 constexpr int MaxReplyLines = 100;
 
+// What of a reply the user is shown, at most: a few lines' worth.
+constexpr qsizetype MaxShownReply = 240;
+
+// A server's reply as an error message shows it: its printable characters (line breaks
+// kept), cut to a readable length. A server may send any bytes, NULs and escapes included.
+QString ShownReply(const QString& reply) {
+    QString shown;
+    for (const QChar c : reply) {
+        if (shown.size() == MaxShownReply) return shown + "...";
+        if ((c.unicode() >= 0x20 && c.unicode() < 0x7f) || c == u'\n') shown += c;
+    }
+    return shown;
+}
+
 struct HostPort {
     QString host;
     quint16 port;
@@ -141,7 +155,7 @@ TmsSMTP::Reply TmsSMTP::ReadReply() {
         if (!wellFormed) {
             Close();
             throw ESocketError("The mail server sent an invalid reply: " +
-                               QString::fromLatin1(line.left(200)));
+                               ShownReply(QString::fromLatin1(line)));
         }
         reply.code = code.toInt();
         reply.lines.append(QString::fromLatin1(line));
@@ -164,7 +178,7 @@ TmsSMTP::Reply TmsSMTP::Expect(const QByteArray& command, std::initializer_list<
 
 void TmsSMTP::RequireCode(const Reply& reply, std::initializer_list<int> accepted) {
     if (std::find(accepted.begin(), accepted.end(), reply.code) == accepted.end())
-        throw EServerError(reply.code, reply.Text());
+        throw EServerError(reply.code, ShownReply(reply.Text()));
 }
 
 QByteArray TmsSMTP::HelloName() const {

@@ -23,6 +23,7 @@
 #include "platform/cp1252.h"
 #include "platform/scope_guard.h"
 #include "shell/commands.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 TDemoForm* DemoForm = nullptr;
@@ -258,7 +259,9 @@ bool TMasterManager::OpenFile() {
     const int32_t code = EngineErrorCode;
     // The open prompts have told the user about a defective index or a new company.
     if (code != EngineCode::IndexDefective && code != EngineCode::NoSuchFileSet)
-        MessageBox(QString("The %1 file cannot be opened (error %2).").arg(s_.kind->noun).arg(code),
+        MessageBox(WithSystemReason(QString("The %1 file cannot be opened (error %2).")
+                                        .arg(s_.kind->noun)
+                                        .arg(code)),
                    s_.caption, MsgIcon::Error);
     return false;
 }

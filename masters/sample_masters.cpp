@@ -9,6 +9,7 @@
 #include "engine/decimal.h"
 #include "masters/master_files.h"
 #include "shell/dates.h"
+#include "shell/posting_unit.h"
 #include "shell/sample_company.h"
 #include "shell/text.h"
 
@@ -63,11 +64,13 @@ void FillParty(Rec& r, SampleRandom& s, const std::string& number, int n) {
     r.set(Fields::Terms, s.pick(Terms));
     const std::string street = std::to_string(100 + s.below(9800)) + " " + s.pick(Streets);
     const char* town = s.pick(Towns);
-    for (const auto& address : {Fields::Address, Fields::Address2}) {
-        r.set(address[0], name);
-        r.set(address[1], street);
-        r.set(address[2], town);
-    }
+    // The name is printed above the address lines: they hold the address alone. Goods go to
+    // the same premises, to the attention of whoever receives them.
+    r.set(Fields::Address[0], street);
+    r.set(Fields::Address[1], town);
+    r.set(Fields::Address2[0], "Attn: Receiving");
+    r.set(Fields::Address2[1], street);
+    r.set(Fields::Address2[2], town);
     r.set(Fields::Phone1,
           "(555) " + Numbered("", s.below(900) + 100, 3) + "-" + Numbered("", s.below(10000), 4));
     for (const auto& amount : Fields::Amounts) (void)r.set(amount, "0.00");
@@ -195,9 +198,11 @@ void RegisterSampleMasterFillers() {
         RegisterSampleFiller(name, [name, fill](const DataFolder& folder, const CompanyRec& company,
                                                 uint32_t seed, int count) {
             if (!fill(folder, company, seed, count))
-                throw std::runtime_error("The sample " + std::string(name) +
-                                         " could not be written (error " +
-                                         std::to_string(EngineErrorCode) + ").");
+                throw std::runtime_error(
+                    WithSystemReason(QString("The sample %1 could not be written (error %2).")
+                                         .arg(name)
+                                         .arg(EngineErrorCode))
+                        .toStdString());
         });
     }
 }

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 
 QToolButton* MakeToolButton(QWidget* owner, const char* name, const QString& text,
                             const QString& hint, QStyle::StandardPixmap icon) {
@@ -15,7 +16,9 @@ QToolButton* MakeToolButton(QWidget* owner, const char* name, const QString& tex
     }
     button->setText(text);
     button->setAutoRaise(true);
-    button->setMinimumWidth(28);
+    // Square at the least, and never narrower than its caption: a crowded tool bar must not
+    // cut it.
+    button->setMinimumWidth(std::max(28, button->sizeHint().width()));
     return button;
 }
 

@@ -1,7 +1,9 @@
 #include "platform/message_host.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -63,18 +65,39 @@ QString AskOpenFileName(const QString& title, const QString& filter, const QStri
 }
 
 QString SaveFolder::Proposal(const QString& fileName, const QString& otherwise) const {
-    QString folder = last_;
-    if (folder.isEmpty()) {
-        const QString documents =
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        folder = QDir(documents).exists() || otherwise.isEmpty() ? documents : otherwise;
-        if (folder.isEmpty()) folder = QDir::homePath();
+    QString folder;
+    const auto there = [](const QString& dir) { return !dir.isEmpty() && QDir(dir).exists(); };
+    if (there(last_)) {
+        folder = last_;
+    } else if (const QString documents =
+                   QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+               there(documents)) {
+        folder = documents;
+    } else {
+        folder = there(otherwise) ? otherwise : QDir::homePath();
     }
     return QDir(folder).filePath(fileName);
 }
 
 void SaveFolder::Used(const QString& path) {
-    if (!path.isEmpty()) last_ = QFileInfo(path).absolutePath();
+    if (path.isEmpty()) return;
+    last_ = QFileInfo(path).absolutePath();
+    if (keep_.isEmpty()) return;
+    // Only a convenience: a folder that cannot be kept is proposed for this run alone.
+    QSaveFile file(keep_);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(last_.toUtf8() + '\n');
+        file.commit();
+    }
+}
+
+void SaveFolder::KeepIn(const QString& file) {
+    keep_ = file;
+    if (file.isEmpty()) return;
+    QFile kept(file);
+    if (!kept.open(QIODevice::ReadOnly)) return;
+    const QString folder = QString::fromUtf8(kept.readLine(4096)).trimmed();
+    if (!folder.isEmpty()) last_ = folder;
 }
 
 bool PrinterSetup() {

@@ -94,17 +94,22 @@ QString AskSaveFileName(const QString& title, const QString& filter, const QStri
                         const QString& fileName = {});
 // The open dialog; an empty string when cancelled.
 QString AskOpenFileName(const QString& title, const QString& filter, const QString& fileName = {});
-// The folder a save dialog proposes: the folder used last, at first the user's documents
-// folder, else the folder given (never the program's working folder).
+// The folder a save dialog proposes: the folder used last while it exists, else the user's
+// documents folder when it exists, else the folder given, else the home folder (never the
+// program's working folder, and never a folder that is not there).
 class SaveFolder {
 public:
     // The name in the folder.
     QString Proposal(const QString& fileName, const QString& otherwise = {}) const;
     // Remembers the folder of the path chosen.
     void Used(const QString& path);
+    // Keeps the folder used last in the file from now on (one line, the folder's path), so
+    // that another run proposes it too; takes the folder the file holds.
+    void KeepIn(const QString& file);
 
 private:
     QString last_;
+    QString keep_;
 };
 // The printer set-up dialog over the program-wide printer; its result is not needed.
 bool PrinterSetup();

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <utility>
 
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -45,28 +46,50 @@ void PrintCanvas::RequirePrinting(const char* what) const {
     if (!printing_) RaiseError(QString("Printing is not in progress (%1).").arg(what));
 }
 
-void PrintCanvas::BeginDoc() {
-    if (printing_) RaiseError("Printing is already in progress.");
+void PrintCanvas::StartJob() {
     endedWell_ = false;
     if (!DoBegin())
         RaiseError(QString("The printer could not start the print job \"%1\". Please check the "
                            "printer in Printer Setup.")
                        .arg(title_));
+    jobPage_ = 1;
+}
+
+void PrintCanvas::BeginDoc() {
+    if (printing_) RaiseError("Printing is already in progress.");
+    if (batch_) {
+        if (!batch_->jobOpen) RaiseError("The print job was abandoned.");
+        if (batch_->begun > 0) {
+            if (!DoNewPage()) RaiseError("The printer could not start a new page.");
+            ++jobPage_;
+        }
+        ++batch_->begun;
+        endedWell_ = false;
+    } else {
+        StartJob();
+    }
     printing_ = true;
     page_ = 1;
     pen_ = {0, 0};
+    DoStartDocument();
 }
 
 void PrintCanvas::NewPage() {
     RequirePrinting("new page");
     if (!DoNewPage()) RaiseError("The printer could not start a new page.");
     ++page_;
+    ++jobPage_;
     pen_ = {0, 0};
 }
 
 bool PrintCanvas::EndDoc() {
     RequirePrinting("end");
     printing_ = false;
+    if (batch_) {
+        ++batch_->completed;
+        endedWell_ = true;
+        return true;
+    }
     endedWell_ = DoEnd();
     return endedWell_;
 }
@@ -75,7 +98,50 @@ void PrintCanvas::Abort() {
     if (!printing_) return;
     printing_ = false;
     endedWell_ = false;
+    if (batch_) {
+        // A page cannot be taken back out of a job: the half document costs the whole job.
+        if (!batch_->jobOpen) return;
+        batch_->jobOpen = false;
+        batch_->whenPrinted.clear();
+    }
     DoAbort();
+}
+
+void PrintCanvas::WhenPrinted(std::function<void()> action) {
+    if (batch_)
+        batch_->whenPrinted.push_back(std::move(action));
+    else
+        action();
+}
+
+void PrintCanvas::OpenBatch(const QString& title) {
+    if (printing_) RaiseError("Printing is already in progress.");
+    title_ = title;
+    StartJob();
+    batch_.emplace();
+    batch_->jobOpen = true;
+}
+
+bool PrintCanvas::CloseBatch() {
+    Batch batch = std::move(*batch_);
+    batch_.reset();
+    if (!batch.jobOpen) return false;
+    if (printing_) {
+        printing_ = false;
+        endedWell_ = false;
+        DoAbort();
+        return false;
+    }
+    if (batch.completed == 0) {
+        // Nothing was printed: no empty page goes out, no empty file is left.
+        DoAbort();
+        endedWell_ = false;
+        return true;
+    }
+    endedWell_ = DoEnd();
+    if (endedWell_)
+        for (const auto& action : batch.whenPrinted) action();
+    return endedWell_;
 }
 
 void PrintCanvas::TextOut(int x, int y, const QString& text) {
@@ -138,6 +204,10 @@ int QtPrintCanvas::PageWidth() const {
 
 int QtPrintCanvas::PageHeight() const {
     return printer_->height();
+}
+
+bool QtPrintCanvas::PrintsToFile() const {
+    return printer_->outputFormat() == QPrinter::PdfFormat;
 }
 
 const QPaintDevice& QtPrintCanvas::MetricsDevice() const {
@@ -242,8 +312,7 @@ const QPaintDevice& RecordingCanvas::MetricsDevice() const {
 
 RecordingCanvas::Call RecordingCanvas::Make(Op op) const {
     const Pen pen = CurrentPen();
-    return Call{op,        PageNumber(),         {}, {}, {}, Font(), pen.width,
-                pen.style, CurrentBrush().style, {}};
+    return Call{op, JobPage(), {}, {}, {}, Font(), pen.width, pen.style, CurrentBrush().style, {}};
 }
 
 bool RecordingCanvas::DoBegin() {
@@ -258,9 +327,15 @@ bool RecordingCanvas::DoBegin() {
     return true;
 }
 
+void RecordingCanvas::DoStartDocument() {
+    Call call = Make(Op::Document);
+    call.text = Title();
+    calls_.push_back(call);
+}
+
 bool RecordingCanvas::DoNewPage() {
     Call call = Make(Op::NewPage);
-    call.page = PageNumber() + 1;
+    call.page = JobPage() + 1;
     calls_.push_back(call);
     return true;
 }
@@ -338,6 +413,28 @@ bool PrintJob::End() {
     return canvas_.EndDoc();
 }
 
+// --- PrintBatch ------------------------------------------------------------------------------
+
+PrintBatch::PrintBatch(PrintCanvas& canvas, const QString& title)
+    : canvas_(canvas), joined_(canvas.batch_.has_value()) {
+    if (!joined_) canvas_.OpenBatch(title);
+}
+
+PrintBatch::~PrintBatch() {
+    if (joined_ || !open_) return;
+    try {
+        (void)canvas_.CloseBatch();
+    } catch (...) {
+        // Unwinding already: the error in flight is the one the user is told.
+    }
+}
+
+bool PrintBatch::End() {
+    if (joined_ || !open_) return true;
+    open_ = false;
+    return canvas_.CloseBatch();
+}
+
 // --- the program-wide printer -------------------------------------------------------------
 
 namespace {
@@ -370,6 +467,9 @@ std::unique_ptr<QPrinter> FreshCopy(const QPrinter& old) {
 class ProgramPrintCanvas : public QtPrintCanvas {
 public:
     ProgramPrintCanvas() : ProgramPrintCanvas(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+    bool PrintsToFile() const override {
+        return !fixedPdfPath.isEmpty() || QtPrintCanvas::PrintsToFile();
+    }
 
 protected:
     bool DoBegin() override {
@@ -393,9 +493,11 @@ private:
         SetDevice(*own_);
     }
 
-    // The PDF file this job is written to (asked for unless SetPdfOutput fixed it), or
-    // empty when it goes to a printer. Cancelling the question cancels the job.
+    // The PDF file this job is written to, or empty when it goes to a printer: the file
+    // SetPdfOutput fixed, else the one chosen in the print dialog for this job, else the one
+    // the user is asked for now. Cancelling the question cancels the job.
     QString PdfDestination() {
+        const std::optional<DialogChoice> chosen = std::exchange(dialogChoice_, std::nullopt);
         QPrinter& printer = Device();
         if (!fixedPdfPath.isEmpty()) {
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -403,16 +505,46 @@ private:
             return fixedPdfPath;
         }
         if (printer.outputFormat() != QPrinter::PdfFormat) return {};
-        const QString path = AskSaveFileName("Print to File", "PDF Files (*.pdf)|*.pdf", "pdf",
-                                             folder_.Proposal(PdfFileName(Title())));
-        if (path.isEmpty()) throw CommandCancelled();
+        QString path;
+        if (chosen && chosen->title == Title()) {
+            path = chosen->path;
+        } else {
+            path = AskSaveFileName("Print to File", "PDF Files (*.pdf)|*.pdf", "pdf",
+                                   folder_.Proposal(PdfFileName(Title())));
+            if (path.isEmpty()) throw CommandCancelled();
+        }
         folder_.Used(path);
         printer.setOutputFileName(path);
         return path;
     }
 
+public:
+    void KeepFolderIn(const QString& file) { folder_.KeepIn(file); }
+
+    bool RunPrintDialog(const QString& title) {
+        dialogChoice_.reset();
+        if (Device().printerState() == QPrinter::Active) Renew();
+        // Only a printer that already prints to a file gets a file name: a name given to a
+        // real printer would turn it into a file printer.
+        if (Device().outputFormat() == QPrinter::PdfFormat)
+            Device().setOutputFileName(folder_.Proposal(PdfFileName(title)));
+        Device().setDocName(title);
+        if (!PrintDialog()) return false;
+        if (Device().outputFormat() == QPrinter::PdfFormat && !Device().outputFileName().isEmpty())
+            dialogChoice_ = DialogChoice{title, Device().outputFileName()};
+        return true;
+    }
+
+private:
+    // A file chosen in the print dialog, for the next job if it has that title.
+    struct DialogChoice {
+        QString title;
+        QString path;
+    };
+
     std::unique_ptr<QPrinter> own_;
     SaveFolder folder_;
+    std::optional<DialogChoice> dialogChoice_;
 };
 
 ProgramPrintCanvas& ProgramCanvas() {
@@ -424,6 +556,10 @@ ProgramPrintCanvas& ProgramCanvas() {
 
 QPrinter& SharedPrinter() {
     return ProgramCanvas().Device();
+}
+
+PrintCanvas& ProgramPrinter() {
+    return ProgramCanvas();
 }
 
 PrintCanvas& Printer() {
@@ -441,6 +577,15 @@ void SetPdfOutput(const QString& path) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
     }
+}
+
+void KeepPdfFolderIn(const QString& file) {
+    ProgramCanvas().KeepFolderIn(file);
+}
+
+bool PrintDialogForJob(const QString& title) {
+    if (overridden) return PrintDialog();
+    return ProgramCanvas().RunPrintDialog(title);
 }
 
 QString PdfFileName(const QString& title) {

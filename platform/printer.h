@@ -7,12 +7,18 @@
 // its settings from job to job; Printer() is the canvas printing code uses. When its output
 // is a PDF file (the machine has no printer, or "Print to File" was chosen), each job asks
 // for the file, proposing the job's title in the folder used last.
+//
+// A batch (PrintBatch) makes one job of many documents: the file is asked for once, each
+// document starts on a new page, and what depends on a document having been printed (its
+// "printed" mark) waits until the whole job has ended well.
 
 #include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/font_setting.h"
@@ -34,17 +40,26 @@ public:
     const QString& Title() const { return title_; }
     virtual void SetOrientation(Orientation orientation) { orientation_ = orientation; }
     Orientation GetOrientation() const { return orientation_; }
-    // Starts a job on page 1; raises an error when the printer cannot start one.
+    // Starts a job (inside a batch: the next document, on a new page) on its page 1; raises
+    // an error when the printer cannot start one.
     void BeginDoc();
     void NewPage();
     // Ends the job; true when it ended well (only then may a document be marked printed).
+    // Inside a batch the document is complete, and the batch's end tells whether it printed.
     bool EndDoc();
-    // Abandons the job; nothing of it is kept.
+    // Abandons the job; nothing of it is kept (inside a batch: nothing of the batch).
     void Abort();
     bool Printing() const { return printing_; }
+    // The page of the document being printed, from 1.
     int PageNumber() const { return page_; }
     // True when the last job ended well.
     bool JobEndedWell() const { return endedWell_; }
+    // Runs the action once the document just printed has surely been printed: at once, or
+    // inside a batch when the batch's job has ended well (never when it did not).
+    void WhenPrinted(std::function<void()> action);
+    // True when the next job is written to a file rather than handed to a printer: a batch
+    // that pauses keeps one file, while a printer is given each part before the pause.
+    virtual bool PrintsToFile() const = 0;
     virtual int PageWidth() const = 0;
     virtual int PageHeight() const = 0;
 
@@ -82,6 +97,9 @@ public:
     void Draw(int x, int y, const QImage& image);
 
 protected:
+    // The page of the whole job (a batch counts its documents' pages together), from 1.
+    int JobPage() const { return jobPage_; }
+
     struct Pen {
         int width;
         PenStyle style;
@@ -97,6 +115,8 @@ protected:
     // The device whose resolution font sizes are measured at.
     virtual const QPaintDevice& MetricsDevice() const = 0;
     virtual bool DoBegin() = 0;
+    // A document starts (on the job's first page, or on the new page begun for it).
+    virtual void DoStartDocument() {}
     virtual bool DoNewPage() = 0;
     virtual bool DoEnd() = 0;
     virtual void DoAbort() = 0;
@@ -106,13 +126,27 @@ protected:
     virtual void DoImage(const QRect& target, const QImage& image) = 0;
 
 private:
+    friend class PrintBatch;
     void RequirePrinting(const char* what) const;
+    void StartJob();
+    // The batch's job: opened with the title (asking for its file), and ended with the
+    // documents completed; see PrintBatch.
+    void OpenBatch(const QString& title);
+    bool CloseBatch();
 
     QString title_;
     Orientation orientation_ = Orientation::Portrait;
-    bool printing_ = false;
+    bool printing_ = false;  // a document is open: drawing is allowed
     bool endedWell_ = false;
     int page_ = 0;
+    int jobPage_ = 0;
+    struct Batch {
+        bool jobOpen = false;  // false once a document was abandoned
+        int begun = 0;         // documents begun in the job
+        int completed = 0;
+        std::vector<std::function<void()>> whenPrinted;
+    };
+    std::optional<Batch> batch_;
     FontSpec font_;
     int penWidth_ = 1;
     PenStyle penStyle_ = PenStyle::Solid;
@@ -130,6 +164,7 @@ public:
     void SetOrientation(Orientation orientation) override;
     int PageWidth() const override;
     int PageHeight() const override;
+    bool PrintsToFile() const override;
     QPrinter& Device() { return *printer_; }
 
 protected:
@@ -155,13 +190,15 @@ private:
 // measured as the printer measures it.
 class RecordingCanvas : public PrintCanvas {
 public:
-    enum class Op { Begin, NewPage, End, Abort, Text, Line, Rectangle, Image };
+    // Begin: the job starts; Document: a document starts in it (one per job, or each of a
+    // batch's).
+    enum class Op { Begin, Document, NewPage, End, Abort, Text, Line, Rectangle, Image };
     struct Call {
         Op op;
         int page;
         QPoint p1;     // text top-left, line start, rectangle / image top-left
         QPoint p2;     // line end, rectangle / image bottom-right (exclusive)
-        QString text;  // text drawn, or the job title for Begin
+        QString text;  // text drawn, or the title of the job (Begin) or document (Document)
         FontSpec font;
         int penWidth;
         PenStyle penStyle;
@@ -176,6 +213,8 @@ public:
     int PageHeight() const override;
     // Makes BeginDoc fail, as an unready printer does.
     void FailNextBegin() { failBegin_ = true; }
+    bool PrintsToFile() const override { return toFile_; }
+    void SetPrintsToFile(bool toFile) { toFile_ = toFile; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // The text calls, in order, optionally of one page.
@@ -188,6 +227,7 @@ public:
 protected:
     const QPaintDevice& MetricsDevice() const override;
     bool DoBegin() override;
+    void DoStartDocument() override;
     bool DoNewPage() override;
     bool DoEnd() override;
     void DoAbort() override;
@@ -201,6 +241,7 @@ private:
     std::unique_ptr<QImage> metrics_;
     std::vector<Call> calls_;
     bool failBegin_ = false;
+    bool toFile_ = true;
 };
 
 // The resolution of printer pixels: the page layouts are designed for it.
@@ -222,10 +263,36 @@ private:
     bool open_ = true;
 };
 
+// One job for the documents printed in its scope (a batch run, or an invoice with its packing
+// slip and file copies): the constructor starts the job, asking for the PDF file where there
+// is no printer (Cancel raises CommandCancelled), and each PrintJob inside is one document
+// starting on a new page. A batch opened while another is open on the canvas joins it.
+//
+// The destructor ends the job with the documents completed when an error left none half
+// drawn (so the documents before it stay printed and marked), and abandons it otherwise. A
+// job without a document writes nothing.
+class [[nodiscard]] PrintBatch {
+public:
+    PrintBatch(PrintCanvas& canvas, const QString& title);
+    ~PrintBatch();
+    PrintBatch(const PrintBatch&) = delete;
+    PrintBatch& operator=(const PrintBatch&) = delete;
+    // Ends the job; true when it ended well or held no document; then the actions waiting
+    // for it (WhenPrinted) have run. A joined batch leaves this to the one it joined.
+    bool End();
+
+private:
+    PrintCanvas& canvas_;
+    bool joined_;
+    bool open_ = true;
+};
+
 // --- the program-wide printer ------------------------------------------------------------
 
 // The canvas printing code draws on: an installed one (tests), else the program's printer.
 PrintCanvas& Printer();
+// The program's own printer, also while another canvas is installed as Printer().
+PrintCanvas& ProgramPrinter();
 // The program's QPrinter (its settings are kept across jobs).
 QPrinter& SharedPrinter();
 // Jobs go to this PDF file without asking; an empty path sends them to the chosen printer
@@ -234,6 +301,13 @@ void SetPdfOutput(const QString& path);
 // The name proposed for a job's PDF file: its title, without characters a file name cannot
 // hold.
 QString PdfFileName(const QString& title);
+// Remembers the folder of the PDF files chosen in this small file, so that the next run
+// proposes it too.
+void KeepPdfFolderIn(const QString& file);
+// The print dialog ("Print", printer and copies) for a job titled so; false when cancelled.
+// Without a printer it proposes the job's PDF file, and the job of that title that follows
+// writes to the file chosen there without asking again.
+bool PrintDialogForJob(const QString& title);
 
 // Installs a canvas as Printer() for the scope (tests, print previews).
 class [[nodiscard]] PrinterOverride {

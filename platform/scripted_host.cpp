@@ -155,6 +155,7 @@ QString ScriptedHost::AskFileName(const FileRequest& request) {
     record_.back().text = path;
     record_.back().result = path.isEmpty() ? 0 : 1;
     record_.back().proposed = request.fileName;
+    record_.back().directory = request.directory;
     return path;
 }
 

@@ -30,8 +30,9 @@ public:
         QString text;     // message text, window object name, help keyword, file chosen
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
-        int result = 0;  // the answer given (MsgResult / modal result / 1 for OK)
-        QString proposed;  // file dialogs: the name or path proposed
+        int result = 0;     // the answer given (MsgResult / modal result / 1 for OK)
+        QString proposed;   // file dialogs: the name or path proposed
+        QString directory;  // file dialogs: the folder they start in (empty: the last one)
     };
 
     explicit ScriptedHost(Failure onFailure);

@@ -127,10 +127,8 @@ void POPostingSteps(const POPosting& posting, POManagerView& view) {
     for (const POLineRec& line : posting.lines) {
         po.POLineBuf = line;
         int32_t lineRef = 0;
-        if (!AddPOLineRecord(lineRef)) {
-            StopOnSystemFailure("PO detail add failed.");
-            MessageBox("PO detail add failed.", ProgramCaption());
-        }
+        // The order's total counts the line: without it the order is not whole.
+        if (!AddPOLineRecord(lineRef)) RaiseError("PO detail add failed.");
     }
 
     WriteStock(posting.stock);
@@ -157,8 +155,16 @@ void POPostingSteps(const POPosting& posting, POManagerView& view) {
 
 }  // namespace
 
+void ShowPOListAsOnFile(POManagerView& view) {
+    TFvcBrowser* browser = view.browser();
+    if (!browser) return;
+    BrowserRedraw(*browser);
+    const int keyNr = BrowserKeyNumber(*browser);
+    view.SetStatusText(0, QString("Records: %1").arg(IndexKeyCount(Purchasing().POFile, keyNr)));
+}
+
 void WritePOPosting(const POPosting& posting, POManagerView& view) {
-    PostAsOneUnit([&] { POPostingSteps(posting, view); });
+    PostAsOneUnit([&] { POPostingSteps(posting, view); }, [&view] { ShowPOListAsOnFile(view); });
     if (posting.print) {
         ProcessPendingMessages();
         view.PrintPO();

@@ -42,7 +42,10 @@ extern std::function<void(const VendorLabelRow& row)> AddVendorToPrintQueue;
 // order header, line and memo files must be open. True when an order was posted.
 bool AddPO(POManagerView& view);
 
-// The writes of a computed posting, in order. A step that must not fail raises an error
-// ("Add operation failed", "Modify operation failed", "memo add operation failed"); a line
-// that cannot be added is told ("PO detail add failed.") and the rest go on.
+// The writes of a computed posting, in order, as one unit. A step that fails raises its error
+// ("Add operation failed", "PO detail add failed.", "memo add operation failed", ...) with the
+// reason, and nothing of the order is saved.
 void WritePOPosting(const POPosting& posting, POManagerView& view);
+
+// The list read again with its count ("Records: "), after a deletion or a posting that failed.
+void ShowPOListAsOnFile(POManagerView& view);

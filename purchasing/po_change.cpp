@@ -104,11 +104,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
     PurchasingState& po = Purchasing();
     po.POBuf = d.header;
     if (!DeletePORecord(d.headerRef)) RaiseError("Delete operation failed");
-    if (TFvcBrowser* browser = view.browser()) {
-        BrowserRedraw(*browser);
-        const int keyNr = BrowserKeyNumber(*browser);
-        view.SetStatusText(0, QString("Records: %1").arg(IndexKeyCount(po.POFile, keyNr)));
-    }
+    ShowPOListAsOnFile(view);
 
     int deleted = 0;
     for (const POLineRemoval& removal : d.lines) {
@@ -125,7 +121,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
         } else {
             POMemoData().ReadRec(d.memoRef, po.POMemoBuf.bytes());
             if (!DeletePOMemoRecord(d.memoRef)) {
-                StopOnSystemFailure("Memo record deletion failed");
+                StopUnlessRefused("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
             }
         }
@@ -142,7 +138,7 @@ void PODeletionSteps(const PODeletion& d, POManagerView& view) {
 }  // namespace
 
 void WritePODeletion(const PODeletion& d, POManagerView& view) {
-    PostAsOneUnit([&] { PODeletionSteps(d, view); });
+    PostAsOneUnit([&] { PODeletionSteps(d, view); }, [&view] { ShowPOListAsOnFile(view); });
 }
 
 // --- changing ---
@@ -162,6 +158,14 @@ std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines)
                                .arg(lines.size())
                                .arg(EntryGridRows)};
     return std::nullopt;
+}
+
+bool POChangeTakesBackReceipts(const POUnderEdit& old, const POEntry& entry) {
+    if (entry.markReceived || TrimBlanks(old.header.get(PO::POMarkedReceived)) == "Y") return false;
+    return std::any_of(old.lines.begin(), old.lines.end(), [](const StoredPOLine& line) {
+        const auto received = AmountOf(line.record.get(POLine::LineReceivedQty));
+        return !received || !received->isZero();
+    });
 }
 
 namespace {
@@ -291,10 +295,8 @@ void POChangeSteps(const POChange& c, POManagerView& view) {
             case POLineWrite::Action::Add: {
                 po.POLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) {
-                    StopOnSystemFailure("PO detail add failed.");
-                    MessageBox("PO detail add failed.", ProgramCaption());
-                }
+                // The order's total counts the line: without it the order is not whole.
+                if (!AddPOLineRecord(ref)) RaiseError("PO detail add failed.");
                 break;
             }
         }
@@ -318,7 +320,7 @@ void POChangeSteps(const POChange& c, POManagerView& view) {
 }  // namespace
 
 void WritePOChange(const POChange& c, POManagerView& view) {
-    PostAsOneUnit([&] { POChangeSteps(c, view); });
+    PostAsOneUnit([&] { POChangeSteps(c, view); }, [&view] { ShowPOListAsOnFile(view); });
 }
 
 // --- the manager's commands ---

@@ -102,6 +102,11 @@ struct POChangePlan : PlanRefusalText {
     std::optional<POChange> change;
 };
 
+// Whether writing the entry takes goods back out of stock that came in by receiving rather
+// than by marking the order received on entry: the order has receipts on file and Mark
+// Received is not ticked. The user is asked before such a change is written.
+bool POChangeTakesBackReceipts(const POUnderEdit& old, const POEntry& entry);
+
 // Computes the change of the order under edit to what the entry dialog holds.
 POChangePlan PlanPOChange(const POUnderEdit& old, const POEntry& entry);
 

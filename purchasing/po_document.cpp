@@ -12,6 +12,7 @@
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "purchasing/add_po.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
@@ -201,14 +202,20 @@ DocumentOutcome BuildPODocument() {
         return EmailPurchaseOrderDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
+    const QString number = FromCp1252(TrimBlanks(loaded->header.get(PONumber)));
+    // The order and its file copies are one job (one PDF file), or part of the batch's.
+    PrintBatch job(Printer(), "PO - " + number);
     PrintPurchaseOrderDocument();
     if (TrimBlanks(company.get(Company::QueueBatchVendors)) == "Y" && PODocument().POBatchRunning &&
         loaded->vendor && AddVendorToPrintQueue) {
         const VendorRec& v = *loaded->vendor;
-        AddVendorToPrintQueue({v.get(Vendor::Number), v.get(Vendor::Name), v.get(Vendor::MailSort),
-                               v.get(Vendor::Type)});
+        Printer().WhenPrinted([row = VendorLabelRow{v.get(Vendor::Number), v.get(Vendor::Name),
+                                                    v.get(Vendor::MailSort), v.get(Vendor::Type)}] {
+            if (AddVendorToPrintQueue) AddVendorToPrintQueue(row);
+        });
     }
     if (company.get(Company::PrintPOFileCopies))
         PrintFileCopies(company.get(Company::POFileCopies), PrintPurchaseOrderDocument);
+    if (!job.End()) RaiseError(QString("Purchase order %1 could not be printed.").arg(number));
     return DocumentOutcome::Printed;
 }

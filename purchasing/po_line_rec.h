@@ -30,6 +30,10 @@ inline constexpr Text LineReceiptDate{136, 10};    // yyyy/mm/dd, " " when none;
 inline constexpr Number LineReceivedQty{147, 10};  // "0" when none
 // "Auto-Rec" when the order was marked received on entry, " " when none; key 5.
 inline constexpr Text LineReceiverNumber{158, 9};
+// On a receiver line of a product that the order names on more than one line, which of those
+// ordered lines it belongs to: "2" for the second in record order, and so on. Empty for the
+// first, so that receiver lines of a product named once stay as they always were.
+inline constexpr Number LineOrderedLine{168, 2};
 
 inline constexpr const char* KindOrdered = "P";
 inline constexpr const char* KindReceiver = "L";

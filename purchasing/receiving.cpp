@@ -1,6 +1,7 @@
 #include "purchasing/receiving.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <utility>
 
@@ -70,6 +71,44 @@ bool ReadOrderLines(std::string_view poNumber, std::vector<StoredLine>& lines) {
     return true;
 }
 
+bool IsReceiverLine(const POLineRec& line) {
+    return TrimBlanks(line.get(POLine::LineKind)) == POLine::KindReceiver;
+}
+
+// A line without a product: it has nothing to bring into stock, only its receipt to record.
+bool NamesNoProduct(std::string_view code) {
+    const std::string trimmed = TrimBlanks(code);
+    return trimmed.empty() || trimmed == NoProductCode;
+}
+
+// Which of the order's ordered lines of its product each ordered line is: 1, 2, ... in
+// record order (`lines` in the order of the number key, which is record order).
+struct OrderedLineNumbers {
+    std::map<int32_t, int> of;         // ordered line's Ref -> its number
+    std::map<std::string, int> count;  // code key -> the product's ordered lines
+};
+
+OrderedLineNumbers NumberOrderedLines(const std::vector<StoredLine>& lines) {
+    OrderedLineNumbers numbers;
+    for (const StoredLine& line : lines)
+        if (!IsReceiverLine(line.record))
+            numbers.of[line.ref] =
+                ++numbers.count[CodeKey(line.record.get(POLine::LineProductCode))];
+    return numbers;
+}
+
+// The ordered line of its product that a receiver line belongs to; the first when it names
+// none (lines of a product the order names once) or one the order does not have.
+int OrderedLineOfReceiver(const POLineRec& line, const OrderedLineNumbers& numbers) {
+    const std::string text = TrimBlanks(line.get(POLine::LineOrderedLine));
+    int number = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    const auto count = numbers.count.find(CodeKey(line.get(POLine::LineProductCode)));
+    const bool known = ec == std::errc() && end == text.data() + text.size() &&
+                       count != numbers.count.end() && number >= 1 && number <= count->second;
+    return known ? number : 1;
+}
+
 // A problem met while loading or planning: the first one ends the work.
 struct Refused {
     ReceivingRefusal refusal;
@@ -95,15 +134,17 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
         list.error = QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode);
         return list;
     }
+    const OrderedLineNumbers numbers = NumberOrderedLines(lines);
     // By product code, each product's receiver lines ("L") before its ordered line ("P"),
-    // then as added.
+    // then in record order.
     StableSortByKey(lines, [](const StoredLine& line) {
         return std::pair{CodeKey(line.record.get(POLine::LineProductCode)),
                          TrimBlanks(line.record.get(POLine::LineKind))};
     });
 
     try {
-        std::map<std::string, Decimal> laterReceipts;  // code key -> receiver lines' sum
+        // (code key, ordered line number) -> the receiver lines' sum
+        std::map<std::pair<std::string, int>, Decimal> laterReceipts;
         for (const StoredLine& line : lines) {
             const POLineRec& r = line.record;
             const auto received = AmountOf(r.get(POLine::LineReceivedQty));
@@ -119,24 +160,18 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
             }
             list.totalReceived += *received;
             list.totalOrdered += *orderedQty;
-            if (TrimBlanks(r.get(POLine::LineKind)) == POLine::KindReceiver)
-                laterReceipts[CodeKey(r.get(POLine::LineProductCode))] += *received;
+            if (IsReceiverLine(r))
+                laterReceipts[{CodeKey(r.get(POLine::LineProductCode)),
+                               OrderedLineOfReceiver(r, numbers)}] += *received;
         }
 
-        std::map<std::string, bool> credited;  // receiver lines already given to a row
         for (const StoredLine& line : lines) {
             const POLineRec& r = line.record;
             const std::string code = TrimBlanks(r.get(POLine::LineProductCode));
             const LineParts parts = PartsOf(r);
-            if (TrimBlanks(r.get(POLine::LineKind)) == POLine::KindReceiver ||
-                TrimBlanks(parts.quantity).empty() || code == NoProductCode)
-                continue;
-            // Receiver lines are added under the first ordered line of their product, the
-            // one posting finds.
-            Decimal toDate = *AmountOf(r.get(POLine::LineReceivedQty));
-            bool& done = credited[CodeKey(code)];
-            if (!done) toDate += laterReceipts[CodeKey(code)];
-            done = true;
+            if (IsReceiverLine(r) || TrimBlanks(parts.quantity).empty()) continue;
+            const Decimal toDate = *AmountOf(r.get(POLine::LineReceivedQty)) +
+                                   laterReceipts[{CodeKey(code), numbers.of.at(line.ref)}];
             const Decimal balance = *AmountOf(TrimBlanks(parts.quantity)) - toDate;
             if (openOnly && balance.isZero()) continue;
             ReceivingRow row;
@@ -148,6 +183,7 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
             row.toDate = toDate.general();
             row.inToday = "0";
             row.balanceDue = balance.isZero() ? "0" : "";
+            row.lineRef = line.ref;
             list.rows.push_back(std::move(row));
         }
     } catch (const DecimalOverflow&) {
@@ -285,44 +321,48 @@ private:
         std::vector<StockChange> stock;
         std::map<int32_t, POLineRec> linesAsPlanned;
         for (std::size_t i = 0; i < e_.rows.size(); ++i) {
-            const std::string code = TrimBlanks(e_.rows[i].code);
+            const ReceivingRow& row = e_.rows[i];
+            const std::string code = TrimBlanks(row.code);
             const Decimal today = todays_[i];
-            if (code.empty() || today.isZero()) continue;
+            if ((code.empty() && row.lineRef == 0) || today.isZero()) continue;
             RowReceipt receipt;
 
-            const std::optional<ProductRec> found = FindProduct(code);
-            if (!found) {
-                // Nothing to bring into stock and no line to mark: the row is left out.
-                p_.skippedProducts.push_back(code);
-                skippedTotal_ =
-                    SumOrRefuse(Decimal::Add(skippedTotal_, today), "The total received today");
-                continue;
-            }
-            const ProductRec& product = *found;
-            if (!product.get(Product::NonStock)) {
-                auto at = stockAt.find(productRef_);
-                if (at == stockAt.end()) {
-                    at = stockAt.emplace(productRef_, stock.size()).first;
-                    stock.push_back({productRef_, product});
+            if (!NamesNoProduct(code)) {
+                const std::optional<ProductRec> found = FindProduct(code);
+                if (!found) {
+                    // Nothing to bring into stock and no line to mark: the row is left out.
+                    p_.skippedProducts.push_back(code);
+                    skippedTotal_ =
+                        SumOrRefuse(Decimal::Add(skippedTotal_, today), "The total received today");
+                    continue;
                 }
-                ProductRec& planned = stock[at->second].record;
-                const QString what = QString("The stock on hand of product %1").arg(Qs(code));
-                const Decimal onHand = AmountOrRefuse(planned.get(Product::StockOnHand), what);
-                SetOrRefuse(planned, Product::StockOnHand,
-                            SumOrRefuse(Decimal::Add(onHand, today), what).general(), what);
-                receipt.stock = StockChange{productRef_, planned};
+                const ProductRec& product = *found;
+                if (!product.get(Product::NonStock)) {
+                    auto at = stockAt.find(productRef_);
+                    if (at == stockAt.end()) {
+                        at = stockAt.emplace(productRef_, stock.size()).first;
+                        stock.push_back({productRef_, product});
+                    }
+                    ProductRec& planned = stock[at->second].record;
+                    const QString what = QString("The stock on hand of product %1").arg(Qs(code));
+                    const Decimal onHand = AmountOrRefuse(planned.get(Product::StockOnHand), what);
+                    SetOrRefuse(planned, Product::StockOnHand,
+                                SumOrRefuse(Decimal::Add(onHand, today), what).general(), what);
+                    receipt.stock = StockChange{productRef_, planned};
+                }
             }
 
+            const QString product = Qs(code.empty() ? TrimBlanks(row.description) : code);
             POLineRec line;
-            const int32_t lineRef = FindOrderedPOLine(p_.poNumber, code, line);
+            const int32_t lineRef = OrderedLineOf(row, line);
             if (lineRef == 0)
                 Refuse(QString("The ordered line of product %1 is no longer on PO %2. Select "
                                "Find to load the PO again.")
-                           .arg(Qs(code), Qs(p_.poNumber)),
+                           .arg(product, Qs(p_.poNumber)),
                        WizardCaption, ReceivingField::Grid, static_cast<int>(i));
             if (auto planned = linesAsPlanned.find(lineRef); planned != linesAsPlanned.end())
                 line = planned->second;
-            const QString what = QString("The quantity received of product %1").arg(Qs(code));
+            const QString what = QString("The quantity received of product %1").arg(product);
             if (AmountOrRefuse(line.get(POLine::LineReceivedQty), what).isZero()) {
                 // The first receipt is kept on the ordered line itself.
                 Stamp(line, today, what);
@@ -330,7 +370,7 @@ private:
                 linesAsPlanned[lineRef] = line;
             } else {
                 // Later receipts each add a line with "0" as quantity and extension, so that
-                // the order's totals ignore them.
+                // the order's totals ignore them, naming the ordered line they belong to.
                 const LineParts parts = PartsOf(line);
                 line.set(POLine::LineText,
                          PadRightWith("0", ' ', 10) +
@@ -338,6 +378,9 @@ private:
                              PadRightWith(TrimBlanks(parts.unitPrice), ' ', 10) +
                              PadRightWith(parts.taxFlag, ' ', 1) + PadRightWith("0", ' ', 10));
                 line.set(POLine::LineKind, POLine::KindReceiver);
+                const int number = Order().numbers.of.at(lineRef);
+                SetOrRefuse(line, POLine::LineOrderedLine, number > 1 ? std::to_string(number) : "",
+                            what);
                 Stamp(line, today, what);
             }
             receipt.line = line;
@@ -348,6 +391,38 @@ private:
                            "can be received.")
                        .arg(Qs(JoinedWith(p_.skippedProducts, ", "))),
                    WizardCaption, ReceivingField::Grid, 0);
+    }
+
+    // The order's lines as on file now, its ordered lines numbered within their products.
+    struct OrderOnFile {
+        std::map<int32_t, POLineRec> lines;
+        OrderedLineNumbers numbers;
+    };
+    const OrderOnFile& Order() {
+        if (!order_) {
+            std::vector<StoredLine> lines;
+            if (!ReadOrderLines(p_.poNumber, lines))
+                throw PlanRefusal{
+                    QString("The PO lines cannot be read (error %1).").arg(EngineErrorCode)};
+            order_.emplace();
+            order_->numbers = NumberOrderedLines(lines);
+            for (const StoredLine& line : lines) order_->lines.emplace(line.ref, line.record);
+        }
+        return *order_;
+    }
+
+    // The ordered line the row was loaded from, as it is on file now: its Ref, the line
+    // copied into `line`; 0 when it is no longer an ordered line of this order and product.
+    // A row that names no line takes its product's first ordered line.
+    int32_t OrderedLineOf(const ReceivingRow& row, POLineRec& line) {
+        const int32_t ref =
+            row.lineRef != 0 ? row.lineRef : FindOrderedPOLine(p_.poNumber, row.code, line);
+        const OrderOnFile& order = Order();
+        if (!order.numbers.of.count(ref)) return 0;
+        const POLineRec& stored = order.lines.at(ref);
+        if (CodeKey(stored.get(POLine::LineProductCode)) != CodeKey(row.code)) return 0;
+        line = stored;
+        return ref;
     }
 
     void Stamp(POLineRec& line, Decimal today, const QString& what) {
@@ -399,10 +474,16 @@ private:
         // Rows left out for want of their product did not come in.
         const Decimal received =
             SumOrRefuse(Decimal::Sub(todayTotal_, skippedTotal_), "The total received today");
+        // Received in full or over: the order is received, since the date it first was.
         const bool fullyReceived =
-            SumOrRefuse(Decimal::Sub(open, received), "The quantity still open").isZero();
-        p_.header.set(PurchaseOrder::POReceivedDate,
-                      fullyReceived ? receiptDate_ : PurchaseOrder::NotReceived);
+            !(SumOrRefuse(Decimal::Sub(open, received), "The quantity still open") > Decimal());
+        const bool wasReceived =
+            ParseSortableDate(TrimBlanks(p_.headerAsRead.get(PurchaseOrder::POReceivedDate)))
+                .has_value();
+        if (!fullyReceived)
+            p_.header.set(PurchaseOrder::POReceivedDate, PurchaseOrder::NotReceived);
+        else if (!wasReceived)
+            p_.header.set(PurchaseOrder::POReceivedDate, receiptDate_);
     }
 
     const ReceivingEntry& e_;
@@ -410,6 +491,7 @@ private:
     ReceivingPosting p_;
     const StepFile lines_{POLineData()};
     std::optional<StepFile> products_;
+    std::optional<OrderOnFile> order_;
     int32_t productRef_ = 0;
     std::string receiver_;
     std::string receiptDate_;
@@ -449,10 +531,8 @@ void ReceivingSteps(const ReceivingPosting& posting) {
                     RaiseError("Receiver detail modify operation failed");
             } else {
                 int32_t ref = 0;
-                if (!AddPOLineRecord(ref)) {
-                    StopOnSystemFailure("PO receiver detail add failed.");
-                    MessageBox("PO receiver detail add failed.", ProgramCaption());
-                }
+                // The row's stock is written: its line must be too.
+                if (!AddPOLineRecord(ref)) RaiseError("PO receiver detail add failed.");
             }
         }
     }
@@ -464,10 +544,9 @@ void ReceivingSteps(const ReceivingPosting& posting) {
 
     const StepFile header(POData());
     purchasing.POBuf = posting.header;
-    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef)) {
-        StopOnSystemFailure("PO Receiver Key Failed");
-        MessageBox("PO Receiver Key Failed", ProgramCaption());
-    }
+    // The order's lines are received: its header must say so too.
+    if (!header.ok() || !UpdatePORecord(posting.headerAsRead, posting.headerRef))
+        RaiseError("PO Receiver Key Failed");
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ struct ReceivingRow {
     std::string toDate;   // received so far on this product's ordered line
     std::string inToday;  // typed: received today
     std::string balanceDue;
+    // The ordered line the row stands for, which its receipt is credited to; 0: the first
+    // ordered line of the row's product.
+    int32_t lineRef = 0;
 };
 
 // What a load of an order found.
@@ -50,10 +53,10 @@ struct ReceivingList {
 
 // The ordered lines of order `poNumber` of the current company (trimmed, any case), in
 // product-code order. Every line of the order counts in the totals; an ordered line with an
-// ordered quantity becomes a row, unless `openOnly` and nothing is due on it. A row's To
-// Date is its own receipt plus the receiver lines of the same product. Lines without a
-// product ("** NONE **", a memo order's free text) have nothing to bring into stock and are
-// not listed.
+// ordered quantity becomes a row, unless `openOnly` and nothing is due on it, a line without
+// a product ("** NONE **", a comment with a quantity) too. A row's To Date is its own
+// receipt plus the receiver lines that belong to it: a product the order names on two lines
+// has two rows, each with its own receipts.
 ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly);
 
 // Ordered - To Date - In Today as general number text; a cell that is not a number counts 0.
@@ -93,8 +96,9 @@ struct ReceivingRefusal {
     int row = -1;  // the grid row, with ReceivingField::Grid
 };
 
-// One row's receipt: the product's stock, then the ordered line's first receipt (lineRef the
-// line to rewrite) or a receiver line to add (lineRef 0).
+// One row's receipt: the product's stock (none for a line without a product), then the
+// ordered line's first receipt (lineRef the line to rewrite) or a receiver line to add
+// (lineRef 0).
 struct RowReceipt {
     std::optional<StockChange> stock;
     int32_t lineRef = 0;
@@ -125,7 +129,8 @@ using ReceivingQuestion = std::function<bool(const QString& text, const QString&
 // through `ask`, then computes the posting for the current company (Shell()) from its
 // product, PO line, PO and company files. A row whose product is not on file is left out
 // (skippedProducts) and does not count as received; when that leaves nothing, the posting is
-// refused. Writes nothing.
+// refused. An order whose open quantity the receipt brings to 0 or below is received: it
+// takes the receipt date, or keeps the date it was fully received on before. Writes nothing.
 ReceivingPlan PlanReceiving(const ReceivingEntry& entry, const ReceivingQuestion& ask);
 
 // The writes of a computed posting, in order: for each row the stock and the line, then the

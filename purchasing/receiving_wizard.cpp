@@ -307,6 +307,7 @@ void TRecvWiz::ClearGrid() {
         const ScopedAssign<bool> quiet(filling_, true);
         StringGrid1->SetRowCount(2);
         StringGrid1->ClearCells();
+        rowLines_.clear();
         ShowRow(1, ReceivingRow{});
     }
     StringGrid1->SetCurrent(RecvCol::InToday, 1);
@@ -335,9 +336,11 @@ std::vector<ReceivingRow> TRecvWiz::Rows() const {
     std::vector<ReceivingRow> rows;
     for (int r = 1; r < StringGrid1->RowCount(); ++r) {
         const auto cell = [&](int c) { return Cp(StringGrid1->Cell(c, r)); };
+        const std::size_t at = static_cast<std::size_t>(r - 1);
         rows.push_back({cell(RecvCol::Description), cell(RecvCol::Code), cell(RecvCol::UnitCost),
                         cell(RecvCol::Ordered), cell(RecvCol::Kind), cell(RecvCol::ToDate),
-                        cell(RecvCol::InToday), cell(RecvCol::BalanceDue)});
+                        cell(RecvCol::InToday), cell(RecvCol::BalanceDue),
+                        at < rowLines_.size() ? rowLines_[at] : 0});
     }
     return rows;
 }
@@ -359,8 +362,10 @@ void TRecvWiz::LoadBtnClick() {
     }
 
     if (!list.rows.empty()) StringGrid1->SetRowCount(static_cast<int>(list.rows.size()) + 1);
-    for (std::size_t i = 0; i < list.rows.size(); ++i)
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
         ShowRow(static_cast<int>(i) + 1, list.rows[i]);
+        rowLines_.push_back(list.rows[i].lineRef);
+    }
 
     const Decimal open = Decimal::Sub(list.totalOrdered, list.totalReceived).value_or(Decimal());
     RecToDate->setText(QString::fromStdString(list.totalReceived.general()));

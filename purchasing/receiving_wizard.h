@@ -95,6 +95,8 @@ private:
     Date lastDate_;
     DateFormat shownFormat_;
     bool filling_ = false;
+    // The ordered line of each row, in grid order: what each row's receipt is credited to.
+    std::vector<int32_t> rowLines_;
     HeldFiles files_;  // open while the wizard is shown
     CommandRegistration receivingWizard_;
 };

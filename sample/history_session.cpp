@@ -21,6 +21,7 @@
 #include "purchasing/purchasing_state.h"
 #include "shell/app_context.h"
 #include "shell/company/company_file.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -52,8 +53,10 @@ const DataFile* const* SessionFiles() {
 }
 
 std::runtime_error Failure(std::string_view what) {
-    return std::runtime_error(std::string(what) + " (error " + std::to_string(EngineErrorCode) +
-                              ").");
+    return std::runtime_error(
+        WithSystemReason(QString("%1 (error %2).").arg(QString::fromStdString(std::string(what)))
+                             .arg(EngineErrorCode))
+            .toStdString());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The label side of the sample history: a starter label layout that the print queue opens
-// at start, and a list file of customers and vendors to load into the queue.
+// The mailing side of the sample history: a starter label layout that the print queue opens
+// at start, a list file of customers and vendors to load into the queue, and a form letter
+// for the Letter Wizard to merge with the queue.
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,29 @@ namespace {
 
 inline constexpr std::string_view LayoutFileName = "Address Labels.LBL";
 inline constexpr std::string_view ListFileName = "Mailing List.LST";
+inline constexpr std::string_view LetterFileName = "Payment Reminder.RTF";
+
+// A reminder to the customers of the list (those who owe the most), in rich text as a word
+// processor writes it, with the merge keywords the wizard fills from each customer and from
+// the company.
+constexpr std::string_view ReminderLetter =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
+    "\\pard\\qc\\b\\fs28 LWCMPNAME\\b0\\fs20\\par\r\n"
+    "LWCMPADD1\\par\r\nLWCMPADD2\\par\r\nLWCMPADD3\\par\r\n"
+    "\\pard\\par\r\n"
+    "LWCSTNAME\\par\r\nLWCSTADD1\\par\r\nLWCSTADD2\\par\r\n\\par\r\n"
+    "Account number: LWCSTNO\\par\r\n\\par\r\n"
+    "Dear Customer,\\par\r\n\\par\r\n"
+    "Our records show a balance of \\b LWCSTBAL\\b0  on your account, due as "
+    "follows:\\par\r\n\\pard\\li720\r\n"
+    "Current: LWCSTACUR\\par\r\n31 to 60 days: LWCSTA3060\\par\r\n"
+    "61 to 90 days: LWCSTA6090\\par\r\nOver 90 days: LWCSTAOV90\\par\r\n"
+    "\\pard\\par\r\nYour terms with us are LWCSTTERMS.\\par\r\n\\par\r\n"
+    "If you have already sent your payment, please accept our thanks and disregard this "
+    "letter. Otherwise we would be glad to receive it within the next ten days, or to hear "
+    "from you if anything in your account needs looking into.\\par\r\n\\par\r\n"
+    "Yours sincerely,\\par\r\n\\par\r\n\\par\r\n"
+    "Accounts Department\\par\r\nLWCMPNAME\\par\r\n}\r\n";
 
 // Three labels across and ten down on a letter sheet, in printer units of 1/300 inch.
 LabelLayoutRec StarterLayout() {
@@ -53,6 +77,8 @@ void WriteSampleLabels(const DataFolder& folder, const CompanyRec& company, uint
     if (!WriteLabelLayoutFile(layoutFile, StarterLayout()) ||
         !WriteLastLabelPath(folder, layoutFile))
         throw std::runtime_error("The sample label layout could not be written.");
+    if (!ReplaceFile(folder.file(LetterFileName), ReminderLetter))
+        throw std::runtime_error("The sample form letter could not be written.");
 
     // The customers who owe the most come first, as for a reminder mailing; a couple of
     // vendors close the list.

@@ -10,20 +10,25 @@
 // Runs `steps` in one unit of work and commits it. When a step raises, or the unit cannot
 // be committed, everything is rolled back, the current company's copy is put back as it was,
 // and one error is raised: the step's own text (or "The posting could not be saved.") with
-// what the operating system said, when it said something, and that nothing was saved; or,
-// when the disk kept the unit in the journal though it failed (LastUnitUndecided), that it
-// may be on file at the next start.
-void PostAsOneUnit(const std::function<void()>& steps);
+// why, when the engine said why ("The posting could not be saved: the disk is full."), and
+// that nothing was saved; or, when the disk kept the unit in the journal though it failed
+// (LastUnitUndecided), that it may be on file at the next start. `rolledBack` runs once the
+// unit is rolled back, before the error is raised: a window that showed the posting's records
+// on the way shows what is on file again.
+void PostAsOneUnit(const std::function<void()>& steps,
+                   const std::function<void()>& rolledBack = {});
 
-// For a step that tells its failure and lets the posting go on: when the failure came from
-// the operating system (a full disk, an I/O error) going on cannot give a whole posting, so
-// this raises `text` instead and the unit is rolled back.
-void StopOnSystemFailure(const QString& text);
+// For a step whose failure is told and lets the posting go on: only a refusal that changed
+// nothing (a duplicate key, a record already gone) may go on, and then this returns for the
+// step to tell it. Any other failure (the operating system's, a defective index ...) would
+// leave the books disagreeing with the documents: this raises `text` and the unit is rolled
+// back.
+void StopUnlessRefused(const QString& text);
 
 // What the operating system's error number means for the user's files, as one sentence:
 // "The disk is full.", "The data folder is read-only.", ... Empty for 0.
 QString SystemErrorText(int error);
 
-// The sentence for the engine's last failure when it came from the operating system, else
-// empty.
-QString EngineSystemFailureText();
+// `text`, and after it the sentence of the engine's last failure when it came from the
+// operating system: what a message about a file that could not be opened or written tells.
+QString WithSystemReason(const QString& text);

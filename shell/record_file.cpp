@@ -19,11 +19,12 @@ bool FailWithCode(int32_t code) {
 
 #include "platform/scope_guard.h"
 
-EngineFailure::EngineFailure() : code_(EngineErrorCode) {}
+EngineFailure::EngineFailure() : code_(EngineErrorCode), systemError_(EngineSystemError) {}
 
 bool EngineFailure::report() const {
     EngineOK = false;
     EngineErrorCode = code_;
+    EngineSystemError = systemError_;
     return false;
 }
 
@@ -67,13 +68,10 @@ FileSetCloser::~FileSetCloser() {
     if (handle_ == 0) return;
     // Closing must not hide the outcome of the work the scope did.
     const bool ok = EngineOK;
-    const int32_t code = EngineErrorCode;
+    const EngineFailure failure;
     CloseFileSet(handle_);
     handle_ = 0;
-    if (!ok) {
-        EngineOK = false;
-        EngineErrorCode = code;
-    }
+    if (!ok) failure.report();
 }
 
 bool CreateFiles(std::string_view name, const FileDesc& desc) {

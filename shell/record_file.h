@@ -41,15 +41,18 @@ void ClearEngineStatus();
 // EngineOK cleared with the code; answers false.
 bool FailWithCode(int32_t code);
 
-// Keeps the code of a failed step while the undo after it runs engine calls of its own.
+// Keeps the code of a failed step, and what the operating system said, while the undo after
+// it runs engine calls of its own.
 class EngineFailure {
 public:
     EngineFailure();
-    // Puts the failure back: EngineOK false with the code kept; answers false.
+    // Puts the failure back: EngineOK false with the code and the system's error kept;
+    // answers false.
     bool report() const;
 
 private:
     int32_t code_;
+    int systemError_;
 };
 
 // Runs `body` inside one whole-record bracket, so that a record and its keys reach the disk

@@ -9,6 +9,7 @@
 #include "engine/file_names.h"
 #include "shell/company/company_defaults.h"
 #include "shell/company/company_file.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 
 namespace {
@@ -66,6 +67,10 @@ CompanyRec SampleRecord(int number, std::string_view name, uint32_t seed) {
     rec.set(EmailAddress, "office@" + Slug(name) + ".example");
     rec.set(SmtpHost, "localhost");
     [[maybe_unused]] const bool taxFits = rec.set(TaxRate, "7.5");
+    // Printed documents draw their box 20 printer pixels in from the page's edges and their
+    // text at the margins: margins past the box keep the box line off the text.
+    [[maybe_unused]] const bool marginsFit =
+        rec.set(LeftFormMargin, "50") && rec.set(TopFormMargin, "25");
     rec.set(DefaultPOTerms, "Net 30");
     return rec;
 }
@@ -121,8 +126,10 @@ CompanyRec CreateSampleCompany(const DataFolder& folder, int number, std::string
             throw std::runtime_error("Company " + std::to_string(number) +
                                      " is already in the company file.");
         default:
-            throw std::runtime_error("The company file could not be written (error " +
-                                     std::to_string(EngineErrorCode) + ").");
+            throw std::runtime_error(
+                WithSystemReason(
+                    QString("The company file could not be written (error %1).").arg(EngineErrorCode))
+                    .toStdString());
     }
     const CompanyRec company = state.CompanyBuf;
     if (!WriteLastCompany(folder, company))

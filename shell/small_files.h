@@ -1,5 +1,6 @@
 #pragma once
-// The small files beside the data: the last-company file and the payment terms.
+// The small files beside the data: the last-company file, the payment terms, and the folder
+// printed PDF files were saved in last.
 
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 inline constexpr std::string_view LastCompanyFileName = "LastCo.Dat";
 inline constexpr std::string_view TermsFileName = "LWTERMS.DAT";
+inline constexpr std::string_view PdfFolderFileName = "PdfDir.Dat";
 
 // The company record kept by the last run; nothing when the file is missing, not exactly one
 // record long, or holds no valid company number.

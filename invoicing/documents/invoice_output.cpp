@@ -9,17 +9,18 @@
 #include "invoicing/documents/document_page.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_output_mark.h"
+#include "invoicing/documents/invoice_print.h"
+#include "invoicing/posting/invoice_posting.h"
+#include "invoicing/print_queue_adder.h"
 #include "invoicing/records/invoice_files.h"
 #include "invoicing/records/invoice_line_file.h"
 #include "invoicing/records/invoice_memo_file.h"
-#include "invoicing/print_queue_adder.h"
-#include "invoicing/posting/invoice_posting.h"
-#include "invoicing/documents/invoice_print.h"
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "shell/app_context.h"
 #include "shell/main_window.h"
 #include "shell/text.h"
@@ -282,12 +283,19 @@ DocumentOutcome OutputInvoice() {
         return EmailInvoiceDocument() ? DocumentOutcome::Emailed : DocumentOutcome::NoAddress;
 
     const CompanyRec& company = Shell().companies.CurrentCompany;
+    const QString number = FromCp1252(TrimBlanks(loaded->header.get(Invoice::InvNumber)));
+    // The invoice, its packing slip and its file copies are one job (one PDF file), or part of
+    // the batch's.
+    PrintBatch job(Printer(), "Invoice - " + number);
     PrintInvoiceDocument();
     if (TrimBlanks(company.get(Company::QueueBatchCustomers)) == "Y" &&
         InvoiceOutput().InvoiceBatchRunning && loaded->customer && AddCustomerToPrintQueue) {
         const CustomerRec& c = *loaded->customer;
-        AddCustomerToPrintQueue({c.get(Customer::Number), c.get(Customer::Name),
-                                 c.get(Customer::MailSort), c.get(Customer::Type)});
+        Printer().WhenPrinted(
+            [row = CustomerLabelRow{c.get(Customer::Number), c.get(Customer::Name),
+                                    c.get(Customer::MailSort), c.get(Customer::Type)}] {
+                if (AddCustomerToPrintQueue) AddCustomerToPrintQueue(row);
+            });
     }
     if (company.get(Company::PrintPackingSlip)) {
         doc.OutputMode = OutputPackingSlip;
@@ -295,6 +303,7 @@ DocumentOutcome OutputInvoice() {
     }
     if (company.get(Company::PrintInvoiceFileCopies))
         PrintFileCopies(company.get(Company::InvoiceFileCopies), PrintInvoiceDocument);
+    if (!job.End()) RaiseError(QString("Invoice %1 could not be printed.").arg(number));
     if (InvoiceManagerStatusText)
         InvoiceManagerStatusText(
             1,

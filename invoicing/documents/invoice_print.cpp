@@ -146,10 +146,14 @@ void PrintInvoiceDocument() {
     const DocumentState& doc = Document();
     const DocumentRecord& d = doc.DocumentRecord;
     const QString number = FormTrimmed(d.DocNumber);
-    if (!PrintInvoicePages(Printer(), doc, Shell().companies.CurrentCompany))
+    PrintCanvas& canvas = Printer();
+    if (!PrintInvoicePages(canvas, doc, Shell().companies.CurrentCompany))
         RaiseError(QString("Invoice %1 could not be printed.").arg(number));
-    if (d.PrintedFlag != "Y" && !MarkInvoiceOutput(d.DocNumber, std::nullopt))
-        MessageBox(
-            QString("Invoice %1 was printed, but it could not be marked as printed.").arg(number),
-            "Print Invoice", MsgIcon::Information);
+    if (d.PrintedFlag == "Y") return;
+    canvas.WhenPrinted([stored = d.DocNumber, number] {
+        if (!MarkInvoiceOutput(stored, std::nullopt))
+            MessageBox(QString("Invoice %1 was printed, but it could not be marked as printed.")
+                           .arg(number),
+                       "Print Invoice", MsgIcon::Information);
+    });
 }

@@ -7,8 +7,9 @@ class PrintCanvas;
 class CompanyRec;
 struct DocumentState;
 
-// Prints the form on the program's printer, then marks the invoice's records printed. A
-// job that does not end well raises an error and marks nothing.
+// Prints the form on the program's printer, then marks the invoice's records printed once
+// the job has ended well (inside a batch: once the batch's job has). A job that does not end
+// well raises an error and marks nothing.
 void PrintInvoiceDocument();
 
 // The form's pages as one job on the canvas, laid out by the company's print settings and

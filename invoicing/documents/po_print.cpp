@@ -129,12 +129,15 @@ void PrintPurchaseOrderDocument() {
     CompanyRec& company = Shell().companies.CurrentCompany;
     FillLayoutDefaults(company);
     const QString number = FormTrimmed(d.DocNumber);
-    if (!PrintPurchaseOrderPages(Printer(), doc, company))
+    PrintCanvas& canvas = Printer();
+    if (!PrintPurchaseOrderPages(canvas, doc, company))
         RaiseError(QString("Purchase order %1 could not be printed.").arg(number));
     if (d.PrintedFlag == "Y") return;
-    if (!MarkPurchaseOrderOutput || !MarkPurchaseOrderOutput(d.DocNumber, std::nullopt))
-        MessageBox(QString("Purchase order %1 was printed, but it could not be marked as "
-                           "printed.")
-                       .arg(number),
-                   "Print Purchase Order", MsgIcon::Information);
+    canvas.WhenPrinted([stored = d.DocNumber, number] {
+        if (!MarkPurchaseOrderOutput || !MarkPurchaseOrderOutput(stored, std::nullopt))
+            MessageBox(QString("Purchase order %1 was printed, but it could not be marked as "
+                               "printed.")
+                           .arg(number),
+                       "Print Purchase Order", MsgIcon::Information);
+    });
 }

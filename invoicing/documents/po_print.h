@@ -19,7 +19,8 @@ extern std::function<bool(std::string_view number, const std::optional<std::stri
     MarkPurchaseOrderOutput;
 
 // Prints the form on the program's printer, then, unless the buffer holds a reprint, marks
-// the order printed. A job that does not end well raises an error and marks nothing.
+// the order printed once the job has ended well (inside a batch: once the batch's job has).
+// A job that does not end well raises an error and marks nothing.
 void PrintPurchaseOrderDocument();
 
 // The form's pages as one job on the canvas, laid out by the company's print settings and

@@ -23,6 +23,7 @@
 #include "platform/window_print.h"
 #include "shell/app_context.h"
 #include "shell/document_list.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 std::string ListColumn(std::string_view text, int width) {
@@ -199,8 +200,12 @@ void DocumentManagerForm::ShowRecordCount() {
         0, QString("Records: %1").arg(IndexKeyCount(ListFile(), BrowserKeyNumber(*InvBrowser1))));
 }
 
-void DocumentManagerForm::OpenFailed(int32_t code) {
-    MessageBox(QString("Unable to open databases: %1").arg(code), windowTitle(), MsgIcon::Error);
+QString DocumentManagerForm::OpenFailureText() {
+    return WithSystemReason(QString("Unable to open databases: %1").arg(EngineErrorCode));
+}
+
+void DocumentManagerForm::OpenFailed(const QString& text) {
+    MessageBox(text, windowTitle(), MsgIcon::Error);
     SetModalResult(Modal::Cancel);
 }
 

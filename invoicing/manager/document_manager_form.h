@@ -83,6 +83,10 @@ public:
     void SortOrderClick(int index);
     void PrintWindow1Click();
 
+    // "Unable to open databases: " and the engine's last failure, with what the operating
+    // system said; read before the files are closed again.
+    static QString OpenFailureText();
+
 protected:
     // The list's header is `header`, laid out as its rows.
     DocumentManagerForm(const char* objectName, const QString& caption, const std::string& header,
@@ -127,7 +131,7 @@ protected:
     // Status panel 0: "Records: " and the entries of the list's index.
     void ShowRecordCount();
     // The files could not be opened: told, and the window closes; the program goes on.
-    void OpenFailed(int32_t code);
+    void OpenFailed(const QString& text);
 
     // Reads the highlighted row's record into the buffer; its Ref, 0 when nothing was read.
     int32_t ReadHighlighted();

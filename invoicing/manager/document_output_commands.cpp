@@ -17,6 +17,7 @@
 #include "platform/cp1252.h"
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
+#include "platform/printer.h"
 #include "platform/scope_guard.h"
 #include "platform/status_window.h"
 #include "shell/app_context.h"
@@ -44,9 +45,14 @@ void PrintOneDocument(const std::string& number, const ManagerStatus& status,
     const bool toPrinter = OutputGoesToPrinter();
     if (!toPrinter && !CheckEmailSetup()) return;
     DocumentOutcome outcome = DocumentOutcome::NotLoaded;
-    {
+    try {
         const WaitCursor wait;
         outcome = output();
+    } catch (const CommandCancelled&) {
+        if (!toPrinter) throw;
+        status(1, "Printing cancelled. " + texts.noun + " " + FromCp1252(TrimBlanks(number)) +
+                      " was not printed.");
+        return;
     }
     if (outcome == DocumentOutcome::NotLoaded) {
         // The buffer still holds the document output before: its number must not be reported.
@@ -110,26 +116,43 @@ std::optional<BatchOutcome> RunBatchOutput(const std::vector<std::string>& numbe
     BatchOutcome outcome;
     const WaitCursor wait;
     const FlagsSet flags(run.flags);
-    ClearRebuildStatus();  // raises when the progress window is missing
-    QLabel* progress = StatForm->*run.progressLabel;
-    progress->setText("Working...");
-    StatForm->setWindowTitle(run.email ? "E-Mail Mode" : "Printer Mode");
-    const StatFormShown shown;
-    for (int i = 0; i < n; ++i) {
-        const std::string& number = numbers[static_cast<std::size_t>(i)];
-        progress->setText(run.processing + FromCp1252(number) + " ...");
-        ProcessPendingMessages();
-        switch (run.output(number)) {
-            case DocumentOutcome::Printed:
-            case DocumentOutcome::Emailed:
-                ++outcome.sent;
-                break;
-            case DocumentOutcome::NoAddress:
-                outcome.noAddress.push_back(number);
-                break;
-            default:
-                break;
+    // The printer's questions (the PDF file) come before the progress window, which stays on
+    // top: the whole run is one job, asked for once.
+    std::optional<PrintBatch> job;
+    if (!run.email) {
+        try {
+            job.emplace(Printer(), run.jobTitle);
+        } catch (const CommandCancelled&) {
+            outcome.end = BatchPrintEnd::Cancelled;
+            return outcome;
         }
+    }
+    {
+        ClearRebuildStatus();  // raises when the progress window is missing
+        QLabel* progress = StatForm->*run.progressLabel;
+        progress->setText("Working...");
+        StatForm->setWindowTitle(run.email ? "E-Mail Mode" : "Printer Mode");
+        const StatFormShown shown;
+        for (int i = 0; i < n; ++i) {
+            const std::string& number = numbers[static_cast<std::size_t>(i)];
+            progress->setText(run.processing + FromCp1252(number) + " ...");
+            ProcessPendingMessages();
+            switch (run.output(number)) {
+                case DocumentOutcome::Printed:
+                case DocumentOutcome::Emailed:
+                    ++outcome.sent;
+                    break;
+                case DocumentOutcome::NoAddress:
+                    outcome.noAddress.push_back(number);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    if (job && !job->End()) {
+        outcome.end = BatchPrintEnd::Failed;
+        outcome.sent = 0;
     }
     return outcome;
 }

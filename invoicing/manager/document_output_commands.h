@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "invoicing/documents/batch_print_status.h"
 #include "invoicing/documents/invoice_output.h"
 
 class QLabel;
@@ -53,6 +54,7 @@ struct BatchRun {
     BatchDialogText text;
     QLabel* TStatForm::*progressLabel;  // the progress window's label that shows each number
     QString processing;  // "Processing Invoice ": the progress text before the number
+    QString jobTitle;    // the print job's title, which names the PDF file proposed
     // Sets the manager's output flags (on) for the run and clears them (off) after it.
     std::function<void(bool on)> flags;
     // Outputs one document.
@@ -60,12 +62,15 @@ struct BatchRun {
 };
 
 struct BatchOutcome {
-    int sent = 0;                        // printed or e-mailed
+    int sent = 0;                        // printed (the job ended well) or e-mailed
     std::vector<std::string> noAddress;  // not sent for want of an address, in list order
+    // Cancelled: the printer's question (the PDF file) was; Failed: the print job did not end
+    // well, so nothing was printed.
+    BatchPrintEnd end = BatchPrintEnd::Complete;
 };
 
 // The batch run over the documents listed, in list order: the dialog asks how many; that many
-// are output under the progress window. Nothing when nothing was listed, the dialog was
-// cancelled or the mail set-up failed.
+// are output under the progress window, when printed as one print job. Nothing when nothing
+// was listed, the dialog was cancelled or the mail set-up failed.
 std::optional<BatchOutcome> RunBatchOutput(const std::vector<std::string>& numbers,
                                            const BatchRun& run);

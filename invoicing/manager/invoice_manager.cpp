@@ -139,6 +139,7 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
                                 Shell().companies.CurrentCompany);
     run.progressLabel = &TStatForm::Label2;
     run.processing = "Processing Invoice ";
+    run.jobTitle = "Invoices";
     run.flags = [](bool on) { SetOutputFlags(on, true); };
     run.output = [](const std::string& number) {
         InvoiceOutput().InvoiceOutputNumber = number;
@@ -147,8 +148,7 @@ void BatchPrintInvoices(InvoiceManagerView& view) {
     const std::optional<BatchOutcome> done = RunBatchOutput(numbers, run);
     if (!done) return;
     if (!run.email) {
-        view.SetStatusText(
-            1, QString("Batch Print complete. %1 invoices sent to spooler.").arg(done->sent));
+        view.SetStatusText(1, BatchPrintStatus(done->end, done->sent, "invoices"));
         return;
     }
     view.SetStatusText(1, QString("Batch Print complete. %1 invoices sent to e-mail, %2 skipped "

@@ -149,9 +149,9 @@ void TInvEdit1::FormShow() {
     SetStatusText(1, MenuPrompt);
 
     if (!OpenInvoiceDatabases()) {
-        const int32_t code = EngineErrorCode;
+        const QString text = OpenFailureText();
         CloseInvoiceDatabases();
-        OpenFailed(code);
+        OpenFailed(text);
         return;
     }
     filesOpen_ = true;

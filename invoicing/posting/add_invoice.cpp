@@ -68,7 +68,8 @@ void PrepareForNewInvoice(TProdInv& dlg) {
 bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept) {
     dlg.OnAccept = [&accept] {
         const std::optional<PlanRefusal> refused = accept();
-        if (refused) MessageBox(refused->text, refused->caption, MsgIcon::Information);
+        if (refused && !refused->text.isEmpty())
+            MessageBox(refused->text, refused->caption, MsgIcon::Information);
         return !refused;
     };
     const ScopeExit forget([&dlg] { dlg.OnAccept = nullptr; });
@@ -90,6 +91,11 @@ void ShowRecordCount(InvoiceManagerView& view) {
     if (keyNr >= 1 && keyNr <= InvoiceKeyCount)
         view.SetStatusText(
             0, QString("Records: %1").arg(IndexKeyCount(Invoicing().InvoiceFile, keyNr)));
+}
+
+void ShowListAsOnFile(InvoiceManagerView& view) {
+    if (TFvcBrowser* browser = view.browser()) BrowserRedraw(*browser);
+    ShowRecordCount(view);
 }
 
 void ShowCompanyOnManager(InvoiceManagerView& view) {
@@ -149,10 +155,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
         for (const InvoiceLineRec& line : posting.lines) {
             inv.InvoiceLineBuf = line;
             int32_t lineRef = 0;
-            if (!AddInvoiceLineRecord(lineRef)) {
-                StopOnSystemFailure("detail add failed.");
-                MessageBox("detail add failed.", ProgramCaption());
-            }
+            // The header's total counts the line: without it the invoice is not whole.
+            if (!AddInvoiceLineRecord(lineRef)) RaiseError("detail add failed.");
         }
 
         WriteStock(posting.stock);
@@ -172,7 +176,7 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
             int32_t memoRef = 0;
             if (!AddInvoiceMemoRecord(memoRef)) RaiseError("memo add operation failed");
         }
-    });
+    }, [&view] { ShowListAsOnFile(view); });
 
     ShowCompanyOnManager(view);
 

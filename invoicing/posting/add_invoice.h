@@ -42,14 +42,18 @@ public:
 };
 
 // Shows the entry dialog modally. Its OK asks `accept` last, which answers what refuses the
-// entry (told to the user; the dialog stays open with everything typed) or nothing. True when
-// the dialog closed with OK.
+// entry (told to the user; the dialog stays open with everything typed) or nothing. A refusal
+// without text is a question the user declined: nothing more is said. True when the dialog
+// closed with OK.
 bool ShowEntryDialog(TLineEntry& dlg, const std::function<std::optional<PlanRefusal>()>& accept);
 
 // Highlights record ref (whose record InvoiceBuf holds) in the manager's list, in its order.
 void PositionManagerList(InvoiceManagerView& view, int32_t ref);
 // Status panel 0: "Records: " and the number of entries in the list's index.
 void ShowRecordCount(InvoiceManagerView& view);
+// The list and its count read again: after a posting that failed, what it showed of itself
+// is gone.
+void ShowListAsOnFile(InvoiceManagerView& view);
 // The manager's company caption (name + " - #" + number) and receivables label (",0.00") from
 // the current company.
 void ShowCompanyOnManager(InvoiceManagerView& view);

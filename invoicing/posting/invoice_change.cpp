@@ -180,7 +180,7 @@ void InvoiceDeletionSteps(const InvoiceDeletion& d, InvoiceManagerView& view) {
         } else {
             InvoiceMemoData().ReadRec(d.memoRef, inv.InvoiceMemoBuf.bytes());
             if (!DeleteInvoiceMemoRecord(d.memoRef)) {
-                StopOnSystemFailure("Memo record deletion failed");
+                StopUnlessRefused("Memo record deletion failed");
                 MessageBox("Memo record deletion failed", ProgramCaption());
             }
         }
@@ -197,7 +197,7 @@ void InvoiceDeletionSteps(const InvoiceDeletion& d, InvoiceManagerView& view) {
 }  // namespace
 
 void WriteInvoiceDeletion(const InvoiceDeletion& d, InvoiceManagerView& view) {
-    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); });
+    PostAsOneUnit([&] { InvoiceDeletionSteps(d, view); }, [&view] { ShowListAsOnFile(view); });
 }
 
 // --- changing ---
@@ -365,10 +365,8 @@ void InvoiceChangeSteps(const InvoiceChange& c, InvoiceManagerView& view) {
             case LineWrite::Action::Add: {
                 inv.InvoiceLineBuf = line.record;
                 int32_t ref = 0;
-                if (!AddInvoiceLineRecord(ref)) {
-                    StopOnSystemFailure("detail add failed.");
-                    MessageBox("detail add failed.", ProgramCaption());
-                }
+                // The header's total counts the line: without it the invoice is not whole.
+                if (!AddInvoiceLineRecord(ref)) RaiseError("detail add failed.");
                 break;
             }
         }
@@ -397,5 +395,5 @@ void InvoiceChangeSteps(const InvoiceChange& c, InvoiceManagerView& view) {
 }  // namespace
 
 void WriteInvoiceChange(const InvoiceChange& c, InvoiceManagerView& view) {
-    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); });
+    PostAsOneUnit([&] { InvoiceChangeSteps(c, view); }, [&view] { ShowListAsOnFile(view); });
 }

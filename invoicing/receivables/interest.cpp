@@ -286,33 +286,19 @@ InterestRunResult InterestRunSteps(const InterestPlan& plan, const InterestProgr
         const std::size_t index = run.numbers.size();
         inv.InvoiceBuf = invoice.header;
         int32_t ref = 0;
-        // Without its header the invoice does not exist: its line and the customer's
-        // balance would only point at nothing.
-        if (!AddInvoiceRecord(ref)) {
-            StopOnSystemFailure("Add Late Fee Failed.");
-            MessageBox("Add Late Fee Failed.", InterestCaption, MsgIcon::Information);
-            run.numbers.emplace_back();
-            if (afterEach) afterEach(index, run.numbers.back());
-            continue;
-        }
+        // The company's numbering counts every invoice of the run.
+        if (!AddInvoiceRecord(ref)) RaiseError("Add Late Fee Failed.");
         run.numbers.push_back(invoice.number);
         ++run.created;
         run.total += invoice.charge;
 
         inv.InvoiceLineBuf = invoice.line;
         int32_t lineRef = 0;
-        if (!AddInvoiceLineRecord(lineRef)) {
-            StopOnSystemFailure("TDtl add failed.");
-            MessageBox("TDtl add failed.", InterestCaption, MsgIcon::Information);
-        }
-
-        if (!CustomerData().PutRec(invoice.customer.bytes(), invoice.customerRef)) {
-            StopOnSystemFailure("Modify operation failed");
-            MessageBox(QString("The balance of customer %1 could not be updated (error %2).")
-                           .arg(Q(invoice.customer.get(Customer::Number)))
-                           .arg(EngineErrorCode),
-                       InterestCaption, MsgIcon::Information);
-        }
+        // The header is on file with its charge: its line and the customer's balance must be.
+        if (!AddInvoiceLineRecord(lineRef)) RaiseError("TDtl add failed.");
+        if (!CustomerData().PutRec(invoice.customer.bytes(), invoice.customerRef))
+            RaiseError(QString("The balance of customer %1 could not be updated.")
+                           .arg(Q(invoice.customer.get(Customer::Number))));
         if (afterEach) afterEach(index, invoice.number);
     }
 

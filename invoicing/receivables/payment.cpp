@@ -367,10 +367,6 @@ private:
     std::set<std::string> takenNumbers_;
 };
 
-void Tell(const QString& text) {
-    MessageBox(text, ProgramCaption());
-}
-
 }  // namespace
 
 std::string PaymentItemText(const PaymentItem& item) {
@@ -503,8 +499,9 @@ PaymentPlan PlanPayments(const PaymentEntry& entry) {
 
 namespace {
 
-bool PaymentSteps(const PaymentPosting& posting) {
-    bool whole = true;
+// Every write carries part of the payment: the customer's balance and the company's total
+// are lowered by all of it, so a write that fails stops the posting, and none of it is saved.
+void PaymentSteps(const PaymentPosting& posting) {
     {
         const StepFile open(InvoiceData());
         for (const PaymentWrite& w : posting.writes) {
@@ -512,24 +509,16 @@ bool PaymentSteps(const PaymentPosting& posting) {
             int32_t ref = w.ref;
             const bool written =
                 open.ok() && (w.add ? AddInvoiceRecord(ref) : UpdateInvoiceRecord(ref, w.before));
-            if (!written) {
-                StopOnSystemFailure(w.failure);
-                Tell(w.failure);
-                whole = false;
-            }
+            if (!written) RaiseError(w.failure);
         }
     }
     {
         const StepFile open(CustomerData());
         // The buffer is what the update writes, and holds the customer afterwards.
         Masters().CustomerBuf = posting.customer;
-        if (!open.ok() || !UpdateCustomerRecord(posting.customerRef, posting.customerBefore)) {
-            const QString text = QString("Updating customer %1 failed.")
-                                     .arg(Q(TrimBlanks(posting.customer.get(Customer::Number))));
-            StopOnSystemFailure(text);
-            Tell(text);
-            whole = false;
-        }
+        if (!open.ok() || !UpdateCustomerRecord(posting.customerRef, posting.customerBefore))
+            RaiseError(QString("Updating customer %1 failed.")
+                           .arg(Q(TrimBlanks(posting.customer.get(Customer::Number)))));
     }
     ShellContext& shell = Shell();
     const CompanyResult company =
@@ -537,18 +526,11 @@ bool PaymentSteps(const PaymentPosting& posting) {
             const auto total = Lowered(c.get(Company::ReceivablesTotal), posting.paid);
             return total && c.set(Company::ReceivablesTotal, total->format("0.00"));
         });
-    if (company != CompanyResult::Ok) {
-        StopOnSystemFailure("Updating the company's receivables total failed.");
-        Tell("Updating the company's receivables total failed.");
-        whole = false;
-    }
-    return whole;
+    if (company != CompanyResult::Ok) RaiseError("Updating the company's receivables total failed.");
 }
 
 }  // namespace
 
-bool WritePayments(const PaymentPosting& posting) {
-    bool whole = true;
-    PostAsOneUnit([&] { whole = PaymentSteps(posting); });
-    return whole;
+void WritePayments(const PaymentPosting& posting) {
+    PostAsOneUnit([&] { PaymentSteps(posting); });
 }

@@ -95,7 +95,7 @@ struct PaymentWrite {
     int32_t ref = 0;    // the record rewritten
     InvoiceRec before;  // ... as the file holds it when this write comes
     InvoiceRec record;  // as it will be written
-    QString failure;    // shown when the write fails
+    QString failure;    // raised when the write fails
 };
 
 // Everything a posting writes, in the order it writes it.
@@ -119,8 +119,7 @@ struct PaymentPlan {
 // company files and writing none.
 PaymentPlan PlanPayments(const PaymentEntry& entry);
 
-// Writes a computed posting: the invoice records in order, then the customer, then the
-// company's receivables total (CurrentCompany follows). A write that fails is reported and
-// the rest go on, so that the customer and the company still carry the whole payment.
-// False when any write failed.
-bool WritePayments(const PaymentPosting& posting);
+// Writes a computed posting as one unit: the invoice records in order, then the customer,
+// then the company's receivables total (CurrentCompany follows). A write that fails raises
+// its text with the reason and nothing of the posting is saved.
+void WritePayments(const PaymentPosting& posting);

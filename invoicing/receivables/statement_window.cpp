@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "engine/decimal.h"
+#include "invoicing/documents/batch_print_status.h"
 #include "invoicing/documents/document_buffer.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_output.h"
@@ -25,10 +26,12 @@
 #include "platform/long_run.h"
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
+#include "platform/printer.h"
 #include "platform/scope_guard.h"
 #include "platform/status_window.h"
 #include "platform/string_grid.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 TStment* Stment = nullptr;
@@ -154,7 +157,12 @@ void TStment::UnpaidBoxClick() {
 
 void TStment::PrinStButnClick() {
     if (OutputGoesToPrinter()) {
-        PrintStatement();
+        try {
+            PrintStatement();
+        } catch (const CommandCancelled&) {
+            SetStatus(1, "Printing cancelled. The statement was not printed.");
+            return;
+        }
         SetStatus(1, "Statement sent to the printer.");
         return;
     }
@@ -365,6 +373,20 @@ void BatchStatements() {
     const ScopeExit hideProgress([] {
         if (StatForm) StatForm->hide();
     });
+    // One print job for the run (one PDF file), asked for before the progress window shows.
+    // A printer is handed each part at its pause instead, so that its pages come out while
+    // the run waits for the user.
+    std::optional<PrintBatch> job;
+    if (toPrinter) {
+        try {
+            job.emplace(Printer(), "Statements");
+        } catch (const CommandCancelled&) {
+            ManagerStatus(BatchPrintStatus(BatchPrintEnd::Cancelled, 0, "statements"));
+            return;
+        }
+    }
+    const bool partsToPrinter = toPrinter && !Printer().PrintsToFile();
+    int printed = 0;  // statements of the parts already handed to the printer
     int cycle = 0;
     int sent = 0;
     ClearRebuildStatus();
@@ -393,6 +415,16 @@ void BatchStatements() {
         ProcessPendingMessages();
         if (cycle >= batch && i < count) {
             StatForm->hide();
+            if (partsToPrinter) {
+                const bool ended = job->End();
+                job.reset();
+                if (!ended) {
+                    wait.reset();
+                    ManagerStatus(BatchPrintStatus(BatchPrintEnd::Failed, printed, "statements"));
+                    return;
+                }
+                printed = i;
+            }
             ManagerStatus("Pausing batch job. Select Yes when ready to continue...");
             ProcessPendingMessages();
             const MsgResult go = MessageBox(
@@ -403,28 +435,38 @@ void BatchStatements() {
                 "Batch Job Pause...", MsgIcon::Information, MsgButtons::YesNo);
             cycle = 0;
             if (go != MsgResult::Yes) {
+                // The statements printed so far stay printed.
+                if (job && job->End()) printed = i;
                 wait.reset();
-                ManagerStatus("Batch job canceled.");
+                ManagerStatus(toPrinter
+                                  ? QString("Batch job canceled. %1 statements printed.").arg(printed)
+                                  : QString("Batch job canceled."));
                 return;
             }
+            if (partsToPrinter) job.emplace(Printer(), "Statements");
             StatForm->show();
         }
     }
 
     Masters().BatchStatementMode = 0;
     StatForm->hide();
+    if (job && !job->End()) {
+        ManagerStatus(BatchPrintStatus(BatchPrintEnd::Failed, printed, "statements"));
+        return;
+    }
     ShellContext& shell = Shell();
     const std::string today = shell.companies.dateFormat().format(shell.clock.today());
     if (UpdateCurrentCompany(shell.companies, shell.folder, [&](CompanyRec& c) {
             c.set(Company::LastStatementRun, Columns(today, 1, 10));
             return true;
         }) != CompanyResult::Ok)
-        MessageBox("The date of this batch run could not be saved in the company record.",
+        MessageBox(WithSystemReason(
+                       "The date of this batch run could not be saved in the company record."),
                    "Batch Print - Statements", MsgIcon::Information);
     wait.reset();
     ProcessPendingMessages();
     if (toPrinter) {
-        ManagerStatus(QString("Batch Print complete. %1 statements sent to spooler.").arg(count));
+        ManagerStatus(BatchPrintStatus(BatchPrintEnd::Complete, count, "statements"));
         return;
     }
     ManagerStatus(QString("Batch complete. %1 statements sent by e-mail, %2 skipped (no e-mail "

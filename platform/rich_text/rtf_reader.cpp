@@ -15,6 +15,7 @@
 
 #include "platform/cp1252.h"
 #include "platform/rich_text/rtf_units.h"
+#include "platform/scope_guard.h"
 
 namespace {
 
@@ -108,6 +109,10 @@ public:
     Reader(QByteArrayView data, QTextDocument& document) : data_(data), cursor_(&document) {}
 
     void Run() {
+        // One edit block: the document lays out once at its end rather than after every run,
+        // which costs the length of the paragraph the run is added to.
+        cursor_.beginEditBlock();
+        const ScopeExit endBlock([this] { cursor_.endEditBlock(); });
         while (pos_ < data_.size() && data_[pos_] != '{') ++pos_;  // blanks before the text
         while (pos_ < data_.size()) {
             const char c = data_[pos_++];
@@ -308,7 +313,9 @@ private:
             group.dest = Dest::Bullet;
             return;
         }
-        if (word.name == "u") {
+        // A \u without its number is malformed: passed over like a word not known, so that
+        // it neither becomes a character nor takes the text after it as its fallback.
+        if (word.name == "u" && word.hasParam) {
             int code = word.param < 0 ? word.param + 65536 : word.param;
             if (code < 0 || code > 0xFFFF) code = QChar::ReplacementCharacter;
             Character(QChar(static_cast<char16_t>(code)));
@@ -532,6 +539,10 @@ bool LooksLikeRtf(QByteArrayView data) {
 QString ReadRtf(QByteArrayView data, QTextDocument& document) {
     document.clear();
     if (!LooksLikeRtf(data)) return "it does not begin as rich text does.";
+    // Reading is no edit of the user's: Undo must not take the text back out.
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    const ScopeExit restore([&] { document.setUndoRedoEnabled(undo); });
     try {
         Reader reader(data, document);
         reader.Run();

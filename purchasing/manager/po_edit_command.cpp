@@ -152,8 +152,16 @@ bool EditPO(POManagerView& view) {
 
     std::optional<POChange> change;
     const bool ok = ShowEntryDialog(dlg, [&]() -> std::optional<PlanRefusal> {
-        POChangePlan plan = PlanPOChange(old, dlg.Entry());
+        const POEntry entry = dlg.Entry();
+        POChangePlan plan = PlanPOChange(old, entry);
         if (!plan.change) return PlanRefusal{plan.refusal, plan.caption};
+        if (POChangeTakesBackReceipts(old, entry) &&
+            !Confirmed("This PO has received items. Saving it with Mark Received unticked takes "
+                       "them back out of stock. Continue?",
+                       "Please Confirm")) {
+            dlg.MarkRecd->setFocus();
+            return PlanRefusal{};
+        }
         change = std::move(plan.change);
         return std::nullopt;
     });

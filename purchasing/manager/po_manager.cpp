@@ -131,6 +131,7 @@ void BatchPrintPOs(POManagerView& view) {
                                   Shell().companies.CurrentCompany);
     run.progressLabel = &TStatForm::Label1;
     run.processing = "Processing PO ";
+    run.jobTitle = "Purchase Orders";
     run.flags = [](bool on) { SetOutputFlags(on, true); };
     run.output = [](const std::string& number) {
         PODocument().CurrentPONumber = number;
@@ -139,8 +140,7 @@ void BatchPrintPOs(POManagerView& view) {
     const std::optional<BatchOutcome> done = RunBatchOutput(numbers, run);
     if (!done) return;
     if (!run.email) {
-        view.SetStatusText(
-            1, QString("Batch Print complete. %1 POs sent to spooler.").arg(done->sent));
+        view.SetStatusText(1, BatchPrintStatus(done->end, done->sent, "POs"));
         return;
     }
     view.SetStatusText(1, QString("Batch Print complete. %1 POs sent by e-mail, %2 skipped (no "

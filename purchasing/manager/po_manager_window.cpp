@@ -124,9 +124,9 @@ void TPOList1::FormShow() {
     SetStatusText(1, MenuPrompt);
 
     if (!OpenPODatabases()) {
-        const int32_t code = EngineErrorCode;
+        const QString text = OpenFailureText();
         ClosePODatabases();
-        OpenFailed(code);
+        OpenFailed(text);
         return;
     }
     filesOpen_ = true;

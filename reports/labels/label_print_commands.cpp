@@ -132,7 +132,14 @@ void Tlblwiz::PrnButnClick() {
     // A printer that fails, by an error or at the end of the job, leaves that said.
     ScopeExit failed([this] { SetStatus("The labels could not be printed."); });
     ProcessPendingMessages();
-    const LabelPrintOutcome outcome = PrintLabels(Printer(), *run, labels);
+    LabelPrintOutcome outcome;
+    try {
+        outcome = PrintLabels(Printer(), *run, labels);
+    } catch (const CommandCancelled&) {
+        failed.Dismiss();
+        SetStatus("Printing cancelled. No labels were printed.");
+        return;
+    }
     if (!outcome.endedWell) {
         MessageBox("The labels could not be printed. Please check the printer in Printer Setup.",
                    kPrintLabels, MsgIcon::Information);

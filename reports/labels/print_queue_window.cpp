@@ -57,6 +57,20 @@ QString WithOpenExtension(const QString& chosen, const QString& ext) {
     return WithDefaultExtension(chosen, ext);
 }
 
+// Record lists are kept in the data folder beside the company's other files (the sample
+// company's list is there): their dialogs start in it.
+QString AskListFile(const QString& title, bool save) {
+    FileRequest request;
+    request.save = save;
+    request.title = title;
+    request.filter = kListFilter;
+    request.defaultExt = "LST";
+    request.directory = FromPath(Shell().folder.path());
+    const QString chosen = Host().AskFileName(request);
+    if (chosen.isEmpty()) return chosen;
+    return save ? WithDefaultExtension(chosen, "LST") : WithOpenExtension(chosen, "LST");
+}
+
 void ShowFileError(const QString& text) {
     MessageBox(text, ProgramCaption(), MsgIcon::Error);
 }
@@ -426,7 +440,7 @@ void Tlblwiz::SavetoFileClick() {
                    MsgIcon::Information);
         return;
     }
-    const QString path = AskSaveFileName("Save Records", kListFilter, "LST");
+    const QString path = AskListFile("Save Records", true);
     if (path.isEmpty()) return;
     if (!ReplaceFile(ToPath(path), BuildListFile(QueueItems()))) {
         ShowFileError("The records could not be saved to the file " + Quoted(path) + ".");
@@ -437,7 +451,7 @@ void Tlblwiz::SavetoFileClick() {
 }
 
 void Tlblwiz::LoadFrmFileClick() {
-    const QString path = WithOpenExtension(AskOpenFileName("Load Records", kListFilter), "LST");
+    const QString path = AskListFile("Load Records", false);
     if (path.isEmpty()) return;
     const auto content = ReadWholeFile(ToPath(path));
     if (!content) {

@@ -150,6 +150,8 @@ MergeOutcome PrintMergedLetters(PrintCanvas& canvas, const QTextDocument& letter
         return outcome;
     }
     outcome.missing = std::move(lookup.missing);
+    PrintBatch batch(canvas, title);
+    int done = 0;
     for (const QueueRecord& record : lookup.records) {
         const auto* customer = std::get_if<CustomerRec>(&record);
         if (!customer) continue;
@@ -157,13 +159,14 @@ MergeOutcome PrintMergedLetters(PrintCanvas& canvas, const QTextDocument& letter
         FillKeywords(*filled, MergeValues(*customer, company));
         PrintJob job(canvas, title);
         PrintRichText(canvas, *filled);
-        if (!job.End()) {
-            outcome.problem =
-                QString("The printer did not finish letter %1.").arg(outcome.printed + 1);
-            return outcome;
-        }
-        ++outcome.printed;
-        if (afterLetter) afterLetter(outcome.printed);
+        (void)job.End();  // the batch's end tells
+        ++done;
+        if (afterLetter) afterLetter(done);
     }
+    if (!batch.End()) {
+        outcome.problem = "The printer did not finish the letters. No letter was printed.";
+        return outcome;
+    }
+    outcome.printed = done;
     return outcome;
 }

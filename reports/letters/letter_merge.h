@@ -63,17 +63,19 @@ struct MergeOutcome {
     int printed = 0;
     // The customers of the queue no longer on file ("customer C100"); none was printed.
     std::vector<std::string> missing;
-    // Set when the run stopped before its end: the customer file could not be opened, or a
-    // letter's print job did not end well.
+    // Set when the run stopped before its end: the customer file could not be opened, or the
+    // print job did not end well.
     QString problem;
 
     bool EndedWell() const { return problem.isEmpty(); }
 };
 
-// Prints the letter once for every customer row of the queue, in queue order, each a print
-// job of its own titled `title`, with the keywords filled from that customer and the company.
-// `afterLetter` runs after each letter with the count printed so far. Vendor and product rows
-// are passed over. An error raised while printing ends the run with the job abandoned.
+// Prints the letter once for every customer row of the queue, in queue order, with the
+// keywords filled from that customer and the company: one print job titled `title` (one PDF
+// file, asked for once), each letter starting on a new page. `afterLetter` runs after each
+// letter with the count drawn so far. Vendor and product rows are passed over. Cancelling the
+// printer's question raises CommandCancelled before anything is printed; an error raised
+// while a letter is drawn abandons the job.
 MergeOutcome PrintMergedLetters(PrintCanvas& canvas, const QTextDocument& letter,
                                 const QString& title, const std::vector<LabelQueueItem>& queue,
                                 const CompanyRec& company,

@@ -1,18 +1,17 @@
 #include "reports/letters/letter_wizard_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -147,11 +146,14 @@ void TLetterWiz::BuildControls() {
     FontName = Named<QComboBox>("FontName", this);
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
-    FontName->setMinimumWidth(170);
+    FontName->setMinimumWidth(140);
     FontSize = Named<FontSizeBox>("FontSize", this);
     FontSize->setMinimumWidth(55);
     ComboBox1 = Named<QComboBox>("ComboBox1", this);
-    ComboBox1->setMinimumWidth(280);
+    // Narrow on the tool bar so that the whole bar fits a small screen; its list opens as
+    // wide as its entries (FormCreate).
+    ComboBox1->setMinimumWidth(170);
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto* keywords = new QLabel("Keywords:", this);
     keywords->setBuddy(ComboBox1);
 
@@ -292,16 +294,18 @@ void TLetterWiz::ConnectCommands() {
 }
 
 void TLetterWiz::FormCreate() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->availableGeometry());
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
     FontName->addItems(families);
     ComboBox1->addItems(KeywordListEntries());
+    ComboBox1->view()->setMinimumWidth(ComboBox1->view()->sizeHintForColumn(0) +
+                                       style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
     FileNew();
 }
 
 void TLetterWiz::FormShow() {
+    // Over the whole work area: maximised, its frame and title bar are inside it too.
+    setWindowState(windowState() | Qt::WindowMaximized);
     closeAsked_ = false;
     SelectionChange();
     RichEdit1->setFocus();
@@ -330,6 +334,8 @@ void TLetterWiz::ShowLetter(QTextDocument* document) {
     frame.setLeftMargin(kInset);
     frame.setRightMargin(kInset);
     document->rootFrame()->setFrameFormat(frame);
+    // The editor's own settings are no edit of the letter's: Undo must not take them back.
+    document->clearUndoRedoStacks();
     document->setModified(false);
     RichEdit1->setDocument(document);
     delete previous;
@@ -608,7 +614,10 @@ void TLetterWiz::FilePrint() {
         MessageBox(*refusal, kLetterWizardCaption, MsgIcon::Information);
         return;
     }
-    if (!PrintDialog()) return;
+    // The job is named for the letter, not for the folder it is in: the name is what the
+    // print queue shows and what the PDF file is proposed as.
+    const QString title = QFileInfo(fileName_).completeBaseName();
+    if (!PrintDialogForJob(title)) return;
     if (!AskSaveChanges()) return;
 
     // The letter as the editor holds it, saved or not; the editor itself is not touched, so
@@ -628,8 +637,7 @@ void TLetterWiz::FilePrint() {
         ProcessPendingMessages();
         const WaitCursor wait;
         outcome = PrintMergedLetters(
-            Printer(), *letter, fileName_, queue, Shell().companies.CurrentCompany,
-            [&](int printed) {
+            Printer(), *letter, title, queue, Shell().companies.CurrentCompany, [&](int printed) {
                 ProcessingPanel->setText(ProcessingText(printed, static_cast<int>(queue.size())));
                 ProcessPendingMessages();
             });

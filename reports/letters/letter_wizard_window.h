@@ -1,8 +1,8 @@
 #pragma once
 // TLetterWiz, "Form Letter Wizard": a small rich-text editor for form letters with merge
 // keywords, and the merge print that prints the letter once for every customer of the print
-// queue. Created once at start-up over the whole work area; the letter and its name stay for
-// the life of the program.
+// queue. Created once at start-up and shown maximised over the whole work area; the letter and
+// its name stay for the life of the program.
 
 #include <QFrame>
 #include <QSpinBox>

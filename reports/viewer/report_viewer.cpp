@@ -255,6 +255,10 @@ void Trtreport::SortColChange(const QString& text) {
         return;
     }
     if (column == RptGrid->Col()) return;
+    // A typed number that the list holds becomes its chosen item: the box reports a number
+    // typed but not chosen once more as chosen when it loses the focus, which would sort a
+    // second time and swap the columns back.
+    if (const int item = SortCol->findText(typed); item >= 0) SortCol->setCurrentIndex(item);
     RptGrid->SetCurrent(column, std::max(RptGrid->Row(), 1));
     SortAndTotalReport();
     RptGrid->setFocus();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cerrno>
 
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -13,6 +14,7 @@
 #include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/company/company_settings.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -26,7 +28,8 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
         if (RebuildCompanyFiles(folder)) companies = ListCompanies(folder, order);
     }
     if (!companies)
-        MessageBox(QString("The company file cannot be read (error %1).").arg(EngineErrorCode),
+        MessageBox(WithSystemReason(
+                       QString("The company file cannot be read (error %1).").arg(EngineErrorCode)),
                    CompanyManagerCaption, MsgIcon::Warning);
     return companies;
 }
@@ -36,12 +39,16 @@ std::function<void()> CompanyMadeCurrent;
 void ChooseCompany(const CompanyRec& company) {
     ShellContext& shell = Shell();
     MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
-    if (!WriteLastCompany(shell.folder, company))
+    if (!WriteLastCompany(shell.folder, company)) {
+        const QString reason = SystemErrorText(errno);
         MessageBox(QString("The choice of company could not be saved in %1; the next start may "
-                           "open another company.")
+                           "open another company. %2")
                        .arg(QString::fromUtf8(LastCompanyFileName.data(),
-                                              static_cast<qsizetype>(LastCompanyFileName.size()))),
+                                              static_cast<qsizetype>(LastCompanyFileName.size())),
+                            reason)
+                       .trimmed(),
                    CompanyManagerCaption, MsgIcon::Warning);
+    }
     if (CompanyMadeCurrent) CompanyMadeCurrent();
 }
 

@@ -24,6 +24,7 @@
 #include "shell/app_context.h"
 #include "shell/company/company_defaults.h"
 #include "shell/dialog_buttons.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -884,9 +885,9 @@ bool TCoSetForm::WriteExisting(const CompanyRec& edited) {
             RefuseAt(nullptr, "This company is no longer in the company file.");
             return false;
         default:
-            RefuseAt(
-                nullptr,
-                QString("The company file could not be written (error %1).").arg(EngineErrorCode));
+            RefuseAt(nullptr,
+                     WithSystemReason(QString("The company file could not be written (error %1).")
+                                          .arg(EngineErrorCode)));
             return false;
     }
     saved_ = state.CompanyBuf;

@@ -1,11 +1,13 @@
 // Units of work over several file sets: kept whole or not at all, through rollbacks, dead
 // processes, failed writes and power losses, at one sync per unit.
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -369,6 +371,70 @@ TEST_F(UnitTest, AUnitReportedFailedIsNotOnFileAndOneReportedCommittedIs) {
     EXPECT_GT(committed, 0);
     EXPECT_GT(failed, 0);
     EXPECT_GT(undecided, 0);
+}
+
+// The index's writes after a unit is durable cannot find the disk full: what they add to the
+// index file lies in room the disk gave before, whatever the unit (adds, deletions, keys whose
+// Refs outgrow their leaf, units of one change or of hundreds), and its clean close too.
+TEST_F(UnitTest, AnIndexCommitStaysInTheRoomTheDiskGaveBeforeTheUnitWasDurable) {
+    // Remembers the end of the room asked for in the index file.
+    struct RoomWatch : engine_io::FileLayer {
+        ino_t index = 0;
+        uint64_t reservedEnd = 0;
+        int reserve(int fd, uint64_t offset, uint64_t length) override {
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && st.st_ino == index)
+                reservedEnd = std::max(reservedEnd, offset + length);
+            return FileLayer::reserve(fd, offset, length);
+        }
+    } watch;
+    const testsupport::LayerScope installed(watch);
+    FileSetHandle h = createAndOpen();
+    const std::string ix = name() + ".IX";
+    const auto sizeOf = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(ix.c_str(), &st), 0);
+        watch.index = st.st_ino;
+        return static_cast<uint64_t>(st.st_size);
+    };
+    std::mt19937 random(77);
+    std::vector<std::pair<int32_t, std::string>> live;  // Ref, code
+    int next = 0;
+    const auto withinRoom = [&](const std::function<void()>& work, const std::string& what) {
+        const uint64_t before = sizeOf();
+        watch.reservedEnd = 0;
+        work();
+        EXPECT_LE(sizeOf(), std::max(before, watch.reservedEnd)) << what;
+    };
+    for (int unit = 0; unit < 60; ++unit) {
+        const int changes = unit % 10 == 9 ? 400 : 1 + static_cast<int>(random() % 12);
+        withinRoom(
+            [&] {
+                BeginUnit();
+                for (int c = 0; c < changes; ++c) {
+                    if (live.empty() || random() % 4 != 0) {
+                        const std::string code = "C" + std::to_string(next++);
+                        const int32_t ref = addWithKeys(h, code, "G" + std::to_string(random() % 3));
+                        live.emplace_back(ref, code);
+                    } else {
+                        const size_t at = random() % live.size();
+                        std::vector<uint8_t> rec(TestRecordLength);
+                        ReadRecord(h, live[at].first, rec);
+                        LockFileSet(h);
+                        DeleteKey(h, 1, live[at].first, codeOf(rec));
+                        DeleteKey(h, 2, live[at].first, groupOf(rec));
+                        DeleteRecord(h, live[at].first);
+                        UnlockFileSet(h);
+                        live.erase(live.begin() + static_cast<std::ptrdiff_t>(at));
+                    }
+                }
+                CommitUnit();
+                ASSERT_TRUE(EngineOK) << EngineErrorCode;
+            },
+            "unit " + std::to_string(unit));
+    }
+    withinRoom([&] { CloseFileSet(h); }, "the clean close");
+    EXPECT_GT(next, 1500) << "keys whose Refs outgrow their leaf";
 }
 
 }  // namespace

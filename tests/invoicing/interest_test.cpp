@@ -3,6 +3,7 @@
 // refused with nothing written.
 #include "invoicing/receivables/interest.h"
 
+#include "platform/application.h"
 #include "tests/invoicing/posting_env.h"
 
 namespace {
@@ -285,24 +286,24 @@ TEST_F(InterestTest, StoredAmountsThatAreNotNumbersOrWouldNotFitRefuseTheRun) {
               "characters.");
 }
 
-TEST_F(InterestTest, AHeaderThatCannotBeAddedLeavesItsLineAndCustomerAlone) {
+TEST_F(InterestTest, AHeaderThatCannotBeAddedStopsTheWholeRun) {
     Owing("C1", "Acme", {"", "100.00", "", ""}, "100.00");
+    Owing("C2", "Birch", {"", "200.00", "", ""}, "200.00");
     const InterestScan scan = ScanInterestCustomers(Rate("10"));
     const InterestFiles files;
     const InterestPlanResult planned = PlanInterestInvoices(Data(), scan.customers);
     ASSERT_TRUE(planned.plan);
-    CloseInvoiceFiles();  // every add now fails
-    host->Answer(MsgResult::Ok, "Add Late Fee Failed.", "Interest Wizard");
-    std::vector<std::string> told;
-    const InterestRunResult run = WriteInterestInvoices(
-        *planned.plan, [&](std::size_t, const std::string& number) { told.push_back(number); });
-    EXPECT_EQ(run.created, 0);
-    EXPECT_EQ(told, (std::vector<std::string>{""}));
+    const CompanyRec before = CompanyOnFile();
+    // The first invoice is written; the second header finds its file closed.
+    EXPECT_THROW(WriteInterestInvoices(*planned.plan,
+                                       [&](std::size_t, const std::string&) {
+                                           CloseInvoiceFiles();
+                                       }),
+                 AppError);
     EXPECT_TRUE(Lines().empty());
     EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "100.00");
-    const CompanyRec company = CompanyOnFile();
-    EXPECT_EQ(company.get(Company::ReceivablesTotal), "100.00") << "nothing was invoiced";
-    EXPECT_EQ(company.get(Company::NextInvoiceNumber), "1002") << "the number was spent";
+    EXPECT_EQ(CustomerOnFile("C2").get(Customer::Balance), "200.00");
+    EXPECT_EQ(CompanyOnFile(), before) << "nothing was invoiced, no number spent";
 }
 
 }  // namespace

@@ -214,7 +214,8 @@ TEST_F(InvoiceChangeTest, AFailedLineDeletionLeavesTheWholeInvoiceAsItWas) {
     // The second line goes missing before its turn.
     ASSERT_TRUE(DeleteInvoiceLineRecord(plan.deletion->lines[1].line.ref));
     EXPECT_EQ(ErrorOf([&] { WriteInvoiceDeletion(*plan.deletion, view); }),
-              "Delete detail recs failed");
+              "Delete detail recs failed\n\nThe posting could not be saved: a record it changes "
+              "is no longer on file. Nothing of it was saved.");
     // The steps before the failure are rolled back with it: nothing is deleted by half.
     EXPECT_EQ(Headers().size(), 1u);
     EXPECT_EQ(Lines().size(), 1u);

@@ -5,26 +5,31 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <fstream>
 
 #include "engine/browse/browser.h"
-#include "invoicing/manager/batch_print_dialog.h"
-#include "invoicing/manager/invoice_manager.h"
-#include "invoicing/entry/invoice_entry_dialog.h"
-#include "invoicing/manager/customer_data_view.h"
 #include "invoicing/documents/document_view_window.h"
+#include "invoicing/entry/invoice_entry_dialog.h"
+#include "invoicing/manager/batch_print_dialog.h"
+#include "invoicing/manager/customer_data_view.h"
+#include "invoicing/manager/invoice_manager.h"
 #include "platform/cp1252.h"
 #include "platform/mask_edit.h"
+#include "platform/printer.h"
+#include "platform/status_window.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/text.h"
 #include "shell/window_flags.h"
 #include "tests/invoicing/output_env.h"
 #include "tests/mail/smtp_server.h"
+#include "tests/support/pdf_read.h"
 
 namespace {
 
@@ -292,6 +297,49 @@ TEST_F(InvoiceManagerTest, BatchPrintOutputsAsManyUnprintedInvoicesAsAskedInReco
         m.BatchPrinButnClick();
         EXPECT_TRUE(canvas.Calls().empty());
     });
+}
+
+// Without a printer the batch is one PDF file, asked for once before the progress window
+// shows; each invoice and its packing slip start on a page of their own. Cancelling the
+// question prints nothing, marks nothing and says so.
+TEST_F(InvoiceManagerTest, BatchPrintWithoutAPrinterIsOnePdfAndCancelMarksNothing) {
+    Post("1001", "C1", "2024/03/01");
+    Post("1002", "C2", "2024/03/02");
+    Post("1003", "C1", "2024/03/03");
+    ChangeCompany([](CompanyRec& c) { c.set(Company::PrintPackingSlip, true); });
+    const PrinterOverride program(ProgramPrinter());
+    SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(dir.file("batch.pdf"));
+    const auto batch = [this](TInvEdit1& m, const QString& file) {
+        host->OnModal("InvBatch", [](Form& f) { PressButton(f, "Button1"); });
+        host->AnswerFile(file);
+        m.BatchPrinButnClick();
+    };
+    Show([&](TInvEdit1& m) {
+        batch(m, {});
+        EXPECT_EQ(m.StatusText(1), "Batch Print cancelled. 0 invoices printed.");
+        for (const char* number : {"1001", "1002", "1003"})
+            EXPECT_NE(HeadersOf(number)[0].get(Invoice::InvPrinted), "Y") << number;
+        EXPECT_EQ(InvoicesToBatchPrint().size(), 3u);
+
+        batch(m, pdf);
+        EXPECT_EQ(m.StatusText(1), "Batch Print complete. 3 invoices sent to spooler.");
+        EXPECT_FALSE(StatForm->isVisible());
+        EXPECT_TRUE(InvoicesToBatchPrint().empty());
+    });
+    std::vector<QString> proposed;
+    for (const auto& shown : host->Record())
+        if (shown.kind == ScriptedHost::Kind::File) proposed.push_back(shown.proposed);
+    ASSERT_EQ(proposed.size(), 2u);
+    EXPECT_TRUE(proposed[0].endsWith("/Invoices.pdf")) << proposed[0].toStdString();
+    EXPECT_TRUE(QFileInfo(QFileInfo(proposed[0]).absolutePath()).isDir());
+    ASSERT_EQ(testsupport::PdfPages(pdf), 6);
+    // Below the company's name and address: the form's caption and the invoice's number.
+    QStringList heads;
+    for (int page = 1; page <= 6; ++page)
+        heads << testsupport::PdfLines(pdf, page).mid(2, 2).join(' ');
+    EXPECT_EQ(heads, (QStringList{"INVOICE 1001", "PACKING SLIP 1001", "INVOICE 1002",
+                                  "PACKING SLIP 1002", "INVOICE 1003", "PACKING SLIP 1003"}));
 }
 
 TEST_F(InvoiceManagerTest, ABlankBatchCountIsRefusedInTheDialog) {

@@ -94,11 +94,11 @@ protected:
         OutputInvoice();
     }
 
-    // The titles of the print jobs begun, in order.
+    // The titles of the documents printed, in order (a batch prints many in one job).
     QStringList JobTitles() const {
         QStringList titles;
         for (const auto& call : canvas.Calls())
-            if (call.op == RecordingCanvas::Op::Begin) titles << call.text;
+            if (call.op == RecordingCanvas::Op::Document) titles << call.text;
         return titles;
     }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "invoicing/documents/document_buffer.h"
@@ -12,6 +11,7 @@
 #include "platform/printer.h"
 #include "shell/text.h"
 #include "tests/invoicing/po_document.h"
+#include "tests/support/pdf_read.h"
 
 namespace {
 
@@ -252,10 +252,7 @@ TEST_F(POFormTest, TheProgramsPrinterWritesARealPdf) {
     const bool ended = PrintPurchaseOrderPages(pdf, doc, company);
     SetPdfOutput({});
     ASSERT_TRUE(ended);
-    QProcess run;
-    run.start("pdftotext", {"-layout", path, "-"});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    const QString text = testsupport::PdfText(path);
     for (const char* part : {"PURCHASE ORDER", "Bolt Works", "PO Number: P100", "Bolts", "2,622.52",
                              "Grand Total:", "Date Required: 04/01/2024", "Buyer"})
         EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();

@@ -12,6 +12,10 @@
 
 namespace {
 
+// What a posting stopped by a file that is not open says after its step's text.
+const std::string NotOpen =
+    "\n\nThe posting could not be saved: a file it needs is not open. Nothing of it was saved.";
+
 InvoiceRow Sold(const std::string& code, const std::string& quantity, const std::string& desc,
                 const std::string& price, const std::string& tax, const std::string& extension,
                 const std::string& cost = "0") {
@@ -300,7 +304,7 @@ TEST_F(PostingTest, AHeaderThatCannotBeAddedStopsThePostingWithNothingWritten) {
         PlanInvoicePosting(Entry({Sold("W1", "1", "Widget", "2.50", "N", "2.50")}, "2.50"), false);
     ASSERT_TRUE(plan.posting);
     CloseInvoiceFiles();
-    EXPECT_EQ(ErrorOfWriting(*plan.posting), "Add operation failed");
+    EXPECT_EQ(ErrorOfWriting(*plan.posting), "Add operation failed" + NotOpen);
     ASSERT_TRUE(OpenInvoiceFiles());
     EXPECT_TRUE(Headers().empty());
     EXPECT_TRUE(Lines().empty());
@@ -319,7 +323,7 @@ TEST_F(PostingTest, AMemoThatCannotBeAddedTakesTheEarlierStepsBackWithIt) {
     ASSERT_TRUE(plan.posting);
     CloseInvoiceMemoFiles();
     const CompanyRec companyBefore = CompanyOnFile();
-    EXPECT_EQ(ErrorOfWriting(*plan.posting), "memo add operation failed");
+    EXPECT_EQ(ErrorOfWriting(*plan.posting), "memo add operation failed" + NotOpen);
     EXPECT_TRUE(Headers().empty());
     EXPECT_TRUE(Lines().empty());
     EXPECT_EQ(CustomerOnFile("C1").get(Customer::Balance), "50.00");

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -24,6 +23,7 @@
 #include "shell/text.h"
 #include "tests/invoicing/output_env.h"
 #include "tests/mail/smtp_server.h"
+#include "tests/support/pdf_read.h"
 
 namespace {
 
@@ -130,10 +130,7 @@ TEST_F(StatementTest, PrintsOnTheCanvasAndAsARealPdf) {
     SetPdfOutput(path);
     PrintStatement();
     SetPdfOutput({});
-    QProcess run;
-    run.start("pdftotext", {"-layout", path, "-"});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    const QString text = testsupport::PdfText(path);
     for (const char* part : {"STATEMENT", "Acme Tools", "Account Number: C1", "2024/01/01",
                              "Deposit on Account", "25.00", "1,234.50"})
         EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
@@ -171,7 +168,13 @@ protected:
             BatchStWin->OKButton->click();
         });
     }
-    int Jobs() const { return static_cast<int>(JobTitles().size()); }
+    // The statements printed, and the print jobs they went out in.
+    int Statements() const { return static_cast<int>(JobTitles().size()); }
+    int Jobs() const {
+        return static_cast<int>(
+            std::count_if(canvas.Calls().begin(), canvas.Calls().end(),
+                          [](const auto& c) { return c.op == RecordingCanvas::Op::Begin; }));
+    }
     MastersWindows managers;
     std::vector<std::string> queued;
 };
@@ -190,7 +193,8 @@ TEST_F(BatchStatementTest, PausesAfterEachBatchAndQueuesTheCustomers) {
                  "5 statements processed during this cycle. There are 2 statements remaining. "
                  "Do you want to continue?");
     BatchStatements();
-    EXPECT_EQ(Jobs(), 12);
+    EXPECT_EQ(Statements(), 12);
+    EXPECT_EQ(Jobs(), 1);
     EXPECT_EQ(queued.size(), 12u);
     EXPECT_EQ(DemoForm->Panel(1)->text(), "Batch Print complete. 12 statements sent to spooler.");
     EXPECT_EQ(TrimBlanks(CompanyOnFile().get(Company::LastStatementRun)), "03/15/2024");
@@ -199,6 +203,23 @@ TEST_F(BatchStatementTest, PausesAfterEachBatchAndQueuesTheCustomers) {
     // A single statement afterwards never queues.
     Load("B1", false);
     EXPECT_EQ(queued.size(), 12u);
+
+    // A printer (not a file) is handed each part at its pause: three jobs, every one printed.
+    canvas.Clear();
+    canvas.SetPrintsToFile(false);
+    host->OnModal("SelStmnt", [](Form&) { SelStmnt->OKButton->click(); });
+    BatchOf("5");
+    host->Answer(MsgResult::Yes,
+                 "5 statements processed during this cycle. There are 7 statements remaining. "
+                 "Do you want to continue?");
+    host->Answer(MsgResult::No,
+                 "5 statements processed during this cycle. There are 2 statements remaining. "
+                 "Do you want to continue?");
+    BatchStatements();
+    EXPECT_EQ(Jobs(), 2);
+    EXPECT_EQ(Statements(), 10);
+    EXPECT_EQ(queued.size(), 22u);
+    EXPECT_EQ(DemoForm->Panel(1)->text(), "Batch job canceled. 10 statements printed.");
 }
 
 TEST_F(BatchStatementTest, EMailedStatementsTellWhatWasSentAndWhatWasSkipped) {
@@ -231,8 +252,8 @@ TEST_F(BatchStatementTest, ACanceledBatchKeepsTheLastRunDate) {
     BatchOf("0");  // raised to 1
     host->Answer(MsgResult::No);
     BatchStatements();
-    EXPECT_EQ(Jobs(), 1);
-    EXPECT_EQ(DemoForm->Panel(1)->text(), "Batch job canceled.");
+    EXPECT_EQ(Statements(), 1);
+    EXPECT_EQ(DemoForm->Panel(1)->text(), "Batch job canceled. 1 statements printed.");
     EXPECT_EQ(TrimBlanks(CompanyOnFile().get(Company::LastStatementRun)), "01/01/2024");
     EXPECT_EQ(Masters().BatchStatementMode, 0);
 }
@@ -252,7 +273,7 @@ TEST_F(BatchStatementTest, BatchSizeAndSelectionRules) {
     host->Answer(MsgResult::Ok, "You must enter the number of statements to print in this batch.",
                  "Number to Batch Print");
     BatchStatements();
-    EXPECT_EQ(Jobs(), 12);  // no pause
+    EXPECT_EQ(Statements(), 12);  // no pause
 
     // Over 90 names the third period; only customers with an over amount are chosen.
     ChangeCompany([](CompanyRec& c) { EXPECT_TRUE(c.set(Company::AgingPeriod[2], "90")); });
@@ -263,7 +284,7 @@ TEST_F(BatchStatementTest, BatchSizeAndSelectionRules) {
     BatchOf("5");
     BatchStatements();
     EXPECT_EQ(SelStmnt->RBover90->text(), "Over 90");
-    EXPECT_EQ(Jobs(), 13);  // C1 alone has an over amount
+    EXPECT_EQ(Statements(), 13);  // C1 alone has an over amount
     EXPECT_EQ(SelectStatementCustomers(StatementClass::Over60), std::vector<std::string>{"C1"});
 }
 

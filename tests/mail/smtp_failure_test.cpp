@@ -108,6 +108,34 @@ TEST_F(SmtpFailureTest, ServersThatBreakTheProtocolGiveErrorsNotHangs) {
     EXPECT_FALSE(smtp.Connected());
 }
 
+// A reply's raw bytes never reach the message box: only its printable text, cut short.
+TEST_F(SmtpFailureTest, RawBytesOfAReplyAreShownAsPrintableTextCutShort) {
+    smtp.SetTimeOut(5000);
+    const auto shown = [&](const QByteArray& greeting) {
+        ScriptedPeer peer(greeting);
+        smtp.SetServer(peer.server());
+        try {
+            smtp.Connect();
+        } catch (const AppError& e) {
+            return e.Text();
+        }
+        return QString("no error");
+    };
+    const QString refused = shown(QByteArray("554 go\0 aw\x01"
+                                             "ay\x1b[0m \xff\xfe",
+                                             20) +
+                                  QByteArray(2000, 'x') + "\r\n");
+    EXPECT_TRUE(refused.startsWith("554 go away[0m xxx")) << refused.toStdString();
+    EXPECT_LT(refused.size(), 300);
+    EXPECT_TRUE(refused.endsWith("...")) << refused.toStdString();
+    const QString invalid =
+        shown(QByteArray("\0\0\x07"
+                         "hello\r\n",
+                         10));
+    EXPECT_EQ(invalid, "The mail server sent an invalid reply: hello");
+    EXPECT_FALSE(smtp.Connected());
+}
+
 TEST_F(SmtpFailureTest, ServerGoingAwayMidSessionIsASocketError) {
     SmtpServer server;
     smtp.SetServer(server.server());

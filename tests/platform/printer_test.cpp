@@ -1,21 +1,24 @@
-// The printer canvas: what a recording canvas keeps, jobs that end well or not, and a real
-// PDF read back with pdftotext.
+// The printer canvas: what a recording canvas keeps, jobs that end well or not, batches, the
+// folder proposed for PDF files, and real PDFs read back with pdftotext.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <stdexcept>
 
 #include "platform/application.h"
 #include "platform/printer.h"
+#include "platform/scope_guard.h"
 #include "platform/scripted_host_guard.h"
+#include "tests/support/pdf_read.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using Op = RecordingCanvas::Op;
+using testsupport::PdfText;
 
 // Two pages of text, a rule and a box, as the document printers draw them.
 void PrintTwoPages(PrintCanvas& canvas) {
@@ -34,15 +37,6 @@ void PrintTwoPages(PrintCanvas& canvas) {
     canvas.SetFont({"Courier New", 10, 0, 0});
     canvas.TextOut(150, 150, "Continued on page number 2");
     ASSERT_TRUE(job.End());
-}
-
-QString PdfText(const QString& path, int page = 0) {
-    QStringList args{"-layout"};
-    if (page > 0) args << "-f" << QString::number(page) << "-l" << QString::number(page);
-    QProcess run;
-    run.start("pdftotext", args << path << "-");
-    run.waitForFinished(30000);
-    return QString::fromUtf8(run.readAllStandardOutput());
 }
 
 }  // namespace
@@ -220,4 +214,144 @@ TEST(PdfPrinter, WithoutAPrinterEachJobAsksForItsOwnFile) {
     host->AnswerFile({});
     EXPECT_FALSE(RunCommand([] { PrintTwoPages(Printer()); }));
     EXPECT_TRUE(host->Messages().isEmpty());
+}
+
+namespace {
+
+// One document of a batch: its title as its first line, and as many pages as asked.
+void PrintDocument(const QString& title, int pages, std::vector<QString>& printed) {
+    PrintJob job(Printer(), title);
+    EXPECT_EQ(Printer().PageNumber(), 1);  // each document counts its own pages
+    Printer().TextOut(150, 150, title);
+    for (int page = 2; page <= pages; ++page) {
+        Printer().NewPage();
+        Printer().TextOut(150, 150, title + " page " + QString::number(page));
+    }
+    ASSERT_TRUE(job.End());
+    Printer().WhenPrinted([&printed, title] { printed.push_back(title); });
+}
+
+}  // namespace
+
+// A batch is one job: its file is asked for once, each document starts on a new page, and
+// what waits for a document to be printed waits for the whole job. Cancel prints nothing; an
+// error between documents keeps those before it, a document left half drawn costs the job.
+TEST(PdfPrinter, ABatchIsOneFileAskedForOnceAndMarksWaitForItsEnd) {
+    ScriptedHostGuard host;
+    testsupport::TempDir dir;
+    const auto file = [&dir](const char* name) { return QString::fromStdString(dir.file(name)); };
+    SharedPrinter().setOutputFormat(QPrinter::PdfFormat);  // as with no printer installed
+    std::vector<QString> printed;
+
+    host->AnswerFile(file("invoices.pdf"));
+    {
+        PrintBatch batch(Printer(), "Invoices");
+        PrintDocument("Invoice - 1001", 2, printed);
+        {
+            // The invoice's own batch (its packing slip, its copies) joins the run's.
+            PrintBatch own(Printer(), "Invoice - 1002");
+            PrintDocument("Invoice - 1002", 1, printed);
+            PrintDocument("Packing Slip - 1002", 1, printed);
+            EXPECT_TRUE(own.End());
+        }
+        EXPECT_TRUE(printed.empty());
+        ASSERT_TRUE(batch.End());
+    }
+    EXPECT_EQ(printed,
+              (std::vector<QString>{"Invoice - 1001", "Invoice - 1002", "Packing Slip - 1002"}));
+    ASSERT_EQ(testsupport::PdfPages(file("invoices.pdf")), 4);
+    EXPECT_EQ(testsupport::PdfLines(file("invoices.pdf"), 3).value(0), "Invoice - 1002");
+
+    printed.clear();
+    host->AnswerFile({});
+    EXPECT_THROW(PrintBatch(Printer(), "Statements"), CommandCancelled);
+    EXPECT_FALSE(Printer().Printing());
+
+    host->AnswerFile(file("kept.pdf"));
+    EXPECT_THROW(
+        {
+            PrintBatch batch(Printer(), "Statements");
+            PrintDocument("Statement - C1", 1, printed);
+            RaiseError("Customer C2 holds an amount that is not a number.");
+        },
+        AppError);
+    EXPECT_EQ(printed, std::vector<QString>{"Statement - C1"});
+    EXPECT_EQ(testsupport::PdfPages(file("kept.pdf")), 1);
+
+    host->AnswerFile(file("abandoned.pdf"));
+    EXPECT_THROW(
+        {
+            PrintBatch batch(Printer(), "Statements");
+            PrintDocument("Statement - C3", 1, printed);
+            PrintJob half(Printer(), "Statement - C4");
+            RaiseError("The printer could not start a new page.");
+        },
+        AppError);
+    EXPECT_EQ(printed, std::vector<QString>{"Statement - C1"});
+    EXPECT_FALSE(QFile::exists(file("abandoned.pdf")));
+
+    // A batch that printed nothing leaves no empty file behind.
+    host->AnswerFile(file("empty.pdf"));
+    {
+        PrintBatch batch(Printer(), "Purchase Orders");
+        EXPECT_TRUE(batch.End());
+    }
+    EXPECT_FALSE(QFile::exists(file("empty.pdf")));
+    EXPECT_TRUE(host->Messages().isEmpty());
+}
+
+// The folder proposed exists: the one used last while it is there (kept for the next run),
+// else the documents folder when there is one, else the home folder. A file chosen in the
+// print dialog is the job's file without a second question.
+TEST(PdfPrinter, TheFolderProposedExistsAndIsKeptForTheNextRun) {
+    ScriptedHostGuard host;
+    testsupport::TempDir dir;
+    const QString home = QString::fromStdString(dir.file("home"));
+    const QString kept = QString::fromStdString(dir.file("PdfDir.Dat"));
+    QDir().mkpath(home + "/.config");
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    const ScopeExit restore([&] {
+        qputenv("HOME", oldHome);
+        if (oldConfig.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        KeepPdfFolderIn({});
+    });
+
+    SaveFolder folder;
+    EXPECT_EQ(folder.Proposal("PO - 1031.pdf"), home + "/PO - 1031.pdf");  // no Documents
+    QDir().mkpath(home + "/Documents");
+    EXPECT_EQ(folder.Proposal("PO - 1031.pdf"), home + "/Documents/PO - 1031.pdf");
+    const QString letters = QString::fromStdString(dir.file("letters"));
+    QDir().mkpath(letters);
+    folder.KeepIn(kept);
+    folder.Used(letters + "/Overdue.pdf");
+    EXPECT_EQ(SaveFolder().Proposal("x.pdf"), home + "/Documents/x.pdf");
+    SaveFolder nextRun;
+    nextRun.KeepIn(kept);
+    EXPECT_EQ(nextRun.Proposal("x.pdf"), letters + "/x.pdf");
+    QDir(letters).removeRecursively();
+    EXPECT_EQ(nextRun.Proposal("x.pdf"), home + "/Documents/x.pdf");
+
+    // The print dialog proposes the job's file; the job of that title writes it unasked,
+    // and the program's next run proposes its folder.
+    QDir().mkpath(letters);
+    KeepPdfFolderIn(kept);
+    SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+    host->AnswerPrinterDialog(true);
+    ASSERT_TRUE(PrintDialogForJob("Overdue"));
+    EXPECT_EQ(SharedPrinter().outputFileName(), letters + "/Overdue.pdf");
+    std::vector<QString> printed;
+    {
+        PrintBatch batch(Printer(), "Overdue");
+        PrintDocument("Overdue", 1, printed);
+        ASSERT_TRUE(batch.End());
+    }
+    EXPECT_EQ(testsupport::PdfPages(letters + "/Overdue.pdf"), 1);
+    host->AnswerFile({});  // the choice was for that job only
+    EXPECT_THROW(PrintBatch(Printer(), "Overdue"), CommandCancelled);
 }

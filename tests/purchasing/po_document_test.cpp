@@ -71,7 +71,7 @@ protected:
     }
     int Jobs() const {
         int n = 0;
-        for (const auto& call : canvas.Calls()) n += call.op == Op::Begin ? 1 : 0;
+        for (const auto& call : canvas.Calls()) n += call.op == Op::Document ? 1 : 0;
         return n;
     }
 

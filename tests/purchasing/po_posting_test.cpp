@@ -21,6 +21,10 @@
 
 namespace {
 
+// What a posting stopped by a file that is not open says after its step's text.
+const std::string NotOpen =
+    "\n\nThe posting could not be saved: a file it needs is not open. Nothing of it was saved.";
+
 class POPostingTest : public POEntryEnv {};
 
 TEST_F(POPostingTest, AnOpenLineItemOrderIsWrittenToEveryFile) {
@@ -177,7 +181,7 @@ TEST_F(POPostingTest, WhatCannotBePostedWholeIsRefusedBeforeAnythingIsWritten) {
 TEST_F(POPostingTest, AFailingStepTakesTheWholeOrderBack) {
     const POPosting open = Planned(Order({Ordered("W1", "1", "Widget", "2.00", "2.00")}, "2.00"));
     ClosePOFiles();
-    EXPECT_EQ(ErrorOfWriting(open), "Add operation failed");
+    EXPECT_EQ(ErrorOfWriting(open), "Add operation failed" + NotOpen);
     ASSERT_TRUE(OpenPOFiles());
     EXPECT_TRUE(Headers().empty());
     EXPECT_TRUE(POLines().empty());
@@ -188,7 +192,7 @@ TEST_F(POPostingTest, AFailingStepTakesTheWholeOrderBack) {
     const POPosting received = Planned(memo);
     const std::string stockBefore = StockOf("W1");
     ClosePOMemoFiles();
-    EXPECT_EQ(ErrorOfWriting(received), "memo add operation failed");
+    EXPECT_EQ(ErrorOfWriting(received), "memo add operation failed" + NotOpen);
     EXPECT_TRUE(Headers().empty());
     EXPECT_TRUE(POLines().empty());
     EXPECT_EQ(StockOf("W1"), stockBefore);

@@ -5,6 +5,7 @@
 
 #include "purchasing/po_files.h"
 #include "tests/purchasing/receiving_env.h"
+#include "tests/support/books_check.h"
 
 namespace {
 
@@ -49,6 +50,21 @@ protected:
                     row.balanceDue = BalanceDueText(row);
                 }
         return e;
+    }
+    // The same with today's quantities by row.
+    ReceivingEntry LoadRows(const std::string& po, const std::vector<std::string>& today,
+                            const std::string& receiver) {
+        ReceivingEntry e = Load(po, {}, receiver);
+        for (std::size_t i = 0; i < today.size() && i < e.rows.size(); ++i) {
+            e.rows[i].inToday = today[i];
+            e.rows[i].balanceDue = BalanceDueText(e.rows[i]);
+        }
+        return e;
+    }
+    // What the books say against the order files, from the opening stock given.
+    std::vector<std::string> Disagreements(const std::map<std::string, Decimal>& opening) {
+        return testsupport::BooksDisagreements(
+            testsupport::ReadCompanyBooks(shell.context().folder, "7"), Date{2024, 3, 15}, opening);
     }
     ReceivingPlan Plan(const ReceivingEntry& e) { return PlanReceiving(e, answers.ask()); }
     void Post(const ReceivingEntry& e) {
@@ -171,7 +187,7 @@ TEST_F(ReceivingTest, AFirstReceiptStaysOnTheOrderedLineAndLaterOnesAddReceiverL
     EXPECT_EQ(list.rows[1].toDate, "1000.25");
 }
 
-TEST_F(ReceivingTest, AnOrderIsFullyReceivedWhenTodaysTotalEqualsItsOpenTotal) {
+TEST_F(ReceivingTest, AnOrderIsReceivedWhenTodaysTotalReachesItsOpenTotal) {
     AddProduct("A", "0");
     AddProduct("B", "0");
     const int32_t header = AddHeader("502");
@@ -185,12 +201,14 @@ TEST_F(ReceivingTest, AnOrderIsFullyReceivedWhenTodaysTotalEqualsItsOpenTotal) {
     EXPECT_EQ(answers.captions, QStringList{"Product: Item A"});
     EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), "2024/03/15");
 
-    // Receiving more than is open leaves the order not fully received, also now.
+    // Receiving more than is open leaves the order received, on the date it first was.
     answers.yes = {true};
-    Post(Load("502", {{"B", "4"}}, "101"));
+    ReceivingEntry more = Load("502", {{"B", "4"}}, "101");
+    more.receiverDate = "03/14/2024";
+    Post(more);
     EXPECT_EQ(answers.captions.size(), 2);
-    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ");
-    EXPECT_EQ(IndexOf(POData(), POReceivedDateKey), (Entries{{"          ", header}}));
+    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), "2024/03/15");
+    EXPECT_EQ(IndexOf(POData(), POReceivedDateKey), (Entries{{"2024/03/15", header}}));
 
     // Declining the question writes nothing.
     answers.yes = {false};
@@ -199,6 +217,13 @@ TEST_F(ReceivingTest, AnOrderIsFullyReceivedWhenTodaysTotalEqualsItsOpenTotal) {
     EXPECT_EQ(declined.row, 0);
     EXPECT_EQ(StockOf("A"), "7");
     EXPECT_EQ(NextReceiverOnFile(), "102");
+
+    // An order received over in one go is received too.
+    const int32_t over = AddHeader("504");
+    AddLine(OrderedLine("504", "A", "5"));
+    answers.yes = {true};
+    Post(Load("504", {{"A", "6"}}, "102"));
+    EXPECT_EQ(HeaderAt(over).get(PurchaseOrder::POReceivedDate), "2024/03/15");
 }
 
 TEST_F(ReceivingTest, TheListHoldsEveryLineOfTheOrderWithEachProductsOwnReceipts) {
@@ -217,17 +242,17 @@ TEST_F(ReceivingTest, TheListHoldsEveryLineOfTheOrderWithEachProductsOwnReceipts
 
     const ReceivingList all = LoadReceivingList(" 503 ", false);
     ASSERT_TRUE(all.error.isEmpty());
-    EXPECT_EQ(Codes(all.rows), (std::vector<std::string>{"-X", "A", "AL"}));
-    EXPECT_EQ(all.rows[0].toDate, "2");
-    EXPECT_EQ(all.rows[0].balanceDue, "0");
-    EXPECT_EQ(all.rows[1].toDate, "3");
-    EXPECT_EQ(all.rows[2].toDate, "0");
+    EXPECT_EQ(Codes(all.rows), (std::vector<std::string>{"** NONE **", "-X", "A", "AL"}));
+    EXPECT_EQ(all.rows[1].toDate, "2");
+    EXPECT_EQ(all.rows[1].balanceDue, "0");
+    EXPECT_EQ(all.rows[2].toDate, "3");
+    EXPECT_EQ(all.rows[3].toDate, "0");
     EXPECT_EQ(all.totalOrdered.general(), "13") << "4 + 6 + 2 + the memo line's 1";
     EXPECT_EQ(all.totalReceived.general(), "5");
 
     const ReceivingList open = LoadReceivingList("503", true);
-    EXPECT_EQ(Codes(open.rows), (std::vector<std::string>{"A", "AL"}));
-    EXPECT_EQ(open.rows[0].toDate, "3");
+    EXPECT_EQ(Codes(open.rows), (std::vector<std::string>{"** NONE **", "A", "AL"}));
+    EXPECT_EQ(open.rows[1].toDate, "3");
     EXPECT_EQ(open.totalOrdered.general(), "13") << "hidden lines still count";
 
     EXPECT_TRUE(LoadReceivingList("999", false).rows.empty());
@@ -237,6 +262,58 @@ TEST_F(ReceivingTest, TheListHoldsEveryLineOfTheOrderWithEachProductsOwnReceipts
     AddLine(OrderedLine("504", "Q", "x1"));
     EXPECT_FALSE(LoadReceivingList("504", false).error.isEmpty())
         << "a quantity that is not a number would make the totals wrong";
+}
+
+TEST_F(ReceivingTest, ALineWithoutAProductIsReceivedWithoutStockAndCompletesTheOrder) {
+    AddProduct("W1", "5");
+    const int32_t header = AddHeader("560");
+    AddLine(OrderedLine("560", "W1", "2"));
+    const int32_t none = AddLine(OrderedLine("560", std::string(NoProductCode), "1"));
+    const int32_t comment = AddLine(OrderedLine("560", "", "3"));  // a comment with a quantity
+
+    Post(Load("560", {{"W1", "2"}}));
+    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ") << "4 still open";
+    const ReceivingList open = LoadReceivingList("560", true);
+    EXPECT_EQ(Codes(open.rows), (std::vector<std::string>{"", "** NONE **"}));
+
+    Post(Load("560", {{"** NONE **", "1"}, {"", "3"}}, "101"));
+    for (const int32_t ref : {none, comment}) {
+        const POLineRec line = LineAt(ref);
+        EXPECT_EQ(line.get(POLine::LineKind), "P");
+        EXPECT_EQ(line.get(POLine::LineReceived), "Y");
+        EXPECT_EQ(line.get(POLine::LineReceiverNumber), "101");
+    }
+    EXPECT_EQ(LineAt(comment).get(POLine::LineReceivedQty), "3");
+    EXPECT_EQ(StockOf("W1"), "7") << "only W1 came into stock";
+    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), "2024/03/15");
+    EXPECT_TRUE(LoadReceivingList("560", true).rows.empty());
+    EXPECT_EQ(Disagreements({{"W1", Decimal::FromInt(5).value()}}), std::vector<std::string>{});
+}
+
+TEST_F(ReceivingTest, AProductOnTwoLinesIsCreditedToEachRowsOwnLine) {
+    AddProduct("W1", "0");
+    const int32_t header = AddHeader("570");
+    const int32_t first = AddLine(OrderedLine("570", "W1", "2"));
+    const int32_t second = AddLine(OrderedLine("570", "W1", "3"));
+
+    // First receipts go into each line itself, later ones into receiver lines of their own.
+    Post(LoadRows("570", {"1", "1"}, "100"));
+    EXPECT_EQ(LineAt(first).get(POLine::LineReceivedQty), "1");
+    EXPECT_EQ(LineAt(second).get(POLine::LineReceivedQty), "1");
+    const ReceivingList list = LoadReceivingList("570", false);
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[0].lineRef, first);
+    EXPECT_EQ(list.rows[1].toDate, "1");
+
+    Post(LoadRows("570", {"0", "2"}, "101"));
+    Post(LoadRows("570", {"1"}, "102"));
+    const ReceivingList done = LoadReceivingList("570", false);
+    EXPECT_EQ(done.rows[0].toDate, "2");
+    EXPECT_EQ(done.rows[1].toDate, "3");
+    EXPECT_TRUE(LoadReceivingList("570", true).rows.empty()) << "nothing due on either line";
+    EXPECT_EQ(StockOf("W1"), "5");
+    EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), "2024/03/15");
+    EXPECT_EQ(Disagreements({{"W1", Decimal()}}), std::vector<std::string>{});
 }
 
 TEST_F(ReceivingTest, AllNoneAndTheBalanceDueReadEachCellAsANumber) {
@@ -309,8 +386,8 @@ TEST_F(ReceivingTest, TheChecksOfAPostingComeInOrderAndRefuseBeforeWriting) {
     Refused(e,
             "The ordered line of product W1 is no longer on PO 511. Select Find to load the PO "
             "again.");
-    AddLine(OrderedLine("512", "W1", "10"));
     e = good;
+    e.rows[0].lineRef = AddLine(OrderedLine("512", "W1", "10"));
     e.loadedPONumber = "512";
     Refused(e, "PO 512 is not on file, so nothing can be received on it.");
 

@@ -60,7 +60,7 @@ TEST_F(ReceivingWizardTest, FindListsTheOrderAndPostReceivesIt) {
     AddProduct("W1", "5");
     AddProduct("G1", "0");
     const int32_t header = AddHeader("500");
-    AddLine(OrderedLine("500", "W1", "10", "4", "99", "2024/03/01"));
+    const int32_t w1 = AddLine(OrderedLine("500", "W1", "10", "4", "99", "2024/03/01"));
     AddLine(OrderedLine("500", "G1", "2"));
 
     Show([&](TRecvWiz& w) {
@@ -86,6 +86,7 @@ TEST_F(ReceivingWizardTest, FindListsTheOrderAndPostReceivesIt) {
         EXPECT_EQ(w.RecToDate->text(), "4");
         EXPECT_EQ(w.OpenAmt->text(), "8");
         EXPECT_EQ(w.Label7->text(), "2 line(s)");
+        EXPECT_EQ(w.Rows()[1].lineRef, w1) << "each row posts to the line it was loaded from";
         EXPECT_EQ(w.RNum->text(), "100");
         EXPECT_EQ(w.ReceivePONumber, "500");
         EXPECT_FALSE(w.LoadBtn->isEnabled());

@@ -2,7 +2,6 @@
 // what reaches the printer, the refusals, and the queue's changed flag.
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -11,6 +10,7 @@
 #include "platform/list_view.h"
 #include "platform/mask_edit.h"
 #include "tests/reports/label_print_fixture.h"
+#include "tests/support/pdf_read.h"
 
 namespace {
 
@@ -247,10 +247,7 @@ TEST_F(LabelPrintWindowTest, LabelsReadBackFromARealPdf) {
     PressButton(w, "PrnButn");
     SetPdfOutput({});
     EXPECT_EQ(w.StatusText(), "Complete. 3 label(s) sent to printer.");
-    QProcess run;
-    run.start("pdftotext", {"-layout", path, "-"});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    const QString text = testsupport::PdfText(path);
     for (const char* part : {"Alder Ltd", "Dock & Rope Co.", "12 High St", "Springfield", "Pier 3",
                              "ROPE-12", "Rope 12 mm", "Yard"})
         EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();

@@ -274,6 +274,10 @@ TEST_F(LabelWindowTest, ListFileSaveLoadAndTheChangedFlag) {
     auto twice = rows;
     twice.insert(twice.end(), rows.begin(), rows.end());
     EXPECT_EQ(w.QueueItems(), twice);
+    // Every list dialog starts in the data folder, where the company's other files are.
+    for (const ScriptedHost::Shown& shown : host->Record())
+        if (shown.kind == ScriptedHost::Kind::File)
+            EXPECT_EQ(shown.directory, QString::fromStdString(dir.path().string()));
 }
 
 TEST_F(LabelWindowTest, BadListFileLoadsNothing) {

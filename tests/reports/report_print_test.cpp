@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <algorithm>
 
 #include "platform/printer.h"
 #include "tests/reports/report_samples.h"
+#include "tests/support/pdf_read.h"
 #include "tests/support/temp_dir.h"
 
 using namespace reportsamples;
@@ -216,10 +216,7 @@ TEST(PrintReport, ARealPdfReadsBack) {
     SetPdfOutput({});
     ASSERT_TRUE(printed);
     ASSERT_TRUE(QFile::exists(path));
-    QProcess run;
-    run.start("pdftotext", {"-layout", path, "-"});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    const QString text = testsupport::PdfText(path);
     for (const char* part :
          {"Harbour Supplies", "PO Register by Date", "Page 1",
           "Date: Tuesday, March 4, 2025, 02:05 PM", "Year/Mo/Dy", "** Totals", "(01/2024)",

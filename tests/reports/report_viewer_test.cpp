@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStandardPaths>
 
 #include "platform/printer.h"
@@ -116,6 +119,28 @@ TEST_F(ReportViewerTest, SortsOnTheColumnChosenTypedOrDoubleClicked) {
         EXPECT_EQ(f.windowTitle(), "PO Register by Short Name");
         EXPECT_EQ(Shown()[1], "ACME|V100|1001|2024/01/15|100.00|5.00|105.00|O");
         viewer.RptGridDblClick();  // on column 0 now: nothing to do
+        EXPECT_EQ(f.windowTitle(), "PO Register by Short Name");
+
+        // Typed key by key as the user does, the window active so that the box loses the
+        // focus to the grid after a sort: one sort per number (a second one would swap the
+        // columns back).
+        f.activateWindow();
+        QApplication::processEvents();
+        const auto typeKeys = [&](const QString& keys) {
+            QLineEdit* edit = viewer.SortCol->lineEdit();
+            edit->setFocus();
+            edit->selectAll();
+            for (const QChar key : keys) {
+                QKeyEvent press(QEvent::KeyPress, key.unicode(), Qt::NoModifier, key);
+                QApplication::sendEvent(edit, &press);
+            }
+        };
+        typeKeys("2");
+        EXPECT_EQ(f.windowTitle(), "PO Register by Vendor#");
+        EXPECT_EQ(Shown()[1], "V100|ACME|1001|2024/01/15|100.00|5.00|105.00|O");
+        host->Answer(MsgResult::Ok, "'x' is not a valid integer value.");
+        typeKeys("x");
+        typeKeys("2");
         EXPECT_EQ(f.windowTitle(), "PO Register by Short Name");
 
         // Without sub-totals: sorted on column 0, only the grand total; page breaks off.

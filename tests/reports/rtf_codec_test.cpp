@@ -138,6 +138,9 @@ TEST(RtfCodec, RoundTripKeepsEveryFormattingTheWriterEmits) {
     QTextDocument read;
     read.setDefaultFont(original.defaultFont());
     ASSERT_EQ(Read(rtf, read), "");
+    // Opening a letter is no edit: Undo has nothing to take back, and works afterwards.
+    EXPECT_FALSE(read.isUndoAvailable());
+    EXPECT_TRUE(read.isUndoRedoEnabled());
     const auto a = Blocks(original);
     const auto b = Blocks(read);
     ASSERT_EQ(a.size(), b.size()) << read.toPlainText().toStdString();
@@ -250,6 +253,9 @@ TEST(RtfCodec, DamagedFilesAreRefusedWithAReason) {
               "");
     EXPECT_EQ(doc.toPlainText(), "deep");
     EXPECT_EQ(Read("{\\rtf1 a{\\bin3 }}}}b}", doc), "");
+    EXPECT_EQ(doc.toPlainText(), "ab");
+    // A \u without its number is passed over: no NUL, and the text after it is kept.
+    EXPECT_EQ(Read("{\\rtf1 a\\u b\\u}", doc), "");
     EXPECT_EQ(doc.toPlainText(), "ab");
 
     // Every cut of a real letter either reads or is refused; none crashes.

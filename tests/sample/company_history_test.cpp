@@ -1,20 +1,28 @@
 // The sample company's history: written through the posting code, the books agree with the
-// documents, every report has rows, the label files load, and the same seed writes the
-// same records.
+// documents, every report has rows, the label files and the form letter load, and the same
+// seed writes the same records.
 #include "sample/company_history.h"
 
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QTextDocument>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "engine/engine.h"
+#include "invoicing/documents/invoice_print.h"
+#include "invoicing/documents/po_print.h"
 #include "masters/sample_masters.h"
+#include "platform/printer.h"
 #include "reports/labels/label_layout.h"
 #include "reports/labels/label_queue.h"
+#include "reports/letters/letter_file.h"
 #include "reports/wizard/report_builders.h"
 #include "sample/history_session.h"
 #include "shell/sample_company.h"
+#include "tests/invoicing/po_document.h"
 #include "tests/support/books_check.h"
 #include "tests/support/temp_dir.h"
 
@@ -108,6 +116,18 @@ TEST(CompanyHistoryTest, AYearOfPostingsKeepsTheBooksAndFillsEveryReport) {
         ParseListFile(ReadWholeFile(folder.file("Mailing List.LST")).value_or(""));
     EXPECT_EQ(list.badLine, 0);
     EXPECT_EQ(list.items.size(), 10u);
+    // The form letter opens as rich text with its merge keywords.
+    const LetterLoad letter = LoadLetter(folder.file("Payment Reminder.RTF"), QFont("Arial", 10));
+    ASSERT_TRUE(letter.document) << letter.error.toStdString();
+    for (const char* keyword : {"LWCMPNAME", "LWCSTNAME", "LWCSTADD1", "LWCSTBAL", "LWCSTAOV90"})
+        EXPECT_TRUE(letter.document->toPlainText().contains(keyword)) << keyword;
+    // Names stand above the addresses: no address repeats its name.
+    for (const CustomerRec& r : testsupport::CompanyRecords<CustomerRec>(folder, "3", "C"))
+        for (const auto& line : {Customer::Address[0], Customer::Address2[0]})
+            EXPECT_NE(r.get(line), r.get(Customer::Name));
+    for (const VendorRec& r : testsupport::CompanyRecords<VendorRec>(folder, "3", "V"))
+        for (const auto& line : {Vendor::Address[0], Vendor::Address2[0]})
+            EXPECT_NE(r.get(line), r.get(Vendor::Name));
 
     testsupport::TempDir again;
     WriteSample(DataFolder(again.path()), options);
@@ -146,3 +166,29 @@ TEST(CompanyHistoryTest, InvoicesPaidAtTheSaleLeaveOnlyDepositsOpen) {
 }
 
 }  // namespace
+
+// The sample company's purchase orders and invoices print every text right of their box's
+// left line, none cut by it.
+TEST(CompanyHistoryTest, TheSampleCompanysDocumentsPrintInsideTheirBox) {
+    EngineStart(30);
+    testsupport::TempDir dir;
+    const CompanyRec company =
+        CreateSampleCompany(DataFolder(dir.path()), 3, "Quay Stores", {.seed = 1, .counts = {}});
+    EngineStop();
+    DocumentState doc;
+    FillPurchaseOrder(doc);
+    for (const bool invoice : {false, true}) {
+        SCOPED_TRACE(invoice ? "invoice" : "purchase order");
+        RecordingCanvas canvas;
+        doc.OutputMode = invoice ? OutputInvoiceMode : OutputPurchaseOrder;
+        ASSERT_TRUE(invoice ? PrintInvoicePages(canvas, doc, company)
+                            : PrintPurchaseOrderPages(canvas, doc, company));
+        const auto box = std::find_if(canvas.Calls().begin(), canvas.Calls().end(), [](auto& c) {
+            return c.op == RecordingCanvas::Op::Rectangle;
+        });
+        ASSERT_NE(box, canvas.Calls().end());
+        for (const RecordingCanvas::Call& text : canvas.Texts())
+            if (!TrimBlanks(text.text.toStdString()).empty())
+                EXPECT_GT(text.p1.x(), box->p1.x() + box->penWidth) << text.text.toStdString();
+    }
+}

@@ -64,6 +64,10 @@ public:
         if (const int e = fault()) return e;
         return FileLayer::resize(fd, size);
     }
+    int reserve(int fd, uint64_t offset, uint64_t length) override {
+        if (const int e = fault()) return e;
+        return FileLayer::reserve(fd, offset, length);
+    }
     int sync(int fd) override {
         if (const int e = fault()) return e;
         return FileLayer::sync(fd);
@@ -114,6 +118,11 @@ public:
             file.undo.emplace_back(size, std::move(old));
         }
         return FileLayer::resize(fd, size);
+    }
+    int reserve(int fd, uint64_t offset, uint64_t length) override {
+        if (const int e = tick()) return e;
+        fileOf(fd);  // a power loss cuts the file back to what was synced
+        return FileLayer::reserve(fd, offset, length);
     }
     int sync(int fd) override {
         if (const int e = tick()) return e;
