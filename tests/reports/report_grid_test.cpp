@@ -12,6 +12,7 @@
 
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
+#include "reports/viewer/report_collation.h"
 
 #include "tests/reports/report_samples.h"
 
@@ -172,6 +173,17 @@ TEST(SortAndTotal, SumsAreExactAndSkipTextThatIsNoNumber) {
     EXPECT_EQ(Lines(grid).back(), "|||Grand Total|10,000,000,099.99|10.00|-110.00|");
 }
 
+// A total is the exact sum of its rows whatever their order: one that fits is shown even
+// where a running sum on the way would not fit.
+TEST(SortAndTotal, ATotalThatFitsIsShownWhateverItsRowsAddUpToOnTheWay) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/01", "2", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/01", "3", "N", "V", "-9,000,000,000,000.00", "0.00", "0.00")});
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid).back(), "|||Grand Total|9,000,000,000,000.00|0.00|0.00|");
+}
+
 TEST(SortAndTotal, ATotalTooLargeToHoldIsAnErrorThatChangesNothing) {
     ReportGrid grid = ReportGrid::FromRows(
         8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
@@ -264,6 +276,36 @@ TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
             ASSERT_EQ(grid.rows[k + 1].cells, want)
                 << locale.name().toStdString() << ", row " << k + 1;
         }
+    }
+}
+
+// Every pair of Windows-1252 characters, alone and ahead of a longer text, compares as the
+// locale's own collator compares them, with and without regard to case.
+TEST(ReportCollation, EveryCharacterComparesAsTheLocaleCompares) {
+    const QLocale before;
+    struct Restore {
+        QLocale locale;
+        ~Restore() { QLocale::setDefault(locale); }
+    } restore{before};
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        const ReportCollation collation;
+        QCollator folded(locale), exact(locale);
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        exact.setCaseSensitivity(Qt::CaseSensitive);
+        const auto sign = [](int v) { return (v > 0) - (v < 0); };
+        for (int a = 1; a < 256; ++a)
+            for (int b = 1; b < 256; ++b) {
+                const std::string x(1, char(a)), y = std::string(1, char(b)) + "m";
+                const QString qx = FromCp1252(x), qy = FromCp1252(y);
+                ASSERT_EQ(collation.Compare(x, y), sign(folded.compare(qx, qy)))
+                    << locale.name().toStdString() << " " << a << " " << b;
+                int want = sign(folded.compare(qx, FromCp1252(std::string(1, char(b)))));
+                if (want == 0) want = sign(exact.compare(qx, FromCp1252(std::string(1, char(b)))));
+                if (want == 0) want = sign(x.compare(std::string(1, char(b))));
+                ASSERT_EQ(collation.CompareExact(x, std::string(1, char(b))), want)
+                    << locale.name().toStdString() << " " << a << " " << b;
+            }
     }
 }
 
