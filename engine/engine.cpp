@@ -553,23 +553,14 @@ Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
 
 }  // namespace
 
-void begin() {
-    EngineOK = true;
-    EngineErrorCode = 0;
-    EngineSystemError = 0;
-    engine_io::noteError(0);
-}
-
-bool finish(Code code) {
-    if (code != 0) {
-        EngineOK = false;
-        EngineErrorCode = code;
-        if (code == EngineCode::IoError || code == EngineCode::FileInUse)
-            EngineSystemError = engine_io::lastError();
-        // The operating system failed a step of the unit of work: it cannot commit whole.
-        if (code == EngineCode::IoError) spoilUnit(code);
-    }
-    return code == 0;
+bool finishFailed(Code code) {
+    EngineOK = false;
+    EngineErrorCode = code;
+    if (code == EngineCode::IoError || code == EngineCode::FileInUse)
+        EngineSystemError = engine_io::lastError();
+    // The operating system failed a step of the unit of work: it cannot commit whole.
+    if (code == EngineCode::IoError) spoilUnit(code);
+    return false;
 }
 
 Code checkName(std::string_view name) {
@@ -1038,14 +1029,18 @@ namespace {
 Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
             int32_t& ref, std::string& key) {
     if (code != 0) return code;
+    // A step within one key's Refs leaves the key as it was: only the Refs are compared.
+    const bool sameKey = entry.sameKey && direction != 0 && position.kind == Position::At;
     if (direction != 0 && position.kind == Position::At) {
-        int order = entry.key.compare(position.key());
+        int order = sameKey ? 0 : entry.key.compare(position.key());
         if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
         if (order * direction <= 0) return EngineCode::IndexDefective;
     }
     position.kind = Position::At;
-    position.keyLength = static_cast<uint8_t>(entry.key.size());
-    std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    if (!sameKey) {
+        position.keyLength = static_cast<uint8_t>(entry.key.size());
+        std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    }
     position.ref = entry.ref;
     ref = static_cast<int32_t>(entry.ref);
     // Cheaper than assign, which allows for overlap; walks do this at every step.

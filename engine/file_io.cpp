@@ -13,7 +13,6 @@ namespace {
 
 FileLayer plainLayer;
 FileLayer* current = &plainLayer;
-int lastFailure = 0;
 
 bool failed(int error) {
     lastFailure = error;
@@ -107,14 +106,6 @@ bool sync(int fd) {
 bool syncFolder(int folderFd) {
     const int error = current->syncFolder(folderFd);
     return error == 0 || failed(error);
-}
-
-int lastError() {
-    return lastFailure;
-}
-
-void noteError(int error) {
-    lastFailure = error;
 }
 
 namespace {

@@ -43,8 +43,13 @@ bool reserve(int fd, uint64_t offset, uint64_t length);
 bool sync(int fd);
 bool syncFolder(int folderFd);
 // The errno of the last failed call above (EIO when a transfer made no progress).
-int lastError();
-void noteError(int error);
+inline int lastFailure = 0;
+inline int lastError() {
+    return lastFailure;
+}
+inline void noteError(int error) {
+    lastFailure = error;
+}
 
 // The id of the machine's current boot (/proc/sys/kernel/random/boot_id), all zeros when it
 // cannot be read. Writes not yet synced live in the system's page cache as long as the boot

@@ -13,8 +13,10 @@
 // changes of the units that had not reached it; only a machine that stops may tear it, and
 // then it is rebuilt from the data.
 //
-// The file is mapped read-only, so every page a call reads stays in the process's resident
-// memory: an index larger than a budget drops its mapped pages now and then (index_file.cpp).
+// The file is mapped read-only (LMDB writes with pwrite): the pages a call reads are the
+// system's file cache, clean and shared, which the system takes back when it needs memory.
+// They stay mapped: dropping them would only cost the next read a fault, and they are none
+// of the process's private memory, which is what the engine keeps small.
 
 #include <lmdb.h>
 
@@ -109,6 +111,8 @@ public:
     struct Entry {
         std::string_view key;
         uint32_t ref = 0;
+        // A step of a walk that stayed on the key of the entry it stepped from.
+        bool sameKey = false;
     };
 
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
@@ -119,13 +123,6 @@ public:
     Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
-    // The resident pages of its map an index may gather before it drops them (tests make it
-    // small to drop often).
-    static constexpr size_t DefaultResidentBudget = size_t(32) << 20;
-    static void setResidentBudget(size_t bytes);
-    // Times this index dropped its mapped pages since it was opened.
-    uint64_t drops() const { return drops_; }
-
 private:
     class Cursor;
     bool cursorHolds(size_t i, Ticket ticket) const;
@@ -134,6 +131,7 @@ private:
     // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
     void startRun(size_t i, const MDB_val& k, const MDB_val& d);
     Code fromRun(size_t i, Entry& entry, Ticket& ticket);
+    void warmPage(const void* at);
     // mode: MDB_RDONLY or 0 (writable).
     Code openEnvironment(const std::filesystem::path& path, unsigned mode);
     Code reopenWritable();
@@ -158,17 +156,6 @@ private:
     // rest goes back to the disk.
     void releaseRoom();
     Code fail(int rc);
-    // Counts what a call may have read from the map, in cursor steps; now and then looks at
-    // how much has come into memory since the last drop.
-    void noteReads(uint32_t steps) {
-        readsSinceLook_ += steps;
-        if (readsSinceLook_ >= LookEvery) lookAtResidentPages();
-    }
-    void lookAtResidentPages();
-    void dropResidentPages(size_t used);
-    void forgetResidentPages();
-
-    static constexpr uint32_t LookEvery = 4096;
 
     MDB_env* env_ = nullptr;
     bool writable_ = false;
@@ -200,23 +187,14 @@ private:
         uint32_t sameKeySteps = 0;  // steps since the key last changed
     };
     std::vector<Run> runs_;
+    static constexpr uintptr_t WarmBytes = 4096;  // a page of the system, and of LMDB
+    uintptr_t warmedPage_ = 0;
     Ticket lastTicket_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;
     std::string searchKey_;  // prefixed key of the current call, reused to spare allocations
     size_t pageSize_ = 0;
-    uint32_t readsSinceLook_ = 0;
-    // The process's resident file pages at the last look (-1: none yet), with what every index
-    // had dropped by then; and an upper bound of the map's resident pages: what came in since
-    // it grew past the budget (other files' pages too), less what it dropped.
-    long lookedKB_ = -1;
-    uint64_t lookedDroppedKB_ = 0;
-    uint64_t residentKB_ = 0;
-    size_t dropFrom_ = 0;         // where the next slice to drop starts
-    void* mapAddress_ = nullptr;  // looked up at the first drop; dropped with the map
-    bool mapUnknown_ = false;     // not found: the map is never dropped
-    uint64_t drops_ = 0;
 };
 
 }  // namespace engine_detail

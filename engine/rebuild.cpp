@@ -31,6 +31,7 @@ namespace {
 
 constexpr int32_t ProgressEvery = 50;
 constexpr size_t ReadChunk = size_t(1) << 20;
+constexpr int64_t AppendsPerCommit = 32768;
 
 // Calls the progress routine; false when it asked to stop.
 bool reportProgress(int state, int keyNr, int64_t read, int64_t written) {
@@ -410,7 +411,12 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
                 continue;
             }
             code = ix.appendKey(keyNr, entry.ref, key);
-            ++written;
+            // A transaction holds every page it writes in memory until it commits: the index
+            // is written in pieces, so that a rebuild's memory does not grow with it.
+            if (code == 0 && ++written % AppendsPerCommit == 0) {
+                code = ix.commit();
+                if (code == 0) code = ix.beginWrite();
+            }
         }
         if (code == 0)
             code = ix.commit();

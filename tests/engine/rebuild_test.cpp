@@ -1,5 +1,6 @@
 // Rebuilds: restructure and reindex, the saved data file, refused keys, progress and abort.
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -166,6 +167,37 @@ TEST_F(RebuildTest, AReadThatMeetsADamagedStatusFailsAndTheNextOpenWantsARebuild
     RestructureReport found;
     RestructureFile(name(), TestRecordLength, TestRecordLength, {}, &found);
     EXPECT_EQ(found.damagedSlots, (std::vector<uint32_t>{3}));
+}
+
+// An index of more entries than a rebuild writes at once is written in pieces, each after
+// the last: every key is there, in order.
+TEST_F(RebuildTest, AnIndexWrittenInPiecesHoldsEveryKeyInOrder) {
+    constexpr int Count = 70000;
+    FileSetHandle h = createAndOpen();
+    LockFileSet(h);
+    for (int i = 0; i < Count; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "C%06d", (i * 7919) % Count);
+        auto rec = makeRecord(code, "G" + std::to_string(i % 7));
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+    }
+    UnlockFileSet(h);
+    CloseFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ReindexFile(name(), 2, keys, testKey);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(IndexKeyCount(h, 1), Count);
+    EXPECT_EQ(IndexKeyCount(h, 2), Count);
+    const auto codes = walk(h, 1);
+    ASSERT_EQ(codes.size(), std::size_t(Count));
+    for (int i = 0; i < Count; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "C%06d", i);
+        ASSERT_EQ(codes[i].first, code);
+    }
 }
 
 TEST_F(RebuildTest, RestructureChangesTheRecordLengthThroughTheConverter) {
