@@ -16,6 +16,7 @@
 #include <string>
 
 #include "engine/decimal.h"
+#include "platform/application.h"
 #include "platform/message_host.h"
 #include "platform/scripted_host.h"
 #include "reports/viewer/report_viewer.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    GiveLargeBlocksBack();  // as the program does
     ScriptedHost host([](const QString& failure) {
         std::fprintf(stderr, "unexpected: %s\n", failure.toLocal8Bit().constData());
     });

@@ -64,6 +64,10 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     storeLE64(&out[44], h.indexTime);
     // Bytes 52..59 are reserved (zero).
     storeLE64(&out[60], h.indexSize);
+    std::memcpy(&out[68], h.bootId.data(), h.bootId.size());
+    storeLE64(&out[84], h.indexSerial);
+    storeLE64(&out[92], h.indexInode);
+    storeLE32(&out[100], h.indexCommitting ? 1 : 0);
     storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
     return out;
 }
@@ -83,8 +87,12 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     const uint32_t state = loadLE32(&bytes[40]);
     h.indexTime = loadLE64(&bytes[44]);
     h.indexSize = loadLE64(&bytes[60]);
+    std::memcpy(h.bootId.data(), &bytes[68], h.bootId.size());
+    h.indexSerial = loadLE64(&bytes[84]);
+    h.indexInode = loadLE64(&bytes[92]);
+    h.indexCommitting = loadLE32(&bytes[100]) != 0;
     if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
-        state > static_cast<uint32_t>(SetState::Changing) || h.slotCount > MaxSlots ||
+        state > static_cast<uint32_t>(SetState::Damaged) || h.slotCount > MaxSlots ||
         h.liveCount > h.slotCount || h.freeHead > h.slotCount ||
         (h.freeHead == 0) != (h.liveCount == h.slotCount) ||
         DatHeaderSize + uint64_t(h.slotCount) * h.recordLength > fileSize)
@@ -104,7 +112,7 @@ Code shortFileCode(int fd, uint64_t fileSize) {
 
 uint64_t randomStamp() {
     // One system call: a std::random_device costs tens of microseconds to set up in a
-    // virtual machine, and every close of a changed set and every journal start takes one.
+    // virtual machine, and every journal start takes one.
     uint64_t stamp = 0;
     if (::getrandom(&stamp, sizeof stamp, 0) == static_cast<ssize_t>(sizeof stamp)) return stamp;
     std::random_device rd;
@@ -113,25 +121,44 @@ uint64_t randomStamp() {
 
 namespace {
 
-bool indexFacts(const std::filesystem::path& ixPath, uint64_t& time, uint64_t& size) {
+struct IndexFacts {
+    uint64_t time = 0;
+    uint64_t size = 0;
+    uint64_t inode = 0;
+};
+
+bool indexFacts(const std::filesystem::path& ixPath, IndexFacts& facts) {
     struct stat st {};
     if (::stat(ixPath.c_str(), &st) != 0) return false;
-    time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1'000'000'000u +
-           static_cast<uint64_t>(st.st_mtim.tv_nsec);
-    size = static_cast<uint64_t>(st.st_size);
+    facts.time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1'000'000'000u +
+                 static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    facts.size = static_cast<uint64_t>(st.st_size);
+    facts.inode = static_cast<uint64_t>(st.st_ino);
     return true;
 }
 
 }  // namespace
 
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header) {
-    return indexFacts(ixPath, header.indexTime, header.indexSize);
+    IndexFacts facts;
+    if (!indexFacts(ixPath, facts)) return false;
+    header.indexTime = facts.time;
+    header.indexSize = facts.size;
+    header.indexInode = facts.inode;
+    return true;
 }
 
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header) {
-    uint64_t time = 0, size = 0;
-    return indexFacts(ixPath, time, size) && time == header.indexTime &&
-           size == header.indexSize;
+    IndexFacts facts;
+    return indexFacts(ixPath, facts) && facts.time == header.indexTime &&
+           facts.size == header.indexSize &&
+           (header.indexInode == 0 || facts.inode == header.indexInode);
+}
+
+bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header) {
+    IndexFacts facts;
+    return header.indexInode != 0 && indexFacts(ixPath, facts) &&
+           facts.inode == header.indexInode;
 }
 
 Code ioError(int error) {
@@ -188,6 +215,7 @@ Code DataFile::open(const std::filesystem::path& path) {
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = size;
+    damageNoted_ = header.state == SetState::Damaged;
     forgetFreeSlots();
     forgetReadAhead();
     return 0;
@@ -202,6 +230,7 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
     fd_ = std::move(fd);
     header_ = header;
     fileSize_ = DatHeaderSize;
+    damageNoted_ = false;
     forgetFreeSlots();
     forgetReadAhead();
     if (const Code code = writeHeader()) {
@@ -209,6 +238,25 @@ Code DataFile::create(const std::filesystem::path& path, const DatHeader& header
         return code;
     }
     return 0;
+}
+
+Code DataFile::noteDamage() {
+    damageNoted_ = true;
+    header_.state = SetState::Damaged;
+    DatHeader committed = changing_ ? headerBefore_ : header_;
+    committed.state = SetState::Damaged;
+    const auto bytes = encodeHeader(committed);
+    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
+}
+
+Code DataFile::describeIndexAgain(const std::filesystem::path& ixPath) {
+    DatHeader& committed = changing_ ? headerBefore_ : header_;
+    if (!describeIndex(ixPath, committed)) return ioError(errno);
+    header_.indexTime = committed.indexTime;
+    header_.indexSize = committed.indexSize;
+    header_.indexInode = committed.indexInode;
+    const auto bytes = encodeHeader(committed);
+    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
 }
 
 Code DataFile::writeHeader() {
@@ -340,9 +388,10 @@ Code DataFile::nextLiveSlot(uint32_t after, size_t blockBytes, uint32_t& found) 
             const uint8_t* bytes = held != changed_.end()
                                        ? held->second.data()
                                        : &ahead_[static_cast<size_t>(slot - aheadFirst_) * length];
-            if (loadLE32(bytes) == 0) {
+            const uint32_t marker = loadLE32(bytes);
+            if (marker == 0 || !validMarker(marker, header_.slotCount)) {
                 found = slot;
-                return 0;
+                return marker == 0 ? 0 : EngineCode::DataFileDefective;
             }
         }
     }

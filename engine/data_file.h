@@ -27,22 +27,40 @@ inline constexpr uint32_t FreeMark = 0x80000000u;
 inline constexpr uint32_t UnusedMark = 0xFFFFFFFFu;
 inline constexpr uint64_t GrowBytes = 256 << 10;
 
-// Clean: closed properly; NAME.IX is the file the header describes (same stamp, size and
-// modification time). Open: written by older versions while a set was open unchanged, read
-// as Clean. Changing: slots or index have changed and no clean close has vouched for NAME.IX
-// since, so a set found in this state needs a rebuild.
-enum class SetState : uint32_t { Clean = 0, Open = 1, Changing = 2 };
+// Clean: closed properly; NAME.IX is the file the header describes (same stamp, count of
+// index changes, size and modification time). Open: written by older versions while a set
+// was open unchanged, read as Clean. Changing: slots or index have changed and no clean close
+// has vouched for NAME.IX since; its unsynced writes are trusted only within the boot that
+// made them (bootId), when NAME.IX carries the header's stamp and count. Damaged: a read met
+// a slot whose status bytes hold no valid value; only a rebuild, which tells about it, helps.
+enum class SetState : uint32_t { Clean = 0, Open = 1, Changing = 2, Damaged = 3 };
 
 struct DatHeader {
     uint32_t recordLength = 0;
     uint32_t slotCount = 0;
     uint32_t liveCount = 0;
     uint32_t freeHead = 0;
-    uint64_t generation = 0;  // the stamp NAME.IX carries too; new at each clean close
+    uint64_t generation = 0;  // the stamp NAME.IX carries too; new at each rebuild
     SetState state = SetState::Clean;
     uint64_t indexTime = 0;  // NAME.IX's modification time (ns) and size at the clean close
     uint64_t indexSize = 0;
+    // The boot of the machine in which the set was last changed (zeros: none known), and the
+    // number of units that changed its index since the stamp was set: NAME.IX holds the
+    // same count once it has every one of them.
+    std::array<uint8_t, 16> bootId{};
+    uint64_t indexSerial = 0;
+    uint64_t indexInode = 0;  // NAME.IX's inode when it was described (0: not known)
+    // Written with a unit's image when the unit changes the index, cleared by the header
+    // written once its commit has been described: found set, the process died while LMDB
+    // may have been writing the index.
+    bool indexCommitting = false;
 };
+
+// Bytes 0..3 of a slot: 0 live, FreeMark | the next freed Ref (0 ends the chain) deleted.
+// Anything else is damage.
+inline bool validMarker(uint32_t marker, uint32_t slotCount) {
+    return marker == 0 || ((marker & FreeMark) != 0 && (marker & ~FreeMark) <= slotCount);
+}
 
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
 // DataFileDefective when the bytes are not our header at all; IndexDefective when they are
@@ -60,10 +78,12 @@ uint64_t loadLE64(const uint8_t* p);
 void storeLE64(uint8_t* p, uint64_t v);
 
 uint64_t randomStamp();
-// Records NAME.IX's size and modification time in the header (false when it cannot be
-// looked at). A file changed or replaced after that no longer matches: see indexMatches.
+// Records NAME.IX's size, modification time and inode in the header (false when it cannot
+// be looked at). A file changed or replaced after that no longer matches: see indexMatches.
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
+// The same file as described, though written since (known inodes only).
+bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header);
 
 // IoError, keeping the errno for EngineSystemError.
 Code ioError(int error);
@@ -107,12 +127,21 @@ public:
         fd_.reset();
     }
     bool isOpen() const { return static_cast<bool>(fd_); }
+    // A slot was found with status bytes that hold no valid value: the header on disk (as
+    // committed, without changes held for a unit) says Damaged from now on, and so does
+    // every header written later, so that the next open asks for the rebuild that tells.
+    Code noteDamage();
+    bool damageNoted() const { return damageNoted_; }
     int fd() const { return fd_.get(); }
 
     DatHeader& header() { return header_; }
     const DatHeader& header() const { return header_; }
     // Writes the header as it is in memory straight to the file (outside units of work).
     Code writeHeader();
+    // NAME.IX changed on disk without a change of its entries (its file grew for room): the
+    // header on disk, as committed, describes it anew, and so does the header of the changes
+    // held, so that a process that dies now still finds the index vouched for.
+    Code describeIndexAgain(const std::filesystem::path& ixPath);
     Code sync();
 
     uint64_t slotOffset(uint32_t ref) const {
@@ -144,7 +173,8 @@ public:
     // Makes room for slot `ref` at the end, growing the file ahead when it must.
     Code reserveSlot(uint32_t ref);
     // The first live slot after `after` (0: none), reading blocks of about `blockBytes`
-    // through the read-ahead, so that reading the slot found costs no further read.
+    // through the read-ahead, so that reading the slot found costs no further read. A slot
+    // whose status bytes are not valid stops the walk: DataFileDefective, `found` that slot.
     Code nextLiveSlot(uint32_t after, size_t blockBytes, uint32_t& found) const;
     Code readMarker(uint32_t ref, uint32_t& marker) const;
     Code writeMarker(uint32_t ref, uint32_t marker);
@@ -176,6 +206,7 @@ private:
 
     FileDescriptor fd_;
     DatHeader header_;
+    bool damageNoted_ = false;
     uint64_t fileSize_ = 0;
     bool changing_ = false;
     std::map<uint32_t, std::vector<uint8_t>> changed_;  // Ref -> whole slot

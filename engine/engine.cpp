@@ -9,10 +9,14 @@
 // the files written since and empties the journal. See journal.h.
 //
 // Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
-// vouches for it: state clean, the same stamp in both files, and NAME.IX's size and
-// modification time as they were at the clean close. A unit's header image says "changing",
-// and a clean close of a changed set says "clean" again, with a new stamp in both files when
-// the index changed; a set found changing (a process died, or a replay wrote into it) is
+// vouches for it: the same stamp and serial (the count of units that changed the index) in
+// both files, and either state clean with NAME.IX's size and modification time as they were
+// at the clean close, or state changing in this boot of the machine. A unit's header image
+// says "changing" with the boot and, when the unit changed the index, the next serial, which
+// the index's transaction carries too; a clean close of a changed set says "clean" again. A
+// process that dies leaves every write in the system's page cache and the journal replays
+// what had not reached the files, the index's key changes included (journal.h), so the set
+// opens at once; a machine that stopped may have torn the unsynced index, and such a set is
 // rebuilt from its data. Opening and closing a set without changes write nothing.
 //
 // A set closed while another set of its folder is open, its index only read since the open,
@@ -264,13 +268,23 @@ Code settleJournal(const std::filesystem::path& folder) {
 }
 
 // Changes that could not all be written (after the unit was durable in the journal): the set
-// refuses further changes and is left marked "changing", so the next open rebuilds it.
+// refuses further changes and is left marked "changing" in no known boot, so the next open
+// rebuilds it.
 void markDamaged(FileSet& set) {
     set.ix.abortWrite();
     set.dat.discardChanges();
     set.damaged = true;
-    set.dat.header().state = SetState::Changing;
+    DatHeader& header = set.dat.header();
+    if (header.state != SetState::Damaged) header.state = SetState::Changing;
+    header.bootId = {};
     set.dat.writeHeader();
+}
+
+// A slot whose status bytes hold no valid value: the read fails with DataFileDefective and
+// the set is marked, so that its next open asks for the rebuild that tells about it.
+Code damagedSlot(FileSet& set) {
+    set.dat.noteDamage();
+    return EngineCode::DataFileDefective;
 }
 
 void rollBack(FileSet& set) {
@@ -315,8 +329,12 @@ Code prepareIndexes(const std::map<std::filesystem::path, std::vector<FileSet*>>
             if (const Code failed = set->ix.writeFailure()) return failed;
             bool grown = false;
             const Code code = set->ix.reserveForCommit(grown);
-            // A file that grew is described anew at the clean close, whatever the unit's fate.
-            if (grown) set->changed = true;
+            // A file that grew is described anew at once, for a process that dies before the
+            // commit, and at the clean close, whatever the unit's fate.
+            if (grown) {
+                set->changed = true;
+                set->dat.describeIndexAgain(set->ixPath);
+            }
             if (code != 0) return code;
         }
     }
@@ -334,36 +352,70 @@ Code commitSets(const std::vector<FileSet*>& sets) {
         else
             rollBack(*set);
     }
+    const auto rollBackAll = [&] {
+        for (auto& [other, rest] : byFolder)
+            for (FileSet* set : rest) rollBack(*set);
+    };
+    // The unit's header images say "changing" in this boot; the index's transaction and the
+    // header carry the same serial.
+    for (auto& [folder, changed] : byFolder) {
+        for (FileSet* set : changed) {
+            DatHeader& header = set->dat.header();
+            header.state = set->dat.damageNoted() ? SetState::Damaged : SetState::Changing;
+            header.bootId = engine_io::currentBoot();
+            if (set->ix.inWrite() && set->ix.writeChanges() > 0 && set->ix.writeFailure() == 0) {
+                if (const Code code = set->ix.putSerial(header.indexSerial + 1)) {
+                    rollBackAll();
+                    return code;
+                }
+                ++header.indexSerial;
+                header.indexCommitting = true;
+            }
+        }
+    }
     if (const Code code = prepareIndexes(byFolder)) {
-        for (auto& [folder, changed] : byFolder)
-            for (FileSet* set : changed) rollBack(*set);
+        rollBackAll();
         return code;
     }
     for (auto& [folder, changed] : byFolder) {
         std::vector<JournalImage> images;
-        std::deque<std::vector<uint8_t>> headers;  // stable while the images point at them
+        std::deque<std::vector<uint8_t>> held;  // stable while the images point at them
         for (FileSet* set : changed) {
-            set->dat.header().state = SetState::Changing;
             const std::string name = set->datPath.filename().string();
             set->dat.forEachChange([&](uint64_t offset, std::span<const uint8_t> bytes) {
-                if (offset == 0) bytes = headers.emplace_back(bytes.begin(), bytes.end());
+                if (offset == 0) bytes = held.emplace_back(bytes.begin(), bytes.end());
                 images.push_back({name, offset, bytes});
             });
+            for (const KeyChange& change : set->ix.changes()) {
+                std::vector<uint8_t>& bytes = held.emplace_back(4 + change.key.size());
+                storeLE32(bytes.data(), change.ref);
+                std::memcpy(bytes.data() + 4, change.key.data(), change.key.size());
+                images.push_back({name, static_cast<uint64_t>(change.keyNr), bytes,
+                                  change.add ? JournalImage::Kind::KeyAdded
+                                             : JournalImage::Kind::KeyDeleted});
+            }
         }
         Journal& journal = journalFor(folder);
         if (const Code code = journal.append(images)) {
             // A unit that reached the journal and could not be blanked there again is
             // replayed by the next process, though it failed here.
             if (journal.failedUnitKept()) registry().lastUnitUndecided = true;
-            for (auto& [other, rest] : byFolder)
-                for (FileSet* set : rest) rollBack(*set);
+            rollBackAll();
             return code;
         }
         // Durable from here on: a write that fails now leaves the images to a replay.
         for (FileSet* set : changed) {
             Code code = set->dat.applyChanges();
             if (code != 0) journal.keepForReplay();
-            if (code == 0 && set->ix.inWrite()) code = set->ix.commit();
+            if (code == 0 && set->ix.inWrite()) {
+                code = set->ix.commit();
+                // The header describes the index as it now is, so that a replay after a
+                // process died finds it untouched since and brings it up to date. Unsynced,
+                // and told again by the next unit's image when it cannot be written now.
+                DatHeader& header = set->dat.header();
+                header.indexCommitting = false;
+                if (code == 0 && describeIndex(set->ixPath, header)) set->dat.writeHeader();
+            }
             if (code != 0) markDamaged(*set);
             set->changed = true;
             journal.touched(set->datPath);
@@ -396,8 +448,8 @@ Code orderFreeChain(FileSet& set) {
 }
 
 // Closes the set's files. A set changed since it was opened gets the index file's size and
-// time in its header, and a new stamp in both files when its index changed: from then on the
-// index is trusted again. Neither is synced: until a checkpoint the journal names the set,
+// time in its header: from then on the index is trusted again in any boot (its serial is
+// the header's already). Neither is synced: until a checkpoint the journal names the set,
 // and a replay marks it changing. With `keep`, a set closed clean keeps its files open,
 // ready for its next open.
 Code closeSet(FileSet& set, bool keep) {
@@ -407,17 +459,10 @@ Code closeSet(FileSet& set, bool keep) {
         if (!set.inUnit) code = commitSets({&set});
     }
     if (set.inUnit) rollBack(set);
-    if (!set.damaged && set.changed && code == 0) {
+    if (!set.damaged && set.changed && code == 0 && !set.dat.damageNoted()) {
         DatHeader& header = set.dat.header();
-        // An index left alone since the open still belongs to the data under its stamp:
-        // only the data file's header is written (the masters a posting changes).
-        if (set.ix.written()) {
-            const uint64_t stamp = randomStamp();
-            code = set.ix.writeGeneration(stamp);
-            if (code == 0) header.generation = stamp;
-        }
         // Every write of the index is done (its transactions are committed unsynced).
-        if (code == 0 && !describeIndex(set.ixPath, header)) code = ioError(errno);
+        if (!describeIndex(set.ixPath, header)) code = ioError(errno);
         if (code == 0) {
             header.state = SetState::Clean;
             code = set.dat.writeHeader();
@@ -468,16 +513,30 @@ Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& 
     if (registry().journals.count(set.folder) == 0)
         if (const Code code = recoverFolder(set.folder)) return code;
     if (const Code code = set.dat.open(datPath)) return code;
-    const DatHeader& header = set.dat.header();
+    DatHeader& header = set.dat.header();
     if (!filenames::exists(ixPath)) return EngineCode::IndexDefective;
-    // Changed since the last clean close, or an index file other than the one that close
-    // described (damaged, cut, replaced by a copy): only a rebuild can be trusted.
-    if (header.state == SetState::Changing || !indexMatches(ixPath, header))
+    // Changed in an earlier boot of the machine (its unsynced index may be torn), damaged,
+    // or an index file other than the one the header last described (damaged, cut, replaced
+    // by a copy, written since): only a rebuild can be trusted.
+    const engine_io::BootId& boot = engine_io::currentBoot();
+    const bool changing = header.state == SetState::Changing;
+    if (header.state == SetState::Damaged ||
+        (changing && (boot == engine_io::BootId{} || header.bootId != boot)) ||
+        !indexMatches(ixPath, header))
         return EngineCode::IndexDefective;
     if (const Code code = set.ix.open(ixPath)) return code;
     const IndexMeta& meta = set.ix.meta();
-    if (meta.recordLength != header.recordLength || meta.generation != header.generation)
+    if (meta.recordLength != header.recordLength || meta.generation != header.generation ||
+        meta.serial != header.indexSerial)
         return EngineCode::IndexDefective;
+    // Left changing by a process that died: the index holds every unit of the data (the
+    // replay saw to it). Made durable and marked clean, it stays trusted after a restart of
+    // the machine too; when that fails it is still trusted in this boot.
+    if (changing && set.ix.syncToDisk() == 0 && set.dat.sync() == 0 &&
+        describeIndex(ixPath, header)) {
+        header.state = SetState::Clean;
+        if (set.dat.writeHeader() != 0 || set.dat.sync() != 0) header.state = SetState::Changing;
+    }
     return 0;
 }
 
@@ -494,23 +553,14 @@ Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
 
 }  // namespace
 
-void begin() {
-    EngineOK = true;
-    EngineErrorCode = 0;
-    EngineSystemError = 0;
-    engine_io::noteError(0);
-}
-
-bool finish(Code code) {
-    if (code != 0) {
-        EngineOK = false;
-        EngineErrorCode = code;
-        if (code == EngineCode::IoError || code == EngineCode::FileInUse)
-            EngineSystemError = engine_io::lastError();
-        // The operating system failed a step of the unit of work: it cannot commit whole.
-        if (code == EngineCode::IoError) spoilUnit(code);
-    }
-    return code == 0;
+bool finishFailed(Code code) {
+    EngineOK = false;
+    EngineErrorCode = code;
+    if (code == EngineCode::IoError || code == EngineCode::FileInUse)
+        EngineSystemError = engine_io::lastError();
+    // The operating system failed a step of the unit of work: it cannot commit whole.
+    if (code == EngineCode::IoError) spoilUnit(code);
+    return false;
 }
 
 Code checkName(std::string_view name) {
@@ -841,7 +891,9 @@ void ReadRecord(FileSetHandle number, int32_t ref, std::span<uint8_t> buffer, bo
     begin();
     FileSet* set = nullptr;
     if (!finish(recordCall(number, ref, buffer.size(), true, set))) return;
-    finish(set->dat.readSlot(static_cast<uint32_t>(ref), buffer));
+    if (!finish(set->dat.readSlot(static_cast<uint32_t>(ref), buffer))) return;
+    if (!validMarker(loadLE32(buffer.data()), set->dat.header().slotCount))
+        finish(damagedSlot(*set));
 }
 
 void PutRecord(FileSetHandle number, int32_t ref, std::span<uint8_t> buffer, bool lock) {
@@ -953,7 +1005,13 @@ void NextUsedRecord(FileSetHandle number, int32_t& ref) {
     // The page buffers given at start-up size the read-ahead of physical scans.
     const size_t bytes = static_cast<size_t>(registry().pageBuffers) * 4096;
     uint32_t found = 0;
-    if (!finish(handle->set->dat.nextLiveSlot(static_cast<uint32_t>(ref), bytes, found))) return;
+    Code code = handle->set->dat.nextLiveSlot(static_cast<uint32_t>(ref), bytes, found);
+    if (code == EngineCode::DataFileDefective) {
+        // The damaged slot is passed, so that a walk that goes on does not stop there again.
+        ref = static_cast<int32_t>(found);
+        code = damagedSlot(*handle->set);
+    }
+    if (!finish(code)) return;
     if (found != 0) {
         ref = static_cast<int32_t>(found);
         return;
@@ -978,14 +1036,18 @@ namespace {
 Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
             int32_t& ref, std::string& key) {
     if (code != 0) return code;
+    // A step within one key's Refs leaves the key as it was: only the Refs are compared.
+    const bool sameKey = entry.sameKey && direction != 0 && position.kind == Position::At;
     if (direction != 0 && position.kind == Position::At) {
-        int order = entry.key.compare(position.key());
+        int order = sameKey ? 0 : entry.key.compare(position.key());
         if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
         if (order * direction <= 0) return EngineCode::IndexDefective;
     }
     position.kind = Position::At;
-    position.keyLength = static_cast<uint8_t>(entry.key.size());
-    std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    if (!sameKey) {
+        position.keyLength = static_cast<uint8_t>(entry.key.size());
+        std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
+    }
     position.ref = entry.ref;
     ref = static_cast<int32_t>(entry.ref);
     // Cheaper than assign, which allows for overlap; walks do this at every step.

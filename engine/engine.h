@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/engine_codes.h"
 
@@ -150,10 +151,27 @@ using RecordConvert = std::function<void(std::span<const uint8_t> oldRec, std::s
 // Builds key keyNr (from 1) of a record.
 using KeyBuilder = std::function<std::string(std::span<const uint8_t> record, int keyNr)>;
 
+// What a restructure found in the old data file. After a crash the file is sound and all of
+// it comes over; a damaged one (its header, a cut, status bytes that say neither live nor
+// deleted) is kept whole as NAME.SAV, and this says what did not come over.
+struct RestructureReport {
+    int64_t kept = 0;            // live records copied
+    int64_t expected = -1;       // live records the old header counted (-1: it was unreadable)
+    bool headerDamaged = false;  // the header could not be read: the slots alone were used
+    bool cutShort = false;       // the file ends before the slots its header counts, or inside
+                                 // the header itself
+    std::vector<uint32_t> damagedSlots;  // slots whose status bytes hold no valid value
+    uint64_t bytesSetAside = 0;  // bytes not copied that may have held records: damaged slots,
+                                 // a slot cut short, a file cut inside its header
+    std::string savedAs;         // the file that keeps them all (NAME.SAV), within the folder
+    bool damaged() const;
+};
+
 // Copies every live record into a fresh NAME.DAT; the old data file is kept as NAME.SAV.
-// Works on a set whose index is missing or defective. The set must not be open.
+// Works on a set whose index is missing or defective. The set must not be open. `report`
+// receives what the copy found (nothing when it failed or was stopped).
 void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
-                     const RecordConvert& convert = {});
+                     const RecordConvert& convert = {}, RestructureReport* report = nullptr);
 // Recreates NAME.IX from the records; keys that cannot be added go to NAME.MSG, one line
 // each: key number, key text, record number. A partial index (KeyDesc::partial) leaves out
 // the records whose key is empty. The set must not be open.

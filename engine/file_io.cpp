@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 
 namespace engine_io {
 
@@ -11,7 +13,6 @@ namespace {
 
 FileLayer plainLayer;
 FileLayer* current = &plainLayer;
-int lastFailure = 0;
 
 bool failed(int error) {
     lastFailure = error;
@@ -107,12 +108,49 @@ bool syncFolder(int folderFd) {
     return error == 0 || failed(error);
 }
 
-int lastError() {
-    return lastFailure;
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
-void noteError(int error) {
-    lastFailure = error;
+// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" as 16 bytes; zeros when it is anything else.
+BootId readBootId() {
+    BootId id{};
+    FILE* file = std::fopen("/proc/sys/kernel/random/boot_id", "re");
+    if (!file) return id;
+    char text[64] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    size_t at = 0;
+    for (size_t i = 0; i < n && at < 2 * id.size(); ++i) {
+        if (text[i] == '-') continue;
+        const int v = hexValue(text[i]);
+        if (v < 0) break;
+        id[at / 2] = static_cast<uint8_t>(id[at / 2] << 4 | v);
+        ++at;
+    }
+    if (at != 2 * id.size()) id = BootId{};
+    return id;
+}
+
+BootId& bootId() {
+    static BootId id = readBootId();
+    return id;
+}
+
+}  // namespace
+
+const BootId& currentBoot() {
+    return bootId();
+}
+
+void startNewBoot() {
+    std::random_device random;
+    for (uint8_t& b : bootId()) b = static_cast<uint8_t>(random());
 }
 
 }  // namespace engine_io

@@ -4,6 +4,7 @@
 // n-th write or forget what was never synced. The layer keeps the operating system's error
 // number of the last failure, which the engine hands on as EngineSystemError.
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -42,7 +43,20 @@ bool reserve(int fd, uint64_t offset, uint64_t length);
 bool sync(int fd);
 bool syncFolder(int folderFd);
 // The errno of the last failed call above (EIO when a transfer made no progress).
-int lastError();
-void noteError(int error);
+inline int lastFailure = 0;
+inline int lastError() {
+    return lastFailure;
+}
+inline void noteError(int error) {
+    lastFailure = error;
+}
+
+// The id of the machine's current boot (/proc/sys/kernel/random/boot_id), all zeros when it
+// cannot be read. Writes not yet synced live in the system's page cache as long as the boot
+// does: a process that dies loses none of them, a machine that stops loses any.
+using BootId = std::array<uint8_t, 16>;
+const BootId& currentBoot();
+// For tests of a power loss: the machine counts as started anew from here on.
+void startNewBoot();
 
 }  // namespace engine_io

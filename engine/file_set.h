@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "engine/data_file.h"
+#include "engine/engine.h"
 #include "engine/engine_codes.h"
+#include "engine/file_io.h"
 
 namespace engine_detail {
 
@@ -19,8 +21,18 @@ bool isOpenHere(const std::filesystem::path& datPath);
 // the new files later.
 Code settleFolder(const std::filesystem::path& datPath);
 
-// Every call starts with begin() and ends with finish(code).
-void begin();
-bool finish(Code code);
+// Every call starts with begin() and ends with finish(code), true when the call went well.
+// Both are inline: walks make a call per entry.
+inline void begin() {
+    EngineOK = true;
+    EngineErrorCode = 0;
+    EngineSystemError = 0;
+    engine_io::noteError(0);
+}
+// finish() of a call that failed: its code is noted, and false returned.
+bool finishFailed(Code code);
+inline bool finish(Code code) {
+    return code == 0 || finishFailed(code);
+}
 
 }  // namespace engine_detail

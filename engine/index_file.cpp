@@ -1,16 +1,11 @@
 #include "engine/index_file.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "engine/file_io.h"
 
@@ -25,6 +20,7 @@ constexpr uint32_t MetaVersion = 1;
 constexpr size_t MetaFixedSize = 16;
 const char* const MetaKeys = "keys";
 const char* const MetaGeneration = "gen";
+const char* const MetaSerial = "serial";
 
 std::array<uint8_t, 4> bigEndian(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
@@ -49,152 +45,7 @@ std::string databaseName(int keyNr) {
     return "k" + std::to_string(keyNr);
 }
 
-// --- the map's resident pages ---------------------------------------------------------------
-// Every page of the map a call reads stays mapped, and counts in the process's resident
-// memory, until the map goes: at a few hundred thousand records an index is tens of MiB. The
-// map is read-only and shared (LMDB writes with pwrite), so dropping its pages (MADV_DONTNEED)
-// loses nothing: they stay in the system's page cache and the next read maps them again with a
-// minor fault; pointers into the map (cursors, runs, entries handed out) stay valid.
-//
-// When: calls count what they may read (a search or a change its way down a tree, a cursor step
-// far less); at every LookEvery of it an index larger than the budget reads the process's
-// resident file pages (one pread) and adds what came in since its last look to what it holds,
-// other files' pages and other indexes' included (what any index drops is added back, so that
-// one index's drop does not hide another's growth): an upper bound. Past the budget it drops
-// slices of its map in turn until a quarter of the budget is free, so that the pages read last
-// stay. Between looks a map grows by a few MiB at most (a fault maps the whole folio around a
-// page); the budget keeps the engine's peak the same whatever the size of its indexes. A read
-// that misses costs a minor fault, so random searches of an index much larger than the budget
-// slow down (some 1 us per search), walks far less.
-constexpr uint32_t SearchReads = 128;  // a search, an add or a delete, or a block of Refs
-constexpr uint32_t StepReads = 2;      // a cursor step (some 90 entries fill a page)
-size_t residentBudget = IndexFile::DefaultResidentBudget;
-constexpr int DropSlices = 8;
-uint64_t droppedKB = 0;  // by every index so far
-
-// The process's resident file-backed pages in KiB ("shared" in /proc/self/statm, which holds
-// shared memory too), or -1.
-long residentFileKB() {
-    struct Statm {
-        int fd = -1;
-        pid_t owner = 0;  // a child reopens it: the file names the process that opened it
-        ~Statm() {
-            if (fd >= 0) ::close(fd);
-        }
-    };
-    static Statm statm;
-    const pid_t pid = ::getpid();
-    if (statm.fd < 0 || statm.owner != pid) {
-        if (statm.fd >= 0) ::close(statm.fd);
-        statm.fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
-        statm.owner = pid;
-        if (statm.fd < 0) return -1;
-    }
-    char text[160];
-    const ssize_t n = ::pread(statm.fd, text, sizeof text - 1, 0);
-    if (n <= 0) return -1;
-    text[n] = '\0';
-    unsigned long size = 0, resident = 0, shared = 0;
-    if (std::sscanf(text, "%lu %lu %lu", &size, &resident, &shared) != 3) return -1;
-    static const long pageKB = ::sysconf(_SC_PAGESIZE) / 1024;
-    return static_cast<long>(shared) * pageKB;
-}
-
-// Where the environment maps its file: LMDB gives the address only of a fixed map, so the
-// process's list of maps is searched for a read-only shared map of the file, of the map's size.
-// Dropping pages anywhere else could lose memory the process has written.
-void* findMap(MDB_env* env) {
-    mdb_filehandle_t fd = -1;
-    struct stat st {};
-    MDB_envinfo info{};
-    if (mdb_env_get_fd(env, &fd) != 0 || ::fstat(fd, &st) != 0 || mdb_env_info(env, &info) != 0)
-        return nullptr;
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        unsigned long from = 0, to = 0, offset = 0, inode = 0;
-        char perms[8] = {};
-        if (std::sscanf(line.c_str(), "%lx-%lx %7s %lx %*x:%*x %lu", &from, &to, perms, &offset,
-                        &inode) == 5 &&
-            inode == st.st_ino && offset == 0 && std::strcmp(perms, "r--s") == 0 &&
-            to - from >= info.me_mapsize && to - from - info.me_mapsize < size_t(::getpagesize()))
-            return reinterpret_cast<void*>(from);
-    }
-    return nullptr;
-}
-
 }  // namespace
-
-void IndexFile::setResidentBudget(size_t bytes) {
-    residentBudget = bytes;
-}
-
-void IndexFile::lookAtResidentPages() {
-    readsSinceLook_ = 0;
-    if (mapUnknown_) return;
-    MDB_envinfo info{};
-    mdb_env_info(env_, &info);
-    const uint64_t usedKB =
-        std::min<uint64_t>((static_cast<uint64_t>(info.me_last_pgno) + 1) * pageSize_,
-                           info.me_mapsize) /
-        1024;
-    // A small index is left alone: its pages cost less than watching them.
-    if (usedKB * 1024 <= residentBudget) return;
-    const long now = residentFileKB();
-    if (now < 0) return;
-    if (lookedKB_ < 0) {
-        residentKB_ = usedKB;  // what was read before the index grew past the budget
-    } else {
-        const long grown = now - lookedKB_ + static_cast<long>(droppedKB - lookedDroppedKB_);
-        if (grown > 0) residentKB_ += static_cast<uint64_t>(grown);
-    }
-    residentKB_ = std::min(residentKB_, usedKB);
-    lookedKB_ = now;
-    lookedDroppedKB_ = droppedKB;
-    if (residentKB_ * 1024 >= residentBudget) dropResidentPages(usedKB * 1024);
-}
-
-void IndexFile::dropResidentPages(size_t used) {
-    if (!mapAddress_) mapAddress_ = findMap(env_);
-    if (!mapAddress_) {
-        mapUnknown_ = true;
-        return;
-    }
-    const size_t slice = (used / DropSlices + pageSize_ - 1) / pageSize_ * pageSize_;
-    const auto drop = [&](size_t from, size_t length) {
-        ::madvise(static_cast<char*>(mapAddress_) + from, length, MADV_DONTNEED);
-        const long after = residentFileKB();
-        const uint64_t freed = lookedKB_ >= 0 && after >= 0 && after < lookedKB_
-                                   ? static_cast<uint64_t>(lookedKB_ - after)
-                                   : 0;
-        droppedKB += freed;
-        residentKB_ -= std::min(residentKB_, freed);
-        lookedKB_ = after;
-        lookedDroppedKB_ = droppedKB;
-    };
-    for (int i = 0; i < DropSlices && residentKB_ * 1024 > residentBudget / 4 * 3; ++i) {
-        if (i == DropSlices - 1) {
-            // The estimate held more than the map did (other files' pages): start afresh.
-            drop(0, used);
-            residentKB_ = 0;
-            break;
-        }
-        if (dropFrom_ >= used) dropFrom_ = 0;
-        const size_t length = std::min(slice, used - dropFrom_);
-        drop(dropFrom_, length);
-        dropFrom_ += length;
-    }
-    ++drops_;
-}
-
-void IndexFile::forgetResidentPages() {
-    readsSinceLook_ = 0;
-    lookedKB_ = -1;
-    residentKB_ = 0;
-    dropFrom_ = 0;
-    mapAddress_ = nullptr;
-    mapUnknown_ = false;
-}
 
 class IndexFile::Cursor {
 public:
@@ -352,8 +203,6 @@ void IndexFile::close() {
     rtxnLive_ = false;
     mdb_env_close(env_);
     env_ = nullptr;
-    forgetResidentPages();
-    drops_ = 0;
     dbis_.clear();
     meta_ = IndexMeta{};
 }
@@ -365,22 +214,20 @@ Code IndexFile::syncToDisk() {
     return engine_io::sync(fd) ? 0 : EngineCode::IoError;
 }
 
-Code IndexFile::writeGeneration(uint64_t generation) {
-    if (const Code code = beginWrite()) return code;
-    std::array<uint8_t, 8> gen{};
-    storeLE64(gen.data(), generation);
-    MDB_val key = valueOf(MetaGeneration);
-    MDB_val value = valueOf(gen.data(), gen.size());
+Code IndexFile::putSerial(uint64_t serial) {
+    std::array<uint8_t, 8> bytes{};
+    storeLE64(bytes.data(), serial);
+    MDB_val key = valueOf(MetaSerial);
+    MDB_val value = valueOf(bytes.data(), bytes.size());
     const int rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
-    bool grown = false;
-    const Code code = rc != 0 ? fail(rc) : reserve(commitPages(), grown);
-    if (code != 0) {
-        abortWrite();
-        return code;
-    }
-    if (const Code committed = commit()) return committed;
-    meta_.generation = generation;
+    if (rc != 0) return fail(rc);
+    pendingSerial_ = serial;
     return 0;
+}
+
+Code IndexFile::redo(const KeyChange& change) {
+    return change.add ? addKey(change.keyNr, change.ref, change.key)
+                      : deleteKey(change.keyNr, change.ref, change.key);
 }
 
 Code IndexFile::readMeta(MDB_txn* txn) {
@@ -410,6 +257,13 @@ Code IndexFile::readMeta(MDB_txn* txn) {
     if (rc != 0) return fail(rc);
     if (value.mv_size != 8) return EngineCode::IndexDefective;
     meta.generation = loadLE64(static_cast<const uint8_t*>(value.mv_data));
+    key = valueOf(MetaSerial);
+    rc = mdb_get(txn, metaDbi_, &key, &value);
+    if (rc == 0 && value.mv_size != 8) return EngineCode::IndexDefective;
+    if (rc == 0)
+        meta.serial = loadLE64(static_cast<const uint8_t*>(value.mv_data));
+    else if (rc != MDB_NOTFOUND)
+        return fail(rc);
     meta_ = std::move(meta);
     return 0;
 }
@@ -431,6 +285,11 @@ Code IndexFile::writeMeta(MDB_txn* txn, const IndexMeta& meta) {
     storeLE64(gen.data(), meta.generation);
     key = valueOf(MetaGeneration);
     value = valueOf(gen.data(), gen.size());
+    if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
+    std::array<uint8_t, 8> serial{};
+    storeLE64(serial.data(), meta.serial);
+    key = valueOf(MetaSerial);
+    value = valueOf(serial.data(), serial.size());
     if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
     return rc == 0 ? 0 : fail(rc);
 }
@@ -467,14 +326,13 @@ Code IndexFile::growMapIfNeeded() {
     // bracket has to write into.
     if (used * 2 <= info.me_mapsize) return 0;
     const int rc = mdb_env_set_mapsize(env_, info.me_mapsize * 2);
-    mapAddress_ = nullptr;  // mapped anew, maybe elsewhere
     return rc == 0 ? 0 : fail(rc);
 }
 
 namespace {
 
-// Pages of a clean close's stamp, written after the last commit in a transaction of its own.
-constexpr uint64_t CloseStampPages = 16;
+// Pages of the meta data that the unit's serial is written to (its leaf, and a spare).
+constexpr uint64_t SerialPages = 2;
 
 // A key's Refs leave its leaf for a tree of their own past some 500 of them (a node's room).
 constexpr uint64_t RefsInLeaf = 500;
@@ -495,8 +353,8 @@ uint64_t refTreeDepth(uint64_t entries) {
 // Refs to a page at worst) and those its deletions may merge away; or, when fewer, what its
 // changes may touch: the pages on their way down, and a split of each and of the root. The
 // commit then copies the way to each changed index in the tree that names them, and writes
-// the free list (what was replaced, some 500 pages to a page) in a tree of its own. The room
-// for the stamp of a clean close comes on top.
+// the free list (what was replaced, some 500 pages to a page) in a tree of its own. The meta
+// data's page with the unit's serial comes on top.
 uint64_t IndexFile::commitPages() const {
     uint64_t pages = 0;
     for (size_t i = 0; i < keyChanges_.size(); ++i) {
@@ -516,7 +374,7 @@ uint64_t IndexFile::commitPages() const {
     if (mdb_env_stat(env_, &names) != 0) names.ms_depth = 8;
     constexpr uint64_t FreeListDepth = 4;
     pages += 2 * (uint64_t{names.ms_depth} + FreeListDepth) + 4 + pages / 256;
-    return pages + CloseStampPages;
+    return pages + SerialPages;
 }
 
 Code IndexFile::reserve(uint64_t pages, bool& grown) {
@@ -573,8 +431,10 @@ Code IndexFile::commit() {
     }
     written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
+    const uint64_t serial = pendingSerial_;
     forgetWrite();
     if (rc != 0) return fail(rc);
+    if (serial != 0) meta_.serial = serial;
     releaseRoom();
     return 0;
 }
@@ -585,7 +445,7 @@ void IndexFile::releaseRoom() {
     struct stat st {};
     if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0 || ::fstat(fd, &st) != 0)
         return;
-    const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1 + CloseStampPages) * pageSize_;
+    const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1) * pageSize_;
     const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
     // Whether it goes or stays, the room was never part of the index.
     if (static_cast<uint64_t>(st.st_size) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
@@ -599,6 +459,8 @@ void IndexFile::abortWrite() {
 void IndexFile::forgetWrite() {
     wtxn_ = nullptr;
     wtxnChanges_ = 0;
+    changes_.clear();
+    pendingSerial_ = 0;
     std::fill(keyChanges_.begin(), keyChanges_.end(), 0);
     std::fill(keyDeletes_.begin(), keyDeletes_.end(), 0);
     writeFailure_ = 0;
@@ -656,10 +518,11 @@ Code IndexFile::addKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
-    noteReads(SearchReads);
     if (const int rc = changeFault()) return settle(keyNr, rc);
     const int rc = mdb_put(wtxn_, dbis_[keyNr - 1], &k, &d, dup ? MDB_NODUPDATA : MDB_NOOVERWRITE);
-    return settle(keyNr, rc);
+    const Code code = settle(keyNr, rc);
+    if (code == 0) changes_.push_back({true, keyNr, ref, std::string(key)});
+    return code;
 }
 
 Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -668,7 +531,6 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const MDB_dbi dbi = dbis_[keyNr - 1];
-    noteReads(SearchReads);
     int rc = changeFault();
     if (rc != 0) return settle(keyNr, rc);
     if (meta_.keys[keyNr - 1].duplicates) {
@@ -682,7 +544,9 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
     if (rc == 0) ++keyDeletes_[keyNr - 1];
-    return settle(keyNr, rc);
+    const Code code = settle(keyNr, rc);
+    if (code == 0) changes_.push_back({false, keyNr, ref, std::string(key)});
+    return code;
 }
 
 Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
@@ -699,7 +563,6 @@ Code IndexFile::appendKey(int keyNr, uint32_t ref, std::string_view key) {
     MDB_val k = valueOf(searchKey_.data(), searchKey_.size());
     MDB_val d = valueOf(refBytes.data(), refBytes.size());
     const bool dup = meta_.keys[keyNr - 1].duplicates;
-    noteReads(1);
     const int rc = mdb_cursor_put(cursor, &k, &d, dup ? MDB_APPENDDUP : MDB_APPEND);
     return settle(keyNr, rc);
 }
@@ -774,6 +637,17 @@ Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, 
     return 0;
 }
 
+// A page's entries lie in it in the order they were added, not in key order: a walk through
+// a page would wait on memory at most of its entries. The whole page is asked for at once
+// when the walk enters it.
+void IndexFile::warmPage(const void* at) {
+    const auto page = reinterpret_cast<uintptr_t>(at) & ~uintptr_t(WarmBytes - 1);
+    if (page == warmedPage_) return;
+    warmedPage_ = page;
+    for (uintptr_t line = page; line < page + WarmBytes; line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+}
+
 void IndexFile::startRun(size_t i, const MDB_val& k, const MDB_val& d) {
     MDB_val key = k, block{0, nullptr};
     const int rc = mdb_cursor_get(readCursors_[i], &key, &block, MDB_GET_MULTIPLE);
@@ -786,7 +660,6 @@ void IndexFile::startRun(size_t i, const MDB_val& k, const MDB_val& d) {
         cursorTickets_[i] = 0;
         return;
     }
-    noteReads(SearchReads);  // a page of Refs
     Run& run = runs_[i];
     run.refs = first;
     run.count = static_cast<uint32_t>(block.mv_size / 4);
@@ -798,6 +671,7 @@ Code IndexFile::fromRun(size_t i, Entry& entry, Ticket& ticket) {
     const MDB_val k{run.keySize, const_cast<void*>(run.key)};
     const MDB_val d{4, const_cast<uint8_t*>(run.refs + 4 * size_t(run.at))};
     const Code code = extractEntry(k, d, entry);
+    entry.sameKey = true;
     ticket = cursorTickets_[i] = code == 0 ? ++lastTicket_ : 0;
     return code;
 }
@@ -807,7 +681,6 @@ Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Ent
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
     setSearchKey(key);
-    noteReads(SearchReads);
     MDB_val k{}, d{};
     const int rc =
         positionAtOrAfter(cursor.cursor, meta_.keys[keyNr - 1].duplicates, searchKey_, ref, k, d);
@@ -817,7 +690,6 @@ Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Ent
 Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
     Cursor cursor;
     if (const Code code = cursorFor(keyNr, cursor)) return code;
-    noteReads(SearchReads);
     MDB_val k{}, d{};
     const int rc = mdb_cursor_get(cursor.cursor, &k, &d, MDB_LAST);
     return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
@@ -836,15 +708,16 @@ Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry
         return fromRun(i, entry, ticket);
     }
     const Run previous = run;
-    noteReads(StepReads);
     MDB_val k{}, d{};
     const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
+    if (rc == 0) warmPage(k.mv_data);
     Cursor cached;
     cached.cursor = readCursors_[i];
     const Code code = found(cached, i, rc, k, d, entry, ticket);
     // LMDB hands out the same key bytes for every Ref of a key: from the third Ref on, the
     // rest of the key's block is read at once (most keys with duplicates have few).
     if (code == 0 && k.mv_data == previous.key && meta_.keys[i].duplicates) {
+        entry.sameKey = true;
         runs_[i].sameKeySteps = previous.sameKeySteps + 1;
         if (runs_[i].sameKeySteps >= 2) startRun(i, k, d);
     }
@@ -866,7 +739,6 @@ Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry
     Cursor cursor;
     int rc = 0;
     MDB_val k{}, d{};
-    noteReads(holds ? StepReads : SearchReads);
     if (holds) {
         cursor.cursor = readCursors_[i];
     } else {

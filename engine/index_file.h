@@ -1,15 +1,22 @@
 #pragma once
 // NAME.IX: one LMDB environment in a single file. Sub-database "meta" holds the record length,
-// the key descriptors and the generation stamp; sub-database "kN" is index N. An index entry
+// the key descriptors, the generation stamp and the count of units that changed the index
+// (the serial, which NAME.DAT's header carries too); sub-database "kN" is index N. An index entry
 // is the key text behind one prefix byte (LMDB refuses empty keys) with the Ref as a 4-byte
 // big-endian value, so entries order bytewise by key and then by Ref. Indexes that allow
 // duplicates are DUPSORT databases; unique ones hold one Ref per key.
 //
 // The environment runs without LMDB's lock file (one process per set is guaranteed by the
-// lock on NAME.DAT) and without syncing (the index can always be rebuilt from the data).
+// lock on NAME.DAT) and without syncing: a process that dies leaves the file as its last
+// committed transaction wrote it (LMDB writes its pages before the meta page that makes them
+// count, and the system's page cache keeps every write), and the journal holds the key
+// changes of the units that had not reached it; only a machine that stops may tear it, and
+// then it is rebuilt from the data.
 //
-// The file is mapped read-only, so every page a call reads stays in the process's resident
-// memory: an index larger than a budget drops its mapped pages now and then (index_file.cpp).
+// The file is mapped read-only (LMDB writes with pwrite): the pages a call reads are the
+// system's file cache, clean and shared, which the system takes back when it needs memory.
+// They stay mapped: dropping them would only cost the next read a fault, and they are none
+// of the process's private memory, which is what the engine keeps small.
 
 #include <lmdb.h>
 
@@ -28,6 +35,15 @@ struct IndexMeta {
     uint32_t recordLength = 0;
     uint64_t generation = 0;
     std::vector<KeyDesc> keys;
+    uint64_t serial = 0;  // absent in files written before: 0
+};
+
+// One change of an index, as the journal keeps it for a replay.
+struct KeyChange {
+    bool add = true;  // else a delete
+    int keyNr = 0;
+    uint32_t ref = 0;
+    std::string key;
 };
 
 class IndexFile {
@@ -49,8 +65,6 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Forces everything written so far to disk.
     Code syncToDisk();
-    // Writes a new stamp into the meta data in a transaction of its own (unsynced).
-    Code writeGeneration(uint64_t generation);
 
     const IndexMeta& meta() const { return meta_; }
     int keyCount() const { return static_cast<int>(meta_.keys.size()); }
@@ -58,14 +72,19 @@ public:
     // One write transaction holds every change of a bracket.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
-    // Entries added or deleted in the open write transaction.
+    // Entries added or deleted in the open write transaction, and what they were.
     uint32_t writeChanges() const { return wtxnChanges_; }
+    const std::vector<KeyChange>& changes() const { return changes_; }
+    // Sets the serial the index carries once the open write transaction commits.
+    Code putSerial(uint64_t serial);
+    // Makes a change the journal kept (a replay): the same as the call that made it.
+    Code redo(const KeyChange& change);
     // A change in the open write transaction failed other than by a refusal (a duplicate key,
     // an entry not there): the transaction can only be aborted. Its code, else 0.
     Code writeFailure() const { return writeFailure_; }
     // Makes sure the disk holds room for every page the commit of the open write transaction
-    // may add, and for the stamp a clean close writes after it, so that a commit made after
-    // the unit is durable cannot find the disk full. `grown` tells whether the file grew.
+    // may add, so that a commit made after the unit is durable cannot find the disk full.
+    // `grown` tells whether the file grew.
     Code reserveForCommit(bool& grown);
     Code commit();
     void abortWrite();
@@ -92,6 +111,8 @@ public:
     struct Entry {
         std::string_view key;
         uint32_t ref = 0;
+        // A step of a walk that stayed on the key of the entry it stepped from.
+        bool sameKey = false;
     };
 
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
@@ -102,13 +123,6 @@ public:
     Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
-    // The resident pages of its map an index may gather before it drops them (tests make it
-    // small to drop often).
-    static constexpr size_t DefaultResidentBudget = size_t(32) << 20;
-    static void setResidentBudget(size_t bytes);
-    // Times this index dropped its mapped pages since it was opened.
-    uint64_t drops() const { return drops_; }
-
 private:
     class Cursor;
     bool cursorHolds(size_t i, Ticket ticket) const;
@@ -117,6 +131,7 @@ private:
     // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
     void startRun(size_t i, const MDB_val& k, const MDB_val& d);
     Code fromRun(size_t i, Entry& entry, Ticket& ticket);
+    void warmPage(const void* at);
     // mode: MDB_RDONLY or 0 (writable).
     Code openEnvironment(const std::filesystem::path& path, unsigned mode);
     Code reopenWritable();
@@ -138,26 +153,17 @@ private:
     // The write transaction is gone (committed or aborted).
     void forgetWrite();
     // After a commit that used far less room than was set aside for it (a large unit's), the
-    // rest goes back to the disk, but for the room of a clean close's stamp.
+    // rest goes back to the disk.
     void releaseRoom();
     Code fail(int rc);
-    // Counts what a call may have read from the map, in cursor steps; now and then looks at
-    // how much has come into memory since the last drop.
-    void noteReads(uint32_t steps) {
-        readsSinceLook_ += steps;
-        if (readsSinceLook_ >= LookEvery) lookAtResidentPages();
-    }
-    void lookAtResidentPages();
-    void dropResidentPages(size_t used);
-    void forgetResidentPages();
-
-    static constexpr uint32_t LookEvery = 4096;
 
     MDB_env* env_ = nullptr;
     bool writable_ = false;
     bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
     uint32_t wtxnChanges_ = 0;
+    std::vector<KeyChange> changes_;
+    uint64_t pendingSerial_ = 0;        // put in the open write transaction (0: none)
     std::vector<uint32_t> keyChanges_;  // of the write transaction, by index
     std::vector<uint32_t> keyDeletes_;  // ... the deletions among them
     Code writeFailure_ = 0;
@@ -181,23 +187,14 @@ private:
         uint32_t sameKeySteps = 0;  // steps since the key last changed
     };
     std::vector<Run> runs_;
+    static constexpr uintptr_t WarmBytes = 4096;  // a page of the system, and of LMDB
+    uintptr_t warmedPage_ = 0;
     Ticket lastTicket_ = 0;
     std::vector<MDB_cursor*> appendCursors_;
     IndexMeta meta_;
     std::filesystem::path path_;
     std::string searchKey_;  // prefixed key of the current call, reused to spare allocations
     size_t pageSize_ = 0;
-    uint32_t readsSinceLook_ = 0;
-    // The process's resident file pages at the last look (-1: none yet), with what every index
-    // had dropped by then; and an upper bound of the map's resident pages: what came in since
-    // it grew past the budget (other files' pages too), less what it dropped.
-    long lookedKB_ = -1;
-    uint64_t lookedDroppedKB_ = 0;
-    uint64_t residentKB_ = 0;
-    size_t dropFrom_ = 0;         // where the next slice to drop starts
-    void* mapAddress_ = nullptr;  // looked up at the first drop; dropped with the map
-    bool mapUnknown_ = false;     // not found: the map is never dropped
-    uint64_t drops_ = 0;
 };
 
 }  // namespace engine_detail

@@ -12,17 +12,22 @@
 
 #include "engine/engine_codes.h"
 #include "engine/file_io.h"
+#include "engine/file_names.h"
+#include "engine/index_file.h"
 
 namespace engine_detail {
 
 namespace {
 
 constexpr std::array<uint8_t, 8> Magic = {'S', 'T', 'K', 'M', 'J', 'N', 'L', 0x1A};
-constexpr uint32_t Version = 1;
+constexpr uint32_t Version = 2;
+constexpr uint32_t FirstVersion = 1;  // units without their index changes
 constexpr size_t HeaderSize = 32;
 constexpr size_t EntryHeadSize = 32;
-constexpr uint32_t ImageEntry = 1;
+constexpr uint32_t ImageEntry = static_cast<uint32_t>(JournalImage::Kind::Image);
 constexpr uint32_t CommitEntry = 2;
+constexpr uint32_t KeyAddedEntry = static_cast<uint32_t>(JournalImage::Kind::KeyAdded);
+constexpr uint32_t KeyDeletedEntry = static_cast<uint32_t>(JournalImage::Kind::KeyDeleted);
 // The file is written with zeros ahead of its entries, this much at a time, and keeps its
 // length when it is emptied: a unit then overwrites bytes the file already has, and its
 // sync need not make a new file length durable too (on ext4 that length costs a commit of
@@ -58,7 +63,8 @@ std::array<uint8_t, HeaderSize> encodeJournalHeader(uint64_t salt) {
 bool validHeader(std::span<const uint8_t> bytes) {
     return bytes.size() >= HeaderSize &&
            std::memcmp(bytes.data(), Magic.data(), Magic.size()) == 0 &&
-           loadLE32(&bytes[8]) == Version && loadLE64(&bytes[24]) == hashOn(0, bytes.first(24));
+           (loadLE32(&bytes[8]) == Version || loadLE32(&bytes[8]) == FirstVersion) &&
+           loadLE64(&bytes[24]) == hashOn(0, bytes.first(24));
 }
 
 // Appends one entry to `out` and moves the chain on.
@@ -90,15 +96,26 @@ std::vector<uint8_t> unusedSlots(uint64_t from, uint64_t to, uint32_t recordLeng
 struct ReplayFile {
     FileDescriptor fd;
     uint32_t recordLength = 0;
+    // Its header as the process that died left it, before the replay: the last description
+    // of the index it wrote, which the images may predate.
+    std::optional<DatHeader> before;
 };
 
-// Writes the images of the complete units in `bytes` into their files; the names of the
-// files written go to `written`.
+// The index changes of one unit in one set, with the serial the unit gave the set's index.
+struct IndexRedo {
+    uint64_t serial = 0;
+    std::vector<KeyChange> changes;
+};
+
+// Writes the images of the complete units in `bytes` into their files (opened into `files`)
+// and gathers their index changes by data file into `redo`.
 Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> bytes,
-                 std::map<std::string, ReplayFile>& files) {
+                 std::map<std::string, ReplayFile>& files,
+                 std::map<std::string, std::vector<IndexRedo>>& redo) {
     if (!validHeader(bytes)) return 0;
     uint64_t chain = loadLE64(&bytes[16]);
     struct Pending {
+        uint32_t kind;
         std::string name;
         uint64_t offset;
         std::span<const uint8_t> data;
@@ -118,20 +135,36 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
         if (next != loadLE64(head + 24)) break;
         chain = next;
         at = end;
-        if (kind == ImageEntry) {
-            unit.push_back({std::string(name.begin(), name.end()), offset, data});
+        if (kind == ImageEntry || kind == KeyAddedEntry || kind == KeyDeletedEntry) {
+            if (kind != ImageEntry && (length < 4 || offset < 1 || offset > MaxKeys)) break;
+            unit.push_back({kind, std::string(name.begin(), name.end()), offset, data});
             continue;
         }
         if (kind != CommitEntry || offset != unit.size()) break;
+        std::map<std::string, IndexRedo> unitRedo;
         for (const Pending& image : unit) {
+            if (image.kind != ImageEntry) {
+                unitRedo[image.name].changes.push_back(
+                    {image.kind == KeyAddedEntry, static_cast<int>(image.offset),
+                     loadLE32(image.data.data()),
+                     std::string(image.data.begin() + 4, image.data.end())});
+                continue;
+            }
             ReplayFile& file = files[image.name];
             if (!file.fd) {
                 const auto path = folder / image.name;
                 file.fd.reset(::open(path.c_str(), O_RDWR | O_CLOEXEC));
                 if (!file.fd) return ioError(errno);
+                std::array<uint8_t, DatHeaderSize> headerBytes{};
+                DatHeader header;
+                if (readAt(file.fd.get(), 0, headerBytes) &&
+                    decodeHeader(headerBytes, fileSizeOf(file.fd.get()), header) == 0)
+                    file.before = header;
             }
-            if (image.offset == 0 && image.data.size() == DatHeaderSize)
+            if (image.offset == 0 && image.data.size() == DatHeaderSize) {
                 file.recordLength = loadLE32(&image.data[16]);
+                unitRedo[image.name].serial = loadLE64(&image.data[84]);
+            }
             const uint64_t size = fileSizeOf(file.fd.get());
             if (image.offset > size) {
                 const auto fill = unusedSlots(size, image.offset, file.recordLength);
@@ -139,17 +172,75 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
             }
             if (!writeAt(file.fd.get(), image.offset, image.data)) return EngineCode::IoError;
         }
+        for (auto& [name, changed] : unitRedo)
+            if (!changed.changes.empty()) redo[name].push_back(std::move(changed));
         unit.clear();
     }
     return 0;
 }
 
-// Marks a replayed data file as changing (its index is older than its slots) and syncs it.
+// Brings the index of a replayed set up to date with the key changes of the units it lacks,
+// when it can be trusted to be as LMDB last committed it: the units were written in this boot
+// of the machine, and the index file is the one a header of the set last described: its
+// size, modification time and inode, or, when the process died while LMDB may have been
+// committing (the header it left says so), the same file, which a commit may have written and
+// given back room of. Any doubt leaves the set as it is, and its open then asks for a rebuild.
+void redoIndex(const std::filesystem::path& datPath, const ReplayFile& file,
+               const std::vector<IndexRedo>& units) {
+    const int datFd = file.fd.get();
+    std::array<uint8_t, DatHeaderSize> bytes{};
+    DatHeader header;
+    if (!readAt(datFd, 0, bytes) || decodeHeader(bytes, fileSizeOf(datFd), header) != 0) return;
+    const engine_io::BootId& boot = engine_io::currentBoot();
+    if (header.state != SetState::Changing || boot == engine_io::BootId{} ||
+        header.bootId != boot)
+        return;
+    const auto stem = datPath.parent_path() / datPath.stem();
+    const auto ixPath = filenames::withExtension(stem.string(), ".IX");
+    const bool committing = file.before && file.before->indexCommitting;
+    const auto described = [&](const DatHeader& h) {
+        return indexMatches(ixPath, h) || (committing && indexSameFile(ixPath, h));
+    };
+    if (!described(header) && !(file.before && described(*file.before))) return;
+    {
+        IndexFile ix;
+        if (ix.open(ixPath) != 0) return;
+        if (ix.meta().recordLength != header.recordLength ||
+            ix.meta().generation != header.generation)
+            return;
+        for (const IndexRedo& unit : units) {
+            const uint64_t serial = ix.meta().serial;
+            if (unit.serial <= serial) continue;
+            if (unit.serial != serial + 1 || unit.serial > header.indexSerial) return;
+            if (ix.beginWrite() != 0) return;
+            for (const KeyChange& change : unit.changes) {
+                if (change.keyNr > ix.keyCount() || ix.redo(change) != 0) {
+                    ix.abortWrite();
+                    return;
+                }
+            }
+            if (ix.putSerial(unit.serial) != 0) {
+                ix.abortWrite();
+                return;
+            }
+            if (ix.commit() != 0) return;
+        }
+        if (ix.meta().serial != header.indexSerial) return;
+    }
+    // The index as it is now is the one the set's header vouches for.
+    header.indexCommitting = false;
+    if (!describeIndex(ixPath, header)) return;
+    bytes = encodeHeader(header);
+    static_cast<void>(writeAt(datFd, 0, bytes));
+}
+
+// Marks a replayed data file as changing (its index may be older than its slots) and syncs
+// it. One found damaged stays so.
 Code markReplayed(int fd) {
     std::array<uint8_t, DatHeaderSize> bytes{};
     if (!readAt(fd, 0, bytes)) return EngineCode::IoError;
     DatHeader header;
-    if (decodeHeader(bytes, fileSizeOf(fd), header) == 0) {
+    if (decodeHeader(bytes, fileSizeOf(fd), header) == 0 && header.state != SetState::Damaged) {
         header.state = SetState::Changing;
         bytes = encodeHeader(header);
         if (!writeAt(fd, 0, bytes)) return EngineCode::IoError;
@@ -174,9 +265,15 @@ Code replayJournal(int fd, const std::filesystem::path& folder) {
     std::vector<uint8_t> bytes(size);
     if (!readAt(fd, 0, bytes)) return EngineCode::IoError;
     std::map<std::string, ReplayFile> files;
-    if (const Code code = replayUnits(folder, bytes, files)) return code;
+    std::map<std::string, std::vector<IndexRedo>> redo;
+    if (const Code code = replayUnits(folder, bytes, files, redo)) return code;
     for (auto& [name, file] : files)
         if (const Code code = markReplayed(file.fd.get())) return code;
+    static const std::vector<IndexRedo> none;
+    for (const auto& [name, file] : files) {
+        const auto units = redo.find(name);
+        redoIndex(folder / name, file, units == redo.end() ? none : units->second);
+    }
     // Only once the data files hold every image may the journal go.
     return blankHeader(fd);
 }
@@ -252,7 +349,8 @@ Code Journal::append(const std::vector<JournalImage>& images) {
         chain = salt_;
     }
     for (const JournalImage& image : images)
-        putEntry(out, chain, ImageEntry, image.file, image.offset, image.bytes);
+        putEntry(out, chain, static_cast<uint32_t>(image.kind), image.file, image.offset,
+                 image.bytes);
     putEntry(out, chain, CommitEntry, {}, images.size(), {});
     const int fd = fd_.get();
     const uint64_t end = size_ + out.size();

@@ -6,12 +6,14 @@
 // journal keeps the images, so a crash or a power loss loses nothing that was committed: the
 // next open replays every complete unit in order and drops an incomplete one.
 //
-// Format (little-endian). Header, 32 bytes: "STKMJNL" 0x1A, version 1, 4 bytes zero, the
-// salt (random, new each time the journal starts over) and a hash of the 24 bytes before it.
-// Then entries, each a 32-byte head and its data:
-//   kind (1 image, 2 commit), name length, offset in the file (image) or the number of
-//   images of the unit (commit), data length, 4 bytes zero, chain
-// followed by the data file's name (within the folder) and the image's bytes. The chain is
+// Format (little-endian). Header, 32 bytes: "STKMJNL" 0x1A, version 2 (1: without index
+// changes), 4 bytes zero, the salt (random, new each time the journal starts over) and a hash
+// of the 24 bytes before it. Then entries, each a 32-byte head and its data:
+//   kind (1 image, 2 commit, 3 key added, 4 key deleted), name length, offset in the file
+//   (image), the key number (key) or the number of entries of the unit before it (commit),
+//   data length, 4 bytes zero, chain
+// followed by the data file's name (within the folder) and the image's bytes, or for a key
+// the Ref (4 bytes) and the key's text. The chain is
 // a hash of the previous entry's chain (the salt for the first) and this entry's head, name
 // and bytes: an entry left half written, or one from before the journal started over, ends
 // the replay.
@@ -22,7 +24,10 @@
 //
 // The process writing into a journal holds a lock on it; a journal found unlocked with
 // entries was left by a process that died. Replaying marks each data file it wrote into as
-// changing, so that its index is rebuilt (the index is never synced before a checkpoint).
+// changing (its index is never synced before a checkpoint). When the machine has kept running
+// since the units were written (the same boot), the index is as LMDB last committed it, and
+// the replay brings it up to date: it makes again, in order, the key changes of the units
+// whose serial the index does not carry yet. Otherwise the index waits for a rebuild.
 
 #include <cstdint>
 #include <filesystem>
@@ -40,9 +45,13 @@ namespace engine_detail {
 inline constexpr std::string_view JournalName = "ENGINE.JNL";
 
 struct JournalImage {
+    // An image of a data file's bytes, or a change of the set's index (offset: the key
+    // number; bytes: the Ref, 4 bytes, then the key).
+    enum class Kind : uint32_t { Image = 1, KeyAdded = 3, KeyDeleted = 4 };
     std::string file;  // the data file's name within the folder
     uint64_t offset = 0;
     std::span<const uint8_t> bytes;
+    Kind kind = Kind::Image;
 };
 
 class Journal {

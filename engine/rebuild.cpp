@@ -31,6 +31,7 @@ namespace {
 
 constexpr int32_t ProgressEvery = 50;
 constexpr size_t ReadChunk = size_t(1) << 20;
+constexpr int64_t AppendsPerCommit = 32768;
 
 // Calls the progress routine; false when it asked to stop.
 bool reportProgress(int state, int keyNr, int64_t read, int64_t written) {
@@ -65,9 +66,10 @@ public:
     uint64_t slots() const { return slots_; }
     void limit(uint64_t slots) { slots_ = std::min(slots_, slots); }
 
-    // visit(ref, record) returns a code; a nonzero one stops the walk.
+    // visit(ref, record) returns a code; a nonzero one stops the walk. The first slot never
+    // used ends it, unless `throughUnused` hands such slots to `visit` too.
     template <typename Visit>
-    Code forEach(Visit visit) {
+    Code forEach(Visit visit, bool throughUnused = false) {
         for (uint64_t first = 1; first <= slots_; first += perChunk_) {
             const uint64_t count = std::min(perChunk_, slots_ - first + 1);
             const std::span<uint8_t> chunk(buffer_.data(),
@@ -77,7 +79,7 @@ public:
             for (uint64_t i = 0; i < count; ++i) {
                 const auto record =
                     chunk.subspan(static_cast<size_t>(i) * recordLength_, recordLength_);
-                if (loadLE32(record.data()) == UnusedMark) return 0;
+                if (!throughUnused && loadLE32(record.data()) == UnusedMark) return 0;
                 if (const Code code = visit(static_cast<uint32_t>(first + i), record)) return code;
             }
         }
@@ -115,11 +117,32 @@ Code keepAsSaved(const std::filesystem::path& datPath, std::string_view name) {
     std::error_code ec;
     std::filesystem::copy_file(datPath, savTarget,
                                std::filesystem::copy_options::overwrite_existing, ec);
-    return ec ? EngineCode::IoError : 0;
+    return ec ? ioError(ec.value()) : 0;
+}
+
+// The freed slots among `freeLooking` (slots whose status says deleted) that the header's
+// free chain does not reach: a live record whose status bit flipped looks deleted, and only
+// the chain tells it apart. A chain that breaks leaves the slots behind the break unreached.
+std::vector<uint32_t> offChain(int fd, const DatHeader& header,
+                               const std::vector<uint32_t>& freeLooking) {
+    std::vector<bool> reached(static_cast<size_t>(header.slotCount) + 1, false);
+    for (uint32_t ref = header.freeHead; ref != 0 && ref <= header.slotCount && !reached[ref];) {
+        std::array<uint8_t, 4> marker{};
+        if (!readAt(fd, DatHeaderSize + uint64_t(ref - 1) * header.recordLength, marker)) break;
+        const uint32_t value = loadLE32(marker.data());
+        if (!validMarker(value, header.slotCount) || value == 0) break;
+        reached[ref] = true;
+        ref = value & ~FreeMark;
+    }
+    std::vector<uint32_t> off;
+    for (const uint32_t ref : freeLooking)
+        if (!reached[ref]) off.push_back(ref);
+    return off;
 }
 
 Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
-                 const RecordConvert& convert) {
+                 const RecordConvert& convert, RestructureReport& report) {
+    report = RestructureReport{};
     if (const Code code = checkName(name)) return code;
     const auto valid = [](int32_t length) {
         return length >= static_cast<int32_t>(MinRecordLength) &&
@@ -133,20 +156,42 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
 
     // A damaged header is no obstacle: every whole slot of the file is looked at.
     const uint64_t fileSize = fileSizeOf(oldFd.get());
+    const auto oldLength = static_cast<uint32_t>(oldRecordLength);
     Code headerCode = 0;
     DatHeader oldHeader;
     if (fileSize < DatHeaderSize) {
         // Cut short inside its header: no whole slot to keep, but the set can be made again.
         headerCode = shortFileCode(oldFd.get(), fileSize);
         if (headerCode != EngineCode::IndexDefective) return headerCode;
+        report.cutShort = true;
+        report.bytesSetAside = fileSize;
     } else {
         std::array<uint8_t, DatHeaderSize> headerBytes{};
         if (!readAt(oldFd.get(), 0, headerBytes)) return EngineCode::IoError;
         headerCode = decodeHeader(headerBytes, fileSize, oldHeader);
     }
-    if (headerCode == 0 && oldHeader.recordLength != static_cast<uint32_t>(oldRecordLength))
-        return EngineCode::BadArgument;
+    if (headerCode == 0 && oldHeader.recordLength != oldLength) return EngineCode::BadArgument;
     if (headerCode == EngineCode::DataFileDefective) return headerCode;
+
+    SlotReader reader(oldFd.get(), fileSize, oldLength);
+    reader.limit(MaxSlots);
+    if (fileSize >= DatHeaderSize) {
+        const uint64_t wholeSlots = reader.slots();
+        if (headerCode == 0) {
+            // Sound: exactly the slots it counts (the file grows ahead of them).
+            reader.limit(oldHeader.slotCount);
+            report.expected = oldHeader.liveCount;
+        } else if (oldHeader.recordLength == oldLength && oldHeader.slotCount > wholeSlots &&
+                   oldHeader.liveCount <= oldHeader.slotCount) {
+            // A header that reads well but counts more slots than the file holds: cut short.
+            report.cutShort = true;
+            report.expected = oldHeader.liveCount;
+            report.bytesSetAside = (fileSize - DatHeaderSize) % oldLength;
+        } else {
+            report.headerDamaged = true;
+            report.bytesSetAside = (fileSize - DatHeaderSize) % oldLength;
+        }
+    }
 
     const auto tempPath = tempPathFor(datPath);
     FileDescriptor out(::open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
@@ -163,33 +208,46 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
     uint64_t offset = DatHeaderSize;
     int64_t read = 0;
     int64_t written = 0;
+    std::vector<uint32_t> freeLooking;
     const auto flush = [&]() -> Code {
         if (!writeAt(out.get(), offset, pending)) return EngineCode::IoError;
         offset += pending.size();
         pending.clear();
         return 0;
     };
-    SlotReader reader(oldFd.get(), fileSize, static_cast<uint32_t>(oldRecordLength));
-    reader.limit(MaxSlots);
+    // Slots whose status bytes hold no valid value are neither copied nor passed over in
+    // silence: they are counted as damaged and stay in NAME.SAV. With a sound header a slot
+    // inside its count that says "never used" is damaged too; without one such slots are the
+    // file's room to grow.
+    const uint32_t statusLimit = headerCode == 0 ? oldHeader.slotCount : MaxSlots;
     Code code = reportProgress(0, 0, 0, 0) ? 0 : EngineCode::RebuildAborted;
     if (code == 0) {
-        code = reader.forEach([&](uint32_t, std::span<const uint8_t> record) -> Code {
-            ++read;
-            if (isLive(record)) {
-                const size_t at = pending.size();
-                pending.resize(at + newLength, 0);
-                const std::span<uint8_t> newRecord(pending.data() + at, newLength);
-                std::memcpy(newRecord.data(), record.data(), copyLength);
-                if (convert) convert(record, newRecord);
-                storeLE32(newRecord.data(), 0);
-                ++written;
-                if (pending.size() >= ReadChunk)
-                    if (const Code c = flush()) return c;
-            }
-            if (read % ProgressEvery == 0 && !reportProgress(1, 0, read, written))
-                return EngineCode::RebuildAborted;
-            return 0;
-        });
+        code = reader.forEach(
+            [&](uint32_t ref, std::span<const uint8_t> record) -> Code {
+                ++read;
+                const uint32_t marker = loadLE32(record.data());
+                if (marker == 0) {
+                    const size_t at = pending.size();
+                    pending.resize(at + newLength, 0);
+                    const std::span<uint8_t> newRecord(pending.data() + at, newLength);
+                    std::memcpy(newRecord.data(), record.data(), copyLength);
+                    if (convert) convert(record, newRecord);
+                    storeLE32(newRecord.data(), 0);
+                    ++written;
+                    if (pending.size() >= ReadChunk)
+                        if (const Code c = flush()) return c;
+                } else if (marker == UnusedMark && headerCode != 0) {
+                    // room the file grew ahead
+                } else if (!validMarker(marker, statusLimit)) {
+                    report.damagedSlots.push_back(ref);
+                } else {
+                    freeLooking.push_back(ref);
+                }
+                if (read % ProgressEvery == 0 && !reportProgress(1, 0, read, written))
+                    return EngineCode::RebuildAborted;
+                return 0;
+            },
+            true);
     }
     if (code == 0) code = flush();
     if (code == 0) {
@@ -201,12 +259,20 @@ Code restructure(std::string_view name, int32_t oldRecordLength, int32_t newReco
     }
     out.reset();
     if (code == 0) code = keepAsSaved(datPath, name);
-    if (code == 0 && ::rename(tempPath.c_str(), datPath.c_str()) != 0) code = EngineCode::IoError;
+    if (code == 0 && ::rename(tempPath.c_str(), datPath.c_str()) != 0) code = ioError(errno);
     if (code != 0) {
         removeQuietly(tempPath);
         return code;
     }
     filenames::syncFolder(datPath.parent_path());
+    if (headerCode == 0) {
+        for (const uint32_t ref : offChain(oldFd.get(), oldHeader, freeLooking))
+            report.damagedSlots.push_back(ref);
+        std::sort(report.damagedSlots.begin(), report.damagedSlots.end());
+    }
+    report.kept = written;
+    report.bytesSetAside += report.damagedSlots.size() * uint64_t{oldLength};
+    report.savedAs = filenames::withExtension(name, ".SAV").filename().string();
     reportProgress(2, 0, read, written);
     return 0;
 }
@@ -300,6 +366,8 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     const auto tempPath = tempPathFor(ixPath);
     removeQuietly(tempPath);
     IndexMeta meta{header.recordLength, generation, {}};
+    // Made from the data as it is, the index holds every unit the data file counts.
+    meta.serial = header.indexSerial;
     meta.keys.assign(keys.begin(), keys.begin() + keyCount);
     IndexFile ix;
     Code code = ix.create(tempPath, meta);
@@ -348,7 +416,12 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
                 continue;
             }
             code = ix.appendKey(keyNr, entry.ref, key);
-            ++written;
+            // A transaction holds every page it writes in memory until it commits: the index
+            // is written in pieces, so that a rebuild's memory does not grow with it.
+            if (code == 0 && ++written % AppendsPerCommit == 0) {
+                code = ix.commit();
+                if (code == 0) code = ix.beginWrite();
+            }
         }
         if (code == 0)
             code = ix.commit();
@@ -379,11 +452,18 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
 
 }  // namespace engine_detail
 
+bool RestructureReport::damaged() const {
+    return headerDamaged || cutShort || !damagedSlots.empty() || (expected >= 0 && expected != kept);
+}
+
 void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
-                     const RecordConvert& convert) {
+                     const RecordConvert& convert, RestructureReport* report) {
     engine_detail::begin();
-    engine_detail::finish(
-        engine_detail::restructure(name, oldRecordLength, newRecordLength, convert));
+    RestructureReport found;
+    const bool done = engine_detail::finish(
+        engine_detail::restructure(name, oldRecordLength, newRecordLength, convert, found));
+    // A copy that did not finish changed nothing and found nothing to tell.
+    if (report) *report = done ? std::move(found) : RestructureReport{};
 }
 
 void ReindexFile(std::string_view name, int keyCount, const KeyDescTable& keys,

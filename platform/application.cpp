@@ -1,5 +1,7 @@
 #include "platform/application.h"
 
+#include <malloc.h>
+
 #include <exception>
 
 #include "platform/message_host.h"
@@ -43,7 +45,14 @@ bool RunCommand(const std::function<void()>& command) {
     }
 }
 
+void GiveLargeBlocksBack() {
+    // A fixed threshold also stops the C library from raising it each time a large block is
+    // freed, which would keep the next ones in the process's heap.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    GiveLargeBlocksBack();
     setApplicationName("Stockmere");
 }
 

@@ -79,6 +79,12 @@ auto Guarded(T* object, M method) {
     });
 }
 
+// Blocks of memory of a mebibyte or more (a large report's rows, the lists a sort works
+// with) go back to the system as soon as they are freed, instead of staying with the process
+// for its next allocations: a report of millions of rows leaves no memory behind it, and
+// showing one needs no more than it holds at once. The program's QApplication sets this up.
+void GiveLargeBlocksBack();
+
 // The program's QApplication: every event is delivered inside the error display.
 class Application : public QApplication {
     Q_OBJECT

@@ -166,6 +166,8 @@ private:
                                 ? file.Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey),
                                             p_.vendor.bytes())
                                 : 0;
+        if (ref == 0 && LookupFailed())
+            throw PlanRefusal{LookupFailureText("vendor"), "Vendor Required"};
         if (ref == 0)
             throw PlanRefusal{QString("Vendor %1 is not on file. Please pick the vendor again.")
                                   .arg(FromCp1252(number)),

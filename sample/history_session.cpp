@@ -9,15 +9,10 @@
 #include "engine/engine.h"
 #include "engine/file_names.h"
 #include "invoicing/invoicing_state.h"
-#include "invoicing/records/invoice_files.h"
-#include "invoicing/records/invoice_line_file.h"
-#include "invoicing/records/invoice_memo_file.h"
 #include "masters/master_files.h"
 #include "masters/masters_state.h"
 #include "platform/message_host.h"
-#include "purchasing/po_files.h"
-#include "purchasing/po_line_file.h"
-#include "purchasing/po_memo_file.h"
+#include "purchasing/company_files.h"
 #include "purchasing/purchasing_state.h"
 #include "shell/app_context.h"
 #include "shell/company/company_file.h"
@@ -45,12 +40,6 @@ public:
     QString told;
 };
 
-const DataFile* const* SessionFiles() {
-    static const DataFile* const files[] = {
-        &CustomerData(),    &VendorData(), &ProductData(), &InvoiceData(), &InvoiceLineData(),
-        &InvoiceMemoData(), &POData(),     &POLineData(),  &POMemoData(),  nullptr};
-    return files;
-}
 
 std::runtime_error Failure(std::string_view what) {
     return std::runtime_error(
@@ -102,8 +91,8 @@ HistorySession::HistorySession(const DataFolder& folder, const CompanyRec& compa
     try {
         OpenFileSet(in.companyFile, folder.fileSet(CompanyFileName));
         if (!EngineOK) throw Failure("The company file cannot be opened");
-        for (const DataFile* const* f = SessionFiles(); *f; ++f) {
-            const DataFile& file = **f;
+        for (const DataFile* f : AllCompanyDataFiles()) {
+            const DataFile& file = *f;
             if (!filenames::exists(file.OpenName() + ".DAT") && !file.Create())
                 throw Failure("The file set " + file.OpenName() + " cannot be created");
             if (!file.Open())
@@ -113,7 +102,7 @@ HistorySession::HistorySession(const DataFolder& folder, const CompanyRec& compa
         in.held.push_back(in.companyFile);
         in.Hold();
     } catch (...) {
-        for (const DataFile* const* f = SessionFiles(); *f; ++f) (*f)->Close();
+        for (const DataFile* f : AllCompanyDataFiles()) f->Close();
         if (in.companyFile != 0) CloseFileSet(in.companyFile);
         InstallHost(in.previousHost);
         throw;
@@ -130,7 +119,7 @@ HistorySession::~HistorySession() {
     // this only closes it.
     if (InUnit()) CommitUnit();
     in.Release();
-    for (const DataFile* const* f = SessionFiles(); *f; ++f) (*f)->Close();
+    for (const DataFile* f : AllCompanyDataFiles()) f->Close();
     CloseFileSet(in.companyFile);
     InstallHost(in.previousHost);
 }

@@ -1,8 +1,11 @@
 #include "shell/file_layer.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "platform/form.h"
@@ -11,6 +14,7 @@
 #include "platform/scope_guard.h"
 #include "platform/status_window.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 
 namespace {
 
@@ -19,6 +23,14 @@ const QString FilesInUse = QStringLiteral("The files are in use.  Abort?");
 const QString RecordChanged = QStringLiteral("The record has changed in the meantime.");
 const QString IndexDefective = QStringLiteral("Index file is defective.  Rebuild?");
 const QString NewCompanyCaption = QStringLiteral("New Company");
+const QString ConfirmCaption = QStringLiteral("Please Confirm");
+const QString RebuildCaption = QStringLiteral("Rebuild Status");
+constexpr size_t RecordsNamed = 10;
+
+// The sets declined or failed while a OneRebuildQuestion lives (the outermost one counts);
+// none outside one.
+std::optional<std::set<std::string>> declinedSets;
+int questionScopes = 0;
 
 constexpr int32_t ProgressEvery = 50;
 
@@ -54,6 +66,88 @@ void RebuildStatusProgress(int state, int keyNr, int32_t read, int32_t written) 
     }
 }
 
+QString DataFileName(const RebuildTarget& set) {
+    return QString::fromStdString(std::filesystem::path(set.rebuildName).filename().string()) +
+           ".DAT";
+}
+
+// "record 17", "records 17, 18 and 20", at most RecordsNamed of them.
+QString RecordNumbers(const std::vector<uint32_t>& refs) {
+    QStringList numbers;
+    for (size_t i = 0; i < refs.size() && i < RecordsNamed; ++i)
+        numbers << QString::number(refs[i]);
+    if (refs.size() > RecordsNamed)
+        numbers << QString("%1 more").arg(refs.size() - RecordsNamed);
+    if (numbers.size() == 1) return "record " + numbers.front();
+    const QString last = numbers.takeLast();
+    return "records " + numbers.join(", ") + " and " + last;
+}
+
+// What a damaged data file lost in its rebuild, and where its old bytes are.
+QString DamageText(const RebuildTarget& set, const RestructureReport& found) {
+    QString text = QString("The data file %1 (%2) was damaged").arg(DataFileName(set), set.caption);
+    if (found.headerDamaged)
+        text += ": its header could not be read, so its records were taken from the file alone.";
+    else if (found.cutShort)
+        text += ": it was cut short.";
+    else
+        text += ".";
+    if (!found.damagedSlots.empty())
+        text += QString(" The status bytes of %1 said neither live nor deleted; %2 left out.")
+                    .arg(RecordNumbers(found.damagedSlots),
+                         found.damagedSlots.size() == 1 ? "it was" : "they were");
+    if (found.expected >= 0 && found.expected != found.kept)
+        text += QString(" %1 of the %2 records it counted %3 kept.")
+                    .arg(found.kept)
+                    .arg(found.expected)
+                    .arg(found.kept == 1 ? "was" : "were");
+    else
+        text += QString(" %1 %2 kept.").arg(found.kept).arg(found.kept == 1 ? "record was"
+                                                                         : "records were");
+    const QString saved = QString::fromStdString(found.savedAs);
+    if (found.bytesSetAside > 0)
+        text += QString(" %1 bytes that held no record it could keep were set aside in %2, "
+                        "which keeps the old file whole.")
+                    .arg(found.bytesSetAside)
+                    .arg(saved);
+    else
+        text += QString(" The old file is kept whole in %1.").arg(saved);
+    return text;
+}
+
+// Why a rebuild failed, as the user can act on it.
+QString RebuildFailureText(const RebuildTarget& set) {
+    const QString what =
+        QString("The %1 file (%2) could not be rebuilt.").arg(set.caption, DataFileName(set));
+    QString text = WithSystemReason(what);
+    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
+    return text + "\n\nNothing in it was lost: it is rebuilt when it is opened again.";
+}
+
+// A step of a rebuild under the status window, whose title names the set: its progress
+// shown, its Abort heard.
+bool UnderStatusWindow(const QString& caption, const std::function<bool()>& step) {
+    const ScopedAssign<RebuildProgress> hook(RebuildProgressProc, RebuildStatusProgress);
+    std::optional<StatFormShown> shown;
+    if (StatForm) {
+        StatForm->setWindowTitle(caption);
+        // An Abort left from an earlier run must not stop this one.
+        StatForm->SetModalResult(Modal::None);
+        ClearRebuildStatus();
+        shown.emplace();
+    }
+    const bool ok = step();
+    const EngineFailure failure;
+    shown.reset();
+    return ok || failure.report();
+}
+
+// One set under the status window.
+bool RebuildOne(const RebuildTarget& set, RestructureReport& found) {
+    return UnderStatusWindow(set.caption,
+                             [&] { return RebuildFiles(set.rebuildName, *set.file, &found); });
+}
+
 // Each of `every` (ascending) once, or the order is unusable.
 std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback,
                               const std::vector<int>& every) {
@@ -65,6 +159,98 @@ std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fa
 }
 
 }  // namespace
+
+std::function<void(const std::vector<RebuildTarget>& rebuilt)> FilesRebuilt;
+std::function<std::vector<const DataFile*>()> CompanyDataFiles;
+
+OneRebuildQuestion::OneRebuildQuestion() {
+    if (questionScopes++ == 0) declinedSets.emplace();
+}
+
+OneRebuildQuestion::~OneRebuildQuestion() {
+    if (--questionScopes == 0) declinedSets.reset();
+}
+
+bool RebuildSets(const std::vector<RebuildTarget>& sets) {
+    std::vector<RebuildTarget> rebuilt;
+    QStringList damage;
+    QString failure;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        RestructureReport found;
+        const bool ok = RebuildOne(sets[i], found);
+        if (found.damaged()) damage << DamageText(sets[i], found);
+        if (!ok) {
+            if (EngineErrorCode != EngineCode::RebuildAborted) {
+                failure = RebuildFailureText(sets[i]);
+                QStringList rest;
+                for (size_t k = i + 1; k < sets.size(); ++k) rest << sets[k].caption;
+                if (!rest.isEmpty())
+                    failure += QString("\n\nNot rebuilt either, for now: %1.").arg(rest.join(", "));
+            }
+            break;
+        }
+        rebuilt.push_back(sets[i]);
+    }
+    const EngineFailure outcome;
+    const bool ok = rebuilt.size() == sets.size();
+    if (!failure.isEmpty()) MessageBox(failure, RebuildCaption, MsgIcon::Error);
+    if (!damage.isEmpty()) MessageBox(damage.join("\n\n"), RebuildCaption, MsgIcon::Warning);
+    for (const RebuildTarget& set : rebuilt)
+        if (set.afterRebuild) set.afterRebuild();
+    if (!rebuilt.empty() && FilesRebuilt) FilesRebuilt(rebuilt);
+    if (!ok) return outcome.report();
+    ClearEngineStatus();
+    return true;
+}
+
+bool RebuildUntrustedSets(const std::vector<RebuildTarget>& sets) {
+    std::vector<RebuildTarget> defective;
+    bool declinedBefore = false;
+    for (const RebuildTarget& set : sets) {
+        if (declinedSets && declinedSets->count(set.openName)) {
+            declinedBefore = true;
+            continue;
+        }
+        FileSetHandle h = 0;
+        OpenFileSet(h, set.openName, false, false, false, true);
+        if (EngineOK)
+            CloseFileSet(h);
+        else if (EngineErrorCode == EngineCode::IndexDefective)
+            defective.push_back(set);
+        // Anything else (a set not made yet, one in use) is for the open that needs it.
+    }
+    const auto decline = [&] {
+        if (declinedSets)
+            for (const RebuildTarget& set : defective) declinedSets->insert(set.openName);
+        return FailWithCode(EngineCode::IndexDefective);
+    };
+    if (defective.empty()) return declinedBefore ? decline() : (ClearEngineStatus(), true);
+    QString question = IndexDefective;
+    if (defective.size() > 1) {
+        QStringList names;
+        for (const RebuildTarget& set : defective) names << set.caption;
+        question = QString("Index files are defective (%1).  Rebuild?").arg(names.join(", "));
+    }
+    if (MessageBox(question, ConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgResult::Yes)
+        return decline();
+    if (!RebuildSets(defective)) return decline();
+    return !declinedBefore || decline();
+}
+
+bool LookupFailed() {
+    return !EngineOK && EngineErrorCode != EngineCode::KeyNotFound &&
+           EngineErrorCode != EngineCode::NoNextKey;
+}
+
+QString LookupFailureText(const QString& file) {
+    if (EngineErrorCode == EngineCode::IndexDefective)
+        return QString("The %1 file cannot be searched until its index is rebuilt.").arg(file);
+    const QString what = QString("The %1 file cannot be read.").arg(file);
+    QString text = WithSystemReason(what);
+    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
+    return text;
+}
 
 bool FileLocked() {
     // A full disk or a read-only folder is no lock: waiting would not help.
@@ -234,8 +420,7 @@ bool DataFile::Open() const {
         if (EngineOK) return AddMissingIndexes();
         const int32_t code = EngineErrorCode;
         if (code == EngineCode::IndexDefective) {
-            if (!AskYes(IndexDefective)) return FailWithCode(code);
-            if (!Rebuild()) return false;
+            if (!RebuildUntrustedSets({Target()})) return FailWithCode(code);
             continue;
         }
         if (code == EngineCode::NoSuchFileSet && !created) {
@@ -257,21 +442,8 @@ void DataFile::Close() const {
     h = 0;
 }
 
-bool DataFile::WithRebuildStatus(const std::function<bool()>& rebuild) const {
-    const ScopedAssign<RebuildProgress> hook(RebuildProgressProc, RebuildStatusProgress);
-    std::optional<StatFormShown> shown;
-    if (StatForm) {
-        StatForm->setWindowTitle(d_.rebuildCaption);
-        // An Abort left from an earlier run must not stop this one.
-        StatForm->SetModalResult(Modal::None);
-        ClearRebuildStatus();
-        shown.emplace();
-    }
-    return rebuild();
-}
-
 bool DataFile::Rebuild() const {
-    return WithRebuildStatus([this] { return RebuildFiles(CreateName(), d_.file); });
+    return RebuildSets({Target()});
 }
 
 bool DataFile::AddMissingIndexes() const {
@@ -289,11 +461,16 @@ bool DataFile::AddMissingIndexes() const {
     const std::string name = OpenName();
     if (reindexFailed_.count(name)) return true;
     CloseFileSet(h);
-    if (!WithRebuildStatus([this] { return ReindexFiles(CreateName(), d_.file); }) &&
+    if (!UnderStatusWindow(d_.rebuildCaption,
+                           [this] { return ReindexFiles(CreateName(), d_.file); }) &&
         EngineErrorCode != EngineCode::FileInUse)
         reindexFailed_.insert(name);
     OpenFileSet(h, name, false, false, false, true);
     return EngineOK;
+}
+
+RebuildTarget DataFile::Target() const {
+    return {d_.rebuildCaption, OpenName(), CreateName(), &d_.file, this, {}};
 }
 
 bool DataFile::Search(std::string_view key, int32_t& ref, int keyNr, std::string* found) const {

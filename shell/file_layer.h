@@ -73,6 +73,57 @@ DataFileDesc UnitFileDesc(std::string letters, FileSetHandle State::*file, Rec S
 // but not an I/O failure of the operating system).
 bool FileLocked();
 
+class DataFile;
+
+// One file set as a rebuild sees it: what the status window and the messages call it, its
+// names for opening and for rebuilding, and its description.
+struct RebuildTarget {
+    QString caption;          // "Invoices", "Companies": the status window's title
+    std::string openName;
+    std::string rebuildName;
+    const FileDesc* file = nullptr;
+    const DataFile* data = nullptr;  // none for the company file
+    // Runs after the set was rebuilt (the company file looks for companies it lost).
+    std::function<void()> afterRebuild;
+};
+
+// Rebuilds the sets one after the other under the status window, then tells in one message
+// what each damaged data file lost and where its old bytes are kept, runs each set's
+// afterRebuild and hands the rebuilt sets to FilesRebuilt. A rebuild that fails stops the
+// run and is told with its reason (the disk is full, ...), unless the user stopped it
+// (RebuildAborted); EngineOK and the code are the failure's.
+bool RebuildSets(const std::vector<RebuildTarget>& sets);
+
+// Opens each set to see whether its index can be trusted (the first open of a folder replays
+// what a process that died left in its journal). When some cannot, asks once "Index file is
+// defective.  Rebuild?" for them all and rebuilds them (RebuildSets). True when every set
+// can be used now (a set that does not exist yet counts as usable); false, with 10010, when
+// the user said No or a rebuild failed, which has been told.
+bool RebuildUntrustedSets(const std::vector<RebuildTarget>& sets);
+
+// For its lifetime the sets the user declined to rebuild, or whose rebuild failed, are not
+// asked about again when they are opened: one question covers a start of the program or the
+// change to another company, with all the opens that follow it.
+class [[nodiscard]] OneRebuildQuestion {
+public:
+    OneRebuildQuestion();
+    ~OneRebuildQuestion();
+    OneRebuildQuestion(const OneRebuildQuestion&) = delete;
+    OneRebuildQuestion& operator=(const OneRebuildQuestion&) = delete;
+};
+
+// After a look-up that found nothing (DataFile::Find answered 0, or the set could not be
+// opened): true when that was no answer at all, because the file could not be opened or read
+// (an index not rebuilt yet included). "Not found" must then not be said.
+bool LookupFailed();
+// What to tell then, naming the file ("product"): why it could not be searched.
+QString LookupFailureText(const QString& file);
+
+// Told after sets were rebuilt; a higher unit plugs in the books check.
+extern std::function<void(const std::vector<RebuildTarget>& rebuilt)> FilesRebuilt;
+// Every data file of a company; plugged in by the unit that knows them all.
+extern std::function<std::vector<const DataFile*>()> CompanyDataFiles;
+
 // Compares byte by byte as unsigned values: 1 when a is larger at the first difference, -1
 // when smaller, 0 when the first `length` bytes are equal (or length is 0). Bytes beyond
 // either block count as different.
@@ -124,13 +175,16 @@ public:
     bool Create() const;
     // Opens the file set into the unit's handle (true at once when it is open already);
     // fails without a current company. A set without the file's partial keys gets them.
-    // A defective index (10010) asks "Index file is defective.  Rebuild?"; a missing set
+    // A defective index (10010) asks "Index file is defective.  Rebuild?" and rebuilds
+    // (RebuildUntrustedSets); declined or failed, it fails with 10010, told. A missing set
     // (9903) is created as the description says; other errors fail.
     bool Open() const;
     // Closes the unit's handle when it is open.
     void Close() const;
-    // Restructures and reindexes the closed file set under the status window.
+    // Restructures and reindexes the closed file set under the status window (RebuildSets).
     bool Rebuild() const;
+    // The current company's set as a rebuild sees it.
+    RebuildTarget Target() const;
 
     // The first entry at or after `key` in index keyNr; the key found goes to `found`.
     bool Search(std::string_view key, int32_t& ref, int keyNr = 1,
@@ -153,8 +207,6 @@ public:
 private:
     // The record-and-keys steps on the unit's handle, each call under RetryLocked.
     KeyedSet Set() const;
-    // Runs a rebuild step under the status window, its progress shown and its Abort heard.
-    bool WithRebuildStatus(const std::function<bool()>& rebuild) const;
     // A set just opened that was written before the file had its partial keys (an older
     // company) gets them: it is reindexed from its records under the status window, unless a
     // unit of work is in progress or another handle has the set open (then a later open does

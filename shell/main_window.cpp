@@ -268,9 +268,13 @@ QAction* TMainForm::CommandAction(CommandId id) const {
 
 bool TMainForm::StartUp() {
     ShellContext& shell = Shell();
+    // After a crash of the machine: one question for every file to rebuild, the company file
+    // and the files of the company the last run worked on, before anything is read.
+    const OneRebuildQuestion once;
+    const auto last = ReadLastCompany(shell.folder);
+    RebuildUntrustedCompanySets(last ? &*last : nullptr);
     std::optional<CompanyRec> company;
-    if (const auto last = ReadLastCompany(shell.folder))
-        company = FindCompany(shell.folder, last->get(Company::CompanyNumber));
+    if (last) company = FindCompany(shell.folder, last->get(Company::CompanyNumber));
     if (!company) {
         const auto companies = ReadCompanies(CompanyOrder::ByNumber);
         if (!companies) {

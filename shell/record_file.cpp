@@ -85,8 +85,8 @@ bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& des
     return EngineOK;
 }
 
-bool RebuildFiles(std::string_view name, const FileDesc& desc) {
-    RestructureFile(name, desc.recordLength, desc.recordLength);
+bool RebuildFiles(std::string_view name, const FileDesc& desc, RestructureReport* report) {
+    RestructureFile(name, desc.recordLength, desc.recordLength, {}, report);
     if (!EngineOK) return false;
     return ReindexFiles(name, desc);
 }

@@ -79,8 +79,10 @@ bool CreateFiles(std::string_view name, const FileDesc& desc);
 bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& desc,
                bool createWhenMissing);
 // Copies the live records into a fresh data file (the old one kept as .SAV) and rebuilds the
-// index from them; keys that cannot be added go to .MSG. The set must be closed.
-bool RebuildFiles(std::string_view name, const FileDesc& desc);
+// index from them; keys that cannot be added go to .MSG. The set must be closed. `report`
+// receives what the copy found in the old data file.
+bool RebuildFiles(std::string_view name, const FileDesc& desc,
+                  RestructureReport* report = nullptr);
 // The second half alone: the index made afresh from the records as they are.
 bool ReindexFiles(std::string_view name, const FileDesc& desc);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/decimal.h"
 #include "engine/engine.h"
@@ -13,9 +15,18 @@ bool IsBlank(char c) {
 }  // namespace
 
 std::string_view TrimmedView(std::string_view text) {
+    // Fields and report cells are padded with runs of spaces: those go eight at a time.
+    constexpr uint64_t kSpaces = 0x2020202020202020ULL;
+    const auto spaces = [&text](std::size_t at) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        return word == kSpaces;
+    };
     std::size_t b = 0, e = text.size();
-    while (b < e && IsBlank(text[b])) ++b;
+    while (e - b >= 8 && spaces(e - 8)) e -= 8;
     while (e > b && IsBlank(text[e - 1])) --e;
+    while (e - b >= 8 && spaces(b)) b += 8;
+    while (b < e && IsBlank(text[b])) ++b;
     return text.substr(b, e - b);
 }
 

@@ -694,13 +694,25 @@ void TLineEntry::StringGrid1SetEditText(int col, int row, const QString& text) {
             static_cast<void>(probe.set(Product::Code, code));
             ProductRec found;
             int32_t ref = 0;
+            // A file that could not be searched says nothing about the code: the user is told
+            // why (an open has told it already), never offered to add the product again.
+            bool searched = false;
+            QString unsearched;  // why, when not told by the open
             {
                 const StepFile open(ProductData());
                 if (open.ok())
                     ref = ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
                                              found.bytes());
+                searched = open.ok() && (ref != 0 || !LookupFailed());
+                // A defective index met by the open has been asked about already.
+                if (!searched && (open.ok() || EngineErrorCode != EngineCode::IndexDefective))
+                    unsearched = LookupFailureText("product");
             }
-            if (ref == 0) {
+            if (!searched) {
+                ClearRowProduct(row, StockClass::NoProduct);
+                if (!unsearched.isEmpty())
+                    MessageBox(unsearched, "Product Code", MsgIcon::Warning);
+            } else if (ref == 0) {
                 ClearRowProduct(row, StockClass::NoProduct);
                 if (MessageBox("That product code was not found. Would you like to add it now?",
                                "Product Code", MsgIcon::Question,

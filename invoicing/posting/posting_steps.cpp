@@ -14,7 +14,13 @@ StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle(
 }
 
 StepFile::~StepFile() {
-    if (openedHere_ && ok_) file_.Close();
+    if (!openedHere_ || !ok_) return;
+    // Closing must not hide the outcome of the work done with the file (a failed look-up).
+    const bool ok = EngineOK;
+    const int32_t code = EngineErrorCode;
+    file_.Close();
+    EngineOK = ok;
+    EngineErrorCode = code;
 }
 
 void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {
@@ -180,6 +186,8 @@ const StockChange* StockPlan::Move(std::string_view rawCode, std::string_view qu
     ProductRec found;
     const int32_t ref =
         ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey), found.bytes());
+    // A product file that cannot be searched is no product not kept in stock.
+    if (ref == 0 && LookupFailed()) throw PlanRefusal{LookupFailureText("product")};
     if (ref == 0 || found.get(Product::NonStock) ||
         (found.get(Product::NonDepleting) && !nonDepletingCounts_))
         return nullptr;
@@ -232,6 +240,8 @@ void AddToCustomerAmount(CustomerRec& c, fields::Number<CustomerRec> field, Deci
 
 int32_t CustomerOrRefuse(std::string_view number, CustomerRec& record) {
     const std::optional<CustomerChange> found = FindCustomerByNumber(number);
+    if (!found && LookupFailed())
+        throw PlanRefusal{LookupFailureText("customer"), "Customer Required"};
     if (!found)
         throw PlanRefusal{QString("Customer %1 is not on file. Please pick the customer again.")
                               .arg(FromCp1252(TrimBlanks(number))),

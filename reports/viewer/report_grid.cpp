@@ -1,16 +1,13 @@
 #include "reports/viewer/report_grid.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
-#include <QLocale>
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <optional>
 #include <span>
-#include <unordered_map>
 
 #include "engine/decimal.h"
-#include "platform/cp1252.h"
+#include "reports/viewer/report_collation.h"
 #include "shell/text.h"
 
 namespace {
@@ -31,6 +28,32 @@ std::string MonthOf(std::string_view key) {
     return part(5, 2) + "/" + part(0, 4);
 }
 
+// Per column, the longest cell trimmed and cut to 32 characters; of cells equally long, the
+// one of the earliest row. Rows may be offered in any order.
+class LongestCellTexts {
+public:
+    explicit LongestCellTexts(int cols) : texts_(cols), rows_(cols, UINT32_MAX) {}
+
+    void Offer(int c, std::string_view cell, uint32_t row) {
+        if (c >= static_cast<int>(texts_.size())) return;
+        const std::string_view text = TrimmedView(cell).substr(0, 32);
+        if (text.size() > texts_[c].size() || (text.size() == texts_[c].size() && row < rows_[c])) {
+            texts_[c] = text;
+            rows_[c] = row;
+        }
+    }
+    // An empty column measures as " ".
+    std::vector<std::string> Texts() && {
+        for (std::string& text : texts_)
+            if (text.empty()) text = " ";
+        return std::move(texts_);
+    }
+
+private:
+    std::vector<std::string> texts_;
+    std::vector<uint32_t> rows_;
+};
+
 // The rows as they read once sorted on `column`: that column's cell, trimmed and cut, in
 // front and column 0's where it was. Nothing is moved until the sort has succeeded.
 class SortedView {
@@ -50,33 +73,18 @@ private:
     const int column_;
 };
 
-// The values of a row's summed columns, read once for the group, month and grand sums.
-// Cells that are not amounts, or whose text is not a number (such as "12.05.2005"), add
-// nothing.
-using RowAmounts = std::vector<std::optional<Decimal>>;
-void ReadAmounts(const SortedView& view, std::size_t r, const TotalsLayout& layout,
-                 RowAmounts& values) {
-    values.resize(layout.summed.size());
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = view.IsAmount(r, layout.summed[i])
-                        ? Decimal::Parse(StripCommas(view.Cell(r, layout.summed[i])))
-                        : std::nullopt;
-}
+// The running sums of the summed columns, wide enough that no sum of amounts can overflow:
+// a total is refused only when the value shown does not fit an amount.
+using Wide = __int128;
 
-// The running sums of the summed columns.
 class Sums {
 public:
     explicit Sums(const TotalsLayout& layout) : layout_(layout), values_(layout.summed.size()) {}
 
-    void Add(const RowAmounts& amounts) {
-        for (std::size_t i = 0; i < values_.size(); ++i) {
-            if (!amounts[i]) continue;
-            const auto sum = Decimal::Add(values_[i], *amounts[i]);
-            if (!sum) throw DecimalOverflow("A total of this report is too large to show.");
-            values_[i] = *sum;
-        }
+    void Add(const Wide* amounts) {
+        for (std::size_t i = 0; i < values_.size(); ++i) values_[i] += amounts[i];
     }
-    void Reset() { std::fill(values_.begin(), values_.end(), Decimal()); }
+    void Reset() { std::fill(values_.begin(), values_.end(), Wide(0)); }
 
     // A total row: the label(s) and the sums.
     std::vector<std::string> Row(int cols,
@@ -86,113 +94,312 @@ public:
             if (col >= 0 && col < cols) cells[col] = text;
         for (std::size_t i = 0; i < values_.size(); ++i) {
             const int col = layout_.summed[i];
-            cells[col] = values_[i].format(col == layout_.threePlacesCol ? ",0.000" : ",0.00");
+            if (values_[i] > Decimal::MaxScaled || values_[i] < -Wide(Decimal::MaxScaled))
+                throw DecimalOverflow("A total of this report is too large to show.");
+            cells[col] = Decimal::FromScaled(static_cast<int64_t>(values_[i]))
+                             .format(col == layout_.threePlacesCol ? ",0.000" : ",0.00");
         }
         return cells;
     }
 
 private:
     const TotalsLayout& layout_;
-    std::vector<Decimal> values_;
+    std::vector<Wide> values_;
 };
 
-// Each record's place among the distinct texts of column `c`, in the locale's collation
-// without regard to case: records of equal rank sort together. A collation key is made once
-// per distinct text, never per comparison. With `exact`, texts equal but for case are told
-// apart (and then by their bytes), so that each forms one unbroken group.
-// The collators a sort ranks its texts with: made once per sort, not once per column.
-struct Collators {
-    QCollator folded{QLocale()};
-    QCollator caseSensitive{QLocale()};
-    Collators() {
-        folded.setCaseSensitivity(Qt::CaseInsensitive);
-        caseSensitive.setCaseSensitivity(Qt::CaseSensitive);
+// The distinct texts among those it is handed, each given an id in the order first seen.
+// Open addressing over the texts' hashes: a report of millions of rows looks up every cell
+// of a column.
+class TextIds {
+public:
+    explicit TextIds(std::size_t expected) {
+        std::size_t size = 64;
+        while (size < std::min<std::size_t>(expected, 1 << 16) * 2) size *= 2;
+        slots_.assign(size, 0);
     }
+
+    uint32_t Id(std::string_view text) {
+        const uint64_t hash = Hash(text);
+        for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+            const uint32_t slot = slots_[at];
+            if (slot == 0) break;
+            if (hashes_[slot - 1] == static_cast<uint32_t>(hash) && texts_[slot - 1] == text)
+                return slot - 1;
+        }
+        const auto id = static_cast<uint32_t>(texts_.size());
+        texts_.push_back(text);
+        hashes_.push_back(static_cast<uint32_t>(hash));
+        if (texts_.size() * 2 > slots_.size()) {
+            Grow();
+        } else {
+            Place(id, hash);
+        }
+        return id;
+    }
+    const std::vector<std::string_view>& Texts() const { return texts_; }
+
+private:
+    static uint64_t Mix(uint64_t h) {
+        h ^= h >> 32;
+        h *= 0xd6e8feb86659fd93ULL;
+        return h ^ (h >> 32);
+    }
+    static uint64_t Hash(std::string_view text) {
+        uint64_t h = 0x9e3779b97f4a7c15ULL ^ text.size();
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, text.data() + i, 8);
+            h = Mix(h ^ word);
+        }
+        uint64_t tail = 0;
+        if (i < text.size()) std::memcpy(&tail, text.data() + i, text.size() - i);
+        return Mix(Mix(h ^ tail));
+    }
+    void Place(uint32_t id, uint64_t hash) {
+        std::size_t at = hash & (slots_.size() - 1);
+        while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
+        slots_[at] = id + 1;
+    }
+    void Grow() {
+        slots_.assign(slots_.size() * 2, 0);
+        // Below 2^32 slots the low half of a hash places a text as the whole hash does.
+        for (uint32_t id = 0; id < texts_.size(); ++id) Place(id, hashes_[id]);
+    }
+
+    std::vector<uint32_t> slots_;  // id + 1, or 0 for a free slot
+    std::vector<uint32_t> hashes_;
+    std::vector<std::string_view> texts_;
 };
 
-std::vector<uint32_t> Ranks(const SortedView& view, std::span<const uint32_t> records, int c,
-                            bool exact, const Collators& collators) {
-    std::unordered_map<std::string_view, uint32_t> ids;
+// The records' rows in the order their text is stored: passes over every record read them
+// that way, since in sorted order nearly every read would miss the cache. A report as its
+// builder stored it is in row order already, and then no list of its rows is kept.
+class StoredRecords {
+public:
+    explicit StoredRecords(const ReportRows& rows) : rows_(rows) {
+        std::vector<uint32_t> order = rows.StorageOrder();
+        std::erase_if(order, [&rows](uint32_t r) {
+            return r == 0 || rows.Kind(r) != ReportRowKind::Record;
+        });
+        count_ = order.size();
+        if (!std::is_sorted(order.begin(), order.end())) order_ = std::move(order);
+    }
+    std::size_t size() const { return count_; }
+    template <class Visit>
+    void ForEach(Visit visit) const {
+        if (!order_.empty()) {
+            for (const uint32_t r : order_) visit(r);
+            return;
+        }
+        for (uint32_t r = 1; r < rows_.size(); ++r)
+            if (rows_.Kind(r) == ReportRowKind::Record) visit(r);
+    }
+
+private:
+    const ReportRows& rows_;
+    std::size_t count_ = 0;
+    std::vector<uint32_t> order_;
+};
+
+// The records' front cells, read in one pass in the order they are stored: an id per record
+// (by row) for each distinct text, the texts, and each text's sums of the summed columns.
+// Cells that are not amounts, or whose text is not a number (such as "12.05.2005"), add
+// nothing.
+struct FrontTexts {
+    std::vector<uint32_t> id;
     std::vector<std::string_view> texts;
-    std::vector<uint32_t> rank(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const auto [at, added] =
-            ids.try_emplace(view.Cell(records[i], c), static_cast<uint32_t>(texts.size()));
-        if (added) texts.push_back(at->first);
-        rank[i] = at->second;
-    }
-    ids = {};
+    std::vector<Wide> sums;  // per text, one per summed column
+};
 
-    const QCollator& folded = collators.folded;
-    const QCollator& caseSensitive = collators.caseSensitive;
-    std::vector<QCollatorSortKey> foldedKeys, exactKeys;
-    foldedKeys.reserve(texts.size());
-    for (const std::string_view text : texts) {
-        const QString shown = FromCp1252(text);
-        foldedKeys.push_back(folded.sortKey(shown));
-        if (exact) exactKeys.push_back(caseSensitive.sortKey(shown));
-    }
-    const auto compare = [&](uint32_t a, uint32_t b) {
-        if (const int d = foldedKeys[a].compare(foldedKeys[b]); d != 0 || !exact) return d;
-        if (const int d = exactKeys[a].compare(exactKeys[b]); d != 0) return d;
-        return texts[a].compare(texts[b]);
-    };
-    std::vector<uint32_t> sorted(texts.size());
-    std::iota(sorted.begin(), sorted.end(), 0);
-    std::sort(sorted.begin(), sorted.end(),
-              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
-    std::vector<uint32_t> rankOf(texts.size());
-    uint32_t place = 0;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        if (i > 0 && compare(sorted[i - 1], sorted[i]) != 0) ++place;
-        rankOf[sorted[i]] = place;
-    }
-    for (uint32_t& r : rank) r = rankOf[r];
-    return rank;
+FrontTexts ReadFronts(const SortedView& view, std::size_t rows, const StoredRecords& stored,
+                      const std::vector<int>& summed) {
+    FrontTexts fronts;
+    fronts.id.resize(rows);
+    TextIds ids(stored.size());
+    stored.ForEach([&](uint32_t r) {
+        const uint32_t id = fronts.id[r] = ids.Id(view.Cell(r, 0));
+        if (summed.empty()) return;
+        if (fronts.sums.size() <= id * summed.size()) fronts.sums.resize((id + 1) * summed.size());
+        for (std::size_t k = 0; k < summed.size(); ++k) {
+            if (!view.IsAmount(r, summed[k])) continue;
+            if (const auto value = Decimal::Parse(StripCommas(view.Cell(r, summed[k]))))
+                fronts.sums[id * summed.size() + k] += value->scaled();
+        }
+    });
+    fronts.texts = ids.Texts();
+    fronts.sums.resize(fronts.texts.size() * summed.size());
+    return fronts;
 }
 
-// The records' order: by the rank of their first cell; records alike there by the rank of
-// the next cell, ranked among those records only, and so on. Records alike in every cell
-// keep their order. Later cells cost nothing once the earlier ones tell every record apart.
-std::vector<uint32_t> RecordOrder(const SortedView& view, std::span<const uint32_t> records,
-                                  int cols) {
-    struct Run {
-        std::size_t begin, end;
-    };
-    std::vector<uint32_t> order(records.size());
-    std::iota(order.begin(), order.end(), 0);
-    const Collators collators;
-    std::vector<uint32_t> key = Ranks(view, records, 0, true, collators);
-    std::vector<Run> tied{{0, order.size()}};
-    for (int c = 0; c < cols && !tied.empty(); ++c) {
-        if (c > 0) {
-            // The tied records are read in the order they are stored: in sorted order every
-            // cell would be a cache miss in a report of millions of rows.
-            std::vector<uint32_t> tiedRecords;
-            for (const Run& run : tied)
-                for (std::size_t i = run.begin; i < run.end; ++i) tiedRecords.push_back(order[i]);
-            std::sort(tiedRecords.begin(), tiedRecords.end());
-            std::vector<uint32_t> rows(tiedRecords.size());
-            for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = records[tiedRecords[i]];
-            const std::vector<uint32_t> ranks = Ranks(view, rows, c, false, collators);
-            for (std::size_t i = 0; i < ranks.size(); ++i) key[tiedRecords[i]] = ranks[i];
+// The records' order, as OrderRecords finds it: records of one front text are neighbours.
+struct RecordOrder {
+    std::vector<uint32_t> order;  // the records' rows
+    // The front texts' ids by place, and where the records of each end in the order.
+    std::vector<uint32_t> frontIds;
+    std::vector<uint32_t> frontEnds;
+};
+
+// Runs of records alike in the cells sorted on so far, as ranges of the order.
+struct Run {
+    uint32_t begin, end;
+};
+
+// A run this long is sorted by the places of its members' texts among the texts of all such
+// runs (a collation key per distinct text); a shorter one by comparing its texts, settled by
+// their words where the collation has them (and so is a long one whose texts are mostly
+// distinct).
+constexpr uint32_t kRankedRun = 16;
+// The texts of long runs looked at to tell whether they are mostly distinct.
+constexpr uint32_t kSample = 2048;
+
+// The records' order: by their front cell (texts equal but for case apart), records alike
+// there by their next cell without regard to case, and so on; records alike in every cell
+// keep their order. Each column sorts only the runs of records still alike.
+RecordOrder OrderRecords(const SortedView& view, const ReportRows& rows,
+                         const StoredRecords& stored, int cols,
+                         const ReportCollation& collation, FrontTexts& fronts) {
+    const auto n = static_cast<uint32_t>(stored.size());
+    RecordOrder out;
+    std::vector<uint32_t>& order = out.order;
+    std::vector<Run> runs;
+    {
+        // Distinct texts have distinct places: a counting sort by place, in row order, keeps
+        // the records' order.
+        const std::vector<uint32_t> place = collation.Ranks(fronts.texts, true);
+        out.frontIds.resize(place.size());
+        for (uint32_t id = 0; id < place.size(); ++id) out.frontIds[place[id]] = id;
+        std::vector<uint32_t> next(place.size() + 1, 0);
+        stored.ForEach([&](uint32_t r) { ++next[place[fronts.id[r]] + 1]; });
+        std::partial_sum(next.begin(), next.end(), next.begin());
+        order.resize(n);
+        for (uint32_t r = 1; r < rows.size(); ++r)
+            if (rows.Kind(r) == ReportRowKind::Record) order[next[place[fronts.id[r]]]++] = r;
+        fronts.id = {};
+        next.pop_back();
+        out.frontEnds = std::move(next);
+        for (uint32_t text = 0, begin = 0; text < out.frontEnds.size(); ++text) {
+            if (out.frontEnds[text] - begin > 1) runs.push_back({begin, out.frontEnds[text]});
+            begin = out.frontEnds[text];
         }
-        std::vector<Run> still;
-        for (const Run& run : tied) {
-            const auto first = order.begin() + static_cast<std::ptrdiff_t>(run.begin);
-            const auto last = order.begin() + static_cast<std::ptrdiff_t>(run.end);
-            std::stable_sort(first, last,
-                             [&key](uint32_t a, uint32_t b) { return key[a] < key[b]; });
-            for (std::size_t i = run.begin; i < run.end;) {
-                std::size_t j = i + 1;
-                while (j < run.end && key[order[j]] == key[order[i]]) ++j;
-                if (j - i > 1) still.push_back({i, j});
-                i = j;
+    }
+    const auto splitRuns = [&](std::vector<Run>& into, Run run, auto same) {
+        for (uint32_t i = run.begin; i < run.end;) {
+            uint32_t j = i + 1;
+            while (j < run.end && same(order[j - 1], order[j])) ++j;
+            if (j - i > 1) into.push_back({i, j});
+            i = j;
+        }
+    };
+
+    // How each record of a run is keyed in the pass over a column, and its key: a place or
+    // a word.
+    enum Keying : uint8_t { Unkeyed, Ranked, Worded };
+    std::vector<uint8_t> keying(runs.empty() ? 0 : rows.size(), Unkeyed);
+    std::vector<uint64_t> key(runs.empty() ? 0 : rows.size());
+    std::vector<uint64_t> placed;
+    std::vector<std::pair<uint64_t, uint32_t>> worded;
+    for (int c = 1; c < cols && !runs.empty(); ++c) {
+        const auto text = [&](uint32_t r) { return view.Cell(r, c); };
+        const auto longRun = [](const Run& run) { return run.end - run.begin >= kRankedRun; };
+        // Long runs are ranked, unless the column's texts are mostly distinct (numbers of
+        // invoices) and words tell them apart: then a place for each would cost more than
+        // it settles. A sample of the long runs' texts tells.
+        bool rankLong = true;
+        if (collation.HasWords()) {
+            TextIds sample(kSample);
+            uint32_t sampled = 0;
+            for (const Run& run : runs)
+                for (uint32_t p = run.begin; p < run.end && sampled < kSample && longRun(run); ++p) {
+                    sample.Id(text(order[p]));
+                    ++sampled;
+                }
+            rankLong = sample.Texts().size() * 2 <= sampled;
+        }
+        const auto ranked = [&](const Run& run) { return rankLong && longRun(run); };
+        // The keys are read in one pass over the records in storage order.
+        bool anyRanked = false, anyWorded = false;
+        uint32_t members = 0;
+        for (const Run& run : runs) {
+            const Keying how = ranked(run) ? Ranked : collation.HasWords() ? Worded : Unkeyed;
+            anyRanked = anyRanked || how == Ranked;
+            anyWorded = anyWorded || how == Worded;
+            members += run.end - run.begin;
+            for (uint32_t p = run.begin; p < run.end; ++p) keying[order[p]] = how;
+        }
+        if (anyRanked || anyWorded) {
+            TextIds ids(anyRanked ? n : 0);
+            const auto keyOf = [&](uint32_t i) {
+                if (keying[i] == Ranked) key[i] = ids.Id(text(i));
+                if (keying[i] == Worded) key[i] = collation.Word(text(i));
+            };
+            // Few records left alike are keyed where they stand.
+            if (members < n / 8) {
+                for (const Run& run : runs)
+                    for (uint32_t p = run.begin; p < run.end; ++p) keyOf(order[p]);
+            } else {
+                stored.ForEach(keyOf);
+            }
+            if (anyRanked) {
+                const std::vector<uint32_t> place = collation.Ranks(ids.Texts(), false);
+                for (const Run& run : runs)
+                    if (ranked(run))
+                        for (uint32_t p = run.begin; p < run.end; ++p)
+                            key[order[p]] = place[key[order[p]]];
             }
         }
-        tied = std::move(still);
+        std::vector<Run> still;
+        for (const Run& run : runs) {
+            const auto first = order.begin() + run.begin, last = order.begin() + run.end;
+            // Members of a run stand in the order of their rows: sorting by key and then row
+            // keeps that order among equals. Runs often come in order already (a builder lists
+            // its records by date).
+            if (ranked(run)) {
+                if (!std::is_sorted(first, last,
+                                    [&](uint32_t a, uint32_t b) { return key[a] < key[b]; })) {
+                    placed.clear();
+                    for (auto at = first; at != last; ++at) placed.push_back(key[*at] << 32 | *at);
+                    std::sort(placed.begin(), placed.end());
+                    for (std::size_t k = 0; k < placed.size(); ++k)
+                        first[k] = static_cast<uint32_t>(placed[k]);
+                }
+                splitRuns(still, run, [&](uint32_t a, uint32_t b) { return key[a] == key[b]; });
+                continue;
+            }
+            // Words settle most comparisons; texts of equal words are compared.
+            const auto compare = [&](uint32_t a, uint32_t b) {
+                if (keying[a] == Worded && key[a] != key[b]) return key[a] < key[b] ? -1 : 1;
+                return collation.Compare(text(a), text(b));
+            };
+            if (longRun(run)) {
+                worded.clear();
+                for (auto at = first; at != last; ++at) worded.emplace_back(key[*at], *at);
+                std::sort(worded.begin(), worded.end(), [&](const auto& a, const auto& b) {
+                    if (a.first != b.first) return a.first < b.first;
+                    if (const int d = collation.Compare(text(a.second), text(b.second)))
+                        return d < 0;
+                    return a.second < b.second;
+                });
+                for (std::size_t k = 0; k < worded.size(); ++k) first[k] = worded[k].second;
+            } else {
+                // An insertion sort that moves a record only past greater texts.
+                for (auto at = first + 1; at != last; ++at) {
+                    const uint32_t moving = *at;
+                    auto to = at;
+                    while (to != first && compare(*(to - 1), moving) > 0) {
+                        *to = *(to - 1);
+                        --to;
+                    }
+                    *to = moving;
+                }
+            }
+            splitRuns(still, run, [&](uint32_t a, uint32_t b) { return compare(a, b) == 0; });
+        }
+        for (const Run& run : runs)
+            for (uint32_t p = run.begin; p < run.end; ++p) keying[order[p]] = Unkeyed;
+        runs = std::move(still);
     }
-    return order;
+    return out;
 }
 
 }  // namespace
@@ -281,18 +488,13 @@ SortOutcome CheckSortable(const ReportGrid& grid, int column, const ReportParams
 }
 
 SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
-                               const ReportParams& params) {
+                               const ReportParams& params, std::vector<std::string>* longest) {
     if (const SortOutcome check = CheckSortable(grid, column, params); check != SortOutcome::Sorted)
         return check;
 
-    std::vector<uint32_t> records;
-    records.reserve(grid.rows.size() - 1);
-    for (std::size_t r = 1; r < grid.rows.size(); ++r)
-        if (grid.rows.Kind(r) == ReportRowKind::Record) records.push_back(static_cast<uint32_t>(r));
+    std::optional<StoredRecords> stored(grid.rows);
 
     const SortedView view(grid.rows, column);
-    const std::vector<uint32_t> order = RecordOrder(view, records, grid.cols);
-
     const TotalsLayout layout = TotalsLayoutOf(params.ReportTitle, grid.cols);
     const std::string_view heading = view.Cell(0, 0);
     const bool byMonth =
@@ -306,61 +508,91 @@ SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
     const auto held = static_cast<uint32_t>(grid.rows.size());
     ReportRows inserted;
     std::vector<uint32_t> plan;
-    plan.reserve(records.size() + 4);
-    plan.push_back(0);
-    const auto insert = [&](const std::vector<std::string>& cells, ReportRowKind kind) {
-        plan.push_back(held + static_cast<uint32_t>(inserted.size()));
-        inserted.Append(cells, kind);
-    };
+    // Where each record (by its row now) and each inserted row will stand.
+    std::vector<uint32_t> newRow, insertedRow;
+    {
+        // Records of one front text are neighbours, so the totals change only between
+        // texts: each text's sums are added up first.
+        FrontTexts fronts = ReadFronts(view, held, *stored, layout.summed);
+        const std::size_t summed = layout.summed.size();
+        const RecordOrder sorted =
+            OrderRecords(view, grid.rows, *stored, cols, ReportCollation(), fronts);
 
-    Sums group(layout), month(layout), grand(layout);
-    const auto groupRow = [&] {
-        insert(group.Row(cols, {{layout.labelCol, "** Totals"}}), ReportRowKind::Total);
-    };
-    const auto monthRow = [&](const std::string& which) {
-        insert(month.Row(cols, {{layout.monthLabelCol, "(" + which + ")"},
-                                {layout.monthTotalCol, "Month Total"}}),
-               ReportRowKind::Total);
-    };
+        plan.reserve(stored->size() + 4);
+        if (longest) newRow.resize(held);
+        plan.push_back(0);
+        const auto insert = [&](const std::vector<std::string>& cells, ReportRowKind kind) {
+            insertedRow.push_back(static_cast<uint32_t>(plan.size()));
+            plan.push_back(held + static_cast<uint32_t>(inserted.size()));
+            inserted.Append(cells, kind);
+        };
+        Sums group(layout), month(layout), grand(layout);
+        const auto groupRow = [&] {
+            insert(group.Row(cols, {{layout.labelCol, "** Totals"}}), ReportRowKind::Total);
+        };
+        const auto monthRow = [&](const std::string& which) {
+            insert(month.Row(cols, {{layout.monthLabelCol, "(" + which + ")"},
+                                    {layout.monthTotalCol, "Month Total"}}),
+                   ReportRowKind::Total);
+        };
 
-    std::string_view previousKey = RowKey(view.Cell(records[order.front()], 0));
-    std::string currentMonth = MonthOf(previousKey);
-    bool monthRowsInserted = false;
-    RowAmounts amounts;
-    for (const uint32_t index : order) {
-        const uint32_t row = records[index];
-        const std::string_view key = RowKey(view.Cell(row, 0));
-        if (subTotals && key != previousKey) {
-            groupRow();
-            insert(spacer, ReportRowKind::Spacer);
-            group.Reset();
-            std::string rowMonth = MonthOf(key);
-            if (byMonth && rowMonth != currentMonth) {
-                monthRow(currentMonth);
+        std::string_view previousKey = RowKey(fronts.texts[sorted.frontIds.front()]);
+        std::string currentMonth = MonthOf(previousKey);
+        bool monthRowsInserted = false;
+        uint32_t at = 0;
+        for (std::size_t place = 0; place < sorted.frontIds.size(); ++place) {
+            const uint32_t text = sorted.frontIds[place];
+            const std::string_view key = RowKey(fronts.texts[text]);
+            if (subTotals && key != previousKey) {
+                groupRow();
                 insert(spacer, ReportRowKind::Spacer);
-                month.Reset();
-                currentMonth = std::move(rowMonth);
-                monthRowsInserted = true;
+                group.Reset();
+                std::string rowMonth = MonthOf(key);
+                if (byMonth && rowMonth != currentMonth) {
+                    monthRow(currentMonth);
+                    insert(spacer, ReportRowKind::Spacer);
+                    month.Reset();
+                    currentMonth = std::move(rowMonth);
+                    monthRowsInserted = true;
+                }
+            }
+            const Wide* sums = fronts.sums.data() + std::size_t(text) * summed;
+            group.Add(sums);
+            month.Add(sums);
+            grand.Add(sums);
+            previousKey = key;
+            for (; at < sorted.frontEnds[place]; ++at) {
+                const uint32_t r = sorted.order[at];
+                if (longest) newRow[r] = static_cast<uint32_t>(plan.size());
+                plan.push_back(r);
             }
         }
-        ReadAmounts(view, row, layout, amounts);
-        group.Add(amounts);
-        month.Add(amounts);
-        grand.Add(amounts);
-        previousKey = key;
-        plan.push_back(row);
-    }
-    if (subTotals) groupRow();
-    if (monthRowsInserted) {
+        if (subTotals) groupRow();
+        if (monthRowsInserted) {
+            insert(spacer, ReportRowKind::Spacer);
+            monthRow(currentMonth);
+        }
         insert(spacer, ReportRowKind::Spacer);
-        monthRow(currentMonth);
+        insert(grand.Row(cols, {{layout.labelCol, "Grand Total"}}), ReportRowKind::Total);
     }
-    insert(spacer, ReportRowKind::Spacer);
-    insert(grand.Row(cols, {{layout.labelCol, "Grand Total"}}), ReportRowKind::Total);
 
-    // Every total is known: the rows change now.
+    // Every total is known: the rows change now, in the order they are stored.
+    // The column widths are measured on the way, while each row is at hand.
+    LongestCellTexts measured(longest ? cols : 0);
+    const auto measure = [&](const ReportRows& rows, std::size_t r, uint32_t row) {
+        if (longest)
+            rows.VisitCells(r, [&](int c, std::string_view cell) { measured.Offer(c, cell, row); });
+    };
     grid.rows.MoveToFront(0, column, kFrontCut);
-    for (const uint32_t row : records) grid.rows.MoveToFront(row, column, kFrontCut);
+    measure(grid.rows, 0, 0);
+    stored->ForEach([&](uint32_t r) {
+        grid.rows.MoveToFront(r, column, kFrontCut);
+        measure(grid.rows, r, longest ? newRow[r] : 0);
+    });
+    for (std::size_t j = 0; j < inserted.size(); ++j) measure(inserted, j, insertedRow[j]);
+    if (longest) *longest = std::move(measured).Texts();
+    stored.reset();
+    newRow = {};
     grid.rows.AppendAll(inserted);
     grid.rows.Keep(plan);
     return SortOutcome::Sorted;
@@ -373,20 +605,15 @@ std::string ReportCaption(const ReportGrid& grid, std::string_view reportTitle) 
 }
 
 std::vector<std::string> LongestCells(const ReportGrid& grid) {
-    std::vector<std::string_view> longest(grid.cols);
-    // Read in the order the rows are stored; of cells equally long, the one of the earliest
-    // row is kept, as a pass in row order would keep it.
-    std::vector<uint32_t> from(grid.cols, UINT32_MAX);
-    for (const uint32_t r : grid.rows.StorageOrder())
-        for (int c = 0; c < grid.cols && c < grid.rows.CellCount(r); ++c) {
-            const std::string_view text = TrimmedView(grid.rows.Cell(r, c)).substr(0, 32);
-            if (text.size() > longest[c].size() ||
-                (text.size() == longest[c].size() && r < from[c])) {
-                longest[c] = text;
-                from[c] = r;
-            }
-        }
-    std::vector<std::string> cells;
-    for (const std::string_view text : longest) cells.emplace_back(text.empty() ? " " : text);
-    return cells;
+    LongestCellTexts longest(grid.cols);
+    // Sorted rows lie scattered in storage: each row is asked for a few rows ahead of its
+    // reading.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t r = 0; r < grid.rows.size(); ++r) {
+        if (r + kAhead < grid.rows.size()) grid.rows.Prefetch(r + kAhead);
+        grid.rows.VisitCells(r, [&](int c, std::string_view cell) {
+            longest.Offer(c, cell, static_cast<uint32_t>(r));
+        });
+    }
+    return std::move(longest).Texts();
 }

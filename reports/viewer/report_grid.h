@@ -67,9 +67,11 @@ enum class SortOutcome { Sorted, TooFewRows, NotSortable };
 // between months of a date column, and a closing "Grand Total" row. Sums are exact.
 // TooFewRows: the grid holds no record; NotSortable: the column may not be sorted on (the
 // caller beeps). The grid is unchanged unless the outcome is Sorted; a total too large for
-// an exact amount raises DecimalOverflow and changes nothing either.
+// an exact amount raises DecimalOverflow and changes nothing either. With `longest`, the
+// sorted report's LongestCells are measured while its rows are rewritten.
 SortOutcome SortAndTotalReport(ReportGrid& grid, int column, bool subTotals,
-                               const ReportParams& params);
+                               const ReportParams& params,
+                               std::vector<std::string>* longest = nullptr);
 // What SortAndTotalReport would answer before it sorts: Sorted when it would sort.
 SortOutcome CheckSortable(const ReportGrid& grid, int column, const ReportParams& params);
 

@@ -234,11 +234,12 @@ void Trtreport::SortAndTotalReport() {
         case SortOutcome::Sorted:
             break;
     }
+    std::vector<std::string> longest;
     RptGrid->Model().ChangeReport([&](ReportGrid& report) {
-        ::SortAndTotalReport(report, column, stotals->isChecked(), Params());
+        ::SortAndTotalReport(report, column, stotals->isChecked(), Params(), &longest);
     });
     setWindowTitle(FromCp1252(ReportCaption(Report(), ReportTitle)));
-    SetColumnWidths();
+    SetColumnWidths(longest);
     RptGrid->SetCurrent(0, 1);
 }
 
@@ -304,7 +305,7 @@ void Trtreport::SpeedButton1Click() {
     canvasFont_.setFamily(chosen->name);
     canvasFont_.setPointSize(chosen->size);
     shownRowHeight_ = 0;
-    SetColumnWidths();
+    SetColumnWidths(LongestCells(Report()));
     RptGrid->SetRowHeights(RowHeight("Xj"));
     RptGrid->viewport()->update();
     if (!SaveReportFont(Shell().folder, *chosen))
@@ -355,10 +356,9 @@ void Trtreport::ApplyGridFont(const FontSpec& font) {
     RptGrid->setPalette(palette);
 }
 
-void Trtreport::SetColumnWidths() {
+void Trtreport::SetColumnWidths(const std::vector<std::string>& longest) {
     const QFontMetrics metrics(canvasFont_);
-    const std::vector<std::string> longest = LongestCells(Report());
-    for (int c = 0; c < Report().cols; ++c)
+    for (int c = 0; c < Report().cols && c < static_cast<int>(longest.size()); ++c)
         RptGrid->SetColWidth(c, metrics.horizontalAdvance(FromCp1252(longest[c]) + "X"));
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/font_setting.h"
 #include "platform/message_host.h"
@@ -80,7 +81,8 @@ private:
     friend class AmountCellDelegate;
 
     void ApplyGridFont(const FontSpec& font);
-    void SetColumnWidths();
+    // Each column as wide as its longest cell (LongestCells) and an "X".
+    void SetColumnWidths(const std::vector<std::string>& longest);
     int RowHeight(const QString& sample) const;
     int PointFieldWidth() const;
 

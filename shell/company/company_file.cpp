@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <regex>
+#include <set>
 
 #include "shell/text.h"
 
@@ -137,4 +140,27 @@ CompanyFileHeld::CompanyFileHeld(const DataFolder& folder) {
     if (!OpenFiles(handle_, folder.fileSet(CompanyFileName), CompanyFileDesc(), false))
         handle_ = 0;
     ClearEngineStatus();
+}
+
+std::vector<std::string> CompaniesOnlyOnDisk(const DataFolder& folder,
+                                             const std::vector<CompanyRec>& companies) {
+    std::set<std::string> known;
+    for (const CompanyRec& c : companies)
+        if (const auto number = CanonicalCompanyNumber(c.get(Company::CompanyNumber)))
+            known.insert(*number);
+    // A company's data file: its number, one or two letters, ".DAT".
+    static const std::regex dataFile("([0-9]{1,5})[A-Za-z]{1,2}\\.[Dd][Aa][Tt]");
+    std::set<int> lost;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder.path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::smatch match;
+        if (!std::regex_match(name, match, dataFile)) continue;
+        const auto number = CanonicalCompanyNumber(match[1].str());
+        if (number && !known.count(*number)) lost.insert(std::stoi(*number));
+    }
+    std::vector<std::string> numbers;
+    for (const int n : lost) numbers.push_back(std::to_string(n));
+    return numbers;
 }

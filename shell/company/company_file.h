@@ -69,6 +69,11 @@ std::optional<std::vector<CompanyRec>> ListCompanies(const DataFolder& folder, C
 // Rebuilds "cvcomp" from its records (after 10010, a defective or missing index).
 bool RebuildCompanyFiles(const DataFolder& folder);
 
+// The numbers (canonical, ascending) of the companies whose data files ("8C.DAT", "8I.DAT",
+// ...) lie in the folder without a record among `companies`: companies the company file lost.
+std::vector<std::string> CompaniesOnlyOnDisk(const DataFolder& folder,
+                                             const std::vector<CompanyRec>& companies);
+
 // The company of that number; nothing when there is none or the file cannot be read
 // (EngineOK tells which).
 std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view number);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <cerrno>
 
@@ -12,6 +13,7 @@
 #include "platform/help.h"
 #include "platform/list_view.h"
 #include "platform/message_host.h"
+#include "platform/scope_guard.h"
 #include "shell/app_context.h"
 #include "shell/company/company_settings.h"
 #include "shell/posting_unit.h"
@@ -22,10 +24,9 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
     const DataFolder& folder = Shell().folder;
     auto companies = ListCompanies(folder, order);
     if (!companies && EngineErrorCode == EngineCode::IndexDefective) {
-        if (MessageBox("Index file is defective.  Rebuild?", CompanyManagerCaption,
-                       MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
-            return std::nullopt;
-        if (RebuildCompanyFiles(folder)) companies = ListCompanies(folder, order);
+        // Declined or failed: told, and nothing to add.
+        if (!RebuildUntrustedSets({CompanyFileTarget()})) return std::nullopt;
+        companies = ListCompanies(folder, order);
     }
     if (!companies)
         MessageBox(WithSystemReason(
@@ -34,11 +35,54 @@ std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order) {
     return companies;
 }
 
+namespace {
+
+// Companies the company file lost while their files stayed: told, with the way back.
+void TellCompaniesOnlyOnDisk() {
+    const DataFolder& folder = Shell().folder;
+    const auto companies = ListCompanies(folder, CompanyOrder::ByNumber);
+    if (!companies) return;
+    const std::vector<std::string> lost = CompaniesOnlyOnDisk(folder, *companies);
+    if (lost.empty()) return;
+    QStringList numbers;
+    for (const std::string& n : lost) numbers << QString::fromStdString(n);
+    const QString text =
+        lost.size() == 1
+            ? QString("Company %1 is no longer in the company file, but its files are still in "
+                      "the data folder. To work with them again, add a company with the number "
+                      "%1 in the Company Manager.")
+                  .arg(numbers.front())
+            : QString("Companies %1 are no longer in the company file, but their files are "
+                      "still in the data folder. To work with them again, add companies with "
+                      "these numbers in the Company Manager.")
+                  .arg(numbers.join(", "));
+    MessageBox(text, CompanyManagerCaption, MsgIcon::Warning);
+}
+
+}  // namespace
+
+RebuildTarget CompanyFileTarget() {
+    const std::string name = Shell().folder.fileSet(CompanyFileName);
+    return {"Companies", name, name, &CompanyFileDesc(), nullptr, TellCompaniesOnlyOnDisk};
+}
+
+bool RebuildUntrustedCompanySets(const CompanyRec* company) {
+    std::vector<RebuildTarget> sets{CompanyFileTarget()};
+    if (!company || !CompanyDataFiles) return RebuildUntrustedSets(sets);
+    // The company's files are named, rebuilt and checked as its own.
+    CompanyState& companies = Shell().companies;
+    const ScopedAssign<CompanyRec> current(companies.CurrentCompany, *company);
+    for (const DataFile* file : CompanyDataFiles()) sets.push_back(file->Target());
+    return RebuildUntrustedSets(sets);
+}
+
 std::function<void()> CompanyMadeCurrent;
 
 void ChooseCompany(const CompanyRec& company) {
+    const OneRebuildQuestion once;
     ShellContext& shell = Shell();
     MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
+    RebuildUntrustedCompanySets(&company);
     if (!WriteLastCompany(shell.folder, company)) {
         const QString reason = SystemErrorText(errno);
         MessageBox(QString("The choice of company could not be saved in %1; the next start may "

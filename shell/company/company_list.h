@@ -10,6 +10,7 @@
 
 #include "platform/form.h"
 #include "shell/company/company_file.h"
+#include "shell/file_layer.h"
 
 class ListView;
 class QLabel;
@@ -22,9 +23,19 @@ inline constexpr const char* CompanyManagerCaption = "Company Manager";
 // any other failure the user is told why and nothing is returned.
 std::optional<std::vector<CompanyRec>> ReadCompanies(CompanyOrder order);
 
+// The company file as a rebuild sees it. After its rebuild, companies whose files are still in
+// the data folder but whose record it lost are told.
+RebuildTarget CompanyFileTarget();
+
+// The company file and, when given, every data file of `company`: when any cannot be trusted
+// (after a crash of the machine), one question for them all and their rebuild, before
+// anything is read from them (RebuildUntrustedSets).
+bool RebuildUntrustedCompanySets(const CompanyRec* company);
+
 // Makes the company current: its record becomes CurrentCompany, the proposed document dates
 // become today, and "LastCo.Dat" keeps it for the next start. A last-company file that cannot
-// be written is reported; the company is current all the same. Then CompanyMadeCurrent runs.
+// be written is reported; the company is current all the same. Its files are looked at (one
+// question when any must be rebuilt), then CompanyMadeCurrent runs.
 void ChooseCompany(const CompanyRec& company);
 
 // Work that follows a company's being made current at start-up or by the user's choice; the

@@ -21,6 +21,8 @@
 #include "masters/masters_state.h"
 #include "masters/sample_masters.h"
 #include "platform/application.h"
+#include "platform/scope_guard.h"
+#include "purchasing/company_files.h"
 #include "purchasing/po_change.h"
 #include "purchasing/po_files.h"
 #include "purchasing/po_line_file.h"
@@ -31,6 +33,7 @@
 #include "sample/history_session.h"
 #include "shell/app_context.h"
 #include "shell/company/company_list.h"
+#include "shell/file_layer.h"
 
 namespace bookstest {
 
@@ -120,14 +123,6 @@ Facts After(Facts facts, const std::vector<Fact>& posted) {
 
 namespace {
 
-// Every data file of a company that postings write.
-const std::vector<const DataFile*>& CompanyFiles() {
-    static const std::vector<const DataFile*> files{
-        &CustomerData(),    &VendorData(), &ProductData(), &InvoiceData(), &InvoiceLineData(),
-        &InvoiceMemoData(), &POData(),     &POLineData(),  &POMemoData()};
-    return files;
-}
-
 int32_t ProbeOpen(const std::string& name) {
     FileSetHandle h = 0;
     OpenFileSet(h, name);
@@ -136,7 +131,63 @@ int32_t ProbeOpen(const std::string& name) {
     return code;
 }
 
-const QString RebuildQuestion = QStringLiteral("Index file is defective.  Rebuild?");
+// The live records of the open set that key keyNr lists: all of them, or for a partial
+// index those whose key is not empty.
+int32_t ListedRecords(FileSetHandle h, const DataFile& file, int keyNr) {
+    if (!file.desc().file.isPartial(keyNr)) return UsedRecordCount(h);
+    int32_t listed = 0;
+    std::vector<uint8_t> record(static_cast<size_t>(file.recordLength()));
+    for (int32_t ref = 0;;) {
+        NextUsedRecord(h, ref);
+        if (!EngineOK) break;
+        ReadRecord(h, ref, record);
+        if (EngineOK && !file.BuildKey(record, keyNr).empty()) ++listed;
+    }
+    return listed;
+}
+
+// The entries of every index of the company's files that do not lead to a live record of
+// their key, and indexes whose count is not the records', one line each: an index trusted
+// without belonging to its data file shows here.
+std::vector<std::string> IndexFaults() {
+    std::vector<std::string> faults;
+    for (const DataFile* file : AllCompanyDataFiles()) {
+        FileSetHandle h = 0;
+        OpenFileSet(h, file->OpenName());
+        if (!EngineOK) {
+            if (EngineErrorCode != EngineCode::NoSuchFileSet)
+                faults.push_back(file->OpenName() + " cannot be opened: " +
+                                 std::to_string(EngineErrorCode));
+            continue;
+        }
+        const FileSetCloser closer(h);
+        std::vector<uint8_t> record(static_cast<size_t>(file->recordLength()));
+        for (int keyNr = 1; keyNr <= file->desc().file.keyCount(); ++keyNr) {
+            const int32_t live = ListedRecords(h, *file, keyNr);
+            int32_t entries = 0;
+            ClearKeyPosition(h, keyNr);
+            for (;;) {
+                int32_t ref = 0;
+                std::string key;
+                NextKey(h, keyNr, ref, key);
+                if (!EngineOK) break;
+                ++entries;
+                ReadRecord(h, ref, record);
+                if (!EngineOK || record[0] != 0 || record[1] != 0 || record[2] != 0 ||
+                    record[3] != 0 || file->BuildKey(record, keyNr).substr(0, MaxKeyLength) != key)
+                    faults.push_back(file->OpenName() + " key " + std::to_string(keyNr) + " \"" +
+                                     key + "\" leads to record " + std::to_string(ref) +
+                                     " of another key");
+            }
+            if (entries != live)
+                faults.push_back(file->OpenName() + " key " + std::to_string(keyNr) + ": " +
+                                 std::to_string(entries) + " entries for " +
+                                 std::to_string(live) + " records");
+        }
+    }
+    ClearEngineStatus();
+    return faults;
+}
 
 }  // namespace
 
@@ -152,26 +203,32 @@ BooksSession::BooksSession(const DataFolder& folder, ScriptedHost& host)
     : scopes_(std::make_unique<Scopes>(folder)) {
     ShellContext& shell = scopes_->shell.context();
     shell.clock.setToday(Today);
-    // The company file first: the company names every other file.
-    if (ProbeOpen(folder.fileSet(CompanyFileName)) == EngineCode::IndexDefective) {
-        host.Answer(MsgResult::Yes, RebuildQuestion);
-        ++rebuilt_;
-        EXPECT_TRUE(ReadCompanies(CompanyOrder::ByName)) << "company file not rebuilt";
+    // The program's own start: one question for every set whose index cannot be trusted, the
+    // company file's and the company's, answered Yes.
+    const ScopedAssign<std::function<std::vector<const DataFile*>()>> files(
+        CompanyDataFiles, [] { return AllCompanyDataFiles(); });
+    CompanyRec named;
+    EXPECT_TRUE(named.set(Company::CompanyNumber, CompanyNumber));
+    std::vector<std::string> sets{folder.fileSet(CompanyFileName)};
+    {
+        const ScopedAssign<CompanyRec> current(shell.companies.CurrentCompany, named);
+        for (const DataFile* file : AllCompanyDataFiles()) sets.push_back(file->OpenName());
     }
+    for (const std::string& set : sets)
+        if (ProbeOpen(set) == EngineCode::IndexDefective) ++rebuilt_;
+    if (rebuilt_ > 0) host.Answer(MsgResult::Yes);
+    const size_t shownBefore = host.Record().size();
+    {
+        const OneRebuildQuestion once;
+        EXPECT_TRUE(RebuildUntrustedCompanySets(&named)) << EngineErrorCode;
+    }
+    for (size_t i = shownBefore; i < host.Record().size(); ++i)
+        if (host.Record()[i].icon == MsgIcon::Question) ++questions_;
     const auto company = FindCompany(folder, CompanyNumber);
     EXPECT_TRUE(company) << "company not readable: " << EngineErrorCode;
     if (!company) return;
     shell.companies.CurrentCompany = *company;
     shell.companies.CompanyBuf = *company;
-    for (const DataFile* file : CompanyFiles()) {
-        const int32_t code = ProbeOpen(file->OpenName());
-        if (code == 0 || code == EngineCode::NoSuchFileSet) continue;
-        EXPECT_EQ(code, EngineCode::IndexDefective) << file->OpenName();
-        host.Answer(MsgResult::Yes, RebuildQuestion);
-        ++rebuilt_;
-        EXPECT_TRUE(file->Open()) << file->OpenName() << " " << EngineErrorCode;
-        file->Close();
-    }
 }
 
 BooksSession::~BooksSession() = default;
@@ -183,7 +240,7 @@ std::map<std::string, Decimal> CreateCompany(const DataFolder& folder) {
     {
         ScriptedHost quiet([](const QString& f) { ADD_FAILURE() << f.toStdString(); });
         const BooksSession session(folder, quiet);
-        for (const DataFile* file : CompanyFiles())
+        for (const DataFile* file : AllCompanyDataFiles())
             if (ProbeOpen(file->OpenName()) == EngineCode::NoSuchFileSet) {
                 EXPECT_TRUE(file->Create());
             }
@@ -717,6 +774,8 @@ RestartFindings CheckAfterRestart(const DataFolder& folder, ScriptedHost& host,
     RestartFindings found;
     const BooksSession session(folder, host);
     found.rebuilt = session.rebuilt();
+    found.questions = session.questions();
+    found.indexFaults = IndexFaults();
     const testsupport::CompanyBooks books = testsupport::ReadCompanyBooks(folder, CompanyNumber);
     found.unreadable = books.unreadable;
     found.halfPosted = testsupport::HalfPostedDocuments(books);
@@ -738,12 +797,16 @@ RestartFindings CheckAfterRestart(const DataFolder& folder, ScriptedHost& host,
 
 void RestartTally::Add(const RestartFindings& found, const std::string& where) {
     rebuilt += found.rebuilt;
+    questions += found.questions;
+    mostQuestions = std::max(mostQuestions, found.questions);
+    indexFaults += static_cast<int>(found.indexFaults.size());
     inFlightDone += found.inFlightDone ? 1 : 0;
     halfPosted += static_cast<int>(found.halfPosted.size());
     disagreeing += static_cast<int>(found.disagreements.size() + found.unreadable.size());
     lost += static_cast<int>(found.lost.size());
     const auto note = [&](const std::string& what) { notes.push_back(where + ": " + what); };
     for (const std::string& file : found.unreadable) note("cannot read " + file);
+    for (const std::string& p : found.indexFaults) note("index: " + p);
     for (const std::string& p : found.halfPosted) note("half-posted: " + p);
     for (const std::string& p : found.disagreements) note(p);
     for (const std::string& p : found.lost) note(p);
@@ -751,7 +814,11 @@ void RestartTally::Add(const RestartFindings& found, const std::string& where) {
 
 std::string RestartTally::Summary() const {
     std::string text = std::to_string(inFlightDone) + " postings in flight found done; " +
-                       std::to_string(rebuilt) + " sets rebuilt; " + std::to_string(halfPosted) +
+                       std::to_string(rebuilt) + " sets rebuilt after " +
+                       std::to_string(questions) + " questions (at most " +
+                       std::to_string(mostQuestions) + " at one start); " +
+                       std::to_string(indexFaults) + " index faults; " +
+                       std::to_string(halfPosted) +
                        " half-posted, " + std::to_string(lost) + " facts lost or unexpected, " +
                        std::to_string(disagreeing) + " disagreements\n";
     for (std::size_t k = 0; k < notes.size() && k < 60; ++k) text += "  " + notes[k] + "\n";
@@ -759,6 +826,8 @@ std::string RestartTally::Summary() const {
 }
 
 void RestartTally::ExpectNothingWrong() const {
+    EXPECT_EQ(indexFaults, 0);
+    EXPECT_LE(mostQuestions, 1);
     EXPECT_EQ(halfPosted, 0);
     EXPECT_EQ(lost, 0);
     EXPECT_EQ(disagreeing, 0);

@@ -63,23 +63,24 @@ Facts After(Facts facts, const std::vector<Fact>& posted);
 std::map<std::string, Decimal> CreateCompany(const DataFolder& folder);
 
 // One run of the program on company 7: fresh unit states, "today" fixed, the company as
-// stored current. Opening reopens every file set of the company as the program would after
-// a crash: the first open replays what a process that died left in the journal, and a set
-// whose index cannot be trusted is rebuilt once the user answers Yes to "Index file is
-// defective.  Rebuild?" (scripted on `host` for each such set).
+// stored current. It starts as the program starts after a crash: the first open replays what
+// a process that died left in the journal, and the sets whose indexes cannot be trusted are
+// rebuilt once the user answers Yes to the one question for them all (scripted on `host`).
 class BooksSession {
 public:
     BooksSession(const DataFolder& folder, ScriptedHost& host);
     ~BooksSession();
     BooksSession(const BooksSession&) = delete;
     BooksSession& operator=(const BooksSession&) = delete;
-    // The sets rebuilt when the session opened.
+    // The sets rebuilt when the session opened, and the questions asked for them.
     int rebuilt() const { return rebuilt_; }
+    int questions() const { return questions_; }
 
 private:
     struct Scopes;
     std::unique_ptr<Scopes> scopes_;
     int rebuilt_ = 0;
+    int questions_ = 0;
 };
 
 struct PostingResult {
@@ -115,6 +116,8 @@ private:
 // What the next run of the program found after a crash or a fault.
 struct RestartFindings {
     int rebuilt = 0;
+    int questions = 0;                     // rebuild questions asked at the start
+    std::vector<std::string> indexFaults;  // index entries that disagree with the records
     std::vector<std::string> unreadable;
     std::vector<std::string> halfPosted;
     std::vector<std::string> disagreements;  // books against documents
@@ -133,13 +136,15 @@ RestartFindings CheckAfterRestart(const DataFolder& folder, ScriptedHost& host,
 
 // The findings of many restarts, added up, with a line for each problem.
 struct RestartTally {
-    int rebuilt = 0, halfPosted = 0, lost = 0, disagreeing = 0, inFlightDone = 0;
+    int rebuilt = 0, questions = 0, mostQuestions = 0, indexFaults = 0, halfPosted = 0, lost = 0,
+        disagreeing = 0, inFlightDone = 0;
     std::vector<std::string> notes;
     // Adds a restart's findings; `where` names the round in the notes.
     void Add(const RestartFindings& found, const std::string& where);
     // "N sets rebuilt; N half-posted, ..." and the first notes, one per line.
     std::string Summary() const;
-    // Fails the test on any half-posted document, lost fact or disagreement.
+    // Fails the test on any half-posted document, lost fact, disagreement or index fault,
+    // and on more than one rebuild question at a start.
     void ExpectNothingWrong() const;
 };
 

@@ -1,5 +1,6 @@
 // Rebuilds: restructure and reindex, the saved data file, refused keys, progress and abort.
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,13 @@ protected:
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+
+    // Spoils a field of the header (its checksum then fails).
+    static void overwriteHeaderField(const fs::path& dat) {
+        std::fstream f(dat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(20);
+        f.write("\x7F\x7F\x7F\x7F", 4);
     }
 
     std::vector<std::string> folderNames() const {
@@ -70,6 +78,126 @@ TEST_F(RebuildTest, RestructureClosesHolesKeepsTheOldFileAndReindexRestoresKeys)
     EXPECT_EQ(IndexKeyCount(h, 2), 30);
     // New records go to the end: the rebuilt file has no freed slots.
     EXPECT_EQ(addWithKeys(h, "NEW"), 31);
+}
+
+// What a restructure finds in the data file it copies: nothing after a crash, and for a
+// damaged file what did not come over and how many bytes NAME.SAV keeps of it.
+TEST_F(RebuildTest, RestructureReportsWhatADamagedDataFileLost) {
+    const fs::path dat = name() + ".DAT";
+    const auto restructure = [&] {
+        RestructureReport found;
+        RestructureFile(name(), TestRecordLength, TestRecordLength, {}, &found);
+        EXPECT_TRUE(EngineOK) << EngineErrorCode;
+        ReindexFile(name(), 2, keys, testKey);
+        return found;
+    };
+    const auto setStatus = [&](int32_t ref, uint32_t status) {
+        std::fstream f(dat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(128 + (ref - 1) * TestRecordLength);
+        f.write(reinterpret_cast<const char*>(&status), 4);
+    };
+
+    fillAndClose(12);  // 9 live, slots 4, 8 and 12 freed
+    RestructureReport found = restructure();
+    EXPECT_FALSE(found.damaged());
+    EXPECT_EQ(found.kept, 9);
+    EXPECT_EQ(found.savedAs, fs::path(name() + ".SAV").filename().string());
+
+    // Cut inside its last record: the ones before it are kept, the rest is counted.
+    fs::resize_file(dat, 128 + 9 * TestRecordLength - 20);
+    found = restructure();
+    EXPECT_TRUE(found.cutShort);
+    EXPECT_EQ(found.kept, 8);
+    EXPECT_EQ(found.expected, 9);
+    EXPECT_EQ(found.bytesSetAside, uint64_t{TestRecordLength - 20});
+
+    // A status that says neither live nor deleted, and a live record whose status bit
+    // flipped to "deleted" off the free chain: both left out and named, never taken as live.
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    addWithKeys(h, "GONE");
+    DeleteRecord(h, 9);  // on the chain, keys left: only the data file is looked at
+    CloseFileSet(h);
+    setStatus(2, 0x00000100);
+    setStatus(5, 0x80000000);
+    found = restructure();
+    EXPECT_EQ(found.damagedSlots, (std::vector<uint32_t>{2, 5}));
+    EXPECT_EQ(found.kept, 6);
+    EXPECT_EQ(found.bytesSetAside, uint64_t{2 * TestRecordLength});
+
+    // A damaged header: every whole slot is looked at; one cut inside it keeps nothing.
+    overwriteHeaderField(dat);
+    found = restructure();
+    EXPECT_TRUE(found.headerDamaged);
+    EXPECT_EQ(found.kept, 6);
+    fs::resize_file(dat, 60);
+    found = restructure();
+    EXPECT_TRUE(found.cutShort);
+    EXPECT_EQ(found.kept, 0);
+    EXPECT_EQ(found.bytesSetAside, 60u);
+}
+
+// A read that meets such a status fails and marks the set, so that its next open asks for
+// the rebuild that tells about it.
+TEST_F(RebuildTest, AReadThatMeetsADamagedStatusFailsAndTheNextOpenWantsARebuild) {
+    fillAndClose(6);
+    {
+        std::fstream f(name() + ".DAT", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(128 + 2 * TestRecordLength);
+        f.put('\x07');
+    }
+    FileSetHandle h = 0;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    int32_t ref = 0;
+    NextUsedRecord(h, ref);
+    NextUsedRecord(h, ref);
+    EXPECT_EQ(ref, 2);
+    NextUsedRecord(h, ref);
+    EXPECT_EQ(EngineErrorCode, EngineCode::DataFileDefective);
+    EXPECT_EQ(ref, 3);
+    NextUsedRecord(h, ref);  // the walk goes on past it
+    EXPECT_EQ(ref, 5);
+    std::vector<uint8_t> buf(TestRecordLength);
+    ReadRecord(h, 3, buf);
+    EXPECT_EQ(EngineErrorCode, EngineCode::DataFileDefective);
+    CloseFileSet(h);
+    OpenFileSet(h, name());
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    RestructureReport found;
+    RestructureFile(name(), TestRecordLength, TestRecordLength, {}, &found);
+    EXPECT_EQ(found.damagedSlots, (std::vector<uint32_t>{3}));
+}
+
+// An index of more entries than a rebuild writes at once is written in pieces, each after
+// the last: every key is there, in order.
+TEST_F(RebuildTest, AnIndexWrittenInPiecesHoldsEveryKeyInOrder) {
+    constexpr int Count = 70000;
+    FileSetHandle h = createAndOpen();
+    LockFileSet(h);
+    for (int i = 0; i < Count; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "C%06d", (i * 7919) % Count);
+        auto rec = makeRecord(code, "G" + std::to_string(i % 7));
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+    }
+    UnlockFileSet(h);
+    CloseFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ReindexFile(name(), 2, keys, testKey);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(IndexKeyCount(h, 1), Count);
+    EXPECT_EQ(IndexKeyCount(h, 2), Count);
+    const auto codes = walk(h, 1);
+    ASSERT_EQ(codes.size(), std::size_t(Count));
+    for (int i = 0; i < Count; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "C%06d", i);
+        ASSERT_EQ(codes[i].first, code);
+    }
 }
 
 TEST_F(RebuildTest, RestructureChangesTheRecordLengthThroughTheConverter) {

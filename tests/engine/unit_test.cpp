@@ -177,13 +177,74 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     ASSERT_EQ(WEXITSTATUS(status), 0);
-    // The journal is replayed at the next open; the sets it wrote into need their indexes
-    // rebuilt.
-    EXPECT_EQ(openCode("A"), EngineCode::IndexDefective);
+    // The journal is replayed at the next open, and the machine kept the indexes as the
+    // process left them: the sets open at once.
+    EXPECT_EQ(openCode("A"), 0);
     a = openOrRebuild("A");
     b = openOrRebuild("B");
     EXPECT_EQ(codes(a), (std::vector<std::string>{"A0", "A1", "A2"}));
     EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
+}
+
+// A disk that lets a process die at the n-th header write after the journal's sync: the first
+// is the unit's header image (nothing of the unit is in the data file or the index yet), the
+// second the header that describes the index once LMDB has committed it.
+class DiesAfterTheJournal : public engine_io::FileLayer {
+public:
+    explicit DiesAfterTheJournal(int headerWrite) : dieAt_(headerWrite) {}
+    int write(int fd, uint64_t offset, std::span<const uint8_t> buffer, size_t& done) override {
+        if (synced_ && offset == 0 && ++headers_ == dieAt_) ::_exit(0);
+        return FileLayer::write(fd, offset, buffer, done);
+    }
+    int sync(int fd) override {
+        synced_ = true;
+        return FileLayer::sync(fd);
+    }
+
+private:
+    int dieAt_;
+    int headers_ = 0;
+    bool synced_ = false;
+};
+
+// The process died between the journal and the files, or while LMDB wrote the unit's index:
+// the next open writes the unit's images and makes its key changes again where the index
+// lacks them, so the set opens at once with the unit whole and its index in step.
+TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
+    for (const int dieAt : {1, 2}) {
+        const std::string set = "A" + std::to_string(dieAt);
+        FileSetHandle a = createAndOpen(set);
+        addWithKeys(a, "KEEP", "G1");
+        const int32_t gone = addWithKeys(a, "GONE", "G1");
+        CloseFileSet(a);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            FileSetHandle ca = 0;
+            OpenFileSet(ca, name(set));
+            DiesAfterTheJournal layer(dieAt);
+            engine_io::installLayer(&layer);
+            EngineUnit unit;
+            add(ca, "NEW");
+            LockFileSet(ca);
+            DeleteKey(ca, 1, gone, "GONE");
+            DeleteKey(ca, 2, gone, "G1");
+            DeleteRecord(ca, gone);
+            UnlockFileSet(ca);
+            unit.commit();
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(openCode(set), 0) << dieAt;
+        a = openOrRebuild(set);
+        EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "NEW"}));
+        EXPECT_EQ(UsedRecordCount(a), 2);
+        EXPECT_EQ(IndexKeyCount(a, 2), 2);
+        // Reused before the rebuild that never came: the freed slot takes the next record.
+        EXPECT_EQ(addWithKeys(a, "LAST"), gone);
+        CloseFileSet(a);
+    }
 }
 
 // The journal is written over, not appended to: its length is set once, so that a unit's

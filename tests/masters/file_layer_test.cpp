@@ -401,12 +401,13 @@ TEST_F(FileLayerTest, ASetWithoutItsPartialKeyGetsItWhenOpened) {
     ASSERT_TRUE(EngineOK);
     FileSetHandle other = 0;
     OpenFileSet(other, f.OpenName());
-    ASSERT_TRUE(f.Open());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ASSERT_TRUE(f.Open()) << EngineErrorCode;
     EXPECT_EQ(KeyCount(handle), 2);
     f.Close();
     CloseFileSet(other);
 
-    ASSERT_TRUE(f.Open());
+    ASSERT_TRUE(f.Open()) << EngineErrorCode;
     EXPECT_EQ(KeyCount(handle), 3);
     EXPECT_EQ(Index(3), (Entries{{KeyText("due", 10), 1}, {KeyText("new", 10), c}}));
     EXPECT_EQ(Index(2).size(), 3u);

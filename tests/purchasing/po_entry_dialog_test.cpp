@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <filesystem>
+#include <fstream>
+
 #include "invoicing/entry/entry_lines.h"
 #include "invoicing/entry/invoice_entry_dialog.h"
 #include "invoicing/entry/ship_to_window.h"
@@ -338,6 +341,32 @@ TEST_F(POEditTest, TheGridLooksUpProductsAndBringsTheirStockIn) {
                           PressButton(d, "UndoAll");
                           EXPECT_EQ(Cell(d, C::Code, 1), "");
                           EXPECT_EQ(d.INet->text(), "0.00");
+                          PressButton(d, "BitBtn1");
+                      }),
+              Modal::Cancel);
+}
+
+// A product file whose index cannot be trusted is asked about before anything is looked up
+// in it: declined, the code typed is neither found nor said to be missing (nor offered to be
+// added again); rebuilt, it is found.
+TEST_F(POEditTest, ACodeTypedIntoAnUntrustedProductFileAsksForTheRebuildFirst) {
+    ProductData().Close();
+    const auto ix = shell.context().folder.file("7P.IX");
+    {
+        std::fstream f(ix, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(std::filesystem::file_size(ix) / 2));
+        f.write(std::string(64, 'x').data(), 64);
+    }
+    EXPECT_EQ(ShowNew("Anvil",
+                      [&](TPOEdit1& d) {
+                          host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");
+                          Type(d, C::Code, 1, "W1");
+                          EXPECT_EQ(Cell(d, C::Description, 1), "");
+                          EXPECT_EQ(d.RowStockCode[1], "T");
+                          host->Answer(MsgResult::Yes, "Index file is defective.  Rebuild?");
+                          Type(d, C::Code, 1, "w1");
+                          EXPECT_EQ(Cell(d, C::Description, 1), "Widget, bulk");
+                          host->Answer(MsgResult::Yes, "Discard what you typed on this PO?");
                           PressButton(d, "BitBtn1");
                       }),
               Modal::Cancel);

@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QCollator>
+#include <QLocale>
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
+#include <random>
 
 #include "engine/decimal.h"
+#include "platform/cp1252.h"
+#include "reports/viewer/report_collation.h"
 
 #include "tests/reports/report_samples.h"
 
@@ -167,6 +173,17 @@ TEST(SortAndTotal, SumsAreExactAndSkipTextThatIsNoNumber) {
     EXPECT_EQ(Lines(grid).back(), "|||Grand Total|10,000,000,099.99|10.00|-110.00|");
 }
 
+// A total is the exact sum of its rows whatever their order: one that fits is shown even
+// where a running sum on the way would not fit.
+TEST(SortAndTotal, ATotalThatFitsIsShownWhateverItsRowsAddUpToOnTheWay) {
+    ReportGrid grid = ReportGrid::FromRows(
+        8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/01", "2", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
+            PORow("2024/06/01", "3", "N", "V", "-9,000,000,000,000.00", "0.00", "0.00")});
+    ASSERT_EQ(SortAndTotalReport(grid, 0, true, kPORegister), SortOutcome::Sorted);
+    EXPECT_EQ(Lines(grid).back(), "|||Grand Total|9,000,000,000,000.00|0.00|0.00|");
+}
+
 TEST(SortAndTotal, ATotalTooLargeToHoldIsAnErrorThatChangesNothing) {
     ReportGrid grid = ReportGrid::FromRows(
         8, {POHeading(), PORow("2024/06/01", "1", "N", "V", "9,000,000,000,000.00", "0.00", "0.00"),
@@ -210,6 +227,88 @@ TEST(SortAndTotal, ARecordWithABlankSortValueSurvivesLaterSorts) {
     EXPECT_EQ(Lines(grid).back(), "|||Grand Total|3.00|0.00|3.00|");
 }
 
+// The records' order is the locale's: the front cell without regard to case and then with
+// it, the other cells without regard to case, records alike in every cell as they came.
+// Checked against the locale's own collator, in the C locale and in one whose collation is
+// the collator's, on runs of records alike both long and short.
+TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
+    const std::vector<std::string> fronts{"Bolt", "bolt", "BOLT", "Washer", "nut",
+                                          "\xC9lan", "\xE9lan", "elan", "Zinc"};
+    const std::vector<std::string> seconds{"PREFIXED-b", "prefixed-A", "PREFIXED", "a b",
+                                           "ab",         "A-B",        "x",        "X"};
+    std::mt19937 random(7);
+    std::vector<std::vector<std::string>> rows{{"Name", "Second", "Third"}};
+    for (int i = 0; i < 900; ++i) {
+        const std::string& front = fronts[random() % fronts.size()];
+        // One front has a single second value: a long run to sort on the third column.
+        const std::string& second = front == "Zinc" ? seconds[0] : seconds[random() % 8];
+        // Mostly distinct, alike in their first eight characters but for case.
+        rows.push_back({front, second,
+                        (random() % 2 ? "tag-number-" : "TAG-NUMBER-") +
+                            std::to_string(random() % 500)});
+    }
+    const QLocale before;
+    struct Restore {
+        QLocale locale;
+        ~Restore() { QLocale::setDefault(locale); }
+    } restore{before};
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        QCollator folded(locale), exact(locale);
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        exact.setCaseSensitivity(Qt::CaseSensitive);
+        std::vector<std::size_t> expected(rows.size() - 1);
+        std::iota(expected.begin(), expected.end(), 1);
+        std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+            const auto q = [&](std::size_t r, int c) { return FromCp1252(rows[r][c]); };
+            if (const int d = folded.compare(q(a, 0), q(b, 0))) return d < 0;
+            if (const int d = exact.compare(q(a, 0), q(b, 0))) return d < 0;
+            if (const int d = rows[a][0].compare(rows[b][0])) return d < 0;
+            for (int c = 1; c < 3; ++c)
+                if (const int d = folded.compare(q(a, c), q(b, c))) return d < 0;
+            return false;
+        });
+        ReportGrid grid = ReportGrid::FromRows(3, rows);
+        ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 2, 2}),
+                  SortOutcome::Sorted);
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            const std::vector<std::string>& want = rows[expected[k]];
+            ASSERT_EQ(grid.rows[k + 1].cells, want)
+                << locale.name().toStdString() << ", row " << k + 1;
+        }
+    }
+}
+
+// Every pair of Windows-1252 characters, alone and ahead of a longer text, compares as the
+// locale's own collator compares them, with and without regard to case.
+TEST(ReportCollation, EveryCharacterComparesAsTheLocaleCompares) {
+    const QLocale before;
+    struct Restore {
+        QLocale locale;
+        ~Restore() { QLocale::setDefault(locale); }
+    } restore{before};
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        const ReportCollation collation;
+        QCollator folded(locale), exact(locale);
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        exact.setCaseSensitivity(Qt::CaseSensitive);
+        const auto sign = [](int v) { return (v > 0) - (v < 0); };
+        for (int a = 1; a < 256; ++a)
+            for (int b = 1; b < 256; ++b) {
+                const std::string x(1, char(a)), y = std::string(1, char(b)) + "m";
+                const QString qx = FromCp1252(x), qy = FromCp1252(y);
+                ASSERT_EQ(collation.Compare(x, y), sign(folded.compare(qx, qy)))
+                    << locale.name().toStdString() << " " << a << " " << b;
+                int want = sign(folded.compare(qx, FromCp1252(std::string(1, char(b)))));
+                if (want == 0) want = sign(exact.compare(qx, FromCp1252(std::string(1, char(b)))));
+                if (want == 0) want = sign(x.compare(std::string(1, char(b))));
+                ASSERT_EQ(collation.CompareExact(x, std::string(1, char(b))), want)
+                    << locale.name().toStdString() << " " << a << " " << b;
+            }
+    }
+}
+
 TEST(SortAndTotal, RefusedSortsLeaveTheGridAlone) {
     ReportGrid headingOnly = ReportGrid::FromRows(8, {POHeading()});
     const ReportGrid before = headingOnly;
@@ -238,10 +337,13 @@ TEST(SortAndTotal, LongestCellsKeepTheEarliestRowsCellOfTheLongest) {
         rows.push_back({name, std::string(60, 'x')});
     }
     ReportGrid grid = ReportGrid::FromRows(2, std::move(rows));
-    ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 1, 1}),
+    std::vector<std::string> measured;
+    ASSERT_EQ(SortAndTotalReport(grid, 0, false, ReportParams{"Other", 1, 1}, &measured),
               SortOutcome::Sorted);
     ASSERT_EQ(grid.cell(0, 1), "A15000");
     EXPECT_EQ(LongestCells(grid)[0], "A15000");
+    // Measured while sorting, the same.
+    EXPECT_EQ(measured, LongestCells(grid));
 }
 
 TEST(SortAndTotal, LongestCellsMeasureTrimmedTextCutTo32) {

@@ -44,6 +44,24 @@ TEST(ReportRows, KeepCellsKindsAndAmountsThroughRewritesDropsAndCompaction) {
     EXPECT_TRUE(rows.IsAmount(4, 0));
     EXPECT_FALSE(rows.IsAmount(4, 2));
 
+    // Rows of 300 and of 70,000 characters keep their cells' ends in wider numbers: cells
+    // after the moved one keep their text however far they shift.
+    for (const std::size_t length : {std::size_t(300), std::size_t(70000)}) {
+        const ReportRow wide{{"  front  ", std::string(length, 'w'), "  " + A("7.25") + "  ",
+                              "after", std::string(length, 'z')}};
+        rows.push_back(wide);
+        rows.MoveToFront(rows.size() - 1, 2, 33);
+        expected.push_back({{"7.25", wide.cells[1], wide.cells[0], "after", wide.cells[4]}});
+        EXPECT_TRUE(rows.IsAmount(rows.size() - 1, 0));
+        EXPECT_FALSE(rows.IsAmount(rows.size() - 1, 2));
+        // The front column itself is trimmed in place.
+        rows.push_back(wide);
+        rows.MoveToFront(rows.size() - 1, 0, 3);
+        expected.push_back({{"fro", wide.cells[1], wide.cells[2], "after", wide.cells[4]}});
+        EXPECT_TRUE(rows.IsAmount(rows.size() - 1, 2));
+    }
+    EXPECT_EQ(Rows(rows), expected);
+
     // Most rows dropped: what is kept reads the same, in the new order.
     const std::vector<uint32_t> order{3000, 4, 17, 2};
     rows.Keep(order);

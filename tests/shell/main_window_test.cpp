@@ -92,9 +92,15 @@ TEST_F(MainWindowTest, ACutCompanyFileInADeepFolderIsRebuiltOrTheEndIsExplained)
     const auto dat = folder().file("cvcomp.DAT");
     const std::string whole = FileBytes("cvcomp.DAT");
 
-    // The last record cut short, as a copy cut short leaves it: every whole record is kept.
+    // The last record cut short, as a copy cut short leaves it: every whole record is kept,
+    // and the user learns what was not.
     std::filesystem::resize_file(dat, 128 + CompanyRec::Size + 100);
     host->Answer(MsgResult::Yes, "Index file is defective.  Rebuild?");
+    host->Answer(MsgResult::Ok,
+                 "The data file cvcomp.DAT (Companies) was damaged: it was cut short. 1 of the 2 "
+                 "records it counted was kept. 100 bytes that held no record it could keep were "
+                 "set aside in cvcomp.SAV, which keeps the old file whole.",
+                 "Rebuild Status");
     TMainForm form;
     ASSERT_TRUE(form.StartUp());
     EXPECT_EQ(Shell().companies.fileStem(), "6");

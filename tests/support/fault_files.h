@@ -143,11 +143,13 @@ public:
         return FileLayer::read(fd, offset, buffer, done);
     }
 
-    // Every write since its file's last sync is undone, newest first.
+    // Every write since its file's last sync is undone, newest first, and the machine
+    // starts anew (a new boot: the page cache is gone).
     void powerLoss() {
         lost = true;
         if (forgotten_) return;
         forgotten_ = true;
+        engine_io::startNewBoot();
         for (auto& [id, file] : files_) {
             for (auto it = file.undo.rbegin(); it != file.undo.rend(); ++it)
                 static_cast<void>(::pwrite(file.fd, it->second.data(), it->second.size(),
