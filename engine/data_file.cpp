@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <random>
 #include <vector>
@@ -148,6 +149,21 @@ bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header) {
     return true;
 }
 
+bool stampIndex(int ixFd, DatHeader& header) {
+    timespec now{};
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    // Whole seconds, which file systems whose times are coarser than a nanosecond keep too.
+    const timespec times[2] = {{0, UTIME_OMIT}, {now.tv_sec, 0}};
+    struct statx sx {};
+    if (::futimens(ixFd, times) != 0 ||
+        ::statx(ixFd, "", AT_EMPTY_PATH, STATX_SIZE | STATX_INO, &sx) != 0)
+        return false;
+    header.indexTime = static_cast<uint64_t>(now.tv_sec) * 1'000'000'000u;
+    header.indexSize = sx.stx_size;
+    header.indexInode = sx.stx_ino;
+    return true;
+}
+
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header) {
     IndexFacts facts;
     // A set closed clean may have been copied with its folder (a restore keeps sizes and
@@ -192,9 +208,11 @@ bool writeAt(int fd, uint64_t offset, std::span<const uint8_t> buffer) {
 }
 
 uint64_t fileSizeOf(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return 0;
-    return static_cast<uint64_t>(st.st_size);
+    // The size alone: a file asked for its times is written with a fine-grained time next
+    // (see stampIndex).
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE, &sx) != 0) return 0;
+    return sx.stx_size;
 }
 
 bool lockExclusive(int fd) {
@@ -217,6 +235,7 @@ Code DataFile::open(const std::filesystem::path& path) {
     if (const Code code = decodeHeader(bytes, size, header)) return code;
     fd_ = std::move(fd);
     header_ = header;
+    headerOnDisk_ = bytes;
     fileSize_ = size;
     damageNoted_ = header.state == SetState::Damaged;
     forgetFreeSlots();
@@ -248,8 +267,7 @@ Code DataFile::noteDamage() {
     header_.state = SetState::Damaged;
     DatHeader committed = changing_ ? headerBefore_ : header_;
     committed.state = SetState::Damaged;
-    const auto bytes = encodeHeader(committed);
-    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
+    return putHeader(encodeHeader(committed));
 }
 
 Code DataFile::describeIndexAgain(const std::filesystem::path& ixPath) {
@@ -258,13 +276,20 @@ Code DataFile::describeIndexAgain(const std::filesystem::path& ixPath) {
     header_.indexTime = committed.indexTime;
     header_.indexSize = committed.indexSize;
     header_.indexInode = committed.indexInode;
-    const auto bytes = encodeHeader(committed);
-    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
+    return putHeader(encodeHeader(committed));
 }
 
 Code DataFile::writeHeader() {
-    const auto bytes = encodeHeader(header_);
-    return writeAt(fd_.get(), 0, bytes) ? 0 : EngineCode::IoError;
+    return putHeader(encodeHeader(header_));
+}
+
+Code DataFile::putHeader(const std::array<uint8_t, DatHeaderSize>& bytes) {
+    if (!writeAt(fd_.get(), 0, bytes)) {
+        headerOnDisk_.reset();
+        return EngineCode::IoError;
+    }
+    headerOnDisk_ = bytes;
+    return 0;
 }
 
 Code DataFile::sync() {
@@ -279,11 +304,22 @@ void DataFile::beginChanges() {
 }
 
 Code DataFile::applyChanges() {
-    forgetReadAhead();
     Code code = 0;
     forEachChange([&](uint64_t offset, std::span<const uint8_t> bytes) {
-        if (code == 0 && !writeAt(fd_.get(), offset, bytes)) code = EngineCode::IoError;
+        if (code != 0) return;
+        if (offset == 0) {
+            std::array<uint8_t, DatHeaderSize> header{};
+            std::copy(bytes.begin(), bytes.end(), header.begin());
+            code = putHeader(header);
+        } else if (!writeAt(fd_.get(), offset, bytes)) {
+            code = EngineCode::IoError;
+        }
     });
+    // The slots read and kept in memory are as on disk again once they hold what was written.
+    if (code != 0) forgetReadAhead();
+    for (const auto& [ref, bytes] : changed_)
+        if (uint8_t* cached = cachedSlot(ref))
+            std::copy(bytes.begin(), bytes.end(), cached);
     changed_.clear();
     freeUndo_.clear();
     changing_ = false;
@@ -333,6 +369,11 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
         return 0;
     };
     if (ref - aheadFirst_ < aheadCount_) return copyAhead();
+    if (ref == lastSlotRef_) {
+        std::copy(lastSlot_.begin(), lastSlot_.end(), buffer.begin());
+        lastRead_ = ref;
+        return 0;
+    }
     const bool forward = lastRead_ != 0 && ref > lastRead_ && ref - lastRead_ <= AheadGap;
     lastRead_ = ref;
     // A walk that runs on past its block gets one twice as large: a walk that soon leaves
@@ -346,7 +387,16 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
         if (const Code code = readAhead(ref, count)) return code;
         return copyAhead();
     }
-    return readAt(fd_.get(), slotOffset(ref), buffer.first(length)) ? 0 : EngineCode::IoError;
+    if (!readAt(fd_.get(), slotOffset(ref), buffer.first(length))) return EngineCode::IoError;
+    lastSlot_.assign(buffer.begin(), buffer.begin() + length);
+    lastSlotRef_ = ref;
+    return 0;
+}
+
+uint8_t* DataFile::cachedSlot(uint32_t ref) const {
+    if (ref - aheadFirst_ < aheadCount_)
+        return &ahead_[static_cast<size_t>(ref - aheadFirst_) * header_.recordLength];
+    return ref == lastSlotRef_ ? lastSlot_.data() : nullptr;
 }
 
 Code DataFile::writeSlot(uint32_t ref, std::span<const uint8_t> buffer) {
@@ -405,6 +455,10 @@ Code DataFile::readMarker(uint32_t ref, uint32_t& marker) const {
     const auto held = changed_.find(ref);
     if (held != changed_.end()) {
         marker = loadLE32(held->second.data());
+        return 0;
+    }
+    if (const uint8_t* cached = cachedSlot(ref)) {
+        marker = loadLE32(cached);
         return 0;
     }
     std::array<uint8_t, 4> bytes{};

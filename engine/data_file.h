@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -81,6 +82,13 @@ uint64_t randomStamp();
 // Records NAME.IX's size, modification time and inode in the header (false when it cannot
 // be looked at). A file changed or replaced after that no longer matches: see indexMatches.
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
+// Describes NAME.IX (open at `ixFd`) as describeIndex does, without asking the file for its
+// times: it is given a modification time of our own, which the header records. A file asked
+// for its times gets a fine-grained time at its next write, and that moves the clock every
+// file's times come from; the journal's next write would then change its time too, and its
+// sync would write its inode as well as its bytes, a second wait for the disk at every unit.
+// False when the time cannot be set (a file of another owner).
+bool stampIndex(int ixFd, DatHeader& header);
 // NAME.IX as described: its size and time, and for a set not closed clean its inode too.
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
 // The same file as described, though written since (known inodes only).
@@ -158,11 +166,13 @@ public:
     }
     // Called before the first change of the header or a slot: what discardChanges goes back to.
     void beginChanges();
-    // Calls image(offset, bytes) for the header and every changed slot.
+    // Calls image(offset, bytes) for the header, unless the file holds it as it is, and for
+    // every changed slot.
     template <typename Image>
     void forEachChange(Image image) const {
         const auto header = encodeHeader(header_);
-        image(uint64_t{0}, std::span<const uint8_t>(header));
+        if (!headerOnDisk_ || header != *headerOnDisk_)
+            image(uint64_t{0}, std::span<const uint8_t>(header));
         for (const auto& [ref, bytes] : changed_) image(slotOffset(ref), std::span(bytes));
     }
     Code applyChanges();
@@ -199,14 +209,22 @@ public:
 private:
     void forgetFreeSlots();
     // Every write to the file's slots calls it: the block read ahead is then stale.
-    void forgetReadAhead() const { aheadCount_ = 0; }
+    void forgetReadAhead() const {
+        aheadCount_ = 0;
+        lastSlotRef_ = 0;
+    }
     // Reads `count` slots from `first` into the read-ahead block.
     Code readAhead(uint32_t first, uint32_t count) const;
     // The held image of slot `ref`, read from the file first when it has none yet.
     Code heldSlot(uint32_t ref, std::vector<uint8_t>*& image);
 
+    // Writes the header's bytes, noting them as the file's (or that they are unknown).
+    Code putHeader(const std::array<uint8_t, DatHeaderSize>& bytes);
+
     FileDescriptor fd_;
     DatHeader header_;
+    // The header's bytes as the file holds them; none when a write of them failed.
+    std::optional<std::array<uint8_t, DatHeaderSize>> headerOnDisk_;
     bool damageNoted_ = false;
     uint64_t fileSize_ = 0;
     bool changing_ = false;
@@ -229,6 +247,13 @@ private:
     mutable uint32_t aheadCount_ = 0;
     mutable uint32_t lastRead_ = 0;
     mutable uint32_t aheadSlots_ = 0;  // the size of the next block
+    // The slot read last on its own, as on disk: a record looked up is often read again, or
+    // its status bytes, before it is changed (a posting's plan reads what it then rewrites).
+    mutable std::vector<uint8_t> lastSlot_;
+    mutable uint32_t lastSlotRef_ = 0;
+    // Where slot `ref` is held as on disk in memory (the read-ahead or the slot read last),
+    // else nullptr.
+    uint8_t* cachedSlot(uint32_t ref) const;
 };
 
 }  // namespace engine_detail

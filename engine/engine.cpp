@@ -25,8 +25,10 @@
 // since; a rebuild, a new set in its place, a fork, EngineStop and the close of the folder's
 // last set let it go.
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,6 +76,9 @@ struct FileSet : std::enable_shared_from_this<FileSet> {
     // Kept ready after its close: the data file's time and size then, which a reopen checks.
     timespec readyTime{};
     off_t readySize = 0;
+    // Whether NAME.IX keeps the times stampIndex gives it, seen at the first stamp since the
+    // open; where it does not, each unit asks the file for its times instead.
+    enum class Stamps { Unseen, Kept, Refused } stamps = Stamps::Unseen;
 };
 
 struct Position {
@@ -213,17 +218,18 @@ void keepReady(FileSet& set) {
     ready.push_back(set.shared_from_this());
 }
 
-// The set kept ready for the data file `st` describes, taken out; none when there is none,
-// or when either of its files was written since its close (it is then let go).
-std::shared_ptr<FileSet> takeReady(const struct stat& st) {
+// The set kept ready for the data file `device` and `inode` name, taken out; none when there
+// is none, or when either of its files was written since its close (it is then let go).
+std::shared_ptr<FileSet> takeReady(dev_t device, ino_t inode) {
     auto& ready = registry().ready;
     const auto it = std::find_if(ready.begin(), ready.end(), [&](const auto& set) {
-        return set->device == st.st_dev && set->inode == st.st_ino;
+        return set->device == device && set->inode == inode;
     });
     if (it == ready.end()) return nullptr;
     std::shared_ptr<FileSet> set = std::move(*it);
     ready.erase(it);
-    if (set->readyTime.tv_sec == st.st_mtim.tv_sec &&
+    struct stat st {};
+    if (::fstat(set->dat.fd(), &st) == 0 && set->readyTime.tv_sec == st.st_mtim.tv_sec &&
         set->readyTime.tv_nsec == st.st_mtim.tv_nsec && set->readySize == st.st_size &&
         indexMatches(set->ixPath, set->dat.header()))
         return set;
@@ -320,6 +326,21 @@ Code beginChange(FileSet& set) {
     return 0;
 }
 
+// Describes the index as a unit's commit left it (see stampIndex).
+bool describeCommitted(FileSet& set) {
+    DatHeader& header = set.dat.header();
+    if (set.stamps != FileSet::Stamps::Refused && stampIndex(set.ix.fd(), header)) {
+        if (set.stamps == FileSet::Stamps::Kept) return true;
+        // The first time, the file's own times tell whether the stamp was kept as given.
+        const uint64_t stamped = header.indexTime;
+        if (!describeIndex(set.ixPath, header)) return false;
+        set.stamps = header.indexTime == stamped ? FileSet::Stamps::Kept : FileSet::Stamps::Refused;
+        return true;
+    }
+    set.stamps = FileSet::Stamps::Refused;
+    return describeIndex(set.ixPath, header);
+}
+
 // Before a unit becomes durable: every index change is whole, and the disk holds room for
 // what committing the indexes will write, so that nothing written after the journal can fail
 // for a full disk (it would leave the unit on file and its set without its index).
@@ -414,7 +435,7 @@ Code commitSets(const std::vector<FileSet*>& sets) {
                 // and told again by the next unit's image when it cannot be written now.
                 DatHeader& header = set->dat.header();
                 header.indexCommitting = false;
-                if (code == 0 && describeIndex(set->ixPath, header)) set->dat.writeHeader();
+                if (code == 0 && describeCommitted(*set)) set->dat.writeHeader();
             }
             if (code != 0) markDamaged(*set);
             set->changed = true;
@@ -584,12 +605,22 @@ Code settleFolder(const std::filesystem::path& datPath) {
     return settleJournal(folderOf(datPath));
 }
 
+// The device and inode of a file, asked for without its times (see stampIndex).
+bool identify(int fd, const char* path, dev_t& device, ino_t& inode) {
+    struct statx sx {};
+    if (::statx(fd, path, *path ? 0 : AT_EMPTY_PATH, STATX_INO, &sx) != 0) return false;
+    device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    inode = sx.stx_ino;
+    return true;
+}
+
 bool isOpenHere(const std::filesystem::path& datPath) {
-    struct stat st {};
-    if (::stat(datPath.c_str(), &st) != 0) return false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    if (!identify(AT_FDCWD, datPath.c_str(), device, inode)) return false;
     // A set kept ready is closed: its files are let go, as their lock stands in the way.
-    if (const auto kept = takeReady(st)) shutFiles(*kept);
-    return findOpenSet(st.st_dev, st.st_ino) != nullptr;
+    if (const auto kept = takeReady(device, inode)) shutFiles(*kept);
+    return findOpenSet(device, inode) != nullptr;
 }
 
 }  // namespace engine_detail
@@ -709,11 +740,12 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
     // The name as given is the one found nearly always: one stat settles it. Else the file
     // is looked for whatever the case of its name.
     std::filesystem::path datPath = std::string(name) + ".DAT";
-    struct stat st {};
-    bool found = ::stat(datPath.c_str(), &st) == 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool found = identify(AT_FDCWD, datPath.c_str(), device, inode);
     if (!found) {
         datPath = filenames::withExtension(name, ".DAT");
-        found = ::stat(datPath.c_str(), &st) == 0;
+        found = identify(AT_FDCWD, datPath.c_str(), device, inode);
     }
     if (!found) {
         // Without the data file nothing can be rebuilt: only "no such set" when the index is
@@ -723,21 +755,18 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
                    : EngineCode::NoSuchFileSet);
         return;
     }
-    if (auto shared = findOpenSet(st.st_dev, st.st_ino)) {
+    if (auto shared = findOpenSet(device, inode)) {
         handle = addHandle(std::move(shared));
         return;
     }
-    if (auto kept = takeReady(st)) {
+    if (auto kept = takeReady(device, inode)) {
         handle = addHandle(std::move(kept));
         return;
     }
     const auto ixPath = filenames::withExtension(name, ".IX");
     auto set = std::make_shared<FileSet>();
     if (!finish(openSet(datPath, ixPath, *set))) return;
-    struct stat opened {};
-    ::fstat(set->dat.fd(), &opened);
-    set->device = opened.st_dev;
-    set->inode = opened.st_ino;
+    identify(set->dat.fd(), "", set->device, set->inode);
     handle = addHandle(std::move(set));
 }
 

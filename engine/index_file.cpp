@@ -1,5 +1,6 @@
 #include "engine/index_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,6 +208,11 @@ void IndexFile::close() {
     meta_ = IndexMeta{};
 }
 
+int IndexFile::fd() const {
+    mdb_filehandle_t fd = -1;
+    return env_ && mdb_env_get_fd(env_, &fd) == 0 ? fd : -1;
+}
+
 Code IndexFile::syncToDisk() {
     // The environment does not map its file writable, so its pages are synced like any file's.
     mdb_filehandle_t fd = -1;
@@ -384,9 +390,9 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     MDB_envinfo info{};
     mdb_env_info(env_, &info);
     const uint64_t need = (static_cast<uint64_t>(info.me_last_pgno) + 1 + pages) * pageSize_;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return ioError(errno);
-    const auto size = static_cast<uint64_t>(st.st_size);
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE, &sx) != 0) return ioError(errno);
+    const uint64_t size = sx.stx_size;
     if (size >= need) return 0;
     // The pages are written beyond the committed ones only: what the file holds stays. The file
     // grows by steps, as a data file does, so that most commits find their room there already.
@@ -394,7 +400,7 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     const bool reserved = engine_io::reserve(fd, size, end - size);
     const int error = engine_io::lastError();
     // A disk that ran full half way may have let the file grow all the same.
-    grown = ::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != size;
+    grown = ::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE, &sx) != 0 || sx.stx_size != size;
     return reserved ? 0 : ioError(error);
 }
 
@@ -442,13 +448,11 @@ Code IndexFile::commit() {
 void IndexFile::releaseRoom() {
     mdb_filehandle_t fd = -1;
     MDB_envinfo info{};
-    struct stat st {};
-    if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0 || ::fstat(fd, &st) != 0)
-        return;
+    if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0) return;
     const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1) * pageSize_;
     const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
     // Whether it goes or stays, the room was never part of the index.
-    if (static_cast<uint64_t>(st.st_size) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
+    if (fileSizeOf(fd) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
 }
 
 void IndexFile::abortWrite() {

@@ -63,6 +63,8 @@ public:
     void close();
     bool isOpen() const { return env_ != nullptr; }
     const std::filesystem::path& path() const { return path_; }
+    // The open file's descriptor, -1 when closed.
+    int fd() const;
     // Forces everything written so far to disk.
     Code syncToDisk();
 

@@ -64,7 +64,7 @@ public:
     // counts (what was written is cut off again).
     Code append(const std::vector<JournalImage>& images);
     // A file with unsynced changes that the next checkpoint must make durable.
-    void touched(const std::filesystem::path& file) { touched_.insert(file); }
+    void touched(const std::filesystem::path& file) { touched_.insert(file.native()); }
     uint64_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     // Syncs every touched file, then empties the journal.
@@ -89,7 +89,7 @@ private:
     // Where a unit reported failed begins, while its head could not be blanked.
     std::optional<uint64_t> unblanked_;
     bool failedUnitKept_ = false;
-    std::set<std::filesystem::path> touched_;
+    std::set<std::string> touched_;  // paths: their text compares faster than a path
 };
 
 // The folder a data file lies in, as journals are kept apart by.
