@@ -270,9 +270,9 @@ Code DataFile::noteDamage() {
     return putHeader(encodeHeader(committed));
 }
 
-Code DataFile::describeIndexAgain(const std::filesystem::path& ixPath) {
+Code DataFile::changeCommittedHeader(const std::function<bool(DatHeader& committed)>& change) {
     DatHeader& committed = changing_ ? headerBefore_ : header_;
-    if (!describeIndex(ixPath, committed)) return ioError(errno);
+    if (!change(committed)) return ioError(errno);
     header_.indexTime = committed.indexTime;
     header_.indexSize = committed.indexSize;
     header_.indexInode = committed.indexInode;

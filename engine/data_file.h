@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -51,9 +52,10 @@ struct DatHeader {
     std::array<uint8_t, 16> bootId{};
     uint64_t indexSerial = 0;
     uint64_t indexInode = 0;  // NAME.IX's inode when it was described (0: not known)
-    // Written with a unit's image when the unit changes the index, cleared by the header
-    // written once its commit has been described: found set, the process died while LMDB
-    // may have been writing the index.
+    // Written before LMDB writes the index (with the image of a unit that writes it, or before
+    // the changes kept from units are written), cleared by the header written once the index
+    // is described as written: found set, the process died while LMDB may have been writing
+    // the index.
     bool indexCommitting = false;
 };
 
@@ -147,10 +149,12 @@ public:
     const DatHeader& header() const { return header_; }
     // Writes the header as it is in memory straight to the file (outside units of work).
     Code writeHeader();
-    // NAME.IX changed on disk without a change of its entries (its file grew for room): the
-    // header on disk, as committed, describes it anew, and so does the header of the changes
-    // held, so that a process that dies now still finds the index vouched for.
-    Code describeIndexAgain(const std::filesystem::path& ixPath);
+    // Changes the header on disk, as committed (without the changes held for a unit), and
+    // writes it: `change` says whether it could be made. What it describes of NAME.IX goes
+    // into the header of the changes held too. For NAME.IX changed on disk outside a unit's
+    // images (its file grew for room, changes kept were written), so that a process that dies
+    // now still finds the index vouched for.
+    Code changeCommittedHeader(const std::function<bool(DatHeader& committed)>& change);
     Code sync();
 
     uint64_t slotOffset(uint32_t ref) const {

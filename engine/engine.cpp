@@ -4,9 +4,13 @@
 // or the outermost bracket of one set. A unit holds its slot writes in memory and its index
 // changes in one open index transaction; committing it writes the after-images into the
 // folder's journal and syncs that once (the unit is then durable), writes the images into
-// the data files and commits the index transactions, both without syncs. A checkpoint (when
-// the last set of a folder closes, at EngineStop, or when the journal has grown large) syncs
-// the files written since and empties the journal. See journal.h.
+// the data files and, without syncs either, commits the index transaction, or keeps it in
+// memory with those of the units before when nobody read the index in between (see
+// IndexFile::keep): they are written before the index is next read, when the set closes,
+// before the journal, which holds every unit's key changes, is emptied, and once they are
+// as much as should wait. A checkpoint (when the last set of a folder closes, at EngineStop,
+// or when the journal has grown large) syncs the files written since and empties the
+// journal. See journal.h.
 //
 // Consistency of NAME.DAT and NAME.IX: NAME.IX is only ever used when the data file's header
 // vouches for it: the same stamp and serial (the count of units that changed the index) in
@@ -264,20 +268,23 @@ Journal& journalFor(const std::filesystem::path& folder) {
     return *journal;
 }
 
+Code writeKeptIn(const std::filesystem::path& folder);
+
 // Before a set of the folder is created or rebuilt: nothing in a journal may later be
 // written over the new files.
 Code settleJournal(const std::filesystem::path& folder) {
     auto& journals = registry().journals;
     const auto it = journals.find(folder);
-    if (it != journals.end()) return it->second->checkpoint();
-    return recoverFolder(folder);
+    if (it == journals.end()) return recoverFolder(folder);
+    if (const Code code = writeKeptIn(folder)) return code;
+    return it->second->checkpoint();
 }
 
 // Changes that could not all be written (after the unit was durable in the journal): the set
 // refuses further changes and is left marked "changing" in no known boot, so the next open
 // rebuilds it.
 void markDamaged(FileSet& set) {
-    set.ix.abortWrite();
+    set.ix.abandonWrites();
     set.dat.discardChanges();
     set.damaged = true;
     DatHeader& header = set.dat.header();
@@ -326,9 +333,8 @@ Code beginChange(FileSet& set) {
     return 0;
 }
 
-// Describes the index as a unit's commit left it (see stampIndex).
-bool describeCommitted(FileSet& set) {
-    DatHeader& header = set.dat.header();
+// Describes the set's index as a commit left it in `header` (see stampIndex).
+bool describeCommitted(FileSet& set, DatHeader& header) {
     if (set.stamps != FileSet::Stamps::Refused && stampIndex(set.ix.fd(), header)) {
         if (set.stamps == FileSet::Stamps::Kept) return true;
         // The first time, the file's own times tell whether the stamp was kept as given.
@@ -354,7 +360,8 @@ Code prepareIndexes(const std::map<std::filesystem::path, std::vector<FileSet*>>
             // commit, and at the clean close, whatever the unit's fate.
             if (grown) {
                 set->changed = true;
-                set->dat.describeIndexAgain(set->ixPath);
+                set->dat.changeCommittedHeader(
+                    [set](DatHeader& committed) { return describeCommitted(*set, committed); });
             }
             if (code != 0) return code;
         }
@@ -390,7 +397,9 @@ Code commitSets(const std::vector<FileSet*>& sets) {
                     return code;
                 }
                 ++header.indexSerial;
-                header.indexCommitting = true;
+                // The index is written with this unit once as much is kept as should wait;
+                // until then its changes are kept with those before (see IndexFile::keep).
+                header.indexCommitting = set->ix.keptEnough();
             }
         }
     }
@@ -428,24 +437,69 @@ Code commitSets(const std::vector<FileSet*>& sets) {
         for (FileSet* set : changed) {
             Code code = set->dat.applyChanges();
             if (code != 0) journal.keepForReplay();
-            if (code == 0 && set->ix.inWrite()) {
+            DatHeader& header = set->dat.header();
+            if (code == 0 && set->ix.inWrite() && !header.indexCommitting) {
+                code = set->ix.keep();
+            } else if (code == 0 && set->ix.inWrite()) {
                 code = set->ix.commit();
                 // The header describes the index as it now is, so that a replay after a
                 // process died finds it untouched since and brings it up to date. Unsynced,
                 // and told again by the next unit's image when it cannot be written now.
-                DatHeader& header = set->dat.header();
                 header.indexCommitting = false;
-                if (code == 0 && describeCommitted(*set)) set->dat.writeHeader();
+                if (code == 0 && describeCommitted(*set, header)) set->dat.writeHeader();
+                journal.touched(set->ixPath);
             }
             if (code != 0) markDamaged(*set);
             set->changed = true;
             journal.touched(set->datPath);
-            journal.touched(set->ixPath);
         }
         byFolder[folder].clear();
-        if (journal.size() > CheckpointBytes) journal.checkpoint();
+        // The journal holds the key changes kept: they are written before it is emptied.
+        if (journal.size() > CheckpointBytes && writeKeptIn(folder) == 0) journal.checkpoint();
     }
     return 0;
+}
+
+// Writes the index changes the set keeps from earlier units into NAME.IX (see IndexFile::keep)
+// as a unit's commit writes them: the header on disk says first that the index is being
+// written, and then describes it as written. A failure leaves the set refusing changes, as a
+// commit that fails after its unit was durable does, and spoils the unit of work.
+Code writeKept(FileSet& set) {
+    if (!set.ix.holdsKept() || set.ix.inWrite()) return 0;
+    Code code = set.dat.changeCommittedHeader([](DatHeader& committed) {
+        committed.indexCommitting = true;
+        return true;
+    });
+    if (code == 0) {
+        code = set.ix.commit();
+        if (code != 0) markDamaged(set);
+    }
+    if (code != 0) {
+        spoilUnit(code);
+        return code;
+    }
+    set.changed = true;
+    journalFor(set.folder).touched(set.ixPath);
+    // Unsynced, and told again by the next header written when it cannot be written now.
+    set.dat.changeCommittedHeader([&set](DatHeader& committed) {
+        committed.indexCommitting = false;
+        return describeCommitted(set, committed);
+    });
+    return 0;
+}
+
+// The changes kept by every open set of the folder, written before its journal, which holds
+// them too, is emptied.
+Code writeKeptIn(const std::filesystem::path& folder) {
+    Registry& reg = registry();
+    Code code = 0;
+    const auto write = [&](FileSet& set) {
+        if (set.folder != folder) return;
+        if (const Code written = writeKept(set); code == 0) code = written;
+    };
+    for (auto& [number, handle] : reg.handles) write(*handle.set);
+    for (auto& set : reg.unit.parked) write(*set);
+    return code;
 }
 
 Code enterBracket(FileSet& set) {
@@ -480,6 +534,7 @@ Code closeSet(FileSet& set, bool keep) {
         if (!set.inUnit) code = commitSets({&set});
     }
     if (set.inUnit) rollBack(set);
+    if (code == 0 && !set.damaged) code = writeKept(set);
     if (!set.damaged && set.changed && code == 0 && !set.dat.damageNoted()) {
         DatHeader& header = set.dat.header();
         // Every write of the index is done (its transactions are committed unsynced).
@@ -518,10 +573,12 @@ Code endUnit() {
     std::vector<std::shared_ptr<FileSet>> parked = std::move(unit.parked);
     unit = Unit{};
     Code code = 0;
-    for (auto& set : parked) {
+    // Every one is closed (its index written) before a journal is emptied: the journal holds
+    // the key changes they keep until then.
+    for (auto& set : parked)
         if (const Code closed = closeSet(*set, true); code == 0) code = closed;
+    for (auto& set : parked)
         if (const Code settled = checkpointIfUnused(set->folder); code == 0) code = settled;
-    }
     return code;
 }
 
@@ -570,6 +627,12 @@ Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
     handle = findHandle(number);
     if (!handle) return EngineCode::BadHandle;
     return validKey(*handle, keyNr) ? 0 : EngineCode::BadArgument;
+}
+
+// keyHandle for a read of the index: the changes the set keeps are written into it first.
+Code readHandle(FileSetHandle number, int keyNr, Handle*& handle) {
+    if (const Code code = keyHandle(number, keyNr, handle)) return code;
+    return writeKept(*handle->set);
 }
 
 }  // namespace
@@ -1051,7 +1114,7 @@ void NextUsedRecord(FileSetHandle number, int32_t& ref) {
 int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
     begin();
     Handle* handle = nullptr;
-    if (!finish(keyHandle(number, keyNr, handle))) return 0;
+    if (!finish(readHandle(number, keyNr, handle))) return 0;
     uint64_t entries = 0;
     if (!finish(handle->set->ix.count(keyNr, entries))) return 0;
     return static_cast<int32_t>(std::min<uint64_t>(entries, INT32_MAX));
@@ -1090,7 +1153,7 @@ Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int di
 void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     begin();
     Handle* handle = nullptr;
-    if (!finish(keyHandle(number, keyNr, handle))) return;
+    if (!finish(readHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     const uint32_t tie = ref > 0 ? static_cast<uint32_t>(ref) : 0;
     IndexFile::Entry entry;
@@ -1103,7 +1166,7 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
 void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     begin();
     Handle* handle = nullptr;
-    if (!finish(keyHandle(number, keyNr, handle))) return;
+    if (!finish(readHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     if (position.kind == Position::PastEnd) {
         finish(EngineCode::NoNextKey);
@@ -1122,7 +1185,7 @@ void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
 void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
     begin();
     Handle* handle = nullptr;
-    if (!finish(keyHandle(number, keyNr, handle))) return;
+    if (!finish(readHandle(number, keyNr, handle))) return;
     Position& position = handle->positions[keyNr - 1];
     IndexFile& ix = handle->set->ix;
     IndexFile::Entry entry;

@@ -192,7 +192,7 @@ Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta)
 
 void IndexFile::close() {
     if (!env_) return;
-    abortWrite();
+    abandonWrites();
     for (MDB_cursor*& c : readCursors_)
         if (c) mdb_cursor_close(c);
     readCursors_.clear();
@@ -319,6 +319,8 @@ Code IndexFile::openDatabases(MDB_txn* txn, bool create) {
     runs_.assign(meta_.keys.size(), Run{});
     keyChanges_.assign(meta_.keys.size(), 0);
     keyDeletes_.assign(meta_.keys.size(), 0);
+    keptChanges_.assign(meta_.keys.size(), 0);
+    keptDeletes_.assign(meta_.keys.size(), 0);
     return 0;
 }
 
@@ -339,6 +341,11 @@ namespace {
 
 // Pages of the meta data that the unit's serial is written to (its leaf, and a spare).
 constexpr uint64_t SerialPages = 2;
+
+// What may be kept in memory before a commit (see keep): the pages a commit of it may write
+// (2 MiB of LMDB's 4 KiB pages), and the units. The file keeps that much room for them.
+constexpr uint64_t KeptPages = 512;
+constexpr uint32_t KeptUnits = 256;
 
 // A key's Refs leave its leaf for a tree of their own past some 500 of them (a node's room).
 constexpr uint64_t RefsInLeaf = 500;
@@ -362,18 +369,19 @@ uint64_t refTreeDepth(uint64_t entries) {
 // the free list (what was replaced, some 500 pages to a page) in a tree of its own. The meta
 // data's page with the unit's serial comes on top.
 uint64_t IndexFile::commitPages() const {
+    MDB_txn* const txn = wtxn_ ? wtxn_ : kept_;
     uint64_t pages = 0;
     for (size_t i = 0; i < keyChanges_.size(); ++i) {
-        const uint64_t changes = keyChanges_[i];
+        const uint64_t changes = keyChanges_[i] + keptChanges_[i];
         if (changes == 0) continue;
         MDB_stat st{};
-        if (mdb_stat(wtxn_, dbis_[i], &st) != 0) return UINT32_MAX;
+        if (mdb_stat(txn, dbis_[i], &st) != 0) return UINT32_MAX;
         const bool refTrees = meta_.keys[i].duplicates && st.ms_entries > RefsInLeaf;
         const uint64_t depth = st.ms_depth + (refTrees ? refTreeDepth(st.ms_entries) : 0);
         const uint64_t touched = changes * (2 * depth + 2);
         const uint64_t tree = st.ms_branch_pages + st.ms_leaf_pages + st.ms_overflow_pages +
                               (refTrees ? st.ms_entries / 100 + 1 : 0) +
-                              keyDeletes_[i] * depth + 1;
+                              (keyDeletes_[i] + keptDeletes_[i]) * depth + 1;
         pages += std::min(touched, tree);
     }
     MDB_stat names{};
@@ -395,8 +403,10 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     const uint64_t size = sx.stx_size;
     if (size >= need) return 0;
     // The pages are written beyond the committed ones only: what the file holds stays. The file
-    // grows by steps, as a data file does, so that most commits find their room there already.
-    const uint64_t end = (need + GrowBytes - 1) / GrowBytes * GrowBytes;
+    // grows by steps, as a data file does, so that most commits find their room there already;
+    // while changes are kept, by the room of all that may be kept.
+    const uint64_t ahead = kept_ ? KeptPages * pageSize_ : 0;
+    const uint64_t end = (need + ahead + GrowBytes - 1) / GrowBytes * GrowBytes;
     const bool reserved = engine_io::reserve(fd, size, end - size);
     const int error = engine_io::lastError();
     // A disk that ran full half way may have let the file grow all the same.
@@ -418,8 +428,11 @@ Code IndexFile::beginWrite() {
         mdb_txn_reset(rtxn_);
         rtxnLive_ = false;
     }
-    if (const Code code = growMapIfNeeded()) return code;
-    const int rc = mdb_txn_begin(env_, nullptr, 0, &wtxn_);
+    // The map grows between transactions only; what is kept stays far within the room it has
+    // then (twice what the file uses, or more).
+    if (!kept_)
+        if (const Code code = growMapIfNeeded()) return code;
+    const int rc = mdb_txn_begin(env_, kept_, 0, &wtxn_);
     if (rc != 0) {
         wtxn_ = nullptr;
         return fail(rc);
@@ -429,6 +442,13 @@ Code IndexFile::beginWrite() {
 }
 
 Code IndexFile::commit() {
+    if (wtxn_ && kept_)
+        if (const Code code = keep()) return code;
+    if (kept_) {
+        wtxn_ = kept_;
+        pendingSerial_ = keptSerial_;
+        forgetKept();
+    }
     if (!wtxn_) return 0;
     if (writeFailure_ != 0) {
         const Code code = writeFailure_;
@@ -445,14 +465,59 @@ Code IndexFile::commit() {
     return 0;
 }
 
+Code IndexFile::keep() {
+    if (!wtxn_) return 0;
+    if (writeFailure_ != 0) {
+        const Code code = writeFailure_;
+        abortWrite();
+        return code;
+    }
+    MDB_txn* const parent = kept_;
+    // A nested transaction's commit only hands its pages to the one it is nested in.
+    const int rc = parent ? mdb_txn_commit(wtxn_) : 0;
+    if (!parent) kept_ = wtxn_;
+    for (size_t i = 0; i < keyChanges_.size(); ++i) {
+        keptChanges_[i] += keyChanges_[i];
+        keptDeletes_[i] += keyDeletes_[i];
+    }
+    if (pendingSerial_ != 0) keptSerial_ = pendingSerial_;
+    ++keptUnits_;
+    forgetWrite();
+    if (rc != 0) {
+        // What was kept may have been left half merged: none of it can be written.
+        abandonWrites();
+        return fail(rc);
+    }
+    return 0;
+}
+
+bool IndexFile::keptEnough() const {
+    return commitPages() > KeptPages || keptUnits_ >= KeptUnits;
+}
+
+void IndexFile::abandonWrites() {
+    abortWrite();
+    if (kept_) mdb_txn_abort(kept_);
+    forgetKept();
+}
+
+void IndexFile::forgetKept() {
+    kept_ = nullptr;
+    std::fill(keptChanges_.begin(), keptChanges_.end(), 0);
+    std::fill(keptDeletes_.begin(), keptDeletes_.end(), 0);
+    keptSerial_ = 0;
+    keptUnits_ = 0;
+}
+
 void IndexFile::releaseRoom() {
     mdb_filehandle_t fd = -1;
     MDB_envinfo info{};
     if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0) return;
     const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1) * pageSize_;
     const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
-    // Whether it goes or stays, the room was never part of the index.
-    if (fileSizeOf(fd) > keep + 4 * GrowBytes) engine_io::resize(fd, keep);
+    // Whether it goes or stays, the room was never part of the index; the room for changes
+    // kept stays, or every few units would grow the file again.
+    if (fileSizeOf(fd) > keep + KeptPages * pageSize_ + 4 * GrowBytes) engine_io::resize(fd, keep);
 }
 
 void IndexFile::abortWrite() {
@@ -472,6 +537,8 @@ void IndexFile::forgetWrite() {
 }
 
 Code IndexFile::readTxn(MDB_txn*& txn) {
+    // Changes kept are committed before the index is read (the engine sees to it).
+    if (kept_ && !wtxn_) return EngineCode::IndexDefective;
     if (wtxn_) {
         txn = wtxn_;
         return 0;

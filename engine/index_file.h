@@ -71,7 +71,8 @@ public:
     const IndexMeta& meta() const { return meta_; }
     int keyCount() const { return static_cast<int>(meta_.keys.size()); }
 
-    // One write transaction holds every change of a bracket.
+    // One write transaction holds every change of a bracket; with changes kept (see keep), it
+    // is nested in the transaction that holds them.
     Code beginWrite();
     bool inWrite() const { return wtxn_ != nullptr; }
     // Entries added or deleted in the open write transaction, and what they were.
@@ -88,8 +89,22 @@ public:
     // may add, so that a commit made after the unit is durable cannot find the disk full.
     // `grown` tells whether the file grew.
     Code reserveForCommit(bool& grown);
+    // Writes the changes kept and those of the open write transaction into the file.
     Code commit();
+    // Keeps the changes of the open write transaction in memory, with those kept before, for
+    // a later commit: a unit whose key changes the journal holds need not write the index at
+    // once, and the pages that unit after unit change (the way to the last keys, the lists of
+    // free pages) are then written once for many. Reads of the index must come after a
+    // commit (reads of the open write transaction see the changes kept too).
+    Code keep();
+    bool holdsKept() const { return kept_ != nullptr; }
+    // Whether changes kept so far, with those of the open write transaction, are as much as
+    // should wait in memory: it is then time to commit.
+    bool keptEnough() const;
+    // Drops the open write transaction's changes; those kept stay.
     void abortWrite();
+    // Drops every change not written yet, those kept too.
+    void abandonWrites();
     // A write transaction was committed (or tried) since the index was opened, or since
     // forgetWrites (a clean close that keeps the index open).
     bool written() const { return written_; }
@@ -152,8 +167,9 @@ private:
     // The pages a commit of the write transaction may add at the end of the file, at most.
     uint64_t commitPages() const;
     Code reserve(uint64_t pages, bool& grown);
-    // The write transaction is gone (committed or aborted).
+    // The write transaction is gone (committed, kept or aborted).
     void forgetWrite();
+    void forgetKept();
     // After a commit that used far less room than was set aside for it (a large unit's), the
     // rest goes back to the disk.
     void releaseRoom();
@@ -163,6 +179,13 @@ private:
     bool writable_ = false;
     bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
+    // The changes kept by keep(): the transaction that holds them, what they were (by index),
+    // the serial it carries and the units in it.
+    MDB_txn* kept_ = nullptr;
+    std::vector<uint32_t> keptChanges_;
+    std::vector<uint32_t> keptDeletes_;
+    uint64_t keptSerial_ = 0;
+    uint32_t keptUnits_ = 0;
     uint32_t wtxnChanges_ = 0;
     std::vector<KeyChange> changes_;
     uint64_t pendingSerial_ = 0;        // put in the open write transaction (0: none)

@@ -186,9 +186,54 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     EXPECT_EQ(codes(b), (std::vector<std::string>{"B0", "B1", "B2"}));
 }
 
+// Units that nobody reads in between keep their key changes in memory, in one transaction of
+// the index: every read sees them, a unit that fails takes back its own and no other, and
+// the journal that also holds them is emptied (a set created in the folder) only once they
+// are in the index, so a process that dies then leaves nothing to rebuild.
+TEST_F(UnitTest, KeyChangesKeptAcrossUnitsAreReadAndTakenBackPerUnit) {
+    FileSetHandle a = createAndOpen("A");
+    for (int i = 0; i < 3; ++i) addWithKeys(a, "K" + std::to_string(i), "G");
+    {
+        EngineUnit unit;
+        addWithKeys(a, "FAILS", "G");
+        LockFileSet(a);
+        AddKey(a, 1, 1, "K0");  // a duplicate: refused, and the unit is rolled back by hand
+        EXPECT_EQ(EngineErrorCode, EngineCode::DuplicateKey);
+        UnlockFileSet(a);
+    }
+    addWithKeys(a, "K3", "G");
+    FileSetHandle other = 0;
+    DuplicateFileSetHandle(a, other);
+    EXPECT_EQ(codes(other), (std::vector<std::string>{"K0", "K1", "K2", "K3"}));
+    EXPECT_EQ(IndexKeyCount(a, 2), 4);
+    std::vector<uint8_t> rec(TestRecordLength);
+    ReadRecord(a, 4, rec);
+    EXPECT_EQ(codeOf(rec), "K3") << "the slot of the unit taken back is reused";
+    CloseFileSet(other);
+    CloseFileSet(a);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FileSetHandle ca = 0;
+        OpenFileSet(ca, name("A"));
+        for (int i = 4; i < 7; ++i) addWithKeys(ca, "K" + std::to_string(i), "G");
+        CreateFileSet(name("C"), TestRecordLength, 2, keys);
+        ::_exit(EngineOK ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(openCode("A"), 0);
+    a = openOrRebuild("A");
+    EXPECT_EQ(codes(a).size(), 7u);
+    EXPECT_EQ(walk(a, 2).size(), 7u);
+}
+
 // A disk that lets a process die at the n-th header write after the journal's sync: the first
-// is the unit's header image (nothing of the unit is in the data file or the index yet), the
-// second the header that describes the index once LMDB has committed it.
+// is the unit's header image (nothing of the unit is in the data file or the index yet); the
+// unit's key changes are kept until the index is read, which writes the header that says the
+// index is being written (the second), then has LMDB commit them, then writes the header that
+// describes the index (the third).
 class DiesAfterTheJournal : public engine_io::FileLayer {
 public:
     explicit DiesAfterTheJournal(int headerWrite) : dieAt_(headerWrite) {}
@@ -207,11 +252,11 @@ private:
     bool synced_ = false;
 };
 
-// The process died between the journal and the files, or while LMDB wrote the unit's index:
-// the next open writes the unit's images and makes its key changes again where the index
-// lacks them, so the set opens at once with the unit whole and its index in step.
+// The process died between the journal and the files, or before or after LMDB wrote the
+// unit's index: the next open writes the unit's images and makes its key changes again where
+// the index lacks them, so the set opens at once with the unit whole and its index in step.
 TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
-    for (const int dieAt : {1, 2}) {
+    for (const int dieAt : {1, 2, 3}) {
         const std::string set = "A" + std::to_string(dieAt);
         FileSetHandle a = createAndOpen(set);
         addWithKeys(a, "KEEP", "G1");
@@ -231,6 +276,7 @@ TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
             DeleteRecord(ca, gone);
             UnlockFileSet(ca);
             unit.commit();
+            IndexKeyCount(ca, 1);
             ::_exit(1);
         }
         int status = 0;
