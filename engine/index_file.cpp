@@ -609,7 +609,7 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
 }
 
 // Nothing read from the index is used before it is seen to be an entry we could have written.
-Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
+inline Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
     if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4 ||
         *static_cast<const char*>(k.mv_data) != KeyPrefix)
         return EngineCode::IndexDefective;
@@ -672,7 +672,8 @@ Code IndexFile::fromRun(size_t i, Entry& entry, Ticket& ticket) {
     const MDB_val d{4, const_cast<uint8_t*>(run.refs + 4 * size_t(run.at))};
     const Code code = extractEntry(k, d, entry);
     entry.sameKey = true;
-    ticket = cursorTickets_[i] = code == 0 ? ++lastTicket_ : 0;
+    // The cursor stays where the ticket says: the walk keeps it.
+    if (code != 0) ticket = cursorTickets_[i] = 0;
     return code;
 }
 
@@ -695,10 +696,6 @@ Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
     return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
 }
 
-bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
-    return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
-}
-
 Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
     const auto i = static_cast<size_t>(keyNr - 1);
     if (!cursorHolds(i, ticket)) return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
@@ -707,21 +704,34 @@ Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry
         ++run.at;
         return fromRun(i, entry, ticket);
     }
-    const Run previous = run;
     MDB_val k{}, d{};
     const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
-    if (rc == 0) warmPage(k.mv_data);
-    Cursor cached;
-    cached.cursor = readCursors_[i];
-    const Code code = found(cached, i, rc, k, d, entry, ticket);
-    // LMDB hands out the same key bytes for every Ref of a key: from the third Ref on, the
-    // rest of the key's block is read at once (most keys with duplicates have few).
-    if (code == 0 && k.mv_data == previous.key && meta_.keys[i].duplicates) {
-        entry.sameKey = true;
-        runs_[i].sameKeySteps = previous.sameKeySteps + 1;
-        if (runs_[i].sameKeySteps >= 2) startRun(i, k, d);
+    if (rc != 0) {
+        ticket = cursorTickets_[i] = 0;
+        return rc == MDB_NOTFOUND ? EngineCode::KeyNotFound : fail(rc);
     }
-    return code;
+    warmPage(k.mv_data);
+    // LMDB hands out the same key bytes for every Ref of a key: its text was checked when the
+    // walk came to it. From the third Ref on, the rest of the key's block is read at once (most
+    // keys with duplicates have few).
+    if (k.mv_data == run.key && k.mv_size == run.keySize) {
+        if (d.mv_size != 4 || loadBE32(d.mv_data) > MaxSlots) {
+            ticket = cursorTickets_[i] = 0;
+            return EngineCode::IndexDefective;
+        }
+        entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
+        entry.ref = loadBE32(d.mv_data);
+        entry.sameKey = true;
+        run.count = run.at = 0;  // the cursor has left any block it read
+        if (++run.sameKeySteps >= 2 && meta_.keys[i].duplicates) startRun(i, k, d);
+        return 0;
+    }
+    if (const Code code = extractEntry(k, d, entry)) {
+        ticket = cursorTickets_[i] = 0;
+        return code;
+    }
+    run = Run{k.mv_data, k.mv_size};
+    return 0;
 }
 
 Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {

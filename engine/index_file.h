@@ -115,6 +115,24 @@ public:
         bool sameKey = false;
     };
 
+    // The common step of a walk through a key with many Refs: the next (direction 1) or
+    // previous (-1) Ref of the block the cursor read them in, as long as the ticket holds. No
+    // call into LMDB; false when the step leaves the block, and next() or prev() takes it.
+    bool stepInBlock(int keyNr, Ticket ticket, int direction, uint32_t& ref) {
+        const auto i = static_cast<size_t>(keyNr - 1);
+        Run& run = runs_[i];
+        const uint32_t at = run.at + static_cast<uint32_t>(direction);
+        if (at >= run.count || !cursorHolds(i, ticket)) return false;
+        const uint8_t* bytes = run.refs + 4 * size_t(at);
+        const uint32_t found = uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 |
+                               uint32_t(bytes[2]) << 8 | bytes[3];
+        // Only a damaged block holds a Ref the engine never writes.
+        if (found > MaxSlots) return false;
+        run.at = at;
+        ref = found;
+        return true;
+    }
+
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
     Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     // The last entry of all.
@@ -125,7 +143,9 @@ public:
 
 private:
     class Cursor;
-    bool cursorHolds(size_t i, Ticket ticket) const;
+    bool cursorHolds(size_t i, Ticket ticket) const {
+        return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
+    }
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                Entry& entry, Ticket& ticket);
     // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
