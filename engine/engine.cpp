@@ -1030,7 +1030,7 @@ namespace {
 
 // Copies n bytes, from Width to 2 * Width, as two moves of Width bytes that may overlap.
 template <size_t Width>
-void copyEnds(char* to, const char* from, size_t n) {
+inline void copyEnds(char* to, const char* from, size_t n) {
     char head[Width], tail[Width];
     std::memcpy(head, from, Width);
     std::memcpy(tail, from + n - Width, Width);
@@ -1040,7 +1040,7 @@ void copyEnds(char* to, const char* from, size_t n) {
 
 // Copies a key in a few moves of fixed size: walks copy one or two at every step, where a call
 // of memcpy, or the string moves the compiler makes of one, cost more than the rest of the step.
-void copyKey(char* to, const char* from, size_t n) {
+inline void copyKey(char* to, const char* from, size_t n) {
     static_assert(MaxKeyLength <= 32);
     if (n >= 16)
         copyEnds<16>(to, from, n);
@@ -1058,7 +1058,7 @@ void copyKey(char* to, const char* from, size_t n) {
 // The byte order of two keys, then the shorter first, as std::string_view::compare: in words
 // of 8 bytes, the last one overlapping, where a call of memcmp would cost more than the rest
 // of a walk's step.
-int compareKeys(std::string_view a, std::string_view b) {
+inline int compareKeys(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     const auto word = [](const char* p) {
         uint64_t w = 0;
@@ -1079,7 +1079,7 @@ int compareKeys(std::string_view a, std::string_view b) {
 }
 
 // Hands a key to the caller.
-void copyKeyOut(std::string_view from, std::string& key) {
+inline void copyKeyOut(std::string_view from, std::string& key) {
     if (key.size() != from.size()) key.resize(from.size());
     copyKey(key.data(), from.data(), from.size());
 }
@@ -1087,7 +1087,8 @@ void copyKeyOut(std::string_view from, std::string& key) {
 // A step of a walk (direction 1 forward, -1 backward) that stayed on the position's key: only
 // the Ref moves, and it must move on. Only a damaged index answers otherwise, and a walk would
 // never end.
-Code moveToRef(Position& position, uint32_t next, int direction, int32_t& ref, std::string& key) {
+inline Code moveToRef(Position& position, uint32_t next, int direction, int32_t& ref,
+                      std::string& key) {
     if (direction > 0 ? next <= position.ref : next >= position.ref)
         return EngineCode::IndexDefective;
     position.ref = next;
@@ -1097,9 +1098,11 @@ Code moveToRef(Position& position, uint32_t next, int direction, int32_t& ref, s
 }
 
 // Records the entry found as the handle's position and hands it to the caller. A step of a
-// walk must move strictly on from the position, as above.
-Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
-            int32_t& ref, std::string& key) {
+// walk must move strictly on from the position, as above. Inline: every step of a walk ends
+// here.
+[[gnu::always_inline]] inline Code moveTo(Position& position, Code code,
+                                          const IndexFile::Entry& entry, int direction,
+                                          int32_t& ref, std::string& key) {
     if (code != 0) return code;
     if (direction != 0 && position.kind == Position::At) {
         if (entry.sameKey) return moveToRef(position, entry.ref, direction, ref, key);
@@ -1118,29 +1121,21 @@ Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int di
     return 0;
 }
 
-// A step of a walk through the index's cursor: to the next key, or to a Ref the block the index
-// read last does not hold.
-[[gnu::noinline]] Code stepThroughIndex(Position& position, IndexFile& ix, int keyNr, int direction,
-                                        int32_t& ref, std::string& key) {
-    IndexFile::Entry entry;
-    Code code = 0;
-    if (direction > 0) {
-        // The entry returned last may be gone; its successor is found from its value.
-        code = position.kind == Position::None
-                   ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
-                   : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
-    } else {
-        code = position.kind == Position::At
-                   ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
-                   : ix.seekLast(keyNr, entry, position.ticket);
-    }
-    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    return moveTo(position, code, entry, direction, ref, key);
+// Where a walk starts, or its step back: searches and steps back are out of line, as walks
+// seldom make them.
+[[gnu::noinline]] Code placeWalk(Position& position, IndexFile& ix, int keyNr, int direction,
+                                 IndexFile::Entry& entry) {
+    if (direction > 0) return ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket);
+    return position.kind == Position::At
+               ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
+               : ix.seekLast(keyNr, entry, position.ticket);
 }
 
-// NextKey (direction 1) and PrevKey (-1). Walks call them once per entry: the common step,
-// to the next Ref of a key's block that the index read at once, stays in this function.
-inline void walk(FileSetHandle number, int keyNr, int direction, int32_t& ref, std::string& key) {
+// NextKey (direction 1) and PrevKey (-1). Walks call them once per entry: the common steps, to
+// the next Ref of a block of them the index read at once or to the next entry, are made within
+// this function.
+[[gnu::always_inline]] inline void walk(FileSetHandle number, int keyNr, int direction,
+                                        int32_t& ref, std::string& key) {
     begin();
     Handle* handle = nullptr;
     if (!finish(keyHandle(number, keyNr, handle))) return;
@@ -1151,10 +1146,17 @@ inline void walk(FileSetHandle number, int keyNr, int direction, int32_t& ref, s
     }
     IndexFile& ix = handle->set->ix;
     uint32_t next = 0;
-    if (position.kind == Position::At && ix.stepInBlock(keyNr, position.ticket, direction, next))
+    if (position.kind == Position::At && ix.stepInBlock(keyNr, position.ticket, direction, next)) {
         finish(moveToRef(position, next, direction, ref, key));
-    else
-        finish(stepThroughIndex(position, ix, keyNr, direction, ref, key));
+        return;
+    }
+    IndexFile::Entry entry;
+    // The entry returned last may be gone; its successor is found from its value.
+    Code code = direction > 0 && position.kind == Position::At
+                    ? ix.next(keyNr, position.key(), position.ref, entry, position.ticket)
+                    : placeWalk(position, ix, keyNr, direction, entry);
+    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    finish(moveTo(position, code, entry, direction, ref, key));
 }
 
 }  // namespace
