@@ -177,13 +177,14 @@ private:
     Code fromRun(size_t i, Entry& entry, Ticket& ticket);
     // A page's entries lie in it in the order they were added, not in key order: a walk through
     // a page would wait on memory at most of its entries. The whole page is asked for at once
-    // when the walk enters it.
+    // when the walk enters it, into the second-level cache: asked for into the first, the
+    // lines would hold up the walk's own reads of the page.
     void warmPage(const void* at) {
         const auto page = reinterpret_cast<uintptr_t>(at) & ~uintptr_t(WarmBytes - 1);
         if (page == warmedPage_) return;
         warmedPage_ = page;
         for (uintptr_t line = page; line < page + WarmBytes; line += 64)
-            __builtin_prefetch(reinterpret_cast<const void*>(line));
+            __builtin_prefetch(reinterpret_cast<const void*>(line), 0, 2);
     }
     // Nothing read from the index is used before it is seen to be an entry we could have
     // written.
