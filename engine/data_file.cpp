@@ -150,9 +150,12 @@ bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header) {
 
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header) {
     IndexFacts facts;
+    // A set closed clean may have been copied with its folder (a restore keeps sizes and
+    // times, never inodes): its stamps still pair the files. One left changing is trusted only
+    // in the very file the dead process wrote.
+    const bool sameFileNeeded = header.state != SetState::Clean && header.indexInode != 0;
     return indexFacts(ixPath, facts) && facts.time == header.indexTime &&
-           facts.size == header.indexSize &&
-           (header.indexInode == 0 || facts.inode == header.indexInode);
+           facts.size == header.indexSize && (!sameFileNeeded || facts.inode == header.indexInode);
 }
 
 bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header) {

@@ -81,6 +81,7 @@ uint64_t randomStamp();
 // Records NAME.IX's size, modification time and inode in the header (false when it cannot
 // be looked at). A file changed or replaced after that no longer matches: see indexMatches.
 bool describeIndex(const std::filesystem::path& ixPath, DatHeader& header);
+// NAME.IX as described: its size and time, and for a set not closed clean its inode too.
 bool indexMatches(const std::filesystem::path& ixPath, const DatHeader& header);
 // The same file as described, though written since (known inodes only).
 bool indexSameFile(const std::filesystem::path& ixPath, const DatHeader& header);

@@ -711,9 +711,16 @@ void OpenFileSet(FileSetHandle& handle, std::string_view name, bool readOnly, bo
     begin();
     handle = 0;
     if (!finish(checkName(name))) return;
-    const auto datPath = filenames::withExtension(name, ".DAT");
+    // The name as given is the one found nearly always: one stat settles it. Else the file
+    // is looked for whatever the case of its name.
+    std::filesystem::path datPath = std::string(name) + ".DAT";
     struct stat st {};
-    if (::stat(datPath.c_str(), &st) != 0) {
+    bool found = ::stat(datPath.c_str(), &st) == 0;
+    if (!found) {
+        datPath = filenames::withExtension(name, ".DAT");
+        found = ::stat(datPath.c_str(), &st) == 0;
+    }
+    if (!found) {
         // Without the data file nothing can be rebuilt: only "no such set" when the index is
         // missing too, so that nobody creates an empty set over an index of lost data.
         finish(filenames::exists(filenames::withExtension(name, ".IX"))

@@ -173,6 +173,7 @@ struct RestructureReport {
 void RestructureFile(std::string_view name, int32_t oldRecordLength, int32_t newRecordLength,
                      const RecordConvert& convert = {}, RestructureReport* report = nullptr);
 // Recreates NAME.IX from the records; keys that cannot be added go to NAME.MSG, one line
-// each: key number, key text, record number. The set must not be open.
+// each: key number, key text, record number. A partial index (KeyDesc::partial) leaves out
+// the records whose key is empty. The set must not be open.
 void ReindexFile(std::string_view name, int keyCount, const KeyDescTable& keys,
                  const KeyBuilder& builder);

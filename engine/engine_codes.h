@@ -34,5 +34,8 @@ inline constexpr int MaxNameLength = 192;  // of a set's own name, without its f
 struct KeyDesc {
     int length = 0;           // 1..30
     bool duplicates = false;  // index allows the same key for several records
+    // The index lists only the records whose key is not empty: a rebuild leaves the others
+    // out. Told by the caller of a rebuild; the index file does not keep it.
+    bool partial = false;
 };
 using KeyDescTable = std::array<KeyDesc, MaxKeys>;

@@ -366,6 +366,8 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     const auto tempPath = tempPathFor(ixPath);
     removeQuietly(tempPath);
     IndexMeta meta{header.recordLength, generation, {}};
+    // Made from the data as it is, the index holds every unit the data file counts.
+    meta.serial = header.indexSerial;
     meta.keys.assign(keys.begin(), keys.begin() + keyCount);
     IndexFile ix;
     Code code = ix.create(tempPath, meta);
@@ -379,6 +381,7 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
     int64_t written = 0;
     for (int keyNr = 1; code == 0 && keyNr <= keyCount; ++keyNr) {
         const auto maxLength = static_cast<size_t>(keys[keyNr - 1].length);
+        const bool partial = keys[keyNr - 1].partial;
         gathered.clear();
         // One index at a time, in one exact allocation: no doubling of a large vector.
         gathered.entries.reserve(header.liveCount);
@@ -388,7 +391,9 @@ Code reindex(std::string_view name, int keyCount, const KeyDescTable& keys,
             ++read;
             if (isLive(record)) {
                 const std::string key = builder(record, keyNr);
-                if (key.size() > maxLength)
+                if (key.empty() && partial) {
+                    // Not listed in this index.
+                } else if (key.size() > maxLength)
                     messages += messageLine(keyNr, key, ref);
                 else
                     gathered.add(key, ref);

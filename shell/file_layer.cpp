@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
-#include <numeric>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -125,31 +124,37 @@ QString RebuildFailureText(const RebuildTarget& set) {
     return text + "\n\nNothing in it was lost: it is rebuilt when it is opened again.";
 }
 
-// One set under the status window, whose title names it.
-bool RebuildOne(const RebuildTarget& set, RestructureReport& found) {
+// A step of a rebuild under the status window, whose title names the set: its progress
+// shown, its Abort heard.
+bool UnderStatusWindow(const QString& caption, const std::function<bool()>& step) {
     const ScopedAssign<RebuildProgress> hook(RebuildProgressProc, RebuildStatusProgress);
     std::optional<StatFormShown> shown;
     if (StatForm) {
-        StatForm->setWindowTitle(set.caption);
+        StatForm->setWindowTitle(caption);
         // An Abort left from an earlier run must not stop this one.
         StatForm->SetModalResult(Modal::None);
         ClearRebuildStatus();
         shown.emplace();
     }
-    const bool ok = RebuildFiles(set.rebuildName, *set.file, &found);
+    const bool ok = step();
     const EngineFailure failure;
     shown.reset();
     return ok || failure.report();
 }
 
-// Key numbers 1..count, each once, or the order is unusable.
-std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback, int count) {
+// One set under the status window.
+bool RebuildOne(const RebuildTarget& set, RestructureReport& found) {
+    return UnderStatusWindow(set.caption,
+                             [&] { return RebuildFiles(set.rebuildName, *set.file, &found); });
+}
+
+// Each of `every` (ascending) once, or the order is unusable.
+std::vector<int> CheckedOrder(std::vector<int> order, const std::vector<int>& fallback,
+                              const std::vector<int>& every) {
     if (order.empty()) return fallback;
     std::vector<int> sorted = order;
     std::sort(sorted.begin(), sorted.end());
-    std::vector<int> all(count);
-    std::iota(all.begin(), all.end(), 1);
-    if (sorted != all) throw std::logic_error("key order must name every key once");
+    if (sorted != every) throw std::logic_error("key order must name every key once");
     return order;
 }
 
@@ -266,10 +271,10 @@ int CompareBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, std::si
 DataFile::DataFile(DataFileDesc desc) : d_(std::move(desc)) {
     if (!d_.handle || !d_.buffer || !d_.file.buildKey || d_.file.keyCount() == 0)
         throw std::logic_error("a data file needs a handle, a buffer and its keys");
-    std::vector<int> plain(d_.file.keyCount());
-    std::iota(plain.begin(), plain.end(), 1);
-    d_.addOrder = CheckedOrder(std::move(d_.addOrder), plain, d_.file.keyCount());
-    d_.changeOrder = CheckedOrder(std::move(d_.changeOrder), d_.addOrder, d_.file.keyCount());
+    // The partial keys go with the record writes, in no order of the whole-record steps.
+    const std::vector<int> plain = d_.file.wholeRecordKeys();
+    d_.addOrder = CheckedOrder(std::move(d_.addOrder), plain, plain);
+    d_.changeOrder = CheckedOrder(std::move(d_.changeOrder), d_.addOrder, plain);
 }
 
 std::string DataFile::BuildKey(std::span<const uint8_t> record, int keyNr) const {
@@ -333,7 +338,8 @@ bool DataFile::PutRec(std::span<const uint8_t> record, int32_t ref) const {
 }
 
 bool DataFile::ReadRec(int32_t ref, std::span<uint8_t> record) const {
-    return Set().ReadRec(ref, record);
+    // Walks read many records one by one: no record-and-keys steps to set up for a read.
+    return RetryLocked([&] { ReadRecord(handle(), ref, record); });
 }
 
 bool DataFile::DeleteRec(int32_t ref) const {
@@ -411,7 +417,7 @@ bool DataFile::Open() const {
     bool created = false;
     for (;;) {
         OpenFileSet(h, OpenName(), false, false, false, true);
-        if (EngineOK) return true;
+        if (EngineOK) return AddMissingIndexes();
         const int32_t code = EngineErrorCode;
         if (code == EngineCode::IndexDefective) {
             if (!RebuildUntrustedSets({Target()})) return FailWithCode(code);
@@ -438,6 +444,29 @@ void DataFile::Close() const {
 
 bool DataFile::Rebuild() const {
     return RebuildSets({Target()});
+}
+
+bool DataFile::AddMissingIndexes() const {
+    FileSetHandle& h = handle();
+    const int held = KeyCount(h);
+    ClearEngineStatus();
+    // Only indexes of our own can be missing from a sound set; a unit of work in progress
+    // keeps its sets as they are (the set then goes on without them for now).
+    if (held >= d_.file.keyCount() || held < static_cast<int>(d_.file.wholeRecordKeys().size()) ||
+        InUnit())
+        return true;
+    // Refused while another handle has the set open: a later open tries again. One that
+    // failed for another reason (a full disk) is not tried again in this run: each try reads
+    // every record.
+    const std::string name = OpenName();
+    if (reindexFailed_.count(name)) return true;
+    CloseFileSet(h);
+    if (!UnderStatusWindow(d_.rebuildCaption,
+                           [this] { return ReindexFiles(CreateName(), d_.file); }) &&
+        EngineErrorCode != EngineCode::FileInUse)
+        reindexFailed_.insert(name);
+    OpenFileSet(h, name, false, false, false, true);
+    return EngineOK;
 }
 
 RebuildTarget DataFile::Target() const {

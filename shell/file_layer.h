@@ -16,6 +16,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -173,7 +174,7 @@ public:
 
     bool Create() const;
     // Opens the file set into the unit's handle (true at once when it is open already);
-    // fails without a current company.
+    // fails without a current company. A set without the file's partial keys gets them.
     // A defective index (10010) asks "Index file is defective.  Rebuild?" and rebuilds
     // (RebuildUntrustedSets); declined or failed, it fails with 10010, told. A missing set
     // (9903) is created as the description says; other errors fail.
@@ -206,6 +207,12 @@ public:
 private:
     // The record-and-keys steps on the unit's handle, each call under RetryLocked.
     KeyedSet Set() const;
+    // A set just opened that was written before the file had its partial keys (an older
+    // company) gets them: it is reindexed from its records under the status window, unless a
+    // unit of work is in progress or another handle has the set open (then a later open does
+    // it), or it could not be reindexed earlier in this run. The answer is that of opening
+    // the set again.
+    bool AddMissingIndexes() const;
     // Takes the whole-record bracket, asking "The files are in use.  Abort?" while it fails.
     bool InLockedSet(const std::function<bool()>& body) const;
     // Whether a company is current: its number names the files.
@@ -213,6 +220,8 @@ private:
     // A Yes/No prompt under the file's caption; true on Yes.
     bool AskYes(const QString& text) const;
     DataFileDesc d_;
+    // The sets (by open name) whose missing indexes could not be added in this run.
+    mutable std::set<std::string> reindexFailed_;
 };
 
 // The records of the file whose key keyNr, trimmed and upper-cased, equals `target` (itself

@@ -1,7 +1,6 @@
 #include "shell/record_file.h"
 
 #include <algorithm>
-#include <numeric>
 #include <stdexcept>
 
 #include "engine/record_fields.h"
@@ -47,21 +46,18 @@ bool InBracket(FileSetHandle handle, const std::function<bool()>& body,
     return EngineOK;
 }
 
-namespace {
-
-struct KeyChange {
-    int keyNr;
-    std::string oldKey;
-    std::string newKey;
-};
-
-}  // namespace
-
 KeyDescTable FileDesc::keyTable() const {
     KeyDescTable table{};
     if (keys.size() > table.size()) throw std::logic_error("more keys than an index file holds");
     std::copy(keys.begin(), keys.end(), table.begin());
     return table;
+}
+
+std::vector<int> FileDesc::wholeRecordKeys() const {
+    std::vector<int> numbers;
+    for (int nr = 1; nr <= keyCount(); ++nr)
+        if (!isPartial(nr)) numbers.push_back(nr);
+    return numbers;
 }
 
 FileSetCloser::~FileSetCloser() {
@@ -92,7 +88,11 @@ bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& des
 bool RebuildFiles(std::string_view name, const FileDesc& desc, RestructureReport* report) {
     RestructureFile(name, desc.recordLength, desc.recordLength, {}, report);
     if (!EngineOK) return false;
-    KeyDescTable table = desc.keyTable();
+    return ReindexFiles(name, desc);
+}
+
+bool ReindexFiles(std::string_view name, const FileDesc& desc) {
+    const KeyDescTable table = desc.keyTable();
     ReindexFile(name, desc.keyCount(), table, desc.buildKey);
     return EngineOK;
 }
@@ -108,20 +108,100 @@ bool KeyedSet::Run(const std::function<void()>& call) const {
 
 std::vector<int> KeyedSet::Order(std::span<const int> order) const {
     if (!order.empty()) return {order.begin(), order.end()};
-    std::vector<int> all(desc_.keyCount());
-    std::iota(all.begin(), all.end(), 1);
-    return all;
+    return desc_.wholeRecordKeys();
+}
+
+std::vector<int> KeyedSet::PartialKeysOfSet() const {
+    std::vector<int> partial;
+    for (int nr = 1; nr <= desc_.keyCount(); ++nr)
+        if (desc_.isPartial(nr)) partial.push_back(nr);
+    if (partial.empty()) return partial;
+    const int held = KeyCount(handle_);
+    std::erase_if(partial, [held](int nr) { return nr > held; });
+    return partial;
+}
+
+bool KeyedSet::AddKeys(std::span<const uint8_t> record, int32_t ref,
+                       std::span<const int> keys) const {
+    KeyEntries added;
+    for (const int nr : keys) {
+        std::string key = desc_.buildKey(record, nr);
+        if (!AddKey(key, ref, nr)) {
+            const EngineFailure failure;
+            for (const auto& [addedNr, addedKey] : added) DeleteKey(addedKey, ref, addedNr);
+            return failure.report();
+        }
+        added.emplace_back(nr, std::move(key));
+    }
+    return true;
+}
+
+bool KeyedSet::ReplaceKeys(int32_t ref, std::span<const uint8_t> from, std::span<const uint8_t> to,
+                           std::span<const int> keys) const {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const int nr = keys[i];
+        if (!ChangeKey(desc_.buildKey(from, nr), desc_.buildKey(to, nr), ref, nr))
+            return ChangeBack(ref, to, from, keys.first(i));
+    }
+    return true;
+}
+
+bool KeyedSet::ChangeBack(int32_t ref, std::span<const uint8_t> from, std::span<const uint8_t> to,
+                          std::span<const int> keys) const {
+    const EngineFailure failure;
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+        ChangeKey(desc_.buildKey(from, *it), desc_.buildKey(to, *it), ref, *it);
+    return failure.report();
+}
+
+bool KeyedSet::RemoveKeys(int32_t ref, std::span<const uint8_t> stored, std::span<const int> keys,
+                          KeyEntries& removed) const {
+    for (const int nr : keys) {
+        std::string key = desc_.buildKey(stored, nr);
+        if (DeleteKey(key, ref, nr)) {
+            removed.emplace_back(nr, std::move(key));
+            continue;
+        }
+        if (EngineErrorCode != EngineCode::KeyToDeleteMissing) return PutBack(ref, removed);
+        ClearEngineStatus();
+    }
+    return true;
+}
+
+bool KeyedSet::PutBack(int32_t ref, const KeyEntries& removed) const {
+    const EngineFailure failure;
+    for (const auto& [nr, key] : removed) AddKey(key, ref, nr);
+    return failure.report();
 }
 
 bool KeyedSet::AddRec(std::span<const uint8_t> record, int32_t& ref) const {
     // The engine writes its own bytes into the buffer it is given.
     std::vector<uint8_t> copy(record.begin(), record.end());
-    return Run([&] { AddRecord(handle_, ref, copy); });
+    const std::vector<int> partial = PartialKeysOfSet();
+    if (partial.empty()) return Run([&] { AddRecord(handle_, ref, copy); });
+    return InBracket(handle_, [&] {
+        int32_t added = 0;
+        if (!Run([&] { AddRecord(handle_, added, copy); })) return false;
+        if (!AddKeys(record, added, partial)) {
+            const EngineFailure failure;
+            Run([&] { DeleteRecord(handle_, added); });
+            return failure.report();
+        }
+        ref = added;
+        return true;
+    });
 }
 
 bool KeyedSet::PutRec(std::span<const uint8_t> record, int32_t ref) const {
     std::vector<uint8_t> copy(record.begin(), record.end());
-    return Run([&] { PutRecord(handle_, ref, copy); });
+    const std::vector<int> partial = ref > 0 ? PartialKeysOfSet() : std::vector<int>{};
+    if (partial.empty()) return Run([&] { PutRecord(handle_, ref, copy); });
+    return InBracket(handle_, [&] {
+        std::vector<uint8_t> stored(desc_.recordLength);
+        if (!ReadLive(ref, stored) || !ReplaceKeys(ref, stored, record, partial)) return false;
+        if (Run([&] { PutRecord(handle_, ref, copy); })) return true;
+        return ChangeBack(ref, record, stored, partial);
+    });
 }
 
 bool KeyedSet::ReadRec(int32_t ref, std::span<uint8_t> record) const {
@@ -135,15 +215,31 @@ bool KeyedSet::ReadLive(int32_t ref, std::span<uint8_t> record) const {
 }
 
 bool KeyedSet::DeleteRec(int32_t ref) const {
-    return Run([&] { DeleteRecord(handle_, ref); });
+    const std::vector<int> partial = ref > 0 ? PartialKeysOfSet() : std::vector<int>{};
+    if (partial.empty()) return Run([&] { DeleteRecord(handle_, ref); });
+    return InBracket(handle_, [&] {
+        std::vector<uint8_t> stored(desc_.recordLength);
+        KeyEntries removed;
+        if (!ReadLive(ref, stored) || !RemoveKeys(ref, stored, partial, removed)) return false;
+        if (Run([&] { DeleteRecord(handle_, ref); })) return true;
+        return PutBack(ref, removed);
+    });
 }
 
 bool KeyedSet::AddKey(std::string_view key, int32_t ref, int keyNr) const {
+    if (key.empty() && desc_.isPartial(keyNr)) {
+        ClearEngineStatus();
+        return true;
+    }
     const std::string_view cut = key.substr(0, MaxKeyLength);
     return Run([&] { ::AddKey(handle_, keyNr, ref, cut); });
 }
 
 bool KeyedSet::DeleteKey(std::string_view key, int32_t ref, int keyNr) const {
+    if (key.empty() && desc_.isPartial(keyNr)) {
+        ClearEngineStatus();
+        return true;
+    }
     const std::string_view cut = key.substr(0, MaxKeyLength);
     return Run([&] { ::DeleteKey(handle_, keyNr, ref, cut); });
 }
@@ -167,16 +263,10 @@ bool KeyedSet::Add(std::span<const uint8_t> record, int32_t& ref,
                    std::span<const int> order) const {
     int32_t added = 0;
     if (!AddRec(record, added)) return false;
-    std::vector<std::pair<int, std::string>> done;
-    for (const int nr : Order(order)) {
-        std::string key = desc_.buildKey(record, nr);
-        if (!AddKey(key, added, nr)) {
-            const EngineFailure failure;
-            for (const auto& [doneNr, doneKey] : done) DeleteKey(doneKey, added, doneNr);
-            DeleteRec(added);
-            return failure.report();
-        }
-        done.emplace_back(nr, std::move(key));
+    if (!AddKeys(record, added, Order(order))) {
+        const EngineFailure failure;
+        DeleteRec(added);
+        return failure.report();
     }
     ref = added;
     return true;
@@ -184,43 +274,20 @@ bool KeyedSet::Add(std::span<const uint8_t> record, int32_t& ref,
 
 bool KeyedSet::Replace(int32_t ref, std::span<const uint8_t> stored,
                        std::span<const uint8_t> record, std::span<const int> order) const {
-    std::vector<KeyChange> replaced;
-    const auto changeBack = [&] {
-        const EngineFailure failure;
-        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-            ChangeKey(it->newKey, it->oldKey, ref, it->keyNr);
-        return failure.report();
-    };
-    for (const int nr : Order(order)) {
-        KeyChange change{nr, desc_.buildKey(stored, nr), desc_.buildKey(record, nr)};
-        if (!ChangeKey(change.oldKey, change.newKey, ref, nr)) return changeBack();
-        replaced.push_back(std::move(change));
-    }
-    if (!PutRec(record, ref)) return changeBack();
-    return true;
+    const std::vector<int> keys = Order(order);
+    if (!ReplaceKeys(ref, stored, record, keys)) return false;
+    if (PutRec(record, ref)) return true;
+    return ChangeBack(ref, record, stored, keys);
 }
 
 bool KeyedSet::Remove(int32_t ref) const {
     // The keys come from the record as stored, whatever the caller holds.
     std::vector<uint8_t> stored(desc_.recordLength);
     if (!ReadLive(ref, stored)) return false;
-    std::vector<std::pair<int, std::string>> removed;
-    const auto putBack = [&] {
-        const EngineFailure failure;
-        for (const auto& [nr, key] : removed) AddKey(key, ref, nr);
-        return failure.report();
-    };
-    for (int nr = 1; nr <= desc_.keyCount(); ++nr) {
-        std::string key = desc_.buildKey(stored, nr);
-        if (DeleteKey(key, ref, nr)) {
-            removed.emplace_back(nr, std::move(key));
-            continue;
-        }
-        if (EngineErrorCode != EngineCode::KeyToDeleteMissing) return putBack();
-        ClearEngineStatus();
-    }
+    KeyEntries removed;
+    if (!RemoveKeys(ref, stored, Order({}), removed)) return false;
     // A record is freed only once no key points at it.
-    if (!DeleteRec(ref)) return putBack();
+    if (!DeleteRec(ref)) return PutBack(ref, removed);
     return true;
 }
 

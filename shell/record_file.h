@@ -15,6 +15,12 @@
 
 #include "engine/engine.h"
 
+// A partial key (KeyDesc::partial, empty for the records it leaves out) is an index of our own
+// after the file's keys, derived from the record alone. The record writes keep it (AddRec,
+// PutRec and DeleteRec add, change and remove it with the record, in one bracket), so that no
+// write of a record can leave it behind; the whole-record steps add, replace and remove the
+// other keys. A set written before the file had it lacks it until it is reindexed; until then
+// its writes leave it out.
 struct FileDesc {
     int32_t recordLength = 0;
     std::vector<KeyDesc> keys;  // key 1 first
@@ -22,6 +28,11 @@ struct FileDesc {
 
     KeyDescTable keyTable() const;
     int keyCount() const { return static_cast<int>(keys.size()); }
+    bool isPartial(int keyNr) const {
+        return keyNr >= 1 && keyNr <= keyCount() && keys[keyNr - 1].partial;
+    }
+    // The keys that are not partial, in ascending order.
+    std::vector<int> wholeRecordKeys() const;
 };
 
 // Closes a file set on every way out of a scope (the handle becomes 0).
@@ -72,6 +83,8 @@ bool OpenFiles(FileSetHandle& handle, std::string_view name, const FileDesc& des
 // receives what the copy found in the old data file.
 bool RebuildFiles(std::string_view name, const FileDesc& desc,
                   RestructureReport* report = nullptr);
+// The second half alone: the index made afresh from the records as they are.
+bool ReindexFiles(std::string_view name, const FileDesc& desc);
 
 // How the record-and-keys steps run each engine call: once (empty), or again while it fails
 // for a lock and the user wants to wait (the prompting file layer). Answers EngineOK.
@@ -84,24 +97,27 @@ class KeyedSet {
 public:
     KeyedSet(FileSetHandle handle, const FileDesc& desc, EngineCallRunner run = {});
 
+    // The record writes, each with the partial keys of the record (see FileDesc).
     bool AddRec(std::span<const uint8_t> record, int32_t& ref) const;  // adds a copy
     bool PutRec(std::span<const uint8_t> record, int32_t ref) const;   // writes a copy
     bool ReadRec(int32_t ref, std::span<uint8_t> record) const;
     // ReadRec, refused with RecordDeleted when the slot is free.
     bool ReadLive(int32_t ref, std::span<uint8_t> record) const;
     bool DeleteRec(int32_t ref) const;
-    bool AddKey(std::string_view key, int32_t ref, int keyNr) const;  // cut to MaxKeyLength
+    // Cut to MaxKeyLength. An empty key of a partial index is no entry: nothing to add or
+    // delete.
+    bool AddKey(std::string_view key, int32_t ref, int keyNr) const;
     bool DeleteKey(std::string_view key, int32_t ref, int keyNr) const;
     // Equal keys: true. Else adds the new key, then deletes the old one (one already missing
     // counts as deleted); when the old one stays, the new one goes again: false.
     bool ChangeKey(std::string_view oldKey, std::string_view newKey, int32_t ref, int keyNr) const;
 
-    // Adds the record, then its keys in `order` (empty: 1..N); a refused key removes the
-    // keys added and the record.
+    // Adds the record, then its keys in `order` (empty: every key but the partial ones, in
+    // ascending order); a refused key removes the keys added and the record.
     bool Add(std::span<const uint8_t> record, int32_t& ref, std::span<const int> order = {}) const;
     // Replaces the keys of `stored` (what the index holds for record `ref`) by those of
-    // `record` in `order` (empty: 1..N), then writes `record`; a failed step changes back
-    // every key already replaced, so the index never holds two keys for one record.
+    // `record` in `order` (empty as with Add), then writes `record`; a failed step changes
+    // back every key already replaced, so the index never holds two keys for one record.
     bool Replace(int32_t ref, std::span<const uint8_t> stored, std::span<const uint8_t> record,
                  std::span<const int> order = {}) const;
     // Removes the keys of the record stored at `ref`, then the record. A free slot is
@@ -110,8 +126,30 @@ public:
     bool Remove(int32_t ref) const;
 
 private:
+    using KeyEntries = std::vector<std::pair<int, std::string>>;
+
     bool Run(const std::function<void()>& call) const;
     std::vector<int> Order(std::span<const int> order) const;
+    // The partial keys of the file that the open set has.
+    std::vector<int> PartialKeysOfSet() const;
+    // Key nr of `record` added for each of `keys`; when one is refused, those added go again:
+    // false with its code.
+    bool AddKeys(std::span<const uint8_t> record, int32_t ref, std::span<const int> keys) const;
+    // Key nr of `from` replaced by that of `to` for each of `keys`; when one fails, those
+    // replaced are changed back: false with its code.
+    bool ReplaceKeys(int32_t ref, std::span<const uint8_t> from, std::span<const uint8_t> to,
+                     std::span<const int> keys) const;
+    // Key nr of `to` put back in place of that of `from` for each of `keys`, last first, every
+    // one attempted; false with the code of the failure that made it necessary.
+    bool ChangeBack(int32_t ref, std::span<const uint8_t> from, std::span<const uint8_t> to,
+                    std::span<const int> keys) const;
+    // Key nr of `stored` removed for each of `keys` (one already missing counts as removed),
+    // those removed into `removed`; when one cannot be removed, those removed go back: false
+    // with its code.
+    bool RemoveKeys(int32_t ref, std::span<const uint8_t> stored, std::span<const int> keys,
+                    KeyEntries& removed) const;
+    // Adds the entries back, keeping the code of the failure that made it necessary.
+    bool PutBack(int32_t ref, const KeyEntries& removed) const;
 
     FileSetHandle handle_;
     const FileDesc& desc_;

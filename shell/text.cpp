@@ -62,14 +62,31 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Trimmed, padded and cut in one pass: every posting builds many keys.
+std::string KeyPart(std::string_view text, int width, bool upper) {
+    const std::string_view trimmed = TrimmedView(text);
+    const std::size_t size = std::min(std::max(trimmed.size(), static_cast<std::size_t>(
+                                                                   std::max(width, 0))),
+                                      static_cast<std::size_t>(MaxKeyLength));
+    std::string key(size, ' ');
+    const std::size_t copied = std::min(trimmed.size(), size);
+    for (std::size_t i = 0; i < copied; ++i) {
+        const char c = trimmed[i];
+        key[i] = upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return key;
+}
+
+}  // namespace
+
 std::string KeyText(std::string_view text, int width) {
-    return UpperAscii(PlainKeyText(text, width));
+    return KeyPart(text, width, true);
 }
 
 std::string PlainKeyText(std::string_view text, int width) {
-    std::string key = PadRightWith(TrimBlanks(text), ' ', width);
-    if (key.size() > static_cast<std::size_t>(MaxKeyLength)) key.resize(MaxKeyLength);
-    return key;
+    return KeyPart(text, width, false);
 }
 
 std::optional<int> WholeNumber(std::string_view text) {

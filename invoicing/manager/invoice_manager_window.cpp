@@ -155,6 +155,7 @@ void TInvEdit1::FormShow() {
         return;
     }
     filesOpen_ = true;
+    postingFiles_.emplace();
     if (!SetupInvoiceBrowser(*InvBrowser1, sharedMode_)) Beep();
     ShowCustomerFilter(false);
     const int keyNr = ShowRememberedOrder(InvoiceDateKey, InvoiceKeyCount);
@@ -200,6 +201,7 @@ void TInvEdit1::CloseFiles() {
         const browse::EngineStatusKeeper keep;
         InitBrowserModel(*InvBrowser1, 0, InvoiceDateKey, 0);
     }
+    postingFiles_.reset();
     if (filesOpen_) CloseInvoiceDatabases();
     filesOpen_ = false;
 }

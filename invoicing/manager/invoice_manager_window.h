@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "invoicing/manager/batch_print_dialog.h"
@@ -106,6 +107,8 @@ private:
     void ShowCustomerFilter(bool on);
 
     bool filesOpen_ = false;
+    // The files each posting writes, held while the manager is shown.
+    std::optional<PostingFilesHeld> postingFiles_;
 };
 
 extern TInvEdit1* InvEdit1;

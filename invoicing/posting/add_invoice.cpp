@@ -107,11 +107,29 @@ void ShowCompanyOnManager(InvoiceManagerView& view) {
                                    .format(",0.00")));
 }
 
+PostingFilesHeld::PostingFilesHeld() : company_(Shell().folder) {
+    for (const DataFile* file : {&CustomerData(), &ProductData()}) {
+        FileSetHandle& handle = file->handle();
+        if (handle != 0 && IsFileSetOpen(handle)) continue;
+        OpenFileSet(handle, file->OpenName(), false, false, false, true);
+        if (EngineOK)
+            opened_.push_back(file);
+        else
+            handle = 0;
+    }
+    ClearEngineStatus();
+}
+
+PostingFilesHeld::~PostingFilesHeld() {
+    for (const DataFile* file : opened_) file->Close();
+}
+
 bool AddInvoice(InvoiceManagerView& view) {
     if (!ProdInv) throw std::logic_error("The invoice entry dialog has not been created.");
     TProdInv& dlg = *ProdInv;
     ShellContext& shell = Shell();
     const bool external = shell.main.ExternalTransMode != 0;
+    const PostingFilesHeld postingFiles;
     PrepareForNewInvoice(dlg);
 
     // The posting is computed when OK is pressed: what cannot be posted keeps the dialog

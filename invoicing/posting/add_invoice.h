@@ -9,9 +9,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "invoicing/posting/invoice_posting.h"
 #include "invoicing/posting/posting_steps.h"
+#include "shell/company/company_file.h"
 
 class TFvcBrowser;
 class TLineEntry;
@@ -60,6 +62,23 @@ void ShowCompanyOnManager(InvoiceManagerView& view);
 
 // The file the answer of an external transaction is written to, in the data folder.
 inline constexpr std::string_view AnswerFileName = "CPWIN.TXT";
+
+// The customer, product and company files that every invoice posting reads and writes, held
+// open: by the Invoice Manager while it is shown, and by the entry dialog from its start to
+// its posting's end. Each posting's steps then find them open instead of opening and closing
+// them themselves. A set that does not open at once (none yet, a defective index) is not
+// held: the steps meet it as they always do and ask what they ask.
+class PostingFilesHeld {
+public:
+    PostingFilesHeld();
+    ~PostingFilesHeld();
+    PostingFilesHeld(const PostingFilesHeld&) = delete;
+    PostingFilesHeld& operator=(const PostingFilesHeld&) = delete;
+
+private:
+    std::vector<const DataFile*> opened_;
+    CompanyFileHeld company_;
+};
 
 // Runs the entry dialog ProdInv for a new invoice of the current company and posts it. The
 // invoice header, line and memo files must be open. True when an invoice was posted.

@@ -266,19 +266,32 @@ AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods) {
     return AgingBucketOf(DaysBetween(date, Shell().clock.today()), periods);
 }
 
-void AgingSums::Add(Date date, std::string_view amountDue, const QString& what) {
-    const Decimal due = AmountOrRefuse(amountDue, what);
+void AgingSums::Add(Date date, const InvoiceRec& record) {
+    // The daily re-aging adds every open record of the company: the texts of a refusal are
+    // made only when there is one.
+    const std::string amountDue = record.get(Invoice::InvDue);
+    const auto read = AmountOf(amountDue);
+    const Decimal due =
+        read ? *read
+             : AmountOrRefuse(amountDue,
+                              QString("The amount due of invoice %1")
+                                  .arg(FromCp1252(TrimBlanks(record.get(Invoice::InvNumber)))));
     if (due.isZero()) return;
     Decimal& sum =
         sums_[static_cast<std::size_t>(AgingBucketOf(DaysBetween(date, today_), periods_))];
-    sum = SumOrRefuse(Decimal::Add(sum, due), "The customer's aging amount");
+    const auto added = Decimal::Add(sum, due);
+    sum = added ? *added : SumOrRefuse(added, "The customer's aging amount");
 }
 
 void AgingSums::WriteTo(CustomerRec& c) const {
-    const QString what =
-        QString("The aging amount of customer %1").arg(FromCp1252(TrimBlanks(c.get(Customer::Number))));
-    for (std::size_t k = 0; k < sums_.size(); ++k)
-        SetOrRefuse(c, Customer::Amounts[k], sums_[k].format("0.00"), what);
+    for (std::size_t k = 0; k < sums_.size(); ++k) {
+        const std::string text = sums_[k].isZero() ? std::string("0.00") : sums_[k].format("0.00");
+        if (!c.set(Customer::Amounts[k], text))
+            RefuseNotFitting(text,
+                             QString("The aging amount of customer %1")
+                                 .arg(FromCp1252(TrimBlanks(c.get(Customer::Number)))),
+                             Customer::Amounts[k].width);
+    }
 }
 
 std::string ReceivablesAfter(const CompanyRec& stored, Decimal amount) {

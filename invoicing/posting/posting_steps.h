@@ -158,9 +158,9 @@ AgingBucket AgingBucketOn(Date date, const AgingPeriods& periods);
 class AgingSums {
 public:
     AgingSums(const AgingPeriods& periods, Date today) : periods_(periods), today_(today) {}
-    // Adds an amount due (commas allowed, blank is 0) dated `date`; a refusal naming `what`
-    // when it is not a number, or when a sum would not fit.
-    void Add(Date date, std::string_view amountDue, const QString& what);
+    // Adds the record's amount due (commas allowed, blank is 0) dated `date`; a refusal
+    // naming the invoice when it is not a number, or when a sum would not fit.
+    void Add(Date date, const InvoiceRec& record);
     // The four sums into the customer's aging amounts ("0.00"); a refusal when one does not
     // fit its field.
     void WriteTo(CustomerRec& customer) const;

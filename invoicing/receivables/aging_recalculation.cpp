@@ -1,9 +1,9 @@
 #include "invoicing/receivables/aging_recalculation.h"
 
 #include <QLabel>
-#include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 
 #include "invoicing/posting/aging.h"
@@ -26,12 +26,14 @@ namespace {
 
 const QString Caption = QStringLiteral("Customer Aging");
 
-// Files with at least this many records together show their progress.
-constexpr int32_t ProgressFrom = 5000;
+// A run that reads at least this many records shows its progress; one that reads fewer is
+// over before a window could be of use.
+constexpr int32_t ProgressFrom = 200000;
 constexpr int32_t ProgressEvery = 1000;
 
+// A customer's number as key 2 of the invoice file and its open-item index hold it.
 std::string CustomerKey(std::string_view number) {
-    return UpperAscii(TrimBlanks(number));
+    return KeyText(number, 8);
 }
 
 // The progress window of a long run: shown only when the files are large.
@@ -78,6 +80,37 @@ bool ForEachRecord(const DataFile& file, Visit&& visit) {
         if (!file.ReadRec(ref, record.bytes())) return false;
         visit(ref, record);
     }
+}
+
+enum class Walk { Done, Unreadable, OutOfStep };
+
+// The records of the open-item index in its order (by customer, then in record order), each
+// with the customer key it is listed under. OutOfStep when a record is not the open record
+// of its customer that the index says it is: nothing can be taken from the index then.
+template <class Visit>
+Walk ForEachListedInvoice(Visit&& visit) {
+    const DataFile& file = InvoiceData();
+    int32_t ref = 0;
+    std::string key;
+    bool more = file.Search("", ref, InvoiceOpenItemKey, &key);
+    if (!more && EngineErrorCode != EngineCode::KeyNotFound) return Walk::Unreadable;
+    while (more) {
+        InvoiceRec record;
+        if (!file.ReadRec(ref, record.bytes())) return Walk::Unreadable;
+        if (BuildInvoiceKey(record, InvoiceOpenItemKey) != key) return Walk::OutOfStep;
+        visit(key, record);
+        more = file.RetryLocked([&] { NextKey(file.handle(), InvoiceOpenItemKey, ref, key); });
+        if (!more && EngineErrorCode != EngineCode::NoNextKey) return Walk::Unreadable;
+    }
+    return Walk::Done;
+}
+
+// Whether the invoice set has its open-item index (a set of an older company gets it when
+// the file layer can reindex it).
+bool HasOpenItemIndex() {
+    const bool has = KeyCount(InvoiceData().handle()) >= InvoiceOpenItemKey;
+    ClearEngineStatus();
+    return has;
 }
 
 }  // namespace
@@ -131,32 +164,49 @@ AgingRecalculation RecalculateCustomerAging() {
                           .arg(EngineErrorCode);
         return run;
     }
-    Progress progress(UsedRecordCount(InvoiceData().handle()) +
+    // The open records alone where the index lists them, else every record.
+    const bool listed = HasOpenItemIndex();
+    Progress progress((listed ? IndexKeyCount(InvoiceData().handle(), InvoiceOpenItemKey)
+                              : UsedRecordCount(InvoiceData().handle())) +
                       UsedRecordCount(CustomerData().handle()));
 
-    // Pass 1: the open records of every customer number, summed into its four buckets.
-    std::map<std::string, AgingSums> sums;
-    std::map<std::string, QString> unreadable;  // customer -> why it cannot be aged
-    const bool invoicesRead = ForEachRecord<InvoiceRec>(
-        InvoiceData(), [&](int32_t, const InvoiceRec& inv) {
-            progress.Step();
-            const std::string key = CustomerKey(inv.get(Invoice::InvCustomerNumber));
-            if (unreadable.count(key)) return;
-            const QString number = FromCp1252(TrimBlanks(inv.get(Invoice::InvNumber)));
-            try {
-                const auto date = InvoiceAgingDate(inv, dates);
-                if (!date) {
-                    if (AmountOf(inv.get(Invoice::InvDue)).value_or(Decimal()).isZero()) return;
-                    throw PlanRefusal{QString("The date of invoice %1 cannot be read.").arg(number)};
-                }
-                sums.try_emplace(key, *periods, today)
-                    .first->second.Add(*date, inv.get(Invoice::InvDue),
-                                       QString("The amount due of invoice %1").arg(number));
-            } catch (const PlanRefusal& refused) {
-                unreadable[key] = refused.text;
+    // Pass 1: the open records of every customer, summed into its four buckets.
+    std::unordered_map<std::string, AgingSums> sums;
+    std::unordered_map<std::string, QString> unreadable;  // customer -> why it cannot be aged
+    const auto age = [&](const std::string& key, const InvoiceRec& inv) {
+        progress.Step();
+        // Nothing due, nothing aged: what the index leaves out.
+        if (!InvoiceOwesAmount(inv.bytes()) || unreadable.count(key)) return;
+        try {
+            const auto date = InvoiceAgingDate(inv, dates);
+            if (!date) {
+                if (AmountOf(inv.get(Invoice::InvDue)).value_or(Decimal()).isZero()) return;
+                throw PlanRefusal{QString("The date of invoice %1 cannot be read.")
+                                      .arg(FromCp1252(TrimBlanks(inv.get(Invoice::InvNumber))))};
             }
-        });
-    if (!invoicesRead) {
+            sums.try_emplace(key, *periods, today).first->second.Add(*date, inv);
+        } catch (const PlanRefusal& refused) {
+            unreadable[key] = refused.text;
+        }
+    };
+    Walk walk = Walk::OutOfStep;
+    if (listed) {
+        walk = ForEachListedInvoice(age);
+        // An index out of step with its records is no reason to age wrongly: every record
+        // is read instead.
+        if (walk == Walk::OutOfStep) {
+            sums.clear();
+            unreadable.clear();
+        }
+    }
+    if (walk == Walk::OutOfStep)
+        walk = ForEachRecord<InvoiceRec>(InvoiceData(),
+                                         [&](int32_t, const InvoiceRec& inv) {
+                                             age(BuildInvoiceKey(inv, InvoiceCustomerKey), inv);
+                                         })
+                   ? Walk::Done
+                   : Walk::Unreadable;
+    if (walk != Walk::Done) {
         run.refusal = QString("The invoice file cannot be read (error %1), so the customers' "
                               "aging was not recalculated.")
                           .arg(EngineErrorCode);
@@ -164,22 +214,26 @@ AgingRecalculation RecalculateCustomerAging() {
     }
 
     // Pass 2: each customer gets its sums; one without open records has nothing aged.
+    const AgingSums nothingOpen(*periods, today);
     std::vector<std::pair<int32_t, CustomerRec>> changed;
     const bool customersRead = ForEachRecord<CustomerRec>(
         CustomerData(), [&](int32_t ref, const CustomerRec& customer) {
             progress.Step();
             const std::string key = CustomerKey(customer.get(Customer::Number));
-            const QString who = FromCp1252(TrimBlanks(customer.get(Customer::Number)));
+            const auto skip = [&](const QString& why) {
+                run.skipped << QString("Customer %1: %2")
+                                   .arg(FromCp1252(TrimBlanks(customer.get(Customer::Number))), why);
+            };
             if (const auto bad = unreadable.find(key); bad != unreadable.end()) {
-                run.skipped << QString("Customer %1: %2").arg(who, bad->second);
+                skip(bad->second);
                 return;
             }
             CustomerRec aged = customer;
             try {
                 const auto found = sums.find(key);
-                (found != sums.end() ? found->second : AgingSums(*periods, today)).WriteTo(aged);
+                (found != sums.end() ? found->second : nothingOpen).WriteTo(aged);
             } catch (const PlanRefusal& refused) {
-                run.skipped << QString("Customer %1: %2").arg(who, refused.text);
+                skip(refused.text);
                 return;
             }
             if (aged != customer) changed.emplace_back(ref, aged);

@@ -29,8 +29,11 @@ struct AgingRecalculation {
     QString refusal;      // why nothing was recalculated; empty when it ran
 };
 
-// Recalculates every customer of the current company as of the program's today. Files that
-// the invoice and customer managers have open stay open. A customer with a record that
+// Recalculates every customer of the current company as of the program's today. The open
+// records are found through the invoice file's open-item index, so that the run costs what
+// is open rather than what is on file; a file without the index yet, or with one that does
+// not match its records, is read whole. Files that the invoice and customer managers have
+// open stay open. A customer with a record that
 // cannot be aged (an amount due that is not a number, no readable date) is left as it is and
 // named; the shared progress window shows the run on large files. The customers are
 // rewritten as one unit of work: all of them or, when one cannot be written, none (the

@@ -325,11 +325,7 @@ private:
 
     void PlanCustomer(const AgingPeriods& periods, Date today) {
         AgingSums sums(periods, today);
-        const auto age = [&](const InvoiceRec& r) {
-            sums.Add(
-                DateOf(r), r.get(Invoice::InvDue),
-                QString("The amount due of invoice %1").arg(Q(Trimmed(r, Invoice::InvNumber))));
-        };
+        const auto age = [&](const InvoiceRec& r) { sums.Add(DateOf(r), r); };
         for (const int32_t ref : order_) age(state_.at(ref));
         for (const InvoiceRec& r : added_) age(r);
 

@@ -1,9 +1,16 @@
 #include "invoicing/records/invoice_files.h"
 
+#include "engine/decimal.h"
+
 #include "invoicing/records/invoice_line_file.h"
 #include "invoicing/records/invoice_memo_file.h"
 #include "invoicing/records/invoicing_file_desc.h"
 #include "shell/text.h"
+
+bool InvoiceOwesAmount(std::span<const uint8_t> record) {
+    const auto due = Decimal::ParseBlankAsZero(StripCommas(fields::Get(record, Invoice::InvDue)));
+    return !due || !due->isZero();
+}
 
 std::string BuildInvoiceKey(std::span<const uint8_t> record, int keyNr) {
     using fields::Get;
@@ -22,6 +29,9 @@ std::string BuildInvoiceKey(std::span<const uint8_t> record, int keyNr) {
                            10);
         case InvoiceDatePaidKey:
             return PlainKeyText(Get(record, Invoice::InvDatePaid), 10);
+        case InvoiceOpenItemKey:
+            if (!InvoiceOwesAmount(record)) return {};
+            return KeyText(Get(record, Invoice::InvCustomerNumber), 8);
         default:
             return {};
     }
@@ -33,7 +43,8 @@ const DataFile& InvoiceData() {
             InvoicingFileDesc("I", &InvoicingState::InvoiceFile, &InvoicingState::InvoiceBuf,
                               &InvoicingState::InvoiceLockFlag);
         d.file.keys = {KeyDesc{9, true},  KeyDesc{8, true},  KeyDesc{10, true},
-                       KeyDesc{10, true}, KeyDesc{10, true}, KeyDesc{10, true}};
+                       KeyDesc{10, true}, KeyDesc{10, true}, KeyDesc{10, true},
+                       KeyDesc{8, true, true}};
         d.file.buildKey = [](std::span<const uint8_t> r, int nr) { return BuildInvoiceKey(r, nr); };
         d.openNameLength = 10;
         d.createNameLength = 8;

@@ -20,8 +20,16 @@ inline constexpr int InvoiceKeyCodeKey = 4;     // "%-8s", upper-cased, in an in
 inline constexpr int InvoiceTypeNumberKey = 5;  // type then number, "%-10s", upper-cased
 inline constexpr int InvoiceDatePaidKey = 6;    // InvDatePaid "%-10s"
 inline constexpr int InvoiceKeyCount = 6;
+// An index of our own after the six, kept by every write of a record (a partial key, see
+// shell/record_file.h): the customer key ("%-8s", upper-cased, as key 2) of each record that
+// still has an amount due, or one that does not read as zero, so that the daily aging reads
+// the open records alone. The other records have an empty key and are not listed.
+inline constexpr int InvoiceOpenItemKey = 7;
 
-// Key keyNr (1..6) of a record, at most 30 characters; any other number gives "".
+// Whether the record has an amount due that is not zero, or one that cannot be read.
+bool InvoiceOwesAmount(std::span<const uint8_t> record);
+
+// Key keyNr (1..7) of a record, at most 30 characters; any other number gives "".
 std::string BuildInvoiceKey(std::span<const uint8_t> record, int keyNr);
 inline std::string BuildInvoiceKey(const InvoiceRec& record, int keyNr) {
     return BuildInvoiceKey(record.bytes(), keyNr);

@@ -136,6 +136,12 @@ std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view
     return found;
 }
 
+CompanyFileHeld::CompanyFileHeld(const DataFolder& folder) {
+    if (!OpenFiles(handle_, folder.fileSet(CompanyFileName), CompanyFileDesc(), false))
+        handle_ = 0;
+    ClearEngineStatus();
+}
+
 std::vector<std::string> CompaniesOnlyOnDisk(const DataFolder& folder,
                                              const std::vector<CompanyRec>& companies) {
     std::set<std::string> known;

@@ -77,3 +77,17 @@ std::vector<std::string> CompaniesOnlyOnDisk(const DataFolder& folder,
 // The company of that number; nothing when there is none or the file cannot be read
 // (EngineOK tells which).
 std::optional<CompanyRec> FindCompany(const DataFolder& folder, std::string_view number);
+
+// Keeps "cvcomp" open for a scope: the calls above open and close it each time, and inside
+// the scope they share this open set (a posting reads the current company and rewrites it).
+// Nothing is held when the file cannot be opened; the calls then tell that themselves.
+class CompanyFileHeld {
+public:
+    explicit CompanyFileHeld(const DataFolder& folder);
+    CompanyFileHeld(const CompanyFileHeld&) = delete;
+    CompanyFileHeld& operator=(const CompanyFileHeld&) = delete;
+
+private:
+    FileSetHandle handle_ = 0;
+    FileSetCloser closer_{handle_};
+};

@@ -131,6 +131,21 @@ int32_t ProbeOpen(const std::string& name) {
     return code;
 }
 
+// The live records of the open set that key keyNr lists: all of them, or for a partial
+// index those whose key is not empty.
+int32_t ListedRecords(FileSetHandle h, const DataFile& file, int keyNr) {
+    if (!file.desc().file.isPartial(keyNr)) return UsedRecordCount(h);
+    int32_t listed = 0;
+    std::vector<uint8_t> record(static_cast<size_t>(file.recordLength()));
+    for (int32_t ref = 0;;) {
+        NextUsedRecord(h, ref);
+        if (!EngineOK) break;
+        ReadRecord(h, ref, record);
+        if (EngineOK && !file.BuildKey(record, keyNr).empty()) ++listed;
+    }
+    return listed;
+}
+
 // The entries of every index of the company's files that do not lead to a live record of
 // their key, and indexes whose count is not the records', one line each: an index trusted
 // without belonging to its data file shows here.
@@ -146,9 +161,9 @@ std::vector<std::string> IndexFaults() {
             continue;
         }
         const FileSetCloser closer(h);
-        const int32_t live = UsedRecordCount(h);
         std::vector<uint8_t> record(static_cast<size_t>(file->recordLength()));
         for (int keyNr = 1; keyNr <= file->desc().file.keyCount(); ++keyNr) {
+            const int32_t live = ListedRecords(h, *file, keyNr);
             int32_t entries = 0;
             ClearKeyPosition(h, keyNr);
             for (;;) {

@@ -83,6 +83,11 @@ TEST_F(BooksFaultTest, TheCheckerFindsHalfPostedDocumentsAndBooksThatDoNotAgree)
                              r.set(Invoice::InvKind, Invoice::KindMemo);
                  }).empty())
         << "a memo lost";
+    EXPECT_FALSE(found([](auto& b) {
+                     ASSERT_TRUE(b.openItems && !b.openItems->empty());
+                     b.openItems->pop_back();
+                 }).empty())
+        << "an open item not listed";
 }
 
 // A disk that refuses its first sync and every write and sync after it.

@@ -384,6 +384,24 @@ TEST_F(OpenTest, DamagedIndexFilesAreReportedAndRebuilt) {
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
 }
 
+TEST_F(OpenTest, ASetClosedCleanOpensAtOnceWhenItsFolderWasCopied) {
+    FileSetHandle h = createAndOpen();
+    for (int i = 0; i < 50; ++i) addWithKeys(h, "R" + std::to_string(i));
+    CloseFileSet(h);
+    // A restore of a copied folder: the same bytes, sizes and times in files of new inodes.
+    for (const char* ext : {".DAT", ".IX"}) {
+        const fs::path file = name() + ext;
+        const auto time = fs::last_write_time(file);
+        fs::copy_file(file, name() + ".CPY");
+        fs::rename(name() + ".CPY", file);
+        fs::last_write_time(file, time);
+    }
+    OpenFileSet(h, name());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(codesByKey(h).size(), 50u);
+    CloseFileSet(h);
+}
+
 TEST_F(OpenTest, DamagedDataFilesGiveACodeAndWholeSlotsSurviveARebuild) {
     FileSetHandle h = createAndOpen();
     for (int i = 0; i < 10; ++i) addWithKeys(h, "R" + std::to_string(i));

@@ -254,6 +254,29 @@ TEST_F(RebuildTest, KeysThatCannotBeAddedAreListedInTheMessageFile) {
     EXPECT_FALSE(fs::exists(name() + ".MSG"));
 }
 
+TEST_F(RebuildTest, APartialIndexLeavesOutTheRecordsWithAnEmptyKey) {
+    FileSetHandle h = createAndOpen();
+    for (const auto& [code, group] : {std::pair{"A", "G1"}, {"B", ""}, {"C", "G0"}}) {
+        auto rec = makeRecord(code, group);
+        int32_t ref = 0;
+        AddRecord(h, ref, rec);
+    }
+    CloseFileSet(h);
+    using Entries = std::vector<std::pair<std::string, int32_t>>;
+    for (const bool partial : {true, false}) {
+        KeyDescTable table = keyTable({{16, false}, {8, true}});
+        table[1].partial = partial;
+        ReindexFile(name(), 2, table, testKey);
+        ASSERT_TRUE(EngineOK) << EngineErrorCode;
+        OpenFileSet(h, name());
+        EXPECT_EQ(walk(h, 1), (Entries{{"A", 1}, {"B", 2}, {"C", 3}}));
+        const Entries listed = partial ? Entries{{"G0", 3}, {"G1", 1}}
+                                       : Entries{{"", 2}, {"G0", 3}, {"G1", 1}};
+        EXPECT_EQ(walk(h, 2), listed);
+        CloseFileSet(h);
+    }
+}
+
 TEST_F(RebuildTest, ProgressIsReportedFromStartToEnd) {
     fillAndClose(200);
     std::vector<std::tuple<int, int, int32_t, int32_t>> calls;

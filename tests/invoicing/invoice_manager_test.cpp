@@ -124,6 +124,15 @@ TEST_F(InvoiceManagerTest, AnEmptyFileListsNothingAndHasNothingToBatchPrint) {
     EXPECT_TRUE(canvas.Calls().empty());
 }
 
+TEST_F(InvoiceManagerTest, WhileShownItHoldsTheFilesEveryPostingWrites) {
+    const auto open = [](const DataFile& file) {
+        return file.handle() != 0 && IsFileSetOpen(file.handle());
+    };
+    ASSERT_FALSE(open(CustomerData()) || open(ProductData()));
+    Show([&](TInvEdit1&) { EXPECT_TRUE(open(CustomerData()) && open(ProductData())); });
+    EXPECT_FALSE(open(CustomerData()) || open(ProductData()));
+}
+
 TEST_F(InvoiceManagerTest, OpensByDateOnTheLastInvoiceAndKeepsTheOrderChosen) {
     Post("1003", "C1", "2024/03/03");
     Post("1001", "C2", "2024/03/09");

@@ -340,6 +340,80 @@ TEST_F(FileLayerTest, RebuildStopsWhenTheStatusWindowIsAborted) {
     EXPECT_EQ(UsedRecordCount(handle), 60);
 }
 
+// Key 3: the note of an item that has one, a partial index of our own.
+DataFileDesc WithNoteIndex(DataFileDesc d) {
+    d.file.keys = {{20, true}, {8, false}, {10, true, true}};
+    d.file.buildKey = [](std::span<const uint8_t> rec, int keyNr) -> std::string {
+        if (keyNr != 3) return BuildItemKey(rec, keyNr);
+        const std::string note = TrimBlanks(fields::Get(rec, Item::Note));
+        return note.empty() ? std::string() : KeyText(note, 10);
+    };
+    return d;
+}
+
+TEST_F(FileLayerTest, APartialKeyFollowsEveryWriteOfItsRecord) {
+    const DataFile f(WithNoteIndex(Desc()));
+    CreateOpen(f);
+    const int32_t a = Add(f, Make("Acme", "A1"));
+    const int32_t b = Add(f, Make("Bolt", "B1", "due"));
+    EXPECT_EQ(Index(3), (Entries{{KeyText("due", 10), b}}));
+
+    // A record written alone takes its entry along; a whole-record update too.
+    ASSERT_TRUE(f.PutRec(Make("Acme", "A1", "late").bytes(), a));
+    EXPECT_EQ(Index(3), (Entries{{KeyText("due", 10), b}, {KeyText("late", 10), a}}));
+    const ItemRec before = Stored(b);
+    buf = Make("Bolt", "B1");
+    ASSERT_TRUE(f.UpdateRecord(b, before.bytes()));
+    EXPECT_EQ(Index(3), (Entries{{KeyText("late", 10), a}}));
+    EXPECT_EQ(Index(1).size(), 2u);
+
+    // Refused writes leave it as it was: an add and an update refused by the unique key 2.
+    buf = Make("Cog", "A1", "new");
+    int32_t ref = 0;
+    EXPECT_FALSE(f.AddRecord(ref));
+    const ItemRec bolt = Stored(b);
+    buf = Make("Bolt", "A1", "moved");
+    EXPECT_FALSE(f.UpdateRecord(b, bolt.bytes()));
+    EXPECT_EQ(Index(3), (Entries{{KeyText("late", 10), a}}));
+
+    ASSERT_TRUE(f.DeleteRecord(a));
+    EXPECT_EQ(Index(3), Entries{});
+    EXPECT_EQ(UsedRecordCount(handle), 1);
+}
+
+TEST_F(FileLayerTest, ASetWithoutItsPartialKeyGetsItWhenOpened) {
+    {
+        const DataFile older(Desc());
+        CreateOpen(older);
+        Add(older, Make("Acme", "A1", "due"));
+        Add(older, Make("Bolt", "B1"));
+        older.Close();
+    }
+    const DataFile f(WithNoteIndex(Desc()));
+    // Not inside a unit of work, nor while another handle has the set: the set is taken as
+    // it is and written without the index.
+    BeginUnit();
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(KeyCount(handle), 2);
+    const int32_t c = Add(f, Make("Cog", "C1", "new"));
+    f.Close();
+    CommitUnit();
+    ASSERT_TRUE(EngineOK);
+    FileSetHandle other = 0;
+    OpenFileSet(other, f.OpenName());
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    ASSERT_TRUE(f.Open()) << EngineErrorCode;
+    EXPECT_EQ(KeyCount(handle), 2);
+    f.Close();
+    CloseFileSet(other);
+
+    ASSERT_TRUE(f.Open()) << EngineErrorCode;
+    EXPECT_EQ(KeyCount(handle), 3);
+    EXPECT_EQ(Index(3), (Entries{{KeyText("due", 10), 1}, {KeyText("new", 10), c}}));
+    EXPECT_EQ(Index(2).size(), 3u);
+    EXPECT_EQ(StatForm->windowTitle(), "Test Items");
+}
+
 TEST_F(FileLayerTest, LockRetryAsksUntilTheUserGivesUp) {
     const DataFile f(Desc());
     int calls = 0;

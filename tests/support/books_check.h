@@ -1,19 +1,23 @@
 #pragma once
 // The program's books check (purchasing/books/books_check.h) over the files on disk, as the tests
 // and benchmarks use it: the company's records read whole (for the facts a test compares),
-// and the check over them, or over the files as the program runs it.
+// and the check over them, or over the files as the program runs it. Beside it, the invoice
+// file's open-item index is checked against the records: it lists exactly the records with
+// an amount due, under their customer.
 // Reads the files with the engine alone; the engine must be running and the company's file
 // sets closed or open in this process, with indexes that can be trusted (rebuilt first).
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/decimal.h"
 #include "engine/engine.h"
+#include "invoicing/records/invoice_files.h"
 #include "purchasing/books/books_check.h"
 #include "shell/company/company_file.h"
 #include "shell/data_folder.h"
@@ -65,12 +69,17 @@ inline std::map<std::string, Decimal> StockOnHand(const DataFolder& folder,
     return stock;
 }
 
+using IndexEntries = std::vector<std::pair<std::string, int32_t>>;
+
 // A company's files as they are on disk.
 struct CompanyBooks {
     std::optional<CompanyRec> company;
     std::vector<CustomerRec> customers;
     std::vector<ProductRec> products;
     std::vector<InvoiceRec> invoices;
+    std::vector<int32_t> invoiceRefs;  // the record number of each of `invoices`
+    // What the invoice file's open-item index lists; nothing when the set has no such index.
+    std::optional<IndexEntries> openItems;
     std::vector<InvoiceLineRec> invoiceLines;
     std::vector<InvoiceMemoRec> invoiceMemos;
     std::vector<PORec> orders;
@@ -78,6 +87,32 @@ struct CompanyBooks {
     std::vector<POMemoRec> orderMemos;
     std::vector<std::string> unreadable;  // the files that could not be read whole
 };
+
+// The invoice records with their record numbers, and the entries of the open-item index.
+inline bool ReadInvoiceSet(const DataFolder& folder, std::string_view company, CompanyBooks& b) {
+    FileSetHandle h = 0;
+    OpenFileSet(h, folder.fileSet(std::string(company) + "I"));
+    if (!EngineOK) return EngineErrorCode == EngineCode::NoSuchFileSet;
+    const FileSetCloser closer(h);
+    for (int32_t ref = 0;;) {
+        NextUsedRecord(h, ref);
+        if (!EngineOK) break;
+        InvoiceRec r;
+        ReadRecord(h, ref, r.bytes());
+        if (!EngineOK) return false;
+        b.invoices.push_back(r);
+        b.invoiceRefs.push_back(ref);
+    }
+    if (static_cast<int32_t>(b.invoices.size()) != UsedRecordCount(h)) return false;
+    if (KeyCount(h) < InvoiceOpenItemKey) return true;
+    b.openItems.emplace();
+    std::string key;
+    int32_t ref = 0;
+    for (NextKey(h, InvoiceOpenItemKey, ref, key); EngineOK;
+         NextKey(h, InvoiceOpenItemKey, ref, key))
+        b.openItems->emplace_back(key, ref);
+    return EngineErrorCode == EngineCode::NoNextKey;
+}
 
 inline CompanyBooks ReadCompanyBooks(const DataFolder& folder, std::string_view company) {
     CompanyBooks b;
@@ -93,7 +128,9 @@ inline CompanyBooks ReadCompanyBooks(const DataFolder& folder, std::string_view 
     };
     read(b.customers, "C");
     read(b.products, "P");
-    read(b.invoices, "I");
+    if (!ReadInvoiceSet(folder, company, b))
+        b.unreadable.push_back(std::string(company) + "I (error " +
+                               std::to_string(EngineErrorCode) + ")");
     read(b.invoiceLines, "D");
     read(b.invoiceMemos, "M");
     read(b.orders, "O");
@@ -121,11 +158,36 @@ inline std::vector<std::string> HalfPostedDocuments(const CompanyBooks& b) {
     return CheckOf(b).HalfPosted();
 }
 
+// Where the open-item index and the records disagree, one line each: a record with an amount
+// due that it does not list under its customer, or an entry of no such record.
+inline std::vector<std::string> OpenItemDisagreements(const CompanyBooks& b) {
+    std::vector<std::string> problems;
+    if (!b.openItems) return problems;
+    std::set<std::pair<std::string, int32_t>> owing;
+    for (std::size_t i = 0; i < b.invoices.size() && i < b.invoiceRefs.size(); ++i) {
+        std::string key = BuildInvoiceKey(b.invoices[i], InvoiceOpenItemKey);
+        if (!key.empty()) owing.emplace(std::move(key), b.invoiceRefs[i]);
+    }
+    const std::set<std::pair<std::string, int32_t>> listed(b.openItems->begin(),
+                                                           b.openItems->end());
+    for (const auto& [key, ref] : owing)
+        if (!listed.count({key, ref}))
+            problems.push_back("open items: record " + std::to_string(ref) + " of customer " +
+                               key + " is not listed");
+    for (const auto& [key, ref] : listed)
+        if (!owing.count({key, ref}))
+            problems.push_back("open items: record " + std::to_string(ref) +
+                               " is listed for customer " + key);
+    return problems;
+}
+
 // What disagrees, one line each; empty when the books agree with the documents. Stock is
 // checked against `openingStock` (by product code) moved by every invoice and receipt.
 inline std::vector<std::string> BooksDisagreements(
     const CompanyBooks& b, Date today, const std::map<std::string, Decimal>& openingStock) {
-    return CheckOf(b).Disagreements(today, &openingStock);
+    std::vector<std::string> problems = CheckOf(b).Disagreements(today, &openingStock);
+    for (std::string& p : OpenItemDisagreements(b)) problems.push_back(std::move(p));
+    return problems;
 }
 
 // Everything the program's check finds in the files, and the files that could not be read;
@@ -133,7 +195,11 @@ inline std::vector<std::string> BooksDisagreements(
 inline std::vector<std::string> CheckBooks(const DataFolder& folder, std::string_view company,
                                            Date today,
                                            const std::map<std::string, Decimal>& openingStock) {
-    return CheckCompanyBooks(folder, company, today, &openingStock).all();
+    std::vector<std::string> problems =
+        CheckCompanyBooks(folder, company, today, &openingStock).all();
+    for (std::string& p : OpenItemDisagreements(ReadCompanyBooks(folder, company)))
+        problems.push_back(std::move(p));
+    return problems;
 }
 
 }  // namespace testsupport
