@@ -157,14 +157,19 @@ Registry& registry() {
     return theRegistry;
 }
 
-Handle* findHandle(FileSetHandle number) {
+[[gnu::noinline]] Handle* lookUpHandle(FileSetHandle number) {
     Registry& reg = registry();
-    if (number != 0 && number == reg.cachedNumber) return reg.cached;
     const auto it = reg.handles.find(number);
     if (it == reg.handles.end()) return nullptr;
     reg.cachedNumber = number;
     reg.cached = &it->second;
     return reg.cached;
+}
+
+inline Handle* findHandle(FileSetHandle number) {
+    Registry& reg = registry();
+    if (number != 0 && number == reg.cachedNumber) return reg.cached;
+    return lookUpHandle(number);
 }
 
 // An open set, or one closed inside the unit of work and kept for it (taken back out).
@@ -618,21 +623,21 @@ Code openSet(const std::filesystem::path& datPath, const std::filesystem::path& 
     return 0;
 }
 
-bool validKey(const Handle& handle, int keyNr) {
+inline bool validKey(const Handle& handle, int keyNr) {
     return keyNr >= 1 && keyNr <= handle.set->ix.keyCount();
 }
 
 // Looks the handle up and validates the key number; the failure code otherwise.
-Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
+inline Code keyHandle(FileSetHandle number, int keyNr, Handle*& handle) {
     handle = findHandle(number);
     if (!handle) return EngineCode::BadHandle;
     return validKey(*handle, keyNr) ? 0 : EngineCode::BadArgument;
 }
 
 // keyHandle for a read of the index: the changes the set keeps are written into it first.
-Code readHandle(FileSetHandle number, int keyNr, Handle*& handle) {
+inline Code readHandle(FileSetHandle number, int keyNr, Handle*& handle) {
     if (const Code code = keyHandle(number, keyNr, handle)) return code;
-    return writeKept(*handle->set);
+    return handle->set->ix.holdsKept() ? writeKept(*handle->set) : 0;
 }
 
 }  // namespace
@@ -1122,30 +1127,135 @@ int32_t IndexKeyCount(FileSetHandle number, int keyNr) {
 
 namespace {
 
+// Copies n bytes, from Width to 2 * Width, as two moves of Width bytes that may overlap.
+template <size_t Width>
+inline void copyEnds(char* to, const char* from, size_t n) {
+    char head[Width], tail[Width];
+    std::memcpy(head, from, Width);
+    std::memcpy(tail, from + n - Width, Width);
+    std::memcpy(to, head, Width);
+    std::memcpy(to + n - Width, tail, Width);
+}
+
+// Copies a key in a few moves of fixed size: walks copy one or two at every step, where a call
+// of memcpy, or the string moves the compiler makes of one, cost more than the rest of the step.
+inline void copyKey(char* to, const char* from, size_t n) {
+    static_assert(MaxKeyLength <= 32);
+    if (n >= 16)
+        copyEnds<16>(to, from, n);
+    else if (n >= 8)
+        copyEnds<8>(to, from, n);
+    else if (n >= 4)
+        copyEnds<4>(to, from, n);
+    else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
+// The byte order of two keys, then the shorter first, as std::string_view::compare: in words
+// of 8 bytes, the last one overlapping, where a call of memcmp would cost more than the rest
+// of a walk's step.
+inline int compareKeys(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    const auto word = [](const char* p) {
+        uint64_t w = 0;
+        std::memcpy(&w, p, sizeof w);
+        return __builtin_bswap64(w);
+    };
+    if (n >= 8) {
+        for (size_t at = 0;; at = std::min(at + 8, n - 8)) {
+            const uint64_t x = word(a.data() + at), y = word(b.data() + at);
+            if (x != y) return x < y ? -1 : 1;
+            if (at == n - 8) break;
+        }
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            if (a[i] != b[i]) return uint8_t(a[i]) < uint8_t(b[i]) ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Hands a key to the caller.
+inline void copyKeyOut(std::string_view from, std::string& key) {
+    if (key.size() != from.size()) key.resize(from.size());
+    copyKey(key.data(), from.data(), from.size());
+}
+
+// A step of a walk (direction 1 forward, -1 backward) that stayed on the position's key: only
+// the Ref moves, and it must move on. Only a damaged index answers otherwise, and a walk would
+// never end.
+inline Code moveToRef(Position& position, uint32_t next, int direction, int32_t& ref,
+                      std::string& key) {
+    if (direction > 0 ? next <= position.ref : next >= position.ref)
+        return EngineCode::IndexDefective;
+    position.ref = next;
+    ref = static_cast<int32_t>(next);
+    copyKeyOut(position.key(), key);
+    return 0;
+}
+
 // Records the entry found as the handle's position and hands it to the caller. A step of a
-// walk (direction 1 forward, -1 backward) must move strictly on from the position: only a
-// damaged index answers otherwise, and a walk would never end.
-Code moveTo(Position& position, Code code, const IndexFile::Entry& entry, int direction,
-            int32_t& ref, std::string& key) {
+// walk must move strictly on from the position, as above. Inline: every step of a walk ends
+// here.
+[[gnu::always_inline]] inline Code moveTo(Position& position, Code code,
+                                          const IndexFile::Entry& entry, int direction,
+                                          int32_t& ref, std::string& key) {
     if (code != 0) return code;
-    // A step within one key's Refs leaves the key as it was: only the Refs are compared.
-    const bool sameKey = entry.sameKey && direction != 0 && position.kind == Position::At;
     if (direction != 0 && position.kind == Position::At) {
-        int order = sameKey ? 0 : entry.key.compare(position.key());
+        if (entry.sameKey) return moveToRef(position, entry.ref, direction, ref, key);
+        int order = compareKeys(entry.key, position.key());
         if (order == 0) order = entry.ref < position.ref ? -1 : entry.ref > position.ref ? 1 : 0;
         if (order * direction <= 0) return EngineCode::IndexDefective;
     }
     position.kind = Position::At;
-    if (!sameKey) {
-        position.keyLength = static_cast<uint8_t>(entry.key.size());
-        std::memcpy(position.keyBytes.data(), entry.key.data(), entry.key.size());
-    }
+    position.keyLength = static_cast<uint8_t>(entry.key.size());
+    copyKey(position.keyBytes.data(), entry.key.data(), entry.key.size());
     position.ref = entry.ref;
     ref = static_cast<int32_t>(entry.ref);
-    // Cheaper than assign, which allows for overlap; walks do this at every step.
-    key.resize(entry.key.size());
-    std::memcpy(key.data(), entry.key.data(), entry.key.size());
+    // From the index, not from the position just written: reading back a copy made a moment
+    // ago in pieces of other sizes waits for the copy to reach the cache.
+    copyKeyOut(entry.key, key);
     return 0;
+}
+
+// Where a walk starts, or its step back: searches and steps back are out of line, as walks
+// seldom make them.
+[[gnu::noinline]] Code placeWalk(Position& position, IndexFile& ix, int keyNr, int direction,
+                                 IndexFile::Entry& entry) {
+    if (direction > 0) return ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket);
+    return position.kind == Position::At
+               ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
+               : ix.seekLast(keyNr, entry, position.ticket);
+}
+
+// NextKey (direction 1) and PrevKey (-1). Walks call them once per entry: the common steps, to
+// the next Ref of a block of them the index read at once or to the next entry, are made within
+// this function.
+[[gnu::always_inline]] inline void walk(FileSetHandle number, int keyNr, int direction,
+                                        int32_t& ref, std::string& key) {
+    begin();
+    Handle* handle = nullptr;
+    if (!finish(readHandle(number, keyNr, handle))) return;
+    Position& position = handle->positions[keyNr - 1];
+    if (direction > 0 && position.kind == Position::PastEnd) {
+        finish(EngineCode::NoNextKey);
+        return;
+    }
+    IndexFile& ix = handle->set->ix;
+    uint32_t next = 0;
+    if (position.kind == Position::At && ix.stepInBlock(keyNr, position.ticket, direction, next)) {
+        finish(moveToRef(position, next, direction, ref, key));
+        return;
+    }
+    IndexFile::Entry entry;
+    // The entry returned last may be gone; its successor is found from its value.
+    Code code = direction > 0 && position.kind == Position::At
+                    ? ix.next(keyNr, position.key(), position.ref, entry, position.ticket)
+                    : placeWalk(position, ix, keyNr, direction, entry);
+    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
+    finish(moveTo(position, code, entry, direction, ref, key));
 }
 
 }  // namespace
@@ -1164,36 +1274,11 @@ void SearchKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) 
 }
 
 void NextKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
-    begin();
-    Handle* handle = nullptr;
-    if (!finish(readHandle(number, keyNr, handle))) return;
-    Position& position = handle->positions[keyNr - 1];
-    if (position.kind == Position::PastEnd) {
-        finish(EngineCode::NoNextKey);
-        return;
-    }
-    IndexFile& ix = handle->set->ix;
-    IndexFile::Entry entry;
-    // The entry returned last may be gone; its successor is found from its value.
-    Code code = position.kind == Position::None
-                    ? ix.seekAtOrAfter(keyNr, {}, 0, entry, position.ticket)
-                    : ix.next(keyNr, position.key(), position.ref, entry, position.ticket);
-    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    finish(moveTo(position, code, entry, 1, ref, key));
+    walk(number, keyNr, 1, ref, key);
 }
 
 void PrevKey(FileSetHandle number, int keyNr, int32_t& ref, std::string& key) {
-    begin();
-    Handle* handle = nullptr;
-    if (!finish(readHandle(number, keyNr, handle))) return;
-    Position& position = handle->positions[keyNr - 1];
-    IndexFile& ix = handle->set->ix;
-    IndexFile::Entry entry;
-    Code code = position.kind == Position::At
-                    ? ix.prev(keyNr, position.key(), position.ref, entry, position.ticket)
-                    : ix.seekLast(keyNr, entry, position.ticket);
-    if (code == EngineCode::KeyNotFound) code = EngineCode::NoNextKey;
-    finish(moveTo(position, code, entry, -1, ref, key));
+    walk(number, keyNr, -1, ref, key);
 }
 
 void ClearKeyPosition(FileSetHandle number, int keyNr) {

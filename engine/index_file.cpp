@@ -14,7 +14,6 @@ namespace engine_detail {
 
 namespace {
 
-constexpr char KeyPrefix = 'K';
 constexpr size_t InitialMapSize = size_t(1) << 30;
 constexpr uint32_t MetaMagic = 0x58494D53;
 constexpr uint32_t MetaVersion = 1;
@@ -25,10 +24,6 @@ const char* const MetaSerial = "serial";
 
 std::array<uint8_t, 4> bigEndian(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-}
-uint32_t loadBE32(const void* p) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
 }
 MDB_val valueOf(const void* data, size_t size) {
     return MDB_val{size, const_cast<void*>(data)};
@@ -610,7 +605,7 @@ Code IndexFile::deleteKey(int keyNr, uint32_t ref, std::string_view key) {
         MDB_val stored{};
         rc = mdb_get(wtxn_, dbi, &k, &stored);
         if (rc == 0 && stored.mv_size != 4) return EngineCode::IndexDefective;
-        if (rc == 0 && loadBE32(stored.mv_data) != ref) return EngineCode::KeyToDeleteMissing;
+        if (rc == 0 && loadRef(stored.mv_data) != ref) return EngineCode::KeyToDeleteMissing;
         if (rc == 0) rc = mdb_del(wtxn_, dbi, &k, nullptr);
     }
     if (rc == MDB_NOTFOUND) return EngineCode::KeyToDeleteMissing;
@@ -669,7 +664,7 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
             return 0;
         }
     } else {
-        if (d.mv_size != 4 || loadBE32(d.mv_data) >= ref) return 0;
+        if (d.mv_size != 4 || loadRef(d.mv_data) >= ref) return 0;
         rc = MDB_NOTFOUND;
     }
     if (rc != MDB_NOTFOUND) return rc;
@@ -677,18 +672,6 @@ int positionAtOrAfter(MDB_cursor* cursor, bool dup, std::string& key, uint32_t r
     key.push_back('\0');
     k = valueOf(key.data(), key.size());
     return mdb_cursor_get(cursor, &k, &d, MDB_SET_RANGE);
-}
-
-// Nothing read from the index is used before it is seen to be an entry we could have written.
-Code extractEntry(const MDB_val& k, const MDB_val& d, IndexFile::Entry& entry) {
-    if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4 ||
-        *static_cast<const char*>(k.mv_data) != KeyPrefix)
-        return EngineCode::IndexDefective;
-    const uint32_t ref = loadBE32(d.mv_data);
-    if (ref > MaxSlots) return EngineCode::IndexDefective;
-    entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
-    entry.ref = ref;
-    return 0;
 }
 
 }  // namespace
@@ -706,17 +689,6 @@ Code IndexFile::found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, 
         runs_[i] = Run{k.mv_data, k.mv_size};
     }
     return 0;
-}
-
-// A page's entries lie in it in the order they were added, not in key order: a walk through
-// a page would wait on memory at most of its entries. The whole page is asked for at once
-// when the walk enters it.
-void IndexFile::warmPage(const void* at) {
-    const auto page = reinterpret_cast<uintptr_t>(at) & ~uintptr_t(WarmBytes - 1);
-    if (page == warmedPage_) return;
-    warmedPage_ = page;
-    for (uintptr_t line = page; line < page + WarmBytes; line += 64)
-        __builtin_prefetch(reinterpret_cast<const void*>(line));
 }
 
 void IndexFile::startRun(size_t i, const MDB_val& k, const MDB_val& d) {
@@ -741,10 +713,10 @@ Code IndexFile::fromRun(size_t i, Entry& entry, Ticket& ticket) {
     const Run& run = runs_[i];
     const MDB_val k{run.keySize, const_cast<void*>(run.key)};
     const MDB_val d{4, const_cast<uint8_t*>(run.refs + 4 * size_t(run.at))};
-    const Code code = extractEntry(k, d, entry);
     entry.sameKey = true;
-    ticket = cursorTickets_[i] = code == 0 ? ++lastTicket_ : 0;
-    return code;
+    // The cursor stays where the ticket says: the walk keeps it.
+    if (const Code code = extractEntry(k, d, entry)) return lostPlace(i, code, ticket);
+    return 0;
 }
 
 Code IndexFile::seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
@@ -766,33 +738,33 @@ Code IndexFile::seekLast(int keyNr, Entry& entry, Ticket& ticket) {
     return found(cursor, static_cast<size_t>(keyNr - 1), rc, k, d, entry, ticket);
 }
 
-bool IndexFile::cursorHolds(size_t i, Ticket ticket) const {
-    return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
+Code IndexFile::nextInBlock(size_t i, Entry& entry, Ticket& ticket) {
+    ++runs_[i].at;
+    return fromRun(i, entry, ticket);
 }
 
-Code IndexFile::next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {
-    const auto i = static_cast<size_t>(keyNr - 1);
-    if (!cursorHolds(i, ticket)) return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
+// From the third Ref of a key on, the rest of the key's block is read at once (most keys with
+// duplicates have few).
+Code IndexFile::nextRef(size_t i, const MDB_val& k, const MDB_val& d, Entry& entry,
+                        Ticket& ticket) {
+    if (d.mv_size != 4 || loadRef(d.mv_data) > MaxSlots)
+        return lostPlace(i, EngineCode::IndexDefective, ticket);
+    entry.key = std::string_view(static_cast<const char*>(k.mv_data) + 1, k.mv_size - 1);
+    entry.ref = loadRef(d.mv_data);
+    entry.sameKey = true;
     Run& run = runs_[i];
-    if (run.at + 1 < run.count) {
-        ++run.at;
-        return fromRun(i, entry, ticket);
-    }
-    const Run previous = run;
-    MDB_val k{}, d{};
-    const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
-    if (rc == 0) warmPage(k.mv_data);
-    Cursor cached;
-    cached.cursor = readCursors_[i];
-    const Code code = found(cached, i, rc, k, d, entry, ticket);
-    // LMDB hands out the same key bytes for every Ref of a key: from the third Ref on, the
-    // rest of the key's block is read at once (most keys with duplicates have few).
-    if (code == 0 && k.mv_data == previous.key && meta_.keys[i].duplicates) {
-        entry.sameKey = true;
-        runs_[i].sameKeySteps = previous.sameKeySteps + 1;
-        if (runs_[i].sameKeySteps >= 2) startRun(i, k, d);
-    }
+    run.count = run.at = 0;  // the cursor has left any block it read
+    if (++run.sameKeySteps >= 2 && meta_.keys[i].duplicates) startRun(i, k, d);
+    return 0;
+}
+
+Code IndexFile::lostPlace(size_t i, Code code, Ticket& ticket) {
+    ticket = cursorTickets_[i] = 0;
     return code;
+}
+
+Code IndexFile::cursorFailed(size_t i, int rc, Ticket& ticket) {
+    return lostPlace(i, rc == MDB_NOTFOUND ? EngineCode::KeyNotFound : fail(rc), ticket);
 }
 
 Code IndexFile::prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket) {

@@ -38,6 +38,12 @@ struct IndexMeta {
     uint64_t serial = 0;  // absent in files written before: 0
 };
 
+// A Ref as the index holds it: 4 bytes, big-endian, so that a key's entries order by it.
+inline uint32_t loadRef(const void* at) {
+    const auto* bytes = static_cast<const uint8_t*>(at);
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
 // One change of an index, as the journal keeps it for a replay.
 struct KeyChange {
     bool add = true;  // else a delete
@@ -132,23 +138,91 @@ public:
         bool sameKey = false;
     };
 
+    // The common step of a walk through a key with many Refs: the next (direction 1) or
+    // previous (-1) Ref of the block the cursor read them in, as long as the ticket holds. No
+    // call into LMDB; false when the step leaves the block, and next() or prev() takes it.
+    bool stepInBlock(int keyNr, Ticket ticket, int direction, uint32_t& ref) {
+        const auto i = static_cast<size_t>(keyNr - 1);
+        Run& run = runs_[i];
+        const uint32_t at = run.at + static_cast<uint32_t>(direction);
+        if (at >= run.count || !cursorHolds(i, ticket)) return false;
+        const uint32_t found = loadRef(run.refs + 4 * size_t(at));
+        // Only a damaged block holds a Ref the engine never writes.
+        if (found > MaxSlots) return false;
+        run.at = at;
+        ref = found;
+        return true;
+    }
+
     // The first entry >= (key, ref): 0 and the entry, or KeyNotFound when there is none.
     Code seekAtOrAfter(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
     // The last entry of all.
     Code seekLast(int keyNr, Entry& entry, Ticket& ticket);
-    // The entry after / before (key, ref), which need not exist any more.
-    Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
+    // The entry after / before (key, ref), which need not exist any more. next() is inline:
+    // walks step once per entry, mostly by one step of LMDB's cursor, and the calls around
+    // that cost as much as the step itself.
+    [[gnu::always_inline]] Code next(int keyNr, std::string_view key, uint32_t ref, Entry& entry,
+                                     Ticket& ticket) {
+        const auto i = static_cast<size_t>(keyNr - 1);
+        if (!cursorHolds(i, ticket)) return seekAtOrAfter(keyNr, key, ref + 1, entry, ticket);
+        Run& run = runs_[i];
+        if (run.at + 1 < run.count) return nextInBlock(i, entry, ticket);
+        MDB_val k{}, d{};
+        const int rc = mdb_cursor_get(readCursors_[i], &k, &d, MDB_NEXT);
+        if (rc != 0) return cursorFailed(i, rc, ticket);
+        warmPage(k.mv_data);
+        // LMDB hands out the same key bytes for every Ref of a key: its text was checked when
+        // the walk came to it.
+        if (k.mv_data == run.key && k.mv_size == run.keySize)
+            return nextRef(i, k, d, entry, ticket);
+        if (const Code code = extractEntry(k, d, entry)) return lostPlace(i, code, ticket);
+        run = Run{k.mv_data, k.mv_size};
+        return 0;
+    }
     Code prev(int keyNr, std::string_view key, uint32_t ref, Entry& entry, Ticket& ticket);
 
 private:
+    static constexpr char KeyPrefix = 'K';  // before every key: LMDB refuses empty ones
     class Cursor;
-    bool cursorHolds(size_t i, Ticket ticket) const;
+    bool cursorHolds(size_t i, Ticket ticket) const {
+        return ticket != 0 && !wtxn_ && rtxnLive_ && cursorTickets_[i] == ticket;
+    }
     Code found(const Cursor& cursor, size_t i, int rc, const MDB_val& k, const MDB_val& d,
                Entry& entry, Ticket& ticket);
     // Reads the block of Refs that read cursor i stands in (at d, a Ref of key k) at once.
     void startRun(size_t i, const MDB_val& k, const MDB_val& d);
     Code fromRun(size_t i, Entry& entry, Ticket& ticket);
-    void warmPage(const void* at);
+    // A page's entries lie in it in the order they were added, not in key order: a walk through
+    // a page would wait on memory at most of its entries. The whole page is asked for at once
+    // when the walk enters it, into the second-level cache: asked for into the first, the
+    // lines would hold up the walk's own reads of the page.
+    void warmPage(const void* at) {
+        const auto page = reinterpret_cast<uintptr_t>(at) & ~uintptr_t(WarmBytes - 1);
+        if (page == warmedPage_) return;
+        warmedPage_ = page;
+        for (uintptr_t line = page; line < page + WarmBytes; line += 64)
+            __builtin_prefetch(reinterpret_cast<const void*>(line), 0, 2);
+    }
+    // Nothing read from the index is used before it is seen to be an entry we could have
+    // written.
+    static Code extractEntry(const MDB_val& k, const MDB_val& d, Entry& entry) {
+        const auto* key = static_cast<const char*>(k.mv_data);
+        if (k.mv_size < 1 || k.mv_size > 1 + MaxKeyLength || d.mv_size != 4 || key[0] != KeyPrefix)
+            return EngineCode::IndexDefective;
+        const uint32_t ref = loadRef(d.mv_data);
+        if (ref > MaxSlots) return EngineCode::IndexDefective;
+        entry.key = std::string_view(key + 1, k.mv_size - 1);
+        entry.ref = ref;
+        return 0;
+    }
+    // The steps of next() that walks seldom take: within a block of Refs that stepInBlock()
+    // refused, to another Ref of the key the cursor stood on.
+    Code nextInBlock(size_t i, Entry& entry, Ticket& ticket);
+    Code nextRef(size_t i, const MDB_val& k, const MDB_val& d, Entry& entry, Ticket& ticket);
+    // Read cursor i's place is lost (a step failed with `code`, or with LMDB's `rc`): the walk
+    // that held it searches again.
+    Code lostPlace(size_t i, Code code, Ticket& ticket);
+    Code cursorFailed(size_t i, int rc, Ticket& ticket);
     // mode: MDB_RDONLY or 0 (writable).
     Code openEnvironment(const std::filesystem::path& path, unsigned mode);
     Code reopenWritable();

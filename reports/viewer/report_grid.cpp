@@ -246,9 +246,8 @@ struct Run {
 };
 
 // A run this long is sorted by the places of its members' texts among the texts of all such
-// runs (a collation key per distinct text); a shorter one by comparing its texts, settled by
-// their words where the collation has them (and so is a long one whose texts are mostly
-// distinct).
+// runs; a shorter one by comparing its texts, settled by their words (and so is a long one
+// whose texts are mostly distinct).
 constexpr uint32_t kRankedRun = 16;
 // The texts of long runs looked at to tell whether they are mostly distinct.
 constexpr uint32_t kSample = 2048;
@@ -305,48 +304,42 @@ RecordOrder OrderRecords(const SortedView& view, const ReportRows& rows,
         // Long runs are ranked, unless the column's texts are mostly distinct (numbers of
         // invoices) and words tell them apart: then a place for each would cost more than
         // it settles. A sample of the long runs' texts tells.
-        bool rankLong = true;
-        if (collation.HasWords()) {
-            TextIds sample(kSample);
-            uint32_t sampled = 0;
-            for (const Run& run : runs)
-                for (uint32_t p = run.begin; p < run.end && sampled < kSample && longRun(run); ++p) {
-                    sample.Id(text(order[p]));
-                    ++sampled;
-                }
-            rankLong = sample.Texts().size() * 2 <= sampled;
-        }
+        TextIds sample(kSample);
+        uint32_t sampled = 0;
+        for (const Run& run : runs)
+            for (uint32_t p = run.begin; p < run.end && sampled < kSample && longRun(run); ++p) {
+                sample.Id(text(order[p]));
+                ++sampled;
+            }
+        const bool rankLong = sample.Texts().size() * 2 <= sampled;
         const auto ranked = [&](const Run& run) { return rankLong && longRun(run); };
         // The keys are read in one pass over the records in storage order.
-        bool anyRanked = false, anyWorded = false;
+        bool anyRanked = false;
         uint32_t members = 0;
         for (const Run& run : runs) {
-            const Keying how = ranked(run) ? Ranked : collation.HasWords() ? Worded : Unkeyed;
+            const Keying how = ranked(run) ? Ranked : Worded;
             anyRanked = anyRanked || how == Ranked;
-            anyWorded = anyWorded || how == Worded;
             members += run.end - run.begin;
             for (uint32_t p = run.begin; p < run.end; ++p) keying[order[p]] = how;
         }
-        if (anyRanked || anyWorded) {
-            TextIds ids(anyRanked ? n : 0);
-            const auto keyOf = [&](uint32_t i) {
-                if (keying[i] == Ranked) key[i] = ids.Id(text(i));
-                if (keying[i] == Worded) key[i] = collation.Word(text(i));
-            };
-            // Few records left alike are keyed where they stand.
-            if (members < n / 8) {
-                for (const Run& run : runs)
-                    for (uint32_t p = run.begin; p < run.end; ++p) keyOf(order[p]);
-            } else {
-                stored.ForEach(keyOf);
-            }
-            if (anyRanked) {
-                const std::vector<uint32_t> place = collation.Ranks(ids.Texts(), false);
-                for (const Run& run : runs)
-                    if (ranked(run))
-                        for (uint32_t p = run.begin; p < run.end; ++p)
-                            key[order[p]] = place[key[order[p]]];
-            }
+        TextIds ids(anyRanked ? n : 0);
+        const auto keyOf = [&](uint32_t i) {
+            if (keying[i] == Ranked) key[i] = ids.Id(text(i));
+            if (keying[i] == Worded) key[i] = collation.Word(text(i));
+        };
+        // Few records left alike are keyed where they stand.
+        if (members < n / 8) {
+            for (const Run& run : runs)
+                for (uint32_t p = run.begin; p < run.end; ++p) keyOf(order[p]);
+        } else {
+            stored.ForEach(keyOf);
+        }
+        if (anyRanked) {
+            const std::vector<uint32_t> place = collation.Ranks(ids.Texts(), false);
+            for (const Run& run : runs)
+                if (ranked(run))
+                    for (uint32_t p = run.begin; p < run.end; ++p)
+                        key[order[p]] = place[key[order[p]]];
         }
         std::vector<Run> still;
         for (const Run& run : runs) {
@@ -368,7 +361,7 @@ RecordOrder OrderRecords(const SortedView& view, const ReportRows& rows,
             }
             // Words settle most comparisons; texts of equal words are compared.
             const auto compare = [&](uint32_t a, uint32_t b) {
-                if (keying[a] == Worded && key[a] != key[b]) return key[a] < key[b] ? -1 : 1;
+                if (key[a] != key[b]) return key[a] < key[b] ? -1 : 1;
                 return collation.Compare(text(a), text(b));
             };
             if (longRun(run)) {

@@ -37,6 +37,47 @@ TEST_F(KeysTest, KeysOrderBytewiseWithTheRefBreakingTies) {
     EXPECT_EQ(IndexKeyCount(h, 2), 9);
 }
 
+// Walks compare each key with the one before (a damaged index must not send them back) and
+// copy it out in pieces of a few sizes: keys of every length, differing from the one before at
+// any place, in bytes above 127 too, come out whole and in byte order both ways.
+TEST_F(KeysTest, WalksHandOutKeysOfEveryLengthInByteOrder) {
+    CreateFileSet(name("LONG"), TestRecordLength, 1, keyTable({{MaxKeyLength, true}}));
+    FileSetHandle h = 0;
+    OpenFileSet(h, name("LONG"));
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    const std::string text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
+    Entries expected;
+    LockFileSet(h);
+    for (size_t at = 0; at < text.size(); ++at) {
+        std::string low = text, high = text;
+        low[at] = '\x01';
+        high[at] = '\xE9';
+        for (const std::string& key : {text.substr(0, at + 1), low, high}) {
+            // Some keys have Refs enough to be read in blocks.
+            for (int32_t ref = 1; ref <= (at % 7 == 0 ? 5 : 1); ++ref) {
+                AddKey(h, 1, ref, key);
+                expected.emplace_back(key, ref);
+            }
+        }
+    }
+    UnlockFileSet(h);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    std::sort(expected.begin(), expected.end());
+
+    // One key string for the whole walk, so that it grows and shrinks from step to step.
+    int32_t ref = 0;
+    std::string key;
+    Entries forward, backward;
+    for (NextKey(h, 1, ref, key); EngineOK; NextKey(h, 1, ref, key)) forward.emplace_back(key, ref);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    EXPECT_EQ(forward, expected);
+    ClearKeyPosition(h, 1);
+    for (PrevKey(h, 1, ref, key); EngineOK; PrevKey(h, 1, ref, key))
+        backward.emplace_back(key, ref);
+    EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
+    EXPECT_TRUE(std::equal(backward.begin(), backward.end(), expected.rbegin(), expected.rend()));
+}
+
 TEST_F(KeysTest, UniqueIndexesLongKeysAndDeletesAreChecked) {
     FileSetHandle h = createAndOpen();
     AddKey(h, 1, 1, "X");
@@ -398,6 +439,10 @@ TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
     put("KN", std::string("\0\0\0\1\0", 5));
     put("KO", std::string("\x80\0\0\1", 4));
     put("QWRONG PREFIX", std::string("\0\0\0\1", 4));
+    // A key whose Refs a walk reads in a block, the last of them one no record can have.
+    ASSERT_EQ(mdb_dbi_open(txn, "k2", MDB_DUPSORT | MDB_DUPFIXED, &dbi), 0);
+    for (const char last : {'\1', '\2', '\3'}) put("KG", std::string("\0\0\0", 3) + last);
+    put("KG", std::string("\x80\0\0\1", 4));
     ASSERT_EQ(mdb_txn_commit(txn), 0);
     mdb_env_close(env);
 
@@ -434,6 +479,13 @@ TEST_F(KeysTest, EntriesTheEngineNeverWritesAreRefusedNotCopied) {
     NextKey(h, 1, ref, key);
     EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
     EXPECT_EQ(key, "A");
+    ClearKeyPosition(h, 2);
+    for (int step = 0; step < 4; ++step) NextKey(h, 2, ref, key);
+    ASSERT_TRUE(EngineOK) << EngineErrorCode;
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("G"), 3));
+    NextKey(h, 2, ref, key);
+    EXPECT_EQ(EngineErrorCode, EngineCode::IndexDefective);
+    EXPECT_EQ(std::make_pair(key, ref), std::make_pair(std::string("G"), 3));
 }
 
 }  // namespace

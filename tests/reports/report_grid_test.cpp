@@ -229,8 +229,9 @@ TEST(SortAndTotal, ARecordWithABlankSortValueSurvivesLaterSorts) {
 
 // The records' order is the locale's: the front cell without regard to case and then with
 // it, the other cells without regard to case, records alike in every cell as they came.
-// Checked against the locale's own collator, in the C locale and in one whose collation is
-// the collator's, on runs of records alike both long and short.
+// Checked against the locale's own collator, in the C locale and in locales whose collation
+// is the collator's (words from a table, and from sort keys in Danish), on runs of records
+// alike both long and short.
 TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
     const std::vector<std::string> fronts{"Bolt", "bolt", "BOLT", "Washer", "nut",
                                           "\xC9lan", "\xE9lan", "elan", "Zinc"};
@@ -252,7 +253,8 @@ TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
         QLocale locale;
         ~Restore() { QLocale::setDefault(locale); }
     } restore{before};
-    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::Danish)}) {
         QLocale::setDefault(locale);
         QCollator folded(locale), exact(locale);
         folded.setCaseSensitivity(Qt::CaseInsensitive);
@@ -306,6 +308,72 @@ TEST(ReportCollation, EveryCharacterComparesAsTheLocaleCompares) {
                 ASSERT_EQ(collation.CompareExact(x, std::string(1, char(b))), want)
                     << locale.name().toStdString() << " " << a << " " << b;
             }
+    }
+}
+
+// Words agree with the collator and places are its order, in locales whose words come from a
+// table (English; Czech, where "ch" is one letter) and in those whose words come from sort
+// keys (Danish, whose "aa" pairs overlap; Greek, whose letters go first; Hungarian, with
+// letters of three characters). Texts of one word come in groups large enough to be ordered
+// by sort keys, with the empty text among characters the collator ignores.
+TEST(ReportCollation, WordsAndPlacesFollowTheCollatorInEveryLocale) {
+    const std::string common[] = {"a",    "A",    "\xE1", "\xC4", "b",  "c",   "C",    "ch",
+                                  "CH",   "cs",   "h",    "H",    "aa", "Aa",  "\xDF", "ss",
+                                  "l",    "\xB7", "\xBD", "1",    "2",  " ",   "-",    "\xB5",
+                                  "\x01", "\xAD", "e",    "\xE9", "z",  "dzs", "\xE6", "\x85"};
+    std::mt19937 random(11);
+    std::vector<std::string> texts{"",     "\x01", "\x02", "\x01\x01", "\x03",
+                                   "\x04", "\x05", "\x06", "\x07",     "\x08\x01"};
+    for (int i = 0; i < 2500; ++i) {
+        std::string text = i % 5 == 0 ? "Heavy Duty Chisel " : "";
+        for (int k = int(random() % 9); k > 0; --k)
+            text += random() % 6 ? common[random() % std::size(common)]
+                                 : std::string(1, char(1 + random() % 255));
+        texts.push_back(text);
+    }
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    for (const QLocale& locale :
+         {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Czech),
+          QLocale(QLocale::Danish), QLocale(QLocale::Greek), QLocale(QLocale::Hungarian)}) {
+        const ReportCollation collation(locale);
+        QCollator folded(locale), exact(locale);
+        folded.setCaseSensitivity(Qt::CaseInsensitive);
+        exact.setCaseSensitivity(Qt::CaseSensitive);
+        const auto foldedOf = [&](std::size_t a, std::size_t b) {
+            return folded.compare(FromCp1252(texts[a]), FromCp1252(texts[b]));
+        };
+        const auto exactOf = [&](std::size_t a, std::size_t b) {
+            if (const int d = foldedOf(a, b)) return d;
+            if (const int d = exact.compare(FromCp1252(texts[a]), FromCp1252(texts[b]))) return d;
+            return texts[a].compare(texts[b]);
+        };
+        for (const bool byCase : {false, true}) {
+            const auto compare = [&](std::size_t a, std::size_t b) {
+                return byCase ? exactOf(a, b) : foldedOf(a, b);
+            };
+            std::vector<std::size_t> sorted(texts.size());
+            std::iota(sorted.begin(), sorted.end(), 0);
+            std::stable_sort(sorted.begin(), sorted.end(),
+                             [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+            const std::vector<uint32_t> places = collation.Ranks(views, byCase);
+            uint32_t place = 0;
+            for (std::size_t k = 0; k < sorted.size(); ++k) {
+                const std::size_t a = sorted[k];
+                if (k > 0) {
+                    const std::size_t before = sorted[k - 1];
+                    const int d = compare(before, a);
+                    place += d != 0;
+                    // In the collator's order words never fall, and equal texts share one.
+                    const uint64_t wordBefore = collation.Word(texts[before]);
+                    const uint64_t word = collation.Word(texts[a]);
+                    ASSERT_TRUE(foldedOf(before, a) == 0 ? wordBefore == word : wordBefore <= word)
+                        << locale.name().toStdString() << " '" << texts[before] << "' '" << texts[a]
+                        << "'";
+                }
+                ASSERT_EQ(places[a], place) << locale.name().toStdString()
+                                            << (byCase ? " exact" : "") << " '" << texts[a] << "'";
+            }
+        }
     }
 }
 
