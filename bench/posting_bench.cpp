@@ -639,9 +639,10 @@ int main(int argc, char** argv) {
         if (programOnly) {
             for (const int64_t n : road) {
                 const Alone alone = postProgramOnly(dir, n, postings);
-                std::printf("posting code alone: a 3-line invoice among %lld (us) %10.1f"
-                            "   processor %.1f\n",
-                            static_cast<long long>(n), alone.wall * 1e6, alone.cpu * 1e6);
+                std::printf(
+                    "posting code alone: a 3-line invoice among %lld (us) %10.1f"
+                    "   processor %.1f\n",
+                    static_cast<long long>(n), alone.wall * 1e6, alone.cpu * 1e6);
             }
             fs::remove_all(dir);
             return 0;

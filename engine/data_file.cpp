@@ -318,8 +318,7 @@ Code DataFile::applyChanges() {
     // The slots read and kept in memory are as on disk again once they hold what was written.
     if (code != 0) forgetReadAhead();
     for (const auto& [ref, bytes] : changed_)
-        if (uint8_t* cached = cachedSlot(ref))
-            std::copy(bytes.begin(), bytes.end(), cached);
+        if (uint8_t* cached = cachedSlot(ref)) std::copy(bytes.begin(), bytes.end(), cached);
     changed_.clear();
     freeUndo_.clear();
     changing_ = false;

@@ -3,6 +3,8 @@
 // test layout: bytes 4..19 hold a code, bytes 20..27 a group, both as plain text.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -96,6 +98,17 @@ protected:
         }
         EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
         return out;
+    }
+
+    // Runs `body` in a child process and returns its exit status; the child leaves with
+    // _exit so that nothing of the parent's is closed or flushed twice.
+    template <typename Body>
+    int inChild(Body body) {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(body());
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     void rebuild(const std::string& base = "STOCK") {

@@ -17,17 +17,6 @@ namespace fs = std::filesystem;
 
 class OpenTest : public EngineTest {
 protected:
-    // Runs `body` in a child process and returns its exit status; the child leaves with
-    // _exit so that nothing of the parent's is closed or flushed twice.
-    template <typename Body>
-    int inChild(Body body) {
-        const pid_t pid = ::fork();
-        if (pid == 0) ::_exit(body());
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
     std::vector<std::string> codesByKey(FileSetHandle h) {
         std::vector<std::string> codes;
         std::vector<uint8_t> buf(TestRecordLength);

@@ -158,25 +158,22 @@ TEST_F(UnitTest, ADeadProcessLeavesCommittedUnitsWholeAndTheUnfinishedOneOut) {
     FileSetHandle b = createAndOpen("B");
     CloseFileSet(a);
     CloseFileSet(b);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        FileSetHandle ca = 0, cb = 0;
-        OpenFileSet(ca, name("A"));
-        OpenFileSet(cb, name("B"));
-        for (int i = 0; i < 3; ++i) {
-            EngineUnit unit;
-            addWithKeys(ca, "A" + std::to_string(i));
-            addWithKeys(cb, "B" + std::to_string(i));
-            if (!unit.commit()) ::_exit(1);
-        }
-        BeginUnit();
-        addWithKeys(ca, "AHALF");
-        addWithKeys(cb, "BHALF");
-        ::_exit(EngineOK ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(inChild([&] {
+                  FileSetHandle ca = 0, cb = 0;
+                  OpenFileSet(ca, name("A"));
+                  OpenFileSet(cb, name("B"));
+                  for (int i = 0; i < 3; ++i) {
+                      EngineUnit unit;
+                      addWithKeys(ca, "A" + std::to_string(i));
+                      addWithKeys(cb, "B" + std::to_string(i));
+                      if (!unit.commit()) return 1;
+                  }
+                  BeginUnit();
+                  addWithKeys(ca, "AHALF");
+                  addWithKeys(cb, "BHALF");
+                  return EngineOK ? 0 : 1;
+              }),
+              0);
     // The journal is replayed at the next open, and the machine kept the indexes as the
     // process left them: the sets open at once.
     EXPECT_EQ(openCode("A"), 0);
@@ -212,17 +209,14 @@ TEST_F(UnitTest, KeyChangesKeptAcrossUnitsAreReadAndTakenBackPerUnit) {
     CloseFileSet(other);
     CloseFileSet(a);
 
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        FileSetHandle ca = 0;
-        OpenFileSet(ca, name("A"));
-        for (int i = 4; i < 7; ++i) addWithKeys(ca, "K" + std::to_string(i), "G");
-        CreateFileSet(name("C"), TestRecordLength, 2, keys);
-        ::_exit(EngineOK ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(inChild([&] {
+                  FileSetHandle ca = 0;
+                  OpenFileSet(ca, name("A"));
+                  for (int i = 4; i < 7; ++i) addWithKeys(ca, "K" + std::to_string(i), "G");
+                  CreateFileSet(name("C"), TestRecordLength, 2, keys);
+                  return EngineOK ? 0 : 1;
+              }),
+              0);
     EXPECT_EQ(openCode("A"), 0);
     a = openOrRebuild("A");
     EXPECT_EQ(codes(a).size(), 7u);
