@@ -115,7 +115,8 @@ void BooksCheck::Add(const CustomerRec& c) {
     Facts::CustomerFact& f = facts_->customers.emplace_back();
     f.number = BooksKey(c.get(Customer::Number));
     f.balance = BooksAmount(c.get(Customer::Balance));
-    for (size_t k = 0; k < f.aging.size(); ++k) f.aging[k] = BooksAmount(c.get(Customer::Amounts[k]));
+    for (size_t k = 0; k < f.aging.size(); ++k)
+        f.aging[k] = BooksAmount(c.get(Customer::Amounts[k]));
 }
 
 void BooksCheck::Add(const ProductRec& p) {
@@ -125,12 +126,11 @@ void BooksCheck::Add(const ProductRec& p) {
 }
 
 void BooksCheck::Add(const InvoiceRec& r) {
-    facts_->invoices.push_back({BooksKey(r.get(Invoice::InvNumber)),
-                                TrimBlanks(r.get(Invoice::InvType)),
-                                TrimBlanks(r.get(Invoice::InvKind)) == Invoice::KindMemo,
-                                BooksAmount(r.get(Invoice::InvNet)),
-                                BooksAmount(r.get(Invoice::InvDue)), r.get(Invoice::InvDateYMD),
-                                BooksKey(r.get(Invoice::InvCustomerNumber))});
+    facts_->invoices.push_back(
+        {BooksKey(r.get(Invoice::InvNumber)), TrimBlanks(r.get(Invoice::InvType)),
+         TrimBlanks(r.get(Invoice::InvKind)) == Invoice::KindMemo,
+         BooksAmount(r.get(Invoice::InvNet)), BooksAmount(r.get(Invoice::InvDue)),
+         r.get(Invoice::InvDateYMD), BooksKey(r.get(Invoice::InvCustomerNumber))});
 }
 
 void BooksCheck::Add(const InvoiceLineRec& l) {
@@ -170,6 +170,39 @@ void BooksCheck::Add(const POMemoRec& m) {
     ++facts_->orderMemos[BooksKey(m.get(POMemo::MemoPONumber))];
 }
 
+namespace {
+
+// Document `n` of a kind is on file once, its lines add up to its net, and a memo document
+// has its memo.
+template <class Lines, class Note>
+void CheckWhole(const std::string& kind, const std::string& n,
+                const std::map<std::string, int>& onFile, const Decimal& net, bool memo,
+                const Lines& lines, const std::map<std::string, int>& memos, const Note& note) {
+    if (const int times = onFile.at(n); times > 1)
+        note(kind + " " + n + " on file " + std::to_string(times) + " times");
+    const auto its = lines.find(n);
+    if (its == lines.end())
+        note(kind + " " + n + " without its lines");
+    else if (its->second.sum != net)
+        note(kind + " " + n + ": net " + Money(net) + " but its lines add up to " +
+             Money(its->second.sum));
+    if (memo && !memos.count(n)) note("memo " + kind + " " + n + " without its memo");
+}
+
+// No lines or memo of a kind's document that is not on file.
+template <class Lines, class Note>
+void CheckNoneWithout(const std::string& kind, const std::map<std::string, int>& onFile,
+                      const Lines& lines, const std::map<std::string, int>& memos,
+                      const Note& note) {
+    for (const auto& [n, its] : lines)
+        if (!onFile.count(n))
+            note(std::to_string(its.count) + " line(s) of " + kind + " " + n + " without it");
+    for (const auto& [n, count] : memos)
+        if (!onFile.count(n)) note("memo of " + kind + " " + n + " without it");
+}
+
+}  // namespace
+
 std::vector<std::string> BooksCheck::HalfPosted() const {
     const Facts& f = *facts_;
     std::vector<std::string> found;
@@ -188,42 +221,18 @@ std::vector<std::string> BooksCheck::HalfPosted() const {
             note("payment record " + n + " without its invoice");
         if (r.type == Invoice::TypeDepositTaken && !deposits.count(n))
             note("deposit taken " + n + " without its deposit");
-        if (!Facts::IsDocument(r)) continue;
-        if (documents[n] > 1)
-            note("invoice " + n + " on file " + std::to_string(documents[n]) + " times");
-        const auto lines = f.invoiceLines.find(n);
-        if (lines == f.invoiceLines.end())
-            note("invoice " + n + " without its lines");
-        else if (lines->second.sum != r.net)
-            note("invoice " + n + ": net " + Money(r.net) + " but its lines add up to " +
-                 Money(lines->second.sum));
-        if (r.memo && !f.invoiceMemos.count(n)) note("memo invoice " + n + " without its memo");
+        if (Facts::IsDocument(r))
+            CheckWhole("invoice", n, documents, r.net, r.memo, f.invoiceLines, f.invoiceMemos,
+                       note);
     }
-    for (const auto& [n, lines] : f.invoiceLines)
-        if (!documents.count(n))
-            note(std::to_string(lines.count) + " line(s) of invoice " + n + " without it");
-    for (const auto& [n, count] : f.invoiceMemos)
-        if (!documents.count(n)) note("memo of invoice " + n + " without it");
+    CheckNoneWithout("invoice", documents, f.invoiceLines, f.invoiceMemos, note);
 
     // Purchase orders.
     std::map<std::string, int> orders;
     for (const Facts::OrderFact& po : f.orders) ++orders[po.number];
-    for (const Facts::OrderFact& po : f.orders) {
-        const std::string& n = po.number;
-        if (orders[n] > 1) note("PO " + n + " on file " + std::to_string(orders[n]) + " times");
-        const auto lines = f.orderLines.find(n);
-        if (lines == f.orderLines.end())
-            note("PO " + n + " without its lines");
-        else if (lines->second.sum != po.net)
-            note("PO " + n + ": net " + Money(po.net) + " but its lines add up to " +
-                 Money(lines->second.sum));
-        if (po.memo && !f.orderMemos.count(n)) note("memo PO " + n + " without its memo");
-    }
-    for (const auto& [n, lines] : f.orderLines)
-        if (!orders.count(n))
-            note(std::to_string(lines.count) + " line(s) of PO " + n + " without it");
-    for (const auto& [n, count] : f.orderMemos)
-        if (!orders.count(n)) note("memo of PO " + n + " without it");
+    for (const Facts::OrderFact& po : f.orders)
+        CheckWhole("PO", po.number, orders, po.net, po.memo, f.orderLines, f.orderMemos, note);
+    CheckNoneWithout("PO", orders, f.orderLines, f.orderMemos, note);
 
     // The company's next numbers are those of documents not yet written.
     if (f.company) {
@@ -315,9 +324,10 @@ std::vector<std::string> BooksCheck::Disagreements(
         const Decimal ordered = lines == f.orderLines.end() ? Decimal() : lines->second.ordered;
         const Decimal in = lines == f.orderLines.end() ? Decimal() : lines->second.received;
         if (po.dated != (in >= ordered))
-            problems.push_back("PO " + po.number +
-                               (po.dated ? " is dated received with " : " is not dated received with ") +
-                               in.general() + " of " + ordered.general() + " in");
+            problems.push_back(
+                "PO " + po.number +
+                (po.dated ? " is dated received with " : " is not dated received with ") +
+                in.general() + " of " + ordered.general() + " in");
     }
     return problems;
 }
@@ -368,8 +378,8 @@ BooksFindings CheckCompanyBooks(const DataFolder& folder, std::string_view numbe
     BooksCheck check(company);
     const auto feed = [&]<class Rec>(std::string_view letters) {
         if (const int32_t code = FeedSet<Rec>(check, folder, number, letters))
-            findings.unreadable.push_back(std::string(number) + std::string(letters) +
-                                          " (error " + std::to_string(code) + ")");
+            findings.unreadable.push_back(std::string(number) + std::string(letters) + " (error " +
+                                          std::to_string(code) + ")");
     };
     feed.operator()<CustomerRec>("C");
     feed.operator()<ProductRec>("P");

@@ -12,11 +12,10 @@
 #include "engine/file_io.h"
 #include "invoicing/manager/document_manager_form.h"
 #include "invoicing/records/invoice_files.h"
-#include "platform/scripted_host_guard.h"
 #include "shell/company/company_list.h"
+#include "tests/books/company_fixture.h"
 #include "tests/books/posting_driver.h"
 #include "tests/support/fault_files.h"
-#include "tests/support/temp_dir.h"
 
 namespace bookstest {
 namespace {
@@ -39,14 +38,8 @@ public:
 
 const std::string DiskFull = "The posting could not be saved: the disk is full.";
 
-class FullDiskTest : public ::testing::Test {
+class FullDiskTest : public CompanyFixture {
 protected:
-    FullDiskTest() {
-        EngineStart(30);
-        opening = CreateCompany(folder);
-    }
-    ~FullDiskTest() override { EngineStop(); }
-
     // A posting of the kind that must go through; the model follows it.
     void PostWhole(PostingDriver& driver, PostingKind kind) {
         const PostingResult r = driver.Post(kind);
@@ -69,10 +62,6 @@ protected:
             << testing::PrintToString(f.lost);
     }
 
-    testsupport::TempDir dir;
-    const DataFolder folder{dir.path()};
-    ScriptedHostGuard host;
-    std::map<std::string, Decimal> opening;
     Facts model;
 };
 
@@ -163,9 +152,8 @@ TEST_F(FullDiskTest, TheMessagesSayWhatTheOperatingSystemSaid) {
         EXPECT_EQ(DocumentManagerForm::OpenFailureText().toStdString(),
                   "Unable to open databases: 10110" + denied);
         CloseInvoiceDatabases();
-        host->Answer(MsgResult::Ok,
-                     QString::fromStdString("The company file cannot be read (error 10110)." +
-                                            denied));
+        host->Answer(MsgResult::Ok, QString::fromStdString(
+                                        "The company file cannot be read (error 10110)." + denied));
         EXPECT_FALSE(ReadCompanies(CompanyOrder::ByName));
     }
     ExpectTheNextStartFindsTheBooksWhole();

@@ -7,22 +7,15 @@
 #include "engine/engine.h"
 #include "invoicing/receivables/aging_recalculation.h"
 #include "invoicing/records/invoice_files.h"
-#include "platform/scripted_host_guard.h"
 #include "shell/app_context.h"
+#include "tests/books/company_fixture.h"
 #include "tests/books/posting_driver.h"
-#include "tests/support/temp_dir.h"
 
 namespace bookstest {
 namespace {
 
-class OpenItemsAgingTest : public ::testing::Test {
+class OpenItemsAgingTest : public CompanyFixture {
 protected:
-    OpenItemsAgingTest() {
-        EngineStart(30);
-        opening = CreateCompany(folder);
-    }
-    ~OpenItemsAgingTest() override { EngineStop(); }
-
     // Re-ages the customers on `day` in a run of the program; what it had to leave.
     AgingRecalculation ReageOn(Date day) {
         const BooksSession session(folder, *host);
@@ -30,11 +23,6 @@ protected:
         return RecalculateCustomerAging();
     }
     std::string InvoiceSet() const { return folder.fileSet(std::string(CompanyNumber) + "I"); }
-
-    testsupport::TempDir dir;
-    const DataFolder folder{dir.path()};
-    ScriptedHostGuard host;
-    std::map<std::string, Decimal> opening;
 };
 
 TEST_F(OpenItemsAgingTest, TheReagingOfTheOpenItemsAgesAsEveryRecordSays) {

@@ -10,10 +10,9 @@
 
 #include "engine/engine.h"
 #include "engine/file_io.h"
-#include "platform/scripted_host_guard.h"
+#include "tests/books/company_fixture.h"
 #include "tests/books/posting_driver.h"
 #include "tests/support/fault_files.h"
-#include "tests/support/temp_dir.h"
 
 namespace bookstest {
 namespace {
@@ -23,19 +22,7 @@ int Rounds(int fallback) {
     return env ? std::max(1, std::atoi(env)) : fallback;
 }
 
-class BooksFaultTest : public ::testing::Test {
-protected:
-    BooksFaultTest() {
-        EngineStart(30);
-        opening = CreateCompany(folder);
-    }
-    ~BooksFaultTest() override { EngineStop(); }
-
-    testsupport::TempDir dir;
-    const DataFolder folder{dir.path()};
-    ScriptedHostGuard host;
-    std::map<std::string, Decimal> opening;
-};
+class BooksFaultTest : public CompanyFixture {};
 
 TEST_F(BooksFaultTest, TheCheckerFindsHalfPostedDocumentsAndBooksThatDoNotAgree) {
     PostingDriver driver(5);
