@@ -24,6 +24,7 @@
 #include "purchasing/purchasing_state.h"
 #include "shell/app_context.h"
 #include "shell/date_dialog.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -416,7 +417,8 @@ bool TPOEdit1::TermsAccepted() {
     for (const QString& item : items) terms.push_back(Cp(item));
     if (!SaveTerms(Shell().folder, terms)) {
         Refuse(ITerms,
-               QString("The payment terms could not be saved in %1.").arg(Qs(TermsFileName)),
+               WithWriteReason(
+                   QString("The payment terms could not be saved in %1.").arg(Qs(TermsFileName))),
                "Terms: " + text);
         return false;
     }

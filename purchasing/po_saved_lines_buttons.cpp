@@ -14,6 +14,7 @@
 #include "purchasing/po_entry_dialog.h"
 #include "purchasing/po_saved_lines.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 using namespace entry;
@@ -179,8 +180,9 @@ void ExportButnClick(TPOEdit1& d) {
     }
     const std::string_view name = lineItems ? SavedLinesFileName : SavedMemoFileName;
     if (!ReplaceFile(Shell().folder.file(name), content)) {
-        MessageBox(QString("The saved lines could not be written to %1; the file is unchanged.")
-                       .arg(FileName(name)),
+        MessageBox(WithWriteReason(
+                       QString("The saved lines could not be written to %1; the file is unchanged.")
+                           .arg(FileName(name))),
                    SavedLinesCaption, MsgIcon::Warning);
         return;
     }

@@ -12,6 +12,7 @@
 #include "reports/labels/label_queue.h"
 #include "sample/company_history.h"
 #include "sample/history_session.h"
+#include "shell/posting_unit.h"
 #include "shell/record_file.h"
 #include "shell/sample_company.h"
 #include "shell/text.h"
@@ -76,9 +77,11 @@ void WriteSampleLabels(const DataFolder& folder, const CompanyRec& company, uint
     const std::filesystem::path layoutFile = std::filesystem::absolute(folder.file(LayoutFileName));
     if (!WriteLabelLayoutFile(layoutFile, StarterLayout()) ||
         !WriteLastLabelPath(folder, layoutFile))
-        throw std::runtime_error("The sample label layout could not be written.");
+        throw std::runtime_error(
+            WithWriteReason("The sample label layout could not be written.").toStdString());
     if (!ReplaceFile(folder.file(LetterFileName), ReminderLetter))
-        throw std::runtime_error("The sample form letter could not be written.");
+        throw std::runtime_error(
+            WithWriteReason("The sample form letter could not be written.").toStdString());
 
     // The customers who owe the most come first, as for a reminder mailing; a couple of
     // vendors close the list.
@@ -103,6 +106,7 @@ void WriteSampleLabels(const DataFolder& folder, const CompanyRec& company, uint
                                            v.get(Vendor::Type)));
     }
     if (!ReplaceFile(folder.file(ListFileName), BuildListFile(items)))
-        throw std::runtime_error("The sample print-queue list could not be written.");
+        throw std::runtime_error(
+            WithWriteReason("The sample print-queue list could not be written.").toStdString());
     counts.queueRows = static_cast<int>(items.size());
 }

@@ -72,7 +72,8 @@ QString EngineSystemFailureText() {
 
 }  // namespace
 
-QString SystemErrorText(int error) {
+QString SystemErrorText(int error, FileWhere where) {
+    const bool data = where == FileWhere::DataFolder;
     switch (error) {
         case 0:
             return {};
@@ -80,19 +81,26 @@ QString SystemErrorText(int error) {
         case EDQUOT:
             return QStringLiteral("The disk is full.");
         case EROFS:
-            return QStringLiteral("The data folder is read-only.");
+            return data ? QStringLiteral("The data folder is read-only.")
+                        : QStringLiteral("The folder is read-only.");
         case EACCES:
         case EPERM:
-            return QStringLiteral("Access to the data folder's files is denied.");
+            return data ? QStringLiteral("Access to the data folder's files is denied.")
+                        : QStringLiteral("Access to the file or its folder is denied.");
         case EIO:
             return QStringLiteral("The disk reported a read or write error.");
         case EFBIG:
             return QStringLiteral("A file has grown past the size the system allows.");
         default:
-            return QStringLiteral("The system reported: %1.").arg(QString::fromLocal8Bit(std::strerror(error)));
+            return QStringLiteral("The system reported: %1.")
+                .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
+QString WithWriteReason(const QString& text, FileWhere where) {
+    const QString reason = SystemErrorText(errno, where);
+    return reason.isEmpty() ? text : text + "\n\n" + reason;
+}
 
 QString WithSystemReason(const QString& text) {
     const QString reason = EngineSystemFailureText();

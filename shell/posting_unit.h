@@ -25,9 +25,17 @@ void PostAsOneUnit(const std::function<void()>& steps,
 // back.
 void StopUnlessRefused(const QString& text);
 
+// Where a file lies that the system would not write: among the data folder's own files, or
+// where the user chose to save it.
+enum class FileWhere { DataFolder, Chosen };
+
 // What the operating system's error number means for the user's files, as one sentence:
 // "The disk is full.", "The data folder is read-only.", ... Empty for 0.
-QString SystemErrorText(int error);
+QString SystemErrorText(int error, FileWhere where = FileWhere::DataFolder);
+
+// `text`, and after it what the operating system said of the write that just failed (errno,
+// as ReplaceFile leaves it): what a message about a small file that could not be written tells.
+QString WithWriteReason(const QString& text, FileWhere where = FileWhere::DataFolder);
 
 // `text`, and after it the sentence of the engine's last failure when it came from the
 // operating system: what a message about a file that could not be opened or written tells.

@@ -78,7 +78,8 @@ CompanyRec SampleRecord(int number, std::string_view name, uint32_t seed) {
 void WriteTermsWhenMissing(const DataFolder& folder) {
     if (filenames::exists(folder.file(TermsFileName))) return;
     if (!SaveTerms(folder, {kTerms.begin(), kTerms.end()}))
-        throw std::runtime_error("The payment terms file could not be written.");
+        throw std::runtime_error(
+            WithWriteReason("The payment terms file could not be written.").toStdString());
 }
 
 }  // namespace
@@ -127,13 +128,14 @@ CompanyRec CreateSampleCompany(const DataFolder& folder, int number, std::string
                                      " is already in the company file.");
         default:
             throw std::runtime_error(
-                WithSystemReason(
-                    QString("The company file could not be written (error %1).").arg(EngineErrorCode))
+                WithSystemReason(QString("The company file could not be written (error %1).")
+                                     .arg(EngineErrorCode))
                     .toStdString());
     }
     const CompanyRec company = state.CompanyBuf;
     if (!WriteLastCompany(folder, company))
-        throw std::runtime_error("The last-company file could not be written.");
+        throw std::runtime_error(
+            WithWriteReason("The last-company file could not be written.").toStdString());
     WriteTermsWhenMissing(folder);
     // A copy: a filler may register others while it runs.
     const std::vector<NamedFiller> fillers = Fillers();

@@ -201,7 +201,8 @@ void WriteInvoicePosting(const InvoicePosting& posting, InvoiceManagerView& view
     if (external && !MainForm->CPMemoSaveToFile(
                         QString::fromStdString(shell.folder.file(AnswerFileName).string())))
         MessageBox(
-            QString("The answer file %1 could not be written.").arg(FromCp1252(AnswerFileName)),
+            WithWriteReason(QString("The answer file %1 could not be written.")
+                                .arg(FromCp1252(AnswerFileName))),
             "External Transaction", MsgIcon::Warning);
 
     view.SetStatusText(1, "Added invoice " + FromCp1252(TrimBlanks(posting.number)) +

@@ -277,10 +277,12 @@ void RecalculateAgingOncePerDay() {
                    "invoices:\n\n" +
                        run.skipped.join("\n"),
                    Caption, MsgIcon::Information);
-    if (!RecordAgingRun(shell.folder, number, today))
-        MessageBox(QString("The day of the aging recalculation could not be saved in %1; it "
-                           "will run again at the next start.")
-                       .arg(QString::fromUtf8(AgingRunFileName.data(),
-                                              static_cast<qsizetype>(AgingRunFileName.size()))),
+    if (!RecordAgingRun(shell.folder, number, today)) {
+        const QString name = QString::fromUtf8(AgingRunFileName.data(),
+                                               static_cast<qsizetype>(AgingRunFileName.size()));
+        MessageBox(WithWriteReason(QString("The day of the aging recalculation could not be saved "
+                                           "in %1; it will run again at the next start.")
+                                       .arg(name)),
                    Caption, MsgIcon::Information);
+    }
 }

@@ -1,5 +1,6 @@
 #include "reports/labels/label_layout.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "shell/text.h"
@@ -78,7 +79,10 @@ SmallFileRead<std::filesystem::path> ReadLastLabelPath(const DataFolder& folder)
 bool WriteLastLabelPath(const DataFolder& folder, const std::filesystem::path& layoutFile) {
     const std::string stored = StoredPath(layoutFile);
     // A cut path would name another file.
-    if (stored.size() > static_cast<std::size_t>(MaxStoredPathLength)) return false;
+    if (stored.size() > static_cast<std::size_t>(MaxStoredPathLength)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
     LastLabelRec rec;
     rec.set(LastLabelPath, stored);
     return ReplaceFile(folder.file(LastLabelFileName), AsChars(rec.bytes()));

@@ -19,6 +19,7 @@
 #include "reports/labels/print_queue_window.h"
 #include "shell/app_context.h"
 #include "shell/data_folder.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 namespace {
@@ -203,8 +204,10 @@ void Tlblwiz::ExportTextClick() {
         return;
     }
     if (!ReplaceFile(ToPath(path), BuildAddressExport(lookup.records))) {
-        MessageBox("The addresses could not be written to the file \"" + path + "\".",
-                   "Export Addresses", MsgIcon::Error);
+        MessageBox(
+            WithWriteReason("The addresses could not be written to the file \"" + path + "\".",
+                            FileWhere::Chosen),
+            "Export Addresses", MsgIcon::Error);
         return;
     }
     LabelQueueChanged = false;

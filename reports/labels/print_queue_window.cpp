@@ -32,6 +32,7 @@
 #include "platform/mask_edit.h"
 #include "platform/message_host.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 Tlblwiz* lblwiz = nullptr;
@@ -443,7 +444,8 @@ void Tlblwiz::SavetoFileClick() {
     const QString path = AskListFile("Save Records", true);
     if (path.isEmpty()) return;
     if (!ReplaceFile(ToPath(path), BuildListFile(QueueItems()))) {
-        ShowFileError("The records could not be saved to the file " + Quoted(path) + ".");
+        ShowFileError(WithWriteReason(
+            "The records could not be saved to the file " + Quoted(path) + ".", FileWhere::Chosen));
         return;
     }
     LabelQueueChanged = false;
@@ -532,12 +534,13 @@ void Tlblwiz::Open2Click() {
 
     const DataFolder& folder = Shell().folder;
     if (!WriteLastLabelPath(folder, ToPath(path)))
-        ShowFileError("The layout was opened, but the file " +
-                      Quoted(QString::fromUtf8(LastLabelFileName)) +
-                      " could not be written: it will not be opened at the next start.");
+        ShowFileError(WithWriteReason(
+            "The layout was opened, but the file " + Quoted(QString::fromUtf8(LastLabelFileName)) +
+            " could not be written: it will not be opened at the next start."));
     if (!WriteLabelCopy(folder, CurrentLabelLayout))
-        ShowFileError("The layout was opened, but its copy " +
-                      Quoted(QString::fromUtf8(LabelCopyFileName)) + " could not be written.");
+        ShowFileError(WithWriteReason("The layout was opened, but its copy " +
+                                      Quoted(QString::fromUtf8(LabelCopyFileName)) +
+                                      " could not be written."));
     SetStatus(kReady);
 }
 
@@ -581,7 +584,9 @@ void Tlblwiz::SaveAs1Click() {
     }
 
     if (!WriteLabelLayoutFile(ToPath(path), layout)) {
-        ShowFileError("The label layout could not be saved to the file " + Quoted(path) + ".");
+        ShowFileError(
+            WithWriteReason("The label layout could not be saved to the file " + Quoted(path) + ".",
+                            FileWhere::Chosen));
         return;
     }
     CurrentLabelLayout = layout;
@@ -589,9 +594,9 @@ void Tlblwiz::SaveAs1Click() {
     EnableLayoutCommands(true);
     SetStatus(kReady);
     if (!WriteLastLabelPath(Shell().folder, ToPath(path)))
-        ShowFileError("The layout was saved, but the file " +
-                      Quoted(QString::fromUtf8(LastLabelFileName)) +
-                      " could not be written: it will not be opened at the next start.");
+        ShowFileError(WithWriteReason(
+            "The layout was saved, but the file " + Quoted(QString::fromUtf8(LastLabelFileName)) +
+            " could not be written: it will not be opened at the next start."));
 }
 
 void Tlblwiz::FontButnClick() {

@@ -26,6 +26,7 @@
 #include "reports/viewer/report_table.h"
 #include "reports/viewer/report_text.h"
 #include "shell/app_context.h"
+#include "shell/posting_unit.h"
 #include "shell/text.h"
 
 Trtreport* rtreport = nullptr;
@@ -332,8 +333,9 @@ void Trtreport::SaveButnClick() {
     const ReportHeadings headings{ToCp1252(windowTitle()), ToCp1252(Head1->text()),
                                   ToCp1252(Head2->text()), ToCp1252(Head3->text())};
     if (!ReplaceFile(path.toStdString(), ReportTextFile(Report(), headings)))
-        MessageBox(QString("The report could not be saved in %1.").arg(path), "Save As",
-                   MsgIcon::Information);
+        MessageBox(WithWriteReason(QString("The report could not be saved in %1.").arg(path),
+                                   FileWhere::Chosen),
+                   "Save As", MsgIcon::Information);
 }
 
 void Trtreport::ExitButnClick() {

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
-#include <cerrno>
 
 #include "platform/application.h"
 #include "platform/cp1252.h"
@@ -84,13 +83,11 @@ void ChooseCompany(const CompanyRec& company) {
     MakeCompanyCurrent(shell.companies, shell.main, shell.clock, company);
     RebuildUntrustedCompanySets(&company);
     if (!WriteLastCompany(shell.folder, company)) {
-        const QString reason = SystemErrorText(errno);
-        MessageBox(QString("The choice of company could not be saved in %1; the next start may "
-                           "open another company. %2")
-                       .arg(QString::fromUtf8(LastCompanyFileName.data(),
-                                              static_cast<qsizetype>(LastCompanyFileName.size())),
-                            reason)
-                       .trimmed(),
+        const QString name = QString::fromUtf8(LastCompanyFileName.data(),
+                                               static_cast<qsizetype>(LastCompanyFileName.size()));
+        MessageBox(WithWriteReason(QString("The choice of company could not be saved in %1; the "
+                                           "next start may open another company.")
+                                       .arg(name)),
                    CompanyManagerCaption, MsgIcon::Warning);
     }
     if (CompanyMadeCurrent) CompanyMadeCurrent();

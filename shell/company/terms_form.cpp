@@ -12,6 +12,7 @@
 #include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/dialog_buttons.h"
+#include "shell/posting_unit.h"
 #include "shell/small_files.h"
 #include "shell/text.h"
 
@@ -69,8 +70,9 @@ void TTermsForm::OKBtnClick() {
     }
     if (!SaveTerms(Shell().folder, terms))
         Refuse(TermsMemo,
-               QString("The payment terms could not be saved in %1.")
-                   .arg(QString::fromUtf8(TermsFileName.data(),
-                                          static_cast<qsizetype>(TermsFileName.size()))),
+               WithWriteReason(
+                   QString("The payment terms could not be saved in %1.")
+                       .arg(QString::fromUtf8(TermsFileName.data(),
+                                              static_cast<qsizetype>(TermsFileName.size())))),
                kCaption);
 }

@@ -330,7 +330,8 @@ TEST_F(SavedLinesDialogTest, AMissingOrDamagedFileLeavesTheDialogAsItWas) {
         std::filesystem::remove(SavedFile(SavedLinesFileName));
         std::filesystem::create_directory(SavedFile(SavedLinesFileName));
         host->Answer(MsgResult::Ok,
-                     "The saved lines could not be written to POSAVEL.SAV; the file is unchanged.",
+                     "The saved lines could not be written to POSAVEL.SAV; the file is "
+                     "unchanged.\n\nThe system reported: Is a directory.",
                      "Saved Lines File");
         PressButton(d, "ExportButn");
         EXPECT_TRUE(std::filesystem::is_directory(SavedFile(SavedLinesFileName)));

@@ -188,6 +188,14 @@ TEST_F(ReportViewerTest, SavesTheReportAsText) {
     host->OnModal("rtreport", [&](Form& f) {
         host->AnswerFile({});  // cancelled: nothing written
         PressButton(f, "SaveButn");
+        // A folder that is not there: the user is told what the system said.
+        const QString nowhere = QString::fromStdString(dir.file("gone/po.txt"));
+        host->AnswerFile(nowhere);
+        host->Answer(MsgResult::Ok,
+                     "The report could not be saved in " + nowhere +
+                         ".\n\nThe system reported: No such file or directory.",
+                     "Save As");
+        PressButton(f, "SaveButn");
         host->AnswerFile(QString::fromStdString(path));
         PressButton(f, "SaveButn");
         PressButton(f, "ExitButn");
