@@ -34,6 +34,7 @@
 #include "shell/app_context.h"
 #include "shell/company/company_list.h"
 #include "shell/file_layer.h"
+#include "tests/support/stored_files.h"
 
 namespace bookstest {
 
@@ -164,14 +165,8 @@ std::vector<std::string> IndexFaults() {
         std::vector<uint8_t> record(static_cast<size_t>(file->recordLength()));
         for (int keyNr = 1; keyNr <= file->desc().file.keyCount(); ++keyNr) {
             const int32_t live = ListedRecords(h, *file, keyNr);
-            int32_t entries = 0;
-            ClearKeyPosition(h, keyNr);
-            for (;;) {
-                int32_t ref = 0;
-                std::string key;
-                NextKey(h, keyNr, ref, key);
-                if (!EngineOK) break;
-                ++entries;
+            const Entries entries = IndexEntries(h, keyNr);
+            for (const auto& [key, ref] : entries) {
                 ReadRecord(h, ref, record);
                 if (!EngineOK || record[0] != 0 || record[1] != 0 || record[2] != 0 ||
                     record[3] != 0 || file->BuildKey(record, keyNr).substr(0, MaxKeyLength) != key)
@@ -179,9 +174,9 @@ std::vector<std::string> IndexFaults() {
                                      key + "\" leads to record " + std::to_string(ref) +
                                      " of another key");
             }
-            if (entries != live)
+            if (static_cast<int32_t>(entries.size()) != live)
                 faults.push_back(file->OpenName() + " key " + std::to_string(keyNr) + ": " +
-                                 std::to_string(entries) + " entries for " +
+                                 std::to_string(entries.size()) + " entries for " +
                                  std::to_string(live) + " records");
         }
     }

@@ -1,9 +1,9 @@
 #pragma once
-// The program's books check (purchasing/books/books_check.h) over the files on disk, as the tests
-// and benchmarks use it: the company's records read whole (for the facts a test compares),
-// and the check over them, or over the files as the program runs it. Beside it, the invoice
-// file's open-item index is checked against the records: it lists exactly the records with
-// an amount due, under their customer.
+// The program's books check (purchasing/books/books_check.h) over the files on disk, as the
+// tests use it: the company's records read whole (for the facts a test compares), and the
+// check over them, or over the files as the program runs it. Beside it, the invoice file's
+// open-item index is checked against the records: it lists exactly the records with an
+// amount due, under their customer.
 // Reads the files with the engine alone; the engine must be running and the company's file
 // sets closed or open in this process, with indexes that can be trusted (rebuilt first).
 
@@ -24,6 +24,7 @@
 #include "shell/dates.h"
 #include "shell/record_file.h"
 #include "shell/text.h"
+#include "tests/support/stored_files.h"
 
 namespace testsupport {
 
@@ -69,8 +70,6 @@ inline std::map<std::string, Decimal> StockOnHand(const DataFolder& folder,
     return stock;
 }
 
-using IndexEntries = std::vector<std::pair<std::string, int32_t>>;
-
 // A company's files as they are on disk.
 struct CompanyBooks {
     std::optional<CompanyRec> company;
@@ -79,7 +78,7 @@ struct CompanyBooks {
     std::vector<InvoiceRec> invoices;
     std::vector<int32_t> invoiceRefs;  // the record number of each of `invoices`
     // What the invoice file's open-item index lists; nothing when the set has no such index.
-    std::optional<IndexEntries> openItems;
+    std::optional<Entries> openItems;
     std::vector<InvoiceLineRec> invoiceLines;
     std::vector<InvoiceMemoRec> invoiceMemos;
     std::vector<PORec> orders;
@@ -105,12 +104,7 @@ inline bool ReadInvoiceSet(const DataFolder& folder, std::string_view company, C
     }
     if (static_cast<int32_t>(b.invoices.size()) != UsedRecordCount(h)) return false;
     if (KeyCount(h) < InvoiceOpenItemKey) return true;
-    b.openItems.emplace();
-    std::string key;
-    int32_t ref = 0;
-    for (NextKey(h, InvoiceOpenItemKey, ref, key); EngineOK;
-         NextKey(h, InvoiceOpenItemKey, ref, key))
-        b.openItems->emplace_back(key, ref);
+    b.openItems = IndexEntries(h, InvoiceOpenItemKey);
     return EngineErrorCode == EngineCode::NoNextKey;
 }
 
@@ -197,8 +191,10 @@ inline std::vector<std::string> CheckBooks(const DataFolder& folder, std::string
                                            const std::map<std::string, Decimal>& openingStock) {
     std::vector<std::string> problems =
         CheckCompanyBooks(folder, company, today, &openingStock).all();
-    for (std::string& p : OpenItemDisagreements(ReadCompanyBooks(folder, company)))
-        problems.push_back(std::move(p));
+    // The check above read every set; the open-item index needs the invoices alone.
+    CompanyBooks invoices;
+    ReadInvoiceSet(folder, company, invoices);
+    for (std::string& p : OpenItemDisagreements(invoices)) problems.push_back(std::move(p));
     return problems;
 }
 
