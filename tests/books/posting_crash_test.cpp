@@ -11,10 +11,9 @@
 #include <random>
 
 #include "engine/engine.h"
-#include "platform/scripted_host_guard.h"
+#include "tests/books/company_fixture.h"
 #include "tests/books/posting_driver.h"
 #include "tests/support/killed_child.h"
-#include "tests/support/temp_dir.h"
 
 namespace bookstest {
 namespace {
@@ -87,12 +86,11 @@ PostingKind PickKind(std::mt19937& random) {
     ::_exit(0);
 }
 
-TEST(BooksCrashTest, KilledWhilePostingTheProgramLeavesNoPostingHalfDoneOrLost) {
-    EngineStart(30);
-    testsupport::TempDir dir;
-    const DataFolder folder(dir.path());
-    ScriptedHostGuard host;
-    const std::map<std::string, Decimal> opening = CreateCompany(folder);
+// The child inherits the fixture's running engine and leaves with _exit, so that only the
+// parent stops the engine and removes the folder.
+class BooksCrashTest : public CompanyFixture {};
+
+TEST_F(BooksCrashTest, KilledWhilePostingTheProgramLeavesNoPostingHalfDoneOrLost) {
     Facts model;
 
     std::mt19937 random(20261207);
@@ -140,7 +138,6 @@ TEST(BooksCrashTest, KilledWhilePostingTheProgramLeavesNoPostingHalfDoneOrLost) 
     EXPECT_EQ(tally.questions, 0);
     EXPECT_EQ(tally.rebuilt, 0);
     EXPECT_GT(postings, 0);
-    EngineStop();
 }
 
 }  // namespace
