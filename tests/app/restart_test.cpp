@@ -10,6 +10,7 @@
 #include "shell/small_files.h"
 #include "tests/app/program_env.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/stored_files.h"
 
 namespace {
 
@@ -49,11 +50,7 @@ protected:
         engine_io::startNewBoot();
     }
     int32_t OpenCode(const std::string& set) {
-        FileSetHandle h = 0;
-        OpenFileSet(h, folder().fileSet(set));
-        const int32_t code = EngineErrorCode;
-        if (EngineOK) CloseFileSet(h);
-        return code;
+        return testsupport::OpenCode(folder().fileSet(set));
     }
     int Questions() {
         return static_cast<int>(std::count_if(

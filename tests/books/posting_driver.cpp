@@ -124,14 +124,6 @@ Facts After(Facts facts, const std::vector<Fact>& posted) {
 
 namespace {
 
-int32_t ProbeOpen(const std::string& name) {
-    FileSetHandle h = 0;
-    OpenFileSet(h, name);
-    const int32_t code = EngineErrorCode;
-    if (EngineOK) CloseFileSet(h);
-    return code;
-}
-
 // The live records of the open set that key keyNr lists: all of them, or for a partial
 // index those whose key is not empty.
 int32_t ListedRecords(FileSetHandle h, const DataFile& file, int keyNr) {
@@ -210,7 +202,7 @@ BooksSession::BooksSession(const DataFolder& folder, ScriptedHost& host)
         for (const DataFile* file : AllCompanyDataFiles()) sets.push_back(file->OpenName());
     }
     for (const std::string& set : sets)
-        if (ProbeOpen(set) == EngineCode::IndexDefective) ++rebuilt_;
+        if (testsupport::OpenCode(set) == EngineCode::IndexDefective) ++rebuilt_;
     if (rebuilt_ > 0) host.Answer(MsgResult::Yes);
     const size_t shownBefore = host.Record().size();
     {
@@ -236,7 +228,7 @@ std::map<std::string, Decimal> CreateCompany(const DataFolder& folder) {
         ScriptedHost quiet([](const QString& f) { ADD_FAILURE() << f.toStdString(); });
         const BooksSession session(folder, quiet);
         for (const DataFile* file : AllCompanyDataFiles())
-            if (ProbeOpen(file->OpenName()) == EngineCode::NoSuchFileSet) {
+            if (testsupport::OpenCode(file->OpenName()) == EngineCode::NoSuchFileSet) {
                 EXPECT_TRUE(file->Create());
             }
         // One product not kept in stock and one that selling does not deplete.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "tests/support/stored_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace enginetest {
@@ -86,16 +87,8 @@ protected:
     }
 
     // Every (key, ref) of index keyNr in NextKey order, from the first.
-    std::vector<std::pair<std::string, int32_t>> walk(FileSetHandle h, int keyNr) {
-        std::vector<std::pair<std::string, int32_t>> out;
-        ClearKeyPosition(h, keyNr);
-        for (;;) {
-            int32_t ref = 0;
-            std::string key;
-            NextKey(h, keyNr, ref, key);
-            if (!EngineOK) break;
-            out.emplace_back(key, ref);
-        }
+    Entries walk(FileSetHandle h, int keyNr) {
+        Entries out = IndexEntries(h, keyNr);
         EXPECT_EQ(EngineErrorCode, EngineCode::NoNextKey);
         return out;
     }

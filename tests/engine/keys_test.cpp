@@ -14,7 +14,6 @@ namespace enginetest {
 namespace {
 
 using KeysTest = EngineTest;
-using Entries = std::vector<std::pair<std::string, int32_t>>;
 
 TEST_F(KeysTest, KeysOrderBytewiseWithTheRefBreakingTies) {
     FileSetHandle h = createAndOpen();

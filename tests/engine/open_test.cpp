@@ -1,11 +1,6 @@
 // Opening and closing file sets: sharing, other processes, crashes and damaged files.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 
 #include "engine/file_io.h"
 #include "tests/engine/engine_fixture.h"
@@ -28,18 +23,8 @@ protected:
         return codes;
     }
 
-    static void overwrite(const fs::path& path, uint64_t offset, const std::string& bytes) {
-        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(static_cast<std::streamoff>(offset));
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
     int32_t openCode(const std::string& base = "STOCK") {
-        FileSetHandle h = 0;
-        OpenFileSet(h, name(base));
-        const int32_t code = EngineErrorCode;
-        if (EngineOK) CloseFileSet(h);
-        return code;
+        return testsupport::OpenCode(name(base));
     }
 };
 
@@ -159,13 +144,13 @@ TEST_F(OpenTest, AClosedSetStaysReadyOnlyWhileNothingElseWantsItsFiles) {
               0);
 
     // Written behind the engine's back after the close: found at the next open.
-    overwrite(ix, fs::file_size(ix) / 2, std::string(64, 'x'));
+    testsupport::Overwrite(ix, fs::file_size(ix) / 2, std::string(64, 'x'));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     rebuild();
     OpenFileSet(h, name());
     ASSERT_TRUE(EngineOK) << EngineErrorCode;
     CloseFileSet(h);
-    overwrite(name() + ".DAT", 128 + 4, "B");
+    testsupport::Overwrite(name() + ".DAT", 128 + 4, "B");
     OpenFileSet(h, name());
     ASSERT_TRUE(EngineOK) << EngineErrorCode;
     std::vector<uint8_t> stored(TestRecordLength);
@@ -251,7 +236,8 @@ TEST_F(OpenTest, ASetLeftOpenByADeadProcessIsTrustedOnlyInTheSameBootAndUntouche
     ASSERT_EQ(refused, 0);
     EXPECT_EQ(openCode(), 0);
     ASSERT_EQ(readerDies(), 0);
-    overwrite(name() + ".IX", fs::file_size(name() + ".IX") / 2, std::string(64, 'x'));
+    testsupport::Overwrite(name() + ".IX", fs::file_size(name() + ".IX") / 2,
+                           std::string(64, 'x'));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     rebuild();
 
@@ -277,7 +263,8 @@ TEST_F(OpenTest, ASetLeftOpenByADeadProcessIsTrustedOnlyInTheSameBootAndUntouche
     // Written since the process died, or left by it in an earlier boot of the machine (its
     // unsynced index may be torn): only a rebuild is trusted.
     ASSERT_EQ(writerDies(30), 0);
-    overwrite(name() + ".IX", fs::file_size(name() + ".IX") / 2, std::string(64, 'x'));
+    testsupport::Overwrite(name() + ".IX", fs::file_size(name() + ".IX") / 2,
+                           std::string(64, 'x'));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     rebuild();
     ASSERT_EQ(writerDies(40), 0);
@@ -350,9 +337,9 @@ TEST_F(OpenTest, DamagedIndexFilesAreReportedAndRebuilt) {
     // Garbage in the middle, garbage at the start, cut short, emptied, replaced by an
     // older copy of itself: each is found at open, never read.
     fs::copy_file(ix, name() + ".OLD");
-    overwrite(ix, size / 2, std::string(64, 'x'));
+    testsupport::Overwrite(ix, size / 2, std::string(64, 'x'));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
-    overwrite(ix, 0, std::string(4096, '\xFF'));
+    testsupport::Overwrite(ix, 0, std::string(4096, '\xFF'));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     fs::resize_file(ix, size / 3);
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
@@ -407,13 +394,13 @@ TEST_F(OpenTest, DamagedDataFilesGiveACodeAndWholeSlotsSurviveARebuild) {
     CloseFileSet(h);
 
     // A damaged header field: found by the header's checksum, recovered from the slots.
-    overwrite(dat, 20, std::string("\x7F\x7F\x7F\x7F", 4));
+    testsupport::Overwrite(dat, 20, std::string("\x7F\x7F\x7F\x7F", 4));
     EXPECT_EQ(openCode(), EngineCode::IndexDefective);
     rebuild();
     EXPECT_EQ(openCode(), 0);
 
     // Not a data file of ours at all, or too short for a header.
-    overwrite(dat, 0, "garbage!");
+    testsupport::Overwrite(dat, 0, "garbage!");
     EXPECT_EQ(openCode(), EngineCode::DataFileDefective);
     RestructureFile(name(), TestRecordLength, TestRecordLength);
     EXPECT_EQ(EngineErrorCode, EngineCode::DataFileDefective);

@@ -21,13 +21,6 @@ protected:
         return s.str();
     }
 
-    // Spoils a field of the header (its checksum then fails).
-    static void overwriteHeaderField(const fs::path& dat) {
-        std::fstream f(dat, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(20);
-        f.write("\x7F\x7F\x7F\x7F", 4);
-    }
-
     std::vector<std::string> folderNames() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir.path()))
@@ -92,9 +85,8 @@ TEST_F(RebuildTest, RestructureReportsWhatADamagedDataFileLost) {
         return found;
     };
     const auto setStatus = [&](int32_t ref, uint32_t status) {
-        std::fstream f(dat, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(128 + (ref - 1) * TestRecordLength);
-        f.write(reinterpret_cast<const char*>(&status), 4);
+        testsupport::Overwrite(dat, 128 + (ref - 1) * TestRecordLength,
+                               {reinterpret_cast<const char*>(&status), 4});
     };
 
     fillAndClose(12);  // 9 live, slots 4, 8 and 12 freed
@@ -126,7 +118,7 @@ TEST_F(RebuildTest, RestructureReportsWhatADamagedDataFileLost) {
     EXPECT_EQ(found.bytesSetAside, uint64_t{2 * TestRecordLength});
 
     // A damaged header: every whole slot is looked at; one cut inside it keeps nothing.
-    overwriteHeaderField(dat);
+    testsupport::Overwrite(dat, 20, "\x7F\x7F\x7F\x7F");  // a header field: its checksum fails
     found = restructure();
     EXPECT_TRUE(found.headerDamaged);
     EXPECT_EQ(found.kept, 6);
@@ -141,11 +133,7 @@ TEST_F(RebuildTest, RestructureReportsWhatADamagedDataFileLost) {
 // the rebuild that tells about it.
 TEST_F(RebuildTest, AReadThatMeetsADamagedStatusFailsAndTheNextOpenWantsARebuild) {
     fillAndClose(6);
-    {
-        std::fstream f(name() + ".DAT", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(128 + 2 * TestRecordLength);
-        f.put('\x07');
-    }
+    testsupport::Overwrite(name() + ".DAT", 128 + 2 * TestRecordLength, "\x07");
     FileSetHandle h = 0;
     OpenFileSet(h, name());
     ASSERT_TRUE(EngineOK) << EngineErrorCode;
@@ -262,7 +250,6 @@ TEST_F(RebuildTest, APartialIndexLeavesOutTheRecordsWithAnEmptyKey) {
         AddRecord(h, ref, rec);
     }
     CloseFileSet(h);
-    using Entries = std::vector<std::pair<std::string, int32_t>>;
     for (const bool partial : {true, false}) {
         KeyDescTable table = keyTable({{16, false}, {8, true}});
         table[1].partial = partial;

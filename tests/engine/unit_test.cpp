@@ -2,7 +2,6 @@
 // processes, failed writes and power losses, at one sync per unit.
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,13 +41,7 @@ protected:
         EXPECT_TRUE(EngineOK) << base << " " << EngineErrorCode;
         return h;
     }
-    int32_t openCode(const std::string& base) {
-        FileSetHandle h = 0;
-        OpenFileSet(h, name(base));
-        const int32_t code = EngineErrorCode;
-        if (EngineOK) CloseFileSet(h);
-        return code;
-    }
+    int32_t openCode(const std::string& base) { return testsupport::OpenCode(name(base)); }
     // addWithKeys without expectations: under faults calls fail.
     static void add(FileSetHandle h, const std::string& code) {
         auto rec = makeRecord(code);
@@ -256,26 +249,23 @@ TEST_F(UnitTest, AUnitThatDiedOnItsWayFromTheJournalIsRedoneWithItsKeys) {
         addWithKeys(a, "KEEP", "G1");
         const int32_t gone = addWithKeys(a, "GONE", "G1");
         CloseFileSet(a);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            FileSetHandle ca = 0;
-            OpenFileSet(ca, name(set));
-            DiesAfterTheJournal layer(dieAt);
-            engine_io::installLayer(&layer);
-            EngineUnit unit;
-            add(ca, "NEW");
-            LockFileSet(ca);
-            DeleteKey(ca, 1, gone, "GONE");
-            DeleteKey(ca, 2, gone, "G1");
-            DeleteRecord(ca, gone);
-            UnlockFileSet(ca);
-            unit.commit();
-            IndexKeyCount(ca, 1);
-            ::_exit(1);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_EQ(WEXITSTATUS(status), 0);
+        ASSERT_EQ(inChild([&] {
+                      FileSetHandle ca = 0;
+                      OpenFileSet(ca, name(set));
+                      DiesAfterTheJournal layer(dieAt);
+                      engine_io::installLayer(&layer);
+                      EngineUnit unit;
+                      add(ca, "NEW");
+                      LockFileSet(ca);
+                      DeleteKey(ca, 1, gone, "GONE");
+                      DeleteKey(ca, 2, gone, "G1");
+                      DeleteRecord(ca, gone);
+                      UnlockFileSet(ca);
+                      unit.commit();
+                      IndexKeyCount(ca, 1);
+                      return 1;  // the layer ends the child with 0 on its way
+                  }),
+                  0);
         EXPECT_EQ(openCode(set), 0) << dieAt;
         a = openOrRebuild(set);
         EXPECT_EQ(codes(a), (std::vector<std::string>{"KEEP", "NEW"}));
@@ -318,15 +308,12 @@ TEST_F(UnitTest, AnEmptiedJournalKeepsItsLengthAndNeverReplaysWhatLiesBehind) {
 
     // A process that dies after one short unit: the replay takes that unit and none of the
     // older ones behind it (the last of which would set the count back to 40).
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        OpenFileSet(a, name("A"));
-        setCount(100);
-        ::_exit(EngineOK ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(inChild([&] {
+                  OpenFileSet(a, name("A"));
+                  setCount(100);
+                  return EngineOK ? 0 : 1;
+              }),
+              0);
     a = openOrRebuild("A");
     auto rec = makeRecord("");
     ReadRecord(a, counter, rec);

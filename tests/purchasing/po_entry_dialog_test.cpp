@@ -11,7 +11,6 @@
 #include <QRadioButton>
 
 #include <filesystem>
-#include <fstream>
 
 #include "invoicing/entry/entry_lines.h"
 #include "invoicing/entry/invoice_entry_dialog.h"
@@ -24,6 +23,7 @@
 #include "shell/small_files.h"
 #include "tests/invoicing/entry_env.h"
 #include "tests/purchasing/purchasing_env.h"
+#include "tests/support/stored_files.h"
 
 namespace {
 
@@ -352,11 +352,7 @@ TEST_F(POEditTest, TheGridLooksUpProductsAndBringsTheirStockIn) {
 TEST_F(POEditTest, ACodeTypedIntoAnUntrustedProductFileAsksForTheRebuildFirst) {
     ProductData().Close();
     const auto ix = shell.context().folder.file("7P.IX");
-    {
-        std::fstream f(ix, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(static_cast<std::streamoff>(std::filesystem::file_size(ix) / 2));
-        f.write(std::string(64, 'x').data(), 64);
-    }
+    testsupport::Overwrite(ix, std::filesystem::file_size(ix) / 2, std::string(64, 'x'));
     EXPECT_EQ(ShowNew("Anvil",
                       [&](TPOEdit1& d) {
                           host->Answer(MsgResult::No, "Index file is defective.  Rebuild?");

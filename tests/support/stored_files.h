@@ -1,11 +1,15 @@
 #pragma once
 // For tests of the file layers: what a file set holds (the entries of an index, a stored
-// record) and adding a record through a unit's buffer and add routine.
+// record), adding a record through a unit's buffer and add routine, what opening a set says
+// and bytes written over a file.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,3 +47,23 @@ Rec StoredIn(FileSetHandle file, int32_t ref) {
     EXPECT_TRUE(EngineOK) << EngineErrorCode;
     return r;
 }
+
+namespace testsupport {
+
+// The engine's code for opening the set (0 when it opens); the set is closed again.
+inline int32_t OpenCode(const std::string& set) {
+    FileSetHandle h = 0;
+    OpenFileSet(h, set);
+    const int32_t code = EngineErrorCode;
+    if (EngineOK) CloseFileSet(h);
+    return code;
+}
+
+// Writes the bytes over the file at the offset, as damage from outside the engine.
+inline void Overwrite(const std::filesystem::path& path, uint64_t offset, std::string_view bytes) {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(offset));
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace testsupport
