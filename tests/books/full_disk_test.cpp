@@ -22,19 +22,9 @@ namespace {
 
 using Outcome = PostingResult::Outcome;
 using testsupport::FailingFiles;
+using testsupport::IndexChangeFails;
 using testsupport::LayerScope;
-
-// The index store meets a full disk at its first change: LMDB gives up the transaction.
-class IndexChangeFails : public engine_io::FileLayer {
-public:
-    int indexChange() override { return ENOSPC; }
-};
-
-// Every read is refused, as in a folder whose files the user may not read.
-class ReadsRefused : public engine_io::FileLayer {
-public:
-    int read(int, uint64_t, std::span<uint8_t>, size_t&) override { return EACCES; }
-};
+using testsupport::ReadsRefused;
 
 const std::string DiskFull = "The posting could not be saved: the disk is full.";
 
@@ -146,8 +136,8 @@ TEST_F(FullDiskTest, TheMessagesSayWhatTheOperatingSystemSaid) {
 
         // Files that cannot be read: the code, and why.
         const std::string denied = "\n\nAccess to the data folder's files is denied.";
-        const ReadsRefused unreadable;
-        const LayerScope installed(const_cast<ReadsRefused&>(unreadable));
+        ReadsRefused unreadable;
+        const LayerScope installed(unreadable);
         EXPECT_FALSE(OpenInvoiceDatabases());
         EXPECT_EQ(DocumentManagerForm::OpenFailureText().toStdString(),
                   "Unable to open databases: 10110" + denied);

@@ -1,7 +1,7 @@
 #pragma once
 // File layers for the engine that tests install (engine_io::installLayer) to count syncs,
-// fail the n-th write or sync, or lose at a chosen moment every write not yet synced, as a
-// power loss would. Header-only: the binaries that use them link the engine.
+// fail the n-th write or sync, make the index store refuse a change, refuse every read, or
+// lose at a chosen moment every write not yet synced, as a power loss would. Header-only: the binaries that use them link the engine.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,6 +79,18 @@ private:
         if (failAt == 0 || calls < failAt) return 0;
         return calls == failAt || sticky ? error : 0;
     }
+};
+
+// The index store meets a full disk at its first change: LMDB gives up the transaction.
+class IndexChangeFails : public engine_io::FileLayer {
+public:
+    int indexChange() override { return ENOSPC; }
+};
+
+// Every read is refused, as in a folder whose files the user may not read.
+class ReadsRefused : public engine_io::FileLayer {
+public:
+    int read(int, uint64_t, std::span<uint8_t>, size_t&) override { return EACCES; }
 };
 
 // Writes reach the files at once (every read sees them), but until a file is synced the
