@@ -12,6 +12,7 @@
 
 #include "engine/decimal.h"
 #include "platform/cp1252.h"
+#include "platform/scope_guard.h"
 #include "reports/viewer/report_collation.h"
 
 #include "tests/reports/report_samples.h"
@@ -248,11 +249,7 @@ TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
                         (random() % 2 ? "tag-number-" : "TAG-NUMBER-") +
                             std::to_string(random() % 500)});
     }
-    const QLocale before;
-    struct Restore {
-        QLocale locale;
-        ~Restore() { QLocale::setDefault(locale); }
-    } restore{before};
+    const ScopeExit restore([before = QLocale()] { QLocale::setDefault(before); });
     for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
                                   QLocale(QLocale::Danish)}) {
         QLocale::setDefault(locale);
@@ -284,11 +281,7 @@ TEST(SortAndTotal, RecordsFollowTheLocalesOrderWithoutRegardToCase) {
 // Every pair of Windows-1252 characters, alone and ahead of a longer text, compares as the
 // locale's own collator compares them, with and without regard to case.
 TEST(ReportCollation, EveryCharacterComparesAsTheLocaleCompares) {
-    const QLocale before;
-    struct Restore {
-        QLocale locale;
-        ~Restore() { QLocale::setDefault(locale); }
-    } restore{before};
+    const ScopeExit restore([before = QLocale()] { QLocale::setDefault(before); });
     for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         QLocale::setDefault(locale);
         const ReportCollation collation;
