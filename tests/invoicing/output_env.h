@@ -13,6 +13,7 @@
 #include "mail/mail_state.h"
 #include "platform/printer.h"
 #include "tests/invoicing/posting_env.h"
+#include "tests/support/qt_print.h"
 
 class OutputEnv : public PostingEnv {
 protected:
@@ -95,12 +96,7 @@ protected:
     }
 
     // The titles of the documents printed, in order (a batch prints many in one job).
-    QStringList JobTitles() const {
-        QStringList titles;
-        for (const auto& call : canvas.Calls())
-            if (call.op == RecordingCanvas::Op::Document) titles << call.text;
-        return titles;
-    }
+    QStringList JobTitles() const { return DocumentTitles(canvas); }
 
     DocumentRecord& Doc() { return document.state().DocumentRecord; }
 

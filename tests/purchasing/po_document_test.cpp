@@ -12,6 +12,7 @@
 #include "purchasing/purchasing_services.h"
 #include "shell/text.h"
 #include "tests/purchasing/receiving_env.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 
@@ -69,11 +70,8 @@ protected:
         s.POBatchRunning = batch ? 1 : 0;
         BuildPODocument();
     }
-    int Jobs() const {
-        int n = 0;
-        for (const auto& call : canvas.Calls()) n += call.op == Op::Document ? 1 : 0;
-        return n;
-    }
+    // The documents printed (a batch prints many in one job).
+    int Documents() const { return static_cast<int>(DocumentTitles(canvas).size()); }
 
     DocumentState& Doc() { return document.state(); }
     CompanyRec& Company() { return shell.context().companies.CurrentCompany; }
@@ -189,18 +187,18 @@ TEST_F(PODocumentTest, ViewShowsTheWindowOnlyAndPrinterSendsFileCopiesAndQueuesB
     ShowDocumentView = [&] { ++shown; };
     Output("P100", false, true);
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(Jobs(), 0);
+    EXPECT_EQ(Documents(), 0);
 
     Company().set(Company::QueueBatchVendors, "Y");
     Output("P100", true);
-    EXPECT_EQ(Jobs(), 1);
+    EXPECT_EQ(Documents(), 1);
     EXPECT_EQ(Doc().OutputMode, "PO");
     EXPECT_TRUE(queued.empty());
 
     Company().set(Company::PrintPOFileCopies, true);
     EXPECT_TRUE(Company().set(Company::POFileCopies, "3"));
     Output("P100", true, true);
-    EXPECT_EQ(Jobs(), 1 + 4);
+    EXPECT_EQ(Documents(), 1 + 4);
     EXPECT_EQ(Doc().OutputMode, "FCP");
     EXPECT_EQ(queued, (std::vector<std::string>{"V1|Anvil Supply|ANVIL|Metal"}));
 }

@@ -38,6 +38,7 @@
 #include "tests/purchasing/po_entry_env.h"
 #include "tests/purchasing/purchasing_env.h"
 #include "tests/support/pdf_read.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 
@@ -109,12 +110,7 @@ protected:
         v.set(Vendor::Email, email);
         Add(VendorData(), masters.state().VendorBuf, v);
     }
-    QStringList JobTitles() const {
-        QStringList titles;
-        for (const auto& call : canvas.Calls())
-            if (call.op == RecordingCanvas::Op::Document) titles << call.text;
-        return titles;
-    }
+    QStringList JobTitles() const { return DocumentTitles(canvas); }
     // The batch dialog answered with the count typed (nothing typed: the count proposed).
     void Batch(TPOList1& m, const QString& typed, const std::function<void(TInvBatch&)>& check) {
         host->OnModal("InvBatch", [typed, check](Form& f) {

@@ -22,6 +22,7 @@
 #include "shell/data_folder.h"
 #include "tests/reports/label_print_fixture.h"
 #include "tests/support/pdf_read.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 
@@ -128,12 +129,7 @@ protected:
         AddToLabelQueue(LabelKind::Product, "ROPE-12", "Rope 12 mm", "4.50", "Yard");
         AddToLabelQueue(LabelKind::Customer, "C2", "LWCSTNAME Birch", "", "");
     }
-    std::vector<QString> JobTitles() const {
-        std::vector<QString> titles;
-        for (const auto& call : canvas.Calls())
-            if (call.op == RecordingCanvas::Op::Document) titles.push_back(call.text);
-        return titles;
-    }
+    QStringList JobTitles() const { return DocumentTitles(canvas); }
 
 private:
     std::unique_ptr<TLetterWiz> letters_;
@@ -179,7 +175,7 @@ TEST_F(LetterWizardTest, PrintFromTheWindowCountsTellsAndKeepsTheLetter) {
     Run(&TLetterWiz::FilePrint);
     EXPECT_TRUE(host->LastMessage()->text.contains("customer C9"))
         << host->LastMessage()->text.toStdString();
-    EXPECT_EQ(JobTitles(), (std::vector<QString>{"Untitled", "Untitled"}));
+    EXPECT_EQ(JobTitles(), (QStringList{"Untitled", "Untitled"}));
     EXPECT_NE(canvas.FindText("Dear Alder Ltd,"), nullptr);
     EXPECT_NE(canvas.FindText("Dear LWCSTNAME Birch,"), nullptr);
     EXPECT_EQ(Letters().ProcessingPanel->text(), "Processing letter 2 of 5...");
