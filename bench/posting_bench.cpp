@@ -10,22 +10,23 @@
 // sides post in alternating blocks of 20; each side's figure is the median time of a posting
 // in its blocks.
 //
-// Posting through the program's own posting code: the Invoice Manager's road. A company of N
+// Posting through the program's own posting code: the Invoice Manager's road. A company of R
 // invoices is written by the sample history; with the files the manager holds open while it
 // is shown (invoices, lines, memos, and the customers, products and company that postings
 // write), a 3-line invoice is planned (PlanInvoicePosting: the customer, the products and the
 // company looked up) and written (WriteInvoicePosting: header with its six keys and its entry
-// in the open-item index, lines, stock, customer, company, as one unit of work). SQLite does the same reads and writes, with
-// the open-item index as a partial index, at N invoices too.
+// in the open-item index, lines, stock, customer, company, as one unit of work). SQLite does
+// the same reads and writes, with the open-item index as a partial index, at R invoices too.
 //
 // Opening: OpenFileSet and CloseFileSet of an invoice file set of L records against one of
 // 1,000.
 //
-//   posting_bench [--dir DIR] [--smoke] [--invoices N[,N...]] [--large L] [--postings M]
-//                 [--program-only]
+//   posting_bench [--dir DIR] [--smoke] [--invoices N] [--road R[,R...]] [--large L]
+//                 [--postings M] [--program-only]
 //
-// --program-only posts through the posting code alone, at the road's sizes, and prints its
-// median: the program's side for a profiler, without SQLite's work in the samples.
+// N is 100000 by default; the road's sizes R are 10000 and 100000. --program-only posts
+// through the posting code alone, at the road's sizes, and prints its median: the program's
+// side for a profiler, without SQLite's work in the samples.
 
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -207,8 +208,8 @@ void addWithKeys(FileSetHandle h, const Shape& s, std::vector<uint8_t>& rec) {
     check(EngineOK, "add");
 }
 
-// The program's side: the company written, the invoice files open as the Invoice Manager
-// keeps them while it posts.
+// The engine's side: the files written straight through the engine, the invoice files open
+// as the Invoice Manager keeps them while it posts, each posting done as the program does.
 class EnginePoster {
 public:
     EnginePoster(fs::path dir, int64_t invoices) : dir_(std::move(dir)) {

@@ -6,7 +6,7 @@
 // cache freed first): the fourteen reports (built; built and shown in the viewer right after
 // a report of another width), one statement, a batch of 200, the interest scan, the Payment
 // Wizard's open items, the Receiving Wizard's lines and the opening of the Invoice Manager.
-// What the user waits for first is timed first: each manager's first open and a statement's
+// Last come the waits the user meets first: each manager's first open and a statement's
 // first open with nothing kept ready by the engine (against a fresh SQLite connection), the
 // daily re-aging of the customers, and the program's start to its main window on the first
 // day of a new aging (against SQLite re-aging the same open items on a fresh connection).
