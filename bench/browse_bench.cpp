@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure.h"
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
 
@@ -107,11 +108,6 @@ private:
     TFvcBrowser browser_;
 };
 
-double median(std::vector<double> times) {
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,8 +139,8 @@ int main(int argc, char** argv) {
             smallTimes.push_back(a.timeOpen());
             largeTimes.push_back(b.timeOpen());
         }
-        smallMedian = median(smallTimes);
-        largeMedian = median(largeTimes);
+        smallMedian = benchmeasure::Median(smallTimes);
+        largeMedian = benchmeasure::Median(largeTimes);
         smallRows = a.rows();
         largeRows = b.rows();
     }

@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <numeric>
@@ -28,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/measure.h"
 #include "bench/sqlite_db.h"
 #include "engine/engine.h"
 
@@ -174,10 +174,8 @@ struct Batch {
     std::span<uint8_t> record(size_t j) { return {records.data() + j * kRecLen, kRecLen}; }
 };
 
-using Clock = std::chrono::steady_clock;
-double secondsSince(Clock::time_point t) {
-    return std::chrono::duration<double>(Clock::now() - t).count();
-}
+using benchmeasure::Clock;
+using benchmeasure::SecondsSince;
 
 // --- results ---------------------------------------------------------------------------------
 
@@ -198,24 +196,19 @@ long fieldKB(const std::string& text, std::size_t from, const char* name) {
                                    : std::strtol(text.c_str() + at + std::strlen(name), nullptr, 10);
 }
 
-std::string readProc(const char* path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 long rssAnonKB() {
-    return fieldKB(readProc("/proc/self/status"), 0, "RssAnon:");
+    return benchmeasure::StatusKB(benchmeasure::ProcStatus(), "RssAnon");
 }
 
 Memory readMemory() {
     Memory m;
-    const std::string status = readProc("/proc/self/status");
-    m.hwmKB = fieldKB(status, 0, "VmHWM:");
-    m.rssAnonKB = fieldKB(status, 0, "RssAnon:");
-    m.rssFileKB = fieldKB(status, 0, "RssFile:");
+    const std::string status = benchmeasure::ProcStatus();
+    m.hwmKB = benchmeasure::StatusKB(status, "VmHWM");
+    m.rssAnonKB = benchmeasure::StatusKB(status, "RssAnon");
+    m.rssFileKB = benchmeasure::StatusKB(status, "RssFile");
     // Map by map: the dirty pages of a file map that are not copies made on writing (those
     // are anonymous, in RssAnon already).
-    std::istringstream maps(readProc("/proc/self/smaps"));
+    std::istringstream maps(benchmeasure::ProcFile("/proc/self/smaps"));
     std::string line;
     bool file = false, writable = false;
     long dirty = 0, anonymous = 0;
@@ -238,14 +231,6 @@ Memory readMemory() {
     }
     endMap();
     return m;
-}
-
-// Starts a new peak: VmHWM falls back to the present RSS (false where the kernel cannot).
-bool resetPeak() {
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return static_cast<bool>(out);
 }
 
 // The kernel keeps no peak of private memory: a thread samples it every few milliseconds
@@ -303,18 +288,18 @@ struct Result {
     bool phasePeaks = false;               // VmHWM was reset at each phase's start
     char error[240] = {};
 
-    void sample() {
-        const Memory m = readMemory();
+    void sample() { note(readMemory()); }
+    void note(const Memory& m) {
         peakHwmKB = std::max(peakHwmKB, m.hwmKB);
         peakFileKB = std::max(peakFileKB, m.rssFileKB);
     }
     // Ends `phase` and starts the next one.
     void endPhase(Phase phase, PrivatePeak& peak) {
-        sample();
         phases[phase] = readMemory();
+        note(phases[phase]);
         phasePrivateKB[phase] = peak.take(phases[phase]);
         peakPrivateKB = std::max(peakPrivateKB, phasePrivateKB[phase]);
-        phasePeaks = resetPeak();
+        phasePeaks = benchmeasure::ClearPeak();
     }
 };
 
@@ -339,7 +324,7 @@ double timedOverBatches(std::span<const int64_t> ids, Batch& batch, Work&& work)
         batch.fill(ids.subspan(from, std::min<size_t>(kBatch, ids.size() - from)));
         const auto t = Clock::now();
         work(batch);
-        total += secondsSince(t);
+        total += SecondsSince(t);
     }
     return total;
 }
@@ -353,7 +338,7 @@ double bestOf(int passes, Pass&& pass) {
     for (int i = 0; i < passes; ++i) {
         const auto t = Clock::now();
         pass();
-        const double seconds = secondsSince(t);
+        const double seconds = SecondsSince(t);
         if (i == 0 || seconds < best) best = seconds;
     }
     return best;
@@ -452,14 +437,14 @@ Result runEngine(const Plan& plan) {
 
     auto t2 = Clock::now();
     ReindexFile(name, kKeys, descs, benchKey);
-    res.rebuild = secondsSince(t2);
+    res.rebuild = SecondsSince(t2);
     check(EngineOK, "ReindexFile");
     res.endPhase(Reindex, peak);
     t2 = Clock::now();
     RestructureFile(name, kRecLen, kRecLen);
     check(EngineOK, "RestructureFile");
     ReindexFile(name, kKeys, descs, benchKey);
-    res.fullRebuild = secondsSince(t2);
+    res.fullRebuild = SecondsSince(t2);
     check(EngineOK, "ReindexFile after RestructureFile");
     res.endPhase(RestructureReindex, peak);
 
@@ -590,7 +575,7 @@ Result runSqlite(const Plan& plan) {
                 ") AS key, id FROM rec ORDER BY key, id");
     }
     db.exec("COMMIT");
-    res.rebuild = secondsSince(t2);
+    res.rebuild = SecondsSince(t2);
     res.sample();
     return res;
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/measure.h"
 #include "reports/letters/letter_file.h"
 
 namespace {
@@ -52,10 +53,6 @@ QByteArray Letter(qsizetype bytes) {
     return rtf + "}";
 }
 
-double Since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 struct Opened {
     bool ok = false;
     double read = 0;   // seconds to read the file into a document
@@ -66,7 +63,7 @@ Opened Open(const std::filesystem::path& path) {
     Opened opened;
     auto start = std::chrono::steady_clock::now();
     LetterLoad load = LoadLetter(path, QFont("Arial", 10));
-    opened.read = Since(start);
+    opened.read = benchmeasure::SecondsSince(start);
     if (!load.document) {
         std::fprintf(stderr, "%s\n", load.error.toLocal8Bit().constData());
         return opened;
@@ -76,7 +73,7 @@ Opened Open(const std::filesystem::path& path) {
     editor.resize(900, 700);
     editor.setDocument(load.document.get());
     editor.document()->documentLayout()->documentSize();
-    opened.shown = Since(start);
+    opened.shown = benchmeasure::SecondsSince(start);
     editor.setDocument(new QTextDocument(&editor));  // the letter stays the load's
     opened.ok = true;
     return opened;

@@ -44,6 +44,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "bench/bench_company.h"
+#include "bench/measure.h"
 #include "bench/sqlite_db.h"
 #include "engine/engine.h"
 #include "invoicing/entry/entry_lines.h"
@@ -69,11 +71,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double since(Clock::time_point t) {
-    return std::chrono::duration<double>(Clock::now() - t).count();
-}
+using benchmeasure::Clock;
+using benchmeasure::Median;
+using benchmeasure::SecondsSince;
 
 void check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error(what + " failed (engine code " +
@@ -398,19 +398,11 @@ public:
         : folder_(dir), shell_(dir), previousHost_(InstallHost(&host_)) {
         EngineStart(30);
         RegisterSampleMasterFillers();
-        SampleOptions sample;
-        sample.counts = {{"customers", kCustomers}, {"vendors", 40}, {"products", kProducts}};
-        const CompanyRec company = CreateSampleCompany(folder_, 1, DefaultSampleName, sample);
-        HistoryOptions history;
-        history.invoices = static_cast<int>(invoices);
-        // As the scale benchmark: about 4,000 left to pay later, the rest paid at the sale.
-        history.paidAtSalePerMille =
-            std::clamp(1000 - static_cast<int>(4'000'000LL / std::max<int64_t>(invoices, 1)),
-                       HistoryOptions{}.paidAtSalePerMille, 1000);
-        history.purchaseOrders = 0;
-        history.queueRows = 0;
-        history.today = Today;
-        WriteCompanyHistory(folder_, company, history);
+        benchcompany::WriteSampleCompany(
+            folder_, 1,
+            {.invoices = invoices, .customers = kCustomers, .products = kProducts,
+             .purchaseOrders = 0},
+            Today);
 
         ShellContext& shell = shell_.context();
         shell.clock.setToday(Today);
@@ -489,9 +481,22 @@ private:
     std::optional<PostingFilesHeld> manager_;  // as the Invoice Manager holds them
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+// Postings go in blocks of 20: `post(block, done, count)` posts the `count` after the first
+// `done`.
+template <class Post>
+void inBlocks(int postings, Post post) {
+    constexpr int Block = 20;
+    for (int done = 0; done < postings; done += Block)
+        post(done / Block, done, std::min(Block, postings - done));
+}
+
+// The mean time of a posting in one block on one side: invoices after the company's
+// `invoices`.
+template <class Side>
+double timeBlock(Side& side, int64_t invoices, int done, int count) {
+    const auto t = Clock::now();
+    for (int p = done; p < done + count; ++p) side.post(invoices + 1 + p);
+    return SecondsSince(t) / count;
 }
 
 struct Posted {
@@ -509,28 +514,21 @@ Posted postBoth(const fs::path& dir, int64_t invoices, int postings,
     Poster engine(dir / "engine", invoices);
     SqlitePoster sqlite(dir / "sqlite", invoices, sqliteShape);
     settle();
-    constexpr int Block = 20;
     std::vector<double> engineTimes, sqliteTimes;
-    for (int done = 0; done < postings; done += Block) {
-        const int count = std::min(Block, postings - done);
-        const auto timeBlock = [&](auto& side) {
-            const auto t = Clock::now();
-            for (int p = done; p < done + count; ++p) side.post(invoices + 1 + p);
-            return since(t) / count;
-        };
+    inBlocks(postings, [&](int block, int done, int count) {
         // Who goes first changes from block to block.
         double e = 0, q = 0;
-        if ((done / Block) % 2 == 0) {
-            e = timeBlock(engine);
-            q = timeBlock(sqlite);
+        if (block % 2 == 0) {
+            e = timeBlock(engine, invoices, done, count);
+            q = timeBlock(sqlite, invoices, done, count);
         } else {
-            q = timeBlock(sqlite);
-            e = timeBlock(engine);
+            q = timeBlock(sqlite, invoices, done, count);
+            e = timeBlock(engine, invoices, done, count);
         }
         engineTimes.push_back(e);
         sqliteTimes.push_back(q);
-    }
-    return {median(engineTimes), median(sqliteTimes)};
+    });
+    return {Median(engineTimes), Median(sqliteTimes)};
 }
 
 double cpuSeconds() {
@@ -550,16 +548,12 @@ Alone postProgramOnly(const fs::path& dir, int64_t invoices, int postings) {
     fresh(dir / "engine");
     ProgramPoster program(dir / "engine", invoices);
     settle();
-    constexpr int Block = 20;
     std::vector<double> times;
     const double cpu = cpuSeconds();
-    for (int done = 0; done < postings; done += Block) {
-        const int count = std::min(Block, postings - done);
-        const auto t = Clock::now();
-        for (int p = done; p < done + count; ++p) program.post(invoices + 1 + p);
-        times.push_back(since(t) / count);
-    }
-    return {median(times), (cpuSeconds() - cpu) / std::max(postings, 1)};
+    inBlocks(postings, [&](int, int done, int count) {
+        times.push_back(timeBlock(program, invoices, done, count));
+    });
+    return {Median(times), (cpuSeconds() - cpu) / std::max(postings, 1)};
 }
 
 // --- opening ----------------------------------------------------------------------------
@@ -578,7 +572,7 @@ double openCost(const fs::path& dir, int64_t records, int rounds) {
             check(EngineOK, "OpenFileSet");
             CloseFileSet(h);
         }
-        best = std::min(best, since(t) / rounds);
+        best = std::min(best, SecondsSince(t) / rounds);
     }
     EngineStop();
     return best;

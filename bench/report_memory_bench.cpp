@@ -11,10 +11,10 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
+#include "bench/measure.h"
 #include "engine/decimal.h"
 #include "platform/application.h"
 #include "platform/message_host.h"
@@ -25,12 +25,7 @@
 namespace {
 
 double MiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string name = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(name, 0) == 0) return std::stod(line.substr(name.size())) / 1024.0;
-    return 0;
+    return static_cast<double>(benchmeasure::StatusKB(benchmeasure::ProcStatus(), field)) / 1024.0;
 }
 
 std::string Cell(const std::string& text, int width) {
@@ -75,10 +70,6 @@ ReportGrid SalesLines(int lines, std::size_t& text) {
     return grid;
 }
 
-double Since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,7 +99,7 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         std::size_t text = 0;
         ReportGrid grid = SalesLines(lines, text);
-        const double built = Since(start);
+        const double built = benchmeasure::SecondsSince(start);
         const double rows = MiB("VmRSS") - base;
         std::printf("%-28s %9.2f %12.0f %12.0f   (text %.0f bytes/row)\n", "rows built", built,
                     MiB("VmRSS"), rows * 1048576.0 / lines, double(text) / lines);
@@ -123,7 +114,7 @@ int main(int argc, char** argv) {
             form.SetModalResult(Modal::Cancel);
         });
         ShowModal(viewer);
-        const double shown = Since(start);
+        const double shown = benchmeasure::SecondsSince(start);
         const std::size_t held = viewer.Report().rows.size();
         std::printf("%-28s %9.2f %12.0f %12.0f   (%zu rows with the totals)\n",
                     "sorted and shown", shown, MiB("VmRSS"),

@@ -39,6 +39,8 @@
 #include <vector>
 
 #include "app/program_windows.h"
+#include "bench/bench_company.h"
+#include "bench/measure.h"
 #include "engine/browse/browser.h"
 #include "engine/engine.h"
 #include "invoicing/entry/invoice_entry_dialog.h"
@@ -93,9 +95,9 @@ constexpr const char* kToTyped = "12/31/2025";
 // --- measuring ----------------------------------------------------------------------------
 
 double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = benchmeasure::Clock::now();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return benchmeasure::SecondsSince(start);
 }
 
 // The best of repeated runs, each after `before` (untimed): one for work of half a second or
@@ -103,13 +105,12 @@ double Seconds(const std::function<void()>& work) {
 // `before` (at most 500), since one short run is mostly noise.
 double Best(const std::function<void()>& work, const std::function<void()>& before = {}) {
     double best = 0;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = benchmeasure::Clock::now();
     for (int run = 0; run < 500; ++run) {
         if (before) before();
         const double seconds = Seconds(work);
         best = run == 0 ? seconds : std::min(best, seconds);
-        const double spent =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double spent = benchmeasure::SecondsSince(start);
         if (best >= 0.5 || (run >= 2 && spent >= 0.5)) break;
     }
     return best;
@@ -124,25 +125,19 @@ double Median(const std::function<void()>& work, const std::function<void()>& be
         if (before) before();
         times.push_back(Seconds(work));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return benchmeasure::Median(std::move(times));
 }
 
 // A figure of /proc/self/status in MiB: "VmHWM" (peak resident) or "VmRSS" (resident now).
 double StatusMiB(std::string_view name) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ':')
-            return std::stod(line.substr(name.size() + 1)) / 1024.0;
-    return 0;
+    return static_cast<double>(benchmeasure::StatusKB(benchmeasure::ProcStatus(), name)) / 1024.0;
 }
 
 // The process's peak resident memory is measured per phase: cleared before each run (to what
 // is resident then, SQLite's page cache included), read after it. The growth over the
 // start is what the phase itself took.
 double ClearPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
+    benchmeasure::ClearPeak();
     return StatusMiB("VmRSS");
 }
 double PeakMiB() {
@@ -440,20 +435,12 @@ void WriteCompany(const fs::path& dir, int invoices) {
     const int orders = std::max(invoices / 10, 30);
     HistoryCounts counts;
     const double seconds = Seconds([&] {
-        const DataFolder folder(dir);
-        SampleOptions sample;
-        sample.counts = {{"customers", customers}, {"vendors", 40}, {"products", products}};
-        const CompanyRec company = CreateSampleCompany(folder, kCompany, DefaultSampleName, sample);
-        HistoryOptions history;
-        history.invoices = invoices;
-        // About 4,000 invoices paid later, whatever N: the rest at the sale (the receivables
-        // total has ten characters).
-        history.paidAtSalePerMille = std::clamp(1000 - static_cast<int>(4'000'000LL / invoices),
-                                                HistoryOptions{}.paidAtSalePerMille, 1000);
-        history.purchaseOrders = orders;
-        history.queueRows = 0;
-        history.today = kToday;
-        counts = WriteCompanyHistory(folder, company, history);
+        counts = benchcompany::WriteSampleCompany(DataFolder(dir), kCompany,
+                                                  {.invoices = invoices,
+                                                   .customers = customers,
+                                                   .products = products,
+                                                   .purchaseOrders = orders},
+                                                  kToday);
     });
     std::printf(
         "  written in %.1f s: %d customers, %d products, %d invoices (%d memo, %d paid in full, "
@@ -573,14 +560,13 @@ public:
         main.show();
         main.grab();
     }
-    ~StartedProgram() { windows_.reset(); }
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
     bool started() const { return started_; }
 
 private:
     ShellContextScope shell_;
-    std::unique_ptr<ProgramWindows> windows_;
+    std::unique_ptr<ProgramWindows> windows_;  // gone before the shell's scope
     bool started_ = false;
 };
 
@@ -782,10 +768,12 @@ int main(int argc, char** argv) {
                     "GROUP BY customer ORDER BY count(*) DESC, customer",
                     1)
             .at(0);
-    Sqlite::Statement customerRow = sql.Prepare("SELECT * FROM customer WHERE number = ?1");
-    Sqlite::Statement statementItems = sql.Prepare(
+    constexpr const char* kCustomerRow = "SELECT * FROM customer WHERE number = ?1";
+    constexpr const char* kStatementItems =
         "SELECT ymd,number,note,type,total,paid,due FROM inv WHERE customer = ?1 "
-        "ORDER BY ymd, number");
+        "ORDER BY ymd, number";
+    Sqlite::Statement customerRow = sql.Prepare(kCustomerRow);
+    Sqlite::Statement statementItems = sql.Prepare(kStatementItems);
     const auto loadStatement = [](const std::string& number) {
         Statements().StatementCustomerNumber = number;
         LoadStatementActivity();
@@ -876,11 +864,11 @@ int main(int argc, char** argv) {
     const CompanyRec& current = shell.context().companies.CurrentCompany;
     const std::string lastInvoice = TrimBlanks(current.get(Company::LastInvoiceNumber));
     const std::string lastOrder = TrimBlanks(current.get(Company::LastPONumber));
-    phases.push_back({"Invoice Manager open",
-                      [&] {
-                          InvEdit1->ShowModal();
-                          return managerRows;
-                      },
+    const auto showInvoiceManager = [&managerRows] {
+        InvEdit1->ShowModal();
+        return managerRows;
+    };
+    phases.push_back({"Invoice Manager open", showInvoiceManager,
                       [&] { return SqliteManagerPage(sql, "inv", "ymd", lastInvoice); }});
 
     // First opens: nothing kept ready by the engine (as after the program's start), against a
@@ -934,11 +922,7 @@ int main(int argc, char** argv) {
     phases.push_back({"Vendor Manager first open", showMaster(VenList), {}, cold, {}, true});
     phases.push_back({"Product Manager first open", showMaster(EditProd),
                       masterPage("product", "code"), cold, {}, true});
-    phases.push_back({"Invoice Manager first open",
-                      [&] {
-                          InvEdit1->ShowModal();
-                          return managerRows;
-                      },
+    phases.push_back({"Invoice Manager first open", showInvoiceManager,
                       fresh([&](Sqlite& s) { return SqliteManagerPage(s, "inv", "ymd", lastInvoice); }),
                       cold, {}, true});
     phases.push_back({"Purchase Order Manager first open",
@@ -956,10 +940,8 @@ int main(int argc, char** argv) {
                           return loadStatement(one);
                       },
                       fresh([&](Sqlite& s) {
-                          Sqlite::Statement c = s.Prepare("SELECT * FROM customer WHERE number = ?1");
-                          Sqlite::Statement items = s.Prepare(
-                              "SELECT ymd,number,note,type,total,paid,due FROM inv WHERE "
-                              "customer = ?1 ORDER BY ymd, number");
+                          Sqlite::Statement c = s.Prepare(kCustomerRow);
+                          Sqlite::Statement items = s.Prepare(kStatementItems);
                           return SqliteStatement(c, items, one);
                       }),
                       [&] {
