@@ -59,12 +59,10 @@
 #include "masters/sample_masters.h"
 #include "platform/form.h"
 #include "platform/message_host.h"
-#include "sample/company_history.h"
 #include "sample/history_session.h"
 #include "shell/app_context.h"
 #include "shell/company/company_file.h"
 #include "shell/record_file.h"
-#include "shell/sample_company.h"
 #include "shell/text.h"
 
 namespace fs = std::filesystem;

@@ -79,7 +79,6 @@
 #include "shell/company/company_list.h"
 #include "shell/company/company_settings.h"
 #include "shell/main_window.h"
-#include "shell/sample_company.h"
 #include "shell/text.h"
 
 namespace fs = std::filesystem;
