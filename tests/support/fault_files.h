@@ -1,7 +1,8 @@
 #pragma once
 // File layers for the engine that tests install (engine_io::installLayer) to count syncs,
 // fail the n-th write or sync, make the index store refuse a change, refuse every read, or
-// lose at a chosen moment every write not yet synced, as a power loss would. Header-only: the binaries that use them link the engine.
+// lose at a chosen moment every write not yet synced, as a power loss would. Header-only:
+// the binaries that use them link the engine.
 
 #include <fcntl.h>
 #include <sys/stat.h>
