@@ -432,7 +432,8 @@ private:
         line.set(POLine::LineReceiverNumber, receiver_);
     }
 
-    // The product of the code; nothing when it is not on file.
+    // The product of the code; nothing when it is not on file. A file that cannot be searched
+    // refuses the receipt: its rows are not known to be off the file.
     std::optional<ProductRec> FindProduct(const std::string& code) {
         if (!products_) {
             products_.emplace(ProductData());
@@ -442,11 +443,11 @@ private:
         }
         ProductRec probe;
         ProductRec found;
-        productRef_ =
-            probe.set(Product::Code, code)
-                ? ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
-                                     found.bytes())
-                : 0;
+        productRef_ = 0;
+        if (!probe.set(Product::Code, code)) return std::nullopt;
+        productRef_ = ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                                         found.bytes());
+        if (productRef_ == 0 && LookupFailed()) throw PlanRefusal{LookupFailureText("product")};
         if (productRef_ == 0) return std::nullopt;
         return found;
     }
