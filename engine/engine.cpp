@@ -218,7 +218,6 @@ void keepReady(FileSet& set) {
     set.readyTime = st.st_mtim;
     set.readySize = st.st_size;
     set.changed = false;
-    set.ix.forgetWrites();
     auto& ready = registry().ready;
     if (ready.size() == ReadySets) {
         shutFiles(*ready.front());

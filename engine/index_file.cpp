@@ -85,7 +85,6 @@ Code IndexFile::fail(int rc) {
 
 Code IndexFile::open(const std::filesystem::path& path) {
     close();
-    written_ = false;
     // A set is opened for changes: an index that could not take them is said so now.
     if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
         return ioError(errno);
@@ -155,7 +154,6 @@ Code IndexFile::openEnvironment(const std::filesystem::path& path, unsigned mode
 Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta) {
     close();
     writable_ = true;
-    written_ = true;
     int rc = mdb_env_create(&env_);
     if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
     if (rc == 0) rc = mdb_env_set_mapsize(env_, InitialMapSize);
@@ -450,7 +448,6 @@ Code IndexFile::commit() {
         abortWrite();
         return code;
     }
-    written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
     const uint64_t serial = pendingSerial_;
     forgetWrite();
