@@ -464,6 +464,12 @@ Code IndexFile::keep() {
         abortWrite();
         return code;
     }
+    // A transaction whose changes were all refused holds nothing: kept, it would only have the
+    // next read or close write the index for nothing.
+    if (wtxnChanges_ == 0 && pendingSerial_ == 0) {
+        abortWrite();
+        return 0;
+    }
     MDB_txn* const parent = kept_;
     // A nested transaction's commit only hands its pages to the one it is nested in.
     const int rc = parent ? mdb_txn_commit(wtxn_) : 0;
