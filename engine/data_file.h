@@ -66,6 +66,9 @@ inline bool validMarker(uint32_t marker, uint32_t slotCount) {
 }
 
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
+// Where encodeHeader puts the fields a replay reads straight from a header image.
+inline constexpr size_t HeaderRecordLengthAt = 16;
+inline constexpr size_t HeaderIndexSerialAt = 84;
 // DataFileDefective when the bytes are not our header at all; IndexDefective when they are
 // but a field is damaged or disagrees with the file size (a rebuild recovers the slots).
 Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& out);
