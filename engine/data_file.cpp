@@ -347,7 +347,10 @@ Code DataFile::heldSlot(uint32_t ref, std::vector<uint8_t>*& image) {
     auto it = changed_.find(ref);
     if (it == changed_.end()) {
         std::vector<uint8_t> bytes(header_.recordLength);
-        if (!readAt(fd_.get(), slotOffset(ref), bytes)) return EngineCode::IoError;
+        if (const uint8_t* cached = cachedSlot(ref))
+            std::copy(cached, cached + bytes.size(), bytes.begin());
+        else if (!readAt(fd_.get(), slotOffset(ref), bytes))
+            return EngineCode::IoError;
         it = changed_.emplace(ref, std::move(bytes)).first;
     }
     image = &it->second;
@@ -361,18 +364,12 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
         return 0;
     }
     const uint32_t length = header_.recordLength;
-    const auto copyAhead = [&] {
-        const auto from = ahead_.begin() + static_cast<ptrdiff_t>(ref - aheadFirst_) * length;
+    const auto copyCached = [&](const uint8_t* from) {
         std::copy(from, from + length, buffer.begin());
         lastRead_ = ref;
         return 0;
     };
-    if (ref - aheadFirst_ < aheadCount_) return copyAhead();
-    if (ref == lastSlotRef_) {
-        std::copy(lastSlot_.begin(), lastSlot_.end(), buffer.begin());
-        lastRead_ = ref;
-        return 0;
-    }
+    if (const uint8_t* cached = cachedSlot(ref)) return copyCached(cached);
     const bool forward = lastRead_ != 0 && ref > lastRead_ && ref - lastRead_ <= AheadGap;
     lastRead_ = ref;
     // A walk that runs on past its block gets one twice as large: a walk that soon leaves
@@ -384,7 +381,7 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
     const uint32_t count = std::min(aheadSlots_, header_.slotCount - ref + 1);
     if (forward && count > 1) {
         if (const Code code = readAhead(ref, count)) return code;
-        return copyAhead();
+        return copyCached(cachedSlot(ref));
     }
     if (!readAt(fd_.get(), slotOffset(ref), buffer.first(length))) return EngineCode::IoError;
     lastSlot_.assign(buffer.begin(), buffer.begin() + length);

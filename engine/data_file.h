@@ -222,7 +222,8 @@ private:
     }
     // Reads `count` slots from `first` into the read-ahead block.
     Code readAhead(uint32_t first, uint32_t count) const;
-    // The held image of slot `ref`, read from the file first when it has none yet.
+    // The held image of slot `ref`, copied from memory (see cachedSlot) or read from the file
+    // first when it has none yet.
     Code heldSlot(uint32_t ref, std::vector<uint8_t>*& image);
 
     // Writes the header's bytes, noting them as the file's (or that they are unknown).
