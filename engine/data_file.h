@@ -44,7 +44,9 @@ struct DatHeader {
     uint32_t freeHead = 0;
     uint64_t generation = 0;  // the stamp NAME.IX carries too; new at each rebuild
     SetState state = SetState::Clean;
-    uint64_t indexTime = 0;  // NAME.IX's modification time (ns) and size at the clean close
+    // NAME.IX's modification time (ns) and size as last described: at every commit of the
+    // index, when its file grows, and at the clean close.
+    uint64_t indexTime = 0;
     uint64_t indexSize = 0;
     // The boot of the machine in which the set was last changed (zeros: none known), and the
     // number of units that changed its index since the stamp was set: NAME.IX holds the
