@@ -56,7 +56,7 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     std::memcpy(out.data(), Magic.data(), Magic.size());
     storeLE32(&out[8], FormatVersion);
     storeLE32(&out[12], DatHeaderSize);
-    storeLE32(&out[16], h.recordLength);
+    storeLE32(&out[HeaderRecordLengthAt], h.recordLength);
     storeLE32(&out[20], h.slotCount);
     storeLE32(&out[24], h.liveCount);
     storeLE32(&out[28], h.freeHead);
@@ -66,7 +66,7 @@ std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& h) {
     // Bytes 52..59 are reserved (zero).
     storeLE64(&out[60], h.indexSize);
     std::memcpy(&out[68], h.bootId.data(), h.bootId.size());
-    storeLE64(&out[84], h.indexSerial);
+    storeLE64(&out[HeaderIndexSerialAt], h.indexSerial);
     storeLE64(&out[92], h.indexInode);
     storeLE32(&out[100], h.indexCommitting ? 1 : 0);
     storeLE32(&out[ChecksumOffset], fnv1a(std::span(out).first(ChecksumOffset)));
@@ -80,7 +80,7 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
         return EngineCode::DataFileDefective;
     if (loadLE32(&bytes[ChecksumOffset]) != fnv1a(bytes.first(ChecksumOffset)))
         return EngineCode::IndexDefective;
-    h.recordLength = loadLE32(&bytes[16]);
+    h.recordLength = loadLE32(&bytes[HeaderRecordLengthAt]);
     h.slotCount = loadLE32(&bytes[20]);
     h.liveCount = loadLE32(&bytes[24]);
     h.freeHead = loadLE32(&bytes[28]);
@@ -89,7 +89,7 @@ Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& 
     h.indexTime = loadLE64(&bytes[44]);
     h.indexSize = loadLE64(&bytes[60]);
     std::memcpy(h.bootId.data(), &bytes[68], h.bootId.size());
-    h.indexSerial = loadLE64(&bytes[84]);
+    h.indexSerial = loadLE64(&bytes[HeaderIndexSerialAt]);
     h.indexInode = loadLE64(&bytes[92]);
     h.indexCommitting = loadLE32(&bytes[100]) != 0;
     if (h.recordLength < MinRecordLength || h.recordLength > MaxRecordLength ||
@@ -347,7 +347,10 @@ Code DataFile::heldSlot(uint32_t ref, std::vector<uint8_t>*& image) {
     auto it = changed_.find(ref);
     if (it == changed_.end()) {
         std::vector<uint8_t> bytes(header_.recordLength);
-        if (!readAt(fd_.get(), slotOffset(ref), bytes)) return EngineCode::IoError;
+        if (const uint8_t* cached = cachedSlot(ref))
+            std::copy(cached, cached + bytes.size(), bytes.begin());
+        else if (!readAt(fd_.get(), slotOffset(ref), bytes))
+            return EngineCode::IoError;
         it = changed_.emplace(ref, std::move(bytes)).first;
     }
     image = &it->second;
@@ -361,18 +364,12 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
         return 0;
     }
     const uint32_t length = header_.recordLength;
-    const auto copyAhead = [&] {
-        const auto from = ahead_.begin() + static_cast<ptrdiff_t>(ref - aheadFirst_) * length;
+    const auto copyCached = [&](const uint8_t* from) {
         std::copy(from, from + length, buffer.begin());
         lastRead_ = ref;
         return 0;
     };
-    if (ref - aheadFirst_ < aheadCount_) return copyAhead();
-    if (ref == lastSlotRef_) {
-        std::copy(lastSlot_.begin(), lastSlot_.end(), buffer.begin());
-        lastRead_ = ref;
-        return 0;
-    }
+    if (const uint8_t* cached = cachedSlot(ref)) return copyCached(cached);
     const bool forward = lastRead_ != 0 && ref > lastRead_ && ref - lastRead_ <= AheadGap;
     lastRead_ = ref;
     // A walk that runs on past its block gets one twice as large: a walk that soon leaves
@@ -384,7 +381,7 @@ Code DataFile::readSlot(uint32_t ref, std::span<uint8_t> buffer) const {
     const uint32_t count = std::min(aheadSlots_, header_.slotCount - ref + 1);
     if (forward && count > 1) {
         if (const Code code = readAhead(ref, count)) return code;
-        return copyAhead();
+        return copyCached(cachedSlot(ref));
     }
     if (!readAt(fd_.get(), slotOffset(ref), buffer.first(length))) return EngineCode::IoError;
     lastSlot_.assign(buffer.begin(), buffer.begin() + length);

@@ -44,7 +44,9 @@ struct DatHeader {
     uint32_t freeHead = 0;
     uint64_t generation = 0;  // the stamp NAME.IX carries too; new at each rebuild
     SetState state = SetState::Clean;
-    uint64_t indexTime = 0;  // NAME.IX's modification time (ns) and size at the clean close
+    // NAME.IX's modification time (ns) and size as last described: at every commit of the
+    // index, when its file grows, and at the clean close.
+    uint64_t indexTime = 0;
     uint64_t indexSize = 0;
     // The boot of the machine in which the set was last changed (zeros: none known), and the
     // number of units that changed its index since the stamp was set: NAME.IX holds the
@@ -66,6 +68,9 @@ inline bool validMarker(uint32_t marker, uint32_t slotCount) {
 }
 
 std::array<uint8_t, DatHeaderSize> encodeHeader(const DatHeader& header);
+// Where encodeHeader puts the fields a replay reads straight from a header image.
+inline constexpr size_t HeaderRecordLengthAt = 16;
+inline constexpr size_t HeaderIndexSerialAt = 84;
 // DataFileDefective when the bytes are not our header at all; IndexDefective when they are
 // but a field is damaged or disagrees with the file size (a rebuild recovers the slots).
 Code decodeHeader(std::span<const uint8_t> bytes, uint64_t fileSize, DatHeader& out);
@@ -219,7 +224,8 @@ private:
     }
     // Reads `count` slots from `first` into the read-ahead block.
     Code readAhead(uint32_t first, uint32_t count) const;
-    // The held image of slot `ref`, read from the file first when it has none yet.
+    // The held image of slot `ref`, copied from memory (see cachedSlot) or read from the file
+    // first when it has none yet.
     Code heldSlot(uint32_t ref, std::vector<uint8_t>*& image);
 
     // Writes the header's bytes, noting them as the file's (or that they are unknown).

@@ -120,7 +120,8 @@ struct Registry {
     bool lastUnitUndecided = false;  // see LastUnitUndecided()
     // Closed clean, files still open and locked, the latest last, while another set of their
     // folder is open. Steps of a posting open and close the same masters again and again;
-    // reopening one of these costs two stats.
+    // reopening one of these costs three stats (the data file's name, its descriptor, and
+    // NAME.IX's name).
     std::vector<std::shared_ptr<FileSet>> ready;
     // The handle looked up last: walks call with the same handle again and again.
     FileSetHandle cachedNumber = 0;
@@ -218,7 +219,6 @@ void keepReady(FileSet& set) {
     set.readyTime = st.st_mtim;
     set.readySize = st.st_size;
     set.changed = false;
-    set.ix.forgetWrites();
     auto& ready = registry().ready;
     if (ready.size() == ReadySets) {
         shutFiles(*ready.front());

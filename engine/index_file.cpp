@@ -40,6 +40,14 @@ unsigned databaseFlags(const KeyDesc& desc) {
 std::string databaseName(int keyNr) {
     return "k" + std::to_string(keyNr);
 }
+// Puts an 8-byte value of the meta data: LMDB's code.
+int putMetaValue(MDB_txn* txn, MDB_dbi metaDbi, const char* name, uint64_t v) {
+    std::array<uint8_t, 8> bytes{};
+    storeLE64(bytes.data(), v);
+    MDB_val key = valueOf(name);
+    MDB_val value = valueOf(bytes.data(), bytes.size());
+    return mdb_put(txn, metaDbi, &key, &value, 0);
+}
 
 }  // namespace
 
@@ -85,7 +93,6 @@ Code IndexFile::fail(int rc) {
 
 Code IndexFile::open(const std::filesystem::path& path) {
     close();
-    written_ = false;
     // A set is opened for changes: an index that could not take them is said so now.
     if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
         return ioError(errno);
@@ -155,7 +162,6 @@ Code IndexFile::openEnvironment(const std::filesystem::path& path, unsigned mode
 Code IndexFile::create(const std::filesystem::path& path, const IndexMeta& meta) {
     close();
     writable_ = true;
-    written_ = true;
     int rc = mdb_env_create(&env_);
     if (rc == 0) rc = mdb_env_set_maxdbs(env_, MaxKeys + 1);
     if (rc == 0) rc = mdb_env_set_mapsize(env_, InitialMapSize);
@@ -210,17 +216,13 @@ int IndexFile::fd() const {
 
 Code IndexFile::syncToDisk() {
     // The environment does not map its file writable, so its pages are synced like any file's.
-    mdb_filehandle_t fd = -1;
-    if (mdb_env_get_fd(env_, &fd) != 0) return EngineCode::IoError;
+    const int fd = this->fd();
+    if (fd < 0) return EngineCode::IoError;
     return engine_io::sync(fd) ? 0 : EngineCode::IoError;
 }
 
 Code IndexFile::putSerial(uint64_t serial) {
-    std::array<uint8_t, 8> bytes{};
-    storeLE64(bytes.data(), serial);
-    MDB_val key = valueOf(MetaSerial);
-    MDB_val value = valueOf(bytes.data(), bytes.size());
-    const int rc = mdb_put(wtxn_, metaDbi_, &key, &value, 0);
+    const int rc = putMetaValue(wtxn_, metaDbi_, MetaSerial, serial);
     if (rc != 0) return fail(rc);
     pendingSerial_ = serial;
     return 0;
@@ -282,16 +284,8 @@ Code IndexFile::writeMeta(MDB_txn* txn, const IndexMeta& meta) {
     MDB_val key = valueOf(MetaKeys);
     MDB_val value = valueOf(bytes.data(), bytes.size());
     int rc = mdb_put(txn, metaDbi_, &key, &value, 0);
-    std::array<uint8_t, 8> gen{};
-    storeLE64(gen.data(), meta.generation);
-    key = valueOf(MetaGeneration);
-    value = valueOf(gen.data(), gen.size());
-    if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
-    std::array<uint8_t, 8> serial{};
-    storeLE64(serial.data(), meta.serial);
-    key = valueOf(MetaSerial);
-    value = valueOf(serial.data(), serial.size());
-    if (rc == 0) rc = mdb_put(txn, metaDbi_, &key, &value, 0);
+    if (rc == 0) rc = putMetaValue(txn, metaDbi_, MetaGeneration, meta.generation);
+    if (rc == 0) rc = putMetaValue(txn, metaDbi_, MetaSerial, meta.serial);
     return rc == 0 ? 0 : fail(rc);
 }
 
@@ -388,8 +382,8 @@ uint64_t IndexFile::commitPages() const {
 
 Code IndexFile::reserve(uint64_t pages, bool& grown) {
     grown = false;
-    mdb_filehandle_t fd = -1;
-    if (mdb_env_get_fd(env_, &fd) != 0) return EngineCode::IoError;
+    const int fd = this->fd();
+    if (fd < 0) return EngineCode::IoError;
     MDB_envinfo info{};
     mdb_env_info(env_, &info);
     const uint64_t need = (static_cast<uint64_t>(info.me_last_pgno) + 1 + pages) * pageSize_;
@@ -404,8 +398,9 @@ Code IndexFile::reserve(uint64_t pages, bool& grown) {
     const uint64_t end = (need + ahead + GrowBytes - 1) / GrowBytes * GrowBytes;
     const bool reserved = engine_io::reserve(fd, size, end - size);
     const int error = engine_io::lastError();
-    // A disk that ran full half way may have let the file grow all the same.
-    grown = ::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE, &sx) != 0 || sx.stx_size != size;
+    // A disk that ran full half way may have let the file grow all the same (a size that cannot
+    // be told counts as grown).
+    grown = fileSizeOf(fd) != size;
     return reserved ? 0 : ioError(error);
 }
 
@@ -450,7 +445,6 @@ Code IndexFile::commit() {
         abortWrite();
         return code;
     }
-    written_ = true;
     const int rc = mdb_txn_commit(wtxn_);
     const uint64_t serial = pendingSerial_;
     forgetWrite();
@@ -466,6 +460,12 @@ Code IndexFile::keep() {
         const Code code = writeFailure_;
         abortWrite();
         return code;
+    }
+    // A transaction whose changes were all refused holds nothing: kept, it would only have the
+    // next read or close write the index for nothing.
+    if (wtxnChanges_ == 0 && pendingSerial_ == 0) {
+        abortWrite();
+        return 0;
     }
     MDB_txn* const parent = kept_;
     // A nested transaction's commit only hands its pages to the one it is nested in.
@@ -505,9 +505,9 @@ void IndexFile::forgetKept() {
 }
 
 void IndexFile::releaseRoom() {
-    mdb_filehandle_t fd = -1;
+    const int fd = this->fd();
     MDB_envinfo info{};
-    if (mdb_env_get_fd(env_, &fd) != 0 || mdb_env_info(env_, &info) != 0) return;
+    if (fd < 0 || mdb_env_info(env_, &info) != 0) return;
     const uint64_t used = (static_cast<uint64_t>(info.me_last_pgno) + 1) * pageSize_;
     const uint64_t keep = (used + GrowBytes - 1) / GrowBytes * GrowBytes;
     // Whether it goes or stays, the room was never part of the index; the room for changes

@@ -111,10 +111,6 @@ public:
     void abortWrite();
     // Drops every change not written yet, those kept too.
     void abandonWrites();
-    // A write transaction was committed (or tried) since the index was opened, or since
-    // forgetWrites (a clean close that keeps the index open).
-    bool written() const { return written_; }
-    void forgetWrites() { written_ = false; }
     // Opened for writing (by a write transaction since the open).
     bool writable() const { return writable_; }
 
@@ -251,7 +247,6 @@ private:
 
     MDB_env* env_ = nullptr;
     bool writable_ = false;
-    bool written_ = false;
     MDB_txn* wtxn_ = nullptr;
     // The changes kept by keep(): the transaction that holds them, what they were (by index),
     // the serial it carries and the units in it.

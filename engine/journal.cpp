@@ -162,8 +162,8 @@ Code replayUnits(const std::filesystem::path& folder, std::span<const uint8_t> b
                     file.before = header;
             }
             if (image.offset == 0 && image.data.size() == DatHeaderSize) {
-                file.recordLength = loadLE32(&image.data[16]);
-                unitRedo[image.name].serial = loadLE64(&image.data[84]);
+                file.recordLength = loadLE32(&image.data[HeaderRecordLengthAt]);
+                unitRedo[image.name].serial = loadLE64(&image.data[HeaderIndexSerialAt]);
             }
             const uint64_t size = fileSizeOf(file.fd.get());
             if (image.offset > size) {

@@ -12,8 +12,8 @@
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
 #include "shell/document_list.h"
-#include "shell/text.h"
 #include "shell/posting_unit.h"
+#include "shell/text.h"
 
 namespace {
 
@@ -144,9 +144,8 @@ void WritePODeletion(const PODeletion& d, POManagerView& view) {
 // --- changing ---
 
 std::optional<PlanRefusal> POEditRefusal(const std::vector<StoredPOLine>& lines) {
-    if (std::any_of(lines.begin(), lines.end(), [](const StoredPOLine& l) {
-            return TrimBlanks(l.record.get(POLine::LineKind)) == POLine::KindReceiver;
-        }))
+    if (std::any_of(lines.begin(), lines.end(),
+                    [](const StoredPOLine& l) { return POLine::IsReceiverLine(l.record); }))
         return PlanRefusal{
             "This PO has partial receivers. Unable to edit. Use Receiving Report to view receipts "
             "OR delete this PO to remove all receivers OR do a new PO for new items or "

@@ -76,7 +76,7 @@ void LoadLineItems(DocumentState& doc, const std::string& number) {
     int index = 1;
     WalkLines(number, [&](const POLineRec& line) {
         // Receiver lines record what came in; the document shows what was ordered.
-        if (line.get(POLine::LineKind) == POLine::KindReceiver) return true;
+        if (POLine::IsReceiverLine(line)) return true;
         doc.DocumentLines[index] =
             DocumentLineText(line.get(POLine::LineProductCode), line.get(POLine::LineText));
         return ++index <= DocumentLineCount;

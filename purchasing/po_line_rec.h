@@ -38,4 +38,9 @@ inline constexpr Number LineOrderedLine{168, 2};
 inline constexpr const char* KindOrdered = "P";
 inline constexpr const char* KindReceiver = "L";
 
+// A receiver line, recording a later receipt; any other line is one of the order's own.
+inline bool IsReceiverLine(const POLineRec& line) {
+    return line.get(LineKind) == KindReceiver;
+}
+
 }  // namespace POLine

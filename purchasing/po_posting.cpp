@@ -3,8 +3,8 @@
 #include <array>
 
 #include "invoicing/posting/posting_steps.h"
-#include "masters/master_files.h"
 #include "platform/cp1252.h"
+#include "purchasing/po_document.h"
 #include "purchasing/po_memo_file.h"
 #include "shell/app_context.h"
 #include "shell/text.h"
@@ -158,20 +158,14 @@ private:
     }
 
     void PlanVendor(const CompanyRec& company) {
-        const DataFile& file = VendorData();
-        const StepFile open(file);
-        VendorRec probe;
-        const std::string number = TrimBlanks(e_.vendorNumber);
-        const int32_t ref = open.ok() && probe.set(Vendor::Number, number)
-                                ? file.Find(VendorNumberKey, BuildVendorKey(probe, VendorNumberKey),
-                                            p_.vendor.bytes())
-                                : 0;
-        if (ref == 0 && LookupFailed())
+        const std::optional<VendorRec> found = FindVendorByNumber(e_.vendorNumber);
+        if (!found && LookupFailed())
             throw PlanRefusal{LookupFailureText("vendor"), "Vendor Required"};
-        if (ref == 0)
+        if (!found)
             throw PlanRefusal{QString("Vendor %1 is not on file. Please pick the vendor again.")
-                                  .arg(FromCp1252(number)),
+                                  .arg(FromCp1252(TrimBlanks(e_.vendorNumber))),
                               "Vendor Required"};
+        p_.vendor = *found;
         const VendorRec& v = p_.vendor;
         if (TrimBlanks(company.get(Company::QueuePOVendor)) == "Y")
             p_.labelRow = VendorLabelRow{v.get(Vendor::Number), v.get(Vendor::Name),

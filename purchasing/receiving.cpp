@@ -71,10 +71,6 @@ bool ReadOrderLines(std::string_view poNumber, std::vector<StoredLine>& lines) {
     return true;
 }
 
-bool IsReceiverLine(const POLineRec& line) {
-    return TrimBlanks(line.get(POLine::LineKind)) == POLine::KindReceiver;
-}
-
 // A line without a product: it has nothing to bring into stock, only its receipt to record.
 bool NamesNoProduct(std::string_view code) {
     const std::string trimmed = TrimBlanks(code);
@@ -91,7 +87,7 @@ struct OrderedLineNumbers {
 OrderedLineNumbers NumberOrderedLines(const std::vector<StoredLine>& lines) {
     OrderedLineNumbers numbers;
     for (const StoredLine& line : lines)
-        if (!IsReceiverLine(line.record))
+        if (!POLine::IsReceiverLine(line.record))
             numbers.of[line.ref] =
                 ++numbers.count[CodeKey(line.record.get(POLine::LineProductCode))];
     return numbers;
@@ -160,7 +156,7 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
             }
             list.totalReceived += *received;
             list.totalOrdered += *orderedQty;
-            if (IsReceiverLine(r))
+            if (POLine::IsReceiverLine(r))
                 laterReceipts[{CodeKey(r.get(POLine::LineProductCode)),
                                OrderedLineOfReceiver(r, numbers)}] += *received;
         }
@@ -169,7 +165,7 @@ ReceivingList LoadReceivingList(std::string_view poNumber, bool openOnly) {
             const POLineRec& r = line.record;
             const std::string code = TrimBlanks(r.get(POLine::LineProductCode));
             const LineParts parts = PartsOf(r);
-            if (IsReceiverLine(r) || TrimBlanks(parts.quantity).empty()) continue;
+            if (POLine::IsReceiverLine(r) || TrimBlanks(parts.quantity).empty()) continue;
             const Decimal toDate = *AmountOf(r.get(POLine::LineReceivedQty)) +
                                    laterReceipts[{CodeKey(code), numbers.of.at(line.ref)}];
             const Decimal balance = *AmountOf(TrimBlanks(parts.quantity)) - toDate;
@@ -432,7 +428,8 @@ private:
         line.set(POLine::LineReceiverNumber, receiver_);
     }
 
-    // The product of the code; nothing when it is not on file.
+    // The product of the code; nothing when it is not on file. A file that cannot be searched
+    // refuses the receipt: its rows are not known to be off the file.
     std::optional<ProductRec> FindProduct(const std::string& code) {
         if (!products_) {
             products_.emplace(ProductData());
@@ -442,11 +439,11 @@ private:
         }
         ProductRec probe;
         ProductRec found;
-        productRef_ =
-            probe.set(Product::Code, code)
-                ? ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
-                                     found.bytes())
-                : 0;
+        productRef_ = 0;
+        if (!probe.set(Product::Code, code)) return std::nullopt;
+        productRef_ = ProductData().Find(ProductCodeKey, BuildProductKey(probe, ProductCodeKey),
+                                         found.bytes());
+        if (productRef_ == 0 && LookupFailed()) throw PlanRefusal{LookupFailureText("product")};
         if (productRef_ == 0) return std::nullopt;
         return found;
     }

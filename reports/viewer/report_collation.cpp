@@ -377,6 +377,10 @@ int ReportCollation::CompareCase(std::string_view a, std::string_view b) const {
 
 int ReportCollation::CompareExact(std::string_view a, std::string_view b) const {
     if (const int d = Compare(a, b)) return d;
+    return CompareTied(a, b);
+}
+
+int ReportCollation::CompareTied(std::string_view a, std::string_view b) const {
     if (const int d = CompareCase(a, b)) return d;
     return Sign(a.compare(b));
 }
@@ -413,9 +417,7 @@ uint32_t ReportCollation::PlaceTied(std::span<const std::string_view> texts,
         return at + 1;
     };
     const auto thenExactly = [&](int folded, uint32_t a, uint32_t b) {
-        if (folded != 0 || !exact) return folded;
-        if (const int d = CompareCase(texts[a], texts[b])) return d;
-        return Sign(texts[a].compare(texts[b]));
+        return folded != 0 || !exact ? folded : CompareTied(texts[a], texts[b]);
     };
     if (locale_ && ids.size() >= kKeyedTies) {
         std::string keys;

@@ -38,6 +38,8 @@ private:
     struct Locale;  // a locale's collators (ICU's) and, where it holds, its table of weights
 
     int CompareCase(std::string_view a, std::string_view b) const;
+    // Texts equal without regard to case told apart: by case, then by their bytes.
+    int CompareTied(std::string_view a, std::string_view b) const;
     // Sorts texts of one word by the full comparison and places them from `at` on; gives
     // the place after the last.
     uint32_t PlaceTied(std::span<const std::string_view> texts, std::span<uint32_t> ids, bool exact,

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <numeric>
 #include <optional>
-#include <span>
 
 #include "engine/decimal.h"
 #include "reports/viewer/report_collation.h"

@@ -169,9 +169,7 @@ void ReportRows::MoveToFront(std::size_t r, int column, std::size_t cut) {
         std::string front(TrimmedView(cells[column]).substr(0, cut));
         cells[column] = std::move(cells[0]);
         cells[0] = std::move(front);
-        const Line stored = Store(cells, Kind(r));
-        Forget(lines_[r]);
-        lines_[r] = stored;
+        Set(r, {std::move(cells), Kind(r)});
         return;
     }
     // The trimmed front is never longer than the cell it came from, so the row is rewritten

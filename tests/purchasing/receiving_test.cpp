@@ -1,11 +1,15 @@
 // Receiving without a screen: listing an order's lines, the checks of a posting in their
 // order, and what a posting writes to the line, product, company and order files.
 #include <QStringList>
+#include <cerrno>
 #include <deque>
+#include <filesystem>
+#include <string>
 
 #include "purchasing/po_files.h"
 #include "tests/purchasing/receiving_env.h"
 #include "tests/support/books_check.h"
+#include "tests/support/fault_files.h"
 
 namespace {
 
@@ -471,6 +475,37 @@ TEST_F(ReceivingTest, ARowWhoseProductIsNotOnFileIsLeftOutAndTheOthersPost) {
     EXPECT_EQ(LineAt(2), OrderedLine("530", "W9", "2")) << "the left-out row's line is unchanged";
     EXPECT_EQ(HeaderAt(header).get(PurchaseOrder::POReceivedDate), " ")
         << "W9 did not come in, so the order is not fully received";
+}
+
+// Reads of the product records fail as on a failing disk; the file's header still reads.
+class ProductReadsFail : public engine_io::FileLayer {
+public:
+    int read(int fd, uint64_t offset, std::span<uint8_t> buffer, size_t& done) override {
+        std::error_code ec;
+        const auto path = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
+        if (offset > 0 && path.filename() == "7P.DAT") return EIO;
+        return FileLayer::read(fd, offset, buffer, done);
+    }
+};
+
+TEST_F(ReceivingTest, AProductFileThatCannotBeReadRefusesTheReceiptWhole) {
+    AddProduct("W1", "5");
+    AddHeader("540");
+    AddLine(OrderedLine("540", "W1", "4"));
+    AddLine(OrderedLine("540", std::string(NoProductCode), "1"));  // needs no product
+    const ReceivingEntry e = Load("540", {{"W1", "4"}, {std::string(NoProductCode), "1"}});
+    ReceivingPlan plan;
+    {
+        ProductReadsFail failing;
+        const testsupport::LayerScope layer(failing);
+        plan = Plan(e);
+    }
+    ASSERT_FALSE(plan.posting) << "a row that cannot be looked up is not taken as not on file";
+    EXPECT_TRUE(plan.refusal.text.startsWith("The product file cannot be read."))
+        << plan.refusal.text.toStdString();
+    EXPECT_EQ(LineAt(2), OrderedLine("540", std::string(NoProductCode), "1"));
+    EXPECT_EQ(StockOf("W1"), "5");
+    EXPECT_EQ(NextReceiverOnFile(), "100");
 }
 
 }  // namespace
