@@ -64,6 +64,15 @@ QString AskOpenFileName(const QString& title, const QString& filter, const QStri
     return Host().AskFileName(request);
 }
 
+namespace {
+
+// What the file that keeps a folder holds.
+QByteArray KeptLine(const QString& folder) {
+    return folder.toUtf8() + '\n';
+}
+
+}  // namespace
+
 QString SaveFolder::Proposal(const QString& fileName, const QString& otherwise) const {
     QString folder;
     const auto there = [](const QString& dir) { return !dir.isEmpty() && QDir(dir).exists(); };
@@ -82,22 +91,25 @@ QString SaveFolder::Proposal(const QString& fileName, const QString& otherwise) 
 void SaveFolder::Used(const QString& path) {
     if (path.isEmpty()) return;
     last_ = QFileInfo(path).absolutePath();
-    if (keep_.isEmpty()) return;
+    if (keep_.isEmpty() || last_ == kept_) return;
     // Only a convenience: a folder that cannot be kept is proposed for this run alone.
     QSaveFile file(keep_);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(last_.toUtf8() + '\n');
-        file.commit();
+        file.write(KeptLine(last_));
+        if (file.commit()) kept_ = last_;
     }
 }
 
 void SaveFolder::KeepIn(const QString& file) {
     keep_ = file;
+    kept_.clear();
     if (file.isEmpty()) return;
     QFile kept(file);
     if (!kept.open(QIODevice::ReadOnly)) return;
-    const QString folder = QString::fromUtf8(kept.readLine(4096)).trimmed();
+    const QByteArray line = kept.readLine(4096);
+    const QString folder = QString::fromUtf8(line).trimmed();
     if (!folder.isEmpty()) last_ = folder;
+    if (kept.atEnd() && line == KeptLine(folder)) kept_ = folder;
 }
 
 bool PrinterSetup() {

@@ -110,6 +110,7 @@ public:
 private:
     QString last_;
     QString keep_;
+    QString kept_;  // what keep_ holds as this run wrote or read it: not written again
 };
 // The printer set-up dialog over the program-wide printer; its result is not needed.
 bool PrinterSetup();

@@ -59,11 +59,11 @@ void PrintCanvas::BeginDoc() {
     if (printing_) RaiseError("Printing is already in progress.");
     if (batch_) {
         if (!batch_->jobOpen) RaiseError("The print job was abandoned.");
-        if (batch_->begun > 0) {
+        // Every document begun before this one was ended: one abandoned closed the job.
+        if (batch_->completed > 0) {
             if (!DoNewPage()) RaiseError("The printer could not start a new page.");
             ++jobPage_;
         }
-        ++batch_->begun;
         endedWell_ = false;
     } else {
         StartJob();
@@ -100,7 +100,6 @@ void PrintCanvas::Abort() {
     endedWell_ = false;
     if (batch_) {
         // A page cannot be taken back out of a job: the half document costs the whole job.
-        if (!batch_->jobOpen) return;
         batch_->jobOpen = false;
         batch_->whenPrinted.clear();
     }

@@ -142,8 +142,7 @@ private:
     int jobPage_ = 0;
     struct Batch {
         bool jobOpen = false;  // false once a document was abandoned
-        int begun = 0;         // documents begun in the job
-        int completed = 0;
+        int completed = 0;     // documents ended in the job
         std::vector<std::function<void()>> whenPrinted;
     };
     std::optional<Batch> batch_;

@@ -40,12 +40,10 @@ public:
     QString told;
 };
 
-
 std::runtime_error Failure(std::string_view what) {
+    const QString text = QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size()));
     return std::runtime_error(
-        WithSystemReason(QString("%1 (error %2).").arg(QString::fromStdString(std::string(what)))
-                             .arg(EngineErrorCode))
-            .toStdString());
+        WithSystemReason(QString("%1 (error %2).").arg(text).arg(EngineErrorCode)).toStdString());
 }
 
 }  // namespace

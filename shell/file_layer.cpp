@@ -29,7 +29,7 @@ constexpr size_t RecordsNamed = 10;
 
 // The sets declined or failed while a OneRebuildQuestion lives (the outermost one counts);
 // none outside one.
-std::optional<std::set<std::string>> declinedSets;
+std::set<std::string> declinedSets;
 int questionScopes = 0;
 
 constexpr int32_t ProgressEvery = 50;
@@ -115,13 +115,20 @@ QString DamageText(const RebuildTarget& set, const RestructureReport& found) {
     return text;
 }
 
+// `what` (one sentence) with what the operating system said of the engine's last failure, or
+// else with the engine's code before its full stop.
+QString WithReasonOrCode(const QString& what) {
+    QString text = WithSystemReason(what);
+    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
+    return text;
+}
+
 // Why a rebuild failed, as the user can act on it.
 QString RebuildFailureText(const RebuildTarget& set) {
     const QString what =
         QString("The %1 file (%2) could not be rebuilt.").arg(set.caption, DataFileName(set));
-    QString text = WithSystemReason(what);
-    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
-    return text + "\n\nNothing in it was lost: it is rebuilt when it is opened again.";
+    return WithReasonOrCode(what) +
+           "\n\nNothing in it was lost: it is rebuilt when it is opened again.";
 }
 
 // A step of a rebuild under the status window, whose title names the set: its progress
@@ -164,11 +171,11 @@ std::function<void(const std::vector<RebuildTarget>& rebuilt)> FilesRebuilt;
 std::function<std::vector<const DataFile*>()> CompanyDataFiles;
 
 OneRebuildQuestion::OneRebuildQuestion() {
-    if (questionScopes++ == 0) declinedSets.emplace();
+    ++questionScopes;
 }
 
 OneRebuildQuestion::~OneRebuildQuestion() {
-    if (--questionScopes == 0) declinedSets.reset();
+    if (--questionScopes == 0) declinedSets.clear();
 }
 
 bool RebuildSets(const std::vector<RebuildTarget>& sets) {
@@ -207,7 +214,7 @@ bool RebuildUntrustedSets(const std::vector<RebuildTarget>& sets) {
     std::vector<RebuildTarget> defective;
     bool declinedBefore = false;
     for (const RebuildTarget& set : sets) {
-        if (declinedSets && declinedSets->count(set.openName)) {
+        if (declinedSets.count(set.openName)) {
             declinedBefore = true;
             continue;
         }
@@ -220,8 +227,8 @@ bool RebuildUntrustedSets(const std::vector<RebuildTarget>& sets) {
         // Anything else (a set not made yet, one in use) is for the open that needs it.
     }
     const auto decline = [&] {
-        if (declinedSets)
-            for (const RebuildTarget& set : defective) declinedSets->insert(set.openName);
+        if (questionScopes > 0)
+            for (const RebuildTarget& set : defective) declinedSets.insert(set.openName);
         return FailWithCode(EngineCode::IndexDefective);
     };
     if (defective.empty()) return declinedBefore ? decline() : (ClearEngineStatus(), true);
@@ -246,10 +253,7 @@ bool LookupFailed() {
 QString LookupFailureText(const QString& file) {
     if (EngineErrorCode == EngineCode::IndexDefective)
         return QString("The %1 file cannot be searched until its index is rebuilt.").arg(file);
-    const QString what = QString("The %1 file cannot be read.").arg(file);
-    QString text = WithSystemReason(what);
-    if (text == what) text.insert(text.size() - 1, QString(" (error %1)").arg(EngineErrorCode));
-    return text;
+    return WithReasonOrCode(QString("The %1 file cannot be read.").arg(file));
 }
 
 bool FileLocked() {

@@ -53,11 +53,23 @@ KeyDescTable FileDesc::keyTable() const {
     return table;
 }
 
-std::vector<int> FileDesc::wholeRecordKeys() const {
+namespace {
+
+std::vector<int> KeysWhere(const FileDesc& desc, bool partial) {
     std::vector<int> numbers;
-    for (int nr = 1; nr <= keyCount(); ++nr)
-        if (!isPartial(nr)) numbers.push_back(nr);
+    for (int nr = 1; nr <= desc.keyCount(); ++nr)
+        if (desc.isPartial(nr) == partial) numbers.push_back(nr);
     return numbers;
+}
+
+}  // namespace
+
+std::vector<int> FileDesc::wholeRecordKeys() const {
+    return KeysWhere(*this, false);
+}
+
+std::vector<int> FileDesc::partialKeys() const {
+    return KeysWhere(*this, true);
 }
 
 FileSetCloser::~FileSetCloser() {
@@ -112,13 +124,15 @@ std::vector<int> KeyedSet::Order(std::span<const int> order) const {
 }
 
 std::vector<int> KeyedSet::PartialKeysOfSet() const {
-    std::vector<int> partial;
-    for (int nr = 1; nr <= desc_.keyCount(); ++nr)
-        if (desc_.isPartial(nr)) partial.push_back(nr);
+    std::vector<int> partial = desc_.partialKeys();
     if (partial.empty()) return partial;
     const int held = KeyCount(handle_);
     std::erase_if(partial, [held](int nr) { return nr > held; });
     return partial;
+}
+
+std::vector<int> KeyedSet::PartialKeysAt(int32_t ref) const {
+    return ref > 0 ? PartialKeysOfSet() : std::vector<int>{};
 }
 
 bool KeyedSet::AddKeys(std::span<const uint8_t> record, int32_t ref,
@@ -193,15 +207,20 @@ bool KeyedSet::AddRec(std::span<const uint8_t> record, int32_t& ref) const {
 }
 
 bool KeyedSet::PutRec(std::span<const uint8_t> record, int32_t ref) const {
-    std::vector<uint8_t> copy(record.begin(), record.end());
-    const std::vector<int> partial = ref > 0 ? PartialKeysOfSet() : std::vector<int>{};
-    if (partial.empty()) return Run([&] { PutRecord(handle_, ref, copy); });
+    const std::vector<int> partial = PartialKeysAt(ref);
+    if (partial.empty()) return WriteOver(ref, {}, record, partial);
     return InBracket(handle_, [&] {
         std::vector<uint8_t> stored(desc_.recordLength);
-        if (!ReadLive(ref, stored) || !ReplaceKeys(ref, stored, record, partial)) return false;
-        if (Run([&] { PutRecord(handle_, ref, copy); })) return true;
-        return ChangeBack(ref, record, stored, partial);
+        return ReadLive(ref, stored) && WriteOver(ref, stored, record, partial);
     });
+}
+
+bool KeyedSet::WriteOver(int32_t ref, std::span<const uint8_t> stored,
+                         std::span<const uint8_t> record, std::span<const int> partial) const {
+    std::vector<uint8_t> copy(record.begin(), record.end());
+    if (!ReplaceKeys(ref, stored, record, partial)) return false;
+    if (Run([&] { PutRecord(handle_, ref, copy); })) return true;
+    return ChangeBack(ref, record, stored, partial);
 }
 
 bool KeyedSet::ReadRec(int32_t ref, std::span<uint8_t> record) const {
@@ -215,15 +234,20 @@ bool KeyedSet::ReadLive(int32_t ref, std::span<uint8_t> record) const {
 }
 
 bool KeyedSet::DeleteRec(int32_t ref) const {
-    const std::vector<int> partial = ref > 0 ? PartialKeysOfSet() : std::vector<int>{};
-    if (partial.empty()) return Run([&] { DeleteRecord(handle_, ref); });
+    const std::vector<int> partial = PartialKeysAt(ref);
+    if (partial.empty()) return DeleteFrom(ref, {}, partial);
     return InBracket(handle_, [&] {
         std::vector<uint8_t> stored(desc_.recordLength);
-        KeyEntries removed;
-        if (!ReadLive(ref, stored) || !RemoveKeys(ref, stored, partial, removed)) return false;
-        if (Run([&] { DeleteRecord(handle_, ref); })) return true;
-        return PutBack(ref, removed);
+        return ReadLive(ref, stored) && DeleteFrom(ref, stored, partial);
     });
+}
+
+bool KeyedSet::DeleteFrom(int32_t ref, std::span<const uint8_t> stored,
+                          std::span<const int> partial) const {
+    KeyEntries removed;
+    if (!RemoveKeys(ref, stored, partial, removed)) return false;
+    if (Run([&] { DeleteRecord(handle_, ref); })) return true;
+    return PutBack(ref, removed);
 }
 
 bool KeyedSet::AddKey(std::string_view key, int32_t ref, int keyNr) const {
@@ -276,7 +300,7 @@ bool KeyedSet::Replace(int32_t ref, std::span<const uint8_t> stored,
                        std::span<const uint8_t> record, std::span<const int> order) const {
     const std::vector<int> keys = Order(order);
     if (!ReplaceKeys(ref, stored, record, keys)) return false;
-    if (PutRec(record, ref)) return true;
+    if (WriteOver(ref, stored, record, PartialKeysAt(ref))) return true;
     return ChangeBack(ref, record, stored, keys);
 }
 
@@ -287,7 +311,7 @@ bool KeyedSet::Remove(int32_t ref) const {
     KeyEntries removed;
     if (!RemoveKeys(ref, stored, Order({}), removed)) return false;
     // A record is freed only once no key points at it.
-    if (!DeleteRec(ref)) return PutBack(ref, removed);
+    if (!DeleteFrom(ref, stored, PartialKeysAt(ref))) return PutBack(ref, removed);
     return true;
 }
 

@@ -33,6 +33,8 @@ struct FileDesc {
     }
     // The keys that are not partial, in ascending order.
     std::vector<int> wholeRecordKeys() const;
+    // The partial keys, in ascending order.
+    std::vector<int> partialKeys() const;
 };
 
 // Closes a file set on every way out of a scope (the handle becomes 0).
@@ -132,6 +134,16 @@ private:
     std::vector<int> Order(std::span<const int> order) const;
     // The partial keys of the file that the open set has.
     std::vector<int> PartialKeysOfSet() const;
+    // Those a write at `ref` keeps: none for a Ref of no slot, which the engine refuses.
+    std::vector<int> PartialKeysAt(int32_t ref) const;
+    // Writes `record` over `stored` (the record at `ref` as it is) with its `partial` keys
+    // replaced first; a failed write changes them back.
+    bool WriteOver(int32_t ref, std::span<const uint8_t> stored, std::span<const uint8_t> record,
+                   std::span<const int> partial) const;
+    // Removes the `partial` keys of `stored` (the record at `ref`), then the record; a failed
+    // delete puts them back.
+    bool DeleteFrom(int32_t ref, std::span<const uint8_t> stored,
+                    std::span<const int> partial) const;
     // Key nr of `record` added for each of `keys`; when one is refused, those added go again:
     // false with its code.
     bool AddKeys(std::span<const uint8_t> record, int32_t ref, std::span<const int> keys) const;

@@ -111,11 +111,10 @@ struct ChangePlan : PlanRefusalText {
 // Computes the change of the invoice under edit to what the entry dialog holds.
 ChangePlan PlanInvoiceChange(const InvoiceUnderEdit& old, const InvoiceEntry& entry);
 
-// The writes of a computed change, in order: header, lines, stock, customer, company, memo;
-// then the manager's list, labels and status. A step that must not fail raises its error
-// ("Modify operation failed", "Detail delete operation failed.", "memo replace operation
-// failed"); a line that cannot be added is reported ("detail add failed.") and the rest goes
-// on.
+// The writes of a computed change as one unit, in order: header, lines, stock, customer,
+// company, memo; then the manager's list, labels and status. A write that fails raises its
+// error ("Modify operation failed", "Detail delete operation failed.", "detail add failed.",
+// "memo replace operation failed") and nothing of the change is saved.
 void WriteInvoiceChange(const InvoiceChange& change, InvoiceManagerView& view);
 
 // --- the manager's commands ---

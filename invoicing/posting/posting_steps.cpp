@@ -7,6 +7,7 @@
 #include "platform/application.h"
 #include "platform/cp1252.h"
 #include "shell/app_context.h"
+#include "shell/record_file.h"
 #include "shell/text.h"
 
 StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle() == 0) {
@@ -16,11 +17,13 @@ StepFile::StepFile(const DataFile& file) : file_(file), openedHere_(file.handle(
 StepFile::~StepFile() {
     if (!openedHere_ || !ok_) return;
     // Closing must not hide the outcome of the work done with the file (a failed look-up).
-    const bool ok = EngineOK;
-    const int32_t code = EngineErrorCode;
+    const bool failed = !EngineOK;
+    const EngineFailure failure;
     file_.Close();
-    EngineOK = ok;
-    EngineErrorCode = code;
+    if (failed)
+        failure.report();
+    else
+        ClearEngineStatus();
 }
 
 void HeldFiles::Hold(std::initializer_list<const DataFile*> files) {

@@ -173,10 +173,9 @@ AgingRecalculation RecalculateCustomerAging() {
     // Pass 1: the open records of every customer, summed into its four buckets.
     std::unordered_map<std::string, AgingSums> sums;
     std::unordered_map<std::string, QString> unreadable;  // customer -> why it cannot be aged
+    // An open record of the customer under `key`.
     const auto age = [&](const std::string& key, const InvoiceRec& inv) {
-        progress.Step();
-        // Nothing due, nothing aged: what the index leaves out.
-        if (!InvoiceOwesAmount(inv.bytes()) || unreadable.count(key)) return;
+        if (unreadable.count(key)) return;
         try {
             const auto date = InvoiceAgingDate(inv, dates);
             if (!date) {
@@ -191,7 +190,11 @@ AgingRecalculation RecalculateCustomerAging() {
     };
     Walk walk = Walk::OutOfStep;
     if (listed) {
-        walk = ForEachListedInvoice(age);
+        // The index lists only records that owe an amount.
+        walk = ForEachListedInvoice([&](const std::string& key, const InvoiceRec& inv) {
+            progress.Step();
+            age(key, inv);
+        });
         // An index out of step with its records is no reason to age wrongly: every record
         // is read instead.
         if (walk == Walk::OutOfStep) {
@@ -199,13 +202,14 @@ AgingRecalculation RecalculateCustomerAging() {
             unreadable.clear();
         }
     }
-    if (walk == Walk::OutOfStep)
-        walk = ForEachRecord<InvoiceRec>(InvoiceData(),
-                                         [&](int32_t, const InvoiceRec& inv) {
-                                             age(BuildInvoiceKey(inv, InvoiceCustomerKey), inv);
-                                         })
-                   ? Walk::Done
-                   : Walk::Unreadable;
+    if (walk == Walk::OutOfStep) {
+        const auto ageIfOpen = [&](int32_t, const InvoiceRec& inv) {
+            progress.Step();
+            // Nothing due, nothing aged.
+            if (InvoiceOwesAmount(inv.bytes())) age(BuildInvoiceKey(inv, InvoiceCustomerKey), inv);
+        };
+        walk = ForEachRecord<InvoiceRec>(InvoiceData(), ageIfOpen) ? Walk::Done : Walk::Unreadable;
+    }
     if (walk != Walk::Done) {
         run.refusal = QString("The invoice file cannot be read (error %1), so the customers' "
                               "aging was not recalculated.")

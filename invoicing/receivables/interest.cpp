@@ -11,7 +11,6 @@
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
-#include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/posting_unit.h"
 #include "shell/text.h"

@@ -110,18 +110,16 @@ InterestPlanResult PlanInterestInvoices(const InterestInvoiceData& data,
                                         const std::vector<InterestCustomer>& customers);
 
 struct InterestRunResult {
-    // Per invoice of the plan: its number, or empty when its header could not be added.
-    std::vector<std::string> numbers;
+    std::vector<std::string> numbers;  // per invoice of the plan, in order
     int created = 0;
     Decimal total;  // of the invoices created
 };
 
-// Writes the plan: per invoice the header, the line and the customer (a header that cannot
-// be added is told and its line and customer are left alone; a line or customer that cannot
-// be written is told and the run goes on); then the company's receivables total, numbering
-// and interest settings. `afterEach` is told each invoice's index and number (empty when its
-// header could not be added). A company record that cannot be rewritten raises "Modify
-// operation failed".
+// Writes the plan as one unit: per invoice the header, the line and the customer; then the
+// company's receivables total, numbering and interest settings. `afterEach` is told each
+// invoice's index and number once its writes are done. A write that fails raises its text
+// ("Add Late Fee Failed.", ..., "Modify operation failed" for the company record) with the
+// reason, and nothing of the run is saved.
 using InterestProgress = std::function<void(std::size_t invoice, const std::string& number)>;
 InterestRunResult WriteInterestInvoices(const InterestPlan& plan,
                                         const InterestProgress& afterEach = {});

@@ -14,7 +14,6 @@
 #include "masters/master_files.h"
 #include "platform/application.h"
 #include "platform/cp1252.h"
-#include "platform/message_host.h"
 #include "shell/app_context.h"
 #include "shell/keyed_sort.h"
 #include "shell/posting_unit.h"
